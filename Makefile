@@ -1,0 +1,36 @@
+# The two commands a person needs: `make run` and `make test`.
+# Both install whatever is missing first, so they work on a fresh machine.
+
+JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
+# CI builds with warnings as errors.
+PRESET ?= $(if $(CI),ci,default)
+
+.PHONY: all deps configure build cross test run bench clean
+
+all: build
+
+deps:
+	@./scripts/install-deps
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS)
+
+# The portable libraries must also build for 32-bit Windows.
+cross: deps
+	@cmake --preset mingw >/dev/null
+	@cmake --build --preset mingw -j $(JOBS)
+
+test: build cross
+	@ctest --preset $(PRESET) -j $(JOBS)
+
+run: build
+	@./scripts/run-saver
+
+bench: build
+	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf build

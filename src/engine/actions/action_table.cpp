@@ -1,0 +1,34 @@
+#include "engine/actions/action_table.h"
+
+#include "engine/actions/actions.h"
+#include "engine/saver_window.h"
+
+// The scheduler's dispatch table: kind, the dialog's caption, the routine and
+// the mode it is given. A row without a routine is a kind whose tick does nothing.
+const std::array<ActionEntry, 21>& ActionTable()
+{
+    static const std::array<ActionEntry, 21> table = {{
+        {},
+        {1, "等速直線運動", "Act_LinearMotion", nullptr, 0},
+        {2, "棒の回転", "Act_RodRotation", nullptr, 1},
+        {3, "半径の変化", "Act_ChangingRadius", nullptr, 0},
+        {4, "転がり回転", "Act_RollingRotation", nullptr, 0},
+        {5, "立体回転", "Act_SolidRotation", nullptr, 0},
+        {6, "輪と帯", "Act_RingsAndBands", nullptr, 1},
+        {7, "正葉線", "Act_RoseCurve", nullptr, 0},
+        {8, "輪のﾜｰﾌﾟ", "Act_RingWarp", nullptr, 0},
+        {9, "ﾘｻｰｼﾞｭ曲線", "Act_Lissajous", nullptr, 0},
+        {10, "ｻｲｸﾛｲﾄﾞ曲線", "Act_Cycloid", nullptr, 0},
+        {11, "通り抜け", "Act_PassThrough", nullptr, 0},
+        {12, "楕円の相互軌跡", "Act_MutualEllipseTrails", nullptr, 0},
+        {13, "輪と帯の軌跡", "Act_RingsAndBands", nullptr, 2},
+        {14, "棒回転の軌跡", "Act_RodRotation", nullptr, 2},
+        {15, "棒と球", "Act_RodAndBall", nullptr, 0},
+        {16, "小円の大小楕円回転", "Act_CircleOnEllipses", nullptr, 0},
+        {17, "中心点からの楕円", "Act_CenterEllipses", nullptr, 0},
+        {18, "二本の棒", "Act_TwoRods", nullptr, 0},
+        {19, "ｽﾊﾟｲﾗﾙ曲線の軌跡", "Act_SpiralTrail", nullptr, 0},
+        {20, "楕円の相互(時間差)", "Act_LaggedEllipses", nullptr, 0},
+    }};
+    return table;
+}

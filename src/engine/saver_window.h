@@ -1,0 +1,162 @@
+#pragma once
+
+#include "engine/random.h"
+#include "engine/trace.h"
+#include "gfx/surface.h"
+#include "host/host.h"
+#include "settings/settings.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+// How the saver was started: the switch letter of the command line ('S' for
+// the screen saver proper, 0 for an empty command line, where only a click ends
+// the saver and the cursor stays visible).
+struct SaverStart {
+    char switch_letter = 0;
+    bool command_line_empty = true;
+};
+
+// Ball_A: the full-screen saver window. It owns every surface and every field
+// of the animation; the scheduler, the renderer, the background composer, the
+// compositor, the glides, the closing figure and all action routines work on
+// this one object. Its member functions are spread over the files of
+// src/engine by subject (lifecycle, scheduler, sprites, background, opening,
+// compositor, glides, closing); the action routines are free functions in
+// src/engine/actions that receive it.
+//
+// Field names keep the saver's own names. Ball arrays have slots 0 to 10 and
+// use 1 to 10; ball 11 is the centre ball, ball 0 the ball of the grid
+// background. Positions are the top-left corners of the balls' cells in
+// screen pixels, as reals; they become whole pixels only when drawn.
+class Ball_A : public host::WindowHandler {
+public:
+    using BallArray = std::array<double, 11>;
+
+    Ball_A(host::Host& host, Settings& settings, Random& random, SaverStart start,
+           Trace* trace = nullptr);
+    ~Ball_A() override;
+    Ball_A(const Ball_A&) = delete;
+    Ball_A& operator=(const Ball_A&) = delete;
+
+    // ---- lifecycle (saver_window.cpp)
+    // The load handler: sizes the window and surfaces to the screen, computes
+    // the starting formations, draws the sprites and the background, starts
+    // the 10 ms timer and shows the window topmost.
+    void Form_Load();
+    void Display_MouseDown(int button, double x, double y);
+    void Display_MouseMove(float x, float y);
+    // Tries to end the saver; returns only when the saver goes on running.
+    void EndSaver();
+
+    // ---- scheduler (scheduler.cpp)
+    void Timer1_Timer(); // one tick: at most one whole action
+    void BuildActionOrder();
+
+    // ---- sprites (sprites.cpp, masks.cpp)
+    void DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
+                          std::int16_t blue);
+
+    // ---- background and opening (background.cpp, opening.cpp)
+    void ComposeBackground();
+    void PlayOpening();
+
+    // ---- compositor (compositor.cpp): the only way anything reaches Display
+    void RestoreBackground();
+    void BlitBall(int n, double x, double y);
+    // Ball n stretched from its full cell to w x h (both may be 0 or negative,
+    // which draws nothing or draws mirrored).
+    void BlitBallScaled(int n, double x, double y, double w, double h);
+    // Refresh, let pending messages run, pause g_PcSpec milliseconds.
+    void PresentFrame();
+    // A pause that is not a frame's own (holds, second pauses).
+    void Pause(int ms);
+    // Lets pending window messages run (the mouse may end the saver here).
+    void DoEvents();
+
+    // ---- glides (glides.cpp)
+    void GlideBalls(std::int16_t mode);
+    void GlideBallsCenterOnTop();
+    void GatherToCenter(std::int16_t mode);
+    void GlideIntoFormation();
+    void RotateBallOrder(std::int16_t mode);
+
+    // ---- closing figure (closing.cpp)
+    void FinishAction();
+    void PlayClosingTransition(std::int16_t mode);
+
+    // ---- shared services for the actions
+    double Rnd() { return random.Rnd(); }
+    const Settings& S() const { return settings; }
+
+    // ---- window handler
+    void on_mouse_down(int button, double x, double y) override;
+    void on_mouse_move(int buttons, double x, double y) override;
+    void on_timer() override;
+
+    // ================= state =================
+    host::Host& host;
+    Settings& settings;
+    Random& random;
+    SaverStart start;
+    Trace* trace; // null when tracing is off
+
+    std::unique_ptr<host::Window> window;
+
+    // Surfaces. Display is the window's own off-screen frame.
+    gfx::Surface* Display = nullptr;
+    gfx::Surface Pic_Base;                 // the composed background
+    std::array<gfx::Surface, 12> Pic_Mas;  // ball sprites on black
+    gfx::Surface Pic_Mask;                 // 48 x 48: black disc on white
+    gfx::Surface Pic_Mask_C;               // 72 x 72: the same for the centre ball
+    gfx::Surface Pic_bk_G;                 // the loaded background picture
+
+    double ScreenWidthPx = 0;
+    double ScreenHeightPx = 0;
+    double g_CenterX = 0;
+    double g_CenterY = 0;
+
+    BallArray FormationX{}, FormationY{};
+    double CenterFormationX = 0, CenterFormationY = 0;
+    BallArray VerticalRodX{}, VerticalRodY{};
+    BallArray HorizontalRodX{}, HorizontalRodY{};
+    double BallGap = 0;
+
+    std::array<std::int16_t, 21> ActionOrder{};
+    std::int16_t ActionCounter = 20;
+    bool FirstRun = true;
+    std::int16_t HighlightStyle = 0;
+    int TickCount = 0; // ticks started since load, for the trace
+
+    float MouseRefX = 0, MouseRefY = 0;
+    bool MouseRefSet = false;
+
+    // Glide, start, last and hold positions of the small balls.
+    BallArray GlideX{}, GlideY{};
+    BallArray GlideStepX{}, GlideStepY{};
+    BallArray EdgeX{}, EdgeY{};
+    BallArray LastX{}, LastY{};
+    BallArray StartX{}, StartY{};
+    BallArray HoldX{}, HoldY{};
+    std::array<int, 11> DrawOrder{};
+
+    // The centre ball.
+    double CenterStartX = 0, CenterStartY = 0;
+    double CenterLastX = 0, CenterLastY = 0;
+    double CenterStepX = 0, CenterStepY = 0;
+    double CenterGlideX = 0, CenterGlideY = 0;
+    double CenterSwingX = 0, CenterSwingY = 0;
+    double GatherX = 0, GatherY = 0;
+    int PivotBall = 0;
+    double SwingClock = 0;
+    double SwingCount = 0;
+
+    // The ball-grid background.
+    double GradientColumns = 0;
+    double GradientRows = 0;
+    std::int16_t g_GradientBallSize = 0;
+
+    // Kept across runs of the Lissajous action: the turn of its rotated figures.
+    double RotationDegrees = 0;
+};

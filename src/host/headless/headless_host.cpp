@@ -1,0 +1,1 @@
+// The headless host; see headless_host.h.

@@ -1,0 +1,180 @@
+#pragma once
+
+#include "gfx/color.h"
+#include "gfx/surface.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The services the program needs from the system. Engine, start-up and dialog
+// code reach the system only through this contract; each backend
+// (headless/, x11/, win32/) fills it in, with the same file names per area.
+//
+// Threading: one user-interface thread. Every call below is made on it, and
+// every WindowHandler callback runs on it, either inside Host::run() or inside
+// Host::process_pending_messages() (which is how the mouse reaches a running
+// animation between its frames).
+//
+// Ending: Host::end_process() never returns. On the real hosts it ends the
+// process on the spot, without running destructors of windows or saving
+// anything. On the headless host it throws host::ProcessEnd, and so does a
+// headless run that reaches its stop condition (a tick or frame limit): the
+// exception unwinds the running action back to whoever called Host::run() or
+// created the window. Code between must therefore never swallow exceptions
+// with catch (...).
+namespace host {
+
+// A window of another program, as the system names it (an HWND, an X window id).
+using NativeHandle = std::uint64_t;
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(Size, Size) = default;
+};
+
+// Thrown by the headless host to end a run; see above.
+struct ProcessEnd {
+    int status = 0;
+};
+
+enum MouseButton : int {
+    kLeftButton = 1,
+    kRightButton = 2,
+    kMiddleButton = 4,
+};
+
+// What a window reports to its owner.
+class WindowHandler {
+public:
+    virtual ~WindowHandler() = default;
+    // Positions are in the window's client pixels.
+    virtual void on_mouse_down(int /*button*/, double /*x*/, double /*y*/) {}
+    virtual void on_mouse_up(int /*button*/, double /*x*/, double /*y*/) {}
+    virtual void on_mouse_move(int /*buttons*/, double /*x*/, double /*y*/) {}
+    // The window's timer. A tick is never delivered while the previous tick's
+    // handler is still running; the next one comes an interval after it returned.
+    virtual void on_timer() {}
+    // The user or the system asked to close the window (or its parent went away).
+    virtual void on_close_request() {}
+};
+
+struct WindowOptions {
+    std::string title;         // UTF-8; other instances find the window by it
+    gfx::Rect rect;            // screen pixels (relative to the parent when parent != 0)
+    bool borderless = true;    // no frame, no caption bar
+    bool topmost = false;
+    bool visible = false;      // created hidden unless asked
+    NativeHandle parent = 0;   // non-zero: a child of that window (the preview pane)
+};
+
+// A top-level (or child) window with a persistent off-screen frame. All
+// drawing goes into frame(); refresh() copies it to the screen.
+class Window {
+public:
+    virtual ~Window() = default;
+
+    // The off-screen image, always the size of the client area.
+    virtual gfx::Surface& frame() = 0;
+    // Puts the whole frame on the screen.
+    virtual void refresh() = 0;
+
+    virtual void set_title(std::string_view utf8) = 0;
+    // Moves and sizes the window; the frame follows the new size (its content
+    // is kept where it overlaps).
+    virtual void move(gfx::Rect rect) = 0;
+    virtual void show(bool visible) = 0;
+    // Above all non-topmost windows, or back among them; neither moves nor activates.
+    virtual void set_topmost(bool on) = 0;
+    // Starts the timer with this interval, or stops it with 0.
+    virtual void set_timer(int interval_ms) = 0;
+    virtual NativeHandle native_handle() const = 0;
+};
+
+struct Font {
+    std::string face;      // UTF-8 family name
+    double size_pt = 9;    // points
+    int weight = 400;      // 400 normal, 700 bold
+};
+
+enum class MessageStyle {
+    Exclamation, // an exclamation icon and a single OK button
+    Information,
+};
+
+struct PictureFileRequest {
+    std::string title;            // UTF-8
+    std::string filter_name;      // "画像ﾌｧｲﾙ (bmp gif jpg wmf)"
+    std::string filter_patterns;  // "*.bmp;*.gif;*.jpg;*.wmf"
+    std::string initial_folder;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // ---- screen and windows
+    virtual Size screen_size() = 0;
+    virtual std::unique_ptr<Window> create_window(const WindowOptions& options,
+                                                  WindowHandler& handler) = 0;
+    // The rectangle of another program's window in screen pixels, or nothing
+    // when the handle names no window.
+    virtual std::optional<gfx::Rect> native_window_rect(NativeHandle window) = 0;
+    // True when a top-level window with exactly this title exists (the
+    // single-instance guard).
+    virtual bool top_level_window_exists(std::string_view title_utf8) = 0;
+
+    // ---- the loop
+    // Dispatches events and timer ticks until quit() is called or no window is left.
+    virtual void run() = 0;
+    virtual void quit() = 0;
+    // Runs every handler that is pending now, then returns.
+    virtual void process_pending_messages() = 0;
+    virtual void sleep_ms(int ms) = 0;
+    // Milliseconds on a monotonic clock (virtual on the headless host).
+    virtual std::uint64_t now_ms() = 0;
+
+    // ---- cursor
+    // Counts like ShowCursor: show adds one, hide takes one away; the cursor is
+    // visible while the count is 0 or more. Returns the new count.
+    virtual int show_cursor(bool show) = 0;
+    virtual gfx::Point cursor_pos() = 0;
+
+    // ---- screen capture, pictures and text
+    // Copies the screen's top-left into.width() x into.height() pixels into
+    // `into`. False, leaving `into` as it was, when the screen cannot be read.
+    virtual bool capture_desktop(gfx::Surface& into) = 0;
+    // Decodes a picture file (at least BMP, GIF, JPEG and PNG). False, leaving
+    // `out` as it was, when the file cannot be read or decoded.
+    virtual bool load_picture(const std::string& path_utf8, gfx::Surface& out) = 0;
+    // Draws text with its top-left at `at`; returns the width drawn in pixels.
+    virtual int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
+                          const Font& font, gfx::Pixel colour) = 0;
+    virtual int text_height(std::string_view utf8, const Font& font) = 0;
+
+    // ---- screen-saver services of the system
+    virtual bool is_nt_platform() = 0;
+    // Asks the user for the screen-saver password; true when it was right (or
+    // the system has no such password).
+    virtual bool verify_screen_saver_password(Window& saver) = 0;
+    virtual void change_screen_saver_password(NativeHandle parent) = 0;
+    // Tells the system whether a screen saver is running now.
+    virtual void set_screen_saver_running(bool running) = 0;
+    virtual void set_screen_saving_active(bool active) = 0;
+
+    // ---- dialogs of the system
+    virtual void message_box(Window* owner, std::string_view text_utf8,
+                             std::string_view title_utf8, MessageStyle style) = 0;
+    virtual std::optional<gfx::ColorRef> choose_color(Window* owner, gfx::ColorRef initial) = 0;
+    virtual std::optional<std::string> choose_picture_file(Window* owner,
+                                                           const PictureFileRequest& request) = 0;
+    virtual void open_url(std::string_view url) = 0;
+
+    // Ends the process at once with this status; never returns (see above).
+    [[noreturn]] virtual void end_process(int status) = 0;
+};
+
+} // namespace host

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "settings/settings.h"
+
+#include <string>
+
+// The settings file: one section "Section" of 38 keys, in code page 932 on
+// every platform. See profile.h for the reader and writer underneath.
+
+// Where the settings file lives by default. On Windows: beside the program,
+// `program_folder` + "\Orvelune.ini". Elsewhere: $XDG_CONFIG_HOME/orvelune/
+// Orvelune.ini, with ~/.config when XDG_CONFIG_HOME is unset or empty.
+std::string DefaultIniPath(const std::string& program_folder);
+
+// Fills every setting of `s` from the file at `ini_path` (a missing file
+// reads as all defaults) and sets s.g_IniPath. A value that is present but
+// not a number leaves the field as it was, so start from a zeroed Settings.
+void LoadSettings(Settings& s, const std::string& ini_path);
+
+// True when `path` names a file that can be opened for reading; a trailing
+// path separator is dropped first.
+bool FileExists(std::string path);
+
+struct SaveResult {
+    bool ok = true;
+    std::string error; // for a person to read, when !ok; the file is then unchanged
+};
+
+// The dialog's "save": all 38 keys from `values`, in order. The whole file is
+// written beside the old one and then renamed over it, so a save that is
+// interrupted leaves the previous file intact. Other sections, keys and
+// comments in the file are kept.
+SaveResult SaveSettingsFile(const std::string& ini_path, const Settings& values);
+
+// The dialog's "restore defaults": all 38 keys with their default texts.
+SaveResult RestoreDefaultSettingsFile(const std::string& ini_path);

@@ -1,0 +1,1 @@
+// Start-up and mode dispatch; see startup.h.
