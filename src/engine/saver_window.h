@@ -16,6 +16,7 @@
 struct SaverStart {
     char switch_letter = 0;
     bool command_line_empty = true;
+    int cursor_count = 0; // the cursor counter as start-up left it
 };
 
 // Ball_A: the full-screen saver window. It owns every surface and every field
@@ -129,6 +130,7 @@ public:
     std::int16_t HighlightStyle = 0;
     int TickCount = 0; // ticks started since load, for the trace
 
+    int g_CursorCount = 0; // the display counter the last cursor call returned
     float MouseRefX = 0, MouseRefY = 0;
     bool MouseRefSet = false;
 
