@@ -1,1 +1,189 @@
-// The headless host; see headless_host.h.
+// The headless host's system services and records; the loop is in
+// headless_loop.cpp. See headless_host.h.
+#include "host/headless/headless_host.h"
+
+#include "gfx/raster.h"
+#include "host/headless/headless_window.h"
+
+#include <algorithm>
+
+namespace host {
+
+namespace {
+
+// Handles of our own windows start here, well away from the small numbers
+// tests use for foreign windows.
+constexpr NativeHandle kFirstWindowHandle = 0x10000;
+
+} // namespace
+
+HeadlessHost::HeadlessHost(HeadlessOptions options) : m_options(std::move(options)) {}
+
+HeadlessHost::~HeadlessHost()
+{
+    // Windows that outlive the host must not call back into it.
+    for (HeadlessWindow* window : m_live)
+        window->detach();
+}
+
+void HeadlessHost::add_input(const MouseEvent& event)
+{
+    auto later = std::upper_bound(m_input.begin(), m_input.end(), event.at_ms,
+                                  [](std::uint64_t at, const MouseEvent& e) { return at < e.at_ms; });
+    m_input.insert(later, event);
+}
+
+std::unique_ptr<Window> HeadlessHost::create_window(const WindowOptions& options,
+                                                    WindowHandler& handler)
+{
+    WindowRecord record;
+    record.title = options.title;
+    record.rect = options.rect;
+    record.rect.width = std::max(record.rect.width, 0);
+    record.rect.height = std::max(record.rect.height, 0);
+    record.parent = options.parent;
+    record.handle = kFirstWindowHandle + m_windows.size();
+    record.shown = options.visible;
+    record.ever_shown = options.visible;
+    record.topmost = options.topmost;
+    m_windows.push_back(record);
+    auto window = std::make_unique<HeadlessWindow>(*this, handler, options, m_windows.size() - 1,
+                                                   record.handle);
+    m_live.push_back(window.get());
+    return window;
+}
+
+void HeadlessHost::window_destroyed(HeadlessWindow& window)
+{
+    auto it = std::find(m_live.begin(), m_live.end(), &window);
+    if (it == m_live.end())
+        return; // the host went first
+    m_live.erase(it);
+    m_windows[window.record()].alive = false;
+    m_windows[window.record()].shown = false;
+}
+
+void HeadlessHost::window_refreshed(const HeadlessWindow& window)
+{
+    if (!window_alive(&window))
+        return;
+    ++m_windows[window.record()].refreshes;
+    if (m_frame_sink)
+        m_frame_sink(window, window.frame());
+}
+
+WindowRecord& HeadlessHost::record_of(const HeadlessWindow& window)
+{
+    return m_windows[window.record()];
+}
+
+bool HeadlessHost::window_alive(const HeadlessWindow* window) const
+{
+    return std::find(m_live.begin(), m_live.end(), window) != m_live.end();
+}
+
+std::optional<gfx::Rect> HeadlessHost::native_window_rect(NativeHandle handle)
+{
+    if (auto it = foreign_windows.find(handle); it != foreign_windows.end())
+        return it->second;
+    for (const HeadlessWindow* window : m_live)
+        if (window->native_handle() == handle)
+            return m_windows[window->record()].rect;
+    return std::nullopt;
+}
+
+bool HeadlessHost::top_level_window_exists(std::string_view title)
+{
+    // Like a search by caption: hidden windows count, child windows do not.
+    for (const HeadlessWindow* window : m_live) {
+        const WindowRecord& record = m_windows[window->record()];
+        if (record.parent == 0 && record.title == title)
+            return true;
+    }
+    return std::find(foreign_titles.begin(), foreign_titles.end(), title) != foreign_titles.end();
+}
+
+void HeadlessHost::sleep_ms(int ms)
+{
+    if (ms > 0)
+        m_now += std::uint64_t(ms);
+}
+
+int HeadlessHost::show_cursor(bool show)
+{
+    m_cursor_calls.push_back(show);
+    m_cursor_count += show ? 1 : -1;
+    return m_cursor_count;
+}
+
+bool HeadlessHost::capture_desktop(gfx::Surface& into)
+{
+    into.fill(gfx::kBlack);
+    gfx::blit(into, 0, 0, m_options.desktop, gfx::RasterOp::Copy);
+    return true;
+}
+
+bool HeadlessHost::load_picture(const std::string& path, gfx::Surface& out)
+{
+    if (!m_options.picture_loader)
+        return false;
+    gfx::Surface picture;
+    if (!m_options.picture_loader(path, picture))
+        return false;
+    out = std::move(picture);
+    return true;
+}
+
+// Text comes with the desktop hosts; the headless host measures and draws
+// nothing, with a fixed line height so that layouts stay deterministic.
+int HeadlessHost::draw_text(gfx::Surface&, gfx::Point, std::string_view, const Font&, gfx::Pixel)
+{
+    return 0;
+}
+
+int HeadlessHost::text_height(std::string_view, const Font&) { return 12; }
+
+bool HeadlessHost::verify_screen_saver_password(Window&)
+{
+    ++m_verifications;
+    if (password_answers.empty())
+        return m_options.password_correct;
+    bool answer = password_answers.front();
+    password_answers.pop_front();
+    return answer;
+}
+
+void HeadlessHost::change_screen_saver_password(NativeHandle parent)
+{
+    m_password_changes.push_back(parent);
+}
+
+void HeadlessHost::set_screen_saver_running(bool running) { m_running_calls.push_back(running); }
+
+void HeadlessHost::set_screen_saving_active(bool active) { m_active_calls.push_back(active); }
+
+void HeadlessHost::message_box(Window*, std::string_view text, std::string_view title,
+                               MessageStyle style)
+{
+    m_message_boxes.push_back({std::string(text), std::string(title), style});
+}
+
+std::optional<gfx::ColorRef> HeadlessHost::choose_color(Window*, gfx::ColorRef)
+{
+    return m_options.chosen_color;
+}
+
+std::optional<std::string> HeadlessHost::choose_picture_file(Window*, const PictureFileRequest&)
+{
+    return m_options.chosen_picture_file;
+}
+
+void HeadlessHost::open_url(std::string_view url) { m_opened_urls.emplace_back(url); }
+
+void HeadlessHost::end_process(int status)
+{
+    m_ended_with = status;
+    throw ProcessEnd{status};
+}
+
+} // namespace host

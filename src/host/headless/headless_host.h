@@ -1,0 +1,190 @@
+#pragma once
+
+#include "host/host.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The headless host: the whole host contract without a screen. It is what
+// every test, benchmark and the render tool run on.
+//
+// - A virtual clock: now_ms() starts at 0, sleep_ms() advances it, nothing
+//   really waits. run() jumps the clock to whatever is due next.
+// - Scripted input: timed mouse events, delivered when the clock reaches them
+//   (by run() between ticks, or by process_pending_messages() inside a
+//   running animation) to the topmost visible window.
+// - A frame sink: every Window::refresh() hands the frame to a callback.
+// - A fixed "desktop" picture that capture_desktop() copies.
+// - Records of every system service called, so that a test can assert what
+//   the program opened, showed, hid and ended.
+//
+// end_process() throws host::ProcessEnd, as host.h documents.
+namespace host {
+
+class HeadlessWindow;
+
+struct HeadlessOptions {
+    Size screen{1024, 768};
+    // What capture_desktop() copies: its top-left, black where it is smaller.
+    gfx::Surface desktop;
+    // Decodes picture files for load_picture(); null means every load fails.
+    std::function<bool(const std::string&, gfx::Surface&)> picture_loader;
+    bool is_nt = true;
+    // The answer of verify_screen_saver_password() once the scripted answers
+    // (HeadlessHost::password_answers) are used up.
+    bool password_correct = true;
+    // What the colour and picture-file choosers return (nothing: cancelled).
+    std::optional<gfx::ColorRef> chosen_color;
+    std::optional<std::string> chosen_picture_file;
+};
+
+enum class MouseEventKind { Down, Up, Move };
+
+// One scripted mouse event, in screen pixels.
+struct MouseEvent {
+    std::uint64_t at_ms = 0;
+    MouseEventKind kind = MouseEventKind::Move;
+    int button = 0; // kLeftButton, ...; ignored for moves
+    double x = 0;
+    double y = 0;
+};
+
+// What was created, as it stands now (updated while the window lives).
+struct WindowRecord {
+    std::string title;
+    gfx::Rect rect;
+    NativeHandle parent = 0;
+    NativeHandle handle = 0;
+    bool shown = false;
+    bool topmost = false;
+    bool ever_shown = false;
+    bool alive = true;
+    int timer_interval_ms = 0;
+    int refreshes = 0;
+};
+
+struct MessageBoxRecord {
+    std::string text;
+    std::string title;
+    MessageStyle style = MessageStyle::Exclamation;
+};
+
+class HeadlessHost : public Host {
+public:
+    using FrameSink = std::function<void(const Window&, const gfx::Surface&)>;
+
+    explicit HeadlessHost(HeadlessOptions options = {});
+    ~HeadlessHost() override;
+    HeadlessHost(const HeadlessHost&) = delete;
+    HeadlessHost& operator=(const HeadlessHost&) = delete;
+
+    // ---- scripting
+    HeadlessOptions& options() { return m_options; }
+    // Queues a mouse event; events are kept in time order (equal times in the
+    // order they were added).
+    void add_input(const MouseEvent& event);
+    void set_frame_sink(FrameSink sink) { m_frame_sink = std::move(sink); }
+    // Called after each on_timer handler has returned.
+    void set_after_tick(std::function<void()> hook) { m_after_tick = std::move(hook); }
+    // Titles of other programs' top-level windows, for the single-instance guard.
+    std::vector<std::string> foreign_titles;
+    // Other programs' windows by handle (a preview pane), for native_window_rect().
+    std::map<NativeHandle, gfx::Rect> foreign_windows;
+    // Answers of verify_screen_saver_password(), taken in turn.
+    std::deque<bool> password_answers;
+
+    // ---- records
+    const std::vector<WindowRecord>& windows() const { return m_windows; }
+    int cursor_count() const { return m_cursor_count; }
+    const std::vector<bool>& cursor_calls() const { return m_cursor_calls; } // true: show
+    const std::vector<bool>& screen_saver_running_calls() const { return m_running_calls; }
+    const std::vector<bool>& screen_saving_active_calls() const { return m_active_calls; }
+    const std::vector<NativeHandle>& password_change_calls() const { return m_password_changes; }
+    int password_verifications() const { return m_verifications; }
+    const std::vector<MessageBoxRecord>& message_boxes() const { return m_message_boxes; }
+    const std::vector<std::string>& opened_urls() const { return m_opened_urls; }
+    std::optional<int> ended_with() const { return m_ended_with; }
+    std::size_t pending_input() const { return m_input.size(); }
+
+    // ---- the host contract
+    Size screen_size() override { return m_options.screen; }
+    std::unique_ptr<Window> create_window(const WindowOptions& options,
+                                          WindowHandler& handler) override;
+    std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
+    bool top_level_window_exists(std::string_view title_utf8) override;
+
+    void run() override;
+    void quit() override { m_quit = true; }
+    void process_pending_messages() override;
+    void sleep_ms(int ms) override;
+    std::uint64_t now_ms() override { return m_now; }
+
+    int show_cursor(bool show) override;
+    gfx::Point cursor_pos() override { return m_pointer; }
+
+    bool capture_desktop(gfx::Surface& into) override;
+    bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
+    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+                  gfx::Pixel colour) override;
+    int text_height(std::string_view utf8, const Font& font) override;
+
+    bool is_nt_platform() override { return m_options.is_nt; }
+    bool verify_screen_saver_password(Window& saver) override;
+    void change_screen_saver_password(NativeHandle parent) override;
+    void set_screen_saver_running(bool running) override;
+    void set_screen_saving_active(bool active) override;
+
+    void message_box(Window* owner, std::string_view text_utf8, std::string_view title_utf8,
+                     MessageStyle style) override;
+    std::optional<gfx::ColorRef> choose_color(Window* owner, gfx::ColorRef initial) override;
+    std::optional<std::string> choose_picture_file(Window* owner,
+                                                   const PictureFileRequest& request) override;
+    void open_url(std::string_view url) override;
+
+    [[noreturn]] void end_process(int status) override;
+
+private:
+    friend class HeadlessWindow;
+
+    // Called by the windows.
+    void window_destroyed(HeadlessWindow& window);
+    void window_refreshed(const HeadlessWindow& window);
+    WindowRecord& record_of(const HeadlessWindow& window);
+
+    // The loop (headless_loop.cpp).
+    HeadlessWindow* input_target() const;
+    HeadlessWindow* due_timer(std::uint64_t limit) const;
+    void deliver_input(const MouseEvent& event);
+    void deliver_tick(HeadlessWindow& window);
+    bool window_alive(const HeadlessWindow* window) const;
+
+    HeadlessOptions m_options;
+    FrameSink m_frame_sink;
+    std::function<void()> m_after_tick;
+
+    std::uint64_t m_now = 0;
+    bool m_quit = false;
+    std::deque<MouseEvent> m_input;
+    int m_buttons_down = 0;
+    gfx::Point m_pointer;
+
+    std::vector<HeadlessWindow*> m_live; // in creation order
+    std::vector<WindowRecord> m_windows;
+
+    int m_cursor_count = 0;
+    std::vector<bool> m_cursor_calls;
+    std::vector<bool> m_running_calls;
+    std::vector<bool> m_active_calls;
+    std::vector<NativeHandle> m_password_changes;
+    int m_verifications = 0;
+    std::vector<MessageBoxRecord> m_message_boxes;
+    std::vector<std::string> m_opened_urls;
+    std::optional<int> m_ended_with;
+};
+
+} // namespace host

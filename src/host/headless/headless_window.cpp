@@ -1,0 +1,76 @@
+// A window of the headless host; see headless_window.h.
+#include "host/headless/headless_window.h"
+
+#include "gfx/raster.h"
+#include "host/headless/headless_host.h"
+
+#include <algorithm>
+
+namespace host {
+
+HeadlessWindow::HeadlessWindow(HeadlessHost& host, WindowHandler& handler,
+                               const WindowOptions& options, std::size_t record,
+                               NativeHandle handle)
+    : m_host(&host), m_handler(handler),
+      m_frame(std::max(options.rect.width, 0), std::max(options.rect.height, 0)),
+      m_record(record), m_handle(handle)
+{
+}
+
+HeadlessWindow::~HeadlessWindow()
+{
+    if (m_host)
+        m_host->window_destroyed(*this);
+}
+
+void HeadlessWindow::refresh()
+{
+    if (m_host)
+        m_host->window_refreshed(*this);
+}
+
+void HeadlessWindow::set_title(std::string_view utf8)
+{
+    if (m_host)
+        m_host->record_of(*this).title = utf8;
+}
+
+void HeadlessWindow::move(gfx::Rect rect)
+{
+    rect.width = std::max(rect.width, 0);
+    rect.height = std::max(rect.height, 0);
+    if (m_host)
+        m_host->record_of(*this).rect = rect;
+    if (rect.width == m_frame.width() && rect.height == m_frame.height())
+        return;
+    // The frame follows the new size; what overlaps is kept.
+    gfx::Surface resized(rect.width, rect.height);
+    gfx::blit(resized, 0, 0, m_frame, gfx::RasterOp::Copy);
+    m_frame = std::move(resized);
+}
+
+void HeadlessWindow::show(bool visible)
+{
+    if (!m_host)
+        return;
+    WindowRecord& record = m_host->record_of(*this);
+    record.shown = visible;
+    record.ever_shown = record.ever_shown || visible;
+}
+
+void HeadlessWindow::set_topmost(bool on)
+{
+    if (m_host)
+        m_host->record_of(*this).topmost = on;
+}
+
+void HeadlessWindow::set_timer(int interval_ms)
+{
+    m_interval = std::max(interval_ms, 0);
+    if (!m_host)
+        return;
+    m_host->record_of(*this).timer_interval_ms = m_interval;
+    rearm_timer(m_host->now_ms());
+}
+
+} // namespace host

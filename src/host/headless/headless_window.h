@@ -1,0 +1,51 @@
+#pragma once
+
+#include "host/host.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace host {
+
+class HeadlessHost;
+
+// A window of the headless host: a frame in memory, a record in the host, a
+// timer that the host's loop drives.
+class HeadlessWindow : public Window {
+public:
+    HeadlessWindow(HeadlessHost& host, WindowHandler& handler, const WindowOptions& options,
+                   std::size_t record, NativeHandle handle);
+    ~HeadlessWindow() override;
+
+    gfx::Surface& frame() override { return m_frame; }
+    void refresh() override;
+    void set_title(std::string_view utf8) override;
+    void move(gfx::Rect rect) override;
+    void show(bool visible) override;
+    void set_topmost(bool on) override;
+    void set_timer(int interval_ms) override;
+    NativeHandle native_handle() const override { return m_handle; }
+
+    const gfx::Surface& frame() const { return m_frame; }
+    WindowHandler& handler() { return m_handler; }
+    std::size_t record() const { return m_record; }
+
+    // Timer state, kept by the host's loop.
+    int timer_interval() const { return m_interval; }
+    std::uint64_t timer_due() const { return m_due; }
+    void rearm_timer(std::uint64_t now) { m_due = now + std::uint64_t(m_interval); }
+    bool in_tick = false;
+    // The host is going away first: from now on the window is inert.
+    void detach() { m_host = nullptr; }
+
+private:
+    HeadlessHost* m_host;
+    WindowHandler& m_handler;
+    gfx::Surface m_frame;
+    std::size_t m_record;
+    NativeHandle m_handle;
+    int m_interval = 0;
+    std::uint64_t m_due = 0;
+};
+
+} // namespace host
