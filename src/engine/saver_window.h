@@ -56,6 +56,8 @@ public:
     void BuildActionOrder();
 
     // ---- sprites (sprites.cpp, masks.cpp)
+    // Draws the two fixed disc masks Pic_Mask and Pic_Mask_C; called once by Form_Load.
+    void BuildBallMasks();
     void DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
                           std::int16_t blue);
 
