@@ -33,7 +33,7 @@ public:
 
 private:
     struct Op {
-        int ball; // 0 for a restore
+        int ball; // -1 for a restore (balls are numbered from 0)
         int x, y, w, h;
     };
     std::ostream& m_out;
