@@ -9,11 +9,11 @@ const std::array<ActionEntry, 21>& ActionTable()
 {
     static const std::array<ActionEntry, 21> table = {{
         {},
-        {1, "等速直線運動", "Act_LinearMotion", nullptr, 0},
-        {2, "棒の回転", "Act_RodRotation", nullptr, 1},
+        {1, "等速直線運動", "Act_LinearMotion", Act_LinearMotion, 0},
+        {2, "棒の回転", "Act_RodRotation", Act_RodRotation, 1},
         {3, "半径の変化", "Act_ChangingRadius", nullptr, 0},
         {4, "転がり回転", "Act_RollingRotation", nullptr, 0},
-        {5, "立体回転", "Act_SolidRotation", nullptr, 0},
+        {5, "立体回転", "Act_SolidRotation", Act_SolidRotation, 0},
         {6, "輪と帯", "Act_RingsAndBands", nullptr, 1},
         {7, "正葉線", "Act_RoseCurve", nullptr, 0},
         {8, "輪のﾜｰﾌﾟ", "Act_RingWarp", nullptr, 0},
@@ -22,7 +22,7 @@ const std::array<ActionEntry, 21>& ActionTable()
         {11, "通り抜け", "Act_PassThrough", nullptr, 0},
         {12, "楕円の相互軌跡", "Act_MutualEllipseTrails", nullptr, 0},
         {13, "輪と帯の軌跡", "Act_RingsAndBands", nullptr, 2},
-        {14, "棒回転の軌跡", "Act_RodRotation", nullptr, 2},
+        {14, "棒回転の軌跡", "Act_RodRotation", Act_RodRotation, 2},
         {15, "棒と球", "Act_RodAndBall", nullptr, 0},
         {16, "小円の大小楕円回転", "Act_CircleOnEllipses", nullptr, 0},
         {17, "中心点からの楕円", "Act_CenterEllipses", nullptr, 0},

@@ -7,3 +7,10 @@ class Ball_A;
 // The action routines, one file each in this folder, each registered by one
 // row of the table in action_table.cpp. Every routine ends with FinishAction()
 // and leaves the balls' final places in FormationX/Y and CenterFormationX/Y.
+
+// Kind 1: the balls fly to the screen edges and meet again, twenty legs.
+void Act_LinearMotion(Ball_A& saver, std::int16_t mode);
+// Kinds 2 (mode 1) and 14 (mode 2): the spinning rod, clean or with trails.
+void Act_RodRotation(Ball_A& saver, std::int16_t mode);
+// Kind 5: the ring turns over like a coin while drifting and bouncing.
+void Act_SolidRotation(Ball_A& saver, std::int16_t mode);

@@ -1,0 +1,227 @@
+// Rod rotation and its trail. The ten small balls line up as a vertical rod
+// through the centre ball; the rod then spins about its middle as if lying on
+// a tilted turntable (each ball runs on an ellipse half as high as it is
+// wide) while its middle, carrying the centre ball, swings around a circle
+// through the screen centre.
+//
+// Mode 1 (kind 2): the rod first flips end over end and back; every frame is
+// clean; twenty repetitions of the spin.
+// Mode 2 (kind 14): no flip; in each repetition the small balls shrink and
+// grow again, and the first quarter of the repetition is drawn without
+// erasing, so the shrinking balls leave trails; ten repetitions.
+
+#include "engine/actions/actions.h"
+#include "engine/saver_window.h"
+#include "gfx/numeric.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr double kSmallCell = Settings::g_SmallBallSize;
+constexpr double kHalfSmallCell = Settings::g_SmallBallSize / 2.0; // 24
+constexpr double kHalfLargeCell = Settings::g_LargeBallSize / 2.0; // 36
+// Mode 2 shrinks and grows the small balls by a 25th of a cell per frame.
+constexpr double kSizeStep = Settings::g_SmallBallSize / 25.0; // 1.92
+// Mode 2 erases again once the trail counter, which grows by the speed
+// factor per frame, reaches a quarter of the 60 sixtieths of a turn.
+constexpr double kTrailLength = 60.0 / 4;
+
+struct RodRotation {
+    Ball_A& saver;
+    std::int16_t mode;   // 1 clean with the flip, 2 with trails
+    int repetitions = 0; // 20 in mode 1, 10 in mode 2
+    double W = 0, H = 0;
+    double factor = 1;   // g_SpeedFactor
+
+    // Signed distance of each ball's centre from the rod's middle, positive
+    // above it, and each ball's own spin direction for spin mode 2.
+    double offset[11] = {};
+    int direction[11] = {};
+
+    // The current repetition.
+    double px = 0, py = 0; // pivot of the orbit of the rod's middle
+    double a = 0;          // orbit position, sixtieths of a turn
+    int spinMode = 0;      // 0 clockwise, 1 anticlockwise, 2 each ball its own way
+    double size = kSmallCell;
+    double trail = 0;
+};
+
+// 2. / 6. A glide of the small balls between two formations while the centre
+//    ball stays at its own.
+void GlideSmallBalls(Ball_A& s, const Ball_A::BallArray& fromX, const Ball_A::BallArray& fromY,
+                     const Ball_A::BallArray& toX, const Ball_A::BallArray& toY)
+{
+    for (int i = 1; i <= 10; ++i) {
+        s.GlideStepX[i] = (fromX[i] - toX[i]) / s.S().g_Speed;
+        s.GlideStepY[i] = (fromY[i] - toY[i]) / s.S().g_Speed;
+        s.GlideX[i] = fromX[i];
+        s.GlideY[i] = fromY[i];
+    }
+    s.CenterGlideX = s.CenterFormationX;
+    s.CenterGlideY = s.CenterFormationY;
+    s.CenterStepX = 0;
+    s.CenterStepY = 0;
+    s.GlideBalls(1);
+}
+
+// 3. One leg of the flip: every ball slides along the rod to its mirror
+//    partner's place (sign +1, balls 1 to 10) or back (sign -1, 10 to 1); the
+//    centre ball is drawn right after ball 5 on both legs.
+void FlipLeg(Ball_A& s, double sign)
+{
+    for (int frame = 1; frame <= s.S().g_Speed; ++frame) {
+        s.RestoreBackground();
+        for (int n = 1; n <= 10; ++n) {
+            const int j = sign > 0 ? n : 11 - n;
+            s.GlideX[j] += sign * s.GlideStepX[j];
+            s.GlideY[j] += sign * s.GlideStepY[j];
+            s.BlitBall(j, s.GlideX[j] - kHalfSmallCell, s.GlideY[j] - kHalfSmallCell);
+            if (j == 5)
+                s.BlitBall(11, s.CenterFormationX, s.CenterFormationY);
+        }
+        s.PresentFrame();
+    }
+}
+
+// 3. The flip end over end and back, working on the ball centres.
+void FlipRod(Ball_A& s)
+{
+    for (int i = 1; i <= 10; ++i) {
+        s.HoldX[i] = s.VerticalRodX[i] + kHalfSmallCell;
+        s.HoldY[i] = s.VerticalRodY[i] + kHalfSmallCell;
+    }
+    // Steps only once every centre is known: ball i travels to ball 11 - i.
+    for (int i = 1; i <= 10; ++i) {
+        s.GlideStepX[i] = 0;
+        s.GlideStepY[i] = (s.HoldY[11 - i] - s.HoldY[i]) / s.S().g_Speed;
+        s.GlideX[i] = s.HoldX[i];
+        s.GlideY[i] = s.HoldY[i];
+    }
+    FlipLeg(s, +1);
+    FlipLeg(s, -1);
+}
+
+// 4. The offsets along the rod and the spin directions.
+void PickDirections(RodRotation& r)
+{
+    Ball_A& s = r.saver;
+    const int common = r.mode == 2 ? gfx::floor_int(s.Rnd() * 2) : 0;
+    for (int i = 1; i <= 10; ++i) {
+        r.offset[i] = s.g_CenterY - (s.VerticalRodY[i] + kHalfSmallCell);
+        r.direction[i] = r.mode == 2 ? common : gfx::floor_int(s.Rnd() * 2);
+    }
+}
+
+// 5.1-5.2. Where the rod's middle orbits in this repetition: a circle of
+// radius W/10 around a pivot a tenth of the screen beside, above or below the
+// centre. The radius is W/10 in all four cases, so in the vertical cases the
+// rod's middle starts (W - H)/10 off the screen centre.
+void PickOrbit(RodRotation& r)
+{
+    Ball_A& s = r.saver;
+    const int orbitCase = gfx::floor_int(s.Rnd() * 4);
+    r.spinMode = gfx::floor_int(s.Rnd() * 3);
+    switch (orbitCase) {
+    case 0: r.px = s.g_CenterX - r.W / 10; r.py = s.g_CenterY; r.a = 15; break;
+    case 1: r.px = s.g_CenterX + r.W / 10; r.py = s.g_CenterY; r.a = 45; break;
+    case 2: r.px = s.g_CenterX; r.py = s.g_CenterY - r.H / 10; r.a = 30; break;
+    default: r.px = s.g_CenterX; r.py = s.g_CenterY + r.H / 10; r.a = 0; break;
+    }
+}
+
+// 5.4. One frame of the spin at spin angle k (sixtieths of a turn).
+void DrawRodFrame(RodRotation& r, double k)
+{
+    Ball_A& s = r.saver;
+
+    // Erase: every frame in mode 1; in mode 2 only once the trail is long
+    // enough, while the balls shrink over the first half turn and grow back.
+    if (r.mode == 1) {
+        s.RestoreBackground();
+    } else {
+        r.trail += r.factor;
+        if (r.trail >= kTrailLength)
+            s.RestoreBackground();
+        r.size += k < 30 ? -kSizeStep : kSizeStep;
+    }
+
+    // The rod's middle on its orbit.
+    const double theta = gfx::clock_angle(r.a);
+    const double cx = r.px + gfx::floor_int(std::cos(theta) * r.W / 10);
+    const double cy = r.py + gfx::floor_int(std::sin(theta) * r.W / 10);
+
+    for (int j = 1; j <= 10; ++j) {
+        const bool clockwise = r.spinMode == 0 || (r.spinMode == 2 && r.direction[j] == 0);
+        const double phi = gfx::clock_angle(clockwise ? k : 60 - k);
+        // The ellipse is half as high as wide: the tilted turntable.
+        const int dx = gfx::floor_int(std::cos(phi) * r.offset[j]);
+        const int dy = gfx::floor_int(std::sin(phi) * r.offset[j] / 2);
+        s.GlideX[j] = cx + dx - r.size / 2;
+        s.GlideY[j] = cy + dy - r.size / 2;
+        if (r.mode == 1)
+            s.BlitBall(j, s.GlideX[j], s.GlideY[j]);
+        else // a negative size draws the ball mirrored, as the stretch does
+            s.BlitBallScaled(j, s.GlideX[j], s.GlideY[j], r.size, r.size);
+        if (j == 5) // the centre ball, never scaled, on the rod's middle
+            s.BlitBall(11, cx - kHalfLargeCell, cy - kHalfLargeCell);
+    }
+
+    s.PresentFrame();
+    r.a += 2; // the orbit advances 2 sixtieths per frame, whatever the factor
+}
+
+// The step of the spin angle per frame: 2 sixtieths scaled by the speed
+// factor, so 30 frames per repetition at factor 1, 15 at 2, 119 at 0.25.
+// Factors of 0 or below come only from speeds beyond any the dialog offers
+// and would never finish a repetition; they spin at the slowest offered pace.
+double SpinStep(double factor)
+{
+    constexpr double kSlowestFactor = 0.25; // speed 30
+    return 2 * (factor > 0 ? factor : kSlowestFactor);
+}
+
+} // namespace
+
+void Act_RodRotation(Ball_A& saver, std::int16_t mode)
+{
+    Ball_A& s = saver;
+    RodRotation r{saver, mode};
+    r.repetitions = mode == 1 ? Settings::g_PhaseSteps : Settings::g_PhaseSteps / 2;
+    r.W = s.ScreenWidthPx;
+    r.H = s.ScreenHeightPx;
+    r.factor = s.S().g_SpeedFactor;
+    const double spinStep = SpinStep(r.factor);
+
+    // 1. The stretch mode for the scaled balls is colour on colour; the
+    //    compositor's scaled stamp always draws that way.
+
+    // 2. Glide into the vertical rod; the centre ball stays in the middle.
+    GlideSmallBalls(s, s.FormationX, s.FormationY, s.VerticalRodX, s.VerticalRodY);
+
+    // 3. The flip (mode 1 only).
+    if (mode == 1)
+        FlipRod(s);
+
+    // 4. Offsets and spin directions.
+    PickDirections(r);
+
+    // 5. The repetitions of the spin.
+    for (int rep = 1; rep <= r.repetitions; ++rep) {
+        PickOrbit(r);
+        if (mode == 2) {
+            s.RestoreBackground();
+            r.trail = 0;
+        }
+        r.size = kSmallCell;
+        // A real-valued loop, as the frame counts depend on it: k = 1, 1 + step, ... up to 60.
+        for (double k = 1; k <= 60; k += spinStep)
+            DrawRodFrame(r, k);
+    }
+
+    // 6. The balls jump back into the vertical rod and glide home.
+    GlideSmallBalls(s, s.VerticalRodX, s.VerticalRodY, s.FormationX, s.FormationY);
+
+    // 7. The closing figure.
+    s.FinishAction();
+}
