@@ -14,3 +14,8 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t mode);
 void Act_RodRotation(Ball_A& saver, std::int16_t mode);
 // Kind 5: the ring turns over like a coin while drifting and bouncing.
 void Act_SolidRotation(Ball_A& saver, std::int16_t mode);
+// Kind 9: ball 1 traces Lissajous figures with a snake behind it, the centre
+// ball bouncing off the screen edges.
+void Act_Lissajous(Ball_A& saver, std::int16_t mode);
+// Kind 10: the centre ball traces trochoids, the small balls following it.
+void Act_Cycloid(Ball_A& saver, std::int16_t mode);

@@ -1,0 +1,193 @@
+#include "engine/actions/actions.h"
+#include "engine/actions/curve_math.h"
+#include "engine/actions/cycloid_curve.h"
+#include "engine/saver_window.h"
+#include "gfx/numeric.h"
+
+#include <cstdint>
+
+// Kind 10, cycloid curves. The centre ball leads: it traces four closed
+// trochoids, x = (A cos(K t) + B cos t) pi, y = (A sin(K t) + B sin t) pi with
+// K = 20 / 7, B = 27 and A = 5, 8, 11, 14, while the ten small balls follow it
+// as a snake that repeats its places of the ten frames before. The middle of
+// the curve travels a figure-eight through the screen centre meanwhile. At the
+// end every ball glides back to where it stood when the action began.
+//
+// Here StartX/Y (the snake) and CenterStartX/Y (the lead) hold the balls'
+// centres, not their cells' corners; they become corners, 24 or 36 pixels up
+// and left, only where a ball is drawn.
+
+namespace {
+
+constexpr double kHalfSmall = Settings::g_SmallBallSize / 2.0; // 24
+constexpr double kHalfLarge = Settings::g_LargeBallSize / 2.0; // 36
+
+// The figure's own data for one run.
+struct CycloidState {
+    CycloidCurve curve;              // CycloidA, CycloidK, CycloidB
+    std::int16_t CycloidR1 = 20;     // the rolling circles' radii,
+    std::int16_t CycloidR2 = 7;      // whose ratio is K and sum is B
+    float CurveStart = 0;
+    double CurveStep = 0.25;         // t per frame
+    float CurvePeriod = 0;           // t after which the curve closes
+    float CurveParam = 0;            // t of the current frame
+    CurveOrbit orbit;                // the curve's middle on the figure-eight
+    // Where each small ball's cell was drawn in the latest frame: after the
+    // frame the snake moves up by one place, so StartX(i) then already holds
+    // where ball i would go next, not where it is.
+    Ball_A::BallArray DrawnX{}, DrawnY{};
+};
+
+// K, B and the period follow from the two radii. The curve closes after
+// R2 / gcd(R1, R2) full turns: 7 x 2 pi.
+void SetUpCurve(CycloidState& s)
+{
+    s.curve.CycloidK = float(double(s.CycloidR1) / s.CycloidR2);
+    s.curve.CycloidB = std::int16_t(s.CycloidR1 + s.CycloidR2);
+    s.CurveStart = 0;
+    s.CurvePeriod = float(double(s.CycloidR2) / GreatestCommonDivisor(s.CycloidR1, s.CycloidR2)
+                          * gfx::kTwoPi);
+}
+
+// All eleven balls glide, by their centres, onto (GatherX, GatherY) in
+// g_Speed frames, the centre ball under the small ones.
+void GatherForCycloid(Ball_A& saver)
+{
+    const double n = saver.S().g_Speed;
+    for (int i = 1; i <= 10; ++i) {
+        saver.GlideStepX[i] = (saver.StartX[i] - saver.GatherX) / n;
+        saver.GlideStepY[i] = (saver.StartY[i] - saver.GatherY) / n;
+        saver.GlideX[i] = saver.StartX[i] - kHalfSmall;
+        saver.GlideY[i] = saver.StartY[i] - kHalfSmall;
+    }
+    saver.CenterStepX = (saver.CenterStartX - saver.GatherX) / n;
+    saver.CenterStepY = (saver.CenterStartY - saver.GatherY) / n;
+    saver.CenterGlideX = saver.CenterStartX - kHalfLarge;
+    saver.CenterGlideY = saver.CenterStartY - kHalfLarge;
+
+    for (int frame = 1; frame <= saver.S().g_Speed; ++frame) {
+        saver.RestoreBackground();
+        saver.CenterGlideX -= saver.CenterStepX;
+        saver.CenterGlideY -= saver.CenterStepY;
+        saver.BlitBall(11, saver.CenterGlideX, saver.CenterGlideY);
+        for (int i = 1; i <= 10; ++i) {
+            saver.GlideX[i] -= saver.GlideStepX[i];
+            saver.GlideY[i] -= saver.GlideStepY[i];
+            saver.BlitBall(i, saver.GlideX[i], saver.GlideY[i]);
+        }
+        saver.PresentFrame();
+    }
+
+    for (int i = 1; i <= 10; ++i) {
+        saver.StartX[i] = saver.GatherX;
+        saver.StartY[i] = saver.GatherY;
+    }
+    saver.CenterStartX = saver.GatherX;
+    saver.CenterStartY = saver.GatherY;
+}
+
+// One frame: the lead under everything, then the snake, ball 1 nearest the
+// lead; afterwards the snake moves up by one place, so that ball i repeats
+// the lead's centre of i frames before.
+void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
+{
+    saver.RestoreBackground();
+    saver.BlitBall(11, saver.CenterStartX - kHalfLarge, saver.CenterStartY - kHalfLarge);
+    for (int i = 1; i <= 10; ++i) {
+        s.DrawnX[i] = saver.StartX[i] - kHalfSmall;
+        s.DrawnY[i] = saver.StartY[i] - kHalfSmall;
+        saver.BlitBall(i, s.DrawnX[i], s.DrawnY[i]);
+    }
+    saver.PresentFrame();
+
+    saver.HoldX[1] = saver.CenterStartX;
+    saver.HoldY[1] = saver.CenterStartY;
+    for (int i = 1; i <= 9; ++i) {
+        saver.HoldX[i + 1] = saver.StartX[i];
+        saver.HoldY[i + 1] = saver.StartY[i];
+    }
+    for (int i = 1; i <= 10; ++i) {
+        saver.StartX[i] = saver.HoldX[i];
+        saver.StartY[i] = saver.HoldY[i];
+    }
+}
+
+// The lead at parameter t around the curve's current middle.
+void PlaceLead(Ball_A& saver, const CycloidState& s, float t)
+{
+    saver.CenterStartX = Cyc_X(s.curve, t) + s.orbit.CurveCenterX;
+    saver.CenterStartY = Cyc_Y(s.curve, t) + s.orbit.CurveCenterY;
+}
+
+} // namespace
+
+void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
+{
+    const Settings& settings = saver.S();
+    CycloidState s;
+
+    // 1. From here on the balls are handled by their centres.
+    for (int i = 1; i <= 10; ++i) {
+        saver.StartX[i] = saver.FormationX[i] + kHalfSmall;
+        saver.StartY[i] = saver.FormationY[i] + kHalfSmall;
+    }
+    saver.CenterStartX = saver.CenterFormationX + kHalfLarge;
+    saver.CenterStartY = saver.CenterFormationY + kHalfLarge;
+
+    // 2. The curve's constants.
+    s.CycloidR1 = 20;
+    s.CycloidR2 = 7;
+    s.curve.CycloidA = 5;
+    SetUpCurve(s);
+    s.CurveStep = 0.25;
+
+    // 3. Everything gathers on the first curve's first point, taken around the
+    //    screen centre, where the curve's middle sets out.
+    s.CurveParam = float(s.CurveStep + s.CurveStart);
+    saver.GatherX = Cyc_X(s.curve, s.CurveParam) + saver.g_CenterX;
+    saver.GatherY = Cyc_Y(s.curve, s.CurveParam) + saver.g_CenterY;
+    GatherForCycloid(saver);
+
+    // 4. The figure-eight starts on the left circle at the touching point and
+    //    runs on through all four curves.
+    s.orbit.OrbitForward = true;
+    s.orbit.OrbitClock = 15;
+
+    // 5. Four curves, A = 5, 8, 11, 14: 175 frames at t = 0.25 ... 43.75 and a
+    //    closing frame at t = 14 pi, where the curve meets its start.
+    for (s.curve.CycloidA = 5; s.curve.CycloidA <= 14; s.curve.CycloidA += 3) {
+        SetUpCurve(s);
+        s.CurveParam = float(0.25 + s.CurveStart);
+
+        while (s.CurveParam < s.CurvePeriod) {
+            MoveCurveCenter(s.orbit, settings.g_SpeedFactor, saver.ScreenWidthPx,
+                            saver.g_CenterY);
+            PlaceLead(saver, s, s.CurveParam);
+            DrawCycloidFrame(saver, s);
+            s.CurveParam = float(s.CurveStep + s.CurveParam);
+            // The curve frames last twice the usual pause.
+            saver.DoEvents();
+            saver.Pause(settings.g_PcSpec);
+        }
+
+        // The closing point, around the middle as it stands (not moved again),
+        // with the frame's own pause only.
+        PlaceLead(saver, s, s.CurvePeriod);
+        DrawCycloidFrame(saver, s);
+    }
+
+    // 6. Every ball glides back from where it was last drawn to its place.
+    const double frames = settings.g_Speed;
+    for (int i = 1; i <= 10; ++i) {
+        saver.GlideX[i] = s.DrawnX[i];
+        saver.GlideY[i] = s.DrawnY[i];
+        saver.GlideStepX[i] = (saver.GlideX[i] - saver.FormationX[i]) / frames;
+        saver.GlideStepY[i] = (saver.GlideY[i] - saver.FormationY[i]) / frames;
+    }
+    saver.CenterGlideX = saver.CenterStartX - kHalfLarge;
+    saver.CenterGlideY = saver.CenterStartY - kHalfLarge;
+    saver.CenterStepX = (saver.CenterGlideX - saver.CenterFormationX) / frames;
+    saver.CenterStepY = (saver.CenterGlideY - saver.CenterFormationY) / frames;
+    saver.GlideBalls(1);
+    saver.FinishAction();
+}

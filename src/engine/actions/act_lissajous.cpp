@@ -1,0 +1,175 @@
+#include "engine/actions/actions.h"
+#include "engine/actions/curve_math.h"
+#include "engine/saver_window.h"
+#include "gfx/numeric.h"
+
+#include <cmath>
+#include <cstdint>
+
+// Kind 9, Lissajous curves. Ball 1 traces x = AmpX sin(4t), y = AmpY sin(b t)
+// around the screen centre for b = 2, 5 and 8, each figure once upright and
+// once turned; balls 2 to 10 follow it as a snake that repeats the lead's
+// places of the nine frames before. Meanwhile the centre ball flies straight
+// across the screen on a random diagonal and bounces off the edges. At the end
+// every ball glides back to where it stood when the action began.
+//
+// The lead's place is kept in GatherX/Y, the snake in StartX/Y (StartX(j) is
+// where ball j + 1 is drawn), the centre ball's cell in CenterStartX/Y.
+
+namespace {
+
+// The figure's own data for one run. RotationDegrees alone lives on the saver
+// window, because the turn of the rotated figures carries over between runs.
+struct LissajousState {
+    std::int16_t FreqA = 4;       // frequency of x
+    std::int16_t FreqB = 2;       // frequency of y: 2, 5, 8
+    float CurvePeriod = 0;        // t after which the figure closes
+    float CurveStart = 0;         // t of the first point
+    double CurveStep = 0.035;     // t per frame
+    float CurveParam = 0;         // t of the current frame
+    float AmpX = 0, AmpY = 0;     // the figure's half-widths
+    float CurveRotation = 0;      // the figure's turn in radians
+    std::int16_t BounceX = 0, BounceY = 0;  // the centre ball's centre, whole pixels
+    double BounceVX = 0, BounceVY = 0;      // its velocity in pixels per frame
+};
+
+constexpr double kHalfSmall = Settings::g_SmallBallSize / 2.0; // 24
+constexpr int kHalfLarge = Settings::g_LargeBallSize / 2;      // 36
+
+// One axis of the centre ball's flight. The velocity turns as soon as the next
+// step would take the cell's edge beyond the screen's, and the step is then
+// taken with the turned velocity, so the ball's centre never leaves the screen.
+void BounceAxis(std::int16_t& centre, double& velocity, double extent)
+{
+    const int next = gfx::round_half_even(velocity + centre);
+    if (next + kHalfLarge > extent)
+        velocity = -std::abs(velocity);
+    else if (next - kHalfLarge < 0)
+        velocity = std::abs(velocity);
+    centre = std::int16_t(gfx::round_half_even(velocity + centre));
+}
+
+// The lead's cell at parameter t: the point of the figure, turned by
+// CurveRotation about the screen centre.
+void PlaceLead(Ball_A& saver, const LissajousState& s, float t)
+{
+    const double c = std::cos(double(s.CurveRotation));
+    const double sn = std::sin(double(s.CurveRotation));
+    const double x = s.AmpX * std::sin(double(float(s.FreqA * t)));
+    const double y = s.AmpY * std::sin(double(float(s.FreqB * t)));
+    saver.GatherX = saver.g_CenterX + x * c - y * sn - kHalfSmall;
+    saver.GatherY = saver.g_CenterY + x * sn + y * c - kHalfSmall;
+}
+
+// One frame: the bouncing centre ball underneath, the lead, then the snake,
+// ball 2 nearest the lead; afterwards the snake moves up by one place.
+void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
+{
+    saver.RestoreBackground();
+
+    BounceAxis(s.BounceX, s.BounceVX, saver.ScreenWidthPx);
+    BounceAxis(s.BounceY, s.BounceVY, saver.ScreenHeightPx);
+    saver.CenterStartX = s.BounceX - kHalfLarge;
+    saver.CenterStartY = s.BounceY - kHalfLarge;
+    // The centre ball goes through the stretching transfer at its own size.
+    saver.BlitBallScaled(11, saver.CenterStartX, saver.CenterStartY, Settings::g_LargeBallSize,
+                         Settings::g_LargeBallSize);
+
+    saver.BlitBall(1, saver.GatherX, saver.GatherY);
+    for (int j = 1; j <= 9; ++j)
+        saver.BlitBall(j + 1, saver.StartX[j], saver.StartY[j]);
+
+    saver.PresentFrame();
+
+    saver.HoldX[1] = saver.GatherX;
+    saver.HoldY[1] = saver.GatherY;
+    for (int j = 1; j <= 9; ++j) {
+        saver.HoldX[j + 1] = saver.StartX[j];
+        saver.HoldY[j + 1] = saver.StartY[j];
+    }
+    for (int j = 1; j <= 10; ++j) {
+        saver.StartX[j] = saver.HoldX[j];
+        saver.StartY[j] = saver.HoldY[j];
+    }
+}
+
+// One closed figure: its first point, every step of 0.035 short of the period
+// (t accumulates in single precision, which fixes the frame count), and its
+// closing point at exactly the period.
+void DrawFigure(Ball_A& saver, LissajousState& s)
+{
+    PlaceLead(saver, s, s.CurveStart);
+    DrawLissajousFrame(saver, s);
+
+    s.CurveParam = float(s.CurveStart + s.CurveStep);
+    while (s.CurveParam < s.CurvePeriod) {
+        PlaceLead(saver, s, s.CurveParam);
+        DrawLissajousFrame(saver, s);
+        s.CurveParam = float(s.CurveParam + s.CurveStep);
+    }
+
+    PlaceLead(saver, s, s.CurvePeriod);
+    DrawLissajousFrame(saver, s);
+}
+
+} // namespace
+
+void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
+{
+    const Settings& settings = saver.S();
+    LissajousState s;
+
+    // 1. The centre ball starts from the screen centre on one of the four
+    //    diagonals, 9 pixels per frame on each axis at speed factor 1.
+    s.BounceX = std::int16_t(gfx::round_half_even(saver.g_CenterX));
+    s.BounceY = std::int16_t(gfx::round_half_even(saver.g_CenterY));
+    constexpr double kDiagonals[4][2] = {{9, 9}, {-9, -9}, {9, -9}, {-9, 9}};
+    const int diagonal = gfx::floor_int(4 * saver.Rnd());
+    s.BounceVX = kDiagonals[diagonal][0] * settings.g_SpeedFactor;
+    s.BounceVY = kDiagonals[diagonal][1] * settings.g_SpeedFactor;
+
+    // 2. The ten small balls gather on the screen centre; the centre ball stays.
+    for (int i = 1; i <= 10; ++i) {
+        saver.StartX[i] = saver.FormationX[i];
+        saver.StartY[i] = saver.FormationY[i];
+    }
+    saver.GatherX = saver.g_CenterX - kHalfSmall;
+    saver.GatherY = saver.g_CenterY - kHalfSmall;
+    saver.GatherToCenter(1);
+
+    // 3. Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
+    //    window's counter. The figure closes after LCM(a, b) / a / b full
+    //    turns of 2 pi: pi, 2 pi and pi / 2.
+    s.FreqA = 4;
+    for (s.FreqB = 2; s.FreqB <= 8; s.FreqB = std::int16_t(s.FreqB + 3)) {
+        s.CurveStart = 0;
+        s.CurvePeriod = float(double(LeastCommonMultiple(s.FreqA, s.FreqB)) / s.FreqA / s.FreqB
+                              * gfx::kTwoPi);
+        s.CurveStep = 0.035;
+        s.AmpX = float(0.9 * saver.g_CenterX / 2);
+        s.AmpY = float(0.9 * saver.g_CenterY / 2);
+        s.CurveRotation = 0;
+
+        // Two figures: a half turn counted in quarter turns.
+        for (int figure = 1; figure <= 180 / 90; ++figure) {
+            DrawFigure(saver, s);
+            saver.RotationDegrees += 90;
+            s.CurveRotation = float(gfx::kPi * saver.RotationDegrees / 180);
+        }
+    }
+
+    // 4. Every ball glides from where it was last drawn back to its place.
+    const double frames = settings.g_Speed;
+    for (int i = 1; i <= 10; ++i) {
+        saver.GlideStepX[i] = (saver.StartX[i] - saver.FormationX[i]) / frames;
+        saver.GlideStepY[i] = (saver.StartY[i] - saver.FormationY[i]) / frames;
+        saver.GlideX[i] = saver.StartX[i];
+        saver.GlideY[i] = saver.StartY[i];
+    }
+    saver.CenterStepX = (saver.CenterStartX - saver.CenterFormationX) / frames;
+    saver.CenterStepY = (saver.CenterStartY - saver.CenterFormationY) / frames;
+    saver.CenterGlideX = saver.CenterStartX;
+    saver.CenterGlideY = saver.CenterStartY;
+    saver.GlideBalls(1);
+    saver.FinishAction();
+}
