@@ -1,0 +1,64 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A private-profile (INI) file, read and edited the way the Windows calls
+// GetPrivateProfileStringA and WritePrivateProfileStringA read and edit it.
+// Section, key and value are code page 932 bytes; this layer never converts.
+//
+// The reading rules:
+// - A line is a section header when, after leading blanks, it starts with
+//   "[" and holds a "]"; the name lies between the "[" and the last "]".
+// - Any other line holding "=" is a key: the text before the first "=" is
+//   its name, the rest its value. Lines without "=" (blank lines, comments)
+//   are nobody's key. A comment line such as ";速さ=10" does hold "=", but
+//   its name ";速さ" never matches a real key, so it needs no rule of its own.
+// - Names and values lose the blanks around them (space, tab, vertical tab,
+//   form feed and the Ctrl-Z end-of-file mark); a value quoted from end to end
+//   with ' or " loses the quotes.
+// - Section and key names match without regard to the case of ASCII letters;
+//   two-byte characters must match byte for byte (their trail bytes are
+//   never case-folded).
+// - Only the first section of a name counts, and in it the first key of a name.
+// - A value is cut to 255 bytes (never inside a two-byte character) and ends
+//   at the first NUL byte, as the 256-byte buffer of the reading call gives it.
+// - Lines end in CR LF, LF or a lone CR.
+namespace profile {
+
+class ProfileText {
+public:
+    ProfileText() = default;
+    explicit ProfileText(std::string_view bytes);
+
+    // The value, or the empty text when the section or key is missing.
+    std::string get(std::string_view section, std::string_view key) const;
+
+    // Sets the value. An existing key keeps its line, up to and including its
+    // "=", and takes the new value after it; a new key gets a line of its own,
+    // "key=value", after the last key of the section (right after the header
+    // when it has none); a new section goes at the end of the text, after a
+    // blank line. Every other line, with its own line end, is kept as it was;
+    // new lines end in CR LF. The caller keeps CR, LF and NUL out of all three.
+    void set(std::string_view section, std::string_view key, std::string_view value);
+
+    // The whole text: exactly the bytes it was made from, with the edits.
+    std::string bytes() const;
+
+private:
+    struct Line {
+        std::string text;
+        std::string end; // "\r\n", "\n", "\r", or empty for a last line without one
+    };
+
+    // Index of the header line of the first section of that name, or -1.
+    long find_section(std::string_view section) const;
+
+    std::vector<Line> lines_;
+};
+
+// The largest value the reading call gives back: 255 bytes and the NUL.
+constexpr std::size_t kMaxValueBytes = 255;
+
+} // namespace profile

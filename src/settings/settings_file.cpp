@@ -1,0 +1,205 @@
+#include "settings/settings_file.h"
+
+#include "settings/cp932.h"
+#include "settings/file_io.h"
+#include "settings/number_text.h"
+#include "settings/profile.h"
+#include "settings/settings_keys.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The table's texts are all code page 932 characters (a test checks it).
+std::string file_text(std::string_view utf8) { return cp932::from_utf8(utf8).value_or(std::string()); }
+
+// The 16-bit field a number key fills, or nullptr for the other kinds; for a
+// const Settings the pointer is const too.
+template <class SettingsT>
+auto integer_field(SettingsT& s, const SettingKey& k) -> decltype(&s.g_OrderMode)
+{
+    switch (k.kind) {
+    case SettingKind::ActionEnabled: return &s.g_ActionEnabled[std::size_t(k.slot)];
+    case SettingKind::OrderMode: return &s.g_OrderMode;
+    case SettingKind::Speed: return &s.g_Speed;
+    case SettingKind::BackgroundMode: return &s.g_BackgroundMode;
+    case SettingKind::BackgroundArrangement: return &s.g_BackgroundArrangement;
+    case SettingKind::PcSpec: return &s.g_PcSpec;
+    default: return nullptr;
+    }
+}
+
+// Characters 1-3, 5-7 and 9-11 of the colour text; the separators are not
+// looked at. A field that is not a number leaves that component as it was.
+void apply_color_text(Settings& s, int slot, std::string_view text)
+{
+    auto slot_index = std::size_t(slot);
+    std::int16_t* components[] = {&s.g_BallRed[slot_index], &s.g_BallGreen[slot_index], &s.g_BallBlue[slot_index]};
+    for (std::size_t c = 0; c < 3; ++c)
+        if (auto v = number_text::integer_part(number_text::char_slice(text, 1 + 4 * c, 3)))
+            *components[c] = *v;
+}
+
+std::string trim_spaces(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return std::string(text);
+}
+
+// The value text the save writes for one key.
+std::string saved_text(const Settings& s, const SettingKey& k)
+{
+    auto slot = std::size_t(k.slot);
+    switch (k.kind) {
+    case SettingKind::BallColor:
+        return number_text::color_text(s.g_BallRed[slot], s.g_BallGreen[slot], s.g_BallBlue[slot]);
+    case SettingKind::BackgroundColor: return number_text::signed_text(s.g_BackgroundColor);
+    case SettingKind::BackgroundPicturePath: return trim_spaces(s.g_BackgroundPicturePath);
+    default: return number_text::signed_text(*integer_field(s, k));
+    }
+}
+
+using KeyValues = std::vector<std::pair<std::string_view, std::string>>; // UTF-8 key, UTF-8 value
+
+// Applies the values to the file's text one key after another, exactly as
+// the same sequence of single-key writes would, and then replaces the file
+// in one step. A value that code page 932 cannot carry, or that holds a line
+// break or a NUL (which would end the value early or forge another key), is
+// refused before anything is written.
+SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
+{
+    std::vector<std::pair<std::string, std::string>> encoded;
+    for (const auto& [key, value] : values) {
+        auto bytes = cp932::from_utf8(value);
+        if (!bytes || value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+            return {false, "「" + std::string(key) + "」の値には設定ファイル (Shift_JIS) に書けない文字が"
+                               "含まれているため、設定を保存できませんでした。"};
+        encoded.emplace_back(file_text(key), std::move(*bytes));
+    }
+
+    file_io::FileBytes old = file_io::read_file(ini_path);
+    if (old.status == file_io::FileBytes::Unreadable)
+        return {false, old.error};
+    profile::ProfileText text(old.bytes);
+    for (const auto& [key, value] : encoded)
+        text.set(file_text(kSettingsSection), key, value);
+    std::string error = file_io::replace_file(ini_path, text.bytes());
+    if (!error.empty())
+        return {false, error};
+    return {};
+}
+
+} // namespace
+
+std::string DefaultIniPath(const std::string& program_folder)
+{
+#ifdef _WIN32
+    // Always adds the separator, even when the folder already ends in one
+    // (a drive root gives "C:\\Orvelune.ini", which Windows accepts).
+    return program_folder + "\\Orvelune.ini";
+#else
+    // A relative XDG_CONFIG_HOME is to be ignored, as the base-directory rules say.
+    std::string base;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        base = xdg;
+    else if (const char* home = std::getenv("HOME"); home && home[0] != '\0')
+        base = std::string(home) + "/.config";
+    else
+        return program_folder + "/Orvelune.ini"; // no home at all: beside the program
+    return base + "/orvelune/Orvelune.ini";
+#endif
+}
+
+bool FileExists(std::string path)
+{
+    // One trailing separator is dropped; "/" counts as one too, since it is
+    // the separator on Linux and Windows accepts it as well.
+    if (!path.empty() && (path.back() == '\\' || path.back() == '/'))
+        path.pop_back();
+    if (path.empty())
+        return false;
+    fs::path p = file_io::path_from_utf8(path);
+    std::error_code ec;
+    if (fs::is_directory(p, ec))
+        return false; // opening a folder succeeds on Linux, yet it is no picture
+    std::ifstream in(p, std::ios::binary);
+    return bool(in);
+}
+
+void LoadSettings(Settings& s, const std::string& ini_path)
+{
+    s.g_IniPath = ini_path;
+    for (int slot = 1; slot <= 11; ++slot)
+        s.g_DefaultColorText[std::size_t(slot)] = std::string(DefaultColorText(slot));
+
+    // An unreadable file reads like a missing one: every default applies.
+    file_io::FileBytes file = file_io::read_file(ini_path);
+    profile::ProfileText text(file.status == file_io::FileBytes::Read ? file.bytes : std::string());
+    const std::string section = file_text(kSettingsSection);
+    auto read = [&](const SettingKey& k) { return cp932::to_utf8(text.get(section, file_text(k.key))); };
+
+    // The colours come from the file only when all eleven keys have a value;
+    // one empty or missing key gives every ball its default colour.
+    bool all_colors = true;
+    for (const SettingKey& k : kSettingKeys) {
+        if (k.kind != SettingKind::BallColor)
+            continue;
+        std::string value = read(k);
+        if (value.empty()) {
+            all_colors = false;
+            break;
+        }
+        apply_color_text(s, k.slot, value);
+    }
+    if (!all_colors)
+        for (int slot = 1; slot <= 11; ++slot)
+            apply_color_text(s, slot, s.g_DefaultColorText[std::size_t(slot)]);
+
+    // A value that is not a number, or out of range, leaves the field as it
+    // was; an empty or missing one gives the default.
+    for (const SettingKey& k : kSettingKeys) {
+        if (k.kind == SettingKind::BallColor)
+            continue;
+        std::string value = read(k);
+        std::string_view source = value.empty() ? k.default_text : std::string_view(value);
+        if (k.kind == SettingKind::BackgroundPicturePath) {
+            s.g_BackgroundPicturePath = value;
+        } else if (k.kind == SettingKind::BackgroundColor) {
+            if (auto v = number_text::rounded_int32(source))
+                s.g_BackgroundColor = *v;
+        } else if (auto v = number_text::integer_part(source)) {
+            *integer_field(s, k) = *v;
+        }
+    }
+
+    s.g_SpeedFactor = SpeedFactorFor(s.g_Speed);
+    // Pattern 4 without a picture to show falls back to the ball grid.
+    if (s.g_BackgroundMode == 4 && !FileExists(s.g_BackgroundPicturePath)) {
+        s.g_BackgroundMode = 1;
+        s.g_BackgroundPicturePath.clear();
+    }
+}
+
+SaveResult SaveSettingsFile(const std::string& ini_path, const Settings& values)
+{
+    KeyValues key_values;
+    for (const SettingKey& k : kSettingKeys)
+        key_values.emplace_back(k.key, saved_text(values, k));
+    return write_keys(ini_path, key_values);
+}
+
+SaveResult RestoreDefaultSettingsFile(const std::string& ini_path)
+{
+    KeyValues key_values;
+    for (const SettingKey& k : kSettingKeys)
+        key_values.emplace_back(k.key, std::string(k.default_text));
+    return write_keys(ini_path, key_values);
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+// The 38 keys of the settings file, in the order they are written, with the
+// text that "restore defaults" writes for each. The loader, both writers and
+// the tests all walk this one table. Key texts are UTF-8 here and go to the
+// file as their code page 932 bytes; note the half-width katakana ("ｱｸｼｮﾝ",
+// "ﾊﾟﾀｰﾝ", "ﾌｧｲﾙ", "ｽﾍﾟｯｸ"), whose bytes differ from the full-width ones.
+
+enum class SettingKind {
+    BallColor,             // "RRR-GGG-BBB" into g_BallRed/Green/Blue[slot]
+    ActionEnabled,         // number into g_ActionEnabled[slot]
+    OrderMode,             // number into g_OrderMode
+    BackgroundColor,       // 32-bit number into g_BackgroundColor
+    Speed,                 // number into g_Speed (and so g_SpeedFactor)
+    BackgroundMode,        // number into g_BackgroundMode
+    BackgroundArrangement, // number into g_BackgroundArrangement
+    BackgroundPicturePath, // text into g_BackgroundPicturePath
+    PcSpec,                // number into g_PcSpec
+};
+
+struct SettingKey {
+    std::string_view key;          // UTF-8
+    SettingKind kind;
+    int slot;                      // 1..11 for colours, 1..20 for actions, else 0
+    std::string_view default_text; // what "restore defaults" writes; an empty value reads as this too
+};
+
+// The one section of the file.
+inline constexpr std::string_view kSettingsSection = "Section";
+
+inline constexpr std::array<SettingKey, 38> kSettingKeys = {{
+    // The default colour table: red, green, blue of each ball, "000" each.
+    {"球色_01", SettingKind::BallColor, 1, "000-000-088"},
+    {"球色_02", SettingKind::BallColor, 2, "000-048-000"},
+    {"球色_03", SettingKind::BallColor, 3, "076-000-000"},
+    {"球色_04", SettingKind::BallColor, 4, "082-026-000"},
+    {"球色_05", SettingKind::BallColor, 5, "080-000-070"},
+    {"球色_06", SettingKind::BallColor, 6, "000-048-062"},
+    {"球色_07", SettingKind::BallColor, 7, "068-042-004"},
+    {"球色_08", SettingKind::BallColor, 8, "070-048-048"},
+    {"球色_09", SettingKind::BallColor, 9, "080-030-030"},
+    {"球色_10", SettingKind::BallColor, 10, "072-032-056"},
+    {"球色_11", SettingKind::BallColor, 11, "000-000-088"},
+    {"ｱｸｼｮﾝ_01", SettingKind::ActionEnabled, 1, "1"},
+    {"ｱｸｼｮﾝ_02", SettingKind::ActionEnabled, 2, "1"},
+    {"ｱｸｼｮﾝ_03", SettingKind::ActionEnabled, 3, "1"},
+    {"ｱｸｼｮﾝ_04", SettingKind::ActionEnabled, 4, "1"},
+    {"ｱｸｼｮﾝ_05", SettingKind::ActionEnabled, 5, "1"},
+    {"ｱｸｼｮﾝ_06", SettingKind::ActionEnabled, 6, "1"},
+    {"ｱｸｼｮﾝ_07", SettingKind::ActionEnabled, 7, "1"},
+    {"ｱｸｼｮﾝ_08", SettingKind::ActionEnabled, 8, "1"},
+    {"ｱｸｼｮﾝ_09", SettingKind::ActionEnabled, 9, "1"},
+    {"ｱｸｼｮﾝ_10", SettingKind::ActionEnabled, 10, "1"},
+    {"ｱｸｼｮﾝ_11", SettingKind::ActionEnabled, 11, "1"},
+    {"ｱｸｼｮﾝ_12", SettingKind::ActionEnabled, 12, "1"},
+    {"ｱｸｼｮﾝ_13", SettingKind::ActionEnabled, 13, "1"},
+    {"ｱｸｼｮﾝ_14", SettingKind::ActionEnabled, 14, "1"},
+    {"ｱｸｼｮﾝ_15", SettingKind::ActionEnabled, 15, "1"},
+    {"ｱｸｼｮﾝ_16", SettingKind::ActionEnabled, 16, "1"},
+    {"ｱｸｼｮﾝ_17", SettingKind::ActionEnabled, 17, "1"},
+    {"ｱｸｼｮﾝ_18", SettingKind::ActionEnabled, 18, "1"},
+    {"ｱｸｼｮﾝ_19", SettingKind::ActionEnabled, 19, "1"},
+    {"ｱｸｼｮﾝ_20", SettingKind::ActionEnabled, 20, "1"},
+    {"処理ﾊﾟﾀｰﾝ", SettingKind::OrderMode, 0, "2"},        // 2: random order
+    {"背景色", SettingKind::BackgroundColor, 0, " 0"},      // black, as a signed number text
+    {"速さ", SettingKind::Speed, 0, "15"},
+    {"背景ﾊﾟﾀｰﾝ", SettingKind::BackgroundMode, 0, "2"},    // 2: single colour
+    {"背景配列ﾊﾟﾀｰﾝ", SettingKind::BackgroundArrangement, 0, "1"}, // 1: centred
+    {"背景画像ﾌｧｲﾙ", SettingKind::BackgroundPicturePath, 0, ""},
+    {"PCｽﾍﾟｯｸ", SettingKind::PcSpec, 0, "50"},
+}};
+
+// The default colour text of a ball slot (1..11).
+constexpr std::string_view DefaultColorText(int slot) { return kSettingKeys[std::size_t(slot - 1)].default_text; }
