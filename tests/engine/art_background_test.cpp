@@ -1,0 +1,275 @@
+// The background composer: the highlight style cycle, the ball grid, the
+// screen at start and the picture file, centred and tiled.
+
+#include "art_saver_fixture.h"
+
+#include "gfx/raster.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace art_testing;
+
+namespace {
+
+// A seed whose first draw gives the grid this many columns: the grid's
+// column count is the first random number a saver draws after its load.
+std::uint64_t seed_for_columns(int columns)
+{
+    for (std::uint64_t seed = 1; seed < 1000; ++seed) {
+        Random probe(seed);
+        if (int(probe.Rnd() * 5 + 4) == columns)
+            return seed;
+    }
+    return 0;
+}
+
+// True when the block of `big` at (x, y) is exactly `small`.
+bool holds_at(const gfx::Surface& big, int x, int y, const gfx::Surface& small)
+{
+    for (int sy = 0; sy < small.height(); ++sy)
+        for (int sx = 0; sx < small.width(); ++sx)
+            if (big.at(x + sx, y + sy) != small.at(sx, sy))
+                return false;
+    return true;
+}
+
+bool all_of_colour(const gfx::Surface& s, gfx::Rect r, gfx::Pixel colour)
+{
+    for (int y = r.y; y < r.y + r.height; ++y)
+        for (int x = r.x; x < r.x + r.width; ++x)
+            if (s.at(x, y) != colour)
+                return false;
+    return true;
+}
+
+const gfx::Pixel kBackgroundPixel = gfx::pixel_from_colorref(kBackground);
+
+// A picture whose every pixel tells where in the picture it is.
+gfx::Surface numbered_picture(int width, int height)
+{
+    gfx::Surface picture(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.set(x, y, gfx::rgb(x, y, 200));
+    return picture;
+}
+
+host::HeadlessOptions with_picture(int width, int height, bool decodes = true)
+{
+    host::HeadlessOptions options = screen_of(1024, 768);
+    options.picture_loader = [=](const std::string&, gfx::Surface& out) {
+        if (!decodes)
+            return false;
+        out = numbered_picture(width, height);
+        return true;
+    };
+    return options;
+}
+
+Settings picture_settings(int arrangement)
+{
+    Settings s = plain_settings(4);
+    s.g_BackgroundArrangement = std::int16_t(arrangement);
+    s.g_BackgroundPicturePath = "/pictures/tile.png";
+    return s;
+}
+
+} // namespace
+
+TEST(ComposeBackground, HighlightStylesCycleOnePerRun)
+{
+    SaverRig rig(screen_of(320, 240), plain_settings(2));
+    rig.saver.Form_Load();
+    EXPECT_EQ(rig.saver.HighlightStyle, 1);
+    rig.saver.FirstRun = false;
+    for (int expected : {2, 3, 4, 5, 1, 2}) {
+        rig.saver.ComposeBackground();
+        EXPECT_EQ(rig.saver.HighlightStyle, expected);
+    }
+    const std::string trace = rig.take_trace();
+    EXPECT_NE(trace.find("{\"ev\":\"compose\",\"style\":1}"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("{\"ev\":\"compose\",\"style\":5}"), std::string::npos) << trace;
+}
+
+TEST(ComposeBackground, GridOfFourColumnsFillsTheScreenWithTouchingBalls)
+{
+    const std::uint64_t seed = seed_for_columns(4);
+    ASSERT_NE(seed, 0u);
+    SaverRig rig(screen_of(1024, 768), plain_settings(1), seed);
+    rig.saver.Form_Load();
+    const Ball_A& s = rig.saver;
+
+    EXPECT_EQ(s.GradientColumns, 4);
+    EXPECT_EQ(s.g_GradientBallSize, 256);
+    EXPECT_EQ(s.GradientRows, 3);
+    ASSERT_EQ(s.Pic_Mas[0].width(), 256);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 3; ++j)
+            EXPECT_TRUE(holds_at(s.Pic_Base, 256 * i, 256 * j, s.Pic_Mas[0]))
+                << "expected the grid ball at (" << 256 * i << "," << 256 * j << ")";
+    EXPECT_TRUE(*s.Display == s.Pic_Base) << "the composed grid must be on the screen";
+}
+
+TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
+{
+    const std::uint64_t seed = seed_for_columns(5);
+    ASSERT_NE(seed, 0u);
+    SaverRig rig(screen_of(1024, 768), plain_settings(1), seed);
+    rig.saver.Form_Load();
+    const Ball_A& s = rig.saver;
+
+    EXPECT_EQ(s.GradientColumns, 5);
+    EXPECT_EQ(s.g_GradientBallSize, 204);
+    EXPECT_EQ(s.GradientRows, 3);
+    // gapX = 4 / 6 and gapY = 156 / 4 = 39; cell corners rounded halves to even.
+    const int xs[] = {1, 205, 410, 615, 819};
+    const int ys[] = {39, 282, 525};
+    for (int x : xs)
+        for (int y : ys)
+            EXPECT_TRUE(holds_at(s.Pic_Base, x, y, s.Pic_Mas[0]))
+                << "expected the grid ball at (" << x << "," << y << ")";
+    EXPECT_TRUE(all_of_colour(s.Pic_Base, {0, 0, 1024, 39}, gfx::kBlack)) << "top gap not black";
+    EXPECT_TRUE(all_of_colour(s.Pic_Base, {0, 0, 1, 768}, gfx::kBlack)) << "left gap not black";
+
+    // A dark colour (each component below 64) lightened by 5 per disc: the
+    // outermost disc's rim and the second disc's rim differ by exactly 5.
+    const gfx::Pixel outer = s.Pic_Mas[0].at(202, 102); // k = 0 only
+    const gfx::Pixel second = s.Pic_Mas[0].at(1, 101);  // k = 1 only
+    EXPECT_LT(gfx::red_of(outer), 64);
+    EXPECT_LT(gfx::green_of(outer), 64);
+    EXPECT_LT(gfx::blue_of(outer), 64);
+    EXPECT_EQ(gfx::red_of(second) - gfx::red_of(outer), 5);
+    EXPECT_EQ(gfx::blue_of(second) - gfx::blue_of(outer), 5);
+}
+
+TEST(ComposeBackground, GridIsNewOnEveryRun)
+{
+    SaverRig rig(screen_of(1024, 768), plain_settings(1), 7);
+    rig.saver.Form_Load();
+    rig.saver.FirstRun = false;
+    bool column_count_changed = false;
+    const double first = rig.saver.GradientColumns;
+    for (int run = 0; run < 20; ++run) {
+        rig.saver.ComposeBackground();
+        ASSERT_GE(rig.saver.GradientColumns, 4);
+        ASSERT_LE(rig.saver.GradientColumns, 8);
+        column_count_changed |= rig.saver.GradientColumns != first;
+    }
+    EXPECT_TRUE(column_count_changed) << "twenty grids all had " << first << " columns";
+}
+
+TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
+{
+    // Narrower than four pixels: balls of size 0, no cells, no division by 0.
+    for (int width : {1, 3}) {
+        SaverRig rig(screen_of(width, 1), plain_settings(1));
+        rig.saver.Form_Load();
+        EXPECT_EQ(rig.saver.g_GradientBallSize, 0);
+        EXPECT_EQ(rig.saver.GradientRows, 0);
+        EXPECT_TRUE(all_of_colour(rig.saver.Pic_Base, rig.saver.Pic_Base.rect(), gfx::kBlack));
+    }
+    // Wide but lower than any ball: 0 rows, a black screen.
+    SaverRig rig(screen_of(1024, 100), plain_settings(1));
+    rig.saver.Form_Load();
+    EXPECT_EQ(rig.saver.GradientRows, 0);
+    EXPECT_TRUE(all_of_colour(*rig.saver.Display, rig.saver.Display->rect(), gfx::kBlack));
+}
+
+TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
+{
+    host::HeadlessOptions options = screen_of(64, 48);
+    options.desktop = numbered_picture(64, 48);
+    SaverRig rig(std::move(options), plain_settings(3));
+    rig.saver.Form_Load();
+    EXPECT_TRUE(rig.saver.Pic_Base == numbered_picture(64, 48));
+    EXPECT_TRUE(*rig.saver.Display == numbered_picture(64, 48));
+
+    // After the first run the desktop is not read again.
+    rig.saver.FirstRun = false;
+    rig.host.options().desktop = gfx::Surface(64, 48, gfx::kWhite);
+    for (int run = 0; run < 6; ++run)
+        rig.saver.ComposeBackground();
+    EXPECT_TRUE(rig.saver.Pic_Base == numbered_picture(64, 48));
+}
+
+TEST(ComposeBackground, PictureCentredOnTheBackgroundColour)
+{
+    SaverRig rig(with_picture(100, 50), picture_settings(1));
+    rig.saver.Form_Load();
+    const gfx::Surface& base = rig.saver.Pic_Base;
+
+    EXPECT_TRUE(holds_at(base, 462, 359, numbered_picture(100, 50)));
+    EXPECT_EQ(base.at(461, 359), kBackgroundPixel);
+    EXPECT_EQ(base.at(462, 358), kBackgroundPixel);
+    EXPECT_EQ(base.at(562, 408), kBackgroundPixel);
+    EXPECT_EQ(base.at(561, 409), kBackgroundPixel);
+    EXPECT_TRUE(*rig.saver.Display == base);
+}
+
+TEST(ComposeBackground, PictureLargerThanTheScreenIsCutOnAllSides)
+{
+    SaverRig rig(with_picture(1030, 780), picture_settings(1));
+    rig.saver.Form_Load();
+    // Corner at (-3, -6): the screen's corner shows the picture's (3, 6).
+    EXPECT_EQ(rig.saver.Pic_Base.at(0, 0), gfx::rgb(3, 6, 200));
+    EXPECT_EQ(rig.saver.Pic_Base.at(1023, 767), gfx::rgb(1026 & 0xFF, 773 & 0xFF, 200));
+}
+
+TEST(ComposeBackground, PictureTiledFromTheCorner)
+{
+    SaverRig rig(with_picture(100, 50), picture_settings(2));
+    rig.saver.Form_Load();
+    const gfx::Surface& base = rig.saver.Pic_Base;
+    const gfx::Surface tile = numbered_picture(100, 50);
+
+    for (int x = 0; x + 100 <= 1024; x += 100)
+        for (int y = 0; y + 50 <= 768; y += 50)
+            ASSERT_TRUE(holds_at(base, x, y, tile)) << "expected a tile at (" << x << "," << y << ")";
+    // The last column and row only begin on the screen.
+    EXPECT_EQ(base.at(1023, 767), gfx::rgb(23, 17, 200));
+    EXPECT_TRUE(*rig.saver.Display == base);
+}
+
+TEST(ComposeBackground, PictureWithoutPixelsShowsTheBackgroundColour)
+{
+    struct Case {
+        const char* what;
+        host::HeadlessOptions options;
+        int arrangement;
+    };
+    Case cases[] = {
+        {"0x0 tiled", with_picture(0, 0), 2},
+        {"0x0 centred", with_picture(0, 0), 1},
+        {"100x0 tiled", with_picture(100, 0), 2},
+        {"0x50 tiled", with_picture(0, 50), 2},
+        {"undecodable tiled", with_picture(100, 50, false), 2},
+        {"undecodable centred", with_picture(100, 50, false), 1},
+    };
+    for (Case& c : cases) {
+        SaverRig rig(std::move(c.options), picture_settings(c.arrangement));
+        rig.saver.Form_Load();
+        EXPECT_TRUE(all_of_colour(rig.saver.Pic_Base, rig.saver.Pic_Base.rect(), kBackgroundPixel))
+            << c.what;
+        EXPECT_TRUE(*rig.saver.Display == rig.saver.Pic_Base) << c.what;
+    }
+}
+
+TEST(ComposeBackground, PictureIsLoadedOnlyOnTheFirstRun)
+{
+    int loads = 0;
+    host::HeadlessOptions options = with_picture(100, 50);
+    auto decode = options.picture_loader;
+    options.picture_loader = [&](const std::string& path, gfx::Surface& out) {
+        ++loads;
+        return decode(path, out);
+    };
+    SaverRig rig(std::move(options), picture_settings(1));
+    rig.saver.Form_Load();
+    rig.saver.FirstRun = false;
+    rig.saver.ComposeBackground();
+    rig.saver.ComposeBackground();
+    EXPECT_EQ(loads, 1);
+    EXPECT_TRUE(holds_at(rig.saver.Pic_Base, 462, 359, numbered_picture(100, 50)));
+}
