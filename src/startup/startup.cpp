@@ -92,7 +92,10 @@ int RunStartup(host::Host& host, const StartupOptions& options)
     }
 
     Settings settings{}; // every action slot 0 until the file says otherwise
-    LoadSettings(settings, options.ini_path);
+    if (options.settings_loader)
+        options.settings_loader(settings, options.ini_path);
+    else
+        LoadSettings(settings, options.ini_path);
 
     const CommandLine line = ParseCommandLine(options.command_line);
     switch (line.switch_letter) {

@@ -26,6 +26,8 @@ struct StartupOptions {
     std::string ini_path;     // the settings file (normally DefaultIniPath)
     std::uint64_t seed = 0;   // for the saver's one random generator
     StartupSeams seams;
+    // Reads the settings file into zeroed settings; null means LoadSettings.
+    std::function<void(Settings&, const std::string& ini_path)> settings_loader;
 };
 
 // The program's start: refuses to run beside a live instance, loads the

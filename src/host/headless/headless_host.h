@@ -118,6 +118,9 @@ public:
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
     bool top_level_window_exists(std::string_view title_utf8) override;
 
+    // Returns when quit() was called (also before run(): then it returns at
+    // once, which lets a test load a window without running it), when no
+    // window is left, or when no timer runs and no input is pending.
     void run() override;
     void quit() override { m_quit = true; }
     void process_pending_messages() override;
