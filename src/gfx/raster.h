@@ -24,8 +24,12 @@ void blit(Surface& dst, int dst_x, int dst_y, const Surface& src, RasterOp op);
 // Stretching transfer in colour-on-colour mode: nearest neighbour, whole rows
 // and columns of the source dropped when shrinking and repeated when growing,
 // no blending. A negative destination width or height mirrors the picture on
-// that axis (the destination then extends to the left of, or above, dst_x/dst_y);
-// a zero width or height draws nothing. Clipped against the destination.
+// that axis: the destination then extends to the left of, or above, dst_x/dst_y
+// and includes that column or row, so a width of -w covers the columns
+// dst_x - w + 1 .. dst_x, as the system's stretching transfer does. A zero
+// width or height draws nothing. Clipped against the destination; pixels
+// whose source would lie outside `src` are left as they are. The sampling
+// rule is written out in stretch.cpp.
 void stretch_blit(Surface& dst, int dst_x, int dst_y, int dst_width, int dst_height,
                   const Surface& src, int src_x, int src_y, int src_width, int src_height,
                   RasterOp op);
