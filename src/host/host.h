@@ -60,6 +60,8 @@ public:
     virtual void on_timer() {}
     // The user or the system asked to close the window (or its parent went away).
     virtual void on_close_request() {}
+    // A child window's parent (the preview pane) changed to this client size.
+    virtual void on_parent_resized(Size /*size*/) {}
 };
 
 struct WindowOptions {

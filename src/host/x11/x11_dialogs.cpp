@@ -1,0 +1,170 @@
+#include "host/x11/x11_host_impl.h"
+
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
+#include <spawn.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+// The system's dialogs, from GTK 3. GTK is started only when a dialog is
+// first needed (the saver itself never needs it); if it cannot start, a
+// message goes to standard error and a chooser answers as if cancelled.
+// While a dialog runs, our own windows are repainted from their frames but
+// get no input: the dialog is modal.
+namespace host::x11 {
+
+namespace {
+
+// How often our windows are repainted while a dialog holds the loop.
+constexpr guint kRepaintIntervalMs = 50;
+
+gboolean repaint_tick(gpointer host)
+{
+    static_cast<X11Host*>(host)->repaint_exposed();
+    return G_SOURCE_CONTINUE;
+}
+
+// Runs a dialog modally over `owner`, keeping our windows painted. The
+// dialog stays alive, so that its answer can be read; close_dialog ends it.
+gint run_modal(X11Host& host, GtkWidget* dialog, host::Window* owner)
+{
+    gtk_widget_realize(dialog);
+    if (owner) {
+        GdkWindow* foreign = gdk_x11_window_foreign_new_for_display(
+            gdk_display_get_default(), ::Window(owner->native_handle()));
+        if (foreign) {
+            gdk_window_set_transient_for(gtk_widget_get_window(dialog), foreign);
+            g_object_unref(foreign);
+        }
+    }
+    const guint repaint = g_timeout_add(kRepaintIntervalMs, repaint_tick, &host);
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    g_source_remove(repaint);
+    return response;
+}
+
+void close_dialog(X11Host& host, GtkWidget* dialog)
+{
+    gtk_widget_destroy(dialog);
+    while (gtk_events_pending())
+        gtk_main_iteration();
+    host.repaint_exposed();
+}
+
+std::vector<std::string> split_patterns(const std::string& patterns)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start <= patterns.size()) {
+        const std::size_t end = std::min(patterns.find(';', start), patterns.size());
+        if (end > start)
+            out.push_back(patterns.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
+bool X11Host::ensure_gtk()
+{
+    if (m_gtk_state == 0)
+        m_gtk_state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+    return m_gtk_state == 1;
+}
+
+void X11Host::message_box(host::Window* owner, std::string_view text_utf8,
+                          std::string_view title_utf8, MessageStyle style)
+{
+    const std::string text(text_utf8);
+    const std::string title(title_utf8);
+    if (!ensure_gtk()) {
+        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+        return;
+    }
+    GtkWidget* dialog = gtk_message_dialog_new(
+        nullptr, GTK_DIALOG_MODAL,
+        style == MessageStyle::Exclamation ? GTK_MESSAGE_WARNING : GTK_MESSAGE_INFO,
+        GTK_BUTTONS_OK, "%s", text.c_str());
+    gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
+    gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
+    run_modal(*this, dialog, owner);
+    close_dialog(*this, dialog);
+}
+
+std::optional<gfx::ColorRef> X11Host::choose_color(host::Window* owner, gfx::ColorRef initial)
+{
+    if (!ensure_gtk())
+        return std::nullopt;
+    GtkWidget* dialog = gtk_color_chooser_dialog_new(nullptr, nullptr);
+    GtkColorChooser* chooser = GTK_COLOR_CHOOSER(dialog);
+    gtk_color_chooser_set_use_alpha(chooser, FALSE);
+    const gfx::Pixel start = gfx::pixel_from_colorref(initial);
+    const GdkRGBA rgba{gfx::red_of(start) / 255.0, gfx::green_of(start) / 255.0,
+                       gfx::blue_of(start) / 255.0, 1.0};
+    gtk_color_chooser_set_rgba(chooser, &rgba);
+    GdkRGBA chosen = rgba;
+    const bool ok = run_modal(*this, dialog, owner) == GTK_RESPONSE_OK;
+    if (ok)
+        gtk_color_chooser_get_rgba(chooser, &chosen);
+    close_dialog(*this, dialog);
+    if (!ok)
+        return std::nullopt;
+    auto channel = [](double v) { return int(v * 255.0 + 0.5); };
+    return gfx::colorref(channel(chosen.red), channel(chosen.green), channel(chosen.blue));
+}
+
+std::optional<std::string> X11Host::choose_picture_file(host::Window* owner,
+                                                        const PictureFileRequest& request)
+{
+    if (!ensure_gtk())
+        return std::nullopt;
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(
+        request.title.c_str(), nullptr, GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel",
+        GTK_RESPONSE_CANCEL, "_Open", GTK_RESPONSE_ACCEPT, nullptr);
+    GtkFileChooser* chooser = GTK_FILE_CHOOSER(dialog);
+    GtkFileFilter* filter = gtk_file_filter_new();
+    gtk_file_filter_set_name(filter, request.filter_name.c_str());
+    // GTK's patterns match case-sensitively; the names on disk may be either.
+    for (const std::string& pattern : split_patterns(request.filter_patterns)) {
+        gtk_file_filter_add_pattern(filter, pattern.c_str());
+        gchar* upper = g_ascii_strup(pattern.c_str(), -1);
+        gtk_file_filter_add_pattern(filter, upper);
+        g_free(upper);
+    }
+    gtk_file_chooser_add_filter(chooser, filter);
+    if (!request.initial_folder.empty())
+        gtk_file_chooser_set_current_folder(chooser, request.initial_folder.c_str());
+
+    std::optional<std::string> chosen;
+    if (run_modal(*this, dialog, owner) == GTK_RESPONSE_ACCEPT) {
+        if (gchar* name = gtk_file_chooser_get_filename(chooser)) {
+            chosen = std::string(name);
+            g_free(name);
+        }
+    }
+    close_dialog(*this, dialog);
+    return chosen;
+}
+
+void X11Host::open_url(std::string_view url)
+{
+    const std::string text(url);
+    GError* error = nullptr;
+    if (g_app_info_launch_default_for_uri(text.c_str(), nullptr, &error))
+        return;
+    if (error)
+        g_error_free(error);
+    // No desktop handler registered with GIO: ask xdg-open, passing the
+    // address as one argument (no shell sees it).
+    std::string program = "xdg-open";
+    char* argv[] = {program.data(), const_cast<char*>(text.c_str()), nullptr};
+    pid_t child = 0;
+    posix_spawnp(&child, "xdg-open", nullptr, nullptr, argv, environ);
+}
+
+} // namespace host::x11

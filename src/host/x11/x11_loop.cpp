@@ -1,0 +1,240 @@
+#include "host/x11/x11_host_impl.h"
+#include "host/x11/x11_signals.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <limits>
+
+// The message pump and the timer. Every handler runs on this one thread,
+// either from run() or, nested inside a running animation, from
+// process_pending_messages(). A window's timer is never re-entered: while its
+// handler runs the window is marked in_tick and skipped, and its next tick is
+// due one interval after the handler returned.
+namespace host::x11 {
+
+namespace {
+
+int button_of(unsigned x_button)
+{
+    switch (x_button) {
+    case Button1: return kLeftButton;
+    case Button2: return kMiddleButton;
+    case Button3: return kRightButton;
+    default: return 0; // wheel steps arrive as buttons 4 to 7: not clicks
+    }
+}
+
+int buttons_held(unsigned state)
+{
+    return ((state & Button1Mask) ? kLeftButton : 0) | ((state & Button2Mask) ? kMiddleButton : 0)
+           | ((state & Button3Mask) ? kRightButton : 0);
+}
+
+bool takes_input(const X11Window& window)
+{
+    return window.kind() == WindowKind::Desktop || window.kind() == WindowKind::Ordinary;
+}
+
+} // namespace
+
+X11Window* X11Host::find(::Window id) const
+{
+    for (X11Window* window : m_windows)
+        if (window->id() == id)
+            return window;
+    return nullptr;
+}
+
+bool X11Host::alive(const X11Window* window) const
+{
+    return std::find(m_windows.begin(), m_windows.end(), window) != m_windows.end();
+}
+
+void X11Host::end_if_signalled()
+{
+    if (m_options.end_on_signals && EndSignals::arrived())
+        end_process(0);
+}
+
+void X11Host::dispatch(const XEvent& event)
+{
+    switch (event.type) {
+    case Expose:
+        if (event.xexpose.count == 0)
+            if (X11Window* window = find(event.xexpose.window))
+                window->refresh();
+        break;
+
+    case ButtonPress:
+    case ButtonRelease: {
+        X11Window* window = find(event.xbutton.window);
+        const int button = button_of(event.xbutton.button);
+        if (!window || !takes_input(*window) || button == 0)
+            break;
+        if (event.type == ButtonPress)
+            window->handler().on_mouse_down(button, event.xbutton.x, event.xbutton.y);
+        else
+            window->handler().on_mouse_up(button, event.xbutton.x, event.xbutton.y);
+        break;
+    }
+
+    case MotionNotify: {
+        X11Window* window = find(event.xmotion.window);
+        if (window && takes_input(*window))
+            window->handler().on_mouse_move(buttons_held(event.xmotion.state), event.xmotion.x,
+                                            event.xmotion.y);
+        break;
+    }
+
+    case ClientMessage: {
+        X11Window* window = find(event.xclient.window);
+        if (!window || event.xclient.message_type != m_atoms.wm_protocols
+            || Atom(event.xclient.data.l[0]) != m_atoms.wm_delete_window)
+            break;
+        // Closing the ordinary window (-window) ends the saver like a click.
+        if (window->kind() == WindowKind::Ordinary)
+            end_process(0);
+        window->handler().on_close_request();
+        break;
+    }
+
+    case DestroyNotify: {
+        const ::Window gone = event.xdestroywindow.window;
+        // The window we were drawing into is gone: nothing is left to do.
+        if (X11Window* window = find(gone); window && window->kind() == WindowKind::Foreign)
+            end_process(0);
+        for (X11Window* window : std::vector<X11Window*>(m_windows))
+            if (alive(window) && window->watched_parent() == gone)
+                window->handler().on_close_request();
+        break;
+    }
+
+    case ConfigureNotify: {
+        const ::Window changed = event.xconfigure.window;
+        const Size size{event.xconfigure.width, event.xconfigure.height};
+        for (X11Window* window : std::vector<X11Window*>(m_windows))
+            if (alive(window) && window->watched_parent() == changed)
+                window->handler().on_parent_resized(size);
+        break;
+    }
+
+    default:
+        break;
+    }
+}
+
+void X11Host::dispatch_pending()
+{
+    // Only what is here now: events that keep arriving while the handlers
+    // run wait for the next call, so a stream of motion cannot hold an
+    // animation between two of its frames.
+    for (int n = XPending(m_display); n > 0; --n) {
+        XEvent event;
+        XNextEvent(m_display, &event);
+        dispatch(event);
+    }
+}
+
+X11Window* X11Host::due_timer(std::uint64_t now) const
+{
+    X11Window* due = nullptr;
+    for (X11Window* window : m_windows) {
+        if (window->in_tick || window->timer_interval() <= 0 || window->timer_due() > now)
+            continue;
+        if (!due || window->timer_due() < due->timer_due())
+            due = window;
+    }
+    return due;
+}
+
+bool X11Host::fire_due_timer()
+{
+    X11Window* window = due_timer(now_ms());
+    if (!window)
+        return false;
+    window->in_tick = true;
+    window->handler().on_timer();
+    if (alive(window)) {
+        window->in_tick = false;
+        window->rearm_timer(now_ms());
+    }
+    return true;
+}
+
+void X11Host::run()
+{
+    m_quit = false;
+    const int x_fd = ConnectionNumber(m_display);
+    while (!m_quit && !m_windows.empty()) {
+        end_if_signalled();
+        if (XPending(m_display) > 0) {
+            dispatch_pending();
+            continue;
+        }
+        if (fire_due_timer())
+            continue;
+
+        int timeout = -1;
+        const std::uint64_t now = now_ms();
+        for (const X11Window* window : m_windows) {
+            if (window->in_tick || window->timer_interval() <= 0)
+                continue;
+            const std::uint64_t wait = window->timer_due() > now ? window->timer_due() - now : 0;
+            const int wait_ms = int(std::min<std::uint64_t>(wait, std::numeric_limits<int>::max()));
+            timeout = timeout < 0 ? wait_ms : std::min(timeout, wait_ms);
+        }
+        pollfd fds[2] = {{x_fd, POLLIN, 0}, {EndSignals::read_fd(), POLLIN, 0}};
+        const nfds_t count = m_options.end_on_signals && EndSignals::read_fd() >= 0 ? 2 : 1;
+        poll(fds, count, timeout);
+    }
+}
+
+void X11Host::process_pending_messages()
+{
+    end_if_signalled();
+    dispatch_pending();
+    // A tick of another window may be due; the running one is in_tick.
+    const std::uint64_t now = now_ms();
+    while (X11Window* window = due_timer(now)) {
+        window->in_tick = true;
+        window->handler().on_timer();
+        if (!alive(window))
+            continue;
+        window->in_tick = false;
+        window->rearm_timer(now_ms());
+    }
+    end_if_signalled();
+}
+
+void X11Host::sleep_ms(int ms)
+{
+    XFlush(m_display);
+    const std::uint64_t until = now_ms() + std::uint64_t(std::max(ms, 0));
+    for (std::uint64_t now = now_ms(); now < until; now = now_ms()) {
+        const int left = int(until - now);
+        if (m_options.end_on_signals && EndSignals::read_fd() >= 0) {
+            // A signal wakes the pause at once.
+            pollfd fd{EndSignals::read_fd(), POLLIN, 0};
+            poll(&fd, 1, left);
+            end_if_signalled();
+        } else {
+            timespec pause{left / 1000, long(left % 1000) * 1000000L};
+            nanosleep(&pause, nullptr);
+        }
+    }
+}
+
+void X11Host::repaint_exposed()
+{
+    XEvent event;
+    while (XCheckTypedEvent(m_display, Expose, &event))
+        if (event.xexpose.count == 0)
+            if (X11Window* window = find(event.xexpose.window))
+                window->refresh();
+    XFlush(m_display);
+}
+
+} // namespace host::x11

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "gfx/surface.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+
+namespace host::x11 {
+
+// Puts frames on a drawable of one visual. Through a shared-memory image when
+// the server offers MIT-SHM and can attach our segment (not over a network),
+// else through XPutImage. Frames whose pixel words already are the visual's
+// (24 or 32 bits deep, red 0xFF0000, green 0xFF00, blue 0xFF, the server
+// taking our byte order) are copied row by row; any other visual gets each
+// pixel through XPutPixel, slowly but right.
+class FramePresenter {
+public:
+    FramePresenter(::Display* display, Visual* visual, int depth, bool try_shm);
+    ~FramePresenter();
+    FramePresenter(const FramePresenter&) = delete;
+    FramePresenter& operator=(const FramePresenter&) = delete;
+
+    // The whole frame to (0, 0) of `target`; the server clips it to the
+    // drawable, so a window smaller than the frame is no fault.
+    void present(Drawable target, GC gc, const gfx::Surface& frame);
+    bool uses_shm() const { return m_shm_wanted && m_shm_ok; }
+
+private:
+    bool ensure_image(int width, int height);
+    void release_image();
+    void fill_image(const gfx::Surface& frame);
+
+    ::Display* m_display;
+    Visual* m_visual;
+    int m_depth;
+    bool m_shm_wanted;
+    bool m_shm_ok = false;   // the last attach succeeded
+    bool m_native_pixels;    // frame words can be copied as they are
+    XImage* m_image = nullptr;
+    XShmSegmentInfo m_shm{};
+    bool m_shm_attached = false;
+};
+
+// Reads a block of a drawable into a surface at (0, 0), clipped to both.
+// False when the server refuses (a window not viewable, a bad id).
+bool ReadDrawable(::Display* display, Drawable source, Visual* visual, int width, int height,
+                  gfx::Surface& into);
+
+// Traps the X errors of the calls made between begin and end, so that a
+// request that fails (an attach over the network, a window that went away)
+// is seen as a failure instead of ending the process.
+class ErrorTrap {
+public:
+    explicit ErrorTrap(::Display* display);
+    ~ErrorTrap();
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+    // Waits for the server's answers to everything sent so far.
+    bool failed();
+
+private:
+    ::Display* m_display;
+    int m_outer_errors;
+};
+
+// Installs the error handler that keeps X errors from ending the process:
+// windows of other programs come and go under us (a preview pane closed, a
+// frame destroyed while the title lookup walks the tree).
+void InstallErrorHandler();
+
+} // namespace host::x11
