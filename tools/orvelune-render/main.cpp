@@ -1,0 +1,162 @@
+// orvelune-render: the saver's engine on the headless host, played into a
+// JSON Lines trace and PNG frames. One engine, two hosts: what runs here is
+// exactly what runs on the screen, with a virtual clock instead of waiting.
+#include "render_options.h"
+#include "png_frames.h"
+
+#include "engine/random.h"
+#include "engine/saver_window.h"
+#include "engine/trace.h"
+#include "host/gdk/picture_file.h"
+#include "host/headless/headless_host.h"
+#include "settings/settings_file.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kBadCommandLine = 2;
+
+int Fail(int status, const std::string& message)
+{
+    std::cerr << "orvelune-render: " << message << '\n';
+    return status;
+}
+
+std::string ProgramFolder(const char* argv0)
+{
+    std::string path = argv0 ? argv0 : "";
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The limits of a run and what is written along the way.
+struct Run {
+    explicit Run(const RenderOptions& o) : options(o) {}
+
+    const RenderOptions& options;
+    std::unique_ptr<PngFrameWriter> png;
+    std::int64_t ticks = 0;
+    std::int64_t frames = 0;
+    std::string write_error; // set when a PNG could not be written
+
+    void frame_presented(const gfx::Surface& frame)
+    {
+        ++frames;
+        if (png && frames % options.every == 0 && !png->write(frames, frame, write_error))
+            throw host::ProcessEnd{EXIT_FAILURE};
+        if (options.frames && frames >= *options.frames)
+            throw host::ProcessEnd{EXIT_SUCCESS};
+    }
+
+    void tick_completed()
+    {
+        ++ticks;
+        if (options.ticks && ticks >= *options.ticks)
+            throw host::ProcessEnd{EXIT_SUCCESS};
+    }
+};
+
+int Render(const RenderOptions& options, const std::string& program_folder)
+{
+    // ---- everything that can be refused is checked before the run starts
+    std::string ini_path = options.ini_path ? *options.ini_path : DefaultIniPath(program_folder);
+    if (options.ini_path && !FileExists(ini_path))
+        return Fail(kBadCommandLine, "cannot read the settings file '" + ini_path + "'");
+
+    host::HeadlessOptions host_options;
+    host_options.screen = {options.width, options.height};
+    host_options.picture_loader = host::DecodePictureFile;
+    if (options.desktop_path
+        && !host::DecodePictureFile(*options.desktop_path, host_options.desktop))
+        return Fail(kBadCommandLine,
+                    "cannot read the desktop picture '" + *options.desktop_path + "'");
+
+    Run run(options);
+    if (options.png_dir) {
+        std::error_code ec;
+        std::filesystem::create_directories(*options.png_dir, ec);
+        if (!std::filesystem::is_directory(*options.png_dir))
+            return Fail(EXIT_FAILURE, "cannot create the folder '" + *options.png_dir + "'");
+        run.png = std::make_unique<PngFrameWriter>(*options.png_dir);
+    }
+
+    std::ofstream trace_file;
+    std::unique_ptr<Trace> trace;
+    if (options.trace_path) {
+        std::ostream* out = &std::cout;
+        if (*options.trace_path != "-") {
+            trace_file.open(*options.trace_path, std::ios::binary | std::ios::trunc);
+            if (!trace_file)
+                return Fail(EXIT_FAILURE, "cannot write the trace '" + *options.trace_path + "'");
+            out = &trace_file;
+        }
+        trace = std::make_unique<Trace>(*out);
+    }
+
+    // ---- the run
+    Settings settings{};
+    LoadSettings(settings, ini_path);
+    const std::uint64_t seed =
+        options.seed ? *options.seed
+                     : std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
+
+    int status = EXIT_SUCCESS;
+    {
+        host::HeadlessHost host(std::move(host_options));
+        host.set_frame_sink([&](const host::Window&, const gfx::Surface& f) { run.frame_presented(f); });
+        host.set_after_tick([&] { run.tick_completed(); });
+        Random random(seed);
+        try {
+            // As started with "/s": start-up hides the cursor before the load.
+            SaverStart start{'S', false, host.show_cursor(false)};
+            Ball_A saver(host, settings, random, start, trace.get());
+            // The values in effect: the saver's constructor has already put
+            // unsound speeds and pauses in bounds.
+            if (trace)
+                trace->start(options.width, options.height, seed, settings.g_Speed,
+                             settings.g_PcSpec, settings.g_OrderMode, settings.g_BackgroundMode);
+            saver.Form_Load();
+            if (options.ticks && *options.ticks == 0)
+                throw host::ProcessEnd{EXIT_SUCCESS};
+            host.run();
+        } catch (const host::ProcessEnd& end) {
+            status = end.status;
+        }
+    }
+
+    if (trace)
+        trace->flush();
+    std::cout.flush();
+    if (!run.write_error.empty())
+        return Fail(EXIT_FAILURE, "cannot write a frame: " + run.write_error);
+    if (options.trace_path && (*options.trace_path == "-" ? !std::cout : !trace_file))
+        return Fail(EXIT_FAILURE, "the trace could not be written completely");
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    std::string error;
+    std::optional<RenderOptions> options = ParseRenderOptions(args, error);
+    if (!options) {
+        std::cerr << "orvelune-render: " << error << '\n';
+        return kBadCommandLine;
+    }
+    if (options->help) {
+        std::cout << kRenderUsage;
+        return EXIT_SUCCESS;
+    }
+    return Render(*options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
+}

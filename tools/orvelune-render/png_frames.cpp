@@ -1,0 +1,44 @@
+// Frames to PNG files through libpng's simplified interface; see png_frames.h.
+#include "png_frames.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+
+std::string PngFrameWriter::path_for(std::int64_t frame) const
+{
+    char name[40];
+    std::snprintf(name, sizeof name, "frame-%06lld.png", static_cast<long long>(frame));
+    return m_dir + "/" + name;
+}
+
+bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std::string& error)
+{
+    const std::size_t width = std::size_t(surface.width());
+    const std::size_t height = std::size_t(surface.height());
+    m_rgb.resize(width * height * 3);
+    unsigned char* out = m_rgb.data();
+    for (std::size_t y = 0; y < height; ++y) {
+        const gfx::Pixel* row = surface.row(int(y));
+        for (std::size_t x = 0; x < width; ++x) {
+            *out++ = std::uint8_t(gfx::red_of(row[x]));
+            *out++ = std::uint8_t(gfx::green_of(row[x]));
+            *out++ = std::uint8_t(gfx::blue_of(row[x]));
+        }
+    }
+
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = png_uint_32(width);
+    image.height = png_uint_32(height);
+    image.format = PNG_FORMAT_RGB;
+    const std::string path = path_for(frame);
+    if (!png_image_write_to_file(&image, path.c_str(), 0, m_rgb.data(), 0, nullptr)) {
+        error = path + ": " + image.message;
+        png_image_free(&image);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,163 @@
+// The command line of orvelune-render; see render_options.h.
+#include "render_options.h"
+
+#include <charconv>
+#include <limits>
+
+const char* const kRenderUsage =
+    "usage: orvelune-render (--ticks N | --frames N) [options]\n"
+    "Plays the saver on a headless screen, deterministically for a given seed.\n"
+    "\n"
+    "  --ini FILE       settings file to load (default: the normal one)\n"
+    "  --size WxH       screen size in pixels (default 1024x768)\n"
+    "  --seed N         seed of the random generator (default: from the clock)\n"
+    "  --ticks N        stop after N timer ticks have completed; 0 stops right\n"
+    "                   after the saver window has loaded\n"
+    "  --frames N       stop right after frame N (counted from 1) is presented\n"
+    "  --trace FILE     write the JSON Lines trace to FILE ('-': standard output)\n"
+    "  --png DIR        write presented frames as DIR/frame-NNNNNN.png\n"
+    "  --every K        with --png, only every K-th frame (default 1)\n"
+    "  --desktop IMAGE  the picture that stands for the screen at start\n"
+    "  --help           this text\n"
+    "\n"
+    "The saver never ends by itself, so at least one of --ticks and --frames is\n"
+    "required; with both, the run stops at whichever comes first. Stopping flushes\n"
+    "every output and exits 0; a bad command line exits 2.\n";
+
+namespace {
+
+// Screens up to 16384 pixels a side and 64 Mi pixels in all: beyond that the
+// frames alone would take gigabytes, which no real screen needs.
+constexpr std::int64_t kMaxSide = 16384;
+constexpr std::int64_t kMaxPixels = std::int64_t(64) * 1024 * 1024;
+
+template <typename Int>
+std::optional<Int> WholeNumber(std::string_view text)
+{
+    Int value{};
+    if (text.empty() || text.front() == '+' || text.front() == '-')
+        return std::nullopt;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool ParseSize(std::string_view text, int& width, int& height)
+{
+    auto x = text.find_first_of("xX");
+    if (x == std::string_view::npos)
+        return false;
+    auto w = WholeNumber<std::int64_t>(text.substr(0, x));
+    auto h = WholeNumber<std::int64_t>(text.substr(x + 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > kMaxSide || *h > kMaxSide || *w * *h > kMaxPixels)
+        return false;
+    width = int(*w);
+    height = int(*h);
+    return true;
+}
+
+} // namespace
+
+std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
+                                                std::string& error)
+{
+    RenderOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> inline_value;
+        if (auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inline_value = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        static const char* const kWithValue[] = {"--ini",   "--size",  "--seed",  "--ticks",
+                                                  "--frames", "--trace", "--png",  "--every",
+                                                  "--desktop"};
+        bool known = false;
+        for (const char* n : kWithValue)
+            known = known || name == n;
+        if (!known) {
+            error = "unknown option '" + args[i] + "' (see --help)";
+            return std::nullopt;
+        }
+        std::string value;
+        if (inline_value) {
+            value = *inline_value;
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            error = "option " + name + " needs a value";
+            return std::nullopt;
+        }
+
+        auto count = [&](std::int64_t minimum) -> std::optional<std::int64_t> {
+            auto n = WholeNumber<std::int64_t>(value);
+            if (!n || *n < minimum) {
+                error = "option " + name + " needs a whole number of at least "
+                        + std::to_string(minimum) + ", not '" + value + "'";
+                return std::nullopt;
+            }
+            return n;
+        };
+        auto path = [&]() -> bool {
+            if (value.empty()) {
+                error = "option " + name + " needs a non-empty value";
+                return false;
+            }
+            return true;
+        };
+
+        if (name == "--ini") {
+            if (!path())
+                return std::nullopt;
+            options.ini_path = value;
+        } else if (name == "--size") {
+            if (!ParseSize(value, options.width, options.height)) {
+                error = "option --size needs WxH with sides from 1 to 16384 and at most "
+                        "67108864 pixels, not '" + value + "'";
+                return std::nullopt;
+            }
+        } else if (name == "--seed") {
+            auto seed = WholeNumber<std::uint64_t>(value);
+            if (!seed) {
+                error = "option --seed needs a whole number from 0 to "
+                        + std::to_string(std::numeric_limits<std::uint64_t>::max()) + ", not '"
+                        + value + "'";
+                return std::nullopt;
+            }
+            options.seed = seed;
+        } else if (name == "--ticks") {
+            if (!(options.ticks = count(0)))
+                return std::nullopt;
+        } else if (name == "--frames") {
+            if (!(options.frames = count(1)))
+                return std::nullopt;
+        } else if (name == "--every") {
+            auto every = count(1);
+            if (!every)
+                return std::nullopt;
+            options.every = *every;
+        } else if (name == "--trace") {
+            if (!path())
+                return std::nullopt;
+            options.trace_path = value;
+        } else if (name == "--png") {
+            if (!path())
+                return std::nullopt;
+            options.png_dir = value;
+        } else if (name == "--desktop") {
+            if (!path())
+                return std::nullopt;
+            options.desktop_path = value;
+        }
+    }
+    if (!options.help && !options.ticks && !options.frames) {
+        error = "give --ticks N or --frames N: the saver never ends by itself (see --help)";
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command line of orvelune-render asks for.
+struct RenderOptions {
+    std::optional<std::string> ini_path;      // default: the normal settings file
+    int width = 1024;
+    int height = 768;
+    std::optional<std::uint64_t> seed;        // default: from the clock
+    std::optional<std::int64_t> ticks;        // stop after this many completed ticks
+    std::optional<std::int64_t> frames;       // stop right after this frame is presented
+    std::optional<std::string> trace_path;    // "-" for standard output
+    std::optional<std::string> png_dir;
+    std::int64_t every = 1;
+    std::optional<std::string> desktop_path;
+    bool help = false;
+};
+
+// Reads the arguments (without the program name). On a bad command line,
+// returns nothing and sets `error` to one line for a person to read.
+std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
+                                                std::string& error);
+
+extern const char* const kRenderUsage;
