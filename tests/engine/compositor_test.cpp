@@ -1,0 +1,170 @@
+// The frame primitives: what reaches Display, what the trace says, and the
+// order of present, messages and pause.
+#include "saver_rig.h"
+
+#include "gfx/color.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using engine_test::DefaultSettings;
+using engine_test::Op;
+using engine_test::SaverRig;
+
+constexpr gfx::Pixel kBackground = gfx::rgb(0, 0, 64);
+
+// A sprite that is one flat colour inside the ball's disc and black outside,
+// made from the ball's own mask.
+void FlatSprite(gfx::Surface& sprite, const gfx::Surface& mask, gfx::Pixel colour)
+{
+    sprite.resize(mask.width(), mask.height(), gfx::kBlack);
+    for (int y = 0; y < mask.height(); ++y)
+        for (int x = 0; x < mask.width(); ++x)
+            if (mask.at(x, y) == gfx::kBlack)
+                sprite.set(x, y, colour);
+}
+
+std::string Describe(const Op& op)
+{
+    return std::string(1, op.what) + " " + std::to_string(op.ball) + " (" + std::to_string(op.x)
+           + "," + std::to_string(op.y) + ") " + std::to_string(op.w) + "x" + std::to_string(op.h);
+}
+
+void ExpectBall(const Op& op, int ball, int x, int y, int w, int h)
+{
+    EXPECT_EQ(Describe(op), Describe(Op{'B', ball, x, y, w, h}));
+}
+
+class Compositor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rig.Load();
+        FlatSprite(rig.saver->Pic_Mas[1], rig.saver->Pic_Mask, gfx::rgb(200, 10, 10));
+        FlatSprite(rig.saver->Pic_Mas[11], rig.saver->Pic_Mask_C, gfx::rgb(10, 200, 10));
+        rig.saver->Display->fill(kBackground); // no trace op pending
+        rig.TakeEvents();
+    }
+    SaverRig rig{DefaultSettings(), {200, 150}};
+};
+
+TEST_F(Compositor, StampPutsTheBallInsideItsDiscAndKeepsTheBackgroundAround)
+{
+    Ball_A& s = *rig.saver;
+    s.BlitBall(1, 10, 20);
+    s.BlitBall(11, 100, 50);
+    const gfx::Surface& d = *s.Display;
+    EXPECT_EQ(d.at(10 + 24, 20 + 24), gfx::rgb(200, 10, 10)) << "small ball centre";
+    EXPECT_EQ(d.at(10, 20), kBackground) << "small cell corner";
+    EXPECT_EQ(d.at(10 + 47, 20 + 47), kBackground);
+    EXPECT_EQ(d.at(100 + 36, 50 + 36), gfx::rgb(10, 200, 10)) << "centre ball centre";
+    EXPECT_EQ(d.at(100 + 70, 50 + 1), kBackground) << "centre ball cell corner";
+    // The first row of the small mask is black from column 20 to 27.
+    EXPECT_EQ(d.at(10 + 19, 20), kBackground);
+    EXPECT_EQ(d.at(10 + 20, 20), gfx::rgb(200, 10, 10));
+    EXPECT_EQ(d.at(10 + 27, 20), gfx::rgb(200, 10, 10));
+    EXPECT_EQ(d.at(10 + 28, 20), kBackground);
+}
+
+TEST_F(Compositor, PositionsRoundHalfToEvenAndTheTraceHoldsWholePixels)
+{
+    Ball_A& s = *rig.saver;
+    s.BlitBall(1, 10.5, 11.5);
+    s.BlitBall(11, -0.5, 2.4999);
+    s.BlitBall(2, -1.5, 3.5000001);
+    s.BlitBallScaled(11, 10.5, 20, 35.5, -4.5);
+    s.PresentFrame();
+    const auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    ASSERT_EQ(frames[0].ops.size(), 4u);
+    ExpectBall(frames[0].ops[0], 1, 10, 12, 48, 48);
+    ExpectBall(frames[0].ops[1], 11, 0, 2, 72, 72);
+    ExpectBall(frames[0].ops[2], 2, -2, 4, 48, 48);
+    ExpectBall(frames[0].ops[3], 11, 10, 20, 36, -4);
+}
+
+TEST_F(Compositor, BallsOffTheScreenOrAtImpossiblePositionsNeverCrash)
+{
+    Ball_A& s = *rig.saver;
+    const gfx::Surface before = *s.Display;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    s.BlitBall(1, 5000, 5000);
+    s.BlitBall(1, -48, 0);
+    s.BlitBall(11, 2147483647.0, 0);
+    s.BlitBall(1, nan, 0);
+    s.BlitBall(1, 0, -inf);
+    s.BlitBallScaled(11, 0, 0, 1e15, 1e15);
+    s.BlitBallScaled(11, 10, 10, 0, 30);
+    s.BlitBall(0, 10, 10);  // no such sprite on the frame
+    s.BlitBall(12, 10, 10);
+    EXPECT_TRUE(*s.Display == before) << "nothing on screen may change";
+    s.PresentFrame();
+    const auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    // Off-screen stamps are traced; positions no pixel can take are skipped.
+    ASSERT_EQ(frames[0].ops.size(), 3u);
+    ExpectBall(frames[0].ops[0], 1, 5000, 5000, 48, 48);
+    ExpectBall(frames[0].ops[1], 1, -48, 0, 48, 48);
+    ExpectBall(frames[0].ops[2], 11, 10, 10, 0, 30);
+}
+
+TEST_F(Compositor, SingleColourBackgroundFillsAndOtherBackgroundsCopyPicBase)
+{
+    Ball_A& s = *rig.saver;
+    s.Pic_Base.fill(gfx::rgb(1, 2, 3));
+    s.Display->fill(gfx::rgb(9, 9, 9));
+    s.RestoreBackground();
+    EXPECT_EQ(s.Display->at(0, 0), kBackground) << "mode 2 never consults Pic_Base";
+    EXPECT_EQ(s.Display->at(199, 149), kBackground);
+
+    for (std::int16_t mode : {1, 3, 4, 0}) {
+        rig.settings.g_BackgroundMode = mode;
+        s.Display->fill(gfx::rgb(9, 9, 9));
+        s.RestoreBackground();
+        EXPECT_EQ(s.Display->at(0, 0), gfx::rgb(1, 2, 3)) << "mode " << mode;
+        EXPECT_EQ(s.Display->at(199, 149), gfx::rgb(1, 2, 3)) << "mode " << mode;
+    }
+}
+
+TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)
+{
+    rig.settings.g_PcSpec = 7;
+    Ball_A& s = *rig.saver;
+    const std::uint64_t t0 = rig.host.now_ms();
+    s.RestoreBackground();
+    s.PresentFrame();
+    EXPECT_EQ(rig.host.now_ms(), t0 + 7);
+    EXPECT_GE(rig.host.windows()[0].refreshes, 1);
+    auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].number("pause"), 7);
+    ASSERT_EQ(frames[0].ops.size(), 1u);
+    EXPECT_EQ(frames[0].ops[0].what, 'R');
+
+    // A click due now reaches the saver inside the present, after the frame
+    // was traced, and ends it before the pause.
+    rig.host.add_input({rig.host.now_ms(), host::MouseEventKind::Down, host::kLeftButton, 5, 5});
+    EXPECT_THROW(s.PresentFrame(), host::ProcessEnd);
+    EXPECT_EQ(rig.TakeFrames().size(), 1u);
+    EXPECT_EQ(rig.host.now_ms(), t0 + 7);
+}
+
+TEST_F(Compositor, PauseIsTracedAsASleepAndANegativePauseIsNone)
+{
+    Ball_A& s = *rig.saver;
+    const std::uint64_t t0 = rig.host.now_ms();
+    s.Pause(1000);
+    s.Pause(-5);
+    EXPECT_EQ(rig.host.now_ms(), t0 + 1000);
+    const auto events = rig.TakeEvents();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].line, R"({"ev":"sleep","ms":1000})");
+    EXPECT_EQ(events[1].line, R"({"ev":"sleep","ms":0})");
+}
+
+} // namespace

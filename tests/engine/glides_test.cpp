@@ -1,0 +1,276 @@
+// The shared glides and the pivot and drawing order of RotateBallOrder.
+#include "saver_rig.h"
+
+#include "gfx/color.h"
+#include "gfx/numeric.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using engine_test::DefaultSettings;
+using engine_test::Event;
+using engine_test::SaverRig;
+
+std::vector<int> BallsDrawn(const Event& frame)
+{
+    std::vector<int> balls;
+    for (const auto& op : frame.ops)
+        balls.push_back(op.what == 'R' ? 0 : op.ball);
+    return balls;
+}
+
+// The position of ball n's last stamp in a frame.
+std::pair<int, int> WhereIs(const Event& frame, int n)
+{
+    std::pair<int, int> at{-99999, -99999};
+    for (const auto& op : frame.ops)
+        if (op.what == 'B' && op.ball == n)
+            at = {op.x, op.y};
+    return at;
+}
+
+class Glides : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rig.Load();
+        rig.TakeEvents();
+    }
+    // Every small ball glides 6 pixels right and 3 up per frame from its own
+    // start; the centre ball 1 left and 2 down.
+    void SetUpGlide()
+    {
+        Ball_A& s = *rig.saver;
+        for (int i = 1; i <= 10; ++i) {
+            s.GlideX[i] = 20 + 10 * i;
+            s.GlideY[i] = 100 + 5 * i;
+            s.GlideStepX[i] = -6;
+            s.GlideStepY[i] = 3;
+        }
+        s.CenterGlideX = 200;
+        s.CenterGlideY = 150;
+        s.CenterStepX = 1;
+        s.CenterStepY = -2;
+    }
+    SaverRig rig{DefaultSettings(), {400, 300}};
+};
+
+TEST_F(Glides, GlideBallsDrawsTheCentreBallInBallFivesPassAndErasesEveryFrame)
+{
+    SetUpGlide();
+    rig.saver->GlideBalls(1);
+    const auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 15u);
+    const std::vector<int> order{0, 1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10};
+    for (const Event& f : frames)
+        EXPECT_EQ(BallsDrawn(f), order) << f.line;
+    EXPECT_EQ(WhereIs(frames[0], 1), std::make_pair(36, 102));
+    EXPECT_EQ(WhereIs(frames[14], 1), std::make_pair(30 + 90, 105 - 45));
+    EXPECT_EQ(WhereIs(frames[14], 11), std::make_pair(200 - 15, 150 + 30));
+}
+
+TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
+{
+    Ball_A& s = *rig.saver;
+    SetUpGlide();
+    const std::uint64_t t0 = rig.host.now_ms();
+    s.GlideBalls(2);
+    const auto events = rig.TakeEvents();
+    std::vector<Event> frames;
+    for (const Event& e : events)
+        if (e.ev == "frame")
+            frames.push_back(e);
+    ASSERT_EQ(frames.size(), 15u);
+    EXPECT_EQ(BallsDrawn(frames[0]).front(), 0) << "erased once before the first frame";
+    int restores = 0;
+    for (const Event& f : frames)
+        for (int b : BallsDrawn(f))
+            restores += b == 0;
+    EXPECT_EQ(restores, 1);
+    ASSERT_EQ(events.back().ev, "sleep");
+    EXPECT_EQ(events.back().number("ms"), 1000);
+    EXPECT_EQ(rig.host.now_ms(), t0 + 1000);
+
+    // Ball 1's first image (cell at x 36) is still on screen where no later
+    // image of any ball reaches: its disc's left edge on its middle row.
+    const gfx::Pixel trail = s.Display->at(36 + 1, 102 + 24);
+    EXPECT_NE(trail, gfx::rgb(0, 0, 64)) << "the first image of ball 1 was erased";
+
+    // Mode 1 erases the same place.
+    SetUpGlide();
+    s.GlideBalls(1);
+    EXPECT_EQ(s.Display->at(36 + 1, 102 + 24), gfx::rgb(0, 0, 64));
+}
+
+TEST_F(Glides, CenterOnTopDrawsTheCentreBallLast)
+{
+    SetUpGlide();
+    rig.saver->GlideBallsCenterOnTop();
+    const auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 15u);
+    const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    for (const Event& f : frames)
+        EXPECT_EQ(BallsDrawn(f), order);
+}
+
+TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10OnTop)
+{
+    Ball_A& s = *rig.saver;
+    for (int i = 1; i <= 10; ++i) {
+        s.StartX[i] = s.FormationX[i] + 0.37 * i;
+        s.StartY[i] = s.FormationY[i] - 1.1 * i;
+    }
+    s.GatherX = 176.4;
+    s.GatherY = 126.6;
+    s.CenterFormationX = 300.2;
+    s.CenterFormationY = 10.7;
+    s.GatherToCenter(1);
+    const auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 15u);
+    const std::vector<int> order{0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    for (const Event& f : frames) {
+        EXPECT_EQ(BallsDrawn(f), order);
+        EXPECT_EQ(WhereIs(f, 11), std::make_pair(300, 11)) << "the centre ball never moves";
+    }
+    for (int i = 1; i <= 10; ++i) {
+        EXPECT_EQ(WhereIs(frames.back(), i), std::make_pair(176, 127)) << "ball " << i;
+        EXPECT_EQ(s.StartX[i], 176.4);
+        EXPECT_EQ(s.StartY[i], 126.6);
+    }
+}
+
+TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
+{
+    Ball_A& s = *rig.saver;
+    for (int i = 1; i <= 10; ++i) {
+        s.StartX[i] = s.FormationX[i];
+        s.StartY[i] = s.FormationY[i];
+    }
+    s.CenterStartX = 10;
+    s.CenterStartY = 20;
+    s.GatherX = 100;
+    s.GatherY = 50;
+    s.GatherToCenter(2);
+    const auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 15u);
+    const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
+    EXPECT_EQ(BallsDrawn(frames[0]), order);
+    EXPECT_EQ(WhereIs(frames[0], 11), std::make_pair(16, 22));
+    EXPECT_EQ(WhereIs(frames.back(), 11), std::make_pair(100, 50));
+    EXPECT_EQ(s.CenterStartX, 100);
+    EXPECT_EQ(s.CenterStartY, 50);
+}
+
+TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
+{
+    Ball_A& s = *rig.saver;
+    for (int i = 1; i <= 10; ++i) {
+        s.StartX[i] = 5.0 * i;
+        s.StartY[i] = 7.0 * i;
+    }
+    s.CenterStartX = 0;
+    s.CenterStartY = 0;
+    s.GlideIntoFormation();
+    const auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 15u);
+    const std::vector<int> order{0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    for (const Event& f : frames)
+        EXPECT_EQ(BallsDrawn(f), order);
+    for (int i = 1; i <= 10; ++i) {
+        EXPECT_EQ(WhereIs(frames.back(), i),
+                  std::make_pair(gfx::round_half_even(s.FormationX[i]),
+                                 gfx::round_half_even(s.FormationY[i])))
+            << "ball " << i;
+        EXPECT_EQ(s.StartX[i], 5.0 * i) << "start positions are kept";
+    }
+    EXPECT_EQ(WhereIs(frames.back(), 11), std::make_pair(164, 114));
+    // The first frame already shows the first step.
+    EXPECT_EQ(WhereIs(frames[0], 11), std::make_pair(11, 8)); // 164/15, 114/15 rounded
+}
+
+TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
+{
+    Settings settings = DefaultSettings();
+    settings.g_Speed = 1;
+    SaverRig rig(settings, {400, 300});
+    rig.Load();
+    Ball_A& s = *rig.saver;
+    for (int i = 1; i <= 10; ++i) {
+        s.StartX[i] = 0;
+        s.StartY[i] = 0;
+    }
+    s.GatherX = 33;
+    s.GatherY = 44;
+    rig.TakeEvents();
+    s.GatherToCenter(1);
+    const auto frames = rig.TakeFrames();
+    ASSERT_EQ(frames.size(), 1u);
+    for (int i = 1; i <= 10; ++i)
+        EXPECT_EQ(WhereIs(frames[0], i), std::make_pair(33, 44));
+}
+
+// ---- RotateBallOrder
+
+TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
+{
+    SaverRig rig(DefaultSettings(), {400, 300});
+    Ball_A& s = *rig.saver;
+    for (int i = 1; i <= 10; ++i) {
+        s.LastX[i] = 100 * i;
+        s.LastY[i] = 1000 * i;
+    }
+    s.PivotBall = 2;
+    s.RotateBallOrder(2); // advances to 3
+    ASSERT_EQ(s.PivotBall, 3);
+    // StartX(3 + t) = LastX(3 - t), cyclic: 3<-3, 4<-2, 5<-1, 6<-10, 7<-9, 8<-8, ...
+    const int partner[11] = {0, 5, 4, 3, 2, 1, 10, 9, 8, 7, 6};
+    for (int i = 1; i <= 10; ++i) {
+        EXPECT_EQ(s.StartX[i], 100 * partner[i]) << "ball " << i;
+        EXPECT_EQ(s.StartY[i], 1000 * partner[i]) << "ball " << i;
+    }
+    const std::array<int, 11> order{0, 5, 6, 4, 7, 3, 8, 2, 9, 1, 10};
+    EXPECT_EQ(s.DrawOrder, order);
+
+    s.PivotBall = 10;
+    s.RotateBallOrder(2); // 10 advances to 1
+    const std::array<int, 11> order_for_1{0, 3, 4, 2, 5, 1, 6, 10, 7, 9, 8};
+    EXPECT_EQ(s.DrawOrder, order_for_1);
+}
+
+TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
+{
+    SaverRig rig(DefaultSettings(), {400, 300});
+    Ball_A& s = *rig.saver;
+    const int from[] = {0, 1, 4, 5, 8, 9, 10, 11, 37};
+    const int to[] = {1, 2, 6, 6, 9, 1, 1, 1, 1};
+    for (std::size_t k = 0; k < std::size(from); ++k) {
+        s.PivotBall = from[k];
+        s.RotateBallOrder(2);
+        EXPECT_EQ(s.PivotBall, to[k]) << "from " << from[k];
+    }
+    std::vector<int> cycle;
+    s.PivotBall = 9;
+    for (int k = 0; k < 9; ++k) {
+        s.RotateBallOrder(0);
+        cycle.push_back(s.PivotBall);
+    }
+    EXPECT_EQ(cycle, (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 1}));
+}
+
+TEST(RotateBallOrder, ModeOneDrawsThePivotFromTheOneGenerator)
+{
+    for (std::uint64_t seed : {1u, 2u, 3u, 99u}) {
+        SaverRig rig(DefaultSettings(), {400, 300}, SaverStart{'S', false, -1}, seed);
+        Random twin(seed);
+        for (int k = 0; k < 20; ++k) {
+            rig.saver->RotateBallOrder(1);
+            const int expected = int(std::floor(10 * twin.Rnd() + 1));
+            EXPECT_EQ(rig.saver->PivotBall, expected) << "seed " << seed << " draw " << k;
+        }
+    }
+}
+
+} // namespace
