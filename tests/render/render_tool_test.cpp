@@ -1,0 +1,180 @@
+// orvelune-render as a program: its options, its refusals and its trace.
+#include "render_test_support.h"
+
+#include "settings/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int CountEvents(const std::vector<std::string>& lines, const std::string& ev)
+{
+    return int(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.find("{\"ev\":\"" + ev + "\"") == 0;
+    }));
+}
+
+TEST(RenderTool, TicksRunIntoAValidTraceThatStartsWithTheRun)
+{
+    ToolRun run = RunRenderTool({"--ticks", "3", "--trace", "-", "--seed", "7", "--size", "320x240"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        ASSERT_TRUE(IsJson(lines[i]) && lines[i].front() == '{') << "line " << i + 1 << ": " << lines[i];
+    EXPECT_EQ(lines[0].rfind("{\"ev\":\"start\",\"width\":320,\"height\":240,\"seed\":7,", 0), 0u)
+        << lines[0];
+    EXPECT_EQ(CountEvents(lines, "start"), 1);
+    EXPECT_EQ(CountEvents(lines, "tick"), 3) << "three ticks completed, no fourth begun";
+    // Frames are numbered 1, 2, 3, ... without a gap.
+    long long expected = 1;
+    for (const std::string& l : lines) {
+        if (l.rfind("{\"ev\":\"frame\"", 0) == 0) {
+            EXPECT_EQ(Field(l, "n"), expected) << l;
+            ++expected;
+        }
+    }
+    EXPECT_GT(expected, 1) << "no frame was presented";
+}
+
+TEST(RenderTool, TheSameSeedPlaysTheSameRun)
+{
+    std::vector<std::string> args = {"--ticks", "2", "--trace", "-", "--seed", "99", "--size", "200x150"};
+    ToolRun a = RunRenderTool(args);
+    ToolRun b = RunRenderTool(args);
+    ASSERT_EQ(a.status, 0) << a.err;
+    EXPECT_EQ(a.out, b.out);
+}
+
+TEST(RenderTool, ZeroTicksStopsRightAfterTheLoad)
+{
+    ToolRun run = RunRenderTool({"--ticks", "0", "--trace", "-", "--seed", "1", "--size", "160x120"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].rfind("{\"ev\":\"start\"", 0), 0u);
+    EXPECT_EQ(CountEvents(lines, "tick"), 0);
+    EXPECT_EQ(CountEvents(lines, "frame"), 0);
+}
+
+TEST(RenderTool, FramesStopRightAfterTheLastAndEveryKthIsWritten)
+{
+    ScratchDir dir;
+    fs::path trace = dir.path / "run.jsonl";
+    fs::path pngs = dir.path / "frames"; // created by the tool
+    ToolRun run = RunRenderTool({"--frames", "5", "--trace", trace.string(), "--png", pngs.string(),
+                                 "--every", "2", "--seed", "3", "--size", "120x90"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "") << "the trace went to its file";
+    std::ifstream in(trace);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> lines = Lines(text);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(CountEvents(lines, "frame"), 5);
+    EXPECT_EQ(Field(lines.back(), "n"), 5) << "the last line is frame 5, got " << lines.back();
+
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(pngs))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"frame-000002.png", "frame-000004.png"}));
+    gfx::Surface frame = ReadPng(pngs / "frame-000004.png");
+    EXPECT_EQ(frame.width(), 120);
+    EXPECT_EQ(frame.height(), 90);
+}
+
+TEST(RenderTool, BadCommandLinesSaySoAndExitTwo)
+{
+    ScratchDir dir;
+    const std::vector<std::vector<std::string>> bad = {
+        {},                                     // no limit: the saver would run for ever
+        {"--ticks", "1", "--bogus"},
+        {"--ticks"},
+        {"--ticks", "x"},
+        {"--ticks", "-1"},
+        {"--frames", "0"},
+        {"--ticks", "1", "--size", "0x600"},
+        {"--ticks", "1", "--size", "800"},
+        {"--ticks", "1", "--size", "100000x100000"},
+        {"--ticks", "1", "--png", dir.path.string(), "--every", "0"},
+        {"--ticks", "1", "--seed", "12abc"},
+        {"--ticks", "1", "--ini", (dir.path / "missing.ini").string()},
+        {"--ticks", "1", "--desktop", (dir.path / "missing.png").string()},
+    };
+    for (const auto& args : bad) {
+        ToolRun run = RunRenderTool(args);
+        std::string shown;
+        for (const auto& a : args)
+            shown += a + " ";
+        EXPECT_EQ(run.status, 2) << "[" << shown << "] expected exit 2, got " << run.status;
+        EXPECT_NE(run.err.find("orvelune-render: "), std::string::npos) << "[" << shown << "] " << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << "one line: " << run.err;
+        EXPECT_EQ(run.out, "") << shown;
+    }
+}
+
+TEST(RenderTool, HelpNamesEveryOption)
+{
+    ToolRun run = RunRenderTool({"--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* option : {"--ini", "--size", "--seed", "--ticks", "--frames", "--trace", "--png",
+                               "--every", "--desktop"})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+}
+
+// A settings file written by the settings code itself, with a change.
+fs::path WriteIni(const fs::path& dir, void (*change)(Settings&))
+{
+    Settings s{};
+    LoadSettings(s, (dir / "none.ini").string()); // every default
+    change(s);
+    fs::path ini = dir / "Orvelune.ini";
+    SaveResult saved = SaveSettingsFile(ini.string(), s);
+    EXPECT_TRUE(saved.ok) << saved.error;
+    return ini;
+}
+
+TEST(RenderTool, StartLineShowsTheValuesInEffect)
+{
+    ScratchDir dir;
+    fs::path ini = WriteIni(dir.path, [](Settings& s) {
+        s.g_Speed = 0;     // would divide by zero
+        s.g_PcSpec = -20;  // a negative pause
+        s.g_OrderMode = 1;
+        s.g_BackgroundMode = 1;
+    });
+    ToolRun run = RunRenderTool({"--ini", ini.string(), "--ticks", "0", "--trace", "-", "--seed", "4",
+                                 "--size", "160x120"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_GE(Field(lines[0], "speed"), 1) << lines[0];
+    EXPECT_GE(Field(lines[0], "pcspec"), 0) << lines[0];
+    EXPECT_EQ(Field(lines[0], "order"), 1) << lines[0];
+    EXPECT_EQ(Field(lines[0], "background"), 1) << lines[0];
+}
+
+TEST(RenderTool, DesktopPictureStandsForTheScreenAtStart)
+{
+    ScratchDir dir;
+    fs::path ini = WriteIni(dir.path, [](Settings& s) { s.g_BackgroundMode = 3; });
+    constexpr gfx::Pixel kDesk = 0x336699;
+    WritePng(dir.path / "desk.png", gfx::Surface(200, 150, kDesk));
+    ToolRun run = RunRenderTool({"--ini", ini.string(), "--desktop", (dir.path / "desk.png").string(),
+                                 "--frames", "1", "--png", (dir.path / "f").string(), "--seed", "2",
+                                 "--size", "200x150"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    gfx::Surface frame = ReadPng(dir.path / "f" / "frame-000001.png");
+    // The corners lie outside every ball of the first frame.
+    EXPECT_EQ(frame.at(0, 0), kDesk) << "expected 0x336699 got " << std::hex << frame.at(0, 0);
+    EXPECT_EQ(frame.at(199, 149), kDesk) << "expected 0x336699 got " << std::hex << frame.at(199, 149);
+}
+
+} // namespace
