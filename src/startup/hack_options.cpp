@@ -1,0 +1,146 @@
+// The xscreensaver hack options; see hack_options.h.
+#include "startup/hack_options.h"
+
+#include <array>
+#include <charconv>
+
+namespace {
+
+enum class Option { Root, WindowId, Window, Install, NoInstall, Visual, Mono, Fps, NoFps, Help };
+
+struct OptionName {
+    std::string_view name;
+    Option option;
+};
+
+constexpr std::array<OptionName, 10> kOptions{{
+    {"root", Option::Root},
+    {"window-id", Option::WindowId},
+    {"window", Option::Window},
+    {"install", Option::Install},
+    {"noinstall", Option::NoInstall},
+    {"visual", Option::Visual},
+    {"mono", Option::Mono},
+    {"fps", Option::Fps},
+    {"no-fps", Option::NoFps},
+    {"help", Option::Help},
+}};
+
+std::optional<Option> OptionOf(std::string_view arg)
+{
+    if (arg.starts_with("--"))
+        arg.remove_prefix(2);
+    else if (arg.starts_with("-"))
+        arg.remove_prefix(1);
+    else
+        return std::nullopt;
+    for (const OptionName& entry : kOptions)
+        if (entry.name == arg)
+            return entry.option;
+    return std::nullopt;
+}
+
+HackCommand Mistake(std::string message)
+{
+    HackCommand command;
+    command.outcome = HackCommand::Outcome::Error;
+    command.message = std::move(message);
+    return command;
+}
+
+} // namespace
+
+std::optional<std::uint64_t> ParseWindowId(std::string_view text)
+{
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    if (text.empty())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size() || value == 0
+        || value > 0xFFFFFFFFu)
+        return std::nullopt;
+    return value;
+}
+
+HackCommand ParseHackCommandLine(const std::vector<std::string>& args,
+                                 std::optional<std::string_view> xscreensaver_window)
+{
+    if (args.empty() || !OptionOf(args.front()))
+        return {};
+
+    HackCommand command;
+    command.outcome = HackCommand::Outcome::Run;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::optional<Option> option = OptionOf(args[i]);
+        if (!option)
+            return Mistake("unknown option \"" + args[i] + "\"");
+        const bool has_value = i + 1 < args.size();
+        switch (*option) {
+        case Option::Root:
+            command.target = HackTarget::Root;
+            break;
+        case Option::WindowId: {
+            if (!has_value)
+                return Mistake("-window-id needs a window id");
+            const std::optional<std::uint64_t> id = ParseWindowId(args[++i]);
+            if (!id)
+                return Mistake("\"" + args[i] + "\" is not a window id");
+            command.target = HackTarget::WindowId;
+            command.window_id = *id;
+            break;
+        }
+        case Option::Window:
+            command.target = HackTarget::Window;
+            break;
+        case Option::Visual:
+            if (!has_value)
+                return Mistake("-visual needs a visual");
+            ++i; // the saver draws in the window's own visual
+            break;
+        case Option::Help:
+            command.outcome = HackCommand::Outcome::Help;
+            return command;
+        case Option::Install:
+        case Option::NoInstall:
+        case Option::Mono:
+        case Option::Fps:
+        case Option::NoFps:
+            break;
+        }
+    }
+
+    if (command.target == HackTarget::Root) {
+        command.window_id = 0;
+        if (xscreensaver_window && !xscreensaver_window->empty()) {
+            if (const std::optional<std::uint64_t> id = ParseWindowId(*xscreensaver_window))
+                command.window_id = *id;
+            else
+                command.message = "XSCREENSAVER_WINDOW=\"" + std::string(*xscreensaver_window)
+                                  + "\" names no window; drawing on the root window";
+        }
+    } else if (command.target != HackTarget::WindowId) {
+        command.window_id = 0;
+    }
+    return command;
+}
+
+std::string HackUsage(std::string_view program)
+{
+    std::string usage = "Usage: " + std::string(program) + " [option ...]\n";
+    usage += "  -root            draw on the root window (or the window XSCREENSAVER_WINDOW names)\n"
+             "  -window-id <id>  draw into the window with this id (0x... or decimal)\n"
+             "  -window          draw in a window of its own, 1280 x 720 (the default);\n"
+             "                   a click or closing it ends the saver\n"
+             "  -install, -noinstall, -visual <visual>, -mono, -fps, -no-fps\n"
+             "                   accepted and ignored\n"
+             "  -help            print these options\n"
+             "Without these options the screen-saver switches apply:\n"
+             "  /s full screen, /p <id> preview inside window <id>, /c settings,\n"
+             "  none: full screen with the cursor shown, ended by a click.\n";
+    return usage;
+}

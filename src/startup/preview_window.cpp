@@ -1,0 +1,77 @@
+#include "startup/preview_window.h"
+
+#include "engine/preview_picture.h"
+#include "gfx/raster.h"
+
+#include <utility>
+
+namespace {
+
+// The pane's background where the picture does not reach.
+constexpr gfx::Pixel kPreviewBackground = gfx::kBlack;
+
+} // namespace
+
+Ball_X::Ball_X(host::Host& host_, gfx::Surface picture) : host(host_), Master(std::move(picture)) {}
+
+Ball_X::~Ball_X() = default;
+
+bool Ball_X::Form_Load(host::NativeHandle parent, host::Size pane)
+{
+    host::WindowOptions options;
+    options.title = "Ball_X";
+    options.rect = {0, 0, pane.width, pane.height};
+    options.borderless = true;
+    options.visible = false;
+    options.parent = parent;
+    window = host.create_window(options, *this);
+    return window != nullptr;
+}
+
+void Ball_X::RunPreview()
+{
+    if (!window)
+        return;
+    Paint();
+    window->show(true);
+    window->refresh();
+}
+
+void Ball_X::Paint()
+{
+    gfx::Surface& frame = window->frame();
+    frame.fill(kPreviewBackground);
+    gfx::blit(frame, 0, 0, Master, gfx::RasterOp::Copy);
+}
+
+void Ball_X::Form_Unload()
+{
+    window.reset();
+    host.quit();
+}
+
+void Ball_X::on_close_request()
+{
+    Form_Unload();
+}
+
+void Ball_X::on_parent_resized(host::Size size)
+{
+    if (!window)
+        return;
+    window->move({0, 0, size.width, size.height});
+    Paint();
+    window->refresh();
+}
+
+void RunPreviewMode(host::Host& host, host::NativeHandle parent, host::Size pane)
+{
+    // Without a pane the preview could never be closed: there is nothing to show it in.
+    if (parent == 0 || !host.native_window_rect(parent))
+        return;
+    Ball_X preview(host, RenderPreviewPicture());
+    if (!preview.Form_Load(parent, pane))
+        return;
+    preview.RunPreview();
+    host.run();
+}

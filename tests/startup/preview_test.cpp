@@ -1,0 +1,130 @@
+#include "engine/preview_picture.h"
+#include "host/headless/headless_host.h"
+#include "startup/preview_window.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+namespace {
+
+std::string Hex(gfx::Pixel p)
+{
+    std::ostringstream out;
+    out << "0x" << std::hex << p;
+    return out.str();
+}
+
+// The default colour of each ball as the sprite's brightest channel mix
+// shows it: which channel dominates at the ball's centre.
+int Dominant(gfx::Pixel p)
+{
+    const int r = gfx::red_of(p), g = gfx::green_of(p), b = gfx::blue_of(p);
+    if (b > r && b > g)
+        return 2;
+    if (g > r && g > b)
+        return 1;
+    return 0;
+}
+
+TEST(PreviewPicture, TheStartingRingInMiniatureOnBlack)
+{
+    const gfx::Surface picture = RenderPreviewPicture();
+    ASSERT_EQ(picture.width(), 152);
+    ASSERT_EQ(picture.height(), 112);
+
+    // The corners and the edges are the black ground.
+    for (gfx::Point p : {gfx::Point{0, 0}, {151, 0}, {0, 111}, {151, 111}, {76, 2}, {76, 109}})
+        EXPECT_EQ(picture.at(p.x, p.y), gfx::kBlack)
+            << "expected black at (" << p.x << ", " << p.y << "), got " << Hex(picture.at(p.x, p.y));
+
+    // The centre ball sits in the middle (a third of the canvas centre
+    // 228, 168 is 76, 56) and is blue.
+    const gfx::Pixel centre = picture.at(76, 56);
+    EXPECT_NE(centre, gfx::kBlack);
+    EXPECT_EQ(Dominant(centre), 2) << "expected the centre ball blue, got " << Hex(centre);
+
+    // Each small ball's cell centre (its place on the ring at a third of
+    // the size) is lit, and the gap between the ring and the centre is not.
+    for (int i = 1; i <= 10; ++i) {
+        const double angle = i * 6 * 6.28318530717958 / 60 - 1.570796326794895;
+        const int x = int(std::lround((228 + std::floor(std::cos(angle) * 90)) / 3.0));
+        const int y = int(std::lround((168 + std::floor(std::sin(angle) * 90)) / 3.0));
+        EXPECT_NE(picture.at(x, y), gfx::kBlack) << "expected ball " << i << " at (" << x << ", "
+                                                  << y << "), got black";
+    }
+    EXPECT_EQ(picture.at(76, 56 - 18), gfx::kBlack) << "expected the gap above the centre ball black";
+
+    EXPECT_EQ(RenderPreviewPicture(), picture) << "expected the same picture every time";
+}
+
+struct PreviewRig {
+    host::HeadlessHost host;
+    gfx::Surface picture = RenderPreviewPicture();
+    static constexpr host::NativeHandle kPane = 0x5000;
+};
+
+TEST(PreviewWindow, ShowsThePictureTopLeftOnBlackAndFollowsThePane)
+{
+    PreviewRig rig;
+    Ball_X preview(rig.host, rig.picture);
+    ASSERT_TRUE(preview.Form_Load(PreviewRig::kPane, {200, 150}));
+    preview.RunPreview();
+
+    ASSERT_EQ(rig.host.windows().size(), 1u);
+    const host::WindowRecord& record = rig.host.windows()[0];
+    EXPECT_EQ(record.parent, PreviewRig::kPane);
+    EXPECT_TRUE(record.shown);
+    EXPECT_EQ(record.rect, (gfx::Rect{0, 0, 200, 150}));
+
+    auto check = [&](int width, int height) {
+        const gfx::Surface& frame = preview.Window()->frame();
+        ASSERT_EQ(frame.width(), width);
+        ASSERT_EQ(frame.height(), height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const gfx::Pixel expected = rig.picture.contains(x, y) ? rig.picture.at(x, y)
+                                                                       : gfx::kBlack;
+                ASSERT_EQ(frame.at(x, y), expected) << "at (" << x << ", " << y << ") in a "
+                                                    << width << " x " << height << " pane";
+            }
+    };
+    check(200, 150);
+
+    // A smaller pane shows the top-left part, a larger one the whole picture.
+    preview.on_parent_resized({100, 80});
+    check(100, 80);
+    preview.on_parent_resized({152, 112});
+    check(152, 112);
+    preview.on_parent_resized({300, 40});
+    check(300, 40);
+}
+
+TEST(PreviewWindow, EndsWhenThePaneGoesAway)
+{
+    PreviewRig rig;
+    Ball_X preview(rig.host, rig.picture);
+    ASSERT_TRUE(preview.Form_Load(PreviewRig::kPane, {152, 112}));
+    preview.RunPreview();
+    preview.on_close_request();
+    EXPECT_FALSE(preview.loaded());
+    EXPECT_FALSE(rig.host.windows()[0].alive);
+    rig.host.run(); // returns: nothing is left to run
+}
+
+TEST(PreviewWindow, WithoutAPaneNothingIsShownAndTheModeEnds)
+{
+    PreviewRig rig;
+    RunPreviewMode(rig.host, 0, {0, 0});
+    EXPECT_TRUE(rig.host.windows().empty()) << "expected no window for a preview without a pane";
+    RunPreviewMode(rig.host, 0x7777, {0, 0}); // names no window
+    EXPECT_TRUE(rig.host.windows().empty());
+
+    rig.host.foreign_windows[PreviewRig::kPane] = {10, 10, 152, 112};
+    RunPreviewMode(rig.host, PreviewRig::kPane, {152, 112});
+    ASSERT_EQ(rig.host.windows().size(), 1u);
+    EXPECT_EQ(rig.host.windows()[0].parent, PreviewRig::kPane);
+}
+
+} // namespace
