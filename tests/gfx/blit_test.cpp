@@ -145,13 +145,15 @@ TEST(Blit, EmptySurfacesAreSafe)
 // overwritten, whatever the direction and the raster operation.
 TEST(Blit, OverlappingSelfTransfersReadTheOriginal)
 {
-    const Surface original = numbered(6, 5, 0x300000);
+    // Rows of 19 pixels: longer than the eight-pixel groups of the AND and
+    // XOR loops, so that shifts shorter than a group are covered.
+    const Surface original = numbered(30, 5, 0x300000);
     for (RasterOp op : {RasterOp::Copy, RasterOp::And, RasterOp::Xor})
         for (int dy = -2; dy <= 2; ++dy)
-            for (int dx = -2; dx <= 2; ++dx) {
+            for (int dx : {-10, -8, -7, -3, -1, 0, 1, 3, 7, 8, 10}) {
                 Surface got = original;
-                blit(got, 1 + dx, 1 + dy, got, 1, 1, 4, 3, op);
-                Surface expected = reference_blit(original, 1 + dx, 1 + dy, original, 1, 1, 4, 3, op);
+                blit(got, 10 + dx, 1 + dy, got, 10, 1, 19, 3, op);
+                Surface expected = reference_blit(original, 10 + dx, 1 + dy, original, 10, 1, 19, 3, op);
                 ASSERT_TRUE(same_pixels(got, expected))
                     << "op " << int(op) << " shift (" << dx << ", " << dy << ")";
             }
