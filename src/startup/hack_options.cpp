@@ -1,6 +1,10 @@
 // The xscreensaver hack options; see hack_options.h.
 #include "startup/hack_options.h"
 
+#include "engine/random.h"
+#include "engine/saver_window.h"
+#include "settings/settings_file.h"
+
 #include <array>
 #include <charconv>
 
@@ -143,4 +147,16 @@ std::string HackUsage(std::string_view program)
              "  /s full screen, /p <id> preview inside window <id>, /c settings,\n"
              "  none: full screen with the cursor shown, ended by a click.\n";
     return usage;
+}
+
+int RunHackSaver(host::Host& host, const std::string& ini_path, std::uint64_t seed)
+{
+    Settings settings{};
+    LoadSettings(settings, ini_path);
+    Random random(seed);
+    SaverStart start; // as with an empty command line: only a click would end it
+    Ball_A saver(host, settings, random, start);
+    saver.Form_Load();
+    host.run();
+    return 0;
 }

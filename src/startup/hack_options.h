@@ -56,3 +56,15 @@ std::optional<std::uint64_t> ParseWindowId(std::string_view text);
 
 // The accepted options, one line each, for -help and for mistakes.
 std::string HackUsage(std::string_view program);
+
+namespace host {
+class Host;
+}
+
+// Runs the saver as a hack on a host already set up for the target (its
+// screen size is the target's): the settings from `ini_path`, the saver
+// window as with an empty command line (the cursor left alone; the host
+// decides whether input reaches it), the loop until the process is ended.
+// The single-instance guard does not apply: the daemon runs one hack per
+// screen and ends them itself.
+int RunHackSaver(host::Host& host, const std::string& ini_path, std::uint64_t seed);

@@ -1,13 +1,18 @@
 // The orvelune program on Linux: the screen-saver switches as arguments
 // ("orvelune /s", "orvelune /c", ...), run on the desktop host.
 #include "settings/settings_file.h"
+#include "startup/hack_options.h"
+#include "startup/preview_window.h"
 #include "startup/startup.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 // ---- the desktop host ------------------------------------------------------
 #ifdef ORVELUNE_HAVE_X11
@@ -16,12 +21,34 @@
 
 namespace {
 
+#ifdef ORVELUNE_HAVE_X11
+// The xscreensaver targets: another program's window, with no input and an
+// orderly end on SIGTERM, or an ordinary window of our own.
+host::X11HostOptions X11OptionsFor(const HackCommand& hack)
+{
+    host::X11HostOptions x11;
+    if (hack.outcome != HackCommand::Outcome::Run)
+        return x11;
+    x11.end_on_signals = true;
+    if (hack.target == HackTarget::Window) {
+        x11.placement = host::X11Placement::OrdinaryWindow;
+        return x11;
+    }
+    x11.placement = host::X11Placement::ForeignWindow;
+    x11.draw_on_root = hack.target == HackTarget::Root;
+    x11.foreign_window = hack.window_id;
+    x11.capture_through_getimage = true;
+    return x11;
+}
+#endif
+
 // Null, with the reason in `error`, when there is no display to run on.
-std::unique_ptr<host::Host> CreateDesktopHost(std::string& error)
+std::unique_ptr<host::Host> CreateDesktopHost(const HackCommand& hack, std::string& error)
 {
 #ifdef ORVELUNE_HAVE_X11
-    return host::OpenX11Host(host::X11HostOptions{}, error);
+    return host::OpenX11Host(X11OptionsFor(hack), error);
 #else
+    (void)hack;
     error = "this build has no display host";
     return nullptr;
 #endif
@@ -40,6 +67,22 @@ std::string ProgramFolder(const char* argv0)
 
 int main(int argc, char** argv)
 {
+    // The xscreensaver options come first when they come at all.
+    const char* daemon_window = std::getenv("XSCREENSAVER_WINDOW");
+    const HackCommand hack = ParseHackCommandLine(
+        std::vector<std::string>(argv + std::min(argc, 1), argv + argc),
+        daemon_window ? std::optional<std::string_view>(daemon_window) : std::nullopt);
+    if (hack.outcome == HackCommand::Outcome::Help) {
+        std::fputs(HackUsage("orvelune").c_str(), stdout);
+        return EXIT_SUCCESS;
+    }
+    if (hack.outcome == HackCommand::Outcome::Error) {
+        std::fprintf(stderr, "orvelune: %s\n%s", hack.message.c_str(), HackUsage("orvelune").c_str());
+        return EXIT_FAILURE;
+    }
+    if (!hack.message.empty())
+        std::fprintf(stderr, "orvelune: %s\n", hack.message.c_str());
+
     // The runtime of a screen saver hands over one argument text; here it is
     // the arguments joined by single blanks.
     StartupOptions options;
@@ -52,10 +95,14 @@ int main(int argc, char** argv)
     options.seed = std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
     std::string error;
-    std::unique_ptr<host::Host> host = CreateDesktopHost(error);
+    std::unique_ptr<host::Host> host = CreateDesktopHost(hack, error);
     if (!host) {
         std::fprintf(stderr, "orvelune: %s\n", error.c_str());
         return EXIT_FAILURE;
     }
+    if (hack.outcome == HackCommand::Outcome::Run)
+        return RunHackSaver(*host, options.ini_path, options.seed);
+    options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
+                                   host::Size pane) { RunPreviewPane(h, parent, pane); };
     return RunStartup(*host, options);
 }

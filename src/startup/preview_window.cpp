@@ -64,7 +64,7 @@ void Ball_X::on_parent_resized(host::Size size)
     window->refresh();
 }
 
-void RunPreviewMode(host::Host& host, host::NativeHandle parent, host::Size pane)
+void RunPreviewPane(host::Host& host, host::NativeHandle parent, host::Size pane)
 {
     // Without a pane the preview could never be closed: there is nothing to show it in.
     if (parent == 0 || !host.native_window_rect(parent))

@@ -44,4 +44,4 @@ private:
 // The whole preview mode: renders the picture, embeds Ball_X in the pane and
 // runs the loop until the pane goes away. Returns at once when `parent`
 // names no window, since nothing could ever close a preview that has no pane.
-void RunPreviewMode(host::Host& host, host::NativeHandle parent, host::Size pane);
+void RunPreviewPane(host::Host& host, host::NativeHandle parent, host::Size pane);

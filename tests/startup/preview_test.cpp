@@ -116,13 +116,13 @@ TEST(PreviewWindow, EndsWhenThePaneGoesAway)
 TEST(PreviewWindow, WithoutAPaneNothingIsShownAndTheModeEnds)
 {
     PreviewRig rig;
-    RunPreviewMode(rig.host, 0, {0, 0});
+    RunPreviewPane(rig.host, 0, {0, 0});
     EXPECT_TRUE(rig.host.windows().empty()) << "expected no window for a preview without a pane";
-    RunPreviewMode(rig.host, 0x7777, {0, 0}); // names no window
+    RunPreviewPane(rig.host, 0x7777, {0, 0}); // names no window
     EXPECT_TRUE(rig.host.windows().empty());
 
     rig.host.foreign_windows[PreviewRig::kPane] = {10, 10, 152, 112};
-    RunPreviewMode(rig.host, PreviewRig::kPane, {152, 112});
+    RunPreviewPane(rig.host, PreviewRig::kPane, {152, 112});
     ASSERT_EQ(rig.host.windows().size(), 1u);
     EXPECT_EQ(rig.host.windows()[0].parent, PreviewRig::kPane);
 }
