@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -151,9 +152,13 @@ public:
         return events;
     }
 
-    // Calls one action routine directly and returns what it traced.
+    // Calls one action routine directly and returns what it traced. The
+    // window's timer is stopped first, so that no scheduler tick can start
+    // inside the routine's pauses: it runs alone, as it does inside a tick.
     std::vector<Event> Run(void (*routine)(Ball_A&, std::int16_t), std::int16_t mode = 0)
     {
+        if (saver.window)
+            saver.window->set_timer(0);
         routine(saver, mode);
         return TakeEvents();
     }
@@ -231,6 +236,32 @@ inline void ExpectEndsInFormation(const Ball_A& saver, const std::vector<Event>&
         EXPECT_EQ(op->y, int(std::nearbyint(ey)))
             << "ball " << i << " ends at y: expected " << ey << " got " << op->y;
     }
+}
+
+// A saver with only `kind` enabled, in sequence order, run through the
+// scheduler until that kind's tick is over; `events` holds what was traced
+// from the kind's "action" line on (the opening and the empty ticks before
+// it left out).
+struct KindRun {
+    std::unique_ptr<ActionRig> rig;
+    std::vector<Event> events;
+};
+
+inline KindRun RunOnlyKind(int kind, std::int16_t speed, std::uint64_t seed = 1)
+{
+    Settings settings = DefaultSettings(speed);
+    settings.g_ActionEnabled.fill(0);
+    settings.g_ActionEnabled[std::size_t(kind)] = 1;
+    KindRun run{std::make_unique<ActionRig>(settings, 1024, 768, seed), {}};
+    run.rig->RunTicks(kind);
+    bool started = false;
+    for (Event& e : run.rig->TakeEvents()) {
+        started = started || (e.ev == "action" && e.Number("kind") == kind);
+        if (started)
+            run.events.push_back(std::move(e));
+    }
+    EXPECT_TRUE(started) << "kind " << kind << " never started";
+    return run;
 }
 
 } // namespace action_test
