@@ -242,4 +242,36 @@ TEST(HeadlessWindows, HandlerMayCloseItsOwnWindowInATick)
     EXPECT_EQ(after, 1);
 }
 
+TEST(HeadlessLoop, InputIsDeliveredBetweenTicksInTimeOrder)
+{
+    HeadlessHost host;
+    Recorder r(host);
+    r.ticks_to_run = 3;
+    auto w = host.create_window(options("w"), r);
+    w->set_timer(10);
+    host.add_input({25, MouseEventKind::Down, host::kLeftButton, 0, 0});
+    host.add_input({10, MouseEventKind::Move, 0, 2, 2}); // same time as a tick: input first
+    host.run();
+    EXPECT_EQ(r.log, (std::vector<std::string>{"move 0 2,2 @10", "down 1 0,0 @25"}));
+    EXPECT_EQ(r.tick_times, (std::vector<std::uint64_t>{10, 20, 30}));
+}
+
+TEST(HeadlessLoop, AnEndInsideATickLeavesTheLoopAndTheTimerUsable)
+{
+    HeadlessHost host;
+    Recorder r(host);
+    bool end_now = true;
+    r.on_tick = [&] {
+        if (end_now)
+            host.end_process(0);
+    };
+    auto w = host.create_window(options("w"), r);
+    w->set_timer(10);
+    EXPECT_THROW(host.run(), host::ProcessEnd);
+    end_now = false;
+    r.ticks_to_run = 2;
+    host.run(); // the tick that threw does not block the timer for ever
+    EXPECT_EQ(r.tick_times.size(), 2u);
+}
+
 } // namespace
