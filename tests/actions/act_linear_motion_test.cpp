@@ -170,3 +170,23 @@ TEST(LinearMotion, CentreBallIsDrawnLastOutsideTheClosingFigures)
         EXPECT_EQ(e.ops.back().ball, 11) << "frame " << e.Number("n") << ": " << e.line;
     }
 }
+
+// Through the scheduler with only this kind enabled, at the dialog's
+// fastest, default and slowest speeds: it runs to its closing figure and
+// leaves the balls in formation.
+TEST(LinearMotion, RunsToItsEndAloneAtSpeeds10To30)
+{
+    for (std::int16_t speed : {10, 15, 30}) {
+        SCOPED_TRACE("speed " + std::to_string(speed));
+        KindRun run = RunOnlyKind(1, speed);
+        const Ball_A& s = run.rig->saver;
+        const auto frames = FramesOf(run.events);
+        const std::vector<int> modes = ClosingModes(run.events);
+        ASSERT_FALSE(modes.empty());
+        EXPECT_EQ(modes.back(), 1);
+        const int rings = int(modes.size()) - 1;
+        EXPECT_EQ(int(frames.size()), 40 * speed + 2 * speed * rings + 2 * speed);
+        ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
+                              s.CenterFormationY);
+    }
+}

@@ -144,3 +144,21 @@ TEST(SolidRotation, EveryTurnMirrorsTheRingAboutItsPivotAndReturns)
         }
     }
 }
+
+// Through the scheduler with only this kind enabled, at the dialog's
+// fastest, default and slowest speeds: whole turns until at least twenty
+// bounces, the glide home and the closing figure, ending in formation.
+TEST(SolidRotation, RunsToItsEndAloneAtSpeeds10To30)
+{
+    for (std::int16_t speed : {10, 15, 30}) {
+        SCOPED_TRACE("speed " + std::to_string(speed));
+        KindRun run = RunOnlyKind(5, speed);
+        const Ball_A& s = run.rig->saver;
+        const auto frames = FramesOf(run.events);
+        const int turns = int(frames.size()) - 3 * speed;
+        EXPECT_EQ(turns % (2 * speed), 0) << "the turns are whole";
+        EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
+        ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
+                              s.CenterFormationY);
+    }
+}
