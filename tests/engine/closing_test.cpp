@@ -53,7 +53,7 @@ struct Closing {
               }(),
               {800, 600}, SaverStart{'S', false, -1}, SeedForPivot(pivot))
     {
-        rig.Load();
+        rig.Load(false);
         rig.TakeEvents();
         Ball_A& s = *rig.saver;
         // The action left the balls on a ring and the centre ball off-centre.

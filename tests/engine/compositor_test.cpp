@@ -43,7 +43,7 @@ class Compositor : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rig.Load();
+        rig.Load(false);
         FlatSprite(rig.saver->Pic_Mas[1], rig.saver->Pic_Mask, gfx::rgb(200, 10, 10));
         FlatSprite(rig.saver->Pic_Mas[11], rig.saver->Pic_Mask_C, gfx::rgb(10, 200, 10));
         rig.saver->Display->fill(kBackground); // no trace op pending

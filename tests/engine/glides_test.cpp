@@ -36,7 +36,7 @@ class Glides : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rig.Load();
+        rig.Load(false);
         rig.TakeEvents();
     }
     // Every small ball glides 6 pixels right and 3 up per frame from its own
@@ -196,7 +196,7 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
     Settings settings = DefaultSettings();
     settings.g_Speed = 1;
     SaverRig rig(settings, {400, 300});
-    rig.Load();
+    rig.Load(false);
     Ball_A& s = *rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.StartX[i] = 0;

@@ -117,9 +117,11 @@ SaverRig::SaverRig(Settings settings_, host::Size screen, SaverStart start, std:
 {
 }
 
-void SaverRig::Load()
+void SaverRig::Load(bool with_timer)
 {
     saver->Form_Load();
+    if (!with_timer)
+        saver->window->set_timer(0);
     TakeEvents();
 }
 

@@ -42,8 +42,11 @@ public:
     explicit SaverRig(Settings settings = DefaultSettings(), host::Size screen = {1024, 768},
                       SaverStart start = {'S', false, -1}, std::uint64_t seed = 1);
 
-    // Form_Load; the trace starts empty after it.
-    void Load();
+    // Form_Load; the trace starts empty after it. Without the timer, a test
+    // can call the engine's routines directly: their frames let pending
+    // messages run, and a due tick would otherwise run inside them, which
+    // the real saver never does (its routines run inside a tick).
+    void Load(bool with_timer = true);
     // Runs the host loop until `ticks` more timer ticks have completed.
     void RunTicks(int ticks);
     // Everything traced since the last call.

@@ -1,0 +1,72 @@
+// Frames are drawn without allocating: a saver runs for hours, and a frame
+// loop that allocates fragments the heap and stutters. This file counts every
+// allocation of the test program while the counter is armed.
+#include "saver_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<bool> g_counting{false};
+std::atomic<long> g_allocations{0};
+
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (g_counting.load(std::memory_order_relaxed))
+        g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+// GCC pairs the free() below with the malloc() above only across the
+// replacement, which it cannot see, and warns that they do not match.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace {
+
+using engine_test::DefaultSettings;
+using engine_test::SaverRig;
+
+TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
+{
+    for (std::int16_t background : {1, 2}) {
+        Settings settings = DefaultSettings();
+        settings.g_BackgroundMode = background;
+        SaverRig rig(settings, {320, 240});
+        rig.Load(false);
+        Ball_A& s = *rig.saver;
+        s.trace = nullptr; // the trace writes text; frames alone must not allocate
+        for (int i = 1; i <= 10; ++i) {
+            s.StartX[i] = 10.0 * i;
+            s.StartY[i] = 5.0 * i;
+        }
+        s.GatherX = 136;
+        s.GatherY = 96;
+
+        g_allocations = 0;
+        g_counting = true;
+        s.GatherToCenter(2);
+        s.GlideIntoFormation();
+        s.GlideBalls(2);
+        s.FinishAction();
+        g_counting = false;
+        EXPECT_EQ(g_allocations.load(), 0) << "background " << background;
+    }
+}
+
+} // namespace
