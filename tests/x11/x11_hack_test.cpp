@@ -1,0 +1,144 @@
+// The xscreensaver conventions: drawing into another program's window or the
+// root, ending on SIGTERM and SIGINT with status 0, pausing with SIGSTOP.
+#include "x11_rig.h"
+
+// GoogleTest before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <thread>
+
+namespace x11test {
+namespace {
+
+using namespace std::chrono_literals;
+
+void ExpectCleanEnd(Child& child, const char* what)
+{
+    const std::optional<int> status = child.wait(5s);
+    ASSERT_TRUE(status) << "expected " << what << " to end the hack";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+        << "expected exit status 0 after " << what << ", got wait status " << *status;
+}
+
+bool ShowsRing(XvfbRig& rig, XID window, const gfx::Surface& ring, std::string& last)
+{
+    return rig.poll_grab(window, ring.width(), ring.height(), 15s, [&](const gfx::Surface& shot) {
+        last = FirstDifference(ring, shot);
+        return last.empty();
+    });
+}
+
+TEST(HackOnX, WindowIdDrawsIntoThatWindowIgnoresInputAndEndsOnSigterm)
+{
+    XvfbRig rig(640, 480);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    rig.write_settings(SlowSettings(100));
+    const gfx::Surface white(320, 240, gfx::kWhite);
+    const XID target = rig.create_foreign_window(rig.root(), white, 0, 0);
+    const gfx::Surface ring = ExpectedRingFrame(rig.settings(), 320, 240);
+
+    Child hack = rig.start_orvelune({"-window-id", Hex(target)});
+    std::string last;
+    EXPECT_TRUE(ShowsRing(rig, target, ring, last))
+        << "expected the starting ring in the window, 320 x 240; last grab: " << last;
+
+    // Input belongs to the daemon: a click and a diagonal move end nothing.
+    if (XvfbRig::have_xdotool()) {
+        rig.xdotool({"mousemove", "50", "50"});
+        rig.xdotool({"mousemove", "200", "150", "click", "1"});
+        std::this_thread::sleep_for(300ms);
+        EXPECT_TRUE(hack.running()) << "expected input to end nothing in a foreign window";
+    }
+    // Another program's window keeps its name.
+    char* name = nullptr;
+    EXPECT_FALSE(XFetchName(rig.display(), target, &name) && name) << "got a title: " << name;
+
+    // Paused and resumed, it just goes on; a resize of its window is no fault.
+    hack.signal(SIGSTOP);
+    std::this_thread::sleep_for(200ms);
+    XResizeWindow(rig.display(), target, 100, 60);
+    XSync(rig.display(), False);
+    hack.signal(SIGCONT);
+    std::this_thread::sleep_for(400ms);
+    EXPECT_TRUE(hack.running()) << "expected the hack to survive SIGSTOP, SIGCONT and a resize";
+
+    hack.signal(SIGTERM);
+    ExpectCleanEnd(hack, "SIGTERM");
+}
+
+TEST(HackOnX, RootDrawsOnTheRootOrTheDaemonsWindowAndEndsOnSigint)
+{
+    XvfbRig rig(480, 360);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    rig.write_settings(SlowSettings(100));
+    {
+        Child hack = rig.start_orvelune({"-root", "-install", "-visual", "default", "-fps"});
+        const gfx::Surface ring = ExpectedRingFrame(rig.settings(), 480, 360);
+        std::string last;
+        EXPECT_TRUE(ShowsRing(rig, rig.root(), ring, last))
+            << "expected the starting ring on the root window; last grab: " << last;
+        hack.signal(SIGTERM);
+        ExpectCleanEnd(hack, "SIGTERM");
+    }
+
+    const XID daemon_window = rig.create_foreign_window(rig.root(), gfx::Surface(200, 160, gfx::kWhite), 20, 20);
+    Child hack = rig.start_orvelune({"-root"}, {"XSCREENSAVER_WINDOW=" + Hex(daemon_window)});
+    const gfx::Surface ring = ExpectedRingFrame(rig.settings(), 200, 160);
+    std::string last;
+    EXPECT_TRUE(ShowsRing(rig, daemon_window, ring, last))
+        << "expected the ring in XSCREENSAVER_WINDOW's window; last grab: " << last;
+    hack.signal(SIGINT);
+    ExpectCleanEnd(hack, "SIGINT");
+}
+
+TEST(HackOnX, WindowOpensAnOrdinaryWindowThatAClickEnds)
+{
+    XvfbRig rig(640, 480);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    if (!XvfbRig::have_xdotool())
+        GTEST_SKIP() << "xdotool is not installed";
+    Child hack = rig.start_orvelune({"-window"});
+    const std::optional<XID> window = rig.wait_for_window("Orvelune(Main)", 10s);
+    ASSERT_TRUE(window);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(rig.display(), *window, &attributes);
+    EXPECT_EQ(attributes.width, 1280);
+    EXPECT_EQ(attributes.height, 720);
+
+    rig.xdotool({"mousemove", "100", "100"});
+    rig.xdotool({"mousemove", "300", "250"});
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(hack.running()) << "expected movement not to end the -window saver";
+    rig.xdotool({"click", "1"});
+    ExpectCleanEnd(hack, "a click");
+}
+
+TEST(HackOnX, HelpAndUnknownOptionsNeedNoDisplay)
+{
+    XvfbRig rig(64, 64); // for its environment only; DISPLAY is emptied below
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+    };
+    for (const Case& c : {Case{{"-help"}, 0}, Case{{"-root", "-speed", "3"}, 1},
+                          Case{{"-window-id", "nowhere"}, 1}, Case{{"-root"}, 1}}) {
+        Child hack = rig.start_orvelune(c.args, {"DISPLAY="});
+        const std::optional<int> status = hack.wait(5s);
+        ASSERT_TRUE(status) << "expected " << c.args[0] << " to end at once";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == c.status)
+            << "expected status " << c.status << " for " << c.args.back() << ", got wait status "
+            << *status;
+    }
+}
+
+} // namespace
+} // namespace x11test

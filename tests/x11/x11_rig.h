@@ -1,0 +1,116 @@
+#pragma once
+
+// A private X server per test and the orvelune program on it: starting and
+// stopping Xvfb, running the program and xdotool, reading the screen, and
+// the frames the saver must show, computed by the same engine on the
+// headless host.
+#include "gfx/surface.h"
+#include "settings/settings.h"
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Xlib's types without its macros.
+typedef struct _XDisplay Display;
+typedef unsigned long XID;
+
+namespace x11test {
+
+using Clock = std::chrono::steady_clock;
+
+// A process we started; killed and reaped when it goes out of scope.
+class Child {
+public:
+    Child() = default;
+    explicit Child(pid_t pid) : m_pid(pid) {}
+    Child(Child&& other) noexcept : m_pid(other.m_pid) { other.m_pid = -1; }
+    Child& operator=(Child&& other) noexcept;
+    ~Child();
+
+    pid_t pid() const { return m_pid; }
+    bool running();
+    // The wait status once it ends within `timeout`; nothing if it is still running.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+    void signal(int number);
+
+private:
+    pid_t m_pid = -1;
+    std::optional<int> m_status;
+};
+
+class XvfbRig {
+public:
+    // Starts Xvfb with one screen of this size; available() is false (and
+    // why() says why) when it cannot.
+    XvfbRig(int width, int height);
+    ~XvfbRig();
+
+    bool available() const { return m_display != nullptr; }
+    const std::string& why() const { return m_why; }
+    Display* display() const { return m_display; }
+    XID root() const;
+    const std::string& display_name() const { return m_name; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+
+    // A fresh settings folder; the program reads $XDG_CONFIG_HOME/orvelune/Orvelune.ini.
+    void write_settings(const Settings& settings);
+    // The settings as the program will read them.
+    Settings settings() const;
+
+    // Runs build/bin/orvelune with these arguments on this server.
+    Child start_orvelune(const std::vector<std::string>& args,
+                         const std::vector<std::string>& extra_env = {});
+    // Runs xdotool with these arguments and waits for it; false when it failed.
+    bool xdotool(const std::vector<std::string>& args);
+    static bool have_xdotool();
+
+    // The first top-level window (or child of one) with this exact title.
+    std::optional<XID> find_window(const std::string& title);
+    // Waits until a window of that title is mapped.
+    std::optional<XID> wait_for_window(const std::string& title, std::chrono::milliseconds timeout);
+    bool is_viewable(XID window);
+
+    // The pixels of a window (the root: the whole screen), with its children.
+    gfx::Surface grab(XID window, int width, int height);
+    gfx::Surface grab_screen() { return grab(root(), m_width, m_height); }
+
+    // Polls `window` until `accept` takes a grab, or the timeout passes.
+    bool poll_grab(XID window, int width, int height, std::chrono::milliseconds timeout,
+                   const std::function<bool(const gfx::Surface&)>& accept);
+
+    // An ordinary window of another program, mapped, filled with `picture`.
+    XID create_foreign_window(XID parent, const gfx::Surface& picture, int x = 0, int y = 0);
+
+private:
+    std::vector<std::string> environment(const std::vector<std::string>& extra) const;
+
+    Child m_server;
+    Display* m_display = nullptr;
+    std::string m_name;
+    std::string m_why;
+    std::string m_config_home;
+    int m_width;
+    int m_height;
+};
+
+// The saver's starting ring as its first frames show it (the last frame of
+// the opening): computed by the saver window itself on the headless host.
+gfx::Surface ExpectedRingFrame(const Settings& settings, int width, int height,
+                               const gfx::Surface& desktop = {});
+
+// "expected 0x.. got 0x.. at (x, y)" for the first difference, or "" when equal.
+std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& got);
+
+std::string Hex(unsigned long value);
+
+// The default settings with a longer pause after each frame, so that every
+// frame stays on the screen long enough to be read back.
+Settings SlowSettings(int pause_ms);
+
+} // namespace x11test
