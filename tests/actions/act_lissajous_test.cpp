@@ -176,42 +176,40 @@ TEST(Lissajous, RotatedFiguresTurnBy90_270_450AndTheNextRunGoesOnFrom540)
     EXPECT_EQ(rig.saver.RotationDegrees, 1080);
 }
 
-TEST(Lissajous, CentreBallBouncesAndItsCentreNeverLeavesTheScreen)
+TEST(Lissajous, AtEverySpeedTheCentreBallBouncesWithinTheScreenAndTheRunEnds)
 {
-    // Small screens make many bounces; speed 10 (18 pixels a frame) and 30
-    // (2.25, rounded every frame) are the extremes of the dialog.
-    struct Case {
-        std::int16_t speed;
-        int width, height;
-    };
+    // A small screen makes many bounces. Speed 1 flies 34.2 pixels a frame,
+    // speed 30 2.25 (rounded to a whole pixel every frame).
+    constexpr int kWidth = 320, kHeight = 240;
     std::set<std::pair<int, int>> diagonals;
-    for (const Case c : {Case{10, 320, 240}, Case{30, 200, 150}, Case{15, 1024, 768}}) {
-        // The small screen is cheap: enough seeds there to meet all four diagonals.
-        const std::uint64_t seeds = c.width == 200 ? 16 : 3;
-        for (std::uint64_t seed = 1; seed <= seeds; ++seed) {
-            SCOPED_TRACE("speed " + std::to_string(c.speed) + " seed " + std::to_string(seed));
-            ActionRig rig(DefaultSettings(c.speed), c.width, c.height, seed);
-            const LissajousRun run = Cut(rig.Run(Act_Lissajous), c.speed);
-            ASSERT_EQ(run.figures.size(), 636u);
-            int turns = 0;
-            int last_dx = 0;
-            std::pair<int, int> previous = At(run.gather.back(), 11);
-            for (const Event& frame : run.figures) {
-                const auto [x, y] = At(frame, 11);
-                ASSERT_GE(x + 36, 0) << frame.line;
-                ASSERT_LE(x + 36, c.width) << frame.line;
-                ASSERT_GE(y + 36, 0) << frame.line;
-                ASSERT_LE(y + 36, c.height) << frame.line;
-                const int dx = x - previous.first;
-                if (&frame == &run.figures.front())
-                    diagonals.insert({dx > 0 ? 1 : -1, y - previous.second > 0 ? 1 : -1});
-                else if ((dx > 0) != (last_dx > 0))
-                    ++turns;
-                last_dx = dx;
-                previous = {x, y};
-            }
-            EXPECT_GT(turns, 0) << "the centre ball never turned back";
+    for (std::int16_t speed = 1; speed <= 30; ++speed) {
+        SCOPED_TRACE("speed " + std::to_string(speed));
+        ActionRig rig(DefaultSettings(speed), kWidth, kHeight, std::uint64_t(speed));
+        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
+        const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
+        const auto events = rig.Run(Act_Lissajous);
+        const LissajousRun run = Cut(events, speed);
+        ASSERT_EQ(run.figures.size(), 636u);
+        int turns = 0;
+        int last_dx = 0;
+        std::pair<int, int> previous = At(run.gather.back(), 11);
+        for (const Event& frame : run.figures) {
+            const auto [x, y] = At(frame, 11);
+            ASSERT_GE(x + 36, 0) << frame.line;
+            ASSERT_LE(x + 36, kWidth) << frame.line;
+            ASSERT_GE(y + 36, 0) << frame.line;
+            ASSERT_LE(y + 36, kHeight) << frame.line;
+            const int dx = x - previous.first;
+            if (&frame == &run.figures.front())
+                diagonals.insert({dx > 0 ? 1 : -1, y - previous.second > 0 ? 1 : -1});
+            else if ((dx > 0) != (last_dx > 0))
+                ++turns;
+            last_dx = dx;
+            previous = {x, y};
         }
+        EXPECT_GT(turns, 0) << "the centre ball never turned back";
+        EXPECT_EQ(run.closing.size(), std::size_t(2 * speed));
+        ExpectEndsInFormation(rig.saver, FramesOf(events), fx, fy, cx, cy);
     }
     EXPECT_EQ(diagonals.size(), 4u) << "the four diagonals should all occur";
 }
