@@ -68,6 +68,8 @@ void Ball_A::Form_Load()
     options.borderless = true;
     options.visible = false;
     window = host.create_window(options, *this);
+    if (!window)
+        return; // no window, nothing to draw on: the saver cannot run
 
     const gfx::Pixel background = gfx::pixel_from_colorref(settings.g_BackgroundColor);
     Display = &window->frame();
