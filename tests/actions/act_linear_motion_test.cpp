@@ -190,3 +190,18 @@ TEST(LinearMotion, RunsToItsEndAloneAtSpeeds10To30)
                               s.CenterFormationY);
     }
 }
+
+// Every speed from 1 to 30 runs all twenty legs and ends in formation.
+TEST(LinearMotion, EverySpeedFrom1To30RunsToTheEnd)
+{
+    for (std::int16_t speed = 1; speed <= 30; ++speed) {
+        SCOPED_TRACE("speed " + std::to_string(speed));
+        ActionRig rig(DefaultSettings(speed), 320, 240);
+        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
+        const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
+        const auto events = rig.Run(Act_LinearMotion);
+        const int rings = int(ClosingModes(events).size()) - 1;
+        EXPECT_EQ(int(FramesOf(events).size()), 40 * speed + 2 * speed * rings + 2 * speed);
+        ExpectEndsInFormation(rig.saver, FramesOf(events), fx, fy, cx, cy);
+    }
+}
