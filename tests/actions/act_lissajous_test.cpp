@@ -218,23 +218,12 @@ TEST(Lissajous, RunsToItsEndFromTheSchedulerAtSpeeds10_15_30)
 {
     for (std::int16_t speed : {10, 15, 30}) {
         SCOPED_TRACE("speed " + std::to_string(speed));
-        Settings s = DefaultSettings(speed);
-        s.g_ActionEnabled = {};
-        s.g_ActionEnabled[9] = 1;
-        ActionRig rig(s);
-        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-        const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
-        rig.RunTicks(20);
-        const auto events = rig.TakeEvents();
-
-        const std::size_t action = IndexOf(events, "action");
-        ASSERT_LT(action, events.size()) << "the action never ran";
-        EXPECT_EQ(events[action].Number("kind"), 9);
-        EXPECT_EQ(IndexOf(events, "action", action + 1), events.size()) << "only kind 9 may run";
-        const std::size_t next_tick = IndexOf(events, "tick", action);
-        const std::vector<Event> frames = FramesOf(
-            {events.begin() + std::ptrdiff_t(action), events.begin() + std::ptrdiff_t(next_tick)});
+        KindRun run = RunOnlyKind(9, speed);
+        const Ball_A& s = run.rig->saver;
+        const std::vector<Event> frames = FramesOf(run.events);
         EXPECT_EQ(frames.size(), std::size_t(speed + 636 + speed + 2 * speed));
-        ExpectEndsInFormation(rig.saver, frames, fx, fy, cx, cy);
+        EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
+        ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
+                              s.CenterFormationY);
     }
 }
