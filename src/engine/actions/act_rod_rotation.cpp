@@ -7,7 +7,7 @@
 // Mode 1 (kind 2): the rod first flips end over end and back; every frame is
 // clean; twenty repetitions of the spin.
 // Mode 2 (kind 14): no flip; in each repetition the small balls shrink and
-// grow again, and the first quarter of the repetition is drawn without
+// grow again, and the first half of the repetition is drawn without
 // erasing, so the shrinking balls leave trails; ten repetitions.
 
 #include "engine/actions/actions.h"
@@ -23,8 +23,10 @@ constexpr double kHalfSmallCell = Settings::g_SmallBallSize / 2.0; // 24
 constexpr double kHalfLargeCell = Settings::g_LargeBallSize / 2.0; // 36
 // Mode 2 shrinks and grows the small balls by a 25th of a cell per frame.
 constexpr double kSizeStep = Settings::g_SmallBallSize / 25.0; // 1.92
-// Mode 2 erases again once the trail counter, which grows by the speed
-// factor per frame, reaches a quarter of the 60 sixtieths of a turn.
+// Mode 2 erases again once the trail counter reaches 15 (60 / 4). It grows by
+// the speed factor per frame, half as fast as the spin angle, so erasing
+// resumes halfway through the turn whatever the factor: from the 15th of 30
+// frames at factor 1, the 8th of 15 at 2, the 60th of 119 at 0.25.
 constexpr double kTrailLength = 60.0 / 4;
 
 struct RodRotation {
