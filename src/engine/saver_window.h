@@ -35,6 +35,9 @@ class Ball_A : public host::WindowHandler {
 public:
     using BallArray = std::array<double, 11>;
 
+    // Takes a speed outside 1..30 and a pause outside 0..1000 ms at the
+    // nearest bound (in `settings`, which it keeps a reference to), so that
+    // no glide divides by zero and no curve runs for ever.
     Ball_A(host::Host& host, Settings& settings, Random& random, SaverStart start,
            Trace* trace = nullptr);
     ~Ball_A() override;
