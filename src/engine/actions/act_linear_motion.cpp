@@ -30,7 +30,7 @@ struct LinearMotion {
     bool ring = false;  // the current leg ends in a ring
 };
 
-// A uniform whole number from `margin` to `extent - margin`.
+// A uniform whole number from 90 to extent - 90, both ends included.
 int TargetCoordinate(Ball_A& saver, double extent)
 {
     return gfx::floor_int(kMargin + saver.Rnd() * (extent - kMargin - kMargin + 1));
