@@ -37,7 +37,7 @@ TEST(HackOnX, WindowIdDrawsIntoThatWindowIgnoresInputAndEndsOnSigterm)
     XvfbRig rig(640, 480);
     if (!rig.available())
         GTEST_SKIP() << rig.why();
-    rig.write_settings(SlowSettings(100));
+    rig.write_settings(SlowSettings(250));
     const gfx::Surface white(320, 240, gfx::kWhite);
     const XID target = rig.create_foreign_window(rig.root(), white, 0, 0);
     const gfx::Surface ring = ExpectedRingFrame(rig.settings(), 320, 240);
@@ -76,7 +76,7 @@ TEST(HackOnX, RootDrawsOnTheRootOrTheDaemonsWindowAndEndsOnSigint)
     XvfbRig rig(480, 360);
     if (!rig.available())
         GTEST_SKIP() << rig.why();
-    rig.write_settings(SlowSettings(100));
+    rig.write_settings(SlowSettings(250));
     {
         Child hack = rig.start_orvelune({"-root", "-install", "-visual", "default", "-fps"});
         const gfx::Surface ring = ExpectedRingFrame(rig.settings(), 480, 360);

@@ -56,7 +56,7 @@ protected:
 
 TEST_F(SaverOnX, ShowsTheOpeningAndThenTheStartingRing)
 {
-    rig->write_settings(SlowSettings(120));
+    rig->write_settings(SlowSettings(250));
     const gfx::Surface ring = ExpectedRingFrame(rig->settings(), kWidth, kHeight);
     const gfx::Pixel background = ring.at(0, 0);
 
@@ -184,7 +184,7 @@ TEST_F(SaverOnX, BackgroundThreeShowsTheScreenAsItWasBeforeTheSaver)
     rig->create_foreign_window(rig->root(), desktop);
     ASSERT_EQ(FirstDifference(desktop, rig->grab_screen()), "") << "the test's own desktop";
 
-    Settings settings = SlowSettings(120);
+    Settings settings = SlowSettings(250);
     settings.g_BackgroundMode = 3;
     rig->write_settings(settings);
     const gfx::Surface ring = ExpectedRingFrame(rig->settings(), kWidth, kHeight, desktop);
