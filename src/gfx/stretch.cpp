@@ -38,15 +38,18 @@ struct AxisSamples {
     std::vector<int> src;  // source coordinate for dst_first, dst_first + 1, ...
 };
 
-AxisSamples sample_axis(int dst_origin, int dst_extent, int dst_limit, int src_origin,
-                        int src_extent, int src_limit)
+// Fills `samples`, reusing its storage: the saver stretches balls every
+// frame, and a frame allocates nothing once the buffers have grown.
+void sample_axis(AxisSamples& samples, int dst_origin, int dst_extent, int dst_limit,
+                 int src_origin, int src_extent, int src_limit)
 {
-    AxisSamples samples;
+    samples.dst_first = 0;
+    samples.src.clear();
     // Magnitudes fit in 32 bits unsigned; the products below stay under 2^63.
     std::uint64_t n = std::uint64_t(std::llabs(dst_extent));
     std::uint64_t m = std::uint64_t(std::llabs(src_extent));
     if (n == 0 || m == 0 || dst_limit <= 0 || src_limit <= 0)
-        return samples;
+        return;
     if (n == 1 && m > 1)
         --m;
 
@@ -63,7 +66,7 @@ AxisSamples sample_axis(int dst_origin, int dst_extent, int dst_limit, int src_o
         j_end = std::min<std::int64_t>(std::int64_t(n), std::int64_t(dst_origin) + 1);
     }
     if (j_first >= j_end)
-        return samples;
+        return;
 
     auto source_of = [&](std::int64_t j) {
         std::uint64_t uj = std::uint64_t(j);
@@ -82,7 +85,7 @@ AxisSamples sample_axis(int dst_origin, int dst_extent, int dst_limit, int src_o
     while (j_end > j_first && !on_source(j_end - 1))
         --j_end;
     if (j_first >= j_end)
-        return samples;
+        return;
 
     auto count = std::size_t(j_end - j_first);
     samples.src.resize(count);
@@ -96,7 +99,6 @@ AxisSamples sample_axis(int dst_origin, int dst_extent, int dst_limit, int src_o
         for (std::size_t i = 0; i < count; ++i)
             samples.src[i] = int(source_of(j_end - 1 - std::int64_t(i)));
     }
-    return samples;
 }
 
 template <RasterOp op>
@@ -122,10 +124,11 @@ void stretch_blit(Surface& dst, int dst_x, int dst_y, int dst_width, int dst_hei
                      src_height, op);
         return;
     }
-    AxisSamples cols = sample_axis(dst_x, dst_width, dst.width(), src_x, src_width, src.width());
+    thread_local AxisSamples cols, rows;
+    sample_axis(cols, dst_x, dst_width, dst.width(), src_x, src_width, src.width());
     if (cols.src.empty())
         return;
-    AxisSamples rows = sample_axis(dst_y, dst_height, dst.height(), src_y, src_height, src.height());
+    sample_axis(rows, dst_y, dst_height, dst.height(), src_y, src_height, src.height());
     if (rows.src.empty())
         return;
 

@@ -69,4 +69,21 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
     }
 }
 
+TEST(FrameAllocation, ScaledStampsAllocateNothingOnceWarm)
+{
+    SaverRig rig(DefaultSettings(), {320, 240});
+    rig.Load(false);
+    Ball_A& s = *rig.saver;
+    s.trace = nullptr;
+    s.BlitBallScaled(11, 0, 0, 300, 200); // the sampling tables grow once
+
+    g_allocations = 0;
+    g_counting = true;
+    for (double size : {72.0, 4.8, 48.0, -63.0, 0.0, 150.0})
+        s.BlitBallScaled(11, 100, 80, size, size);
+    s.PlayOpening();
+    g_counting = false;
+    EXPECT_EQ(g_allocations.load(), 0);
+}
+
 } // namespace
