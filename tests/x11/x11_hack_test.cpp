@@ -69,6 +69,12 @@ TEST(HackOnX, WindowIdDrawsIntoThatWindowIgnoresInputAndEndsOnSigterm)
 
     hack.signal(SIGTERM);
     ExpectCleanEnd(hack, "SIGTERM");
+
+    // An id that names no window is a mistake, said and ended with status 1.
+    Child lost = rig.start_orvelune({"-window-id", "0x3fffff0"});
+    const std::optional<int> status = lost.wait(5s);
+    ASSERT_TRUE(status) << "expected -window-id of no window to end at once";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << "wait status " << *status;
 }
 
 TEST(HackOnX, RootDrawsOnTheRootOrTheDaemonsWindowAndEndsOnSigint)

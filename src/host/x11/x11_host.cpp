@@ -177,6 +177,10 @@ std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& option
     XChangeProperty(m_display, id, m_atoms.net_wm_pid, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&pid), 1);
     SetWindowTitle(m_display, m_atoms, id, placed.title);
+    // The class by which window managers and desktop settings know the program.
+    char res_name[] = "orvelune", res_class[] = "Orvelune";
+    XClassHint class_hint{res_name, res_class};
+    XSetClassHint(m_display, id, &class_hint);
 
     if (!ordinary && placed.borderless) {
         MotifHints hints;
