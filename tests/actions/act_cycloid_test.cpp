@@ -1,4 +1,4 @@
-#include "action_test_support.h"
+#include "action_rig.h"
 
 #include "engine/actions/actions.h"
 #include "engine/actions/cycloid_curve.h"
@@ -10,6 +10,7 @@
 #include <utility>
 
 using namespace action_test;
+using namespace test_support;
 
 namespace {
 
@@ -126,7 +127,7 @@ TEST(CycloidMath, AtFactor1_2TheClockStepsPast75AndStillSwitches)
 
 TEST(Cycloid, FourCurvesOf176FramesWithADoubledPause)
 {
-    Settings s = DefaultSettings(15);
+    Settings s = ActionSettings(15);
     s.g_PcSpec = 7;
     ActionRig rig(s);
     const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
@@ -214,7 +215,7 @@ TEST(Cycloid, AtFactor1_2TheMiddleRunsBothCirclesOnAWideScreen)
     // Speed 14 gives the factor 1.2. On 1920 pixels the curve (at most 129
     // pixels from its middle) reaches beyond W/2 + 130 only from the right
     // circle and below W/2 - 130 only from the left one.
-    ActionRig rig(DefaultSettings(14), 1920, 1080);
+    ActionRig rig(ActionSettings(14), 1920, 1080);
     ASSERT_DOUBLE_EQ(rig.settings.g_SpeedFactor, 1.2);
     const CycloidRun run = Cut(rig.Run(Act_Cycloid), 14);
     ASSERT_EQ(run.curves.size(), std::size_t(kCurveFrames));

@@ -1,4 +1,4 @@
-#include "action_test_support.h"
+#include "action_rig.h"
 
 #include "engine/actions/actions.h"
 #include "engine/actions/linear_motion.h"
@@ -8,6 +8,7 @@
 #include <set>
 
 using namespace action_test;
+using namespace test_support;
 
 namespace {
 
@@ -113,7 +114,7 @@ TEST(LinearMotion, RingsAndOnlyRingsCloseAndTheRunLasts40nPlus2nPerRing)
 {
     for (std::uint64_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE("seed " + std::to_string(seed));
-        ActionRig rig(DefaultSettings(15), 1024, 768, seed);
+        ActionRig rig(ActionSettings(15), 1024, 768, seed);
         const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
         const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
         const auto events = rig.Run(Act_LinearMotion);
@@ -139,7 +140,7 @@ TEST(LinearMotion, TargetKeepsA90PixelMarginOnAScreenBarelyLargeEnough)
     // and 90..93 down: both ends must occur and nothing beyond them.
     std::set<int> xs, ys;
     for (std::uint64_t seed = 1; seed <= 4; ++seed) {
-        ActionRig rig(DefaultSettings(10), 182, 183, seed);
+        ActionRig rig(ActionSettings(10), 182, 183, seed);
         const Legs legs = WalkLegs(rig.Run(Act_LinearMotion), 10);
         xs.insert(legs.targetX.begin(), legs.targetX.end());
         ys.insert(legs.targetY.begin(), legs.targetY.end());
@@ -196,7 +197,7 @@ TEST(LinearMotion, EverySpeedFrom1To30RunsToTheEnd)
 {
     for (std::int16_t speed = 1; speed <= 30; ++speed) {
         SCOPED_TRACE("speed " + std::to_string(speed));
-        ActionRig rig(DefaultSettings(speed), 320, 240);
+        ActionRig rig(ActionSettings(speed), 320, 240);
         const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
         const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
         const auto events = rig.Run(Act_LinearMotion);

@@ -1,4 +1,4 @@
-#include "action_test_support.h"
+#include "action_rig.h"
 
 #include "engine/actions/actions.h"
 #include "engine/actions/curve_math.h"
@@ -9,6 +9,7 @@
 #include <utility>
 
 using namespace action_test;
+using namespace test_support;
 
 namespace {
 
@@ -184,7 +185,7 @@ TEST(Lissajous, AtEverySpeedTheCentreBallBouncesWithinTheScreenAndTheRunEnds)
     std::set<std::pair<int, int>> diagonals;
     for (std::int16_t speed = 1; speed <= 30; ++speed) {
         SCOPED_TRACE("speed " + std::to_string(speed));
-        ActionRig rig(DefaultSettings(speed), kWidth, kHeight, std::uint64_t(speed));
+        ActionRig rig(ActionSettings(speed), kWidth, kHeight, std::uint64_t(speed));
         const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
         const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
         const auto events = rig.Run(Act_Lissajous);

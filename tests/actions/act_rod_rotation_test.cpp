@@ -1,4 +1,4 @@
-#include "action_test_support.h"
+#include "action_rig.h"
 
 #include "engine/actions/actions.h"
 
@@ -8,6 +8,7 @@
 #include <set>
 
 using namespace action_test;
+using namespace test_support;
 
 namespace {
 
@@ -52,7 +53,7 @@ RodRun RunRod(ActionRig& rig, std::int16_t mode)
 
 Settings WithFactor(double factor)
 {
-    Settings s = DefaultSettings(kSpeed);
+    Settings s = ActionSettings(kSpeed);
     s.g_SpeedFactor = factor;
     return s;
 }
@@ -215,14 +216,14 @@ TEST(RodRotation, EverySpeedRunsToTheEnd)
     for (std::int16_t speed = 1; speed <= 30; ++speed) {
         for (std::int16_t mode : {1, 2}) {
             SCOPED_TRACE("speed " + std::to_string(speed) + " mode " + std::to_string(mode));
-            ActionRig rig(DefaultSettings(speed), 320, 240);
+            ActionRig rig(ActionSettings(speed), 320, 240);
             const RodRun run = RunRod(rig, mode);
             ExpectEndsInFormation(rig.saver, run.frames, run.fx, run.fy, run.cx, run.cy);
         }
     }
     for (double factor : {0.0, -0.25}) {
         SCOPED_TRACE("factor " + std::to_string(factor));
-        ActionRig rig(DefaultSettings(kSpeed), 320, 240);
+        ActionRig rig(ActionSettings(kSpeed), 320, 240);
         rig.settings.g_SpeedFactor = factor;
         const RodRun run = RunRod(rig, 2);
         EXPECT_EQ(int(run.frames.size()), kSpeed + 10 * 119 + 3 * kSpeed);

@@ -1,4 +1,4 @@
-#include "action_test_support.h"
+#include "action_rig.h"
 
 #include "engine/actions/actions.h"
 #include "engine/actions/solid_rotation.h"
@@ -9,6 +9,7 @@
 #include <memory>
 
 using namespace action_test;
+using namespace test_support;
 
 namespace {
 
@@ -17,7 +18,7 @@ namespace {
 std::unique_ptr<ActionRig> RigHeadingDownRight(std::int16_t speed)
 {
     for (std::uint64_t seed = 1;; ++seed) {
-        auto rig = std::make_unique<ActionRig>(DefaultSettings(speed), 1024, 768, seed);
+        auto rig = std::make_unique<ActionRig>(ActionSettings(speed), 1024, 768, seed);
         Random peek = rig->random;
         if (int(std::floor(peek.Rnd() * 4)) == 0)
             return rig;
@@ -105,7 +106,7 @@ TEST(SolidRotation, TheWayHomeStartsWhereTheBallsWereLastDrawn)
     // from where it was drawn: the first frame of the glide home lies one
     // glide step from there, with no jump.
     for (std::uint64_t seed : {1u, 9u}) {
-        ActionRig rig(DefaultSettings(15), 1024, 768, seed);
+        ActionRig rig(ActionSettings(15), 1024, 768, seed);
         const auto frames = FramesOf(rig.Run(Act_SolidRotation));
         const int n = 15;
         ASSERT_GT(frames.size(), std::size_t(3 * n + 1));
@@ -171,13 +172,13 @@ TEST(SolidRotation, EverySpeedRunsToTheEnd)
 {
     for (std::int16_t speed = 1; speed <= 30; ++speed) {
         SCOPED_TRACE("speed " + std::to_string(speed));
-        ActionRig rig(DefaultSettings(speed), 320, 240);
+        ActionRig rig(ActionSettings(speed), 320, 240);
         const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
         const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
         const auto frames = FramesOf(rig.Run(Act_SolidRotation));
         ExpectEndsInFormation(rig.saver, frames, fx, fy, cx, cy);
     }
-    ActionRig rig(DefaultSettings(15), 320, 240);
+    ActionRig rig(ActionSettings(15), 320, 240);
     rig.settings.g_Speed = 0;
     const auto frames = FramesOf(rig.Run(Act_SolidRotation));
     ASSERT_FALSE(frames.empty());
