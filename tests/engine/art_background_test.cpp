@@ -1,7 +1,7 @@
 // The background composer: the highlight style cycle, the ball grid, the
 // screen at start and the picture file, centred and tiled.
 
-#include "art_saver_fixture.h"
+#include "art_settings.h"
 
 #include "gfx/raster.h"
 
@@ -10,6 +10,7 @@
 #include <string>
 
 using namespace art_testing;
+using namespace test_support;
 
 namespace {
 
@@ -58,7 +59,7 @@ gfx::Surface numbered_picture(int width, int height)
 
 host::HeadlessOptions with_picture(int width, int height, bool decodes = true)
 {
-    host::HeadlessOptions options = screen_of(1024, 768);
+    host::HeadlessOptions options = ScreenOf(1024, 768);
     options.picture_loader = [=](const std::string&, gfx::Surface& out) {
         if (!decodes)
             return false;
@@ -80,7 +81,7 @@ Settings picture_settings(int arrangement)
 
 TEST(ComposeBackground, HighlightStylesCycleOnePerRun)
 {
-    SaverRig rig(screen_of(320, 240), plain_settings(2));
+    SaverRig rig(plain_settings(2), ScreenOf(320, 240));
     rig.saver.Form_Load();
     EXPECT_EQ(rig.saver.HighlightStyle, 1);
     rig.saver.FirstRun = false;
@@ -88,7 +89,7 @@ TEST(ComposeBackground, HighlightStylesCycleOnePerRun)
         rig.saver.ComposeBackground();
         EXPECT_EQ(rig.saver.HighlightStyle, expected);
     }
-    const std::string trace = rig.take_trace();
+    const std::string trace = rig.TakeTrace();
     EXPECT_NE(trace.find("{\"ev\":\"compose\",\"style\":1}"), std::string::npos) << trace;
     EXPECT_NE(trace.find("{\"ev\":\"compose\",\"style\":5}"), std::string::npos) << trace;
 }
@@ -97,7 +98,7 @@ TEST(ComposeBackground, GridOfFourColumnsFillsTheScreenWithTouchingBalls)
 {
     const std::uint64_t seed = seed_for_columns(4);
     ASSERT_NE(seed, 0u);
-    SaverRig rig(screen_of(1024, 768), plain_settings(1), seed);
+    SaverRig rig(plain_settings(1), ScreenOf(1024, 768), seed);
     rig.saver.Form_Load();
     const Ball_A& s = rig.saver;
 
@@ -116,7 +117,7 @@ TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
 {
     const std::uint64_t seed = seed_for_columns(5);
     ASSERT_NE(seed, 0u);
-    SaverRig rig(screen_of(1024, 768), plain_settings(1), seed);
+    SaverRig rig(plain_settings(1), ScreenOf(1024, 768), seed);
     rig.saver.Form_Load();
     const Ball_A& s = rig.saver;
 
@@ -146,7 +147,7 @@ TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
 
 TEST(ComposeBackground, GridIsNewOnEveryRun)
 {
-    SaverRig rig(screen_of(1024, 768), plain_settings(1), 7);
+    SaverRig rig(plain_settings(1), ScreenOf(1024, 768), 7);
     rig.saver.Form_Load();
     rig.saver.FirstRun = false;
     bool column_count_changed = false;
@@ -164,14 +165,14 @@ TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
 {
     // Narrower than four pixels: balls of size 0, no cells, no division by 0.
     for (int width : {1, 3}) {
-        SaverRig rig(screen_of(width, 1), plain_settings(1));
+        SaverRig rig(plain_settings(1), ScreenOf(width, 1));
         rig.saver.Form_Load();
         EXPECT_EQ(rig.saver.g_GradientBallSize, 0);
         EXPECT_EQ(rig.saver.GradientRows, 0);
         EXPECT_TRUE(all_of_colour(rig.saver.Pic_Base, rig.saver.Pic_Base.rect(), gfx::kBlack));
     }
     // Wide but lower than any ball: 0 rows, a black screen.
-    SaverRig rig(screen_of(1024, 100), plain_settings(1));
+    SaverRig rig(plain_settings(1), ScreenOf(1024, 100));
     rig.saver.Form_Load();
     EXPECT_EQ(rig.saver.GradientRows, 0);
     EXPECT_TRUE(all_of_colour(*rig.saver.Display, rig.saver.Display->rect(), gfx::kBlack));
@@ -179,9 +180,9 @@ TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
 
 TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
 {
-    host::HeadlessOptions options = screen_of(64, 48);
+    host::HeadlessOptions options = ScreenOf(64, 48);
     options.desktop = numbered_picture(64, 48);
-    SaverRig rig(std::move(options), plain_settings(3));
+    SaverRig rig(plain_settings(3), std::move(options));
     rig.saver.Form_Load();
     EXPECT_TRUE(rig.saver.Pic_Base == numbered_picture(64, 48));
     EXPECT_TRUE(*rig.saver.Display == numbered_picture(64, 48));
@@ -196,7 +197,7 @@ TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
 
 TEST(ComposeBackground, PictureCentredOnTheBackgroundColour)
 {
-    SaverRig rig(with_picture(100, 50), picture_settings(1));
+    SaverRig rig(picture_settings(1), with_picture(100, 50));
     rig.saver.Form_Load();
     const gfx::Surface& base = rig.saver.Pic_Base;
 
@@ -210,7 +211,7 @@ TEST(ComposeBackground, PictureCentredOnTheBackgroundColour)
 
 TEST(ComposeBackground, PictureLargerThanTheScreenIsCutOnAllSides)
 {
-    SaverRig rig(with_picture(1030, 780), picture_settings(1));
+    SaverRig rig(picture_settings(1), with_picture(1030, 780));
     rig.saver.Form_Load();
     // Corner at (-3, -6): the screen's corner shows the picture's (3, 6).
     EXPECT_EQ(rig.saver.Pic_Base.at(0, 0), gfx::rgb(3, 6, 200));
@@ -219,7 +220,7 @@ TEST(ComposeBackground, PictureLargerThanTheScreenIsCutOnAllSides)
 
 TEST(ComposeBackground, PictureTiledFromTheCorner)
 {
-    SaverRig rig(with_picture(100, 50), picture_settings(2));
+    SaverRig rig(picture_settings(2), with_picture(100, 50));
     rig.saver.Form_Load();
     const gfx::Surface& base = rig.saver.Pic_Base;
     const gfx::Surface tile = numbered_picture(100, 50);
@@ -248,7 +249,7 @@ TEST(ComposeBackground, PictureWithoutPixelsShowsTheBackgroundColour)
         {"undecodable centred", with_picture(100, 50, false), 1},
     };
     for (Case& c : cases) {
-        SaverRig rig(std::move(c.options), picture_settings(c.arrangement));
+        SaverRig rig(picture_settings(c.arrangement), std::move(c.options));
         rig.saver.Form_Load();
         EXPECT_TRUE(all_of_colour(rig.saver.Pic_Base, rig.saver.Pic_Base.rect(), kBackgroundPixel))
             << c.what;
@@ -265,7 +266,7 @@ TEST(ComposeBackground, PictureIsLoadedOnlyOnTheFirstRun)
         ++loads;
         return decode(path, out);
     };
-    SaverRig rig(std::move(options), picture_settings(1));
+    SaverRig rig(picture_settings(1), std::move(options));
     rig.saver.Form_Load();
     rig.saver.FirstRun = false;
     rig.saver.ComposeBackground();

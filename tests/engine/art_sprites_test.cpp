@@ -1,6 +1,6 @@
 // The fixed ball masks and the shaded sprites.
 
-#include "art_saver_fixture.h"
+#include "art_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 using namespace art_testing;
+using namespace test_support;
 
 namespace {
 
@@ -52,7 +53,7 @@ void expect_insets(const gfx::Surface& mask, int size, const std::vector<int>& i
 }
 
 struct SpriteRig : SaverRig {
-    SpriteRig() : SaverRig(screen_of(1024, 768), plain_settings(2))
+    SpriteRig() : SaverRig(plain_settings(2), ScreenOf(1024, 768))
     {
         for (int n = 1; n <= 10; ++n)
             saver.Pic_Mas[n].resize(48, 48);
@@ -70,7 +71,7 @@ struct SpriteRig : SaverRig {
 
 TEST(BallMasks, EveryRowIsOneCentredRunWithTheDrawnInsets)
 {
-    SaverRig rig(screen_of(1024, 768), plain_settings(2));
+    SaverRig rig(plain_settings(2), ScreenOf(1024, 768));
     rig.saver.BuildBallMasks();
 
     expect_insets(rig.saver.Pic_Mask, 48,
@@ -91,7 +92,7 @@ TEST(BallMasks, EveryRowIsOneCentredRunWithTheDrawnInsets)
 
 TEST(BallMasks, TheLoadHandlerDrawsThem)
 {
-    SaverRig rig(screen_of(320, 240), plain_settings(2));
+    SaverRig rig(plain_settings(2), ScreenOf(320, 240));
     rig.saver.Form_Load();
     EXPECT_EQ(rig.saver.Pic_Mask.width(), 48);
     EXPECT_EQ(inset_of_row(rig.saver.Pic_Mask, 0), 20);

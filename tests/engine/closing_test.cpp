@@ -1,6 +1,6 @@
 // The closing figure: its length, its still balls, its drawing order and the
 // swing of the centre ball.
-#include "saver_rig.h"
+#include "support/saver_rig.h"
 
 #include "gfx/numeric.h"
 
@@ -11,9 +11,10 @@
 
 namespace {
 
-using engine_test::DefaultSettings;
-using engine_test::Event;
-using engine_test::SaverRig;
+using test_support::DefaultSettings;
+using test_support::Event;
+using test_support::SaverRig;
+using test_support::ScreenOf;
 
 std::pair<int, int> WhereIs(const Event& frame, int n)
 {
@@ -51,11 +52,11 @@ struct Closing {
                   s.g_Speed = speed;
                   return s;
               }(),
-              {800, 600}, SaverStart{'S', false, -1}, SeedForPivot(pivot))
+              ScreenOf(800, 600), SeedForPivot(pivot))
     {
         rig.Load(false);
         rig.TakeEvents();
-        Ball_A& s = *rig.saver;
+        Ball_A& s = rig.saver;
         // The action left the balls on a ring and the centre ball off-centre.
         for (int i = 1; i <= 10; ++i) {
             // Quarter pixels: the glides' sums land well clear of a rounding tie.
@@ -72,7 +73,7 @@ TEST(ClosingTransition, TwoLegsOfSpeedFramesWithPivotAndOppositeBallStill)
 {
     for (int pivot : {1, 3, 5, 6, 10}) {
         Closing c(pivot);
-        Ball_A& s = *c.rig.saver;
+        Ball_A& s = c.rig.saver;
         const Ball_A::BallArray last_x = s.FormationX, last_y = s.FormationY;
         s.FinishAction();
         const auto events = c.rig.TakeEvents();
@@ -109,7 +110,7 @@ TEST(ClosingTransition, TwoLegsOfSpeedFramesWithPivotAndOppositeBallStill)
 TEST(ClosingTransition, FanOrderOutwardAndReversedOnTheWayBackWithTheCentreBallSixthOrSeventh)
 {
     Closing c(3);
-    c.rig.saver->FinishAction();
+    c.rig.saver.FinishAction();
     const auto frames = c.rig.TakeFrames();
     ASSERT_EQ(frames.size(), 30u);
     const std::vector<int> out{0, 5, 6, 4, 7, 3, 11, 8, 2, 9, 1, 10};
@@ -124,7 +125,7 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
 {
     for (int pivot : {5, 1, 7}) {
         Closing c(pivot, 10);
-        Ball_A& s = *c.rig.saver;
+        Ball_A& s = c.rig.saver;
         for (int i = 1; i <= 10; ++i) {
             s.LastX[i] = s.FormationX[i];
             s.LastY[i] = s.FormationY[i];
@@ -161,7 +162,7 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
 TEST(ClosingTransition, SwingClockSixtyForPivotFiveIsStraightUp)
 {
     Closing c(5, 15);
-    Ball_A& s = *c.rig.saver;
+    Ball_A& s = c.rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.LastX[i] = 100 + 30 * i;
         s.LastY[i] = 200;

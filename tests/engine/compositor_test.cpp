@@ -1,6 +1,6 @@
 // The frame primitives: what reaches Display, what the trace says, and the
 // order of present, messages and pause.
-#include "saver_rig.h"
+#include "support/saver_rig.h"
 
 #include "gfx/color.h"
 
@@ -11,9 +11,10 @@
 
 namespace {
 
-using engine_test::DefaultSettings;
-using engine_test::Op;
-using engine_test::SaverRig;
+using test_support::DefaultSettings;
+using test_support::Op;
+using test_support::SaverRig;
+using test_support::ScreenOf;
 
 constexpr gfx::Pixel kBackground = gfx::rgb(0, 0, 64);
 
@@ -44,17 +45,17 @@ protected:
     void SetUp() override
     {
         rig.Load(false);
-        FlatSprite(rig.saver->Pic_Mas[1], rig.saver->Pic_Mask, gfx::rgb(200, 10, 10));
-        FlatSprite(rig.saver->Pic_Mas[11], rig.saver->Pic_Mask_C, gfx::rgb(10, 200, 10));
-        rig.saver->Display->fill(kBackground); // no trace op pending
+        FlatSprite(rig.saver.Pic_Mas[1], rig.saver.Pic_Mask, gfx::rgb(200, 10, 10));
+        FlatSprite(rig.saver.Pic_Mas[11], rig.saver.Pic_Mask_C, gfx::rgb(10, 200, 10));
+        rig.saver.Display->fill(kBackground); // no trace op pending
         rig.TakeEvents();
     }
-    SaverRig rig{DefaultSettings(), {200, 150}};
+    SaverRig rig{DefaultSettings(), ScreenOf(200, 150)};
 };
 
 TEST_F(Compositor, StampPutsTheBallInsideItsDiscAndKeepsTheBackgroundAround)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     s.BlitBall(1, 10, 20);
     s.BlitBall(11, 100, 50);
     const gfx::Surface& d = *s.Display;
@@ -72,7 +73,7 @@ TEST_F(Compositor, StampPutsTheBallInsideItsDiscAndKeepsTheBackgroundAround)
 
 TEST_F(Compositor, PositionsRoundHalfToEvenAndTheTraceHoldsWholePixels)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     s.BlitBall(1, 10.5, 11.5);
     s.BlitBall(11, -0.5, 2.4999);
     s.BlitBall(2, -1.5, 3.5000001);
@@ -89,7 +90,7 @@ TEST_F(Compositor, PositionsRoundHalfToEvenAndTheTraceHoldsWholePixels)
 
 TEST_F(Compositor, BallsOffTheScreenOrAtImpossiblePositionsNeverCrash)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     const gfx::Surface before = *s.Display;
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
@@ -115,7 +116,7 @@ TEST_F(Compositor, BallsOffTheScreenOrAtImpossiblePositionsNeverCrash)
 
 TEST_F(Compositor, SingleColourBackgroundFillsAndOtherBackgroundsCopyPicBase)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     s.Pic_Base.fill(gfx::rgb(1, 2, 3));
     s.Display->fill(gfx::rgb(9, 9, 9));
     s.RestoreBackground();
@@ -134,7 +135,7 @@ TEST_F(Compositor, SingleColourBackgroundFillsAndOtherBackgroundsCopyPicBase)
 TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)
 {
     rig.settings.g_PcSpec = 7;
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     const std::uint64_t t0 = rig.host.now_ms();
     s.RestoreBackground();
     s.PresentFrame();
@@ -142,7 +143,7 @@ TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)
     EXPECT_GE(rig.host.windows()[0].refreshes, 1);
     auto frames = rig.TakeFrames();
     ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].number("pause"), 7);
+    EXPECT_EQ(frames[0].Number("pause"), 7);
     ASSERT_EQ(frames[0].ops.size(), 1u);
     EXPECT_EQ(frames[0].ops[0].what, 'R');
 
@@ -156,7 +157,7 @@ TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)
 
 TEST_F(Compositor, PauseIsTracedAsASleepAndANegativePauseIsNone)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     const std::uint64_t t0 = rig.host.now_ms();
     s.Pause(1000);
     s.Pause(-5);

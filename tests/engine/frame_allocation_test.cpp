@@ -1,7 +1,7 @@
 // Frames are drawn without allocating: a saver runs for hours, and a frame
 // loop that allocates fragments the heap and stutters. This file counts every
 // allocation of the test program while the counter is armed.
-#include "saver_rig.h"
+#include "support/saver_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -39,17 +39,18 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-using engine_test::DefaultSettings;
-using engine_test::SaverRig;
+using test_support::DefaultSettings;
+using test_support::SaverRig;
+using test_support::ScreenOf;
 
 TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
 {
     for (std::int16_t background : {1, 2}) {
         Settings settings = DefaultSettings();
         settings.g_BackgroundMode = background;
-        SaverRig rig(settings, {320, 240});
+        SaverRig rig(settings, ScreenOf(320, 240));
         rig.Load(false);
-        Ball_A& s = *rig.saver;
+        Ball_A& s = rig.saver;
         s.trace = nullptr; // the trace writes text; frames alone must not allocate
         for (int i = 1; i <= 10; ++i) {
             s.StartX[i] = 10.0 * i;
@@ -71,9 +72,9 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
 
 TEST(FrameAllocation, ScaledStampsAllocateNothingOnceWarm)
 {
-    SaverRig rig(DefaultSettings(), {320, 240});
+    SaverRig rig(DefaultSettings(), ScreenOf(320, 240));
     rig.Load(false);
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     s.trace = nullptr;
     s.BlitBallScaled(11, 0, 0, 300, 200); // the sampling tables grow once
 

@@ -1,5 +1,5 @@
 // The shared glides and the pivot and drawing order of RotateBallOrder.
-#include "saver_rig.h"
+#include "support/saver_rig.h"
 
 #include "gfx/color.h"
 #include "gfx/numeric.h"
@@ -10,9 +10,10 @@
 
 namespace {
 
-using engine_test::DefaultSettings;
-using engine_test::Event;
-using engine_test::SaverRig;
+using test_support::DefaultSettings;
+using test_support::Event;
+using test_support::SaverRig;
+using test_support::ScreenOf;
 
 std::vector<int> BallsDrawn(const Event& frame)
 {
@@ -43,7 +44,7 @@ protected:
     // start; the centre ball 1 left and 2 down.
     void SetUpGlide()
     {
-        Ball_A& s = *rig.saver;
+        Ball_A& s = rig.saver;
         for (int i = 1; i <= 10; ++i) {
             s.GlideX[i] = 20 + 10 * i;
             s.GlideY[i] = 100 + 5 * i;
@@ -55,13 +56,13 @@ protected:
         s.CenterStepX = 1;
         s.CenterStepY = -2;
     }
-    SaverRig rig{DefaultSettings(), {400, 300}};
+    SaverRig rig{DefaultSettings(), ScreenOf(400, 300)};
 };
 
 TEST_F(Glides, GlideBallsDrawsTheCentreBallInBallFivesPassAndErasesEveryFrame)
 {
     SetUpGlide();
-    rig.saver->GlideBalls(1);
+    rig.saver.GlideBalls(1);
     const auto frames = rig.TakeFrames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10};
@@ -74,7 +75,7 @@ TEST_F(Glides, GlideBallsDrawsTheCentreBallInBallFivesPassAndErasesEveryFrame)
 
 TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     SetUpGlide();
     const std::uint64_t t0 = rig.host.now_ms();
     s.GlideBalls(2);
@@ -91,7 +92,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
             restores += b == 0;
     EXPECT_EQ(restores, 1);
     ASSERT_EQ(events.back().ev, "sleep");
-    EXPECT_EQ(events.back().number("ms"), 1000);
+    EXPECT_EQ(events.back().Number("ms"), 1000);
     EXPECT_EQ(rig.host.now_ms(), t0 + 1000);
 
     // Ball 1's first image (cell at x 36) is still on screen where no later
@@ -108,7 +109,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
 TEST_F(Glides, CenterOnTopDrawsTheCentreBallLast)
 {
     SetUpGlide();
-    rig.saver->GlideBallsCenterOnTop();
+    rig.saver.GlideBallsCenterOnTop();
     const auto frames = rig.TakeFrames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
@@ -118,7 +119,7 @@ TEST_F(Glides, CenterOnTopDrawsTheCentreBallLast)
 
 TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10OnTop)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.StartX[i] = s.FormationX[i] + 0.37 * i;
         s.StartY[i] = s.FormationY[i] - 1.1 * i;
@@ -144,7 +145,7 @@ TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10
 
 TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.StartX[i] = s.FormationX[i];
         s.StartY[i] = s.FormationY[i];
@@ -166,7 +167,7 @@ TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
 
 TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
 {
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.StartX[i] = 5.0 * i;
         s.StartY[i] = 7.0 * i;
@@ -195,9 +196,9 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
 {
     Settings settings = DefaultSettings();
     settings.g_Speed = 1;
-    SaverRig rig(settings, {400, 300});
+    SaverRig rig(settings, ScreenOf(400, 300));
     rig.Load(false);
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.StartX[i] = 0;
         s.StartY[i] = 0;
@@ -216,8 +217,8 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
 
 TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
 {
-    SaverRig rig(DefaultSettings(), {400, 300});
-    Ball_A& s = *rig.saver;
+    SaverRig rig(DefaultSettings(), ScreenOf(400, 300));
+    Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.LastX[i] = 100 * i;
         s.LastY[i] = 1000 * i;
@@ -242,8 +243,8 @@ TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
 
 TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
 {
-    SaverRig rig(DefaultSettings(), {400, 300});
-    Ball_A& s = *rig.saver;
+    SaverRig rig(DefaultSettings(), ScreenOf(400, 300));
+    Ball_A& s = rig.saver;
     const int from[] = {0, 1, 4, 5, 8, 9, 10, 11, 37};
     const int to[] = {1, 2, 6, 6, 9, 1, 1, 1, 1};
     for (std::size_t k = 0; k < std::size(from); ++k) {
@@ -263,12 +264,12 @@ TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
 TEST(RotateBallOrder, ModeOneDrawsThePivotFromTheOneGenerator)
 {
     for (std::uint64_t seed : {1u, 2u, 3u, 99u}) {
-        SaverRig rig(DefaultSettings(), {400, 300}, SaverStart{'S', false, -1}, seed);
+        SaverRig rig(DefaultSettings(), ScreenOf(400, 300), seed);
         Random twin(seed);
         for (int k = 0; k < 20; ++k) {
-            rig.saver->RotateBallOrder(1);
+            rig.saver.RotateBallOrder(1);
             const int expected = int(std::floor(10 * twin.Rnd() + 1));
-            EXPECT_EQ(rig.saver->PivotBall, expected) << "seed " << seed << " draw " << k;
+            EXPECT_EQ(rig.saver.PivotBall, expected) << "seed " << seed << " draw " << k;
         }
     }
 }

@@ -1,6 +1,6 @@
 // The saver window: its formations, its window and surfaces, the movement
 // rule and how it ends.
-#include "saver_rig.h"
+#include "support/saver_rig.h"
 
 #include "gfx/color.h"
 
@@ -8,14 +8,15 @@
 
 namespace {
 
-using engine_test::DefaultSettings;
-using engine_test::SaverRig;
+using test_support::DefaultSettings;
+using test_support::SaverRig;
+using test_support::ScreenOf;
 
 TEST(SaverWindowLoad, StartingRingMatchesTheTableIncludingTheMinusOneAtTheTop)
 {
     SaverRig rig;
     rig.Load();
-    const Ball_A& s = *rig.saver;
+    const Ball_A& s = rig.saver;
     const int dx[11] = {0, 52, 85, 85, 52, 0, -53, -86, -86, -53, -1};
     const int dy[11] = {0, -73, -28, 27, 72, 90, 72, 27, -28, -73, -90};
     for (int i = 1; i <= 10; ++i) {
@@ -30,7 +31,7 @@ TEST(SaverWindowLoad, CentreAndFormationsOn1024x768)
 {
     SaverRig rig;
     rig.Load();
-    const Ball_A& s = *rig.saver;
+    const Ball_A& s = rig.saver;
     EXPECT_EQ(s.ScreenWidthPx, 1024);
     EXPECT_EQ(s.ScreenHeightPx, 768);
     EXPECT_EQ(s.g_CenterX, 512);
@@ -47,7 +48,7 @@ TEST(SaverWindowLoad, RodsLeaveTheCentreCellFree)
 {
     SaverRig rig;
     rig.Load();
-    const Ball_A& s = *rig.saver;
+    const Ball_A& s = rig.saver;
     EXPECT_EQ(s.BallGap, 3);
     // 582 pixels centred: across = (1024 - 582) / 2, down = (768 - 582) / 2.
     const double across0 = 221, down0 = 93;
@@ -68,7 +69,7 @@ TEST(SaverWindowLoad, OpensTheSaverWindowCoveringTheScreenTopmostWithItsTimer)
 {
     Settings settings = DefaultSettings();
     settings.g_BackgroundColor = gfx::colorref(10, 20, 30);
-    SaverRig rig(settings, {320, 200});
+    SaverRig rig(settings, ScreenOf(320, 200));
     rig.Load();
     ASSERT_EQ(rig.host.windows().size(), 1u);
     const host::WindowRecord& w = rig.host.windows()[0];
@@ -78,7 +79,7 @@ TEST(SaverWindowLoad, OpensTheSaverWindowCoveringTheScreenTopmostWithItsTimer)
     EXPECT_TRUE(w.topmost);
     EXPECT_EQ(w.timer_interval_ms, 10);
 
-    const Ball_A& s = *rig.saver;
+    const Ball_A& s = rig.saver;
     ASSERT_NE(s.Display, nullptr);
     EXPECT_EQ(s.Display->width(), 320);
     EXPECT_EQ(s.Display->height(), 200);
@@ -96,9 +97,9 @@ TEST(SaverWindowLoad, SaverModeHidesTheCursorAgainButAnEmptyCommandLineDoesNot)
     saver_mode.Load();
     ASSERT_EQ(saver_mode.host.cursor_calls().size(), 1u);
     EXPECT_FALSE(saver_mode.host.cursor_calls()[0]);
-    EXPECT_EQ(saver_mode.saver->g_CursorCount, saver_mode.host.cursor_count());
+    EXPECT_EQ(saver_mode.saver.g_CursorCount, saver_mode.host.cursor_count());
 
-    SaverRig empty(DefaultSettings(), {1024, 768}, SaverStart{0, true, 0});
+    SaverRig empty(DefaultSettings(), ScreenOf(1024, 768), 1, SaverStart{0, true, 0});
     empty.Load();
     EXPECT_TRUE(empty.host.cursor_calls().empty());
 }
@@ -119,7 +120,7 @@ TEST(MovementRule, OnlyAMoveChangingBothCoordinatesEndsTheSaver)
 {
     SaverRig rig;
     rig.Load();
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(100, 100); })) << "the first move only records";
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(200, 100); })) << "straight right by 100";
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(100, 700); })) << "straight down";
@@ -134,9 +135,9 @@ TEST(MovementRule, OnlyAMoveChangingBothCoordinatesEndsTheSaver)
 
 TEST(MovementRule, EmptyCommandLineNeverEndsOnMovementButEndsOnAClick)
 {
-    SaverRig rig(DefaultSettings(), {1024, 768}, SaverStart{0, true, 0});
+    SaverRig rig(DefaultSettings(), ScreenOf(1024, 768), 1, SaverStart{0, true, 0});
     rig.Load();
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     rig.host.options().is_nt = false; // even where a password would be asked
     for (int i = 0; i < 5; ++i)
         EXPECT_FALSE(Ends([&] { s.Display_MouseMove(float(10 * i), float(7 * i)); }));
@@ -152,11 +153,11 @@ TEST(EndSaver, WrongPasswordKeepsRunningWithTheCursorHiddenAndNeedsANewReference
     SaverRig rig;
     rig.host.options().is_nt = false;
     rig.host.password_answers = {false, true};
-    rig.saver->start.cursor_count = -1; // start-up hid the cursor once
+    rig.saver.start.cursor_count = -1; // start-up hid the cursor once
     rig.host.show_cursor(false);
-    rig.saver->g_CursorCount = -1;
+    rig.saver.g_CursorCount = -1;
     rig.Load();
-    Ball_A& s = *rig.saver;
+    Ball_A& s = rig.saver;
     ASSERT_EQ(rig.host.cursor_count(), -2);
 
     s.Display_MouseMove(10, 10);

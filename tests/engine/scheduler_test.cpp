@@ -1,6 +1,6 @@
 // The scheduler: the order of the kinds, what a tick does, and that no
 // setting or screen size can hang the saver.
-#include "saver_rig.h"
+#include "support/saver_rig.h"
 
 #include "engine/actions/action_table.h"
 
@@ -11,9 +11,10 @@
 
 namespace {
 
-using engine_test::DefaultSettings;
-using engine_test::Event;
-using engine_test::SaverRig;
+using test_support::DefaultSettings;
+using test_support::Event;
+using test_support::SaverRig;
+using test_support::ScreenOf;
 
 Settings WithEnabled(std::vector<int> kinds, std::int16_t order_mode = 1)
 {
@@ -38,7 +39,7 @@ std::vector<int> TickKinds(const std::vector<Event>& events)
 {
     std::vector<int> kinds;
     for (const Event& e : Only(events, "tick"))
-        kinds.push_back(int(e.number("kind")));
+        kinds.push_back(int(e.Number("kind")));
     return kinds;
 }
 
@@ -53,34 +54,34 @@ bool IsPermutationOf1To20(std::vector<int> kinds)
 
 TEST(Scheduler, SequenceRunsTheKindsInOrderCycleAfterCycle)
 {
-    SaverRig rig(WithEnabled({}), {160, 120});
+    SaverRig rig(WithEnabled({}), ScreenOf(160, 120));
     rig.Load();
     rig.RunTicks(45);
     const auto ticks = Only(rig.TakeEvents(), "tick");
     ASSERT_EQ(ticks.size(), 45u);
     for (int n = 1; n <= 45; ++n) {
         const Event& t = ticks[std::size_t(n - 1)];
-        EXPECT_EQ(t.number("n"), n);
-        EXPECT_EQ(t.number("kind"), (n - 1) % 20 + 1) << "tick " << n;
-        EXPECT_FALSE(t.flag("enabled"));
+        EXPECT_EQ(t.Number("n"), n);
+        EXPECT_EQ(t.Number("kind"), (n - 1) % 20 + 1) << "tick " << n;
+        EXPECT_FALSE(t.Flag("enabled"));
     }
 }
 
 TEST(Scheduler, OnlyKindsThreeAndSevenEnabledRunOnlyThoseAndRecomposeAfterEach)
 {
-    SaverRig rig(WithEnabled({3, 7}), {160, 120});
+    SaverRig rig(WithEnabled({3, 7}), ScreenOf(160, 120));
     rig.Load();
     rig.RunTicks(40);
     const auto events = rig.TakeEvents();
     const auto ticks = Only(events, "tick");
     ASSERT_EQ(ticks.size(), 40u);
     for (const Event& t : ticks) {
-        const long long kind = t.number("kind");
-        EXPECT_EQ(t.flag("enabled"), kind == 3 || kind == 7) << t.line;
+        const long long kind = t.Number("kind");
+        EXPECT_EQ(t.Flag("enabled"), kind == 3 || kind == 7) << t.line;
     }
     std::vector<int> ran;
     for (const Event& a : Only(events, "action"))
-        ran.push_back(int(a.number("kind")));
+        ran.push_back(int(a.Number("kind")));
     std::vector<int> expected;
     for (int cycle = 0; cycle < 2; ++cycle)
         for (int k : {3, 7})
@@ -105,7 +106,7 @@ TEST(Scheduler, OnlyKindsThreeAndSevenEnabledRunOnlyThoseAndRecomposeAfterEach)
 TEST(Scheduler, RandomCyclesArePermutationsAndTwoCyclesDiffer)
 {
     for (std::int16_t mode : {2, 0, 7}) {
-        SaverRig rig(WithEnabled({}, mode), {160, 120});
+        SaverRig rig(WithEnabled({}, mode), ScreenOf(160, 120));
         rig.Load();
         rig.RunTicks(60);
         const auto kinds = TickKinds(rig.TakeEvents());
@@ -125,11 +126,11 @@ TEST(Scheduler, RandomOrderPutsEveryKindFirstSometimes)
 {
     // Two hundred orders: each kind should lead about ten times. A walk that
     // favoured or never reached some kinds would miss one entirely.
-    SaverRig rig(WithEnabled({}, 2), {160, 120});
+    SaverRig rig(WithEnabled({}, 2), ScreenOf(160, 120));
     std::array<int, 21> leads{};
     for (int k = 0; k < 200; ++k) {
-        rig.saver->BuildActionOrder();
-        std::vector<int> order(rig.saver->ActionOrder.begin() + 1, rig.saver->ActionOrder.end());
+        rig.saver.BuildActionOrder();
+        std::vector<int> order(rig.saver.ActionOrder.begin() + 1, rig.saver.ActionOrder.end());
         ASSERT_TRUE(IsPermutationOf1To20(order));
         ++leads[std::size_t(order[0])];
     }
@@ -139,16 +140,16 @@ TEST(Scheduler, RandomOrderPutsEveryKindFirstSometimes)
 
 TEST(Scheduler, TheOpeningPlaysOnTheFirstTickEvenWithNothingEnabled)
 {
-    SaverRig rig(WithEnabled({}), {160, 120});
+    SaverRig rig(WithEnabled({}), ScreenOf(160, 120));
     rig.Load();
-    EXPECT_TRUE(rig.saver->FirstRun);
+    EXPECT_TRUE(rig.saver.FirstRun);
     rig.RunTicks(1);
     auto events = rig.TakeEvents();
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ(events[0].ev, "opening");
     EXPECT_EQ(events.back().ev, "tick") << "the tick line follows the opening's frames";
     EXPECT_FALSE(Only(events, "frame").empty());
-    EXPECT_FALSE(rig.saver->FirstRun);
+    EXPECT_FALSE(rig.saver.FirstRun);
 
     rig.RunTicks(5);
     events = rig.TakeEvents();
@@ -169,7 +170,7 @@ TEST(SoundBehaviour, HostileSpeedsAndPausesRunTicksToTheirEnd)
             settings.g_ActionEnabled[std::size_t(k)] = ActionTable()[std::size_t(k)].routine ? 1 : 0;
         settings.g_Speed = c.speed;
         settings.g_PcSpec = c.pcspec;
-        SaverRig rig(settings, {160, 120});
+        SaverRig rig(settings, ScreenOf(160, 120));
         rig.Load();
         rig.RunTicks(3);
         EXPECT_EQ(Only(rig.TakeEvents(), "tick").size(), 3u) << "speed " << c.speed;
@@ -185,7 +186,7 @@ TEST(SoundBehaviour, TinyAndEmptyScreensRunTicksToTheirEnd)
             settings.g_ActionEnabled[std::size_t(k)] = ActionTable()[std::size_t(k)].routine ? 1 : 0;
         for (std::int16_t background : {1, 2}) {
             settings.g_BackgroundMode = background;
-            SaverRig rig(settings, size);
+            SaverRig rig(settings, ScreenOf(size.width, size.height));
             rig.Load();
             rig.RunTicks(20);
             EXPECT_EQ(Only(rig.TakeEvents(), "tick").size(), 20u)
