@@ -1,6 +1,9 @@
 # The two commands a person needs: `make run` and `make test`.
 # Both install whatever is missing first, so they work on a fresh machine.
 
+# cmake's own make runs below this one; keep its directory chatter out.
+MAKEFLAGS += --no-print-directory
+
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 # CI builds with warnings as errors.
 PRESET ?= $(if $(CI),ci,default)
