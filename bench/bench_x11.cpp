@@ -41,7 +41,7 @@ void BM_SaverFrameOnXvfb(benchmark::State& state)
     host::X11HostOptions options;
     options.use_shm = shm;
     std::string error;
-    std::unique_ptr<host::Host> host = host::OpenX11Host(options, error);
+    std::unique_ptr<host::Host> host = host::open_x11_host(options, error);
     if (!host) {
         state.SkipWithError(error.c_str());
         return;
@@ -66,7 +66,7 @@ void BM_SaverFrameOnXvfb(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations());
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
-    state.SetLabel(shm ? (host::X11HostUsesShm(*host) ? "MIT-SHM" : "MIT-SHM refused: XPutImage")
+    state.SetLabel(shm ? (host::x11_host_uses_shm(*host) ? "MIT-SHM" : "MIT-SHM refused: XPutImage")
                        : "XPutImage");
 }
 BENCHMARK(BM_SaverFrameOnXvfb)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime()

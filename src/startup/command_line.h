@@ -23,14 +23,14 @@ struct CommandLine {
 // Surrounding blanks (spaces, tabs) are dropped first, so that a stray blank
 // never turns "/s" into an unknown switch. Characters are bytes here: every
 // switch is ASCII, and a text starting with anything else is not a switch.
-CommandLine ParseCommandLine(std::string_view text);
+CommandLine parse_command_line(std::string_view text);
 
 // The leading-number reading of a handle text: the number the text starts
 // with (after blanks), "1234xyz" giving 1234 and ":12" or "" giving 0,
 // rounded to the nearest 32-bit integer (halves to even). A number beyond
 // 32 bits gives 0, as no window has such a handle.
-std::int32_t LeadingNumber(std::string_view text);
+std::int32_t leading_number(std::string_view text);
 
 // The strict reading: the whole text (blanks around it allowed) must be a
 // number that fits 32 bits once rounded; otherwise nothing.
-std::optional<std::int32_t> StrictInt32(std::string_view text);
+std::optional<std::int32_t> strict_int32(std::string_view text);

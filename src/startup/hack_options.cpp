@@ -30,7 +30,7 @@ constexpr std::array<OptionName, 10> kOptions{{
     {"help", Option::Help},
 }};
 
-std::optional<Option> OptionOf(std::string_view arg)
+std::optional<Option> option_of(std::string_view arg)
 {
     if (arg.starts_with("--"))
         arg.remove_prefix(2);
@@ -44,7 +44,7 @@ std::optional<Option> OptionOf(std::string_view arg)
     return std::nullopt;
 }
 
-HackCommand Mistake(std::string message)
+HackCommand mistake(std::string message)
 {
     HackCommand command;
     command.outcome = HackCommand::Outcome::Error;
@@ -54,7 +54,7 @@ HackCommand Mistake(std::string message)
 
 } // namespace
 
-std::optional<std::uint64_t> ParseWindowId(std::string_view text)
+std::optional<std::uint64_t> parse_window_id(std::string_view text)
 {
     int base = 10;
     if (text.starts_with("0x") || text.starts_with("0X")) {
@@ -71,18 +71,18 @@ std::optional<std::uint64_t> ParseWindowId(std::string_view text)
     return value;
 }
 
-HackCommand ParseHackCommandLine(const std::vector<std::string>& args,
+HackCommand parse_hack_command_line(const std::vector<std::string>& args,
                                  std::optional<std::string_view> xscreensaver_window)
 {
-    if (args.empty() || !OptionOf(args.front()))
+    if (args.empty() || !option_of(args.front()))
         return {};
 
     HackCommand command;
     command.outcome = HackCommand::Outcome::Run;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::optional<Option> option = OptionOf(args[i]);
+        const std::optional<Option> option = option_of(args[i]);
         if (!option)
-            return Mistake("unknown option \"" + args[i] + "\"");
+            return mistake("unknown option \"" + args[i] + "\"");
         const bool has_value = i + 1 < args.size();
         switch (*option) {
         case Option::Root:
@@ -90,10 +90,10 @@ HackCommand ParseHackCommandLine(const std::vector<std::string>& args,
             break;
         case Option::WindowId: {
             if (!has_value)
-                return Mistake("-window-id needs a window id");
-            const std::optional<std::uint64_t> id = ParseWindowId(args[++i]);
+                return mistake("-window-id needs a window id");
+            const std::optional<std::uint64_t> id = parse_window_id(args[++i]);
             if (!id)
-                return Mistake("\"" + args[i] + "\" is not a window id");
+                return mistake("\"" + args[i] + "\" is not a window id");
             command.target = HackTarget::WindowId;
             command.window_id = *id;
             break;
@@ -103,7 +103,7 @@ HackCommand ParseHackCommandLine(const std::vector<std::string>& args,
             break;
         case Option::Visual:
             if (!has_value)
-                return Mistake("-visual needs a visual");
+                return mistake("-visual needs a visual");
             ++i; // the saver draws in the window's own visual
             break;
         case Option::Help:
@@ -121,7 +121,7 @@ HackCommand ParseHackCommandLine(const std::vector<std::string>& args,
     if (command.target == HackTarget::Root) {
         command.window_id = 0;
         if (xscreensaver_window && !xscreensaver_window->empty()) {
-            if (const std::optional<std::uint64_t> id = ParseWindowId(*xscreensaver_window))
+            if (const std::optional<std::uint64_t> id = parse_window_id(*xscreensaver_window))
                 command.window_id = *id;
             else
                 command.message = "XSCREENSAVER_WINDOW=\"" + std::string(*xscreensaver_window)
@@ -133,7 +133,7 @@ HackCommand ParseHackCommandLine(const std::vector<std::string>& args,
     return command;
 }
 
-std::string HackUsage(std::string_view program)
+std::string hack_usage(std::string_view program)
 {
     std::string usage = "Usage: " + std::string(program) + " [option ...]\n";
     usage += "  -root            draw on the root window (or the window XSCREENSAVER_WINDOW names)\n"
@@ -149,7 +149,7 @@ std::string HackUsage(std::string_view program)
     return usage;
 }
 
-int RunHackSaver(host::Host& host, const std::string& ini_path, std::uint64_t seed)
+int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t seed)
 {
     Settings settings{};
     LoadSettings(settings, ini_path);

@@ -47,15 +47,15 @@ struct HackCommand {
 // `xscreensaver_window` is the value of XSCREENSAVER_WINDOW, when set; a
 // value that names no window is reported in `message` as a warning and the
 // root is used.
-HackCommand ParseHackCommandLine(const std::vector<std::string>& args,
+HackCommand parse_hack_command_line(const std::vector<std::string>& args,
                                  std::optional<std::string_view> xscreensaver_window);
 
 // A window id as X programs write them: 0x followed by hex digits, or decimal
 // digits; the whole text, non-zero and within 32 bits (X ids have 29).
-std::optional<std::uint64_t> ParseWindowId(std::string_view text);
+std::optional<std::uint64_t> parse_window_id(std::string_view text);
 
 // The accepted options, one line each, for -help and for mistakes.
-std::string HackUsage(std::string_view program);
+std::string hack_usage(std::string_view program);
 
 namespace host {
 class Host;
@@ -67,4 +67,4 @@ class Host;
 // decides whether input reaches it), the loop until the process is ended.
 // The single-instance guard does not apply: the daemon runs one hack per
 // screen and ends them itself.
-int RunHackSaver(host::Host& host, const std::string& ini_path, std::uint64_t seed);
+int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t seed);

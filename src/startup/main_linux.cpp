@@ -24,7 +24,7 @@ namespace {
 #ifdef ORVELUNE_HAVE_X11
 // The xscreensaver targets: another program's window, with no input and an
 // orderly end on SIGTERM, or an ordinary window of our own.
-host::X11HostOptions X11OptionsFor(const HackCommand& hack)
+host::X11HostOptions x11_options_for(const HackCommand& hack)
 {
     host::X11HostOptions x11;
     if (hack.outcome != HackCommand::Outcome::Run)
@@ -43,10 +43,10 @@ host::X11HostOptions X11OptionsFor(const HackCommand& hack)
 #endif
 
 // Null, with the reason in `error`, when there is no display to run on.
-std::unique_ptr<host::Host> CreateDesktopHost(const HackCommand& hack, std::string& error)
+std::unique_ptr<host::Host> create_desktop_host(const HackCommand& hack, std::string& error)
 {
 #ifdef ORVELUNE_HAVE_X11
-    return host::OpenX11Host(X11OptionsFor(hack), error);
+    return host::open_x11_host(x11_options_for(hack), error);
 #else
     (void)hack;
     error = "this build has no display host";
@@ -56,7 +56,7 @@ std::unique_ptr<host::Host> CreateDesktopHost(const HackCommand& hack, std::stri
 // -----------------------------------------------------------------------------
 
 // The folder the program was started from, for the default settings path.
-std::string ProgramFolder(const char* argv0)
+std::string program_folder(const char* argv0)
 {
     std::string path = argv0 ? argv0 : "";
     auto slash = path.rfind('/');
@@ -69,15 +69,15 @@ int main(int argc, char** argv)
 {
     // The xscreensaver options come first when they come at all.
     const char* daemon_window = std::getenv("XSCREENSAVER_WINDOW");
-    const HackCommand hack = ParseHackCommandLine(
+    const HackCommand hack = parse_hack_command_line(
         std::vector<std::string>(argv + std::min(argc, 1), argv + argc),
         daemon_window ? std::optional<std::string_view>(daemon_window) : std::nullopt);
     if (hack.outcome == HackCommand::Outcome::Help) {
-        std::fputs(HackUsage("orvelune").c_str(), stdout);
+        std::fputs(hack_usage("orvelune").c_str(), stdout);
         return EXIT_SUCCESS;
     }
     if (hack.outcome == HackCommand::Outcome::Error) {
-        std::fprintf(stderr, "orvelune: %s\n%s", hack.message.c_str(), HackUsage("orvelune").c_str());
+        std::fprintf(stderr, "orvelune: %s\n%s", hack.message.c_str(), hack_usage("orvelune").c_str());
         return EXIT_FAILURE;
     }
     if (!hack.message.empty())
@@ -91,18 +91,18 @@ int main(int argc, char** argv)
             options.command_line += ' ';
         options.command_line += argv[i];
     }
-    options.ini_path = DefaultIniPath(ProgramFolder(argc > 0 ? argv[0] : nullptr));
+    options.ini_path = DefaultIniPath(program_folder(argc > 0 ? argv[0] : nullptr));
     options.seed = std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
     std::string error;
-    std::unique_ptr<host::Host> host = CreateDesktopHost(hack, error);
+    std::unique_ptr<host::Host> host = create_desktop_host(hack, error);
     if (!host) {
         std::fprintf(stderr, "orvelune: %s\n", error.c_str());
         return EXIT_FAILURE;
     }
     if (hack.outcome == HackCommand::Outcome::Run)
-        return RunHackSaver(*host, options.ini_path, options.seed);
+        return run_hack_saver(*host, options.ini_path, options.seed);
     options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
-                                   host::Size pane) { RunPreviewPane(h, parent, pane); };
-    return RunStartup(*host, options);
+                                   host::Size pane) { run_preview_pane(h, parent, pane); };
+    return run_startup(*host, options);
 }

@@ -1,6 +1,6 @@
 #include "startup/preview_window.h"
 
-#include "engine/preview_picture.h"
+#include "startup/preview_picture.h"
 #include "gfx/raster.h"
 
 #include <utility>
@@ -12,7 +12,7 @@ constexpr gfx::Pixel kPreviewBackground = gfx::kBlack;
 
 } // namespace
 
-Ball_X::Ball_X(host::Host& host_, gfx::Surface picture) : host(host_), Master(std::move(picture)) {}
+Ball_X::Ball_X(host::Host& host, gfx::Surface picture) : m_host(host), Master(std::move(picture)) {}
 
 Ball_X::~Ball_X() = default;
 
@@ -24,30 +24,30 @@ bool Ball_X::Form_Load(host::NativeHandle parent, host::Size pane)
     options.borderless = true;
     options.visible = false;
     options.parent = parent;
-    window = host.create_window(options, *this);
-    return window != nullptr;
+    m_window = m_host.create_window(options, *this);
+    return m_window != nullptr;
 }
 
 void Ball_X::RunPreview()
 {
-    if (!window)
+    if (!m_window)
         return;
-    Paint();
-    window->show(true);
-    window->refresh();
+    paint();
+    m_window->show(true);
+    m_window->refresh();
 }
 
-void Ball_X::Paint()
+void Ball_X::paint()
 {
-    gfx::Surface& frame = window->frame();
+    gfx::Surface& frame = m_window->frame();
     frame.fill(kPreviewBackground);
     gfx::blit(frame, 0, 0, Master, gfx::RasterOp::Copy);
 }
 
 void Ball_X::Form_Unload()
 {
-    window.reset();
-    host.quit();
+    m_window.reset();
+    m_host.quit();
 }
 
 void Ball_X::on_close_request()
@@ -57,19 +57,19 @@ void Ball_X::on_close_request()
 
 void Ball_X::on_parent_resized(host::Size size)
 {
-    if (!window)
+    if (!m_window)
         return;
-    window->move({0, 0, size.width, size.height});
-    Paint();
-    window->refresh();
+    m_window->move({0, 0, size.width, size.height});
+    paint();
+    m_window->refresh();
 }
 
-void RunPreviewPane(host::Host& host, host::NativeHandle parent, host::Size pane)
+void run_preview_pane(host::Host& host, host::NativeHandle parent, host::Size pane)
 {
     // Without a pane the preview could never be closed: there is nothing to show it in.
     if (parent == 0 || !host.native_window_rect(parent))
         return;
-    Ball_X preview(host, RenderPreviewPicture());
+    Ball_X preview(host, render_preview_picture());
     if (!preview.Form_Load(parent, pane))
         return;
     preview.RunPreview();

@@ -27,21 +27,21 @@ public:
     // Destroys the window and asks the loop to return.
     void Form_Unload();
 
-    bool loaded() const { return window != nullptr; }
-    host::Window* Window() { return window.get(); }
+    bool loaded() const { return m_window != nullptr; }
+    host::Window* window() { return m_window.get(); }
 
     void on_close_request() override;
     void on_parent_resized(host::Size size) override;
 
 private:
-    void Paint();
+    void paint();
 
-    host::Host& host;
+    host::Host& m_host;
     gfx::Surface Master;
-    std::unique_ptr<host::Window> window;
+    std::unique_ptr<host::Window> m_window;
 };
 
 // The whole preview mode: renders the picture, embeds Ball_X in the pane and
 // runs the loop until the pane goes away. Returns at once when `parent`
 // names no window, since nothing could ever close a preview that has no pane.
-void RunPreviewPane(host::Host& host, host::NativeHandle parent, host::Size pane);
+void run_preview_pane(host::Host& host, host::NativeHandle parent, host::Size pane);

@@ -40,7 +40,7 @@ struct StartupOptions {
 // mode the saver window runs in Host::run() until the saver ends itself; if
 // the loop returns instead (the headless host after quit()), so does this,
 // with 0.
-int RunStartup(host::Host& host, const StartupOptions& options);
+int run_startup(host::Host& host, const StartupOptions& options);
 
 // The titles by which a second start recognises a running instance: the
 // saver window and the settings dialog. The preview is not looked for.

@@ -13,7 +13,7 @@ using Outcome = HackCommand::Outcome;
 HackCommand Parse(std::vector<std::string> args,
                   std::optional<std::string_view> env = std::nullopt)
 {
-    return ParseHackCommandLine(args, env);
+    return parse_hack_command_line(args, env);
 }
 
 TEST(HackOptions, ScreenSaverSwitchesAreNotHackCommandLines)
@@ -91,7 +91,7 @@ TEST(HackOptions, HelpAndMistakes)
         EXPECT_FALSE(command.message.empty());
     }
 
-    const std::string usage = HackUsage("orvelune");
+    const std::string usage = hack_usage("orvelune");
     for (const char* option : {"-root", "-window-id", "-window", "-install", "-noinstall",
                                "-visual", "-mono", "-fps", "-no-fps", "-help"})
         EXPECT_NE(usage.find(option), std::string::npos) << "expected " << option << " in the usage";
@@ -109,13 +109,13 @@ TEST(HackOptions, BadDaemonWindowFallsBackToTheRootWithAWarning)
 
 TEST(HackOptions, WindowIds)
 {
-    EXPECT_EQ(ParseWindowId("0x1"), 1u);
-    EXPECT_EQ(ParseWindowId("0XFFFFFFFF"), 0xFFFFFFFFu);
-    EXPECT_EQ(ParseWindowId("4294967295"), 0xFFFFFFFFu);
-    EXPECT_EQ(ParseWindowId("4294967296"), std::nullopt);
-    EXPECT_EQ(ParseWindowId(" 12"), std::nullopt);
-    EXPECT_EQ(ParseWindowId("12 "), std::nullopt);
-    EXPECT_EQ(ParseWindowId("+12"), std::nullopt);
+    EXPECT_EQ(parse_window_id("0x1"), 1u);
+    EXPECT_EQ(parse_window_id("0XFFFFFFFF"), 0xFFFFFFFFu);
+    EXPECT_EQ(parse_window_id("4294967295"), 0xFFFFFFFFu);
+    EXPECT_EQ(parse_window_id("4294967296"), std::nullopt);
+    EXPECT_EQ(parse_window_id(" 12"), std::nullopt);
+    EXPECT_EQ(parse_window_id("12 "), std::nullopt);
+    EXPECT_EQ(parse_window_id("+12"), std::nullopt);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "engine/preview_picture.h"
+#include "startup/preview_picture.h"
 #include "host/headless/headless_host.h"
 #include "startup/preview_window.h"
 
@@ -30,7 +30,7 @@ int Dominant(gfx::Pixel p)
 
 TEST(PreviewPicture, TheStartingRingInMiniatureOnBlack)
 {
-    const gfx::Surface picture = RenderPreviewPicture();
+    const gfx::Surface picture = render_preview_picture();
     ASSERT_EQ(picture.width(), 152);
     ASSERT_EQ(picture.height(), 112);
 
@@ -56,12 +56,12 @@ TEST(PreviewPicture, TheStartingRingInMiniatureOnBlack)
     }
     EXPECT_EQ(picture.at(76, 56 - 18), gfx::kBlack) << "expected the gap above the centre ball black";
 
-    EXPECT_EQ(RenderPreviewPicture(), picture) << "expected the same picture every time";
+    EXPECT_EQ(render_preview_picture(), picture) << "expected the same picture every time";
 }
 
 struct PreviewRig {
     host::HeadlessHost host;
-    gfx::Surface picture = RenderPreviewPicture();
+    gfx::Surface picture = render_preview_picture();
     static constexpr host::NativeHandle kPane = 0x5000;
 };
 
@@ -79,7 +79,7 @@ TEST(PreviewWindow, ShowsThePictureTopLeftOnBlackAndFollowsThePane)
     EXPECT_EQ(record.rect, (gfx::Rect{0, 0, 200, 150}));
 
     auto check = [&](int width, int height) {
-        const gfx::Surface& frame = preview.Window()->frame();
+        const gfx::Surface& frame = preview.window()->frame();
         ASSERT_EQ(frame.width(), width);
         ASSERT_EQ(frame.height(), height);
         for (int y = 0; y < height; ++y)
@@ -116,13 +116,13 @@ TEST(PreviewWindow, EndsWhenThePaneGoesAway)
 TEST(PreviewWindow, WithoutAPaneNothingIsShownAndTheModeEnds)
 {
     PreviewRig rig;
-    RunPreviewPane(rig.host, 0, {0, 0});
+    run_preview_pane(rig.host, 0, {0, 0});
     EXPECT_TRUE(rig.host.windows().empty()) << "expected no window for a preview without a pane";
-    RunPreviewPane(rig.host, 0x7777, {0, 0}); // names no window
+    run_preview_pane(rig.host, 0x7777, {0, 0}); // names no window
     EXPECT_TRUE(rig.host.windows().empty());
 
     rig.host.foreign_windows[PreviewRig::kPane] = {10, 10, 152, 112};
-    RunPreviewPane(rig.host, PreviewRig::kPane, {152, 112});
+    run_preview_pane(rig.host, PreviewRig::kPane, {152, 112});
     ASSERT_EQ(rig.host.windows().size(), 1u);
     EXPECT_EQ(rig.host.windows()[0].parent, PreviewRig::kPane);
 }

@@ -15,7 +15,7 @@ namespace {
 
 struct Outcome {
     std::optional<int> ended;   // status, when the process was ended
-    std::optional<int> returned; // what RunStartup returned otherwise
+    std::optional<int> returned; // what run_startup returned otherwise
 };
 
 struct StartupRun : ::testing::Test {
@@ -52,7 +52,7 @@ struct StartupRun : ::testing::Test {
         host->quit();
         Outcome outcome;
         try {
-            outcome.returned = RunStartup(*host, options);
+            outcome.returned = run_startup(*host, options);
         } catch (const host::ProcessEnd& end) {
             outcome.ended = end.status;
         }

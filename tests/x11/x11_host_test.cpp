@@ -33,7 +33,7 @@ protected:
     std::unique_ptr<host::Host> Open(host::X11HostOptions options = {})
     {
         std::string error;
-        std::unique_ptr<host::Host> x11 = host::OpenX11Host(options, error);
+        std::unique_ptr<host::Host> x11 = host::open_x11_host(options, error);
         EXPECT_TRUE(x11) << error;
         return x11;
     }
@@ -132,7 +132,7 @@ TEST_F(HostOnX, CapturesTheScreenAndPresentsFramesExactly)
             last = FirstDifference(frame, shot);
             return last.empty();
         })) << (shm ? "MIT-SHM: " : "XPutImage: ") << last;
-        EXPECT_EQ(host::X11HostUsesShm(*x11), shm);
+        EXPECT_EQ(host::x11_host_uses_shm(*x11), shm);
     }
 }
 

@@ -93,7 +93,7 @@ bool wait_for(pid_t child)
 
 } // namespace
 
-bool CaptureThroughGetImage(::Display* display, ::Window window, gfx::Surface& into)
+bool capture_through_getimage(::Display* display, ::Window window, gfx::Surface& into)
 {
     const std::string helper = find_helper();
     if (helper.empty())
@@ -120,7 +120,7 @@ bool CaptureThroughGetImage(::Display* display, ::Window window, gfx::Surface& i
               && wait_for(child);
     if (ok) {
         gfx::Surface picture(attributes.width, attributes.height);
-        ok = ReadDrawable(display, pixmap, attributes.visual, attributes.width, attributes.height,
+        ok = read_drawable(display, pixmap, attributes.visual, attributes.width, attributes.height,
                           picture);
         if (ok) {
             into.fill(gfx::kBlack);

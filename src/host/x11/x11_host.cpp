@@ -69,7 +69,7 @@ bool X11Host::resolve_foreign_window(std::string& error)
         return true;
     m_foreign = ::Window(m_options.foreign_window);
     if (m_foreign == 0 && m_options.draw_on_root)
-        m_foreign = VirtualRoot(m_display, m_atoms, m_root);
+        m_foreign = virtual_root(m_display, m_atoms, m_root);
     XWindowAttributes attributes{};
     ErrorTrap trap(m_display);
     const bool found = m_foreign != 0 && XGetWindowAttributes(m_display, m_foreign, &attributes);
@@ -141,7 +141,7 @@ std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& option
         if (trap.failed())
             return nullptr;
         auto window = std::make_unique<X11Window>(*this, handler, options, WindowKind::Child, id);
-        SetWindowTitle(m_display, m_atoms, id, options.title);
+        set_window_title(m_display, m_atoms, id, options.title);
         if (options.visible)
             window->show(true);
         return window;
@@ -176,7 +176,7 @@ std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& option
     const long pid = long(getpid());
     XChangeProperty(m_display, id, m_atoms.net_wm_pid, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&pid), 1);
-    SetWindowTitle(m_display, m_atoms, id, placed.title);
+    set_window_title(m_display, m_atoms, id, placed.title);
     // The class by which window managers and desktop settings know the program.
     char res_name[] = "orvelune", res_class[] = "Orvelune";
     XClassHint class_hint{res_name, res_class};
@@ -237,7 +237,7 @@ bool X11Host::top_level_window_exists(std::string_view title)
         return false;
     bool found = false;
     for (unsigned i = 0; i < count && !found; ++i) {
-        if (WindowTitle(m_display, m_atoms, children[i]) == title) {
+        if (window_title(m_display, m_atoms, children[i]) == title) {
             found = true;
             break;
         }
@@ -246,7 +246,7 @@ bool X11Host::top_level_window_exists(std::string_view title)
         if (XQueryTree(m_display, children[i], &root_return, &parent_return, &inner,
                        &inner_count)) {
             for (unsigned j = 0; j < inner_count && !found; ++j)
-                found = WindowTitle(m_display, m_atoms, inner[j]) == title;
+                found = window_title(m_display, m_atoms, inner[j]) == title;
             if (inner)
                 XFree(inner);
         }
@@ -311,9 +311,9 @@ bool X11Host::capture_desktop(gfx::Surface& into)
         // helper that knows how the user wants the desktop grabbed.
         if (!m_options.capture_through_getimage || m_foreign == 0)
             return false;
-        return CaptureThroughGetImage(m_display, m_foreign, into);
+        return capture_through_getimage(m_display, m_foreign, into);
     }
-    return ReadDrawable(m_display, m_root, DefaultVisual(m_display, m_screen),
+    return read_drawable(m_display, m_root, DefaultVisual(m_display, m_screen),
                         DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen),
                         into);
 }
@@ -351,7 +351,7 @@ void X11Host::end_process(int status)
 
 namespace host {
 
-std::unique_ptr<Host> OpenX11Host(const X11HostOptions& options, std::string& error)
+std::unique_ptr<Host> open_x11_host(const X11HostOptions& options, std::string& error)
 {
     // Window titles may be Japanese: Xlib's text conversions follow the locale.
     std::setlocale(LC_CTYPE, "");
@@ -367,14 +367,14 @@ std::unique_ptr<Host> OpenX11Host(const X11HostOptions& options, std::string& er
         error = std::string("cannot open the X display \"") + name + "\"";
         return nullptr;
     }
-    x11::InstallErrorHandler();
+    x11::install_error_handler();
     auto host = std::make_unique<x11::X11Host>(display, options);
     if (!host->resolve_foreign_window(error))
         return nullptr;
     return host;
 }
 
-bool X11HostUsesShm(const Host& host)
+bool x11_host_uses_shm(const Host& host)
 {
     const auto* x11 = dynamic_cast<const x11::X11Host*>(&host);
     return x11 && x11->uses_shm();

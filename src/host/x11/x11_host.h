@@ -46,10 +46,10 @@ struct X11HostOptions {
 
 // Opens the display named by $DISPLAY. On failure returns null and says why
 // in `error` (one line, for a person to read).
-std::unique_ptr<Host> OpenX11Host(const X11HostOptions& options, std::string& error);
+std::unique_ptr<Host> open_x11_host(const X11HostOptions& options, std::string& error);
 
 // True when frames go through MIT-SHM on this host (for the benchmark and the
 // tests). False for hosts that are not X11 hosts.
-bool X11HostUsesShm(const Host& host);
+bool x11_host_uses_shm(const Host& host);
 
 } // namespace host

@@ -172,17 +172,17 @@ private:
 };
 
 // Window names (x11_names.cpp).
-void SetWindowTitle(::Display* display, const Atoms& atoms, ::Window window,
+void set_window_title(::Display* display, const Atoms& atoms, ::Window window,
                     std::string_view utf8);
 // The window's title as UTF-8: _NET_WM_NAME, else WM_NAME; nothing when it has none.
-std::optional<std::string> WindowTitle(::Display* display, const Atoms& atoms, ::Window window);
+std::optional<std::string> window_title(::Display* display, const Atoms& atoms, ::Window window);
 // The virtual root a window manager keeps (a child of the root carrying
 // __SWM_VROOT), else the root itself.
-::Window VirtualRoot(::Display* display, const Atoms& atoms, ::Window root);
+::Window virtual_root(::Display* display, const Atoms& atoms, ::Window root);
 
 // Desktop pictures through xscreensaver-getimage (x11_getimage.cpp): draws
 // what the user's grab settings choose into a pixmap the size of `window` and
 // reads it into `into`. False when the helper is not installed or fails.
-bool CaptureThroughGetImage(::Display* display, ::Window window, gfx::Surface& into);
+bool capture_through_getimage(::Display* display, ::Window window, gfx::Surface& into);
 
 } // namespace host::x11

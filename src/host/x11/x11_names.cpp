@@ -11,7 +11,7 @@
 // text otherwise), which is all an older program can read.
 namespace host::x11 {
 
-void SetWindowTitle(::Display* display, const Atoms& atoms, ::Window window,
+void set_window_title(::Display* display, const Atoms& atoms, ::Window window,
                     std::string_view utf8)
 {
     const std::string text(utf8);
@@ -69,14 +69,14 @@ std::optional<std::string> classic_name(::Display* display, ::Window window)
 
 } // namespace
 
-std::optional<std::string> WindowTitle(::Display* display, const Atoms& atoms, ::Window window)
+std::optional<std::string> window_title(::Display* display, const Atoms& atoms, ::Window window)
 {
     if (auto name = utf8_name(display, atoms, window))
         return name;
     return classic_name(display, window);
 }
 
-::Window VirtualRoot(::Display* display, const Atoms& atoms, ::Window root)
+::Window virtual_root(::Display* display, const Atoms& atoms, ::Window root)
 {
     ::Window root_return = 0, parent_return = 0;
     ::Window* children = nullptr;

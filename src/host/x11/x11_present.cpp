@@ -55,7 +55,7 @@ int scale_from_mask(unsigned long pixel, unsigned long mask)
 
 } // namespace
 
-void InstallErrorHandler()
+void install_error_handler()
 {
     XSetErrorHandler(count_error);
 }
@@ -194,7 +194,7 @@ void FramePresenter::present(Drawable target, GC gc, const gfx::Surface& frame)
     }
 }
 
-bool ReadDrawable(::Display* display, Drawable source, Visual* visual, int width, int height,
+bool read_drawable(::Display* display, Drawable source, Visual* visual, int width, int height,
                   gfx::Surface& into)
 {
     width = std::min(width, into.width());

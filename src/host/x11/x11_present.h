@@ -44,7 +44,7 @@ private:
 
 // Reads a block of a drawable into a surface at (0, 0), clipped to both.
 // False when the server refuses (a window not viewable, a bad id).
-bool ReadDrawable(::Display* display, Drawable source, Visual* visual, int width, int height,
+bool read_drawable(::Display* display, Drawable source, Visual* visual, int width, int height,
                   gfx::Surface& into);
 
 // Traps the X errors of the calls made between begin and end, so that a
@@ -67,6 +67,6 @@ private:
 // Installs the error handler that keeps X errors from ending the process:
 // windows of other programs come and go under us (a preview pane closed, a
 // frame destroyed while the title lookup walks the tree).
-void InstallErrorHandler();
+void install_error_handler();
 
 } // namespace host::x11

@@ -80,7 +80,7 @@ void X11Window::set_title(std::string_view utf8)
     // Another program's window keeps its own name.
     if (m_kind == WindowKind::Foreign)
         return;
-    SetWindowTitle(m_host.display(), m_host.atoms(), m_id, utf8);
+    set_window_title(m_host.display(), m_host.atoms(), m_id, utf8);
 }
 
 void X11Window::resize_frame(int width, int height)
