@@ -102,6 +102,13 @@ struct Font {
     int weight = 400;      // 400 normal, 700 bold
 };
 
+// The answer to Host::claim_instance().
+enum class InstanceClaim {
+    Claimed,       // this process holds the claim (now, or since an earlier call)
+    HeldElsewhere, // another process holds it
+    Unavailable,   // the system cannot arbitrate here; the reason went to standard error
+};
+
 enum class MessageStyle {
     Exclamation, // an exclamation icon and a single OK button
     Information,
@@ -129,11 +136,34 @@ public:
     // single-instance guard).
     virtual bool top_level_window_exists(std::string_view title_utf8) = 0;
 
+    // ---- one instance
+    // The saver and the settings dialog run once per screen: a second start
+    // ends when it finds either. Besides looking for their windows by title,
+    // start-up claims the instance. The system arbitrates the claim (a lock
+    // on a file per display on Linux, a named mutex on Windows), so of any
+    // number of starts at the same moment exactly one gets it, and it is
+    // given up when the process ends, however it ends.
+    virtual InstanceClaim claim_instance() = 0;
+    // True while another process holds the claim. Claims nothing, so that a
+    // preview that looks never keeps a saver from starting.
+    virtual bool instance_claimed_elsewhere() = 0;
+
     // ---- the loop
-    // Dispatches events and timer ticks until quit() is called or no window is left.
+    // Every host keeps these rules (they live once, in run_loop.h):
+    // - run() delivers input and timer ticks until quit() is called or no
+    //   window is left. Input that has arrived by the time the next tick is
+    //   due goes first, so a click at the moment of a tick wins.
+    // - quit() makes run() return once the handler that called it has
+    //   returned. Called while no run() is running, it makes the next run()
+    //   return at once (a test can load a window without running it). run()
+    //   forgets the request when it returns, however it returns.
+    // - process_pending_messages() delivers the input that has arrived when
+    //   it is called, then the ticks of other windows that are due by then,
+    //   each at most once; what arrives meanwhile waits for the next call, so
+    //   that a stream of pointer motion cannot hold a running animation
+    //   between two of its frames.
     virtual void run() = 0;
     virtual void quit() = 0;
-    // Runs every handler that is pending now, then returns.
     virtual void process_pending_messages() = 0;
     virtual void sleep_ms(int ms) = 0;
     // Milliseconds on a monotonic clock (virtual on the headless host).

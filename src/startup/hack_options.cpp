@@ -7,6 +7,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstdio>
 
 namespace {
 
@@ -157,6 +158,10 @@ int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t 
     SaverStart start; // as with an empty command line: only a click would end it
     Ball_A saver(host, settings, random, start);
     saver.Form_Load();
+    if (!saver.window) {
+        std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");
+        return 1;
+    }
     host.run();
     return 0;
 }

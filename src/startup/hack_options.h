@@ -66,5 +66,6 @@ class Host;
 // window as with an empty command line (the cursor left alone; the host
 // decides whether input reaches it), the loop until the process is ended.
 // The single-instance guard does not apply: the daemon runs one hack per
-// screen and ends them itself.
+// screen and ends them itself. A window that cannot be opened is said on
+// standard error and returns 1.
 int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t seed);

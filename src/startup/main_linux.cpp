@@ -22,14 +22,15 @@
 namespace {
 
 #ifdef ORVELUNE_HAVE_X11
-// The xscreensaver targets: another program's window, with no input and an
-// orderly end on SIGTERM, or an ordinary window of our own.
+// Every mode ends in order, with status 0, on SIGTERM and SIGINT. The
+// xscreensaver targets are another program's window, with no input, or an
+// ordinary window of our own.
 host::X11HostOptions x11_options_for(const HackCommand& hack)
 {
     host::X11HostOptions x11;
+    x11.end_on_signals = true;
     if (hack.outcome != HackCommand::Outcome::Run)
         return x11;
-    x11.end_on_signals = true;
     if (hack.target == HackTarget::Window) {
         x11.placement = host::X11Placement::OrdinaryWindow;
         return x11;

@@ -75,18 +75,42 @@ int run_saver_mode(host::Host& host, Settings& settings, const CommandLine& line
     Random random(seed);
     Ball_A saver(host, settings, random, start);
     saver.Form_Load();
+    if (!saver.window) {
+        std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");
+        return EXIT_FAILURE;
+    }
     host.run();
     return EXIT_SUCCESS;
+}
+
+// The modes that run the saver or the settings dialog hold the instance
+// claim for as long as they run; the others only look whether it is held.
+bool holds_instance(const CommandLine& line)
+{
+    return line.empty() || line.switch_letter == 'S' || line.switch_letter == 'C';
+}
+
+bool another_instance_runs(host::Host& host, const CommandLine& line)
+{
+    if (host.top_level_window_exists(kSaverWindowTitle)
+        || host.top_level_window_exists(kSettingsDialogTitle))
+        return true;
+    // Two starts at the same moment both find no window yet: the claim,
+    // which the system gives to exactly one of them, settles which runs.
+    if (holds_instance(line))
+        return host.claim_instance() == host::InstanceClaim::HeldElsewhere;
+    return host.instance_claimed_elsewhere();
 }
 
 } // namespace
 
 int run_startup(host::Host& host, const StartupOptions& options)
 {
+    const CommandLine line = parse_command_line(options.command_line);
+
     // One instance at a time: a saver window or a settings dialog of ours
     // means a second start ends before it reads anything.
-    if (host.top_level_window_exists(kSaverWindowTitle)
-        || host.top_level_window_exists(kSettingsDialogTitle)) {
+    if (another_instance_runs(host, line)) {
         host.end_process(EXIT_SUCCESS);
         return EXIT_SUCCESS;
     }
@@ -97,7 +121,6 @@ int run_startup(host::Host& host, const StartupOptions& options)
     else
         LoadSettings(settings, options.ini_path);
 
-    const CommandLine line = parse_command_line(options.command_line);
     switch (line.switch_letter) {
     case 'P': return run_preview_mode(host, settings, line, options.seams);
     case 'A': return change_password_mode(host, line);

@@ -36,10 +36,16 @@ struct StartupOptions {
 // ("/p"), the settings dialog ("/c") or the system's password change ("/a").
 // Every other command line ends the process at once.
 //
+// A live instance is a saver window or settings dialog of ours, found by
+// its title, or the host's instance claim held by another process. The
+// saver and the dialog take the claim, so that of several starts at the
+// same moment exactly one runs; the other modes only look at it.
+//
 // Modes that end the process do so through Host::end_process(). In saver
 // mode the saver window runs in Host::run() until the saver ends itself; if
 // the loop returns instead (the headless host after quit()), so does this,
-// with 0.
+// with 0. A saver window that cannot be opened is said on standard error
+// and returns 1.
 int run_startup(host::Host& host, const StartupOptions& options);
 
 // The titles by which a second start recognises a running instance: the

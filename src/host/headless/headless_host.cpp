@@ -36,6 +36,8 @@ void HeadlessHost::add_input(const MouseEvent& event)
 std::unique_ptr<Window> HeadlessHost::create_window(const WindowOptions& options,
                                                     WindowHandler& handler)
 {
+    if (m_options.refuse_windows)
+        return nullptr;
     WindowRecord record;
     record.title = options.title;
     record.rect = options.rect;
@@ -101,6 +103,14 @@ bool HeadlessHost::top_level_window_exists(std::string_view title)
             return true;
     }
     return std::find(foreign_titles.begin(), foreign_titles.end(), title) != foreign_titles.end();
+}
+
+InstanceClaim HeadlessHost::claim_instance()
+{
+    ++m_instance_claims;
+    if (claim_answer == InstanceClaim::Claimed)
+        m_instance_claimed = true;
+    return claim_answer;
 }
 
 void HeadlessHost::sleep_ms(int ms)

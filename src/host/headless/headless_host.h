@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/host.h"
+#include "host/run_loop.h"
 
 #include <cstdint>
 #include <deque>
@@ -35,6 +36,8 @@ struct HeadlessOptions {
     // Decodes picture files for load_picture(); null means every load fails.
     std::function<bool(const std::string&, gfx::Surface&)> picture_loader;
     bool is_nt = true;
+    // create_window() fails (answers null), as on a display that refuses windows.
+    bool refuse_windows = false;
     // The answer of verify_screen_saver_password() once the scripted answers
     // (HeadlessHost::password_answers) are used up.
     bool password_correct = true;
@@ -74,7 +77,7 @@ struct MessageBoxRecord {
     MessageStyle style = MessageStyle::Exclamation;
 };
 
-class HeadlessHost : public Host {
+class HeadlessHost : public Host, private EventSource {
 public:
     using FrameSink = std::function<void(const Window&, const gfx::Surface&)>;
 
@@ -90,13 +93,16 @@ public:
     void add_input(const MouseEvent& event);
     void set_frame_sink(FrameSink sink) { m_frame_sink = std::move(sink); }
     // Called after each on_timer handler has returned.
-    void set_after_tick(std::function<void()> hook) { m_after_tick = std::move(hook); }
+    void set_after_tick(std::function<void()> hook) { m_loop.set_after_tick(std::move(hook)); }
     // Titles of other programs' top-level windows, for the single-instance guard.
     std::vector<std::string> foreign_titles;
     // Other programs' windows by handle (a preview pane), for native_window_rect().
     std::map<NativeHandle, gfx::Rect> foreign_windows;
     // Answers of verify_screen_saver_password(), taken in turn.
     std::deque<bool> password_answers;
+    // What claim_instance() answers (Claimed: this host takes the claim);
+    // instance_claimed_elsewhere() is true while it is HeldElsewhere.
+    InstanceClaim claim_answer = InstanceClaim::Claimed;
 
     // ---- records
     const std::vector<WindowRecord>& windows() const { return m_windows; }
@@ -109,6 +115,8 @@ public:
     const std::vector<MessageBoxRecord>& message_boxes() const { return m_message_boxes; }
     const std::vector<std::string>& opened_urls() const { return m_opened_urls; }
     std::optional<int> ended_with() const { return m_ended_with; }
+    int instance_claims() const { return m_instance_claims; } // calls of claim_instance()
+    bool instance_claimed() const { return m_instance_claimed; }
     std::size_t pending_input() const { return m_input.size(); }
 
     // ---- the host contract
@@ -117,13 +125,15 @@ public:
                                           WindowHandler& handler) override;
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
     bool top_level_window_exists(std::string_view title_utf8) override;
+    InstanceClaim claim_instance() override;
+    bool instance_claimed_elsewhere() override { return claim_answer == InstanceClaim::HeldElsewhere; }
 
-    // Returns when quit() was called (also before run(): then it returns at
-    // once, which lets a test load a window without running it), when no
-    // window is left, or when no timer runs and no input is pending.
-    void run() override;
-    void quit() override { m_quit = true; }
-    void process_pending_messages() override;
+    // The loop keeps host.h's rules on the virtual clock: run() jumps the
+    // clock to whatever is due next, and returns once no timer runs and no
+    // scripted input is left.
+    void run() override { m_loop.run(); }
+    void quit() override { m_loop.quit(); }
+    void process_pending_messages() override { m_loop.process_pending_messages(); }
     void sleep_ms(int ms) override;
     std::uint64_t now_ms() override { return m_now; }
 
@@ -159,19 +169,19 @@ private:
     void window_refreshed(const HeadlessWindow& window);
     WindowRecord& record_of(const HeadlessWindow& window);
 
-    // The loop (headless_loop.cpp).
+    // Scripted input for the loop (headless_loop.cpp).
+    std::size_t pending_input(std::uint64_t limit) override;
+    bool deliver_next_input(std::uint64_t limit) override;
+    bool wait(std::optional<std::uint64_t> until) override;
     HeadlessWindow* input_target() const;
-    HeadlessWindow* due_timer(std::uint64_t limit) const;
     void deliver_input(const MouseEvent& event);
-    void deliver_tick(HeadlessWindow& window);
     bool window_alive(const HeadlessWindow* window) const;
 
     HeadlessOptions m_options;
     FrameSink m_frame_sink;
-    std::function<void()> m_after_tick;
 
     std::uint64_t m_now = 0;
-    bool m_quit = false;
+    RunLoop m_loop{*this, *this};
     std::deque<MouseEvent> m_input;
     int m_buttons_down = 0;
     gfx::Point m_pointer;
@@ -188,6 +198,8 @@ private:
     std::vector<MessageBoxRecord> m_message_boxes;
     std::vector<std::string> m_opened_urls;
     std::optional<int> m_ended_with;
+    int m_instance_claims = 0;
+    bool m_instance_claimed = false;
 };
 
 } // namespace host

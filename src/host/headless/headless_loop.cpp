@@ -1,4 +1,4 @@
-// The headless host's loop: the virtual clock, scripted input and timer ticks.
+// The headless host's side of the loop: scripted input on the virtual clock.
 #include "host/headless/headless_host.h"
 #include "host/headless/headless_window.h"
 
@@ -20,19 +20,6 @@ HeadlessWindow* HeadlessHost::input_target() const
     if (visible)
         return visible;
     return m_live.size() == 1 ? m_live.front() : nullptr;
-}
-
-HeadlessWindow* HeadlessHost::due_timer(std::uint64_t limit) const
-{
-    // The earliest timer due by `limit`; on a tie, the older window.
-    HeadlessWindow* due = nullptr;
-    for (HeadlessWindow* window : m_live) {
-        if (window->timer_interval() <= 0 || window->in_tick || window->timer_due() > limit)
-            continue;
-        if (!due || window->timer_due() < due->timer_due())
-            due = window;
-    }
-    return due;
 }
 
 void HeadlessHost::deliver_input(const MouseEvent& event)
@@ -57,63 +44,36 @@ void HeadlessHost::deliver_input(const MouseEvent& event)
     }
 }
 
-void HeadlessHost::deliver_tick(HeadlessWindow& window)
+std::size_t HeadlessHost::pending_input(std::uint64_t limit)
 {
-    window.in_tick = true;
-    try {
-        window.handler().on_timer();
-    } catch (...) {
-        if (window_alive(&window))
-            window.in_tick = false;
-        throw;
-    }
-    // The handler may have closed its own window.
-    if (window_alive(&window)) {
-        window.in_tick = false;
-        window.rearm_timer(m_now);
-    }
-    if (m_after_tick)
-        m_after_tick();
+    // The script is kept in time order.
+    std::size_t count = 0;
+    while (count < m_input.size() && m_input[count].at_ms <= limit)
+        ++count;
+    return count;
 }
 
-void HeadlessHost::process_pending_messages()
+bool HeadlessHost::deliver_next_input(std::uint64_t limit)
 {
-    for (;;) {
-        if (!m_input.empty() && m_input.front().at_ms <= m_now) {
-            MouseEvent event = m_input.front();
-            m_input.pop_front();
-            deliver_input(event);
-            continue;
-        }
-        if (HeadlessWindow* window = due_timer(m_now)) {
-            deliver_tick(*window);
-            continue;
-        }
-        return;
-    }
+    if (m_input.empty() || m_input.front().at_ms > limit)
+        return false;
+    MouseEvent event = m_input.front();
+    m_input.pop_front();
+    if (event.at_ms > m_now)
+        m_now = event.at_ms;
+    deliver_input(event);
+    return true;
 }
 
-void HeadlessHost::run()
+bool HeadlessHost::wait(std::optional<std::uint64_t> until)
 {
-    while (!m_quit && !m_live.empty()) {
-        HeadlessWindow* timer = due_timer(UINT64_MAX);
-        bool input = !m_input.empty();
-        if (!timer && !input)
-            break; // nothing will ever happen again
-        // Input first on a tie, so that a click at the moment of a tick wins.
-        if (input && (!timer || m_input.front().at_ms <= timer->timer_due())) {
-            MouseEvent event = m_input.front();
-            m_input.pop_front();
-            if (event.at_ms > m_now)
-                m_now = event.at_ms;
-            deliver_input(event);
-        } else {
-            if (timer->timer_due() > m_now)
-                m_now = timer->timer_due();
-            deliver_tick(*timer);
-        }
-    }
-    m_quit = false;
+    // Nothing arrives by itself on the virtual clock: without a tick to
+    // wait for, nothing ever will.
+    if (!until)
+        return false;
+    if (*until > m_now)
+        m_now = *until;
+    return true;
 }
 
 } // namespace host

@@ -13,7 +13,7 @@ HeadlessWindow::HeadlessWindow(HeadlessHost& host, WindowHandler& handler,
                                NativeHandle handle)
     : m_host(&host), m_handler(handler),
       m_frame(std::max(options.rect.width, 0), std::max(options.rect.height, 0)),
-      m_record(record), m_handle(handle)
+      m_record(record), m_handle(handle), m_timer(host.m_loop, handler)
 {
 }
 
@@ -66,11 +66,9 @@ void HeadlessWindow::set_topmost(bool on)
 
 void HeadlessWindow::set_timer(int interval_ms)
 {
-    m_interval = std::max(interval_ms, 0);
-    if (!m_host)
-        return;
-    m_host->record_of(*this).timer_interval_ms = m_interval;
-    rearm_timer(m_host->now_ms());
+    m_timer.set_interval(interval_ms);
+    if (m_host)
+        m_host->record_of(*this).timer_interval_ms = m_timer.interval();
 }
 
 } // namespace host

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/host.h"
+#include "host/run_loop.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,11 +31,6 @@ public:
     WindowHandler& handler() { return m_handler; }
     std::size_t record() const { return m_record; }
 
-    // Timer state, kept by the host's loop.
-    int timer_interval() const { return m_interval; }
-    std::uint64_t timer_due() const { return m_due; }
-    void rearm_timer(std::uint64_t now) { m_due = now + std::uint64_t(m_interval); }
-    bool in_tick = false;
     // The host is going away first: from now on the window is inert.
     void detach() { m_host = nullptr; }
 
@@ -44,8 +40,7 @@ private:
     gfx::Surface m_frame;
     std::size_t m_record;
     NativeHandle m_handle;
-    int m_interval = 0;
-    std::uint64_t m_due = 0;
+    WindowTimer m_timer;
 };
 
 } // namespace host

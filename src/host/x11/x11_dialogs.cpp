@@ -1,14 +1,14 @@
 #include "host/x11/x11_host_impl.h"
 
+#include "host/x11/x11_signals.h"
+
 #include <gdk/gdkx.h>
+#include <glib-unix.h>
 #include <gtk/gtk.h>
-#include <spawn.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 // The system's dialogs, from GTK 3. GTK is started only when a dialog is
 // first needed (the saver itself never needs it); if it cannot start, a
@@ -28,6 +28,14 @@ gboolean repaint_tick(gpointer host)
     return G_SOURCE_CONTINUE;
 }
 
+// SIGTERM or SIGINT while a dialog holds the loop: the pipe of the signal
+// handlers wakes GTK's loop, and the process ends as it would in ours.
+gboolean end_on_signal(gint, GIOCondition, gpointer host)
+{
+    static_cast<X11Host*>(host)->end_process(0);
+    return G_SOURCE_REMOVE; // not reached: the process has ended
+}
+
 // Runs a dialog modally over `owner`, keeping our windows painted. The
 // dialog stays alive, so that its answer can be read; close_dialog ends it.
 gint run_modal(X11Host& host, GtkWidget* dialog, host::Window* owner)
@@ -42,7 +50,14 @@ gint run_modal(X11Host& host, GtkWidget* dialog, host::Window* owner)
         }
     }
     const guint repaint = g_timeout_add(kRepaintIntervalMs, repaint_tick, &host);
+    const bool watch_signals = host.options().end_on_signals && EndSignals::read_fd() >= 0;
+    const guint signals = watch_signals
+                              ? g_unix_fd_add(EndSignals::read_fd(), G_IO_IN, end_on_signal, &host)
+                              : 0;
+    // A signal that came before the dialog has already been written to the pipe.
     const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    if (signals)
+        g_source_remove(signals);
     g_source_remove(repaint);
     return response;
 }
@@ -72,8 +87,12 @@ std::vector<std::string> split_patterns(const std::string& patterns)
 
 bool X11Host::ensure_gtk()
 {
-    if (m_gtk_state == 0)
+    if (m_gtk_state == 0) {
         m_gtk_state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
+        // GDK puts its own X error handler in place for every connection;
+        // ours goes back in front, passing GDK's connection on to it.
+        install_error_handler(m_display);
+    }
     return m_gtk_state == 1;
 }
 
@@ -160,11 +179,11 @@ void X11Host::open_url(std::string_view url)
     if (error)
         g_error_free(error);
     // No desktop handler registered with GIO: ask xdg-open, passing the
-    // address as one argument (no shell sees it).
-    std::string program = "xdg-open";
-    char* argv[] = {program.data(), const_cast<char*>(text.c_str()), nullptr};
-    pid_t child = 0;
-    posix_spawnp(&child, "xdg-open", nullptr, nullptr, argv, environ);
+    // address as one argument (no shell sees it). It may stay as long as the
+    // browser it starts, so it runs detached: nothing is left for us to reap.
+    const std::string xdg_open = find_program("xdg-open");
+    if (xdg_open.empty() || !spawn_detached(xdg_open, {"xdg-open", text}))
+        std::fprintf(stderr, "orvelune: cannot open %s: no program for it\n", text.c_str());
 }
 
 } // namespace host::x11

@@ -5,7 +5,6 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,40 +28,6 @@ namespace {
 // The helper may load and scale a large picture; beyond this the saver
 // starts without it rather than keep the screen black.
 constexpr int kHelperTimeoutMs = 15000;
-
-bool executable(const std::string& path)
-{
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
-}
-
-std::string join(std::string dir, const char* name)
-{
-    dir.push_back('/');
-    dir.append(name);
-    return dir;
-}
-
-std::string find_helper()
-{
-    const char* name = "xscreensaver-getimage";
-    if (const char* path = std::getenv("PATH")) {
-        const std::string dirs(path);
-        std::size_t start = 0;
-        while (start <= dirs.size()) {
-            const std::size_t end = std::min(dirs.find(':', start), dirs.size());
-            const std::string candidate = join(end > start ? dirs.substr(start, end - start) : ".", name);
-            if (executable(candidate))
-                return candidate;
-            start = end + 1;
-        }
-    }
-    // Debian keeps the daemon's helpers out of PATH.
-    for (const char* dir : {"/usr/libexec/xscreensaver", "/usr/lib/xscreensaver"})
-        if (const std::string candidate = join(dir, name); executable(candidate))
-            return candidate;
-    return {};
-}
 
 std::string hex(unsigned long id)
 {
@@ -95,18 +60,27 @@ bool wait_for(pid_t child)
 
 bool capture_through_getimage(::Display* display, ::Window window, gfx::Surface& into)
 {
-    const std::string helper = find_helper();
+    // Debian keeps the daemon's helpers out of PATH.
+    const std::string helper = find_program(
+        "xscreensaver-getimage", {"/usr/libexec/xscreensaver", "/usr/lib/xscreensaver"});
     if (helper.empty())
         return false;
     XWindowAttributes attributes{};
-    if (!XGetWindowAttributes(display, window, &attributes))
-        return false;
-
-    const Pixmap pixmap = XCreatePixmap(display, window, unsigned(attributes.width),
-                                        unsigned(attributes.height), unsigned(attributes.depth));
-    // The helper is another client: the pixmap must exist on the server
-    // before it asks for it.
-    XSync(display, False);
+    Pixmap pixmap = 0;
+    {
+        // The window is another program's, and may be gone. The sync also
+        // makes the pixmap exist on the server before the helper, another
+        // client, asks for it.
+        ErrorTrap trap(display);
+        if (XGetWindowAttributes(display, window, &attributes))
+            pixmap = XCreatePixmap(display, window, unsigned(attributes.width),
+                                   unsigned(attributes.height), unsigned(attributes.depth));
+        if (trap.failed()) {
+            if (pixmap)
+                XFreePixmap(display, pixmap);
+            return false;
+        }
+    }
 
     const std::string display_name = DisplayString(display);
     std::vector<std::string> args = {helper, "-display", display_name, hex(window), hex(pixmap)};

@@ -13,26 +13,6 @@
 
 namespace host::x11 {
 
-namespace {
-
-// The motif hints a window manager reads for decorations: flags word with
-// "decorations given" set, then decorations 0 (no border, no title).
-struct MotifHints {
-    unsigned long flags = 2;
-    unsigned long functions = 0;
-    unsigned long decorations = 0;
-    long input_mode = 0;
-    unsigned long status = 0;
-};
-
-bool covers_screen(const gfx::Rect& rect, int width, int height)
-{
-    return rect.x <= 0 && rect.y <= 0 && rect.x + rect.width >= width
-           && rect.y + rect.height >= height;
-}
-
-} // namespace
-
 Atoms::Atoms(::Display* d)
     : wm_protocols(XInternAtom(d, "WM_PROTOCOLS", False)),
       wm_delete_window(XInternAtom(d, "WM_DELETE_WINDOW", False)),
@@ -44,7 +24,9 @@ Atoms::Atoms(::Display* d)
       motif_wm_hints(XInternAtom(d, "_MOTIF_WM_HINTS", False)),
       swm_vroot(XInternAtom(d, "__SWM_VROOT", False)),
       net_wm_pid(XInternAtom(d, "_NET_WM_PID", False)),
-      net_supporting_wm_check(XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False))
+      net_supporting_wm_check(XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False)),
+      net_client_list(XInternAtom(d, "_NET_CLIENT_LIST", False)),
+      wm_state(XInternAtom(d, "WM_STATE", False))
 {
 }
 
@@ -52,15 +34,17 @@ X11Host::X11Host(::Display* display, const X11HostOptions& options)
     : m_display(display), m_options(options), m_atoms(display),
       m_screen(DefaultScreen(display)), m_root(RootWindow(display, m_screen))
 {
-    if (m_options.end_on_signals)
-        EndSignals::install();
+    install_error_handler(m_display);
 }
 
 X11Host::~X11Host()
 {
     if (m_invisible_cursor)
         XFreeCursor(m_display, m_invisible_cursor);
+    forget_display(m_display);
     XCloseDisplay(m_display);
+    if (m_instance_fd >= 0)
+        close(m_instance_fd);
 }
 
 bool X11Host::resolve_foreign_window(std::string& error)
@@ -94,120 +78,6 @@ Size X11Host::screen_size()
     return {DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen)};
 }
 
-bool X11Host::window_manager_present()
-{
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const bool present = XGetWindowProperty(m_display, m_root, m_atoms.net_supporting_wm_check,
-                                            0, 1, False, XA_WINDOW, &type, &format, &count,
-                                            &after, &data) == Success
-                         && count == 1;
-    if (data)
-        XFree(data);
-    return present;
-}
-
-std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& options,
-                                                     WindowHandler& handler)
-{
-    const unsigned width = unsigned(std::max(options.rect.width, 1));
-    const unsigned height = unsigned(std::max(options.rect.height, 1));
-
-    // The first top-level window of a foreign placement is the foreign window.
-    if (options.parent == 0 && m_options.placement == X11Placement::ForeignWindow
-        && !m_foreign_taken && m_foreign != 0) {
-        m_foreign_taken = true;
-        // Only its going away and its exposures concern us; the other
-        // program keeps its input, and nothing is grabbed.
-        XSelectInput(m_display, m_foreign, StructureNotifyMask | ExposureMask);
-        return std::make_unique<X11Window>(*this, handler, options, WindowKind::Foreign,
-                                           m_foreign);
-    }
-
-    if (options.parent != 0) {
-        XSetWindowAttributes attributes{};
-        attributes.background_pixel = BlackPixel(m_display, m_screen);
-        attributes.event_mask = ExposureMask | StructureNotifyMask;
-        ErrorTrap trap(m_display);
-        const ::Window id = XCreateWindow(
-            m_display, ::Window(options.parent), options.rect.x, options.rect.y, width, height,
-            0, CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask,
-            &attributes);
-        // Watching the parent tells the child when to follow its size and
-        // when the pane has gone away.
-        XSelectInput(m_display, ::Window(options.parent), StructureNotifyMask);
-        if (trap.failed())
-            return nullptr;
-        auto window = std::make_unique<X11Window>(*this, handler, options, WindowKind::Child, id);
-        set_window_title(m_display, m_atoms, id, options.title);
-        if (options.visible)
-            window->show(true);
-        return window;
-    }
-
-    const bool ordinary = m_options.placement == X11Placement::OrdinaryWindow && !m_ordinary_taken;
-    WindowOptions placed = options;
-    if (ordinary) {
-        m_ordinary_taken = true;
-        placed.rect = {0, 0, m_options.ordinary_size.width, m_options.ordinary_size.height};
-    }
-
-    XSetWindowAttributes attributes{};
-    // No background of its own: until the first frame arrives the screen
-    // keeps what it showed, which for a saver over the desktop is no flash.
-    attributes.background_pixmap = None;
-    attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask
-                            | ButtonReleaseMask | PointerMotionMask;
-    const ::Window id = XCreateWindow(
-        m_display, m_root, placed.rect.x, placed.rect.y,
-        unsigned(std::max(placed.rect.width, 1)), unsigned(std::max(placed.rect.height, 1)), 0,
-        CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attributes);
-
-    XSizeHints size_hints{};
-    size_hints.flags = PPosition | PSize;
-    size_hints.x = placed.rect.x;
-    size_hints.y = placed.rect.y;
-    size_hints.width = placed.rect.width;
-    size_hints.height = placed.rect.height;
-    XSetWMNormalHints(m_display, id, &size_hints);
-    XSetWMProtocols(m_display, id, const_cast<Atom*>(&m_atoms.wm_delete_window), 1);
-    const long pid = long(getpid());
-    XChangeProperty(m_display, id, m_atoms.net_wm_pid, XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&pid), 1);
-    set_window_title(m_display, m_atoms, id, placed.title);
-    // The class by which window managers and desktop settings know the program.
-    char res_name[] = "orvelune", res_class[] = "Orvelune";
-    XClassHint class_hint{res_name, res_class};
-    XSetClassHint(m_display, id, &class_hint);
-
-    if (!ordinary && placed.borderless) {
-        MotifHints hints;
-        XChangeProperty(m_display, id, m_atoms.motif_wm_hints, m_atoms.motif_wm_hints, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(&hints), 5);
-    }
-    // A window over the whole screen asks the window manager for the
-    // full-screen state, which also lifts it above panels; without a window
-    // manager its geometry alone already covers the screen.
-    if (!ordinary && covers_screen(placed.rect, DisplayWidth(m_display, m_screen),
-                                   DisplayHeight(m_display, m_screen))) {
-        const Atom fullscreen = m_atoms.net_wm_state_fullscreen;
-        XChangeProperty(m_display, id, m_atoms.net_wm_state, XA_ATOM, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&fullscreen), 1);
-    }
-
-    auto window = std::make_unique<X11Window>(
-        *this, handler, placed, ordinary ? WindowKind::Ordinary : WindowKind::Desktop, id);
-    if (placed.topmost)
-        window->set_topmost(true);
-    apply_cursor(*window);
-    if (placed.visible)
-        window->show(true);
-    XFlush(m_display);
-    return window;
-}
-
 std::optional<gfx::Rect> X11Host::native_window_rect(NativeHandle handle)
 {
     if (handle == 0)
@@ -226,35 +96,12 @@ std::optional<gfx::Rect> X11Host::native_window_rect(NativeHandle handle)
 
 bool X11Host::top_level_window_exists(std::string_view title)
 {
-    // A window manager reparents each top-level window into a frame of its
-    // own, so the program's window is a child of a child of the root; one
-    // level below the root's children finds it either way.
-    ErrorTrap trap(m_display);
-    ::Window root_return = 0, parent_return = 0;
-    ::Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(m_display, m_root, &root_return, &parent_return, &children, &count))
-        return false;
-    bool found = false;
-    for (unsigned i = 0; i < count && !found; ++i) {
-        if (window_title(m_display, m_atoms, children[i]) == title) {
-            found = true;
-            break;
-        }
-        ::Window* inner = nullptr;
-        unsigned inner_count = 0;
-        if (XQueryTree(m_display, children[i], &root_return, &parent_return, &inner,
-                       &inner_count)) {
-            for (unsigned j = 0; j < inner_count && !found; ++j)
-                found = window_title(m_display, m_atoms, inner[j]) == title;
-            if (inner)
-                XFree(inner);
-        }
+    for (const ::Window window : top_level_windows(m_display, m_atoms, m_root)) {
+        ErrorTrap trap(m_display); // the window may go away under us
+        if (window_title(m_display, m_atoms, window) == title)
+            return true;
     }
-    if (children)
-        XFree(children);
-    (void)trap.failed();
-    return found;
+    return false;
 }
 
 std::uint64_t X11Host::now_ms()
@@ -362,12 +209,15 @@ std::unique_ptr<Host> open_x11_host(const X11HostOptions& options, std::string& 
         error = "no X display: DISPLAY is not set";
         return nullptr;
     }
+    // Before the connection, so that a signal that comes early still ends
+    // the program in order.
+    if (options.end_on_signals && !x11::EndSignals::install(error))
+        return nullptr;
     ::Display* display = XOpenDisplay(name);
     if (!display) {
         error = std::string("cannot open the X display \"") + name + "\"";
         return nullptr;
     }
-    x11::install_error_handler();
     auto host = std::make_unique<x11::X11Host>(display, options);
     if (!host->resolve_foreign_window(error))
         return nullptr;

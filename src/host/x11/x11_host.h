@@ -35,7 +35,9 @@ struct X11HostOptions {
     // OrdinaryWindow: its client size.
     Size ordinary_size{1280, 720};
     // SIGTERM and SIGINT end the process with status 0 (checked by the loop,
-    // the pump and every sleep) instead of killing it.
+    // the pump, every sleep and the system's dialogs) instead of killing it.
+    // The program sets this; a test that opens a host in its own process
+    // keeps its default signals.
     bool end_on_signals = false;
     // Present frames through MIT-SHM when the server offers it.
     bool use_shm = true;
@@ -44,8 +46,9 @@ struct X11HostOptions {
     bool capture_through_getimage = false;
 };
 
-// Opens the display named by $DISPLAY. On failure returns null and says why
-// in `error` (one line, for a person to read).
+// Opens the display named by $DISPLAY. On failure (no display, or no way to
+// catch the end signals) returns null and says why in `error` (one line, for
+// a person to read).
 std::unique_ptr<Host> open_x11_host(const X11HostOptions& options, std::string& error);
 
 // True when frames go through MIT-SHM on this host (for the benchmark and the

@@ -3,6 +3,7 @@
 // The X11 host's own classes. Included only by the files of src/host/x11:
 // after Xlib, `Window` means the X resource id and `host::Window` ours.
 #include "host/host.h"
+#include "host/run_loop.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/x11_present.h"
 
@@ -21,7 +22,7 @@ class X11Host;
 struct Atoms {
     Atom wm_protocols, wm_delete_window, net_wm_name, utf8_string, net_wm_state,
         net_wm_state_fullscreen, net_wm_state_above, motif_wm_hints, swm_vroot, net_wm_pid,
-        net_supporting_wm_check;
+        net_supporting_wm_check, net_client_list, wm_state;
     explicit Atoms(::Display* display);
 };
 
@@ -33,10 +34,18 @@ enum class WindowKind {
     Foreign,   // another program's window that we only draw into
 };
 
+// The X resources of a window, made by one of X11Host's create functions.
+struct WindowResources {
+    ::Window id = 0;
+    GC gc = nullptr;
+    Visual* visual = nullptr;
+    int depth = 0;
+};
+
 class X11Window : public host::Window {
 public:
     X11Window(X11Host& host, WindowHandler& handler, const WindowOptions& options,
-              WindowKind kind, ::Window id);
+              WindowKind kind, const WindowResources& resources);
     ~X11Window() override;
 
     gfx::Surface& frame() override { return m_frame; }
@@ -45,7 +54,7 @@ public:
     void move(gfx::Rect rect) override;
     void show(bool visible) override;
     void set_topmost(bool on) override;
-    void set_timer(int interval_ms) override;
+    void set_timer(int interval_ms) override { m_timer.set_interval(interval_ms); }
     NativeHandle native_handle() const override { return m_id; }
 
     ::Window id() const { return m_id; }
@@ -53,12 +62,6 @@ public:
     WindowKind kind() const { return m_kind; }
     WindowHandler& handler() { return m_handler; }
     bool owns_cursor() const { return m_kind == WindowKind::Desktop || m_kind == WindowKind::Ordinary; }
-
-    // Timer state, driven by the host's loop.
-    int timer_interval() const { return m_interval; }
-    std::uint64_t timer_due() const { return m_due; }
-    void rearm_timer(std::uint64_t now) { m_due = now + std::uint64_t(m_interval); }
-    bool in_tick = false;
 
 private:
     void resize_frame(int width, int height);
@@ -68,15 +71,14 @@ private:
     WindowKind m_kind;
     ::Window m_id;
     ::Window m_parent = 0; // the parent we follow (child windows only)
-    GC m_gc = nullptr;
+    GC m_gc;
     std::unique_ptr<FramePresenter> m_presenter;
     gfx::Surface m_frame;
     bool m_topmost = false;
-    int m_interval = 0;
-    std::uint64_t m_due = 0;
+    WindowTimer m_timer;
 };
 
-class X11Host : public host::Host {
+class X11Host : public host::Host, private EventSource {
 public:
     X11Host(::Display* display, const X11HostOptions& options);
     ~X11Host() override;
@@ -94,9 +96,9 @@ public:
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
     bool top_level_window_exists(std::string_view title_utf8) override;
 
-    void run() override;
-    void quit() override { m_quit = true; }
-    void process_pending_messages() override;
+    void run() override { m_loop.run(); }
+    void quit() override { m_loop.quit(); }
+    void process_pending_messages() override { m_loop.process_pending_messages(); }
     void sleep_ms(int ms) override;
     std::uint64_t now_ms() override;
 
@@ -117,6 +119,10 @@ public:
     void set_screen_saver_running(bool) override {}
     void set_screen_saving_active(bool) override {}
 
+    // A lock file per display under $XDG_RUNTIME_DIR (x11_instance.cpp).
+    InstanceClaim claim_instance() override;
+    bool instance_claimed_elsewhere() override;
+
     void message_box(host::Window* owner, std::string_view text_utf8,
                      std::string_view title_utf8, MessageStyle style) override;
     std::optional<gfx::ColorRef> choose_color(host::Window* owner,
@@ -132,7 +138,7 @@ public:
     ::Window root() const { return m_root; }
     const Atoms& atoms() const { return m_atoms; }
     const X11HostOptions& options() const { return m_options; }
-    bool window_manager_present();
+    RunLoop& loop() { return m_loop; }
     void window_created(X11Window& window);
     void window_destroyed(X11Window& window);
     bool uses_shm() const;
@@ -144,14 +150,30 @@ public:
     void repaint_exposed();
 
 private:
-    // The loop (x11_loop.cpp).
+    // One function per kind of window (x11_window_kinds.cpp); create_window
+    // picks the kind from the options and the placement. A new kind gets a
+    // function of its own here and a line in create_window.
+    std::unique_ptr<host::Window> create_child_window(const WindowOptions& options,
+                                                      WindowHandler& handler);
+    std::unique_ptr<host::Window> adopt_foreign_window(const WindowOptions& options,
+                                                       WindowHandler& handler);
+    std::unique_ptr<host::Window> create_ordinary_window(const WindowOptions& options,
+                                                         WindowHandler& handler);
+    std::unique_ptr<host::Window> create_desktop_window(const WindowOptions& options,
+                                                        WindowHandler& handler);
+    // A top-level window of ours with the properties every kind carries
+    // (size hints, close protocol, process id, title, class); 0 with the
+    // reason on standard error when the server refuses it.
+    WindowResources create_top_level(const gfx::Rect& rect, const std::string& title);
+
+    // The loop's events (x11_loop.cpp).
+    std::size_t pending_input(std::uint64_t limit) override;
+    bool deliver_next_input(std::uint64_t limit) override;
+    bool wait(std::optional<std::uint64_t> until) override;
+    void check_end() override;
     void dispatch(const XEvent& event);
-    void dispatch_pending();
     X11Window* find(::Window id) const;
-    X11Window* due_timer(std::uint64_t now) const;
-    bool fire_due_timer();
     bool alive(const X11Window* window) const;
-    void end_if_signalled();
     bool ensure_gtk();
 
     ::Display* m_display;
@@ -164,21 +186,40 @@ private:
     bool m_foreign_taken = false;
     bool m_ordinary_taken = false;
     std::vector<X11Window*> m_windows; // in creation order
-    bool m_quit = false;
+    RunLoop m_loop{*this, *this};
     int m_cursor_count = 0;
     Cursor m_invisible_cursor = 0;
     bool m_shm_used = false;
     int m_gtk_state = 0; // 0 untried, 1 ready, -1 cannot start
+    int m_instance_fd = -1; // the claimed lock file
 };
 
-// Window names (x11_names.cpp).
+// Window names and the window tree (x11_names.cpp).
 void set_window_title(::Display* display, const Atoms& atoms, ::Window window,
-                    std::string_view utf8);
+                      std::string_view utf8);
 // The window's title as UTF-8: _NET_WM_NAME, else WM_NAME; nothing when it has none.
 std::optional<std::string> window_title(::Display* display, const Atoms& atoms, ::Window window);
 // The virtual root a window manager keeps (a child of the root carrying
 // __SWM_VROOT), else the root itself.
 ::Window virtual_root(::Display* display, const Atoms& atoms, ::Window root);
+// The top-level windows of every program, as a person would count them:
+// the clients a window manager lists in _NET_CLIENT_LIST, the windows that
+// carry WM_STATE however deep a window manager nests them in its frames,
+// and the root's own children (windows not yet shown, or shown without a
+// window manager). Below a child of the root that holds no WM_STATE
+// window, its own children count too (a frame of a window manager that
+// does not mark its clients). Windows that vanish meanwhile are left out.
+std::vector<::Window> top_level_windows(::Display* display, const Atoms& atoms, ::Window root);
+
+// Other programs we start (x11_process.cpp).
+// The full path of the program `name` along $PATH, else in one of
+// `extra_folders`; empty when there is none.
+std::string find_program(const std::string& name, const std::vector<std::string>& extra_folders = {});
+// Starts the program at `path` with these arguments (argv[0] included) so
+// that it outlives its part in ours: through an intermediate process that
+// ends at once, so that nothing is left for us to reap. False when it could
+// not be started.
+bool spawn_detached(const std::string& path, const std::vector<std::string>& argv);
 
 // Desktop pictures through xscreensaver-getimage (x11_getimage.cpp): draws
 // what the user's grab settings choose into a pixmap the size of `window` and

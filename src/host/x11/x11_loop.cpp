@@ -8,11 +8,9 @@
 #include <ctime>
 #include <limits>
 
-// The message pump and the timer. Every handler runs on this one thread,
-// either from run() or, nested inside a running animation, from
-// process_pending_messages(). A window's timer is never re-entered: while its
-// handler runs the window is marked in_tick and skipped, and its next tick is
-// due one interval after the handler returned.
+// The X11 host's side of the loop (whose rules live in run_loop.cpp): the X
+// connection's events, the waits between them, and SIGTERM and SIGINT, whose
+// pipe wakes every wait.
 namespace host::x11 {
 
 namespace {
@@ -53,7 +51,7 @@ bool X11Host::alive(const X11Window* window) const
     return std::find(m_windows.begin(), m_windows.end(), window) != m_windows.end();
 }
 
-void X11Host::end_if_signalled()
+void X11Host::check_end()
 {
     if (m_options.end_on_signals && EndSignals::arrived())
         end_process(0);
@@ -126,87 +124,36 @@ void X11Host::dispatch(const XEvent& event)
     }
 }
 
-void X11Host::dispatch_pending()
+std::size_t X11Host::pending_input(std::uint64_t)
 {
-    // Only what is here now: events that keep arriving while the handlers
-    // run wait for the next call, so a stream of motion cannot hold an
-    // animation between two of its frames.
-    for (int n = XPending(m_display); n > 0; --n) {
-        XEvent event;
-        XNextEvent(m_display, &event);
-        dispatch(event);
-    }
+    return std::size_t(std::max(XPending(m_display), 0));
 }
 
-X11Window* X11Host::due_timer(std::uint64_t now) const
+bool X11Host::deliver_next_input(std::uint64_t)
 {
-    X11Window* due = nullptr;
-    for (X11Window* window : m_windows) {
-        if (window->in_tick || window->timer_interval() <= 0 || window->timer_due() > now)
-            continue;
-        if (!due || window->timer_due() < due->timer_due())
-            due = window;
-    }
-    return due;
-}
-
-bool X11Host::fire_due_timer()
-{
-    X11Window* window = due_timer(now_ms());
-    if (!window)
+    // Only an event that has arrived: this never blocks.
+    if (XPending(m_display) == 0)
         return false;
-    window->in_tick = true;
-    window->handler().on_timer();
-    if (alive(window)) {
-        window->in_tick = false;
-        window->rearm_timer(now_ms());
-    }
+    XEvent event;
+    XNextEvent(m_display, &event);
+    dispatch(event);
     return true;
 }
 
-void X11Host::run()
+bool X11Host::wait(std::optional<std::uint64_t> until)
 {
-    m_quit = false;
-    const int x_fd = ConnectionNumber(m_display);
-    while (!m_quit && !m_windows.empty()) {
-        end_if_signalled();
-        if (XPending(m_display) > 0) {
-            dispatch_pending();
-            continue;
-        }
-        if (fire_due_timer())
-            continue;
-
-        int timeout = -1;
+    int timeout = -1;
+    if (until) {
         const std::uint64_t now = now_ms();
-        for (const X11Window* window : m_windows) {
-            if (window->in_tick || window->timer_interval() <= 0)
-                continue;
-            const std::uint64_t wait = window->timer_due() > now ? window->timer_due() - now : 0;
-            const int wait_ms = int(std::min<std::uint64_t>(wait, std::numeric_limits<int>::max()));
-            timeout = timeout < 0 ? wait_ms : std::min(timeout, wait_ms);
-        }
-        pollfd fds[2] = {{x_fd, POLLIN, 0}, {EndSignals::read_fd(), POLLIN, 0}};
-        const nfds_t count = m_options.end_on_signals && EndSignals::read_fd() >= 0 ? 2 : 1;
-        poll(fds, count, timeout);
+        const std::uint64_t left = *until > now ? *until - now : 0;
+        timeout = int(std::min<std::uint64_t>(left, std::numeric_limits<int>::max()));
     }
-}
-
-void X11Host::process_pending_messages()
-{
-    end_if_signalled();
-    dispatch_pending();
-    // A tick of another window may be due; the running one is in_tick.
-    const std::uint64_t now = now_ms();
-    while (X11Window* window = due_timer(now)) {
-        window->in_tick = true;
-        window->handler().on_timer();
-        if (!alive(window))
-            continue;
-        window->in_tick = false;
-        window->rearm_timer(now_ms());
-    }
-    end_if_signalled();
+    pollfd fds[2] = {{ConnectionNumber(m_display), POLLIN, 0}, {EndSignals::read_fd(), POLLIN, 0}};
+    const nfds_t count = m_options.end_on_signals && EndSignals::read_fd() >= 0 ? 2 : 1;
+    // A signal cuts the wait short (EINTR) or shows on its pipe; either way
+    // the loop looks at it next.
+    poll(fds, count, timeout);
+    return true;
 }
 
 void X11Host::sleep_ms(int ms)
@@ -219,7 +166,7 @@ void X11Host::sleep_ms(int ms)
             // A signal wakes the pause at once.
             pollfd fd{EndSignals::read_fd(), POLLIN, 0};
             poll(&fd, 1, left);
-            end_if_signalled();
+            check_end();
         } else {
             timespec pause{left / 1000, long(left % 1000) * 1000000L};
             nanosleep(&pause, nullptr);

@@ -4,7 +4,6 @@
 #include <sys/shm.h>
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cstdlib>
 #include <cstring>
@@ -12,14 +11,6 @@
 namespace host::x11 {
 
 namespace {
-
-std::atomic<int> g_error_count{0};
-
-int count_error(::Display*, XErrorEvent*)
-{
-    ++g_error_count;
-    return 0;
-}
 
 constexpr int kHostByteOrder = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
 
@@ -54,25 +45,6 @@ int scale_from_mask(unsigned long pixel, unsigned long mask)
 }
 
 } // namespace
-
-void install_error_handler()
-{
-    XSetErrorHandler(count_error);
-}
-
-ErrorTrap::ErrorTrap(::Display* display) : m_display(display)
-{
-    XSync(m_display, False);
-    m_outer_errors = g_error_count.load();
-}
-
-ErrorTrap::~ErrorTrap() = default;
-
-bool ErrorTrap::failed()
-{
-    XSync(m_display, False);
-    return g_error_count.load() != m_outer_errors;
-}
 
 FramePresenter::FramePresenter(::Display* display, Visual* visual, int depth, bool try_shm)
     : m_display(display), m_visual(visual), m_depth(depth),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gfx/surface.h"
+#include "host/x11/x11_errors.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -46,27 +47,5 @@ private:
 // False when the server refuses (a window not viewable, a bad id).
 bool read_drawable(::Display* display, Drawable source, Visual* visual, int width, int height,
                   gfx::Surface& into);
-
-// Traps the X errors of the calls made between begin and end, so that a
-// request that fails (an attach over the network, a window that went away)
-// is seen as a failure instead of ending the process.
-class ErrorTrap {
-public:
-    explicit ErrorTrap(::Display* display);
-    ~ErrorTrap();
-    ErrorTrap(const ErrorTrap&) = delete;
-    ErrorTrap& operator=(const ErrorTrap&) = delete;
-    // Waits for the server's answers to everything sent so far.
-    bool failed();
-
-private:
-    ::Display* m_display;
-    int m_outer_errors;
-};
-
-// Installs the error handler that keeps X errors from ending the process:
-// windows of other programs come and go under us (a preview pane closed, a
-// frame destroyed while the title lookup walks the tree).
-void install_error_handler();
 
 } // namespace host::x11

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace host::x11 {
 
@@ -25,22 +26,26 @@ void on_end_signal(int)
 
 } // namespace
 
-bool EndSignals::install()
+bool EndSignals::install(std::string& error)
 {
     if (g_pipe[0] >= 0)
         return true;
-    if (pipe(g_pipe) != 0)
+    int fds[2] = {-1, -1};
+    if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
+        error = std::string("cannot catch SIGTERM and SIGINT: no pipe for them: ")
+                + std::strerror(errno);
         return false;
-    for (int fd : g_pipe) {
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-        fcntl(fd, F_SETFD, FD_CLOEXEC);
     }
+    g_pipe[0] = fds[0];
+    g_pipe[1] = fds[1];
     struct sigaction action {};
     action.sa_handler = on_end_signal;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    action.sa_flags = 0;
+    if (sigaction(SIGTERM, &action, nullptr) != 0 || sigaction(SIGINT, &action, nullptr) != 0) {
+        error = std::string("cannot catch SIGTERM and SIGINT: ") + std::strerror(errno);
+        return false;
+    }
     return true;
 }
 

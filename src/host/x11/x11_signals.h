@@ -1,15 +1,21 @@
 #pragma once
 
+#include <string>
+
 namespace host::x11 {
 
 // SIGTERM and SIGINT turned into an orderly end. The handler only writes a
 // byte to a pipe (the one thing a signal handler may safely do); the loop
 // polls the pipe's read end beside the X connection, and the frame pump and
 // every sleep look at it, so the process ends within one frame or one pause.
+// The handlers do not restart interrupted calls: a wait of ours that a signal
+// cuts short looks at the flag at once.
 class EndSignals {
 public:
-    // Installs the handlers once per process. False when the pipe cannot be made.
-    static bool install();
+    // Installs the handlers once per process. False, with the reason in
+    // `error`, when they cannot be installed; the signals then keep their
+    // default action.
+    static bool install(std::string& error);
     // The fd to poll for reading; -1 before install().
     static int read_fd();
     // True once SIGTERM or SIGINT has arrived.

@@ -32,22 +32,21 @@ void send_state(X11Host& host, ::Window id, bool on, Atom state)
 } // namespace
 
 X11Window::X11Window(X11Host& host, WindowHandler& handler, const WindowOptions& options,
-                     WindowKind kind, ::Window id)
-    : m_host(host), m_handler(handler), m_kind(kind), m_id(id),
-      m_frame(std::max(options.rect.width, 0), std::max(options.rect.height, 0))
+                     WindowKind kind, const WindowResources& resources)
+    : m_host(host), m_handler(handler), m_kind(kind), m_id(resources.id), m_gc(resources.gc),
+      m_presenter(std::make_unique<FramePresenter>(host.display(), resources.visual,
+                                                   resources.depth, host.options().use_shm)),
+      m_frame(std::max(options.rect.width, 0), std::max(options.rect.height, 0)),
+      m_topmost(options.topmost), m_timer(host.loop(), handler)
 {
-    ::Display* d = host.display();
-    XWindowAttributes attributes{};
-    if (XGetWindowAttributes(d, id, &attributes) == 0) {
-        attributes.visual = DefaultVisual(d, DefaultScreen(d));
-        attributes.depth = DefaultDepth(d, DefaultScreen(d));
-    }
-    m_gc = XCreateGC(d, id, 0, nullptr);
-    m_presenter = std::make_unique<FramePresenter>(d, attributes.visual, attributes.depth,
-                                                   host.options().use_shm);
-    if (kind == WindowKind::Child)
+    // Another program's window, and our child that dies with its pane, may
+    // go away under us at any moment; the loop hears of it and ends us.
+    if (kind == WindowKind::Child) {
         m_parent = ::Window(options.parent);
-    m_topmost = options.topmost;
+        tolerate_errors_on(host.display(), m_parent);
+    }
+    if (kind == WindowKind::Child || kind == WindowKind::Foreign)
+        tolerate_errors_on(host.display(), m_id);
     host.window_created(*this);
 }
 
@@ -55,18 +54,22 @@ X11Window::~X11Window()
 {
     m_host.window_destroyed(*this);
     ::Display* d = m_host.display();
-    m_presenter.reset();
-    if (m_gc)
-        XFreeGC(d, m_gc);
-    if (m_kind != WindowKind::Foreign) {
-        // The window may already be gone with its parent (the preview pane).
+    {
+        // Every answer comes in while errors on a window that has gone are
+        // still let pass.
         ErrorTrap trap(d);
-        XDestroyWindow(d, m_id);
+        m_presenter.reset();
+        XFreeGC(d, m_gc);
+        if (m_kind == WindowKind::Foreign)
+            XSelectInput(d, m_id, NoEventMask);
+        else
+            XDestroyWindow(d, m_id);
         (void)trap.failed();
-    } else {
-        XSelectInput(d, m_id, NoEventMask);
     }
-    XFlush(d);
+    if (m_kind == WindowKind::Child || m_kind == WindowKind::Foreign)
+        stop_tolerating(d, m_id);
+    if (m_parent)
+        stop_tolerating(d, m_parent);
 }
 
 void X11Window::refresh()
@@ -162,12 +165,6 @@ void X11Window::set_topmost(bool on)
     if (on)
         XRaiseWindow(d, m_id);
     XFlush(d);
-}
-
-void X11Window::set_timer(int interval_ms)
-{
-    m_interval = std::max(interval_ms, 0);
-    rearm_timer(m_host.now_ms());
 }
 
 } // namespace host::x11

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "host/host.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The loop and the window timers, shared by every backend so that the rules
+// host.h gives for run(), quit() and process_pending_messages() are kept in
+// one place. A backend supplies only what differs: where its input comes
+// from and how it waits (an EventSource), and its clock (Host::now_ms()).
+// Each of its windows owns a WindowTimer registered with the loop; the loop
+// counts a window as alive for as long as its timer is registered.
+namespace host {
+
+class RunLoop;
+
+class EventSource {
+public:
+    virtual ~EventSource() = default;
+    // How many input events have arrived by `limit` on the host's clock. A
+    // virtual clock knows its scripted events ahead; on a display, what has
+    // arrived has arrived, whatever the limit.
+    virtual std::size_t pending_input(std::uint64_t limit) = 0;
+    // Hands the first event that has arrived by `limit` to its window; false
+    // when there is none.
+    virtual bool deliver_next_input(std::uint64_t limit) = 0;
+    // Waits until input may have arrived or the clock reaches `until` (with
+    // no `until`, until input arrives). False when nothing can ever arrive,
+    // which ends run().
+    virtual bool wait(std::optional<std::uint64_t> until) = 0;
+    // Called before each pass of the loop and around pending messages: a
+    // host ends the process here when a signal asked it to.
+    virtual void check_end() {}
+};
+
+class WindowTimer {
+public:
+    WindowTimer(RunLoop& loop, WindowHandler& handler);
+    ~WindowTimer();
+    WindowTimer(const WindowTimer&) = delete;
+    WindowTimer& operator=(const WindowTimer&) = delete;
+
+    // Starts the timer, its first tick one interval from now, or stops it
+    // with 0 or less.
+    void set_interval(int interval_ms);
+    int interval() const { return m_interval; }
+
+private:
+    friend class RunLoop;
+
+    RunLoop* m_loop; // null once the loop has gone before the window
+    WindowHandler& m_handler;
+    std::uint64_t m_serial;
+    int m_interval = 0;
+    std::uint64_t m_due = 0;
+    bool m_in_tick = false;
+};
+
+class RunLoop {
+public:
+    RunLoop(Host& clock, EventSource& source);
+    ~RunLoop();
+    RunLoop(const RunLoop&) = delete;
+    RunLoop& operator=(const RunLoop&) = delete;
+
+    void run();
+    void quit() { m_quit = true; }
+    void process_pending_messages();
+    bool has_windows() const { return !m_timers.empty(); }
+    // Called after each timer handler has returned (the render tool counts ticks).
+    void set_after_tick(std::function<void()> hook) { m_after_tick = std::move(hook); }
+
+private:
+    friend class WindowTimer;
+
+    // The running timer due first by `limit` that is not in its tick; on a
+    // tie, the older window's.
+    WindowTimer* next_timer(std::uint64_t limit) const;
+    void fire(WindowTimer& timer);
+    bool alive(const WindowTimer* timer, std::uint64_t serial) const;
+
+    Host& m_clock;
+    EventSource& m_source;
+    std::vector<WindowTimer*> m_timers; // in creation order
+    std::uint64_t m_next_serial = 1;
+    bool m_quit = false;
+    std::function<void()> m_after_tick;
+};
+
+} // namespace host
