@@ -87,6 +87,48 @@ TEST(HeadlessLoop, ReturnsWhenNothingIsLeftToDo)
     EXPECT_EQ(host.now_ms(), 5u);
 }
 
+TEST(HeadlessLoop, AQuitBeforeRunEndsTheNextRunOnlyAndIsThenForgotten)
+{
+    HeadlessHost host;
+    Recorder r(host);
+    r.ticks_to_run = 2;
+    auto w = host.create_window(options("w"), r);
+    w->set_timer(10);
+    host.quit();
+    host.run();
+    EXPECT_TRUE(r.tick_times.empty()) << "expected the run after quit() to return at once";
+    host.run();
+    EXPECT_EQ(r.tick_times, (std::vector<std::uint64_t>{10, 20}));
+}
+
+TEST(HeadlessLoop, PendingMessagesFireEachDueTickOnceEvenWhenTicksOutlastTheirInterval)
+{
+    // Two other windows whose ticks take longer than their interval: each
+    // tick makes the other one due again. A running animation that lets
+    // pending messages run must still get back to its next frame.
+    HeadlessHost host;
+    Recorder running(host), b(host), c(host);
+    b.tick_work_ms = 15;
+    c.tick_work_ms = 15;
+    int calls = 0;
+    running.on_tick = [&] {
+        ++calls;
+        host.process_pending_messages();
+        host.quit();
+    };
+    auto wa = host.create_window(options("running"), running);
+    auto wb = host.create_window(options("b"), b);
+    auto wc = host.create_window(options("c"), c);
+    wa->set_timer(10);
+    wb->set_timer(10);
+    wc->set_timer(10);
+    host.run();
+    EXPECT_EQ(calls, 1);
+    // The first tick at 10 is the oldest window's; then b and c, once each.
+    EXPECT_EQ(b.tick_times, (std::vector<std::uint64_t>{10}));
+    EXPECT_EQ(c.tick_times, (std::vector<std::uint64_t>{25}));
+}
+
 TEST(HeadlessLoop, TickIsNeverReenteredFromPendingMessages)
 {
     HeadlessHost host;

@@ -4,6 +4,7 @@
 
 #include "host/headless/headless_host.h"
 #include "settings/settings_file.h"
+#include "startup/hack_options.h"
 
 #include <gtest/gtest.h>
 
@@ -183,22 +184,73 @@ TEST_F(StartupRun, PasswordChangeOnlyOnSystemsOutsideTheNtFamily)
 
 TEST_F(StartupRun, SecondStartEndsBeforeReadingTheSettings)
 {
-    for (const char* running : {"Orvelune(Main)", "Orveluneの設定"}) {
+    // A running instance shows by its saver window, its settings dialog, or
+    // the claim it holds (which a start at the same moment as ours took).
+    enum class Running { SaverWindow, Dialog, Claim };
+    for (Running running : {Running::SaverWindow, Running::Dialog, Running::Claim}) {
         for (const char* line : {"/s", "", "/c", "/p 1234", "/a 1"}) {
             SetUp();
-            host->foreign_titles.push_back(running);
+            if (running == Running::SaverWindow)
+                host->foreign_titles.push_back("Orvelune(Main)");
+            else if (running == Running::Dialog)
+                host->foreign_titles.push_back("Orveluneの設定");
+            else
+                host->claim_answer = host::InstanceClaim::HeldElsewhere;
+            host->foreign_windows[1234] = {0, 0, 152, 112};
             settings_loads = 0;
             dialogs = 0;
             previews.clear();
+            const std::string what = std::to_string(int(running)) + " / \"" + line + "\"";
             Outcome outcome = start(line);
-            EXPECT_EQ(outcome.ended, 0) << running << " / " << line;
-            EXPECT_EQ(settings_loads, 0) << running << " / " << line;
-            EXPECT_TRUE(host->windows().empty()) << running << " / " << line;
-            EXPECT_TRUE(host->cursor_calls().empty());
-            EXPECT_EQ(dialogs, 0);
-            EXPECT_TRUE(previews.empty());
+            EXPECT_EQ(outcome.ended, 0) << what;
+            EXPECT_EQ(settings_loads, 0) << what;
+            EXPECT_TRUE(host->windows().empty()) << what;
+            EXPECT_TRUE(host->cursor_calls().empty()) << what;
+            EXPECT_EQ(dialogs, 0) << what;
+            EXPECT_TRUE(previews.empty()) << what;
         }
     }
+}
+
+TEST_F(StartupRun, TheSaverAndTheDialogHoldTheClaimTheOtherModesOnlyLook)
+{
+    struct Case {
+        const char* line;
+        bool claims;
+    };
+    for (const Case& c : {Case{"/s", true}, Case{"", true}, Case{"/c", true},
+                          Case{"/p 1234", false}, Case{"/a 1", false}, Case{"/x", false}}) {
+        SetUp();
+        host->foreign_windows[1234] = {0, 0, 152, 112};
+        start(c.line);
+        EXPECT_EQ(host->instance_claims(), c.claims ? 1 : 0) << "\"" << c.line << "\"";
+        EXPECT_EQ(host->instance_claimed(), c.claims) << "\"" << c.line << "\"";
+    }
+
+    // Where the system cannot arbitrate, the title lookup alone guards.
+    SetUp();
+    host->claim_answer = host::InstanceClaim::Unavailable;
+    EXPECT_EQ(start("/s").returned, 0);
+    EXPECT_NE(saver_window(), nullptr);
+}
+
+TEST_F(StartupRun, ASaverWindowThatCannotBeOpenedEndsWithStatusOneAndSaysSo)
+{
+    host_options.refuse_windows = true;
+    for (const char* line : {"/s", ""}) {
+        host.emplace(host_options);
+        ::testing::internal::CaptureStderr();
+        Outcome outcome = start(line);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(outcome.returned, 1) << "\"" << line << "\"";
+        EXPECT_EQ(said, "orvelune: the saver's window could not be opened\n");
+    }
+    // The xscreensaver hack's window likewise.
+    host.emplace(host_options);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(run_hack_saver(*host, "/nonexistent/orvelune-test/Orvelune.ini", 1), 1);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "orvelune: the saver's window could not be opened\n");
 }
 
 TEST_F(StartupRun, OurOwnSaverWindowCountsAsARunningInstance)

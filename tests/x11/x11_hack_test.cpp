@@ -8,7 +8,10 @@
 #include <X11/Xlib.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace x11test {
@@ -18,10 +21,26 @@ using namespace std::chrono_literals;
 
 void ExpectCleanEnd(Child& child, const char* what)
 {
-    const std::optional<int> status = child.wait(5s);
+    const std::optional<int> status = child.wait(20s);
     ASSERT_TRUE(status) << "expected " << what << " to end the hack";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
         << "expected exit status 0 after " << what << ", got wait status " << *status;
+}
+
+// The state letter of /proc/<pid>/stat ('R', 'S', 'T', ...), polled until
+// it is `state`.
+bool WaitForState(Child& child, char state)
+{
+    const auto until = Clock::now() + 20s;
+    while (Clock::now() < until) {
+        const std::string stat = ReadFile("/proc/" + std::to_string(child.pid()) + "/stat");
+        // The state follows the command name, which is in parentheses.
+        const std::size_t close = stat.rfind(')');
+        if (close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == state)
+            return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
 }
 
 bool ShowsRing(XvfbRig& rig, XID window, const gfx::Surface& ring, std::string& last)
@@ -47,34 +66,80 @@ TEST(HackOnX, WindowIdDrawsIntoThatWindowIgnoresInputAndEndsOnSigterm)
     EXPECT_TRUE(ShowsRing(rig, target, ring, last))
         << "expected the starting ring in the window, 320 x 240; last grab: " << last;
 
-    // Input belongs to the daemon: a click and a diagonal move end nothing.
+    // Input belongs to the daemon: a click and a diagonal move end nothing,
+    // which two new frames after them show.
     if (XvfbRig::have_xdotool()) {
         rig.xdotool({"mousemove", "50", "50"});
         rig.xdotool({"mousemove", "200", "150", "click", "1"});
-        std::this_thread::sleep_for(300ms);
+        EXPECT_TRUE(rig.wait_for_frames(target, 320, 240, 2, 20s));
         EXPECT_TRUE(hack.running()) << "expected input to end nothing in a foreign window";
     }
     // Another program's window keeps its name.
     char* name = nullptr;
     EXPECT_FALSE(XFetchName(rig.display(), target, &name) && name) << "got a title: " << name;
 
-    // Paused and resumed, it just goes on; a resize of its window is no fault.
+    // Paused and resumed, it just goes on drawing; a resize of its window
+    // while it was stopped is no fault.
     hack.signal(SIGSTOP);
-    std::this_thread::sleep_for(200ms);
-    XResizeWindow(rig.display(), target, 100, 60);
+    ASSERT_TRUE(WaitForState(hack, 'T')) << "expected SIGSTOP to stop the hack";
+    XResizeWindow(rig.display(), target, 300, 200);
     XSync(rig.display(), False);
     hack.signal(SIGCONT);
-    std::this_thread::sleep_for(400ms);
-    EXPECT_TRUE(hack.running()) << "expected the hack to survive SIGSTOP, SIGCONT and a resize";
+    EXPECT_TRUE(rig.wait_for_frames(target, 300, 200, 2, 20s))
+        << "expected the hack to draw on after SIGSTOP, SIGCONT and a resize";
+    EXPECT_TRUE(hack.running());
 
     hack.signal(SIGTERM);
     ExpectCleanEnd(hack, "SIGTERM");
 
     // An id that names no window is a mistake, said and ended with status 1.
     Child lost = rig.start_orvelune({"-window-id", "0x3fffff0"});
-    const std::optional<int> status = lost.wait(5s);
+    const std::optional<int> status = lost.wait(20s);
     ASSERT_TRUE(status) << "expected -window-id of no window to end at once";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << "wait status " << *status;
+}
+
+TEST(HackOnX, TheWindowGoingAwayEndsTheHackQuietly)
+{
+    XvfbRig rig(320, 240);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    rig.write_settings(SlowSettings(0)); // frames as fast as they come
+    const XID target = rig.create_foreign_window(rig.root(), gfx::Surface(200, 150), 10, 10);
+    Child hack = rig.start_orvelune({"-window-id", Hex(target)});
+    ASSERT_TRUE(rig.wait_for_frames(target, 200, 150, 2, 20s)) << "expected the hack to draw";
+
+    // Drawing goes on into a window that no longer exists until the hack
+    // hears that it has gone: the refused requests are the other program's
+    // doing and must not end it with a failure.
+    XDestroyWindow(rig.display(), target);
+    XSync(rig.display(), False);
+    ExpectCleanEnd(hack, "the window going away");
+}
+
+TEST(HackOnX, WithoutAWayToCatchSignalsItSaysSoAndEnds)
+{
+    XvfbRig rig(64, 64);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    // With room for one more open file only, the signals' pipe (two) cannot be made.
+    const std::string said = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp")
+                             + "/orvelune-signals-" + std::to_string(getpid()) + ".txt";
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"-root"}, {"/s"}}) {
+        Launch launch;
+        launch.open_file_limit = 4;
+        launch.stderr_path = said;
+        Child hack = rig.start_orvelune(args, {}, launch);
+        const std::optional<int> status = hack.wait(20s);
+        ASSERT_TRUE(status) << "expected " << args[0] << " to end at once";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1)
+            << args[0] << ": wait status " << *status;
+        const std::string text = ReadFile(said);
+        EXPECT_NE(text.find("orvelune: cannot catch SIGTERM and SIGINT"), std::string::npos)
+            << args[0] << ": got \"" << text << "\"";
+    }
+    std::remove(said.c_str());
 }
 
 TEST(HackOnX, RootDrawsOnTheRootOrTheDaemonsWindowAndEndsOnSigint)
@@ -120,7 +185,7 @@ TEST(HackOnX, WindowOpensAnOrdinaryWindowThatAClickEnds)
 
     rig.xdotool({"mousemove", "100", "100"});
     rig.xdotool({"mousemove", "300", "250"});
-    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(rig.wait_for_frames(*window, 640, 480, 2, 20s));
     EXPECT_TRUE(hack.running()) << "expected movement not to end the -window saver";
     rig.xdotool({"click", "1"});
     ExpectCleanEnd(hack, "a click");
@@ -138,7 +203,7 @@ TEST(HackOnX, HelpAndUnknownOptionsNeedNoDisplay)
     for (const Case& c : {Case{{"-help"}, 0}, Case{{"-root", "-speed", "3"}, 1},
                           Case{{"-window-id", "nowhere"}, 1}, Case{{"-root"}, 1}}) {
         Child hack = rig.start_orvelune(c.args, {"DISPLAY="});
-        const std::optional<int> status = hack.wait(5s);
+        const std::optional<int> status = hack.wait(20s);
         ASSERT_TRUE(status) << "expected " << c.args[0] << " to end at once";
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == c.status)
             << "expected status " << c.status << " for " << c.args.back() << ", got wait status "

@@ -8,9 +8,15 @@
 // GoogleTest before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace x11test {
@@ -65,11 +71,202 @@ TEST_F(HostOnX, FindsTopLevelWindowsByTheirExactTitle)
     XSync(rig->display(), False);
     EXPECT_TRUE(x11->top_level_window_exists("Orvelune(Main)"));
 
-    // Two levels down is not a top-level window any more.
+    // Two levels down is not a top-level window any more, unless a window
+    // manager marks it as its client.
     const XID deeper = rig->create_foreign_window(inner, gfx::Surface(10, 10));
     XStoreName(rig->display(), deeper, "Deep");
     XSync(rig->display(), False);
     EXPECT_FALSE(x11->top_level_window_exists("Deep"));
+}
+
+// Marks a window as a window manager marks its clients.
+void SetWmState(Display* display, XID window)
+{
+    const Atom wm_state = XInternAtom(display, "WM_STATE", False);
+    const long state[2] = {1, 0}; // normal, no icon
+    XChangeProperty(display, window, wm_state, wm_state, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(state), 2);
+}
+
+void SetWindowList(Display* display, XID on, const char* property, const std::vector<XID>& ids)
+{
+    std::vector<long> values(ids.begin(), ids.end());
+    XChangeProperty(display, on, XInternAtom(display, property, False), XA_WINDOW, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(values.data()),
+                    int(values.size()));
+}
+
+TEST_F(HostOnX, FindsClientsThatAWindowManagerNestsDeep)
+{
+    std::unique_ptr<host::Host> x11 = Open();
+    ASSERT_TRUE(x11);
+    Display* d = rig->display();
+    // Frames within frames, the client three levels below the root.
+    const XID frame = rig->create_foreign_window(rig->root(), gfx::Surface(80, 80));
+    const XID border = rig->create_foreign_window(frame, gfx::Surface(70, 70));
+    const XID client = rig->create_foreign_window(border, gfx::Surface(60, 60));
+    XStoreName(d, client, "Orvelune(Main)");
+    XSync(d, False);
+    EXPECT_FALSE(x11->top_level_window_exists("Orvelune(Main)")) << "unmarked, it is no client";
+    SetWmState(d, client);
+    XSync(d, False);
+    EXPECT_TRUE(x11->top_level_window_exists("Orvelune(Main)")) << "found by its WM_STATE";
+
+    // A window manager that publishes its client list is taken at its word,
+    // even for a client four levels down that carries no WM_STATE.
+    const XID deepest = rig->create_foreign_window(client, gfx::Surface(20, 20));
+    const XID listed = rig->create_foreign_window(deepest, gfx::Surface(10, 10));
+    XStoreName(d, listed, "Listed client");
+    XSync(d, False);
+    EXPECT_FALSE(x11->top_level_window_exists("Listed client"));
+    const XID check = rig->create_foreign_window(rig->root(), gfx::Surface(1, 1));
+    SetWindowList(d, check, "_NET_SUPPORTING_WM_CHECK", {check});
+    SetWindowList(d, rig->root(), "_NET_SUPPORTING_WM_CHECK", {check});
+    SetWindowList(d, rig->root(), "_NET_CLIENT_LIST", {listed});
+    XSync(d, False);
+    EXPECT_TRUE(x11->top_level_window_exists("Listed client")) << "found through _NET_CLIENT_LIST";
+
+    // A list that a window manager left behind when it went is not trusted.
+    XDestroyWindow(d, check);
+    XSync(d, False);
+    EXPECT_FALSE(x11->top_level_window_exists("Listed client"));
+    EXPECT_TRUE(x11->top_level_window_exists("Orvelune(Main)"));
+}
+
+TEST_F(HostOnX, TheInstanceClaimGoesToOneHostAtATimeAndLeavesWithIt)
+{
+    // A folder of the test's own stands for the session's runtime folder.
+    char folder[] = "/tmp/orvelune-claim-test-XXXXXX";
+    ASSERT_TRUE(mkdtemp(folder));
+    setenv("XDG_RUNTIME_DIR", folder, 1);
+    const std::string lock = std::string(folder) + "/orvelune-" + rig->display_name() + ".lock";
+
+    std::unique_ptr<host::Host> first = Open();
+    std::unique_ptr<host::Host> second = Open();
+    ASSERT_TRUE(first && second);
+    EXPECT_FALSE(second->instance_claimed_elsewhere()) << "nobody has claimed it yet";
+    EXPECT_EQ(first->claim_instance(), host::InstanceClaim::Claimed);
+    EXPECT_EQ(first->claim_instance(), host::InstanceClaim::Claimed) << "a claim is kept";
+    EXPECT_FALSE(first->instance_claimed_elsewhere());
+    EXPECT_TRUE(second->instance_claimed_elsewhere());
+    EXPECT_EQ(second->claim_instance(), host::InstanceClaim::HeldElsewhere);
+    EXPECT_TRUE(std::filesystem::exists(lock)) << "expected the lock in $XDG_RUNTIME_DIR: " << lock;
+
+    first.reset();
+    EXPECT_FALSE(second->instance_claimed_elsewhere()) << "the claim leaves with its holder";
+    EXPECT_EQ(second->claim_instance(), host::InstanceClaim::Claimed);
+    second.reset();
+
+    // A runtime folder that others may write to is not used.
+    chmod(folder, 0755);
+    std::filesystem::remove(lock);
+    std::unique_ptr<host::Host> third = Open();
+    ASSERT_TRUE(third);
+    EXPECT_EQ(third->claim_instance(), host::InstanceClaim::Claimed);
+    EXPECT_FALSE(std::filesystem::exists(lock));
+    third.reset();
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(HostOnX, AnXErrorOnAWindowOfOursEndsTheProgramAndNamesIt)
+{
+    // In a child process of its own, with connections of its own.
+    auto use_a_destroyed_window = [&] {
+        std::unique_ptr<host::Host> x11 = Open();
+        host::WindowOptions options;
+        options.title = "ours";
+        options.rect = {0, 0, 40, 30};
+        auto window = x11->create_window(options, handler);
+        Display* other = XOpenDisplay(rig->display_name().c_str());
+        XDestroyWindow(other, Window(window->native_handle()));
+        XCloseDisplay(other);
+        window->set_title("gone");
+        x11->cursor_pos(); // a round trip: the error has come back by its end
+        std::_Exit(0);
+    };
+    EXPECT_EXIT(use_a_destroyed_window(), ::testing::ExitedWithCode(1),
+                "orvelune: the X server refused a request: BadWindow");
+}
+
+TEST_F(HostOnX, ErrorsOnAnotherProgramsWindowLetTheProgramGoOn)
+{
+    std::unique_ptr<host::Host> x11 = Open();
+    ASSERT_TRUE(x11);
+    const XID pane = rig->create_foreign_window(rig->root(), gfx::Surface(60, 40));
+    host::WindowOptions options;
+    options.title = "child";
+    options.rect = {0, 0, 60, 40};
+    options.parent = pane;
+    options.visible = true;
+    auto child = x11->create_window(options, handler);
+    ASSERT_TRUE(child);
+
+    // The pane goes, and our child with it: drawing into it is refused.
+    XDestroyWindow(rig->display(), pane);
+    XSync(rig->display(), False);
+    child->refresh();
+    child->move({0, 0, 30, 20});
+    x11->cursor_pos();
+    EXPECT_EQ(x11->native_window_rect(pane), std::nullopt);
+    child.reset(); // destroying a window that is gone is no fault either
+
+    // A parent that is no window at all gives no window.
+    options.parent = 0x3fffff0;
+    EXPECT_EQ(x11->create_window(options, handler), nullptr);
+}
+
+TEST_F(HostOnX, TheProgramThatOpensALinkIsLeftForNobodyToReap)
+{
+    // Each way of opening a link, in a child process of its own so that GIO
+    // reads the handlers set up here: a desktop file GIO finds, and
+    // xdg-open when GIO finds none. The stand-in writes its name and its
+    // parent, and waits to be let go.
+    const std::string base = std::string("/tmp/orvelune-url-test-") + std::to_string(getpid());
+    for (const bool with_handler : {true, false}) {
+        std::filesystem::remove_all(base);
+        std::filesystem::create_directories(base + "/bin");
+        std::filesystem::create_directories(base + "/data/applications");
+        std::filesystem::create_directories(base + "/config");
+        const std::string stand_in = std::string("#!/bin/sh\n")
+                                     + "echo \"$(basename \"$0\") $PPID\" > \"" + base
+                                     + "/said.tmp\" && mv \"" + base + "/said.tmp\" \"" + base
+                                     + "/said\"\n" + "i=0; while [ ! -e \"" + base
+                                     + "/release\" ] && [ $i -lt 100 ]; do sleep 0.1; "
+                                       "i=$((i+1)); done\n";
+        for (const char* name : {"xdg-open", "browser"}) {
+            std::ofstream(base + "/bin/" + name) << stand_in;
+            chmod((base + "/bin/" + name).c_str(), 0755);
+        }
+        if (with_handler) {
+            std::ofstream(base + "/data/applications/orvelune-test-browser.desktop")
+                << "[Desktop Entry]\nType=Application\nName=Test browser\nExec=" << base
+                << "/bin/browser %u\nMimeType=x-scheme-handler/https;\n";
+            std::ofstream(base + "/config/mimeapps.list")
+                << "[Default Applications]\nx-scheme-handler/https=orvelune-test-browser.desktop\n";
+        }
+        const std::string expected = with_handler ? "browser" : "xdg-open";
+        auto open_link = [&] {
+                setenv("PATH", (base + "/bin:" + std::getenv("PATH")).c_str(), 1);
+                setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
+                setenv("XDG_DATA_DIRS", (base + "/none").c_str(), 1);
+                setenv("XDG_CONFIG_HOME", (base + "/config").c_str(), 1);
+                setenv("XDG_CONFIG_DIRS", (base + "/none").c_str(), 1);
+                std::unique_ptr<host::Host> x11 = Open();
+                x11->open_url("https://example.invalid/orvelune");
+                const auto until = Clock::now() + 20s;
+                while (!std::filesystem::exists(base + "/said") && Clock::now() < until)
+                    std::this_thread::sleep_for(10ms);
+                std::ofstream(base + "/release");
+                const std::string said = ReadFile(base + "/said");
+                std::fprintf(stderr, "started: %s", said.c_str());
+                const bool ours = said.find(" " + std::to_string(getpid()) + "\n") != std::string::npos;
+                std::_Exit(said.empty() ? 2 : ours ? 3 : 0);
+        };
+        EXPECT_EXIT(open_link(), ::testing::ExitedWithCode(0), "started: " + expected + " ")
+            << (with_handler ? "through GIO" : "through xdg-open")
+            << " (status 3: the program is our own child, left for us to reap)";
+    }
+    std::filesystem::remove_all(base);
 }
 
 TEST_F(HostOnX, WindowRectanglesAreInScreenPixelsAndNothingForNoWindow)

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -208,14 +209,19 @@ XID XvfbRig::root() const
 void XvfbRig::write_settings(const Settings& settings)
 {
     std::filesystem::create_directories(m_config_home + "/orvelune");
-    SaveSettingsFile(m_config_home + "/orvelune/Orvelune.ini", settings);
+    SaveSettingsFile(settings_path(), settings);
 }
 
 Settings XvfbRig::settings() const
 {
     Settings settings{};
-    LoadSettings(settings, m_config_home + "/orvelune/Orvelune.ini");
+    LoadSettings(settings, settings_path());
     return settings;
+}
+
+std::string XvfbRig::settings_path() const
+{
+    return m_config_home + "/orvelune/Orvelune.ini";
 }
 
 std::vector<std::string> XvfbRig::environment(const std::vector<std::string>& extra) const
@@ -230,9 +236,30 @@ std::vector<std::string> XvfbRig::environment(const std::vector<std::string>& ex
 }
 
 Child XvfbRig::start_orvelune(const std::vector<std::string>& args,
-                              const std::vector<std::string>& extra_env)
+                              const std::vector<std::string>& extra_env, const Launch& launch)
 {
-    return Child(Spawn(std::string(ORVELUNE_BIN_DIR) + "/orvelune", args, environment(extra_env)));
+    const std::string program = std::string(ORVELUNE_BIN_DIR) + "/orvelune";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!launch.stderr_path.empty())
+        posix_spawn_file_actions_addopen(&actions, 2, launch.stderr_path.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    if (launch.open_file_limit > 0) {
+        // The shell lowers the limit, closes what it inherited beyond the
+        // standard three, and becomes the program.
+        std::vector<std::string> shell_args = {
+            "-c",
+            "ulimit -n " + std::to_string(launch.open_file_limit)
+                + " && exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && exec \"$0\" \"$@\"",
+            program};
+        shell_args.insert(shell_args.end(), args.begin(), args.end());
+        pid = Spawn("/bin/sh", shell_args, environment(extra_env), &actions);
+    } else {
+        pid = Spawn(program, args, environment(extra_env), &actions);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return Child(pid);
 }
 
 bool XvfbRig::have_xdotool()
@@ -275,6 +302,20 @@ std::optional<XID> XvfbRig::find_window(const std::string& title)
         if (TitleOf(m_display, children[i]) == title)
             found = children[i];
     }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+int XvfbRig::count_windows(const std::string& title)
+{
+    Window root_return = 0, parent_return = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    int found = 0;
+    if (XQueryTree(m_display, root(), &root_return, &parent_return, &children, &count))
+        for (unsigned i = 0; i < count; ++i)
+            found += TitleOf(m_display, children[i]) == title ? 1 : 0;
     if (children)
         XFree(children);
     return found;
@@ -325,6 +366,19 @@ bool XvfbRig::poll_grab(XID window, int width, int height, std::chrono::millisec
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
     } while (Clock::now() < until);
     return false;
+}
+
+bool XvfbRig::wait_for_frames(XID window, int width, int height, int frames,
+                              std::chrono::milliseconds timeout)
+{
+    gfx::Surface last = grab(window, width, height);
+    int seen = 0;
+    return poll_grab(window, width, height, timeout, [&](const gfx::Surface& shot) {
+        if (shot == last)
+            return false;
+        last = shot;
+        return ++seen >= frames;
+    });
 }
 
 XID XvfbRig::create_foreign_window(XID parent, const gfx::Surface& picture, int x, int y)
@@ -398,6 +452,14 @@ std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& go
                 return "expected " + Hex(expected.at(x, y)) + " got " + Hex(got.at(x, y))
                        + " at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
     return {};
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 Settings SlowSettings(int pause_ms)

@@ -43,6 +43,15 @@ private:
     std::optional<int> m_status;
 };
 
+// How the program is started beside its arguments and environment.
+struct Launch {
+    // Non-zero: the highest number of open files, set just before the
+    // program starts, with only descriptors 0 to 2 open.
+    int open_file_limit = 0;
+    // Non-empty: standard error goes to this file.
+    std::string stderr_path;
+};
+
 class XvfbRig {
 public:
     // Starts Xvfb with one screen of this size; available() is false (and
@@ -62,16 +71,21 @@ public:
     void write_settings(const Settings& settings);
     // The settings as the program will read them.
     Settings settings() const;
+    // Where the program reads them.
+    std::string settings_path() const;
 
     // Runs build/bin/orvelune with these arguments on this server.
     Child start_orvelune(const std::vector<std::string>& args,
-                         const std::vector<std::string>& extra_env = {});
+                         const std::vector<std::string>& extra_env = {},
+                         const Launch& launch = {});
     // Runs xdotool with these arguments and waits for it; false when it failed.
     bool xdotool(const std::vector<std::string>& args);
     static bool have_xdotool();
 
     // The first top-level window (or child of one) with this exact title.
     std::optional<XID> find_window(const std::string& title);
+    // How many children of the root carry this exact title.
+    int count_windows(const std::string& title);
     // Waits until a window of that title is mapped.
     std::optional<XID> wait_for_window(const std::string& title, std::chrono::milliseconds timeout);
     bool is_viewable(XID window);
@@ -83,6 +97,12 @@ public:
     // Polls `window` until `accept` takes a grab, or the timeout passes.
     bool poll_grab(XID window, int width, int height, std::chrono::milliseconds timeout,
                    const std::function<bool(const gfx::Surface&)>& accept);
+
+    // Waits until `window` has shown `frames` new pictures (each grab unlike
+    // the one before): proof that the program drawing there has gone round
+    // its loop, and so has handled what was sent to it before.
+    bool wait_for_frames(XID window, int width, int height, int frames,
+                         std::chrono::milliseconds timeout);
 
     // An ordinary window of another program, mapped, filled with `picture`.
     XID create_foreign_window(XID parent, const gfx::Surface& picture, int x = 0, int y = 0);
@@ -108,6 +128,9 @@ gfx::Surface ExpectedRingFrame(const Settings& settings, int width, int height,
 std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& got);
 
 std::string Hex(unsigned long value);
+
+// The whole of a (small) text file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
 
 // The default settings with a longer pause after each frame, so that every
 // frame stays on the screen long enough to be read back.

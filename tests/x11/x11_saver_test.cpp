@@ -7,8 +7,14 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -39,16 +45,24 @@ protected:
 
     static void ExpectEndedWithZero(Child& child, const char* what)
     {
-        const std::optional<int> status = child.wait(5s);
+        const std::optional<int> status = child.wait(20s);
         ASSERT_TRUE(status.has_value()) << "expected " << what << " to end the saver, it runs on";
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
             << "expected exit status 0 after " << what << ", got wait status " << *status;
     }
 
+    // The saver reads input between its frames: two new frames on the
+    // screen after the move prove that it has seen it.
     void MoveTo(int x, int y)
     {
         ASSERT_TRUE(rig->xdotool({"mousemove", std::to_string(x), std::to_string(y)}));
-        std::this_thread::sleep_for(150ms); // a few frames: the saver reads input between them
+        WaitForFrames();
+    }
+
+    void WaitForFrames()
+    {
+        ASSERT_TRUE(rig->wait_for_frames(rig->root(), kWidth, kHeight, 2, 20s))
+            << "expected the saver to go on drawing";
     }
 
     std::unique_ptr<XvfbRig> rig;
@@ -88,10 +102,9 @@ TEST_F(SaverOnX, AMoveAlongOneAxisKeepsItADiagonalMoveEndsIt)
     MoveTo(100, 100); // the first move only records where the pointer is
     MoveTo(400, 100);
     MoveTo(600, 100);
-    std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(saver.running()) << "expected moves along x only to leave the saver running";
 
-    MoveTo(600, 300);
+    ASSERT_TRUE(rig->xdotool({"mousemove", "600", "300"}));
     ExpectEndedWithZero(saver, "a diagonal move");
 }
 
@@ -104,7 +117,6 @@ TEST_F(SaverOnX, EmptyCommandLineEndsOnAClickNeverOnMovement)
     MoveTo(100, 100);
     MoveTo(300, 300);
     MoveTo(500, 50);
-    std::this_thread::sleep_for(300ms);
     EXPECT_TRUE(saver.running()) << "expected movement never to end the saver without a switch";
 
     ASSERT_TRUE(rig->xdotool({"click", "1"}));
@@ -124,6 +136,82 @@ TEST_F(SaverOnX, ASecondStartEndsAtOnceAndLeavesTheFirstRunning)
     }
     EXPECT_TRUE(first.running()) << "expected the first saver to run on";
     EXPECT_EQ(rig->find_window(kSaverTitle), window);
+}
+
+// Waits until the process has ended or sleeps opening a pipe that has no
+// writer yet.
+bool WaitUntilEndedOrAtThePipe(Child& child)
+{
+    const auto until = Clock::now() + 30s;
+    while (Clock::now() < until) {
+        if (!child.running())
+            return true;
+        if (ReadFile("/proc/" + std::to_string(child.pid()) + "/wchan") == "wait_for_partner")
+            return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
+
+TEST_F(SaverOnX, OfTwentyStartsAtOnceExactlyOneRuns)
+{
+    // Every start looks for a running saver's window, then reads the
+    // settings, then opens its own window. With the settings file a pipe that
+    // nobody writes yet, each start that got past the look waits there, so
+    // all the looks happen before any window exists: only a claim that the
+    // system arbitrates can leave exactly one.
+    constexpr int kStarts = 20;
+    std::filesystem::create_directories(std::filesystem::path(rig->settings_path()).parent_path());
+    ASSERT_EQ(mkfifo(rig->settings_path().c_str(), 0600), 0);
+    std::vector<Child> starts;
+    for (int i = 0; i < kStarts; ++i)
+        starts.push_back(rig->start_orvelune({"/s"}));
+    for (Child& start : starts)
+        EXPECT_TRUE(WaitUntilEndedOrAtThePipe(start));
+    // Let them all go at once: the settings read as empty.
+    const int writer = open(rig->settings_path().c_str(), O_WRONLY | O_NONBLOCK);
+    std::filesystem::remove(rig->settings_path());
+    if (writer >= 0)
+        close(writer);
+
+    ASSERT_TRUE(rig->wait_for_window(kSaverTitle, 60s)) << "expected one saver to show";
+
+    // Every other start ends with status 0.
+    int ended = 0;
+    const auto until = Clock::now() + 60s;
+    while (ended < kStarts - 1 && Clock::now() < until) {
+        ended = 0;
+        for (Child& start : starts)
+            if (const std::optional<int> status = start.wait(0ms)) {
+                ++ended;
+                ASSERT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+                    << "expected a second start to end with status 0, got wait status " << *status;
+            }
+        std::this_thread::sleep_for(20ms);
+    }
+    WaitForFrames(); // the one left draws on
+    const int running = int(std::count_if(starts.begin(), starts.end(),
+                                          [](Child& start) { return start.running(); }));
+    EXPECT_EQ(running, 1) << "expected exactly one of " << kStarts << " savers to run";
+    EXPECT_EQ(rig->count_windows(kSaverTitle), 1);
+}
+
+TEST_F(SaverOnX, SigtermAndSigintEndTheSaverWithStatusZero)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int signal;
+        int pause_ms; // a long pause: the signal comes while the saver sleeps
+    };
+    for (const Case& c : {Case{{"/s"}, SIGTERM, 0}, Case{{}, SIGINT, 0}, Case{{"/s"}, SIGINT, 1000},
+                          Case{{}, SIGTERM, 1000}}) {
+        rig->write_settings(SlowSettings(c.pause_ms));
+        Child saver = rig->start_orvelune(c.args);
+        ASSERT_TRUE(rig->wait_for_window(kSaverTitle, 10s));
+        WaitForFrames();
+        saver.signal(c.signal);
+        ExpectEndedWithZero(saver, c.signal == SIGTERM ? "SIGTERM" : "SIGINT");
+    }
 }
 
 // Whether the pointer shows: any pixel of the current cursor image that is
@@ -169,7 +257,7 @@ TEST_F(SaverOnX, TheCursorHidesInSaverModeAndStaysWithAnEmptyCommandLine)
 
     Child saver = rig->start_orvelune({});
     ASSERT_TRUE(rig->wait_for_window(kSaverTitle, 10s));
-    std::this_thread::sleep_for(500ms);
+    WaitForFrames(); // the window is up and its cursor set long before
     EXPECT_EQ(CursorVisible(rig->display()), true)
         << "expected the cursor visible with an empty command line";
 }
