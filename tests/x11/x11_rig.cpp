@@ -246,12 +246,12 @@ Child XvfbRig::start_orvelune(const std::vector<std::string>& args,
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
     if (launch.open_file_limit > 0) {
-        // The shell lowers the limit, closes what it inherited beyond the
-        // standard three, and becomes the program.
+        // The shell closes what it inherited beyond the standard three,
+        // lowers the limit and becomes the program.
         std::vector<std::string> shell_args = {
             "-c",
-            "ulimit -n " + std::to_string(launch.open_file_limit)
-                + " && exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && exec \"$0\" \"$@\"",
+            "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n "
+                + std::to_string(launch.open_file_limit) + " && exec \"$0\" \"$@\"",
             program};
         shell_args.insert(shell_args.end(), args.begin(), args.end());
         pid = Spawn("/bin/sh", shell_args, environment(extra_env), &actions);
