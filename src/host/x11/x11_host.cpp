@@ -3,7 +3,6 @@
 
 #include "host/gdk/picture_file.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 
@@ -41,6 +40,8 @@ X11Host::~X11Host()
 {
     if (m_invisible_cursor)
         XFreeCursor(m_display, m_invisible_cursor);
+    // The last answers are judged while the connection is still ours.
+    XSync(m_display, False);
     forget_display(m_display);
     XCloseDisplay(m_display);
     if (m_instance_fd >= 0)

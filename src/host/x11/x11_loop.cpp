@@ -4,7 +4,6 @@
 #include <poll.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <ctime>
 #include <limits>
 
