@@ -48,6 +48,8 @@ std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& option
         return adopt_foreign_window(options, handler);
     if (m_options.placement == X11Placement::OrdinaryWindow && !m_ordinary_taken)
         return create_ordinary_window(options, handler);
+    // A new kind of window (the settings dialog's own, say) is chosen here
+    // from its options and made by a function of its own beside these.
     return create_desktop_window(options, handler);
 }
 
