@@ -108,6 +108,7 @@ public:
     int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
                   gfx::Pixel colour) override;
     int text_height(std::string_view utf8, const Font& font) override;
+    int text_width(std::string_view utf8, const Font& font) override;
 
     // Linux has no screen-saver password of its own: the session's locker
     // does locking, so the saver behaves as on the NT family.
