@@ -1,5 +1,6 @@
 // The orvelune program on Linux: the screen-saver switches as arguments
 // ("orvelune /s", "orvelune /c", ...), run on the desktop host.
+#include "dialog/ball_p.h"
 #include "settings/settings_file.h"
 #include "startup/hack_options.h"
 #include "startup/preview_window.h"
@@ -104,5 +105,6 @@ int main(int argc, char** argv)
         return RunHackSaver(*host, options.ini_path, options.seed);
     options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
                                    host::Size pane) { RunPreviewPane(h, parent, pane); };
+    options.seams.show_settings_dialog = [](host::Host& h, Settings& s) { RunSettingsDialog(h, s); };
     return RunStartup(*host, options);
 }

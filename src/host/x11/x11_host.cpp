@@ -147,6 +147,9 @@ std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& option
         return window;
     }
 
+    if (options.takes_keyboard && m_options.placement == X11Placement::Desktop)
+        return create_dialog_window(options, handler);
+
     const bool ordinary = m_options.placement == X11Placement::OrdinaryWindow && !m_ordinary_taken;
     WindowOptions placed = options;
     if (ordinary) {

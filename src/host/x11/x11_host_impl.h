@@ -41,6 +41,8 @@ public:
 
     gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
+    void refresh_area(gfx::Rect area) override;          // x11_present_area.cpp
+    void set_cursor_picture(const CursorPicture* cursor) override; // x11_cursor.cpp
     void set_title(std::string_view utf8) override;
     void move(gfx::Rect rect) override;
     void show(bool visible) override;
@@ -102,6 +104,8 @@ public:
 
     int show_cursor(bool show) override;
     gfx::Point cursor_pos() override;
+    std::optional<gfx::Point> pointer_position() override;   // x11_zoom.cpp
+    void animate_zoom(gfx::Rect from, gfx::Rect to) override; // x11_zoom.cpp
 
     bool capture_desktop(gfx::Surface& into) override;
     bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
@@ -127,6 +131,10 @@ public:
     void open_url(std::string_view url) override;
 
     [[noreturn]] void end_process(int status) override;
+
+    // A dialog's window (WindowOptions::takes_keyboard): x11_dialog_window.cpp.
+    std::unique_ptr<host::Window> create_dialog_window(const WindowOptions& options,
+                                                       WindowHandler& handler);
 
     // ---- for the windows and the helpers
     ::Display* display() const { return m_display; }
