@@ -297,9 +297,9 @@ Picture close_button(bool pressed)
     if (!pressed)
         canvas.fill([&](double x, double y) { return y >= 1 && y < 2 && x >= 3 && x <= width - 3; },
                     [](int, int) { return Rgb{255, 170, 146}; }, 0.8);
-    const double shift = pressed ? 1 : 0;
-    const double a = left + 4.5 + shift - (pressed ? 1 : 0), b = a + 6;
-    const double ya = 4.5 + shift, yb = ya + 6;
+    // The cross's corners: 4.5 .. 10.5, one pixel further right and down when pressed.
+    const double a = pressed ? 5.5 : 4.5, b = a + 6;
+    const double ya = pressed ? 5.5 : 4.5, yb = ya + 6;
     canvas.fill([&](double x, double y) {
         return distance_to_segment(x, y, a, ya, b, yb) <= 0.95
                || distance_to_segment(x, y, a, yb, b, ya) <= 0.95;
@@ -411,7 +411,7 @@ host::CursorPicture pointing_hand()
 
 } // namespace
 
-DialogArt MakeDialogArt()
+DialogArt make_dialog_art()
 {
     DialogArt art;
     art.texture = linen_texture();

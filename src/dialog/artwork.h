@@ -23,7 +23,7 @@ struct DialogArt {
 };
 
 // Draws every picture; the same pictures on every run and every machine.
-DialogArt MakeDialogArt();
+DialogArt make_dialog_art();
 
 // The colours the dialog draws with besides its pictures, so that the
 // controls drawn in code (scroll bars, frames, text) match the artwork.
@@ -41,6 +41,7 @@ constexpr gfx::Pixel kTrackShadow = gfx::rgb(184, 176, 156);
 constexpr gfx::Pixel kTrackPressed = gfx::rgb(150, 142, 122);
 constexpr gfx::Pixel kArrow = gfx::rgb(70, 64, 54);
 constexpr gfx::Pixel kBoxFill = gfx::rgb(255, 255, 255);
+constexpr gfx::Pixel kBoxShade = gfx::rgb(243, 241, 235);  // the sunk top line of a white box
 constexpr gfx::Pixel kRed = gfx::rgb(160, 36, 30);
 constexpr gfx::Pixel kGreen = gfx::rgb(34, 112, 44);
 constexpr gfx::Pixel kBlue = gfx::rgb(34, 60, 150);

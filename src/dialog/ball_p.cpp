@@ -32,8 +32,8 @@ gfx::Rect bar_size(const std::vector<dialog::Control>& controls, std::string_vie
 using namespace dialog;
 
 Ball_P::Ball_P(host::Host& h, Settings& s, DialogSeams dialog_seams)
-    : host(h), settings(s), seams(std::move(dialog_seams)), m_art(MakeDialogArt()),
-      m_controls(BuildControlTable())
+    : host(h), settings(s), seams(std::move(dialog_seams)), m_art(make_dialog_art()),
+      m_controls(build_control_table())
 {
     for (int j = 1; j <= 3; ++j) {
         const gfx::Rect r = bar_size(m_controls, "H_RGB(" + std::to_string(j) + ")");
@@ -79,7 +79,7 @@ void Ball_P::Form_Load()
     // which become the working colours; then ball 10 is selected.
     for (int n = 1; n <= 11; ++n) {
         const auto slot = std::size_t(n);
-        Pic_Mas[slot] = gfx::Surface(SwatchSize(n), SwatchSize(n), gfx::pixel_from_colorref(DisplayBackColor));
+        Pic_Mas[slot] = gfx::Surface(swatch_size(n), swatch_size(n), gfx::pixel_from_colorref(DisplayBackColor));
         DrawBallSwatch(n, settings.g_BallRed[slot], settings.g_BallGreen[slot], settings.g_BallBlue[slot]);
         EditRed[slot] = settings.g_BallRed[slot];
         EditGreen[slot] = settings.g_BallGreen[slot];
@@ -119,7 +119,7 @@ void Ball_P::ZoomWindowOpen(int x, int y) { host.animate_zoom({x, y, 0, 0}, wind
 
 void Ball_P::ZoomWindowClose(int x, int y) { host.animate_zoom(window_rect(), {x, y, 0, 0}); }
 
-void Ball_P::Unload(DialogOutcome how)
+void Ball_P::unload(DialogOutcome how)
 {
     if (!window)
         return;
@@ -152,7 +152,7 @@ const Control* Ball_P::control(std::string_view name) const
 const Control* Ball_P::control_at(int x, int y) const
 {
     for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it)
-        if (it->kind != ControlKind::WindowRim && Contains(it->rect, x, y))
+        if (it->kind != ControlKind::WindowRim && contains(it->rect, x, y))
             return &*it;
     return nullptr;
 }
@@ -160,8 +160,8 @@ const Control* Ball_P::control_at(int x, int y) const
 ScrollBar& Ball_P::bar(int index)
 {
     switch (index) {
-    case kPcSpecBar: return PC_Spec;
-    case kSpeedBar: return HS_Fast;
+    case BarIndex::PcSpecBar: return PC_Spec;
+    case BarIndex::SpeedBar: return HS_Fast;
     default: return H_RGB[std::size_t(std::clamp(index, 1, 3) - 1)];
     }
 }
@@ -249,10 +249,10 @@ void Ball_P::on_key_down(host::Key key)
 {
     // Escape cancels, as in any dialog.
     if (key == host::Key::Escape)
-        Unload(DialogOutcome::Cancelled);
+        unload(DialogOutcome::Cancelled);
 }
 
-void Ball_P::on_close_request() { Unload(DialogOutcome::Cancelled); }
+void Ball_P::on_close_request() { unload(DialogOutcome::Cancelled); }
 
 void Ball_P::on_timer()
 {
@@ -294,9 +294,9 @@ void Ball_P::press(const Control& c, int button, int x, int y)
     case ControlKind::ArrangementCaption: Img_Opt_bk_G_MouseDown(c.index); break;
     case ControlKind::ButtonCaption:
         switch (c.index) {
-        case kSelectAll: lbl_All_MouseDown(); break;
-        case kBackgroundColor: lbl_C_MouseDown(); break;
-        case kPictureFile: lbl_Path_MouseDown(); break;
+        case ImageButton::SelectAll: lbl_All_MouseDown(); break;
+        case ImageButton::BackgroundColor: lbl_C_MouseDown(); break;
+        case ImageButton::PictureFile: lbl_Path_MouseDown(); break;
         default: lbl_Cmd_MouseDown(c.index); break;
         }
         break;
@@ -321,9 +321,9 @@ void Ball_P::release(const Control& c, int button, int x, int y)
     case ControlKind::CloseButton: ImgExit_MouseUp(); break;
     case ControlKind::ButtonCaption:
         switch (c.index) {
-        case kSelectAll: lbl_All_MouseUp(); break;
-        case kBackgroundColor: lbl_C_MouseUp(); break;
-        case kPictureFile: lbl_Path_MouseUp(); break;
+        case ImageButton::SelectAll: lbl_All_MouseUp(); break;
+        case ImageButton::BackgroundColor: lbl_C_MouseUp(); break;
+        case ImageButton::PictureFile: lbl_Path_MouseUp(); break;
         default: lbl_Cmd_MouseUp(c.index); break;
         }
         break;
@@ -383,11 +383,11 @@ void Ball_P::bar_changed(int index)
 {
     // The colour bars redraw their ball at every change; the other two are
     // only read when the settings are saved.
-    if (index >= kRedBar && index <= kBlueBar)
+    if (index >= BarIndex::RedBar && index <= BarIndex::BlueBar)
         H_RGB_Change(index);
 }
 
-DialogOutcome RunSettingsDialog(host::Host& host, Settings& settings, DialogSeams seams)
+DialogOutcome run_settings_dialog(host::Host& host, Settings& settings, DialogSeams seams)
 {
     Ball_P dialog(host, settings, std::move(seams));
     dialog.Form_Load();

@@ -158,7 +158,7 @@ public:
     // The swatches' pictures, balls 1..11; each keeps its drawing until drawn again.
     std::array<gfx::Surface, 12> Pic_Mas;
     // The centre of the selection mark on the dial (dial pixels).
-    std::optional<gfx::Point> m_mark;
+    std::optional<gfx::Point> mark_centre;
     std::array<dialog::ScrollBar, 3> H_RGB;
     dialog::ScrollBar PC_Spec;
     dialog::ScrollBar HS_Fast;
@@ -173,7 +173,7 @@ private:
     void bar_pressed(const dialog::Control& c, int x, int y);
     void bar_changed(int index);
     // Ends the dialog: the closing zoom, then the window goes.
-    void Unload(DialogOutcome outcome);
+    void unload(DialogOutcome outcome);
     void ZoomWindowOpen(int x, int y);
     void ZoomWindowClose(int x, int y);
 
@@ -203,7 +203,6 @@ private:
     DialogOutcome m_outcome = DialogOutcome::Open;
     const dialog::Control* m_captured = nullptr;
     int m_buttons = 0;           // the buttons held, as reported to us
-    const dialog::Control* m_hovered = nullptr;
     bool m_hand_shown = false;
     std::optional<int> m_pressed_button; // the image button whose face is down
     bool m_exit_pressed = false;
@@ -214,4 +213,4 @@ private:
 
 // The whole dialog mode: loads Ball_P on `host`, runs until it has closed
 // and tells how it ended.
-DialogOutcome RunSettingsDialog(host::Host& host, Settings& settings, DialogSeams seams = {});
+DialogOutcome run_settings_dialog(host::Host& host, Settings& settings, DialogSeams seams = {});

@@ -35,8 +35,8 @@ void Ball_P::DrawBallSwatch(int n, int red, int green, int blue)
 void Ball_P::ShowSelectedBall(int n)
 {
     // The dial's own drawing is only the mark: moving it clears the old one.
-    const gfx::Point offset = MarkOffset(n);
-    m_mark = gfx::Point{gfx::floor_int(g_CenterX + offset.x), gfx::floor_int(g_CenterY + offset.y)};
+    const gfx::Point offset = mark_offset(n);
+    mark_centre = gfx::Point{gfx::floor_int(g_CenterX + offset.x), gfx::floor_int(g_CenterY + offset.y)};
     invalidate("Display");
 
     // The bars show the ball's colour; the guard keeps their change from
@@ -77,19 +77,19 @@ void Ball_P::H_RGB_Change(int j)
     const auto slot = std::size_t(SelectedBall);
     const auto value = std::int16_t(H_RGB[std::size_t(j - 1)].value());
     switch (j) {
-    case kRedBar: EditRed[slot] = value; break;
-    case kGreenBar: EditGreen[slot] = value; break;
-    case kBlueBar: EditBlue[slot] = value; break;
+    case BarIndex::RedBar: EditRed[slot] = value; break;
+    case BarIndex::GreenBar: EditGreen[slot] = value; break;
+    case BarIndex::BlueBar: EditBlue[slot] = value; break;
     default: return;
     }
     DrawBallSwatch(SelectedBall, EditRed[slot], EditGreen[slot], EditBlue[slot]);
 }
 
-void Ball_P::lbl_C_MouseDown() { press_image_button(kBackgroundColor); }
+void Ball_P::lbl_C_MouseDown() { press_image_button(ImageButton::BackgroundColor); }
 
 void Ball_P::lbl_C_MouseUp()
 {
-    release_image_button(kBackgroundColor);
+    release_image_button(ImageButton::BackgroundColor);
     if (!window)
         return;
     // No colour is preset: the chooser starts at black, as it always has.

@@ -87,7 +87,7 @@ void Ball_P::lbl_Cmd_MouseUp(int i)
 {
     release_image_button(i);
     switch (i) {
-    case kRestoreDefaults: {
+    case ImageButton::RestoreDefaults: {
         // Only the file: the controls stay as they are, and the defaults
         // take effect at the next start. A file that could not be written
         // keeps the dialog open with nothing lost.
@@ -96,15 +96,15 @@ void Ball_P::lbl_Cmd_MouseUp(int i)
             warn(result.error);
             return;
         }
-        Unload(DialogOutcome::DefaultsRestored);
+        unload(DialogOutcome::DefaultsRestored);
         break;
     }
-    case kVersionInformation:
+    case ImageButton::VersionInformation:
         if (seams.show_version)
             seams.show_version(*this);
         break;
-    case kCancel: Unload(DialogOutcome::Cancelled); break;
-    case kSave: {
+    case ImageButton::Cancel: unload(DialogOutcome::Cancelled); break;
+    case ImageButton::Save: {
         // Every action is looked at: any one enabled is enough.
         bool missing = true;
         for (int n = 1; n <= 20; ++n)
@@ -115,7 +115,7 @@ void Ball_P::lbl_Cmd_MouseUp(int i)
             return;
         }
         if (SaveAllSettings())
-            Unload(DialogOutcome::Saved);
+            unload(DialogOutcome::Saved);
         break;
     }
     default: break;
@@ -158,29 +158,29 @@ void Ball_P::ImgExit_MouseUp()
     m_exit_pressed = false;
     invalidate("ImgExit");
     flush();
-    Unload(DialogOutcome::Cancelled);
+    unload(DialogOutcome::Cancelled);
 }
 
-void Ball_P::lbl_All_MouseDown() { press_image_button(kSelectAll); }
+void Ball_P::lbl_All_MouseDown() { press_image_button(ImageButton::SelectAll); }
 
 // Every action on; there is no command that clears them all.
 void Ball_P::lbl_All_MouseUp()
 {
-    release_image_button(kSelectAll);
+    release_image_button(ImageButton::SelectAll);
     for (int n = 1; n <= 20; ++n) {
         settings.g_ActionEnabled[std::size_t(n)] = 1;
         invalidate("Img_Action_Kind(" + std::to_string(n) + ")");
     }
 }
 
-void Ball_P::lbl_Path_MouseDown() { press_image_button(kPictureFile); }
+void Ball_P::lbl_Path_MouseDown() { press_image_button(ImageButton::PictureFile); }
 
 // The path cannot be typed: this chooser is the only way to change it.
 // Choosing a file neither selects the picture background nor checks that
 // the file can be read; the loader handles a picture that has gone.
 void Ball_P::lbl_Path_MouseUp()
 {
-    release_image_button(kPictureFile);
+    release_image_button(ImageButton::PictureFile);
     if (!window)
         return;
     host::PictureFileRequest request;

@@ -68,7 +68,7 @@ gfx::Rect in_panel(int panel, int x, int y, int w, int h)
 // The dial's centre lies on a half pixel (154.5); swatch and mark positions
 // are whole pixels rounded down from the exact products, with the clock's
 // 15-digit constants, as the tables of the layout have them.
-gfx::Point SwatchOffset(int n)
+gfx::Point swatch_offset(int n)
 {
     if (n == 11)
         return {0, 0};
@@ -77,22 +77,22 @@ gfx::Point SwatchOffset(int n)
             gfx::floor_int(Settings::g_RingRadius * std::sin(theta))};
 }
 
-gfx::Point MarkOffset(int n)
+gfx::Point mark_offset(int n)
 {
     const double theta = n == 11 ? gfx::kTwoPi - gfx::kHalfPi : gfx::clock_angle(n * 6);
     const double r = n == 11 ? 50 : 128;
     return {gfx::floor_int(r * std::cos(theta)), gfx::floor_int(r * std::sin(theta))};
 }
 
-int SwatchSize(int n) { return n == 11 ? Settings::g_LargeBallSize : Settings::g_SmallBallSize; }
+int swatch_size(int n) { return n == 11 ? Settings::g_LargeBallSize : Settings::g_SmallBallSize; }
 
-bool Intersects(const gfx::Rect& a, const gfx::Rect& b)
+bool intersects(const gfx::Rect& a, const gfx::Rect& b)
 {
     return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.x < b.x + b.width
            && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
-gfx::Rect Union(const gfx::Rect& a, const gfx::Rect& b)
+gfx::Rect union_of(const gfx::Rect& a, const gfx::Rect& b)
 {
     if (a.width <= 0 || a.height <= 0)
         return b;
@@ -103,7 +103,7 @@ gfx::Rect Union(const gfx::Rect& a, const gfx::Rect& b)
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-std::vector<Control> BuildControlTable()
+std::vector<Control> build_control_table()
 {
     std::vector<Control> t;
     auto add = [&t](std::string name, ControlKind kind, int index, gfx::Rect rect) -> Control& {
@@ -138,8 +138,8 @@ std::vector<Control> BuildControlTable()
     add("Pic_C", ControlKind::Ground, 0, kPicC);
     add("Display", ControlKind::Dial, 0, kDisplay);
     for (int n = 1; n <= 11; ++n) {
-        const int size = SwatchSize(n);
-        const gfx::Point offset = SwatchOffset(n);
+        const int size = swatch_size(n);
+        const gfx::Point offset = swatch_offset(n);
         // Half the dial's width plus the offset, less half the swatch, rounded down.
         const int x = gfx::floor_int(kDisplay.width / 2.0 + offset.x - size / 2);
         const int y = gfx::floor_int(kDisplay.height / 2.0 + offset.y - size / 2);
@@ -159,7 +159,7 @@ std::vector<Control> BuildControlTable()
 
         switch (i) {
         case 0: // action kinds
-            image_button("Img_All", "lbl_All", kSelectAll, in_panel(0, 116, 8, 65, 20), "全て選択");
+            image_button("Img_All", "lbl_All", ImageButton::SelectAll, in_panel(0, 116, 8, 65, 20), "全て選択");
             for (int k = 1; k <= 20; ++k) {
                 const int y = 36 + 16 * (k - 1);
                 add(indexed("Img_Action_Kind", k), ControlKind::CheckMark, k, in_panel(0, 8, y, 12, 12));
@@ -176,14 +176,14 @@ std::vector<Control> BuildControlTable()
                     in_panel(1, 24, y, kBackgroundCaptionWidths[k - 1], kCaptionHeight))
                     .caption = kBackgroundCaptions[k - 1];
             }
-            image_button("Img_C", "lbl_C", kBackgroundColor, in_panel(1, 168, 52, 89, 20), "背景色");
+            image_button("Img_C", "lbl_C", ImageButton::BackgroundColor, in_panel(1, 168, 52, 89, 20), "背景色");
             add("Img_Opt_bk_G(1)", ControlKind::ArrangementMark, 1, in_panel(1, 136, 84, 13, 13));
             add("lbl_Opt_bk_G(1)", ControlKind::ArrangementCaption, 1, in_panel(1, 152, 84, 36, kCaptionHeight))
                 .caption = "中央";
             add("Img_Opt_bk_G(2)", ControlKind::ArrangementMark, 2, in_panel(1, 192, 84, 13, 13));
             add("lbl_Opt_bk_G(2)", ControlKind::ArrangementCaption, 2, in_panel(1, 208, 84, 48, kCaptionHeight))
                 .caption = "並べる";
-            image_button("Img_Path", "lbl_Path", kPictureFile, in_panel(1, 24, 104, 33, 20), "...");
+            image_button("Img_Path", "lbl_Path", ImageButton::PictureFile, in_panel(1, 24, 104, 33, 20), "...");
             add("BK_Path", ControlKind::PathBox, 0, in_panel(1, 60, 104, 437, 17));
             {
                 Control& link = add("lbl_URL", ControlKind::Link, 0, in_panel(1, 284, 60, 214, kCaptionHeight));
@@ -213,12 +213,12 @@ std::vector<Control> BuildControlTable()
         }
         case 4: // PC specification
             label("lbl_Low", in_panel(4, 12, 36, 16, 17), "低").text_dy = kScaleLabelDrop;
-            add("PC_Spec", ControlKind::ScrollBar, kPcSpecBar, in_panel(4, 32, 36, 77, 17));
+            add("PC_Spec", ControlKind::ScrollBar, BarIndex::PcSpecBar, in_panel(4, 32, 36, 77, 17));
             label("lbl_High", in_panel(4, 116, 36, 16, 17), "高").text_dy = kScaleLabelDrop;
             break;
         case 5: // action speed
             label("lbl_Fast", in_panel(5, 12, 36, 16, 17), "速").text_dy = kScaleLabelDrop;
-            add("HS_Fast", ControlKind::ScrollBar, kSpeedBar, in_panel(5, 32, 36, 77, 17));
+            add("HS_Fast", ControlKind::ScrollBar, BarIndex::SpeedBar, in_panel(5, 32, 36, 77, 17));
             label("lbl_Slow", in_panel(5, 116, 36, 16, 17), "遅").text_dy = kScaleLabelDrop;
             break;
         }
@@ -229,7 +229,7 @@ std::vector<Control> BuildControlTable()
                      in_pic_c(kCommandX, kCommandY[i], 125, 20), kCommandCaptions[i]);
     // The command captions are 123 x 17.
     for (Control& c : t)
-        if (c.kind == ControlKind::ButtonCaption && c.index <= kSave)
+        if (c.kind == ControlKind::ButtonCaption && c.index <= ImageButton::Save)
             c.rect.height = 17;
 
     add("Rim", ControlKind::WindowRim, 0, {0, 0, kWindowWidth, kWindowHeight});

@@ -47,22 +47,22 @@ enum class ControlKind {
 
 // The image buttons; the command buttons keep their design indexes 0 to 3.
 enum ImageButton : int {
-    kRestoreDefaults = 0,
-    kVersionInformation = 1,
-    kCancel = 2,
-    kSave = 3,
-    kSelectAll = 4,
-    kBackgroundColor = 5,
-    kPictureFile = 6,
+    RestoreDefaults = 0,
+    VersionInformation = 1,
+    Cancel = 2,
+    Save = 3,
+    SelectAll = 4,
+    BackgroundColor = 5,
+    PictureFile = 6,
 };
 
 // The scroll bars: H_RGB(1..3) keep their design indexes.
 enum BarIndex : int {
-    kRedBar = 1,
-    kGreenBar = 2,
-    kBlueBar = 3,
-    kPcSpecBar = 4,
-    kSpeedBar = 5,
+    RedBar = 1,
+    GreenBar = 2,
+    BlueBar = 3,
+    PcSpecBar = 4,
+    SpeedBar = 5,
 };
 
 enum class Align { Left, Centre };
@@ -79,7 +79,7 @@ struct Control {
 };
 
 // Every control, bottom first.
-std::vector<Control> BuildControlTable();
+std::vector<Control> build_control_table();
 
 // The home page the link shows and opens.
 inline constexpr std::string_view kHomePageAddress = "https://www.orvelune.example/";
@@ -89,18 +89,18 @@ extern const std::string_view kActionCaptions[20];
 
 // Offsets from the dial's centre, in whole pixels, of ball n's swatch centre
 // and of its selection mark (n = 1..11).
-gfx::Point SwatchOffset(int n);
-gfx::Point MarkOffset(int n);
+gfx::Point swatch_offset(int n);
+gfx::Point mark_offset(int n);
 
 // The edge of ball n's swatch: 72 for the centre ball, 48 for the others.
-int SwatchSize(int n);
+int swatch_size(int n);
 
-constexpr bool Contains(const gfx::Rect& r, int x, int y)
+constexpr bool contains(const gfx::Rect& r, int x, int y)
 {
     return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height;
 }
 
-bool Intersects(const gfx::Rect& a, const gfx::Rect& b);
-gfx::Rect Union(const gfx::Rect& a, const gfx::Rect& b); // an empty rectangle adds nothing
+bool intersects(const gfx::Rect& a, const gfx::Rect& b);
+gfx::Rect union_of(const gfx::Rect& a, const gfx::Rect& b); // an empty rectangle adds nothing
 
 } // namespace dialog

@@ -64,7 +64,7 @@ void Ball_P::invalidate(gfx::Rect area)
     if (!window)
         return;
     paint_area(window->frame(), area);
-    m_dirty = Union(m_dirty, area);
+    m_dirty = union_of(m_dirty, area);
 }
 
 void Ball_P::invalidate(const Control& c) { invalidate(painted(c)); }
@@ -101,7 +101,7 @@ void Ball_P::paint_area(gfx::Surface& into, gfx::Rect area) const
     gfx::Surface scratch(clip.width, clip.height);
     const gfx::Point origin{-clip.x, -clip.y};
     for (const Control& c : m_controls)
-        if (Intersects(painted(c), clip))
+        if (intersects(painted(c), clip))
             paint_control(scratch, origin, c);
     gfx::blit(into, clip.x, clip.y, scratch, gfx::RasterOp::Copy);
 }
@@ -175,8 +175,8 @@ void Ball_P::paint_control(gfx::Surface& into, gfx::Point origin, const Control&
         break;
     case ControlKind::Dial:
         gfx::fill_box(into, r, gfx::pixel_from_colorref(DisplayBackColor));
-        if (m_mark)
-            gfx::draw_circle(into, r.x + m_mark->x, r.y + m_mark->y, kMarkRadius, kMarkColour);
+        if (mark_centre)
+            gfx::draw_circle(into, r.x + mark_centre->x, r.y + mark_centre->y, kMarkRadius, kMarkColour);
         break;
     case ControlKind::Swatch:
         gfx::blit(into, r.x, r.y, Pic_Mas[std::size_t(c.index)], gfx::RasterOp::Copy);
@@ -219,7 +219,7 @@ void Ball_P::paint_control(gfx::Surface& into, gfx::Point origin, const Control&
     case ControlKind::PathBox: {
         gfx::fill_box(into, r, palette::kBoxFill);
         outline(into, r, palette::kRim);
-        gfx::fill_box(into, {r.x + 1, r.y + 1, r.width - 2, 1}, palette::kGrooveLight - 0x0A0A0A);
+        gfx::fill_box(into, {r.x + 1, r.y + 1, r.width - 2, 1}, palette::kBoxShade);
         // A path too long for the box keeps its end, where the file's name is.
         std::string shown = m_path_text;
         const int room = r.width - 2 * kPathInset;

@@ -105,6 +105,6 @@ int main(int argc, char** argv)
         return RunHackSaver(*host, options.ini_path, options.seed);
     options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
                                    host::Size pane) { RunPreviewPane(h, parent, pane); };
-    options.seams.show_settings_dialog = [](host::Host& h, Settings& s) { RunSettingsDialog(h, s); };
+    options.seams.show_settings_dialog = [](host::Host& h, Settings& s) { run_settings_dialog(h, s); };
     return RunStartup(*host, options);
 }

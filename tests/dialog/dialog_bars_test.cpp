@@ -40,7 +40,7 @@ TEST(DialogScrollBars, ArrowsTrackAndThumbMoveTheValueAsTheSystemsBarsDo)
     Scratch scratch;
     for (const BarCase& c : kBarCases) {
         SCOPED_TRACE(c.name);
-        Settings start = DefaultSettings(scratch.file("none.ini"));
+        Settings start = default_settings(scratch.file("none.ini"));
         start.g_Speed = std::int16_t(c.start);
         start.g_PcSpec = std::int16_t(c.start);
         DialogRig rig(start);
@@ -52,7 +52,7 @@ TEST(DialogScrollBars, ArrowsTrackAndThumbMoveTheValueAsTheSystemsBarsDo)
         rig.wait(c.hold_ms);
         const gfx::Point end = c.move_to_x != -1 ? rig.at(c.bar, c.move_to_x, 8) : press;
         rig.release(end);
-        const int index = std::string_view(c.bar) == "HS_Fast" ? dialog::kSpeedBar : dialog::kPcSpecBar;
+        const int index = std::string_view(c.bar) == "HS_Fast" ? dialog::BarIndex::SpeedBar : dialog::BarIndex::PcSpecBar;
         EXPECT_EQ(rig.dialog->bar(index).value(), c.expected);
         EXPECT_EQ(rig.record().timer_interval_ms, 0) << "nothing repeats after the release";
         rig.wait(500);
@@ -63,7 +63,7 @@ TEST(DialogScrollBars, ArrowsTrackAndThumbMoveTheValueAsTheSystemsBarsDo)
 TEST(DialogScrollBars, OnlyTheLeftButtonMovesABar)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     rig.load();
     rig.click(rig.at("HS_Fast", 68, 8), host::kRightButton);
     rig.click(rig.at("HS_Fast", 68, 8), host::kMiddleButton);
@@ -73,7 +73,7 @@ TEST(DialogScrollBars, OnlyTheLeftButtonMovesABar)
 TEST(DialogScrollBars, ValuesOutsideTheRangeLeaveTheThumbAtItsStart)
 {
     Scratch scratch;
-    Settings start = DefaultSettings(scratch.file("none.ini"));
+    Settings start = default_settings(scratch.file("none.ini"));
     start.g_Speed = 40;
     start.g_PcSpec = -3;
     DialogRig rig(start);
@@ -85,7 +85,7 @@ TEST(DialogScrollBars, ValuesOutsideTheRangeLeaveTheThumbAtItsStart)
 TEST(DialogColourBars, DraggingTheThumbRedrawsTheBallAtEveryMoveBeforeTheRelease)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     rig.load();
     // Ball 10 is 072-032-056: the red thumb (101 wide, 0..127) stands at 45..61.
     ASSERT_EQ(rig.dialog->H_RGB[0].value(), 72);
@@ -109,7 +109,7 @@ TEST(DialogColourBars, DraggingTheThumbRedrawsTheBallAtEveryMoveBeforeTheRelease
 TEST(DialogColourBars, AComponentAbove127KeepsTheBarAndIsDrawnAsStored)
 {
     Scratch scratch;
-    Settings start = DefaultSettings(scratch.file("none.ini"));
+    Settings start = default_settings(scratch.file("none.ini"));
     start.g_BallRed[3] = 200;
     start.g_BallGreen[3] = 40;
     DialogRig rig(start);

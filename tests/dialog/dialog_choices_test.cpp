@@ -10,7 +10,7 @@ namespace dialogtest {
 namespace {
 
 // The picture of a dialog freshly loaded with these settings.
-gfx::Surface LoadedPicture(const Settings& settings)
+gfx::Surface loaded_picture(const Settings& settings)
 {
     DialogRig rig(settings);
     rig.load();
@@ -34,7 +34,7 @@ TEST(DialogCheckItems, APressOnMarkOrCaptionWithAnyButtonTogglesAndASecondRestor
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
-        DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+        DialogRig rig(default_settings(scratch.file("none.ini")));
         rig.load();
         const gfx::Surface at_load = rig.picture();
         const std::string mark = "Img_Action_Kind(" + std::to_string(c.item) + ")";
@@ -44,7 +44,7 @@ TEST(DialogCheckItems, APressOnMarkOrCaptionWithAnyButtonTogglesAndASecondRestor
         EXPECT_EQ(rig.settings.g_ActionEnabled[std::size_t(c.item)], 0);
         EXPECT_FALSE(rig.region(mark) == checked) << "the mark should show unchecked";
         Settings unchecked = rig.settings;
-        EXPECT_TRUE(rig.picture() == LoadedPicture(unchecked)) << "the picture of a dialog loaded that way";
+        EXPECT_TRUE(rig.picture() == loaded_picture(unchecked)) << "the picture of a dialog loaded that way";
 
         rig.click(c.target, c.button);
         EXPECT_EQ(rig.settings.g_ActionEnabled[std::size_t(c.item)], 1);
@@ -78,7 +78,7 @@ TEST(DialogOptions, APressGivesThePictureOfADialogLoadedWithTheResult)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
-        Settings start = DefaultSettings(scratch.file("none.ini"));
+        Settings start = default_settings(scratch.file("none.ini"));
         c.start(start);
         Settings expected = start;
         c.expect(expected);
@@ -88,21 +88,21 @@ TEST(DialogOptions, APressGivesThePictureOfADialogLoadedWithTheResult)
         EXPECT_EQ(rig.settings.g_OrderMode, expected.g_OrderMode);
         EXPECT_EQ(rig.settings.g_BackgroundMode, expected.g_BackgroundMode);
         EXPECT_EQ(rig.settings.g_BackgroundArrangement, expected.g_BackgroundArrangement);
-        EXPECT_TRUE(rig.picture() == LoadedPicture(expected));
+        EXPECT_TRUE(rig.picture() == loaded_picture(expected));
     }
 }
 
 TEST(DialogOptions, StoredValuesWithoutAMarkStayUntilAnOptionIsPressed)
 {
     Scratch scratch;
-    Settings odd = DefaultSettings(scratch.file("none.ini"));
+    Settings odd = default_settings(scratch.file("none.ini"));
     odd.g_OrderMode = 7;      // shown as random
     odd.g_BackgroundMode = 9; // no mark at all
     Settings shown = odd;
     shown.g_OrderMode = 2;
     DialogRig rig(odd);
     rig.load();
-    EXPECT_TRUE(rig.picture() == LoadedPicture(shown)) << "order 7 shows as ﾗﾝﾀﾞﾑ";
+    EXPECT_TRUE(rig.picture() == loaded_picture(shown)) << "order 7 shows as ﾗﾝﾀﾞﾑ";
     // No background mark differs from its look in a dialog where another is selected.
     for (int i = 1; i <= 4; ++i) {
         Settings other = odd;
@@ -120,23 +120,23 @@ TEST(DialogOptions, StoredValuesWithoutAMarkStayUntilAnOptionIsPressed)
 TEST(DialogCheckItems, AValueOtherThanZeroOrOneShowsUncheckedAndAPressChecksIt)
 {
     Scratch scratch;
-    Settings start = DefaultSettings(scratch.file("none.ini"));
+    Settings start = default_settings(scratch.file("none.ini"));
     start.g_ActionEnabled[4] = 2;
     Settings unchecked = start, checked = start;
     unchecked.g_ActionEnabled[4] = 0;
     checked.g_ActionEnabled[4] = 1;
     DialogRig rig(start);
     rig.load();
-    EXPECT_TRUE(rig.picture() == LoadedPicture(unchecked));
+    EXPECT_TRUE(rig.picture() == loaded_picture(unchecked));
     rig.click("Img_Action_Kind(4)");
     EXPECT_EQ(rig.settings.g_ActionEnabled[4], 1);
-    EXPECT_TRUE(rig.picture() == LoadedPicture(checked));
+    EXPECT_TRUE(rig.picture() == loaded_picture(checked));
 }
 
 TEST(DialogSelectAll, ChecksEveryItemAtTheReleaseAndNothingClearsThemAll)
 {
     Scratch scratch;
-    Settings start = DefaultSettings(scratch.file("none.ini"));
+    Settings start = default_settings(scratch.file("none.ini"));
     for (int n = 1; n <= 20; n += 2)
         start.g_ActionEnabled[std::size_t(n)] = 0;
     DialogRig rig(start);
@@ -149,15 +149,15 @@ TEST(DialogSelectAll, ChecksEveryItemAtTheReleaseAndNothingClearsThemAll)
     Settings all = start;
     for (int n = 1; n <= 20; ++n)
         all.g_ActionEnabled[std::size_t(n)] = 1;
-    EXPECT_TRUE(rig.picture() == LoadedPicture(all));
+    EXPECT_TRUE(rig.picture() == loaded_picture(all));
     rig.click("lbl_All");
-    EXPECT_TRUE(rig.picture() == LoadedPicture(all)) << "a second press changes nothing";
+    EXPECT_TRUE(rig.picture() == loaded_picture(all)) << "a second press changes nothing";
 }
 
 TEST(DialogImageButtons, APressOnTheFacesRimOutsideTheCaptionDoesNothing)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     rig.load();
     const gfx::Surface before = rig.picture();
     for (const char* face : {"Img_Cmd(2)", "Img_All", "Img_C", "Img_Path"}) {

@@ -15,12 +15,12 @@ namespace dialogtest {
 namespace {
 
 // Lines joined with CR LF, as the file holds them, in code page 932.
-std::string FileText(std::initializer_list<std::string_view> lines)
+std::string file_text(std::initializer_list<std::string_view> lines)
 {
     std::string text;
     for (std::string_view line : lines)
         text += std::string(line) + "\r\n";
-    return Sjis(text);
+    return sjis(text);
 }
 
 TEST(DialogSave, WritesEverySettingTheDialogShows)
@@ -30,7 +30,7 @@ TEST(DialogSave, WritesEverySettingTheDialogShows)
     host::HeadlessOptions options;
     options.chosen_color = gfx::colorref(10, 200, 30);
     options.chosen_picture_file = "/srv/壁紙/夕焼け.jpg";
-    DialogRig rig(DefaultSettings(ini), options);
+    DialogRig rig(default_settings(ini), options);
     rig.load();
     rig.click("lbl_C");                                // the dial's colour
     rig.click("Pic_Mas(3)");
@@ -49,8 +49,8 @@ TEST(DialogSave, WritesEverySettingTheDialogShows)
 
     EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Saved);
     EXPECT_FALSE(rig.dialog->loaded());
-    EXPECT_EQ(ReadBytes(ini),
-              FileText({"[Section]", "球色_01=000-000-088", "球色_02=000-048-000", "球色_03=077-000-000",
+    EXPECT_EQ(read_bytes(ini),
+              file_text({"[Section]", "球色_01=000-000-088", "球色_02=000-048-000", "球色_03=077-000-000",
                         "球色_04=082-026-000", "球色_05=080-000-070", "球色_06=000-048-062",
                         "球色_07=068-042-004", "球色_08=070-048-048", "球色_09=080-030-030",
                         "球色_10=072-032-056", "球色_11=000-000-088", "ｱｸｼｮﾝ_01= 1", "ｱｸｼｮﾝ_02= 1",
@@ -66,7 +66,7 @@ TEST(DialogSave, RefusesWithNoActionCheckedAndSucceedsWithAnyOne)
 {
     Scratch scratch;
     const std::string ini = scratch.file("Orvelune.ini");
-    Settings none = DefaultSettings(ini);
+    Settings none = default_settings(ini);
     for (std::size_t n = 1; n <= 20; ++n)
         none.g_ActionEnabled[n] = 0;
     DialogRig rig(none);
@@ -83,7 +83,7 @@ TEST(DialogSave, RefusesWithNoActionCheckedAndSucceedsWithAnyOne)
     rig.click("lbl_Cmd(3)");
     EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Saved);
     EXPECT_EQ(rig.host.message_boxes().size(), 1u);
-    Settings saved = DefaultSettings(ini);
+    Settings saved = default_settings(ini);
     EXPECT_EQ(saved.g_ActionEnabled[20], 1);
     EXPECT_EQ(saved.g_ActionEnabled[19], 0);
 }
@@ -92,8 +92,8 @@ TEST(DialogRestoreDefaults, RewritesEveryKeyKeepsTheRestOfTheFileAndLeavesTheCon
 {
     Scratch scratch;
     const std::string ini = scratch.file("Orvelune.ini");
-    WriteBytes(ini, FileText({"; mine", "[Section]", "速さ=20", "球色_03=001-002-003", "[Other]", "key=value"}));
-    DialogRig rig(DefaultSettings(ini));
+    write_bytes(ini, file_text({"; mine", "[Section]", "速さ=20", "球色_03=001-002-003", "[Other]", "key=value"}));
+    DialogRig rig(default_settings(ini));
     rig.load();
     rig.click("Img_Action_Kind(2)");
     rig.press(rig.centre("lbl_Cmd(0)"));
@@ -101,8 +101,8 @@ TEST(DialogRestoreDefaults, RewritesEveryKeyKeepsTheRestOfTheFileAndLeavesTheCon
     rig.release(rig.centre("lbl_Cmd(0)"));
     EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::DefaultsRestored);
     EXPECT_EQ(rig.settings.g_ActionEnabled[2], 0) << "the controls are not reset";
-    EXPECT_EQ(ReadBytes(ini),
-              FileText({"; mine", "[Section]", "速さ=15", "球色_03=076-000-000", "球色_01=000-000-088",
+    EXPECT_EQ(read_bytes(ini),
+              file_text({"; mine", "[Section]", "速さ=15", "球色_03=076-000-000", "球色_01=000-000-088",
                         "球色_02=000-048-000", "球色_04=082-026-000", "球色_05=080-000-070",
                         "球色_06=000-048-062", "球色_07=068-042-004", "球色_08=070-048-048",
                         "球色_09=080-030-030", "球色_10=072-032-056", "球色_11=000-000-088", "ｱｸｼｮﾝ_01=1",
@@ -118,7 +118,7 @@ TEST(DialogCancel, EveryWayOfClosingWithoutSavingLeavesTheFileByteForByte)
 {
     Scratch scratch;
     const std::string ini = scratch.file("Orvelune.ini");
-    const std::string original = FileText({"[Section]", "速さ=20", "ｱｸｼｮﾝ_04=0"});
+    const std::string original = file_text({"[Section]", "速さ=20", "ｱｸｼｮﾝ_04=0"});
     struct Case {
         const char* how;
         std::function<void(DialogRig&)> close;
@@ -137,8 +137,8 @@ TEST(DialogCancel, EveryWayOfClosingWithoutSavingLeavesTheFileByteForByte)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
-        WriteBytes(ini, original);
-        DialogRig rig(DefaultSettings(ini));
+        write_bytes(ini, original);
+        DialogRig rig(default_settings(ini));
         rig.load();
         ASSERT_TRUE(rig.host.top_level_window_exists(kSettingsDialogTitle)) << "a second start sees the dialog";
         rig.click("Img_Action_Kind(1)");
@@ -147,7 +147,7 @@ TEST(DialogCancel, EveryWayOfClosingWithoutSavingLeavesTheFileByteForByte)
         c.close(rig);
         EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Cancelled);
         EXPECT_FALSE(rig.host.top_level_window_exists(kSettingsDialogTitle));
-        EXPECT_EQ(ReadBytes(ini), original);
+        EXPECT_EQ(read_bytes(ini), original);
         ASSERT_EQ(rig.host.zooms().size(), 2u);
         EXPECT_EQ(rig.host.zooms()[1].from, window) << "the window shrinks into the point it grew from";
         EXPECT_EQ(rig.host.zooms()[1].to, rig.host.zooms()[0].from);
@@ -158,11 +158,11 @@ TEST(DialogSave, AFailingWriteIsReportedAndTheDialogStaysOpenWithNothingLost)
 {
     Scratch scratch;
     // A file where the settings folder should be: nothing can be written there.
-    WriteBytes(scratch.file("blocked"), "not a folder");
+    write_bytes(scratch.file("blocked"), "not a folder");
     const std::string ini = scratch.file("blocked") + "/Orvelune.ini";
     for (const char* command : {"lbl_Cmd(3)", "lbl_Cmd(0)"}) {
         SCOPED_TRACE(command);
-        DialogRig rig(DefaultSettings(ini));
+        DialogRig rig(default_settings(ini));
         rig.load();
         rig.click("Img_Action_Kind(3)");
         rig.click(command);
@@ -173,7 +173,7 @@ TEST(DialogSave, AFailingWriteIsReportedAndTheDialogStaysOpenWithNothingLost)
         EXPECT_TRUE(rig.dialog->loaded());
         EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Open);
         EXPECT_EQ(rig.settings.g_ActionEnabled[3], 0) << "the user's changes are still there";
-        EXPECT_EQ(ReadBytes(scratch.file("blocked")), "not a folder");
+        EXPECT_EQ(read_bytes(scratch.file("blocked")), "not a folder");
     }
 }
 
@@ -194,7 +194,7 @@ TEST(DialogPictureFile, AChosenFileIsShownAndOneTheFileCannotHoldIsRefused)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen);
-        Settings start = DefaultSettings(scratch.file("none.ini"));
+        Settings start = default_settings(scratch.file("none.ini"));
         start.g_BackgroundPicturePath = "/old/picture.bmp";
         host::HeadlessOptions options;
         options.chosen_picture_file = c.chosen;
@@ -215,7 +215,7 @@ TEST(DialogPictureFile, AChosenFileIsShownAndOneTheFileCannotHoldIsRefused)
 TEST(DialogPictureFile, TheChooserOpensWhereTheCurrentPictureIs)
 {
     Scratch scratch;
-    Settings start = DefaultSettings(scratch.file("none.ini"));
+    Settings start = default_settings(scratch.file("none.ini"));
     start.g_BackgroundPicturePath = scratch.file("sea.png");
     DialogRig rig(start);
     rig.load();
@@ -224,7 +224,7 @@ TEST(DialogPictureFile, TheChooserOpensWhereTheCurrentPictureIs)
               std::filesystem::path(scratch.file("sea.png")).parent_path());
     EXPECT_EQ(rig.dialog->BK_Path(), scratch.file("sea.png")) << "a cancelled chooser changes nothing";
 
-    DialogRig none(DefaultSettings(scratch.file("none.ini")));
+    DialogRig none(default_settings(scratch.file("none.ini")));
     none.load();
     none.click("lbl_Path");
     EXPECT_EQ(none.host.last_picture_file_request().initial_folder, "") << "the host's pictures folder";
@@ -233,7 +233,7 @@ TEST(DialogPictureFile, TheChooserOpensWhereTheCurrentPictureIs)
 TEST(DialogCommands, VersionLinkAndTheirClicks)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     int versions = 0;
     rig.seams.show_version = [&](Ball_P&) { ++versions; };
     rig.load();
@@ -257,7 +257,7 @@ TEST(DialogWindow, OpensCentredWithItsTitleGrowsFromThePointerAndMovesByItsTopBa
     Scratch scratch;
     host::HeadlessOptions options;
     options.screen = {1024, 768};
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")), options);
+    DialogRig rig(default_settings(scratch.file("none.ini")), options);
     rig.load();
     EXPECT_EQ(rig.record().title, "Orveluneの設定");
     const gfx::Rect start{(1024 - 701) / 2, (768 - 509) / 2, 701, 509};
@@ -292,7 +292,7 @@ TEST(DialogWindow, WithoutAPointerToGrowFromTheWindowSimplyAppears)
     Scratch scratch;
     host::HeadlessOptions options;
     options.pointer_readable = false;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")), options);
+    DialogRig rig(default_settings(scratch.file("none.ini")), options);
     rig.load();
     EXPECT_TRUE(rig.host.zooms().empty());
     EXPECT_EQ(rig.dialog->g_ZoomX, 0);

@@ -27,7 +27,7 @@ const Offsets kOffsets[] = {
 TEST(DialogDial, SwatchesAndMarksStandWhereTheLayoutPutsThem)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     rig.load();
     const gfx::Rect dial = rig.dialog->control("Display")->rect;
     // The dial is 309 wide: its centre pixel is 154.
@@ -64,7 +64,7 @@ TEST(DialogDial, SwatchesAndMarksStandWhereTheLayoutPutsThem)
 TEST(DialogDial, ASwatchIsShadedDiscByDiscLitFromTheUpperLeft)
 {
     Scratch scratch;
-    Settings start = DefaultSettings(scratch.file("none.ini"));
+    Settings start = default_settings(scratch.file("none.ini"));
     start.g_BallRed[1] = 127;
     start.g_BallGreen[1] = 0;
     start.g_BallBlue[1] = 0;
@@ -92,7 +92,7 @@ TEST(DialogDial, ASwatchIsShadedDiscByDiscLitFromTheUpperLeft)
 TEST(DialogDial, SelectingBall3Then7LeavesBall3sColour)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     rig.load();
     rig.click("Pic_Mas(3)");
     EXPECT_EQ(rig.dialog->H_RGB[0].value(), 76);
@@ -108,7 +108,7 @@ TEST(DialogDial, SelectingBall3Then7LeavesBall3sColour)
 TEST(DialogDial, AClickNeedsTheLeftButtonPressedAndReleasedOnTheSwatch)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     rig.load();
     rig.click("Pic_Mas(2)", host::kRightButton);
     EXPECT_EQ(rig.dialog->SelectedBall, 10);
@@ -120,7 +120,7 @@ TEST(DialogDial, AClickNeedsTheLeftButtonPressedAndReleasedOnTheSwatch)
 TEST(DialogDial, TheHandShowsOverSwatchesAndTheLink)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     rig.load();
     EXPECT_FALSE(rig.record().custom_cursor);
     rig.move(rig.centre("Pic_Mas(5)"));
@@ -136,7 +136,7 @@ TEST(DialogBackgroundColour, AChosenColourRepaintsEverySwatchAndSelectsBall10)
     Scratch scratch;
     host::HeadlessOptions options;
     options.chosen_color = gfx::colorref(10, 200, 30);
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")), options);
+    DialogRig rig(default_settings(scratch.file("none.ini")), options);
     rig.load();
     rig.click("Pic_Mas(3)");
     rig.click("lbl_C");
@@ -153,7 +153,7 @@ TEST(DialogBackgroundColour, AChosenColourRepaintsEverySwatchAndSelectsBall10)
 TEST(DialogBackgroundColour, ACancelledChooserChangesNothing)
 {
     Scratch scratch;
-    DialogRig rig(DefaultSettings(scratch.file("none.ini")));
+    DialogRig rig(default_settings(scratch.file("none.ini")));
     rig.load();
     rig.click("Pic_Mas(3)");
     const gfx::Surface before = rig.picture();

@@ -30,26 +30,26 @@ Scratch::~Scratch()
     fs::remove_all(m_path, ec);
 }
 
-std::string ReadBytes(const std::string& path)
+std::string read_bytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const std::string& path, std::string_view bytes)
+void write_bytes(const std::string& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
 }
 
-std::string Sjis(std::string_view utf8)
+std::string sjis(std::string_view utf8)
 {
     auto bytes = cp932::from_utf8(utf8);
     EXPECT_TRUE(bytes.has_value()) << "expected " << utf8 << " to convert to code page 932";
     return bytes.value_or("");
 }
 
-Settings DefaultSettings(const std::string& ini)
+Settings default_settings(const std::string& ini)
 {
     Settings s{};
     LoadSettings(s, ini);

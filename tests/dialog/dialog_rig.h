@@ -27,12 +27,12 @@ private:
     std::filesystem::path m_path;
 };
 
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, std::string_view bytes);
+std::string read_bytes(const std::string& path);
+void write_bytes(const std::string& path, std::string_view bytes);
 // UTF-8 text as the settings file holds it (code page 932).
-std::string Sjis(std::string_view utf8);
+std::string sjis(std::string_view utf8);
 // The default settings, as loading a missing file gives them, saving to `ini`.
-Settings DefaultSettings(const std::string& ini);
+Settings default_settings(const std::string& ini);
 
 class DialogRig {
 public:

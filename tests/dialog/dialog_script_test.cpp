@@ -15,7 +15,7 @@ using dialog::ScriptEvent;
 
 // Presses and releases land on controls more often than on empty ground:
 // half the events aim at a random control, the rest anywhere near the window.
-std::vector<ScriptEvent> RandomScript(std::mt19937& random, const std::vector<dialog::Control>& controls, int length)
+std::vector<ScriptEvent> random_script(std::mt19937& random, const std::vector<dialog::Control>& controls, int length)
 {
     std::vector<ScriptEvent> events;
     auto pick = [&](int n) { return int(random() % unsigned(n)); };
@@ -46,22 +46,22 @@ TEST(DialogScript, RandomInputKeepsEveryInvariant)
     Scratch scratch;
     const std::string ini = scratch.file("Orvelune.ini");
     dialog::ScriptSetup setup;
-    setup.settings = DefaultSettings(ini);
+    setup.settings = default_settings(ini);
     setup.chosen_color = gfx::colorref(200, 180, 20);
     setup.chosen_picture_file = "/srv/背景.png";
     setup.picture_check_every = 3;
 
-    std::vector<dialog::Control> controls = dialog::BuildControlTable();
+    std::vector<dialog::Control> controls = dialog::build_control_table();
     // The commands that close the dialog would end most scripts at once.
     std::erase_if(controls, [](const dialog::Control& c) {
-        return c.kind == dialog::ControlKind::ButtonCaption && c.index <= dialog::kSave && c.index != dialog::kVersionInformation;
+        return c.kind == dialog::ControlKind::ButtonCaption && c.index <= dialog::ImageButton::Save && c.index != dialog::ImageButton::VersionInformation;
     });
     std::mt19937 random(20240611);
     int closed = 0;
-    for (int script = 0; script < 40; ++script) {
+    for (int script = 0; script < 24; ++script) {
         std::filesystem::remove(ini);
-        const std::vector<ScriptEvent> events = RandomScript(random, controls, 60);
-        const dialog::ScriptResult result = dialog::RunDialogScript(setup, events);
+        const std::vector<ScriptEvent> events = random_script(random, controls, 60);
+        const dialog::ScriptResult result = dialog::run_dialog_script(setup, events);
         ASSERT_EQ(result.broken, "") << "script " << script;
         closed += result.outcome != DialogOutcome::Open ? 1 : 0;
     }
@@ -72,16 +72,16 @@ TEST(DialogScript, BytesDecodeIntoEventsAndAnyBytesAreSafe)
 {
     Scratch scratch;
     dialog::ScriptSetup setup;
-    setup.settings = DefaultSettings(scratch.file("Orvelune.ini"));
+    setup.settings = default_settings(scratch.file("Orvelune.ini"));
     setup.picture_check_every = 0;
     std::mt19937 random(7);
     for (int run = 0; run < 20; ++run) {
         std::vector<std::uint8_t> bytes(std::size_t(random() % 400));
         for (std::uint8_t& b : bytes)
             b = std::uint8_t(random());
-        const std::vector<ScriptEvent> events = dialog::ScriptFromBytes(bytes);
+        const std::vector<ScriptEvent> events = dialog::script_from_bytes(bytes);
         EXPECT_EQ(events.size(), bytes.size() / 6);
-        const dialog::ScriptResult result = dialog::RunDialogScript(setup, events);
+        const dialog::ScriptResult result = dialog::run_dialog_script(setup, events);
         EXPECT_EQ(result.broken, "") << "run " << run;
     }
 }
@@ -90,7 +90,7 @@ TEST(DialogScript, AScriptedSaveWritesWhatTheDialogShowed)
 {
     Scratch scratch;
     dialog::ScriptSetup setup;
-    setup.settings = DefaultSettings(scratch.file("Orvelune.ini"));
+    setup.settings = default_settings(scratch.file("Orvelune.ini"));
     DialogRig layout(setup.settings);
     layout.load();
     auto at = [&](const char* name, int dx, int dy) { return layout.at(name, dx, dy); };
@@ -106,11 +106,11 @@ TEST(DialogScript, AScriptedSaveWritesWhatTheDialogShowed)
         {K::Press, host::kLeftButton, save.x, save.y},
         {K::Release, host::kLeftButton, save.x, save.y},
     };
-    const dialog::ScriptResult result = dialog::RunDialogScript(setup, events);
+    const dialog::ScriptResult result = dialog::run_dialog_script(setup, events);
     EXPECT_EQ(result.broken, "");
     EXPECT_EQ(result.outcome, DialogOutcome::Saved);
     EXPECT_EQ(result.events_run, 7);
-    EXPECT_EQ(DefaultSettings(setup.settings.g_IniPath).g_ActionEnabled[9], 0);
+    EXPECT_EQ(default_settings(setup.settings.g_IniPath).g_ActionEnabled[9], 0);
 }
 
 } // namespace

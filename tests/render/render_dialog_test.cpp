@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(RenderDialog, DrawsTheDialogCentredOverTheDesktopWithItsText)
+TEST(render_dialog, DrawsTheDialogCentredOverTheDesktopWithItsText)
 {
     ScratchDir dir;
     const gfx::Pixel desktop_colour = gfx::rgb(90, 140, 60);
@@ -38,7 +38,7 @@ TEST(RenderDialog, DrawsTheDialogCentredOverTheDesktopWithItsText)
     EXPECT_GT(light, 40) << "expected the title's strokes";
 }
 
-TEST(RenderDialog, NeedsAFolderForThePicture)
+TEST(render_dialog, NeedsAFolderForThePicture)
 {
     ToolRun run = RunRenderTool({"--dialog"});
     EXPECT_EQ(run.status, 2);

@@ -16,7 +16,7 @@ const char* const kEdited = "; 手で直した設定\r\n"
                             "ｱｸｼｮﾝ_07=0\r\n"
                             "背景画像ﾌｧｲﾙ=C:\\絵\\海.jpg\r\n";
 
-std::string Utf16(std::string_view utf8, bool big_endian)
+std::string utf16(std::string_view utf8, bool big_endian)
 {
     std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
     auto put = [&](char16_t u) {
@@ -47,8 +47,8 @@ struct Encoding {
 };
 const Encoding kEncodings[] = {
     {"UTF-8 with a mark", [](std::string_view t) { return "\xEF\xBB\xBF" + std::string(t); }},
-    {"UTF-16 little-endian", [](std::string_view t) { return Utf16(t, false); }},
-    {"UTF-16 big-endian", [](std::string_view t) { return Utf16(t, true); }},
+    {"UTF-16 little-endian", [](std::string_view t) { return utf16(t, false); }},
+    {"UTF-16 big-endian", [](std::string_view t) { return utf16(t, true); }},
 };
 
 TEST(ByteOrderMark, AFileSavedInAUnicodeEncodingReadsAsItsText)
@@ -88,7 +88,7 @@ TEST(ByteOrderMark, CharactersTheCodePageLacksAreNotLostBySaving)
 {
     TempFolder folder;
     const std::string ini = folder.file("Orvelune.ini");
-    const std::string original = Utf16("; 한국어 \xF0\x9F\x98\x80\r\n[Section]\r\n速さ=25\r\n", false);
+    const std::string original = utf16("; 한국어 \xF0\x9F\x98\x80\r\n[Section]\r\n速さ=25\r\n", false);
     WriteBytes(ini, original);
     EXPECT_EQ(Loaded(ini).g_Speed, 25) << "the keys still read";
     const SaveResult result = SaveSettingsFile(ini, Loaded(ini));
@@ -104,8 +104,8 @@ TEST(ByteOrderMark, BrokenUnicodeIsReadSafely)
         std::string bytes;
     };
     const Case cases[] = {
-        {"a lone surrogate", Utf16("[Section]\r\n速さ=21\r\n", false) + std::string("\x00\xD8", 2)},
-        {"an odd last byte", Utf16("[Section]\r\n速さ=21\r\n", true) + "\x30"},
+        {"a lone surrogate", utf16("[Section]\r\n速さ=21\r\n", false) + std::string("\x00\xD8", 2)},
+        {"an odd last byte", utf16("[Section]\r\n速さ=21\r\n", true) + "\x30"},
         {"bytes that are not UTF-8", "\xEF\xBB\xBF[Section]\r\n\xC3(=1\r\n速さ=21\r\n"},
         {"a mark alone", "\xFF\xFE"},
     };

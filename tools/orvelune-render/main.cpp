@@ -160,6 +160,6 @@ int main(int argc, char** argv)
         return EXIT_SUCCESS;
     }
     if (options->dialog)
-        return RenderDialog(*options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
+        return render_dialog(*options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
     return Render(*options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
 }

@@ -15,10 +15,10 @@ std::string PngFrameWriter::path_for(std::int64_t frame) const
 
 bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std::string& error)
 {
-    return WritePngFile(path_for(frame), surface, m_rgb, error);
+    return write_png_file(path_for(frame), surface, m_rgb, error);
 }
 
-bool WritePngFile(const std::string& path, const gfx::Surface& surface,
+bool write_png_file(const std::string& path, const gfx::Surface& surface,
                   std::vector<unsigned char>& rgb, std::string& error)
 {
     const std::size_t width = std::size_t(surface.width());

@@ -25,7 +25,7 @@ int Fail(int status, const std::string& message)
 
 } // namespace
 
-int RenderDialog(const RenderOptions& options, const std::string& program_folder)
+int render_dialog(const RenderOptions& options, const std::string& program_folder)
 {
     const std::string ini_path = options.ini_path ? *options.ini_path : DefaultIniPath(program_folder);
     if (options.ini_path && !FileExists(ini_path))
@@ -34,9 +34,9 @@ int RenderDialog(const RenderOptions& options, const std::string& program_folder
     host::HeadlessOptions host_options;
     host_options.screen = {options.width, options.height};
     host_options.picture_loader = host::DecodePictureFile;
-    host_options.draw_text = host::DrawPangoText;
-    host_options.text_width = host::PangoTextWidth;
-    host_options.text_height = host::PangoTextHeight;
+    host_options.draw_text = host::draw_pango_text;
+    host_options.text_width = host::pango_text_width;
+    host_options.text_height = host::pango_text_height;
     gfx::Surface screen(options.width, options.height);
     if (options.desktop_path && !host::DecodePictureFile(*options.desktop_path, host_options.desktop))
         return Fail(kBadCommandLine, "cannot read the desktop picture '" + *options.desktop_path + "'");
@@ -59,7 +59,7 @@ int RenderDialog(const RenderOptions& options, const std::string& program_folder
 
     std::vector<unsigned char> buffer;
     std::string error;
-    if (!WritePngFile(*options.png_dir + "/dialog.png", screen, buffer, error))
+    if (!write_png_file(*options.png_dir + "/dialog.png", screen, buffer, error))
         return Fail(EXIT_FAILURE, "cannot write the picture: " + error);
     return EXIT_SUCCESS;
 }

@@ -45,7 +45,7 @@ std::string check_state(const Ball_P& dialog, const Settings& start, int buttons
         return "the selected ball is " + std::to_string(dialog.SelectedBall);
     if (!dialog.ColorSyncOn)
         return "the colour bars' guard was left off";
-    for (int index = kRedBar; index <= kSpeedBar; ++index) {
+    for (int index = BarIndex::RedBar; index <= BarIndex::SpeedBar; ++index) {
         const ScrollBar& bar = dialog.bar(index);
         if (bar.value() < bar.min() || bar.value() > bar.max())
             return "bar " + std::to_string(index) + " stands at " + std::to_string(bar.value());
@@ -64,14 +64,14 @@ std::string check_state(const Ball_P& dialog, const Settings& start, int buttons
     Ball_P& fresh = scratch;
     for (int n = 1; n <= 11; ++n) {
         const auto slot = std::size_t(n);
-        fresh.Pic_Mas[slot] = gfx::Surface(SwatchSize(n), SwatchSize(n),
+        fresh.Pic_Mas[slot] = gfx::Surface(swatch_size(n), swatch_size(n),
                                            gfx::pixel_from_colorref(dialog.DisplayBackColor));
         fresh.DrawBallSwatch(n, dialog.EditRed[slot], dialog.EditGreen[slot], dialog.EditBlue[slot]);
         if (!(fresh.Pic_Mas[slot] == dialog.Pic_Mas[slot]))
             return "swatch " + std::to_string(n) + " is stale";
     }
-    const gfx::Point mark = MarkOffset(dialog.SelectedBall);
-    if (!dialog.m_mark || dialog.m_mark->x != 154 + mark.x || dialog.m_mark->y != 154 + mark.y)
+    const gfx::Point mark = mark_offset(dialog.SelectedBall);
+    if (!dialog.mark_centre || dialog.mark_centre->x != 154 + mark.x || dialog.mark_centre->y != 154 + mark.y)
         return "the mark is not beside ball " + std::to_string(dialog.SelectedBall);
     // Idle costs nothing: with no button held no timer runs.
     if (buttons_held == 0 && record.timer_interval_ms != 0)
@@ -81,7 +81,7 @@ std::string check_state(const Ball_P& dialog, const Settings& start, int buttons
 
 } // namespace
 
-ScriptResult RunDialogScript(const ScriptSetup& setup, std::span<const ScriptEvent> events)
+ScriptResult run_dialog_script(const ScriptSetup& setup, std::span<const ScriptEvent> events)
 {
     ScriptResult result;
     const file_io::FileBytes before = file_io::read_file(setup.settings.g_IniPath);
@@ -187,7 +187,7 @@ ScriptResult RunDialogScript(const ScriptSetup& setup, std::span<const ScriptEve
     return result;
 }
 
-std::vector<ScriptEvent> ScriptFromBytes(std::span<const std::uint8_t> bytes)
+std::vector<ScriptEvent> script_from_bytes(std::span<const std::uint8_t> bytes)
 {
     constexpr int kMargin = 16;
     std::vector<ScriptEvent> events;

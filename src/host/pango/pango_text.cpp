@@ -56,7 +56,7 @@ PangoRectangle measure(std::string_view utf8, const Font& font)
 
 } // namespace
 
-int DrawPangoText(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+int draw_pango_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
                   gfx::Pixel colour)
 {
     if (into.empty())
@@ -89,8 +89,8 @@ int DrawPangoText(gfx::Surface& into, gfx::Point at, std::string_view utf8, cons
     return logical.width;
 }
 
-int PangoTextWidth(std::string_view utf8, const Font& font) { return measure(utf8, font).width; }
+int pango_text_width(std::string_view utf8, const Font& font) { return measure(utf8, font).width; }
 
-int PangoTextHeight(std::string_view utf8, const Font& font) { return measure(utf8, font).height; }
+int pango_text_height(std::string_view utf8, const Font& font) { return measure(utf8, font).height; }
 
 } // namespace host

@@ -14,9 +14,9 @@ namespace host {
 
 // Draws the text with its top-left at `at`, clipped to the surface; returns
 // the width of its line in pixels.
-int DrawPangoText(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+int draw_pango_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
                   gfx::Pixel colour);
-int PangoTextWidth(std::string_view utf8, const Font& font);
-int PangoTextHeight(std::string_view utf8, const Font& font);
+int pango_text_width(std::string_view utf8, const Font& font);
+int pango_text_height(std::string_view utf8, const Font& font);
 
 } // namespace host

@@ -32,7 +32,6 @@ private:
     bool ensure_image(int width, int height);
     void release_image();
     void fill_image(const gfx::Surface& frame);
-    void fill_image_area(const gfx::Surface& frame, gfx::Rect area);
 
     ::Display* m_display;
     Visual* m_visual;

@@ -8,17 +8,17 @@ namespace host::x11 {
 int X11Host::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
                        const Font& font, gfx::Pixel colour)
 {
-    return DrawPangoText(into, at, utf8, font, colour);
+    return draw_pango_text(into, at, utf8, font, colour);
 }
 
 int X11Host::text_height(std::string_view utf8, const Font& font)
 {
-    return PangoTextHeight(utf8, font);
+    return pango_text_height(utf8, font);
 }
 
 int X11Host::text_width(std::string_view utf8, const Font& font)
 {
-    return PangoTextWidth(utf8, font);
+    return pango_text_width(utf8, font);
 }
 
 } // namespace host::x11
