@@ -172,6 +172,7 @@ private:
     void update_pointer_shape(const dialog::Control* over);
     void bar_pressed(const dialog::Control& c, int x, int y);
     void bar_changed(int index);
+    void show_colour_on_bars(int n); // color_dial.cpp
     // Ends the dialog: the closing zoom, then the window goes.
     void unload(DialogOutcome outcome);
     void ZoomWindowOpen(int x, int y);

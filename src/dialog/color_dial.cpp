@@ -40,9 +40,16 @@ void Ball_P::ShowSelectedBall(int n)
     invalidate("Display");
 
     // The bars show the ball's colour; the guard keeps their change from
-    // being taken for an edit. A component above 127 cannot be shown: that
-    // bar stays where it was.
+    // being taken for an edit.
     ColorSyncOn = false;
+    show_colour_on_bars(n);
+    ColorSyncOn = true;
+}
+
+// A component above 127 cannot be shown: that bar stays where it was. Each
+// bar that moves runs its handler, as any change of a bar does.
+void Ball_P::show_colour_on_bars(int n)
+{
     const auto slot = std::size_t(n);
     const int components[3] = {EditRed[slot], EditGreen[slot], EditBlue[slot]};
     for (int j = 1; j <= 3; ++j)
@@ -50,7 +57,6 @@ void Ball_P::ShowSelectedBall(int n)
             H_RGB_Change(j);
             invalidate("H_RGB(" + std::to_string(j) + ")");
         }
-    ColorSyncOn = true;
 }
 
 void Ball_P::Pic_Mas_Click(int n)
@@ -58,13 +64,7 @@ void Ball_P::Pic_Mas_Click(int n)
     // Clearing the guard first keeps the bars' change from being copied into
     // the ball selected until now.
     ColorSyncOn = false;
-    const auto slot = std::size_t(n);
-    const int components[3] = {EditRed[slot], EditGreen[slot], EditBlue[slot]};
-    for (int j = 1; j <= 3; ++j)
-        if (H_RGB[std::size_t(j - 1)].set_value(components[j - 1])) {
-            H_RGB_Change(j);
-            invalidate("H_RGB(" + std::to_string(j) + ")");
-        }
+    show_colour_on_bars(n);
     ShowSelectedBall(n);
     ColorSyncOn = true;
     SelectedBall = std::int16_t(n);

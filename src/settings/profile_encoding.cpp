@@ -12,25 +12,6 @@ namespace {
 // U+FFFD for what cannot be decoded.
 constexpr char32_t kReplacement = 0xFFFD;
 
-void append_utf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 // UTF-16 in either byte order to UTF-8; a lone surrogate or a last odd byte
 // becomes U+FFFD and makes the result inexact.
 std::string utf16_to_utf8(std::string_view bytes, bool big_endian, bool& exact)
@@ -46,17 +27,17 @@ std::string utf16_to_utf8(std::string_view bytes, bool big_endian, bool& exact)
         if (u >= 0xD800 && u <= 0xDBFF && at + 3 < bytes.size()) {
             const char16_t low = unit(at + 2);
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                append_utf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(low) - 0xDC00));
+                cp932::append_utf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(low) - 0xDC00));
                 at += 2;
                 continue;
             }
         }
         if (u >= 0xD800 && u <= 0xDFFF) {
-            append_utf8(out, kReplacement);
+            cp932::append_utf8(out, kReplacement);
             exact = false;
             continue;
         }
-        append_utf8(out, u);
+        cp932::append_utf8(out, u);
     }
     if (at < bytes.size())
         exact = false;
