@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(render_dialog, DrawsTheDialogCentredOverTheDesktopWithItsText)
+TEST(RenderDialog, DrawsTheDialogCentredOverTheDesktopWithItsText)
 {
     ScratchDir dir;
     const gfx::Pixel desktop_colour = gfx::rgb(90, 140, 60);
@@ -38,7 +38,7 @@ TEST(render_dialog, DrawsTheDialogCentredOverTheDesktopWithItsText)
     EXPECT_GT(light, 40) << "expected the title's strokes";
 }
 
-TEST(render_dialog, NeedsAFolderForThePicture)
+TEST(RenderDialog, NeedsAFolderForThePicture)
 {
     ToolRun run = RunRenderTool({"--dialog"});
     EXPECT_EQ(run.status, 2);
