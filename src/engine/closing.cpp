@@ -45,12 +45,7 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
     }
     RotateBallOrder(1);
     const int p = PivotBall;
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        GlideStepX[i] = (HoldX[i] - StartX[i]) / n;
-        GlideStepY[i] = (HoldY[i] - StartY[i]) / n;
-        GlideX[i] = HoldX[i];
-        GlideY[i] = HoldY[i];
-    }
+    aim_glides(HoldX, HoldY, StartX, StartY);
 
     // The circle starts opposite ball p on the clock of the ring (the balls
     // sit 6 minutes apart, the opposite point is 30 minutes on); 60 stays 60,

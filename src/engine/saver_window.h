@@ -82,6 +82,26 @@ public:
     void DoEvents();
 
     // ---- glides (glides.cpp)
+    // Every glide moves a ball in a straight line in g_Speed equal steps: the
+    // ball starts on its first place and the glide subtracts the step once
+    // per frame, so it stands on its second place after the last frame. The
+    // helpers below set one up; the glides that follow read the fields they
+    // fill. The step is (from - to) / g_Speed, computed exactly so wherever a
+    // glide is aimed, so that every ball lands on the same pixels.
+    //
+    // Small ball i (1..10): GlideX/Y(i) = from, GlideStepX/Y(i) = the step.
+    void aim_glide(int i, double from_x, double from_y, double to_x, double to_y);
+    // All ten small balls, ball i from (from_x(i), from_y(i)) to (to_x(i), to_y(i)).
+    void aim_glides(const BallArray& from_x, const BallArray& from_y, const BallArray& to_x,
+                    const BallArray& to_y);
+    // The centre ball: CenterGlideX/Y = from, CenterStepX/Y = the step. A
+    // centre ball that is to stay where it is gets from == to, a step of 0.
+    void aim_centre_glide(double from_x, double from_y, double to_x, double to_y);
+    // Moves a snake on by one frame: slot 1 of (x, y) takes the lead's place
+    // and slot i + 1 takes slot i's (slots 1..10), so slot i repeats where
+    // the lead was i frames before. Called after each frame is drawn.
+    static void shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y);
+
     void GlideBalls(std::int16_t mode);
     void GlideBallsCenterOnTop();
     void GatherToCenter(std::int16_t mode);

@@ -53,17 +53,15 @@ void SetUpCurve(CycloidState& s)
 // g_Speed frames, the centre ball under the small ones.
 void GatherForCycloid(Ball_A& saver)
 {
-    const double n = saver.S().g_Speed;
+    // Aimed by the centres, drawn by the cells' corners: the step is the same.
     for (int i = 1; i <= 10; ++i) {
-        saver.GlideStepX[i] = (saver.StartX[i] - saver.GatherX) / n;
-        saver.GlideStepY[i] = (saver.StartY[i] - saver.GatherY) / n;
-        saver.GlideX[i] = saver.StartX[i] - kHalfSmall;
-        saver.GlideY[i] = saver.StartY[i] - kHalfSmall;
+        saver.aim_glide(i, saver.StartX[i], saver.StartY[i], saver.GatherX, saver.GatherY);
+        saver.GlideX[i] -= kHalfSmall;
+        saver.GlideY[i] -= kHalfSmall;
     }
-    saver.CenterStepX = (saver.CenterStartX - saver.GatherX) / n;
-    saver.CenterStepY = (saver.CenterStartY - saver.GatherY) / n;
-    saver.CenterGlideX = saver.CenterStartX - kHalfLarge;
-    saver.CenterGlideY = saver.CenterStartY - kHalfLarge;
+    saver.aim_centre_glide(saver.CenterStartX, saver.CenterStartY, saver.GatherX, saver.GatherY);
+    saver.CenterGlideX -= kHalfLarge;
+    saver.CenterGlideY -= kHalfLarge;
 
     for (int frame = 1; frame <= saver.S().g_Speed; ++frame) {
         saver.RestoreBackground();
@@ -99,17 +97,7 @@ void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
         saver.BlitBall(i, s.DrawnX[i], s.DrawnY[i]);
     }
     saver.PresentFrame();
-
-    saver.HoldX[1] = saver.CenterStartX;
-    saver.HoldY[1] = saver.CenterStartY;
-    for (int i = 1; i <= 9; ++i) {
-        saver.HoldX[i + 1] = saver.StartX[i];
-        saver.HoldY[i + 1] = saver.StartY[i];
-    }
-    for (int i = 1; i <= 10; ++i) {
-        saver.StartX[i] = saver.HoldX[i];
-        saver.StartY[i] = saver.HoldY[i];
-    }
+    Ball_A::shift_snake(saver.StartX, saver.StartY, saver.CenterStartX, saver.CenterStartY);
 }
 
 // The lead at parameter t around the curve's current middle.
@@ -177,17 +165,9 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // 6. Every ball glides back from where it was last drawn to its place.
-    const double frames = settings.g_Speed;
-    for (int i = 1; i <= 10; ++i) {
-        saver.GlideX[i] = s.DrawnX[i];
-        saver.GlideY[i] = s.DrawnY[i];
-        saver.GlideStepX[i] = (saver.GlideX[i] - saver.FormationX[i]) / frames;
-        saver.GlideStepY[i] = (saver.GlideY[i] - saver.FormationY[i]) / frames;
-    }
-    saver.CenterGlideX = saver.CenterStartX - kHalfLarge;
-    saver.CenterGlideY = saver.CenterStartY - kHalfLarge;
-    saver.CenterStepX = (saver.CenterGlideX - saver.CenterFormationX) / frames;
-    saver.CenterStepY = (saver.CenterGlideY - saver.CenterFormationY) / frames;
+    saver.aim_glides(s.DrawnX, s.DrawnY, saver.FormationX, saver.FormationY);
+    saver.aim_centre_glide(saver.CenterStartX - kHalfLarge, saver.CenterStartY - kHalfLarge,
+                           saver.CenterFormationX, saver.CenterFormationY);
     saver.GlideBalls(1);
     saver.FinishAction();
 }

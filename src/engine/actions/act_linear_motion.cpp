@@ -25,7 +25,6 @@ constexpr int kMargin = Settings::g_RingRadius;
 
 struct LinearMotion {
     Ball_A& saver;
-    double n;          // frames of every glide (g_Speed)
     int TX = 0, TY = 0; // middle of the next meeting place, whole pixels
     bool ring = false;  // the current leg ends in a ring
 };
@@ -88,7 +87,7 @@ void PickEdgeTargets(Ball_A& saver)
 
 void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 {
-    LinearMotion m{saver, double(saver.S().g_Speed), 0, 0, false};
+    LinearMotion m{saver, 0, 0, false};
     Ball_A& s = saver;
     const int legs = Settings::g_PhaseSteps;
 
@@ -104,12 +103,7 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 
         // 2-3. Outward: every ball towards its own edge point.
         PickEdgeTargets(s);
-        for (int i = 1; i <= 10; ++i) {
-            s.GlideStepX[i] = (s.StartX[i] - s.EdgeX[i]) / m.n;
-            s.GlideStepY[i] = (s.StartY[i] - s.EdgeY[i]) / m.n;
-            s.GlideX[i] = s.StartX[i];
-            s.GlideY[i] = s.StartY[i];
-        }
+        s.aim_glides(s.StartX, s.StartY, s.EdgeX, s.EdgeY);
 
         // 4. The next meeting place, 90 pixels clear of every edge.
         m.TX = TargetCoordinate(s, s.ScreenWidthPx);
@@ -124,33 +118,22 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
             s.CenterLastX = m.TX - kHalfLargeCell;
             s.CenterLastY = m.TY - kHalfLargeCell;
         }
-        s.CenterStepX = ((s.CenterStartX - s.CenterLastX) / m.n) / 2;
-        s.CenterStepY = ((s.CenterStartY - s.CenterLastY) / m.n) / 2;
-        s.CenterGlideX = s.CenterStartX;
-        s.CenterGlideY = s.CenterStartY;
+        s.aim_centre_glide(s.CenterStartX, s.CenterStartY, s.CenterLastX, s.CenterLastY);
+        s.CenterStepX /= 2;
+        s.CenterStepY /= 2;
 
         // 7. Outward half of the leg.
         s.GlideBallsCenterOnTop();
 
         // 8. The last leg turns home from the edges.
         if (leg == legs) {
-            for (int i = 1; i <= 10; ++i) {
-                s.GlideStepX[i] = (s.EdgeX[i] - s.FormationX[i]) / m.n;
-                s.GlideStepY[i] = (s.EdgeY[i] - s.FormationY[i]) / m.n;
-                s.GlideX[i] = s.EdgeX[i];
-                s.GlideY[i] = s.EdgeY[i];
-            }
+            s.aim_glides(s.EdgeX, s.EdgeY, s.FormationX, s.FormationY);
             break;
         }
 
         // 9. Any other leg ends at a ring or a single spot.
         PickMeetingPlace(m);
-        for (int i = 1; i <= 10; ++i) {
-            s.GlideStepX[i] = (s.EdgeX[i] - s.LastX[i]) / m.n;
-            s.GlideStepY[i] = (s.EdgeY[i] - s.LastY[i]) / m.n;
-            s.GlideX[i] = s.EdgeX[i];
-            s.GlideY[i] = s.EdgeY[i];
-        }
+        s.aim_glides(s.EdgeX, s.EdgeY, s.LastX, s.LastY);
 
         // 10. Inward half; a ring turns over once with the centre ball circling.
         s.GlideBallsCenterOnTop();

@@ -80,17 +80,7 @@ void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
         saver.BlitBall(j + 1, saver.StartX[j], saver.StartY[j]);
 
     saver.PresentFrame();
-
-    saver.HoldX[1] = saver.GatherX;
-    saver.HoldY[1] = saver.GatherY;
-    for (int j = 1; j <= 9; ++j) {
-        saver.HoldX[j + 1] = saver.StartX[j];
-        saver.HoldY[j + 1] = saver.StartY[j];
-    }
-    for (int j = 1; j <= 10; ++j) {
-        saver.StartX[j] = saver.HoldX[j];
-        saver.StartY[j] = saver.HoldY[j];
-    }
+    Ball_A::shift_snake(saver.StartX, saver.StartY, saver.GatherX, saver.GatherY);
 }
 
 // One closed figure: its first point, every step of 0.035 short of the period
@@ -159,17 +149,9 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // 4. Every ball glides from where it was last drawn back to its place.
-    const double frames = settings.g_Speed;
-    for (int i = 1; i <= 10; ++i) {
-        saver.GlideStepX[i] = (saver.StartX[i] - saver.FormationX[i]) / frames;
-        saver.GlideStepY[i] = (saver.StartY[i] - saver.FormationY[i]) / frames;
-        saver.GlideX[i] = saver.StartX[i];
-        saver.GlideY[i] = saver.StartY[i];
-    }
-    saver.CenterStepX = (saver.CenterStartX - saver.CenterFormationX) / frames;
-    saver.CenterStepY = (saver.CenterStartY - saver.CenterFormationY) / frames;
-    saver.CenterGlideX = saver.CenterStartX;
-    saver.CenterGlideY = saver.CenterStartY;
+    saver.aim_glides(saver.StartX, saver.StartY, saver.FormationX, saver.FormationY);
+    saver.aim_centre_glide(saver.CenterStartX, saver.CenterStartY, saver.CenterFormationX,
+                           saver.CenterFormationY);
     saver.GlideBalls(1);
     saver.FinishAction();
 }

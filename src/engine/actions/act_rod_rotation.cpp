@@ -54,30 +54,28 @@ struct RodRotation {
 void GlideSmallBalls(Ball_A& s, const Ball_A::BallArray& fromX, const Ball_A::BallArray& fromY,
                      const Ball_A::BallArray& toX, const Ball_A::BallArray& toY)
 {
-    for (int i = 1; i <= 10; ++i) {
-        s.GlideStepX[i] = (fromX[i] - toX[i]) / s.S().g_Speed;
-        s.GlideStepY[i] = (fromY[i] - toY[i]) / s.S().g_Speed;
-        s.GlideX[i] = fromX[i];
-        s.GlideY[i] = fromY[i];
-    }
-    s.CenterGlideX = s.CenterFormationX;
-    s.CenterGlideY = s.CenterFormationY;
-    s.CenterStepX = 0;
-    s.CenterStepY = 0;
+    s.aim_glides(fromX, fromY, toX, toY);
+    s.aim_centre_glide(s.CenterFormationX, s.CenterFormationY, s.CenterFormationX,
+                       s.CenterFormationY);
     s.GlideBalls(1);
 }
 
 // 3. One leg of the flip: every ball slides along the rod to its mirror
-//    partner's place (sign +1, balls 1 to 10) or back (sign -1, 10 to 1); the
-//    centre ball is drawn right after ball 5 on both legs.
-void FlipLeg(Ball_A& s, double sign)
+//    partner's place (outward, balls 1 to 10) or back (10 to 1); the centre
+//    ball is drawn right after ball 5 on both legs.
+void FlipLeg(Ball_A& s, bool outward)
 {
     for (int frame = 1; frame <= s.S().g_Speed; ++frame) {
         s.RestoreBackground();
         for (int n = 1; n <= 10; ++n) {
-            const int j = sign > 0 ? n : 11 - n;
-            s.GlideX[j] += sign * s.GlideStepX[j];
-            s.GlideY[j] += sign * s.GlideStepY[j];
+            const int j = outward ? n : 11 - n;
+            if (outward) {
+                s.GlideX[j] -= s.GlideStepX[j];
+                s.GlideY[j] -= s.GlideStepY[j];
+            } else {
+                s.GlideX[j] += s.GlideStepX[j];
+                s.GlideY[j] += s.GlideStepY[j];
+            }
             s.BlitBall(j, s.GlideX[j] - kHalfSmallCell, s.GlideY[j] - kHalfSmallCell);
             if (j == 5)
                 s.BlitBall(11, s.CenterFormationX, s.CenterFormationY);
@@ -93,15 +91,11 @@ void FlipRod(Ball_A& s)
         s.HoldX[i] = s.VerticalRodX[i] + kHalfSmallCell;
         s.HoldY[i] = s.VerticalRodY[i] + kHalfSmallCell;
     }
-    // Steps only once every centre is known: ball i travels to ball 11 - i.
-    for (int i = 1; i <= 10; ++i) {
-        s.GlideStepX[i] = 0;
-        s.GlideStepY[i] = (s.HoldY[11 - i] - s.HoldY[i]) / s.S().g_Speed;
-        s.GlideX[i] = s.HoldX[i];
-        s.GlideY[i] = s.HoldY[i];
-    }
-    FlipLeg(s, +1);
-    FlipLeg(s, -1);
+    // Aimed only once every centre is known: ball i slides along the rod to ball 11 - i.
+    for (int i = 1; i <= 10; ++i)
+        s.aim_glide(i, s.HoldX[i], s.HoldY[i], s.HoldX[i], s.HoldY[11 - i]);
+    FlipLeg(s, true);
+    FlipLeg(s, false);
 }
 
 // 4. The offsets along the rod and the spin directions.

@@ -92,12 +92,7 @@ void PlayTurn(SolidRotation& a)
     const int p = s.PivotBall;
 
     // 3. Steps of the outward leg.
-    for (int i = 1; i <= 10; ++i) {
-        s.GlideStepX[i] = (s.HoldX[i] - s.StartX[i]) / a.n;
-        s.GlideStepY[i] = (s.HoldY[i] - s.StartY[i]) / a.n;
-        s.GlideX[i] = s.HoldX[i];
-        s.GlideY[i] = s.HoldY[i];
-    }
+    s.aim_glides(s.HoldX, s.HoldY, s.StartX, s.StartY);
 
     // 4. Swing or ride: the swing starts from the direction of the ring's
     //    centre as seen from the pivot ball (balls sit 6 sixtieths apart).
