@@ -1,3 +1,4 @@
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
 #include <cmath>
@@ -11,8 +12,6 @@
 
 namespace {
 
-constexpr int kSmallBalls = 10;
-constexpr int kCentreBall = 11;
 constexpr int kHoldAfterTrailMs = 1000;
 
 // Ball numbers run 1..10 around the ring; stepping past either end wraps.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ball_geometry.h"
 #include "engine/random.h"
 #include "engine/trace.h"
 #include "gfx/surface.h"
@@ -33,11 +34,12 @@ struct SaverStart {
 // screen pixels, as reals; they become whole pixels only when drawn.
 class Ball_A : public host::WindowHandler {
 public:
-    using BallArray = std::array<double, 11>;
+    using BallArray = std::array<double, kSmallBalls + 1>;
 
-    // Takes a speed outside 1..30 and a pause outside 0..1000 ms at the
-    // nearest bound (in `settings`, which it keeps a reference to), so that
-    // no glide divides by zero and no curve runs for ever.
+    // Takes a speed and a pause outside the ranges of their settings keys
+    // (1..30, 0..1000 ms; settings_keys.h) at the nearer bound, in `settings`,
+    // which it keeps a reference to: no routine ever sees one outside them,
+    // so no glide divides by zero and no curve runs for ever.
     Ball_A(host::Host& host, Settings& settings, Random& random, SaverStart start,
            Trace* trace = nullptr);
     ~Ball_A() override;
@@ -133,7 +135,7 @@ public:
     // Surfaces. Display is the window's own off-screen frame.
     gfx::Surface* Display = nullptr;
     gfx::Surface Pic_Base;                 // the composed background
-    std::array<gfx::Surface, 12> Pic_Mas;  // ball sprites on black
+    std::array<gfx::Surface, kCentreBall + 1> Pic_Mas; // ball sprites on black
     gfx::Surface Pic_Mask;                 // 48 x 48: black disc on white
     gfx::Surface Pic_Mask_C;               // 72 x 72: the same for the centre ball
     gfx::Surface Pic_bk_G;                 // the loaded background picture
@@ -166,7 +168,7 @@ public:
     BallArray LastX{}, LastY{};
     BallArray StartX{}, StartY{};
     BallArray HoldX{}, HoldY{};
-    std::array<int, 11> DrawOrder{};
+    std::array<int, kSmallBalls + 1> DrawOrder{};
 
     // The centre ball.
     double CenterStartX = 0, CenterStartY = 0;

@@ -83,8 +83,9 @@ int RunSaverMode(host::Host& host, Settings& settings, const CommandLine& line,
 
 int RunStartup(host::Host& host, const StartupOptions& options)
 {
-    // One instance at a time: a saver window or a settings dialog of ours
-    // means a second start ends before it reads anything.
+    // One instance at a time: a saver window or a settings dialog of ours,
+    // found by its title, means a second start ends before it reads
+    // anything. The preview is not looked for.
     if (host.top_level_window_exists(kSaverWindowTitle)
         || host.top_level_window_exists(kSettingsDialogTitle)) {
         host.end_process(EXIT_SUCCESS);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/window_titles.h"
 #include "host/host.h"
 #include "settings/settings.h"
 
@@ -41,8 +42,3 @@ struct StartupOptions {
 // the loop returns instead (the headless host after quit()), so does this,
 // with 0.
 int RunStartup(host::Host& host, const StartupOptions& options);
-
-// The titles by which a second start recognises a running instance: the
-// saver window and the settings dialog. The preview is not looked for.
-inline constexpr const char* kSaverWindowTitle = "Orvelune(Main)";
-inline constexpr const char* kSettingsDialogTitle = "Orveluneの設定";

@@ -1,6 +1,7 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/curve_math.h"
 #include "engine/actions/cycloid_curve.h"
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
 
@@ -18,9 +19,6 @@
 // and left, only where a ball is drawn.
 
 namespace {
-
-constexpr double kHalfSmall = Settings::g_SmallBallSize / 2.0; // 24
-constexpr double kHalfLarge = Settings::g_LargeBallSize / 2.0; // 36
 
 // The figure's own data for one run.
 struct CycloidState {
@@ -54,21 +52,21 @@ void SetUpCurve(CycloidState& s)
 void GatherForCycloid(Ball_A& saver)
 {
     // Aimed by the centres, drawn by the cells' corners: the step is the same.
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         saver.aim_glide(i, saver.StartX[i], saver.StartY[i], saver.GatherX, saver.GatherY);
-        saver.GlideX[i] -= kHalfSmall;
-        saver.GlideY[i] -= kHalfSmall;
+        saver.GlideX[i] -= kHalfSmallCell;
+        saver.GlideY[i] -= kHalfSmallCell;
     }
     saver.aim_centre_glide(saver.CenterStartX, saver.CenterStartY, saver.GatherX, saver.GatherY);
-    saver.CenterGlideX -= kHalfLarge;
-    saver.CenterGlideY -= kHalfLarge;
+    saver.CenterGlideX -= kHalfLargeCell;
+    saver.CenterGlideY -= kHalfLargeCell;
 
     for (int frame = 1; frame <= saver.S().g_Speed; ++frame) {
         saver.RestoreBackground();
         saver.CenterGlideX -= saver.CenterStepX;
         saver.CenterGlideY -= saver.CenterStepY;
-        saver.BlitBall(11, saver.CenterGlideX, saver.CenterGlideY);
-        for (int i = 1; i <= 10; ++i) {
+        saver.BlitBall(kCentreBall, saver.CenterGlideX, saver.CenterGlideY);
+        for (int i = 1; i <= kSmallBalls; ++i) {
             saver.GlideX[i] -= saver.GlideStepX[i];
             saver.GlideY[i] -= saver.GlideStepY[i];
             saver.BlitBall(i, saver.GlideX[i], saver.GlideY[i]);
@@ -76,7 +74,7 @@ void GatherForCycloid(Ball_A& saver)
         saver.PresentFrame();
     }
 
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         saver.StartX[i] = saver.GatherX;
         saver.StartY[i] = saver.GatherY;
     }
@@ -90,10 +88,10 @@ void GatherForCycloid(Ball_A& saver)
 void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
 {
     saver.RestoreBackground();
-    saver.BlitBall(11, saver.CenterStartX - kHalfLarge, saver.CenterStartY - kHalfLarge);
-    for (int i = 1; i <= 10; ++i) {
-        s.DrawnX[i] = saver.StartX[i] - kHalfSmall;
-        s.DrawnY[i] = saver.StartY[i] - kHalfSmall;
+    saver.BlitBall(kCentreBall, saver.CenterStartX - kHalfLargeCell, saver.CenterStartY - kHalfLargeCell);
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        s.DrawnX[i] = saver.StartX[i] - kHalfSmallCell;
+        s.DrawnY[i] = saver.StartY[i] - kHalfSmallCell;
         saver.BlitBall(i, s.DrawnX[i], s.DrawnY[i]);
     }
     saver.PresentFrame();
@@ -115,12 +113,12 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
     CycloidState s;
 
     // 1. From here on the balls are handled by their centres.
-    for (int i = 1; i <= 10; ++i) {
-        saver.StartX[i] = saver.FormationX[i] + kHalfSmall;
-        saver.StartY[i] = saver.FormationY[i] + kHalfSmall;
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        saver.StartX[i] = saver.FormationX[i] + kHalfSmallCell;
+        saver.StartY[i] = saver.FormationY[i] + kHalfSmallCell;
     }
-    saver.CenterStartX = saver.CenterFormationX + kHalfLarge;
-    saver.CenterStartY = saver.CenterFormationY + kHalfLarge;
+    saver.CenterStartX = saver.CenterFormationX + kHalfLargeCell;
+    saver.CenterStartY = saver.CenterFormationY + kHalfLargeCell;
 
     // 2. The curve's constants.
     s.CycloidR1 = 20;
@@ -166,7 +164,7 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
 
     // 6. Every ball glides back from where it was last drawn to its place.
     saver.aim_glides(s.DrawnX, s.DrawnY, saver.FormationX, saver.FormationY);
-    saver.aim_centre_glide(saver.CenterStartX - kHalfLarge, saver.CenterStartY - kHalfLarge,
+    saver.aim_centre_glide(saver.CenterStartX - kHalfLargeCell, saver.CenterStartY - kHalfLargeCell,
                            saver.CenterFormationX, saver.CenterFormationY);
     saver.GlideBalls(1);
     saver.FinishAction();

@@ -10,6 +10,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/linear_motion.h"
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
 
@@ -17,11 +18,9 @@
 
 namespace {
 
-constexpr double kHalfSmallCell = Settings::g_SmallBallSize * 0.5; // 24
-constexpr double kHalfLargeCell = Settings::g_LargeBallSize * 0.5; // 36
 // The target point keeps this margin from every screen edge, so that a ring
 // of this radius around it stays on the screen.
-constexpr int kMargin = Settings::g_RingRadius;
+constexpr int kMargin = g_RingRadius;
 
 struct LinearMotion {
     Ball_A& saver;
@@ -42,11 +41,11 @@ void PickMeetingPlace(LinearMotion& m)
 {
     Ball_A& s = m.saver;
     m.ring = gfx::floor_int(2 * s.Rnd()) == 0; // one leg in two
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         if (m.ring) {
             const double theta = gfx::clock_angle(6.0 * i);
-            s.LastX[i] = gfx::floor_int(Settings::g_RingRadius * std::cos(theta)) + m.TX - kHalfSmallCell;
-            s.LastY[i] = gfx::floor_int(Settings::g_RingRadius * std::sin(theta)) + m.TY - kHalfSmallCell;
+            s.LastX[i] = gfx::floor_int(g_RingRadius * std::cos(theta)) + m.TX - kHalfSmallCell;
+            s.LastY[i] = gfx::floor_int(g_RingRadius * std::sin(theta)) + m.TY - kHalfSmallCell;
         } else {
             s.LastX[i] = m.TX - kHalfSmallCell;
             s.LastY[i] = m.TY - kHalfSmallCell;
@@ -60,8 +59,8 @@ void PickEdgeTargets(Ball_A& saver)
 {
     const double W = saver.ScreenWidthPx;
     const double H = saver.ScreenHeightPx;
-    const double cell = Settings::g_SmallBallSize;
-    for (int i = 1; i <= 10; ++i) {
+    const double cell = g_SmallBallSize;
+    for (int i = 1; i <= kSmallBalls; ++i) {
         const int side = gfx::floor_int(4 * saver.Rnd());
         const double r = saver.Rnd();
         switch (side) {
@@ -89,12 +88,12 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 {
     LinearMotion m{saver, 0, 0, false};
     Ball_A& s = saver;
-    const int legs = Settings::g_PhaseSteps;
+    const int legs = g_PhaseSteps;
 
     for (int leg = 1; leg <= legs; ++leg) {
         // 1. Start: from the formation in the first leg, afterwards from the
         //    meeting place the previous leg reached.
-        for (int i = 1; i <= 10; ++i) {
+        for (int i = 1; i <= kSmallBalls; ++i) {
             s.StartX[i] = leg == 1 ? s.FormationX[i] : s.LastX[i];
             s.StartY[i] = leg == 1 ? s.FormationY[i] : s.LastY[i];
         }

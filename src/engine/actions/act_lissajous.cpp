@@ -1,5 +1,6 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/curve_math.h"
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
 
@@ -33,18 +34,15 @@ struct LissajousState {
     double BounceVX = 0, BounceVY = 0;      // its velocity in pixels per frame
 };
 
-constexpr double kHalfSmall = Settings::g_SmallBallSize / 2.0; // 24
-constexpr int kHalfLarge = Settings::g_LargeBallSize / 2;      // 36
-
 // One axis of the centre ball's flight. The velocity turns as soon as the next
 // step would take the cell's edge beyond the screen's, and the step is then
 // taken with the turned velocity, so the ball's centre never leaves the screen.
 void BounceAxis(std::int16_t& centre, double& velocity, double extent)
 {
     const int next = gfx::round_half_even(velocity + centre);
-    if (next + kHalfLarge > extent)
+    if (next + kHalfLargeCell > extent)
         velocity = -std::abs(velocity);
-    else if (next - kHalfLarge < 0)
+    else if (next - kHalfLargeCell < 0)
         velocity = std::abs(velocity);
     centre = std::int16_t(gfx::round_half_even(velocity + centre));
 }
@@ -57,8 +55,8 @@ void PlaceLead(Ball_A& saver, const LissajousState& s, float t)
     const double sn = std::sin(double(s.CurveRotation));
     const double x = s.AmpX * std::sin(double(float(s.FreqA * t)));
     const double y = s.AmpY * std::sin(double(float(s.FreqB * t)));
-    saver.GatherX = saver.g_CenterX + x * c - y * sn - kHalfSmall;
-    saver.GatherY = saver.g_CenterY + x * sn + y * c - kHalfSmall;
+    saver.GatherX = saver.g_CenterX + x * c - y * sn - kHalfSmallCell;
+    saver.GatherY = saver.g_CenterY + x * sn + y * c - kHalfSmallCell;
 }
 
 // One frame: the bouncing centre ball underneath, the lead, then the snake,
@@ -69,11 +67,11 @@ void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
 
     BounceAxis(s.BounceX, s.BounceVX, saver.ScreenWidthPx);
     BounceAxis(s.BounceY, s.BounceVY, saver.ScreenHeightPx);
-    saver.CenterStartX = s.BounceX - kHalfLarge;
-    saver.CenterStartY = s.BounceY - kHalfLarge;
+    saver.CenterStartX = s.BounceX - kHalfLargeCell;
+    saver.CenterStartY = s.BounceY - kHalfLargeCell;
     // The centre ball goes through the stretching transfer at its own size.
-    saver.BlitBallScaled(11, saver.CenterStartX, saver.CenterStartY, Settings::g_LargeBallSize,
-                         Settings::g_LargeBallSize);
+    saver.BlitBallScaled(kCentreBall, saver.CenterStartX, saver.CenterStartY, g_LargeBallSize,
+                         g_LargeBallSize);
 
     saver.BlitBall(1, saver.GatherX, saver.GatherY);
     for (int j = 1; j <= 9; ++j)
@@ -119,12 +117,12 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     s.BounceVY = kDiagonals[diagonal][1] * settings.g_SpeedFactor;
 
     // 2. The ten small balls gather on the screen centre; the centre ball stays.
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         saver.StartX[i] = saver.FormationX[i];
         saver.StartY[i] = saver.FormationY[i];
     }
-    saver.GatherX = saver.g_CenterX - kHalfSmall;
-    saver.GatherY = saver.g_CenterY - kHalfSmall;
+    saver.GatherX = saver.g_CenterX - kHalfSmallCell;
+    saver.GatherY = saver.g_CenterY - kHalfSmallCell;
     saver.GatherToCenter(1);
 
     // 3. Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
