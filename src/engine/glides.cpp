@@ -143,11 +143,15 @@ void Ball_A::GlideIntoFormation()
 {
     aim_glides(StartX, StartY, FormationX, FormationY);
     aim_centre_glide(CenterStartX, CenterStartY, CenterFormationX, CenterFormationY);
+    glide_balls_centre_underneath();
+}
 
+void Ball_A::glide_balls_centre_underneath()
+{
     for (int k = 1; k <= settings.g_Speed; ++k) {
+        RestoreBackground();
         CenterGlideX -= CenterStepX;
         CenterGlideY -= CenterStepY;
-        RestoreBackground();
         BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
         for (int i = 1; i <= kSmallBalls; ++i) {
             GlideX[i] -= GlideStepX[i];

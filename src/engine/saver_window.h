@@ -104,8 +104,17 @@ public:
     // the lead was i frames before. Called after each frame is drawn.
     static void shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y);
 
+    // The glides proper: g_Speed frames of the aimed glides, each erased
+    // first. GlideBalls draws the centre ball in ball 5's pass (mode 2 keeps
+    // every frame's images as trails and holds the picture for a second),
+    // GlideBallsCenterOnTop after the small balls, glide_balls_centre_underneath
+    // before them.
     void GlideBalls(std::int16_t mode);
     void GlideBallsCenterOnTop();
+    void glide_balls_centre_underneath();
+    // Aim and glide: the small balls from StartX/Y onto (GatherX, GatherY)
+    // (mode 2 brings the centre ball from CenterStartX/Y too), and every ball
+    // from its start onto its formation place.
     void GatherToCenter(std::int16_t mode);
     void GlideIntoFormation();
     void RotateBallOrder(std::int16_t mode);
@@ -124,6 +133,17 @@ public:
     void on_timer() override;
 
     // ================= state =================
+    // Which state lives here. The window holds what routines share: the
+    // shared glides read GlideX/Y, GlideStepX/Y and the centre ball's glide
+    // fields (which aim_glide and aim_centre_glide fill), StartX/Y,
+    // CenterStartX/Y and GatherX/Y; RotateBallOrder leaves StartX/Y,
+    // PivotBall and DrawOrder for the closing figure; FormationX/Y,
+    // CenterFormationX/Y and LastX/Y carry the balls' places from one routine
+    // to the next; RotationDegrees carries over between runs of its action.
+    // A value that lives only while one action runs (its edge points, its
+    // snake, its lead, the centres it computes with) belongs in that action's
+    // own state struct, never in a field here, and a field here keeps one
+    // meaning in every routine: positions are cell corners, never centres.
     host::Host& host;
     Settings& settings;
     Random& random;
@@ -161,21 +181,26 @@ public:
     float MouseRefX = 0, MouseRefY = 0;
     bool MouseRefSet = false;
 
-    // Glide, start, last and hold positions of the small balls.
+    // The small balls: where a glide stands and its step per frame; where
+    // the balls last stood (what the closing figure starts from); where the
+    // next glide starts (the closing figure's mirror places, or an action's
+    // hand-over to GatherToCenter and GlideIntoFormation); the closing
+    // figure's own copy of the last places; its drawing order.
     BallArray GlideX{}, GlideY{};
     BallArray GlideStepX{}, GlideStepY{};
-    BallArray EdgeX{}, EdgeY{};
     BallArray LastX{}, LastY{};
     BallArray StartX{}, StartY{};
     BallArray HoldX{}, HoldY{};
     std::array<int, kSmallBalls + 1> DrawOrder{};
 
-    // The centre ball.
+    // The centre ball, likewise, and the closing figure's swing.
     double CenterStartX = 0, CenterStartY = 0;
     double CenterLastX = 0, CenterLastY = 0;
     double CenterStepX = 0, CenterStepY = 0;
     double CenterGlideX = 0, CenterGlideY = 0;
     double CenterSwingX = 0, CenterSwingY = 0;
+    // The point GatherToCenter gathers on; in the closing figure's swing, the
+    // centre of the pivot ball the centre ball circles.
     double GatherX = 0, GatherY = 0;
     int PivotBall = 0;
     double SwingClock = 0;

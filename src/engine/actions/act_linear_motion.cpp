@@ -24,8 +24,14 @@ constexpr int kMargin = g_RingRadius;
 
 struct LinearMotion {
     Ball_A& saver;
+    EdgeTargets edges{}; // where the small balls turn in the current leg
     int TX = 0, TY = 0; // middle of the next meeting place, whole pixels
     bool ring = false;  // the current leg ends in a ring
+    // The centre ball's glide over the current leg: from where the previous
+    // leg left it (the formation in the first) to the middle of the meeting
+    // place (home in the last).
+    double centre_from_x = 0, centre_from_y = 0;
+    double centre_to_x = 0, centre_to_y = 0;
 };
 
 // A uniform whole number from 90 to extent - 90, both ends included.
@@ -55,8 +61,9 @@ void PickMeetingPlace(LinearMotion& m)
 
 } // namespace
 
-void PickEdgeTargets(Ball_A& saver)
+EdgeTargets PickEdgeTargets(Ball_A& saver)
 {
+    EdgeTargets edges;
     const double W = saver.ScreenWidthPx;
     const double H = saver.ScreenHeightPx;
     const double cell = g_SmallBallSize;
@@ -65,44 +72,43 @@ void PickEdgeTargets(Ball_A& saver)
         const double r = saver.Rnd();
         switch (side) {
         case 0: // top
-            saver.EdgeX[i] = gfx::floor_int(r * W);
-            saver.EdgeY[i] = 0;
+            edges.EdgeX[i] = gfx::floor_int(r * W);
+            edges.EdgeY[i] = 0;
             break;
         case 1: // right
-            saver.EdgeX[i] = W - cell;
-            saver.EdgeY[i] = gfx::floor_int(r * H);
+            edges.EdgeX[i] = W - cell;
+            edges.EdgeY[i] = gfx::floor_int(r * H);
             break;
         case 2: // bottom
-            saver.EdgeX[i] = gfx::floor_int(r * W);
-            saver.EdgeY[i] = H - cell;
+            edges.EdgeX[i] = gfx::floor_int(r * W);
+            edges.EdgeY[i] = H - cell;
             break;
         default: // left
-            saver.EdgeX[i] = 0;
-            saver.EdgeY[i] = gfx::floor_int(r * H);
+            edges.EdgeX[i] = 0;
+            edges.EdgeY[i] = gfx::floor_int(r * H);
             break;
         }
     }
+    return edges;
 }
 
 void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 {
-    LinearMotion m{saver, 0, 0, false};
+    LinearMotion m{saver};
     Ball_A& s = saver;
     const int legs = g_PhaseSteps;
 
     for (int leg = 1; leg <= legs; ++leg) {
         // 1. Start: from the formation in the first leg, afterwards from the
         //    meeting place the previous leg reached.
-        for (int i = 1; i <= kSmallBalls; ++i) {
-            s.StartX[i] = leg == 1 ? s.FormationX[i] : s.LastX[i];
-            s.StartY[i] = leg == 1 ? s.FormationY[i] : s.LastY[i];
-        }
-        s.CenterStartX = leg == 1 ? s.CenterFormationX : s.CenterLastX;
-        s.CenterStartY = leg == 1 ? s.CenterFormationY : s.CenterLastY;
+        const Ball_A::BallArray& start_x = leg == 1 ? s.FormationX : s.LastX;
+        const Ball_A::BallArray& start_y = leg == 1 ? s.FormationY : s.LastY;
+        m.centre_from_x = leg == 1 ? s.CenterFormationX : m.centre_to_x;
+        m.centre_from_y = leg == 1 ? s.CenterFormationY : m.centre_to_y;
 
         // 2-3. Outward: every ball towards its own edge point.
-        PickEdgeTargets(s);
-        s.aim_glides(s.StartX, s.StartY, s.EdgeX, s.EdgeY);
+        m.edges = PickEdgeTargets(s);
+        s.aim_glides(start_x, start_y, m.edges.EdgeX, m.edges.EdgeY);
 
         // 4. The next meeting place, 90 pixels clear of every edge.
         m.TX = TargetCoordinate(s, s.ScreenWidthPx);
@@ -111,13 +117,13 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
         // 5-6. The centre ball heads for the middle of the meeting place (home
         //      in the last leg), half its way in each of the leg's two glides.
         if (leg == legs) {
-            s.CenterLastX = s.CenterFormationX;
-            s.CenterLastY = s.CenterFormationY;
+            m.centre_to_x = s.CenterFormationX;
+            m.centre_to_y = s.CenterFormationY;
         } else {
-            s.CenterLastX = m.TX - kHalfLargeCell;
-            s.CenterLastY = m.TY - kHalfLargeCell;
+            m.centre_to_x = m.TX - kHalfLargeCell;
+            m.centre_to_y = m.TY - kHalfLargeCell;
         }
-        s.aim_centre_glide(s.CenterStartX, s.CenterStartY, s.CenterLastX, s.CenterLastY);
+        s.aim_centre_glide(m.centre_from_x, m.centre_from_y, m.centre_to_x, m.centre_to_y);
         s.CenterStepX /= 2;
         s.CenterStepY /= 2;
 
@@ -126,13 +132,13 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 
         // 8. The last leg turns home from the edges.
         if (leg == legs) {
-            s.aim_glides(s.EdgeX, s.EdgeY, s.FormationX, s.FormationY);
+            s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.FormationX, s.FormationY);
             break;
         }
 
         // 9. Any other leg ends at a ring or a single spot.
         PickMeetingPlace(m);
-        s.aim_glides(s.EdgeX, s.EdgeY, s.LastX, s.LastY);
+        s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.LastX, s.LastY);
 
         // 10. Inward half; a ring turns over once with the centre ball circling.
         s.GlideBallsCenterOnTop();

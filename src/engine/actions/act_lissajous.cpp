@@ -13,9 +13,7 @@
 // places of the nine frames before. Meanwhile the centre ball flies straight
 // across the screen on a random diagonal and bounces off the edges. At the end
 // every ball glides back to where it stood when the action began.
-//
-// The lead's place is kept in GatherX/Y, the snake in StartX/Y (StartX(j) is
-// where ball j + 1 is drawn), the centre ball's cell in CenterStartX/Y.
+
 
 namespace {
 
@@ -32,6 +30,11 @@ struct LissajousState {
     float CurveRotation = 0;      // the figure's turn in radians
     std::int16_t BounceX = 0, BounceY = 0;  // the centre ball's centre, whole pixels
     double BounceVX = 0, BounceVY = 0;      // its velocity in pixels per frame
+    double centre_x = 0, centre_y = 0;      // the centre ball's cell, where last drawn
+    double lead_x = 0, lead_y = 0;          // ball 1's cell
+    // The snake behind the lead: slot j is where ball j + 1 is drawn; after
+    // each frame's shift, slot i is where ball i was just drawn.
+    Ball_A::BallArray snake_x{}, snake_y{};
 };
 
 // One axis of the centre ball's flight. The velocity turns as soon as the next
@@ -49,14 +52,14 @@ void BounceAxis(std::int16_t& centre, double& velocity, double extent)
 
 // The lead's cell at parameter t: the point of the figure, turned by
 // CurveRotation about the screen centre.
-void PlaceLead(Ball_A& saver, const LissajousState& s, float t)
+void PlaceLead(const Ball_A& saver, LissajousState& s, float t)
 {
     const double c = std::cos(double(s.CurveRotation));
     const double sn = std::sin(double(s.CurveRotation));
     const double x = s.AmpX * std::sin(double(float(s.FreqA * t)));
     const double y = s.AmpY * std::sin(double(float(s.FreqB * t)));
-    saver.GatherX = saver.g_CenterX + x * c - y * sn - kHalfSmallCell;
-    saver.GatherY = saver.g_CenterY + x * sn + y * c - kHalfSmallCell;
+    s.lead_x = saver.g_CenterX + x * c - y * sn - kHalfSmallCell;
+    s.lead_y = saver.g_CenterY + x * sn + y * c - kHalfSmallCell;
 }
 
 // One frame: the bouncing centre ball underneath, the lead, then the snake,
@@ -67,18 +70,17 @@ void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
 
     BounceAxis(s.BounceX, s.BounceVX, saver.ScreenWidthPx);
     BounceAxis(s.BounceY, s.BounceVY, saver.ScreenHeightPx);
-    saver.CenterStartX = s.BounceX - kHalfLargeCell;
-    saver.CenterStartY = s.BounceY - kHalfLargeCell;
+    s.centre_x = s.BounceX - kHalfLargeCell;
+    s.centre_y = s.BounceY - kHalfLargeCell;
     // The centre ball goes through the stretching transfer at its own size.
-    saver.BlitBallScaled(kCentreBall, saver.CenterStartX, saver.CenterStartY, g_LargeBallSize,
-                         g_LargeBallSize);
+    saver.BlitBallScaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
 
-    saver.BlitBall(1, saver.GatherX, saver.GatherY);
+    saver.BlitBall(1, s.lead_x, s.lead_y);
     for (int j = 1; j <= 9; ++j)
-        saver.BlitBall(j + 1, saver.StartX[j], saver.StartY[j]);
+        saver.BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
 
     saver.PresentFrame();
-    Ball_A::shift_snake(saver.StartX, saver.StartY, saver.GatherX, saver.GatherY);
+    Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 // One closed figure: its first point, every step of 0.035 short of the period
@@ -124,6 +126,9 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     saver.GatherX = saver.g_CenterX - kHalfSmallCell;
     saver.GatherY = saver.g_CenterY - kHalfSmallCell;
     saver.GatherToCenter(1);
+    // The snake sets out from the gather point, where the glide left every ball.
+    s.snake_x = saver.StartX;
+    s.snake_y = saver.StartY;
 
     // 3. Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
     //    window's counter. The figure closes after LCM(a, b) / a / b full
@@ -147,8 +152,8 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // 4. Every ball glides from where it was last drawn back to its place.
-    saver.aim_glides(saver.StartX, saver.StartY, saver.FormationX, saver.FormationY);
-    saver.aim_centre_glide(saver.CenterStartX, saver.CenterStartY, saver.CenterFormationX,
+    saver.aim_glides(s.snake_x, s.snake_y, saver.FormationX, saver.FormationY);
+    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.CenterFormationX,
                            saver.CenterFormationY);
     saver.GlideBalls(1);
     saver.FinishAction();

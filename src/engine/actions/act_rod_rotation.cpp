@@ -82,16 +82,18 @@ void FlipLeg(Ball_A& s, bool outward)
     }
 }
 
-// 3. The flip end over end and back, working on the ball centres.
+// 3. The flip end over end and back. It glides the balls' centres, which
+//    become cell corners only where a ball is drawn.
 void FlipRod(Ball_A& s)
 {
+    Ball_A::BallArray centre_x{}, centre_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.HoldX[i] = s.VerticalRodX[i] + kHalfSmallCell;
-        s.HoldY[i] = s.VerticalRodY[i] + kHalfSmallCell;
+        centre_x[i] = s.VerticalRodX[i] + kHalfSmallCell;
+        centre_y[i] = s.VerticalRodY[i] + kHalfSmallCell;
     }
-    // Aimed only once every centre is known: ball i slides along the rod to ball kSmallBalls + 1 - i.
+    // Ball i slides along the rod to ball 11 - i's place.
     for (int i = 1; i <= kSmallBalls; ++i)
-        s.aim_glide(i, s.HoldX[i], s.HoldY[i], s.HoldX[i], s.HoldY[kSmallBalls + 1 - i]);
+        s.aim_glide(i, centre_x[i], centre_y[i], centre_x[i], centre_y[kSmallBalls + 1 - i]);
     FlipLeg(s, true);
     FlipLeg(s, false);
 }
@@ -151,12 +153,12 @@ void DrawRodFrame(RodRotation& r, double k)
         // The ellipse is half as high as wide: the tilted turntable.
         const int dx = gfx::floor_int(std::cos(phi) * r.offset[j]);
         const int dy = gfx::floor_int(std::sin(phi) * r.offset[j] / 2);
-        s.GlideX[j] = cx + dx - r.size / 2;
-        s.GlideY[j] = cy + dy - r.size / 2;
+        const double x = cx + dx - r.size / 2;
+        const double y = cy + dy - r.size / 2;
         if (r.mode == 1)
-            s.BlitBall(j, s.GlideX[j], s.GlideY[j]);
+            s.BlitBall(j, x, y);
         else // a negative size draws the ball mirrored, as the stretch does
-            s.BlitBallScaled(j, s.GlideX[j], s.GlideY[j], r.size, r.size);
+            s.BlitBallScaled(j, x, y, r.size, r.size);
         if (j == 5) // the centre ball, never scaled, on the rod's middle
             s.BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
     }

@@ -79,16 +79,12 @@ void PlayTurn(SolidRotation& a)
     Ball_A& s = a.saver;
 
     // 1-2. From the formation (kept in LastX/Y) to its mirror image about a
-    //      new random pivot ball.
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        s.HoldX[i] = s.LastX[i];
-        s.HoldY[i] = s.LastY[i];
-    }
+    //      new random pivot ball, which RotateBallOrder puts in StartX/Y.
     s.RotateBallOrder(1);
     const int p = s.PivotBall;
 
     // 3. Steps of the outward leg.
-    s.aim_glides(s.HoldX, s.HoldY, s.StartX, s.StartY);
+    s.aim_glides(s.LastX, s.LastY, s.StartX, s.StartY);
 
     // 4. Swing or ride: the swing starts from the direction of the ring's
     //    centre as seen from the pivot ball (balls sit 6 sixtieths apart).
@@ -97,8 +93,8 @@ void PlayTurn(SolidRotation& a)
         a.swingStart = 6.0 * p + 30;
         if (a.swingStart > 60)
             a.swingStart -= 60;
-        a.pivotX = s.HoldX[p] + kHalfSmallCell;
-        a.pivotY = s.HoldY[p] + kHalfSmallCell;
+        a.pivotX = s.LastX[p] + kHalfSmallCell;
+        a.pivotY = s.LastY[p] + kHalfSmallCell;
         a.swingCounter = 0;
     }
 
@@ -111,7 +107,7 @@ void PlayTurn(SolidRotation& a)
     for (int frame = 1; frame <= a.n; ++frame)
         DrawTurnFrame(a, forward, -1);
 
-    // 6. Back, in reversed DrawOrder: every ball returns to HoldX/Y.
+    // 6. Back, in reversed DrawOrder: every ball returns to LastX/Y.
     for (int frame = 1; frame <= a.n; ++frame)
         DrawTurnFrame(a, backward, +1);
 }
@@ -177,19 +173,11 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
     } while (a.drift.bounces < g_PhaseSteps);
 
     // 4. The way home starts where the balls were last drawn, ball i from the
-    //    place where ball kSmallBalls + 1 - i was drawn; the centre ball from where it was
+    //    place where ball 11 - i was drawn; the centre ball from where it was
     //    last drawn (on the drifted figure or on its swing circle).
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.StartX[i] = s.GlideX[i] + a.drift.ox;
-        s.StartY[i] = s.GlideY[i] + a.drift.oy;
-    }
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        s.HoldX[i] = s.StartX[kSmallBalls + 1 - i];
-        s.HoldY[i] = s.StartY[kSmallBalls + 1 - i];
-    }
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        s.StartX[i] = s.HoldX[i];
-        s.StartY[i] = s.HoldY[i];
+        s.StartX[i] = s.GlideX[kSmallBalls + 1 - i] + a.drift.ox;
+        s.StartY[i] = s.GlideY[kSmallBalls + 1 - i] + a.drift.oy;
     }
     s.CenterStartX = a.centerDrawnX;
     s.CenterStartY = a.centerDrawnY;
