@@ -163,17 +163,3 @@ TEST(SolidRotation, RunsToItsEndAloneAtSpeeds10To30)
                               s.CenterFormationY);
     }
 }
-
-// Every speed 1..30 runs the action to its end; the saver window keeps the
-// speed in that range (see SettingsBounds).
-TEST(SolidRotation, EverySpeedRunsToTheEnd)
-{
-    for (std::int16_t speed = 1; speed <= 30; ++speed) {
-        SCOPED_TRACE("speed " + std::to_string(speed));
-        ActionRig rig(ActionSettings(speed), 320, 240);
-        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-        const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
-        const auto frames = FramesOf(rig.Run(Act_SolidRotation));
-        ExpectEndsInFormation(rig.saver, frames, fx, fy, cx, cy);
-    }
-}
