@@ -21,8 +21,8 @@ constexpr int kMargin = g_RingRadius;
 // wide ring, a tight one and one the size of the formation's.
 constexpr double kShapeFactor[3] = {1.5, 0.5, 1.0};
 
-// The balls are drawn in this pass order during a glide; the centre ball
-// comes after the fifth of them.
+// Whether the ring jumps or glides, the centre ball is drawn after the
+// fifth small ball, so the other five pass over it.
 constexpr int kCentreAfter = 5;
 
 struct RingWarp {
