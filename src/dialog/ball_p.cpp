@@ -1,7 +1,7 @@
 // The dialog's lifecycle and input; see ball_p.h.
 #include "dialog/ball_p.h"
 
-#include "startup/startup.h"
+#include "common/window_titles.h"
 
 #include <algorithm>
 

@@ -1,5 +1,7 @@
 #include "dialog/controls.h"
 
+#include "engine/ball_geometry.h"
+
 #include "gfx/numeric.h"
 #include "settings/settings.h"
 
@@ -73,8 +75,8 @@ gfx::Point swatch_offset(int n)
     if (n == 11)
         return {0, 0};
     const double theta = gfx::clock_angle(n * 6);
-    return {gfx::floor_int(Settings::g_RingRadius * std::cos(theta)),
-            gfx::floor_int(Settings::g_RingRadius * std::sin(theta))};
+    return {gfx::floor_int(g_RingRadius * std::cos(theta)),
+            gfx::floor_int(g_RingRadius * std::sin(theta))};
 }
 
 gfx::Point mark_offset(int n)
@@ -84,7 +86,7 @@ gfx::Point mark_offset(int n)
     return {gfx::floor_int(r * std::cos(theta)), gfx::floor_int(r * std::sin(theta))};
 }
 
-int swatch_size(int n) { return n == 11 ? Settings::g_LargeBallSize : Settings::g_SmallBallSize; }
+int swatch_size(int n) { return n == 11 ? g_LargeBallSize : g_SmallBallSize; }
 
 bool intersects(const gfx::Rect& a, const gfx::Rect& b)
 {

@@ -12,8 +12,16 @@ class Ball_A;
 void Act_LinearMotion(Ball_A& saver, std::int16_t mode);
 // Kinds 2 (mode 1) and 14 (mode 2): the spinning rod, clean or with trails.
 void Act_RodRotation(Ball_A& saver, std::int16_t mode);
+// Kind 3: the small balls circle the centre ball on a figure of eight, their
+// distances and every ball's size swinging in and out.
+void Act_ChangingRadius(Ball_A& saver, std::int16_t mode);
+// Kind 4: the ring rolls like a wheel, bouncing off the screen edges.
+void Act_RollingRotation(Ball_A& saver, std::int16_t mode);
 // Kind 5: the ring turns over like a coin while drifting and bouncing.
 void Act_SolidRotation(Ball_A& saver, std::int16_t mode);
+// Kind 8: the ring warps from one random place and size to the next, forty
+// moves, gliding or jumping.
+void Act_RingWarp(Ball_A& saver, std::int16_t mode);
 // Kind 9: ball 1 traces Lissajous figures with a snake behind it, the centre
 // ball bouncing off the screen edges.
 void Act_Lissajous(Ball_A& saver, std::int16_t mode);
