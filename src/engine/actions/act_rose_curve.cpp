@@ -16,8 +16,9 @@
 
 namespace {
 
-// Theta advances 4 or 12 degrees a frame, written as the saver always wrote
-// them, from its 15-digit pi.
+// Theta advances 4 degrees a frame on the first three roses and 12 on the
+// last three, worked out from the 15-digit pi; the frame counts below follow
+// from these very values.
 constexpr double kFineStep = gfx::kPi / 90 * 2;
 constexpr double kCoarseStep = gfx::kPi / 30 * 2;
 
