@@ -22,8 +22,17 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t mode);
 // Kind 8: the ring warps from one random place and size to the next, forty
 // moves, gliding or jumping.
 void Act_RingWarp(Ball_A& saver, std::int16_t mode);
+// Kinds 6 (mode 1) and 13 (mode 2): the balls alternate between a band
+// through the centre and rings around random points, clean or as trails.
+void Act_RingsAndBands(Ball_A& saver, std::int16_t mode);
+// Kind 7: a random lead ball traces six rose curves with a snake behind it,
+// the centre ball running a figure-eight and growing and shrinking.
+void Act_RoseCurve(Ball_A& saver, std::int16_t mode);
 // Kind 9: ball 1 traces Lissajous figures with a snake behind it, the centre
 // ball bouncing off the screen edges.
 void Act_Lissajous(Ball_A& saver, std::int16_t mode);
 // Kind 10: the centre ball traces trochoids, the small balls following it.
 void Act_Cycloid(Ball_A& saver, std::int16_t mode);
+// Kind 11: the ring and the centre ball travel a figure-eight in opposite
+// directions and pass through each other, the ring half turning over.
+void Act_PassThrough(Ball_A& saver, std::int16_t mode);
