@@ -19,3 +19,11 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t mode);
 void Act_Lissajous(Ball_A& saver, std::int16_t mode);
 // Kind 10: the centre ball traces trochoids, the small balls following it.
 void Act_Cycloid(Ball_A& saver, std::int16_t mode);
+// Kind 12: ten turned copies of one ellipse traced together into a rosette
+// around the centre ball, eight turn steps.
+void Act_MutualEllipseTrails(Ball_A& saver, std::int16_t mode);
+// Kind 15: a breathing rod turning about its hub on a circle, the centre
+// ball circling its far end.
+void Act_RodAndBall(Ball_A& saver, std::int16_t mode);
+// Kind 20: the rosette of kind 12 with the balls setting off five frames apart.
+void Act_LaggedEllipses(Ball_A& saver, std::int16_t mode);
