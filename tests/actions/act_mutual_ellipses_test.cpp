@@ -6,12 +6,6 @@
 
 #include <cmath>
 #include <string>
-#include <utility>
-#include <vector>
-
-// Kinds 12 and 20 draw the same rosette of turned ellipses; kind 20 sets the
-// balls off five frames apart. A run is cut here into its eight repetitions
-// (glide out, trace, hold, clean frame, glide back) and the closing figure.
 
 using namespace action_test;
 using namespace test_support;
@@ -19,224 +13,110 @@ using namespace test_support;
 namespace {
 
 struct Figure {
-    const char* name;
     void (*routine)(Ball_A&, std::int16_t);
     int trace_frames; // per repetition
 };
+const Figure kMutual{Act_MutualEllipseTrails, 62}, kLagged{Act_LaggedEllipses, 106};
 
-const Figure kMutual{"kind 12", Act_MutualEllipseTrails, 62};
-const Figure kLagged{"kind 20", Act_LaggedEllipses, 106};
-
-constexpr double kDegree = 3.14159265358979 / 180;
-constexpr int kTurnSteps[8] = {90, 92, 76, 60, 28, 12, -4, -20};
-
-int Restores(const Event& frame)
+// Trace frame k (1-based; 0 is the glide out's last) of repetition rep
+// (0-based): each repetition is a glide out of n frames, the trace, one
+// clean frame and a glide back of n frames.
+const Event& TraceFrame(const std::vector<Event>& frames, const Figure& f, int n, int rep, int k)
 {
-    int count = 0;
-    for (const Op& op : frame.ops)
-        count += op.what == 'R';
-    return count;
+    return frames[std::size_t(rep * (2 * n + f.trace_frames + 1) + n + k - 1)];
 }
 
-struct Repetition {
-    std::vector<Event> glide_out, trace, glide_back;
-    Event clean;
-    int hold_ms = -1; // the pause right after the trace, or -1
-};
-
-struct RosetteRun {
-    std::vector<Repetition> repetitions;
-    std::vector<Event> closing, frames, events;
-    Ball_A::BallArray fx{}, fy{};
-    double cx = 0, cy = 0;
-};
-
-// Cuts the events into the parts they must have, by their frame counts.
-void Cut(RosetteRun& run, int n, int trace_frames)
+// Ball i's cell on a 1024 x 768 screen at parameter t in a repetition with
+// turn step D: the ellipse 292.57 across and 109.71 down, turned clockwise
+// by D x i degrees about the centre.
+void ExpectOnEllipse(const Event& frame, int D, int i, double t)
 {
-    const std::vector<Event>& events = run.events;
-    std::size_t e = 0;
-    auto next_frame = [&]() -> Event {
-        while (e < events.size() && events[e].ev != "frame")
-            ++e;
-        return e < events.size() ? events[e++] : Event{};
-    };
-    for (int rep = 0; rep < 8; ++rep) {
-        Repetition r;
-        for (int k = 0; k < n; ++k)
-            r.glide_out.push_back(next_frame());
-        for (int k = 0; k < trace_frames; ++k)
-            r.trace.push_back(next_frame());
-        if (e < events.size() && events[e].ev == "sleep")
-            r.hold_ms = int(events[e].Number("ms"));
-        r.clean = next_frame();
-        for (int k = 0; k < n; ++k)
-            r.glide_back.push_back(next_frame());
-        run.repetitions.push_back(std::move(r));
-    }
-    EXPECT_EQ(IndexOf(events, "closing", e), IndexOf(events, "closing"))
-        << "the closing figure must follow the eighth glide back";
-    for (std::size_t k = e; k < events.size(); ++k)
-        if (events[k].ev == "frame")
-            run.closing.push_back(events[k]);
-}
-
-RosetteRun RunFigure(const Figure& figure, std::int16_t speed)
-{
-    ActionRig rig(ActionSettings(speed));
-    RosetteRun run;
-    run.fx = rig.saver.FormationX;
-    run.fy = rig.saver.FormationY;
-    run.cx = rig.saver.CenterFormationX;
-    run.cy = rig.saver.CenterFormationY;
-    run.events = rig.Run(figure.routine);
-    run.frames = FramesOf(run.events);
-    Cut(run, speed, figure.trace_frames);
-    ExpectEndsInFormation(rig.saver, run.frames, run.fx, run.fy, run.cx, run.cy);
-    return run;
-}
-
-// Where ball i's centre lies at parameter t in repetition rep (0..7) on a
-// 1024 x 768 screen: the ellipse 292.57 across and 109.71 down, turned by
-// D x i degrees clockwise about the screen centre.
-std::pair<double, double> EllipseCentre(int rep, int i, double t)
-{
-    const double a = 1024 / 3.5, b = 768 / 7.0;
-    const double phi = kTurnSteps[rep] * i * kDegree;
-    const double ex = a * std::cos(t), ey = b * std::sin(t);
-    return {512 + std::cos(phi) * ex - std::sin(phi) * ey,
-            384 + std::sin(phi) * ex + std::cos(phi) * ey};
-}
-
-void ExpectOnEllipse(const Event& frame, int rep, int i, double t, const std::string& where)
-{
-    const Op* op = frame.Ball(i);
-    ASSERT_NE(op, nullptr) << where << ": ball " << i << " missing";
-    const auto [x, y] = EllipseCentre(rep, i, t);
-    EXPECT_LE(std::abs(op->x + 24 - x), 1.0) << where << " ball " << i << ": expected x " << x - 24
-                                              << " got " << op->x;
-    EXPECT_LE(std::abs(op->y + 24 - y), 1.0) << where << " ball " << i << ": expected y " << y - 24
-                                              << " got " << op->y;
+    const double phi = D * i * 3.14159265358979 / 180;
+    const double ex = 1024 / 3.5 * std::cos(t), ey = 768 / 7.0 * std::sin(t);
+    const double x = 488 + std::cos(phi) * ex - std::sin(phi) * ey;
+    const double y = 360 + std::sin(phi) * ex + std::cos(phi) * ey;
+    ASSERT_NE(frame.Ball(i), nullptr) << "ball " << i << ": " << frame.line;
+    EXPECT_LE(std::abs(frame.Ball(i)->x - x), 0.51) << "D " << D << " ball " << i << " t " << t;
+    EXPECT_LE(std::abs(frame.Ball(i)->y - y), 0.51) << "D " << D << " ball " << i << " t " << t;
 }
 
 } // namespace
 
-// Per repetition: a glide out of n frames, the trace (62 frames for kind 12,
-// 106 for kind 20, whatever the speed), a two-second hold, one clean frame
-// with every ball on its start point and a glide back of n frames; eight
-// repetitions, then the closing figure. The trace frames never erase, so the
-// traces stay, and the centre ball is drawn once, before the first of them.
-TEST(MutualEllipses, RepetitionsGlideTraceHoldClearAndGlideBack)
+// The frame counts whatever the speed, the hold after every trace, and the
+// trails: kind 12 erases once before its trace, kind 20 not at all, and
+// the centre ball is drawn once, at its place, before the first trace frame.
+TEST(MutualEllipses, RepetitionsKeepTheirTracesAndFrameCounts)
 {
-    for (const Figure* figure : {&kMutual, &kLagged}) {
-        for (std::int16_t n : {1, 15, 30}) {
-            SCOPED_TRACE(std::string(figure->name) + " speed " + std::to_string(n));
-            const RosetteRun run = RunFigure(*figure, n);
-            EXPECT_EQ(int(run.frames.size()), 8 * (2 * n + figure->trace_frames + 1) + 2 * n);
-            EXPECT_EQ(int(run.closing.size()), 2 * n);
-            EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
+    for (const Figure* f : {&kMutual, &kLagged}) {
+        for (int n : {1, 30}) {
+            SCOPED_TRACE("trace of " + std::to_string(f->trace_frames) + " speed " + std::to_string(n));
+            ActionRig rig(ActionSettings(std::int16_t(n)));
+            const Ball_A& s = rig.saver;
+            const std::vector<Event> events = rig.Run(f->routine);
+            const std::vector<Event> frames = FramesOf(events);
+            ASSERT_EQ(int(frames.size()), 8 * (2 * n + f->trace_frames + 1) + 2 * n);
+            EXPECT_EQ(IndexOf(events, "closing"), events.size() - std::size_t(2 * n) - 1);
+            ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
+                                  s.CenterFormationY);
 
-            for (int rep = 0; rep < 8; ++rep) {
-                SCOPED_TRACE("repetition " + std::to_string(rep + 1));
-                const Repetition& r = run.repetitions[std::size_t(rep)];
-                EXPECT_EQ(r.hold_ms, 2000);
-                for (const Event& f : r.glide_out)
-                    ASSERT_EQ(Restores(f), 1) << f.line;
-                // Kind 12 erases once, before its first trace frame; kind 20
-                // draws straight over the picture the glide left.
-                const int first_restores = figure == &kMutual ? 1 : 0;
-                for (std::size_t k = 0; k < r.trace.size(); ++k) {
-                    const Event& f = r.trace[k];
-                    ASSERT_EQ(Restores(f), k == 0 ? first_restores : 0) << "trace frame " << k + 1;
-                    const Op* centre = f.Ball(11);
-                    if (k == 0) {
-                        ASSERT_NE(centre, nullptr) << "the centre ball opens the trace";
-                        EXPECT_EQ(f.ops[std::size_t(first_restores)].ball, 11) << f.line;
-                        EXPECT_TRUE(LandsOn(centre->x, run.cx) && LandsOn(centre->y, run.cy));
-                    } else {
-                        ASSERT_EQ(centre, nullptr) << "centre ball redrawn in trace frame " << k + 1;
-                    }
+            int holds = 0;
+            for (std::size_t e = 1; e < events.size(); ++e)
+                if (events[e].ev == "sleep") {
+                    EXPECT_EQ(events[e].Number("ms"), 2000);
+                    EXPECT_EQ(events[e - 1].line, TraceFrame(frames, *f, n, holds++, f->trace_frames).line);
                 }
-                // The clean frame: erased, the centre ball on its place, every
-                // small ball back on its start point (where the glide out left it).
-                EXPECT_EQ(Restores(r.clean), 1);
-                EXPECT_EQ(r.clean.ops.size(), 12u) << r.clean.line;
-                EXPECT_TRUE(LandsOn(r.clean.Ball(11)->x, run.cx));
-                EXPECT_TRUE(LandsOn(r.clean.Ball(11)->y, run.cy));
-                for (int i = 1; i <= 10; ++i) {
-                    EXPECT_LE(std::abs(r.clean.Ball(i)->x - r.glide_out.back().Ball(i)->x), 1);
-                    EXPECT_LE(std::abs(r.clean.Ball(i)->y - r.glide_out.back().Ball(i)->y), 1);
-                    EXPECT_TRUE(LandsOn(r.glide_back.back().Ball(i)->x, run.fx[std::size_t(i)]));
-                    EXPECT_TRUE(LandsOn(r.glide_back.back().Ball(i)->y, run.fy[std::size_t(i)]));
+            EXPECT_EQ(holds, 8);
+
+            const int erased_first = f == &kMutual ? 1 : 0;
+            for (int rep = 0; rep < 8; ++rep)
+                for (int k = 1; k <= f->trace_frames; ++k) {
+                    const Event& frame = TraceFrame(frames, *f, n, rep, k);
+                    int restores = 0;
+                    for (const Op& op : frame.ops)
+                        restores += op.what == 'R';
+                    ASSERT_EQ(restores, k == 1 ? erased_first : 0) << "trace frame " << k;
+                    ASSERT_EQ(frame.Ball(11) != nullptr, k == 1) << "trace frame " << k;
                 }
-                for (const Event* f : {&r.glide_out.back(), &r.glide_back.back()}) {
-                    EXPECT_TRUE(LandsOn(f->Ball(11)->x, run.cx) && LandsOn(f->Ball(11)->y, run.cy))
-                        << "the centre ball stays on its place";
-                }
-            }
+            const Op* centre = TraceFrame(frames, *f, n, 0, 1).Ball(11);
+            EXPECT_TRUE(LandsOn(centre->x, s.CenterFormationX) && LandsOn(centre->y, s.CenterFormationY));
         }
     }
 }
 
-// On 1024 x 768 the ellipse is 2 x 292.57 wide and 2 x 109.71 high. Each ball
-// sets off from its ellipse's start point, turned by D x i degrees with the
-// eight turn steps 90, 92, 76, 60, 28, 12, -4, -20; in the first repetition
-// ball 4 (turned 360 degrees) starts at (780.57, 360) and ball 2 (180) at
-// (195.43, 360).
-TEST(MutualEllipses, BallsStartOnTheirTurnedEllipsesAndTraceThemClockwise)
+// Every ball starts on its ellipse turned by D x i for the eight steps (in
+// the first, ball 4 at (780.57, 360) and ball 2 at (195.43, 360)), and kind
+// 12's trace frame k draws all ten at t = k / 10, clockwise.
+TEST(MutualEllipses, BallsTraceTheirTurnedEllipsesClockwise)
 {
-    const RosetteRun run = RunFigure(kMutual, 15);
-    const Repetition& first = run.repetitions[0];
-    EXPECT_EQ(first.glide_out.back().Ball(4)->x, 781);
-    EXPECT_EQ(first.glide_out.back().Ball(4)->y, 360);
-    EXPECT_EQ(first.glide_out.back().Ball(2)->x, 195);
-    EXPECT_EQ(first.glide_out.back().Ball(2)->y, 360);
-
+    const int n = 15, turn_steps[8] = {90, 92, 76, 60, 28, 12, -4, -20};
+    ActionRig rig;
+    const std::vector<Event> frames = FramesOf(rig.Run(Act_MutualEllipseTrails));
+    EXPECT_EQ(frames[n - 1].Ball(4)->x, 781);
+    EXPECT_EQ(frames[n - 1].Ball(2)->x, 195);
     for (int rep = 0; rep < 8; ++rep)
-        for (int i = 1; i <= 10; ++i)
-            ExpectOnEllipse(run.repetitions[std::size_t(rep)].glide_out.back(), rep, i, 0,
-                            "start of repetition " + std::to_string(rep + 1));
-
-    // Trace frame k draws every ball at t = k / 10, the last at 6.2, short of
-    // closing the ellipse; ball 4 runs down the right end first (clockwise),
-    // ball 1 on the standing ellipse.
-    for (int rep : {0, 4, 7}) {
-        const Repetition& r = run.repetitions[std::size_t(rep)];
-        for (int k = 1; k <= 62; ++k)
-            for (int i = 1; i <= 10; ++i)
-                ExpectOnEllipse(r.trace[std::size_t(k - 1)], rep, i, k / 10.0,
-                                "repetition " + std::to_string(rep + 1) + " trace frame "
-                                    + std::to_string(k));
-    }
-    EXPECT_GT(first.trace[14].Ball(4)->y, 360 + 100) << "at t = 1.5 ball 4 is near the bottom";
-    EXPECT_LT(first.trace[14].Ball(1)->x, 488 - 100) << "and ball 1 near the left";
+        for (int i = 1; i <= 10; ++i) {
+            ExpectOnEllipse(TraceFrame(frames, kMutual, n, rep, 0), turn_steps[rep], i, 0);
+            for (int k : {1, 15, 31, 62})
+                ExpectOnEllipse(TraceFrame(frames, kMutual, n, rep, k), turn_steps[rep], i, k / 10.0);
+        }
 }
 
-// Kind 20: ball 1 moves from frame 1, ball i (i > 1) from frame 5(i - 1); each
-// is drawn 62 times along the same points as in kind 12 and then no more, so
-// ball 1 is last drawn in frame 62 and ball 10 in frame 106.
-TEST(MutualEllipses, LaggedBallsSetOffFiveFramesApartAndStopAfterTheirRound)
+// Kind 20: ball 1 moves from frame 1 and ball i > 1 from frame 5(i - 1); each
+// makes kind 12's 62 drawings and then stays, so ball 10 ends the trace at 106.
+TEST(MutualEllipses, LaggedBallsSetOffFiveFramesApart)
 {
-    const RosetteRun mutual = RunFigure(kMutual, 15);
-    const RosetteRun lagged = RunFigure(kLagged, 15);
-    for (int rep : {0, 3, 7}) {
-        SCOPED_TRACE("repetition " + std::to_string(rep + 1));
-        const Repetition& r = lagged.repetitions[std::size_t(rep)];
-        const Repetition& together = mutual.repetitions[std::size_t(rep)];
+    ActionRig together_rig, lagged_rig;
+    const auto together = FramesOf(together_rig.Run(Act_MutualEllipseTrails));
+    const auto lagged = FramesOf(lagged_rig.Run(Act_LaggedEllipses));
+    for (int rep : {0, 7})
         for (int i = 1; i <= 10; ++i) {
             const int first = i == 1 ? 1 : 5 * (i - 1);
-            for (int n = 1; n <= 106; ++n) {
-                const Event& frame = r.trace[std::size_t(n - 1)];
-                const bool moving = n >= first && n < first + 62;
-                ASSERT_EQ(frame.Ball(i) != nullptr, moving)
-                    << "ball " << i << " in frame " << n << (moving ? " not drawn" : " drawn");
-                if (!moving)
-                    continue;
-                const Op* own = frame.Ball(i);
-                const Op* same = together.trace[std::size_t(n - first)].Ball(i);
-                EXPECT_LE(std::abs(own->x - same->x), 1) << "ball " << i << " frame " << n;
-                EXPECT_LE(std::abs(own->y - same->y), 1) << "ball " << i << " frame " << n;
+            for (int k = 1; k <= 106; ++k) {
+                const Op* own = TraceFrame(lagged, kLagged, 15, rep, k).Ball(i);
+                ASSERT_EQ(own != nullptr, k >= first && k < first + 62) << "ball " << i << " frame " << k;
+                const Op* same = own ? TraceFrame(together, kMutual, 15, rep, k - first + 1).Ball(i) : own;
+                ASSERT_TRUE(!own || (std::abs(own->x - same->x) <= 1 && std::abs(own->y - same->y) <= 1))
+                    << "ball " << i << " frame " << k;
             }
         }
-    }
 }

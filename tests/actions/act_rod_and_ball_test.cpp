@@ -6,11 +6,7 @@
 
 #include <cmath>
 #include <string>
-#include <vector>
-
-// Kind 15: a rod of ten balls turning about its hub (ball 10), which circles
-// the screen centre, while the rod's length breathes between 0 and 1.6 times
-// its rest length and the centre ball circles its far end.
+#include <tuple>
 
 using namespace action_test;
 using namespace test_support;
@@ -19,140 +15,85 @@ namespace {
 
 constexpr int kSpeed = 15;
 
-struct RodRun {
-    std::vector<Event> events, frames;
-    std::vector<Event> glide_in, passes, glide_out;
-};
-
-RodRun RunRod(double factor, std::int16_t speed = kSpeed)
+std::vector<Event> RunRod(double factor)
 {
-    Settings s = ActionSettings(speed);
-    s.g_SpeedFactor = factor;
-    ActionRig rig(s);
-    const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-    const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
-    RodRun run;
-    run.events = rig.Run(Act_RodAndBall);
-    run.frames = FramesOf(run.events);
-    ExpectEndsInFormation(rig.saver, run.frames, fx, fy, cx, cy);
-    EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
-
-    const std::size_t n = std::size_t(speed);
-    EXPECT_GE(run.frames.size(), 4 * n);
-    if (run.frames.size() < 4 * n)
-        return run;
-    const auto at = [&](std::size_t k) { return run.frames.begin() + std::ptrdiff_t(k); };
-    run.glide_in.assign(at(0), at(n));
-    run.passes.assign(at(n), at(run.frames.size() - 3 * n));
-    run.glide_out.assign(at(run.frames.size() - 3 * n), at(run.frames.size() - 2 * n));
-    return run;
+    Settings settings = ActionSettings(kSpeed);
+    settings.g_SpeedFactor = factor;
+    ActionRig rig(settings);
+    const Ball_A& s = rig.saver;
+    std::vector<Event> frames = FramesOf(rig.Run(Act_RodAndBall));
+    ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX, s.CenterFormationY);
+    return frames;
 }
 
-std::vector<int> BallOrder(const Event& frame)
+double Distance(const Event& frame, int a, double bx, double by)
 {
-    std::vector<int> order;
-    for (const Op& op : frame.ops)
-        if (op.what == 'B')
-            order.push_back(op.ball);
-    return order;
+    const int half = a == 11 ? 36 : 24;
+    return std::hypot(frame.Ball(a)->x + half - bx, frame.Ball(a)->y + half - by);
 }
-
-// A ball's centre as drawn.
-double CentreX(const Event& frame, int ball) { return frame.Ball(ball)->x + (ball == 11 ? 36 : 24); }
-double CentreY(const Event& frame, int ball) { return frame.Ball(ball)->y + (ball == 11 ? 36 : 24); }
-
-const std::vector<int> kHubOnTop = {11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-const std::vector<int> kFarEndOnTop = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 11};
 
 } // namespace
 
 // The length moves a hundredth a frame whatever the speed, so the third
-// longest comes at frame 900; the figure ends with the pass (one turn of
+// longest comes at frame 900, and the figure ends with the pass (one turn of
 // the rod, k = 1 to 60 in steps of the factor) that holds it. Around the
-// passes: glide in and out of n frames each, then the closing figure.
+// passes: glide in and glide out of n frames, the closing figure of 2n.
 TEST(RodAndBall, EndsWithThePassThatHoldsFrame900)
 {
-    for (const auto& [factor, per_pass, passes] :
-         {std::tuple<double, int, int>{1, 60, 900}, {2, 30, 900}, {0.25, 237, 948},
-          {3.8, 16, 912}}) {
+    for (const auto& [factor, passes] :
+         {std::pair<double, int>{1, 900}, {2, 900}, {0.25, 948}, {3.8, 57 * 16}}) {
         SCOPED_TRACE("factor " + std::to_string(factor));
-        const RodRun run = RunRod(factor);
-        EXPECT_EQ(int(run.frames.size()), kSpeed + passes + kSpeed + 2 * kSpeed);
-        EXPECT_EQ(int(run.passes.size()), passes);
-        EXPECT_EQ(passes % per_pass, 0);
+        EXPECT_EQ(int(RunRod(factor).size()), kSpeed + passes + 3 * kSpeed);
     }
 }
 
-// The rod turns over at every longest: the hub lies on top (centre ball
-// underneath) until frame 260, the far end (centre ball over all) from it
-// to 579, the hub again from 580 to 899, and the far end from 900 on. The
-// last frame of the passes, 900 at factor 1, is the first drawn turned over.
-TEST(RodAndBall, TurnsOverAtEachLongest)
+// On 1024 x 768: the glide in stands the rod upright, ball 10 H/8 = 96 below
+// the centre, the centre ball one cell above ball 1. Then the hub circles
+// the centre at 96; the rod collapses onto it at frame 100 and is 1.6 x 216
+// long at 260, 580 and 900, where it turns over (the hub on top until 260,
+// the far end until 580, the hub until 900); the centre ball circles ball
+// 1's cell corner at 72.
+TEST(RodAndBall, RodBreathesTurnsOverAndKeepsItsCircles)
 {
-    const RodRun run = RunRod(1);
-    ASSERT_EQ(run.passes.size(), 900u);
+    const std::vector<Event> frames = RunRod(1);
+    ASSERT_EQ(frames.size(), std::size_t(4 * kSpeed + 900));
+    const Event& rod = frames[kSpeed - 1];
+    EXPECT_EQ(std::tie(rod.Ball(10)->x, rod.Ball(10)->y, rod.Ball(1)->y), std::tuple(488, 456, 240));
+    EXPECT_EQ(std::tie(rod.Ball(11)->x, rod.Ball(11)->y), std::tuple(512, 240 + 24 - 48 - 36));
+
+    const std::vector<int> hub_on_top = {11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const std::vector<int> far_end_on_top = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 11};
     for (int f = 1; f <= 900; ++f) {
+        const Event& frame = frames[std::size_t(kSpeed + f - 1)];
+        std::vector<int> order;
+        for (const Op& op : frame.ops)
+            if (op.what == 'B')
+                order.push_back(op.ball);
         const bool turned = (f >= 260 && f < 580) || f >= 900;
-        ASSERT_EQ(BallOrder(run.passes[std::size_t(f - 1)]), turned ? kFarEndOnTop : kHubOnTop)
-            << "frame " << f;
+        ASSERT_EQ(order, turned ? far_end_on_top : hub_on_top) << "frame " << f;
+
+        ASSERT_NEAR(Distance(frame, 10, 512, 384), 96, 1.5) << "hub off its circle, frame " << f;
+        const double hub_x = frame.Ball(10)->x + 24, hub_y = frame.Ball(10)->y + 24;
+        const double length = Distance(frame, 1, hub_x, hub_y);
+        const double expected = f == 100 ? 0 : f == 200 ? 216 : f % 320 == 260 ? 345.6 : length;
+        ASSERT_NEAR(length, expected, 1.5) << "rod length, frame " << f;
+        ASSERT_NEAR(Distance(frame, 11, frame.Ball(1)->x, frame.Ball(1)->y), 72, 1.5)
+            << "centre ball off its circle, frame " << f;
     }
-    EXPECT_EQ(BallOrder(run.glide_out.front()), (std::vector<int>{1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10}));
 }
 
-// On a 1024 x 768 screen: the glide in stands the rod upright with ball 10
-// at H/8 = 96 below the centre and ball 1 216 above it, the centre ball one
-// cell above ball 1; then the hub circles the centre at 96 pixels, the rod
-// at rest reaches 216 from the hub (345.6 at its longest), it collapses
-// onto the hub at frame 100, and the centre ball circles ball 1's cell
-// corner at 72 pixels.
-TEST(RodAndBall, RodHubAndCentreBallKeepTheirDistances)
+// At factor 0.25 the hub moves a quarter sixtieth a frame and keeps going
+// across passes (at frame 60 it is at 45 sixtieths, the left of its circle),
+// while the centre ball's circle starts again with each pass of 237 frames:
+// at 2 sixtieths, 14 right of and 71 above ball 1's corner.
+TEST(RodAndBall, HubKeepsMovingAndCentreBallRestartsEachPass)
 {
-    const RodRun run = RunRod(1);
-    ASSERT_EQ(run.passes.size(), 900u);
-    const Event& rod = run.glide_in.back();
-    for (int m = 1; m <= 10; ++m) {
-        EXPECT_EQ(rod.Ball(m)->x, 488) << "ball " << m;
-        EXPECT_EQ(rod.Ball(m)->y, 456 - 24 * (10 - m)) << "ball " << m;
-    }
-    EXPECT_EQ(rod.Ball(11)->x, 512);
-    EXPECT_EQ(rod.Ball(11)->y, 240 + 24 - 48 - 36);
-
-    for (int f = 1; f <= 900; ++f) {
-        const Event& frame = run.passes[std::size_t(f - 1)];
-        const double hx = CentreX(frame, 10) - 512, hy = CentreY(frame, 10) - 384;
-        ASSERT_NEAR(std::hypot(hx, hy), 96, 1.5) << "hub off its circle in frame " << f;
-        const double far = std::hypot(CentreX(frame, 1) - CentreX(frame, 10),
-                                      CentreY(frame, 1) - CentreY(frame, 10));
-        if (f == 100) {
-            ASSERT_LE(far, 1.5) << "the rod has collapsed onto its hub";
-        }
-        if (f == 260 || f == 580 || f == 900) {
-            ASSERT_NEAR(far, 345.6, 1.5) << "longest at frame " << f;
-        }
-        const double cx = CentreX(frame, 11) - frame.Ball(1)->x;
-        const double cy = CentreY(frame, 11) - frame.Ball(1)->y;
-        ASSERT_NEAR(std::hypot(cx, cy), 72, 1.5) << "centre ball off its orbit in frame " << f;
-    }
-    // On its way up from frame 100 the rod is back at its rest length at 200.
-    const Event& rest = run.passes[199];
-    EXPECT_NEAR(std::hypot(CentreX(rest, 1) - CentreX(rest, 10), CentreY(rest, 1) - CentreY(rest, 10)),
-                216, 1.5);
-}
-
-// The glide out starts from where the last frame drew every ball: its first
-// frame stands one step of n from there towards the formation place.
-TEST(RodAndBall, GlideOutStartsFromTheLastFrame)
-{
-    ActionRig rig;
-    const RodRun run = RunRod(1);
-    const Event& last = run.passes.back();
-    const Event& first = run.glide_out.front();
-    for (int i = 1; i <= 11; ++i) {
-        const double tx = i == 11 ? rig.saver.CenterFormationX : rig.saver.FormationX[std::size_t(i)];
-        const double ty = i == 11 ? rig.saver.CenterFormationY : rig.saver.FormationY[std::size_t(i)];
-        const double ex = last.Ball(i)->x + (tx - last.Ball(i)->x) / kSpeed;
-        const double ey = last.Ball(i)->y + (ty - last.Ball(i)->y) / kSpeed;
-        EXPECT_LE(std::abs(first.Ball(i)->x - ex), 1.0) << "ball " << i;
-        EXPECT_LE(std::abs(first.Ball(i)->y - ey), 1.0) << "ball " << i;
+    const std::vector<Event> frames = RunRod(0.25);
+    const Event& left = frames[kSpeed + 59];
+    EXPECT_EQ(std::tie(left.Ball(10)->x, left.Ball(10)->y), std::tuple(416 - 24, 384 - 24));
+    for (int f : {1, 238, 475, 712}) {
+        const Event& first = frames[std::size_t(kSpeed + f - 1)];
+        EXPECT_EQ(first.Ball(11)->x - first.Ball(1)->x, 14 - 36) << "frame " << f;
+        EXPECT_EQ(first.Ball(11)->y - first.Ball(1)->y, -71 - 36) << "frame " << f;
     }
 }
