@@ -20,15 +20,15 @@ const std::array<ActionEntry, 21>& ActionTable()
         {9, "ﾘｻｰｼﾞｭ曲線", "Act_Lissajous", Act_Lissajous, 0},
         {10, "ｻｲｸﾛｲﾄﾞ曲線", "Act_Cycloid", Act_Cycloid, 0},
         {11, "通り抜け", "Act_PassThrough", Act_PassThrough, 0},
-        {12, "楕円の相互軌跡", "Act_MutualEllipseTrails", nullptr, 0},
+        {12, "楕円の相互軌跡", "Act_MutualEllipseTrails", Act_MutualEllipseTrails, 0},
         {13, "輪と帯の軌跡", "Act_RingsAndBands", Act_RingsAndBands, 2},
         {14, "棒回転の軌跡", "Act_RodRotation", Act_RodRotation, 2},
-        {15, "棒と球", "Act_RodAndBall", nullptr, 0},
+        {15, "棒と球", "Act_RodAndBall", Act_RodAndBall, 0},
         {16, "小円の大小楕円回転", "Act_CircleOnEllipses", nullptr, 0},
         {17, "中心点からの楕円", "Act_CenterEllipses", nullptr, 0},
         {18, "二本の棒", "Act_TwoRods", nullptr, 0},
         {19, "ｽﾊﾟｲﾗﾙ曲線の軌跡", "Act_SpiralTrail", nullptr, 0},
-        {20, "楕円の相互(時間差)", "Act_LaggedEllipses", nullptr, 0},
+        {20, "楕円の相互(時間差)", "Act_LaggedEllipses", Act_LaggedEllipses, 0},
     }};
     return table;
 }

@@ -36,3 +36,11 @@ void Act_Cycloid(Ball_A& saver, std::int16_t mode);
 // Kind 11: the ring and the centre ball travel a figure-eight in opposite
 // directions and pass through each other, the ring half turning over.
 void Act_PassThrough(Ball_A& saver, std::int16_t mode);
+// Kind 12: ten turned copies of one ellipse traced together into a rosette
+// around the centre ball, eight turn steps.
+void Act_MutualEllipseTrails(Ball_A& saver, std::int16_t mode);
+// Kind 15: a breathing rod turning about its hub on a circle, the centre
+// ball circling its far end.
+void Act_RodAndBall(Ball_A& saver, std::int16_t mode);
+// Kind 20: the rosette of kind 12 with the balls setting off five frames apart.
+void Act_LaggedEllipses(Ball_A& saver, std::int16_t mode);
