@@ -24,10 +24,10 @@ const std::array<ActionEntry, 21>& ActionTable()
         {13, "輪と帯の軌跡", "Act_RingsAndBands", Act_RingsAndBands, 2},
         {14, "棒回転の軌跡", "Act_RodRotation", Act_RodRotation, 2},
         {15, "棒と球", "Act_RodAndBall", Act_RodAndBall, 0},
-        {16, "小円の大小楕円回転", "Act_CircleOnEllipses", nullptr, 0},
-        {17, "中心点からの楕円", "Act_CenterEllipses", nullptr, 0},
-        {18, "二本の棒", "Act_TwoRods", nullptr, 0},
-        {19, "ｽﾊﾟｲﾗﾙ曲線の軌跡", "Act_SpiralTrail", nullptr, 0},
+        {16, "小円の大小楕円回転", "Act_CircleOnEllipses", Act_CircleOnEllipses, 0},
+        {17, "中心点からの楕円", "Act_CenterEllipses", Act_CenterEllipses, 0},
+        {18, "二本の棒", "Act_TwoRods", Act_TwoRods, 0},
+        {19, "ｽﾊﾟｲﾗﾙ曲線の軌跡", "Act_SpiralTrail", Act_SpiralTrail, 0},
         {20, "楕円の相互(時間差)", "Act_LaggedEllipses", Act_LaggedEllipses, 0},
     }};
     return table;

@@ -44,3 +44,14 @@ void Act_MutualEllipseTrails(Ball_A& saver, std::int16_t mode);
 void Act_RodAndBall(Ball_A& saver, std::int16_t mode);
 // Kind 20: the rosette of kind 12 with the balls setting off five frames apart.
 void Act_LaggedEllipses(Ball_A& saver, std::int16_t mode);
+// Kind 16: each ball circles a small ellipse riding on a large one while a
+// depth value squeezes both, first across and then along.
+void Act_CircleOnEllipses(Ball_A& saver, std::int16_t mode);
+// Kind 17: the ring balls circle a quarter-height ring while the centre ball
+// flies ten turned ellipses out into depth and back.
+void Act_CenterEllipses(Ball_A& saver, std::int16_t mode);
+// Kind 18: two short rods circle the centre on opposite sides, spinning in
+// depth.
+void Act_TwoRods(Ball_A& saver, std::int16_t mode);
+// Kind 19: six flowers of ten spiral arms drawn as trails.
+void Act_SpiralTrail(Ball_A& saver, std::int16_t mode);
