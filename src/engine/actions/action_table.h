@@ -14,7 +14,7 @@ struct ActionEntry {
     int kind = 0;                      // 1..20
     const char* caption = "";          // the dialog's label, UTF-8
     const char* routine_name = "";     // for traces and messages
-    ActionRoutine routine = nullptr;   // null until the action is built: its tick does nothing
+    ActionRoutine routine = nullptr;   // a null routine would make its tick do nothing
     std::int16_t argument = 0;
 };
 
