@@ -16,15 +16,12 @@ namespace {
 // Drawn right after the fifth ball of each leg's order.
 constexpr int kCentreAfter = 5;
 
-// The swing of mode 2 starts opposite ball p on the clock of the ring (the
-// balls sit 6 minutes apart, the opposite point is 30 minutes on); 60 stays
-// 60, the same clock position as 0. Its centre is the pivot ball's cell
-// centre, which the centre ball's top-left circles at the ring radius.
+// The swing of mode 2 starts from the direction of the ring's centre as seen
+// from ball p. Its centre is the pivot ball's cell centre, which the centre
+// ball's top-left circles at the ring radius.
 void start_swing(Ball_A& s, int pivot)
 {
-    s.SwingClock = 6 * pivot + 30;
-    if (s.SwingClock > 60)
-        s.SwingClock -= 60;
+    s.SwingClock = clock_towards_centre(pivot);
     s.GatherX = s.HoldX[pivot] + kHalfSmallCell;
     s.GatherY = s.HoldY[pivot] + kHalfSmallCell;
     s.SwingCount = 2;

@@ -62,14 +62,13 @@ void size_sprites(Ball_A& saver)
     saver.Pic_Mas[kCentreBall].resize(g_LargeBallSize, g_LargeBallSize, gfx::kBlack);
 }
 
-// The starting ring: ball i at i x 6 minutes on the clock around the centre
-// ball. The floor of the offsets and the 15-digit 2 pi put ball 10 one pixel
+// The starting ring around the centre ball. The floor of the offsets and the 15-digit 2 pi put ball 10 one pixel
 // left of the vertical (dx = -1), which every figure starting from the ring
 // inherits.
 void place_starting_ring(Ball_A& saver)
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
-        const double angle = gfx::clock_angle(i * 6);
+        const double angle = gfx::clock_angle(ring_clock(i));
         const double dx = std::floor(std::cos(angle) * g_RingRadius);
         const double dy = std::floor(std::sin(angle) * g_RingRadius);
         saver.FormationX[i] = dx + saver.g_CenterX - kHalfSmallCell;

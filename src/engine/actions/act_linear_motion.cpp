@@ -49,7 +49,7 @@ void PickMeetingPlace(LinearMotion& m)
     m.ring = gfx::floor_int(2 * s.Rnd()) == 0; // one leg in two
     for (int i = 1; i <= kSmallBalls; ++i) {
         if (m.ring) {
-            const double theta = gfx::clock_angle(6.0 * i);
+            const double theta = gfx::clock_angle(ring_clock(i));
             s.LastX[i] = gfx::floor_int(g_RingRadius * std::cos(theta)) + m.TX - kHalfSmallCell;
             s.LastY[i] = gfx::floor_int(g_RingRadius * std::sin(theta)) + m.TY - kHalfSmallCell;
         } else {

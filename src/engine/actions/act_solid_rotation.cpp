@@ -87,12 +87,10 @@ void PlayTurn(SolidRotation& a)
     s.aim_glides(s.LastX, s.LastY, s.StartX, s.StartY);
 
     // 4. Swing or ride: the swing starts from the direction of the ring's
-    //    centre as seen from the pivot ball (balls sit 6 sixtieths apart).
+    //    centre as seen from the pivot ball.
     a.swing = gfx::floor_int(s.Rnd() * 2) == 1;
     if (a.swing) {
-        a.swingStart = 6.0 * p + 30;
-        if (a.swingStart > 60)
-            a.swingStart -= 60;
+        a.swingStart = clock_towards_centre(p);
         a.pivotX = s.LastX[p] + kHalfSmallCell;
         a.pivotY = s.LastY[p] + kHalfSmallCell;
         a.swingCounter = 0;
@@ -112,6 +110,24 @@ void PlayTurn(SolidRotation& a)
         DrawTurnFrame(a, backward, +1);
 }
 
+// One axis of the drift. The step comes before the test, so the figure may
+// overshoot an edge by up to one step in the frame of the bounce; the
+// velocity then points back onto the screen. `low` and `high` are the
+// formation places of the balls nearest either edge. True on a bounce.
+bool bounce_axis(double& offset, double& velocity, double low, double high, double extent)
+{
+    offset += velocity;
+    if (high + offset + g_SmallBallSize > extent) {
+        velocity = -std::abs(velocity);
+        return true;
+    }
+    if (low + offset < 0) {
+        velocity = std::abs(velocity);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
@@ -119,28 +135,9 @@ void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
     const double W = saver.ScreenWidthPx;
     const double H = saver.ScreenHeightPx;
 
-    d.bounced = false;
-
-    // The step comes before the test, so the figure may overshoot an edge by
-    // up to one step in the frame of the bounce.
-    d.ox += d.vx;
-    if (saver.FormationX[3] + d.ox + g_SmallBallSize > W) {
-        d.vx = -std::abs(d.vx);
-        d.bounced = true;
-    } else if (saver.FormationX[8] + d.ox < 0) {
-        d.vx = std::abs(d.vx);
-        d.bounced = true;
-    }
-
-    d.oy += d.vy;
-    if (saver.FormationY[5] + d.oy + g_SmallBallSize > H) {
-        d.vy = -std::abs(d.vy);
-        d.bounced = true;
-    } else if (saver.FormationY[10] + d.oy < 0) {
-        d.vy = std::abs(d.vy);
-        d.bounced = true;
-    }
-
+    const bool across = bounce_axis(d.ox, d.vx, saver.FormationX[8], saver.FormationX[3], W);
+    const bool down = bounce_axis(d.oy, d.vy, saver.FormationY[10], saver.FormationY[5], H);
+    d.bounced = across || down;
     if (d.bounced)
         d.bounces += 1;
 }
