@@ -175,7 +175,9 @@ public:
     std::int16_t ActionCounter = 20;
     bool FirstRun = true;
     std::int16_t HighlightStyle = 0;
-    int TickCount = 0; // ticks started since load, for the trace
+    // Ticks started since load, for the trace; 64 bits, since at 100 ticks a
+    // second (a run of empty ticks) 32 would overflow within a year.
+    std::int64_t TickCount = 0;
 
     int g_CursorCount = 0; // the display counter the last cursor call returned
     float MouseRefX = 0, MouseRefY = 0;
