@@ -36,7 +36,7 @@ void Ball_A::PlayOpening()
                      std::floor(std::sin(angle) * radius) + g_CenterY - kHalfSmallCell);
         }
         size += growth;
-        BlitBallScaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
+        blit_ball_scaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
         PresentFrame();
     }
 

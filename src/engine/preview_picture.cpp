@@ -91,7 +91,7 @@ private:
 };
 
 // The mean of each scale x scale block, rounded to nearest.
-gfx::Surface Reduce(const gfx::Surface& large, int scale)
+gfx::Surface average_blocks(const gfx::Surface& large, int scale)
 {
     gfx::Surface small(large.width() / scale, large.height() / scale);
     const int area = scale * scale;
@@ -115,7 +115,7 @@ gfx::Surface Reduce(const gfx::Surface& large, int scale)
 
 } // namespace
 
-gfx::Surface RenderPreviewPicture()
+gfx::Surface render_preview_picture()
 {
     // A name that no file has: every setting takes its default.
     Settings settings;
@@ -132,5 +132,5 @@ gfx::Surface RenderPreviewPicture()
     for (int i = 1; i <= kSmallBalls; ++i)
         saver.BlitBall(i, saver.FormationX[i], saver.FormationY[i]);
     saver.BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
-    return Reduce(*saver.Display, kScale);
+    return average_blocks(*saver.Display, kScale);
 }

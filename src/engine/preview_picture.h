@@ -9,4 +9,4 @@
 inline constexpr int kPreviewPictureWidth = 152;
 inline constexpr int kPreviewPictureHeight = 112;
 
-gfx::Surface RenderPreviewPicture();
+gfx::Surface render_preview_picture();

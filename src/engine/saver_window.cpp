@@ -62,9 +62,9 @@ void size_sprites(Ball_A& saver)
     saver.Pic_Mas[kCentreBall].resize(g_LargeBallSize, g_LargeBallSize, gfx::kBlack);
 }
 
-// The starting ring around the centre ball. The floor of the offsets and the 15-digit 2 pi put ball 10 one pixel
-// left of the vertical (dx = -1), which every figure starting from the ring
-// inherits.
+// The starting ring around the centre ball. The floor of the offsets and the
+// 15-digit 2 pi put ball 10 one pixel left of the vertical (dx = -1), which
+// every figure starting from the ring inherits.
 void place_starting_ring(Ball_A& saver)
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
@@ -144,7 +144,7 @@ void Ball_A::Form_Load()
     ActionCounter = 20; // the first tick builds a new order
     FirstRun = true;
 
-    BuildBallMasks();
+    build_ball_masks();
     ComposeBackground();
 
     window->set_timer(kTimerIntervalMs);

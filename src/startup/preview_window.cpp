@@ -69,7 +69,7 @@ void RunPreviewPane(host::Host& host, host::NativeHandle parent, host::Size pane
     // Without a pane the preview could never be closed: there is nothing to show it in.
     if (parent == 0 || !host.native_window_rect(parent))
         return;
-    Ball_X preview(host, RenderPreviewPicture());
+    Ball_X preview(host, render_preview_picture());
     if (!preview.Form_Load(parent, pane))
         return;
     preview.RunPreview();

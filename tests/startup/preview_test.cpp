@@ -30,7 +30,7 @@ int Dominant(gfx::Pixel p)
 
 TEST(PreviewPicture, TheStartingRingInMiniatureOnBlack)
 {
-    const gfx::Surface picture = RenderPreviewPicture();
+    const gfx::Surface picture = render_preview_picture();
     ASSERT_EQ(picture.width(), 152);
     ASSERT_EQ(picture.height(), 112);
 
@@ -56,12 +56,12 @@ TEST(PreviewPicture, TheStartingRingInMiniatureOnBlack)
     }
     EXPECT_EQ(picture.at(76, 56 - 18), gfx::kBlack) << "expected the gap above the centre ball black";
 
-    EXPECT_EQ(RenderPreviewPicture(), picture) << "expected the same picture every time";
+    EXPECT_EQ(render_preview_picture(), picture) << "expected the same picture every time";
 }
 
 struct PreviewRig {
     host::HeadlessHost host;
-    gfx::Surface picture = RenderPreviewPicture();
+    gfx::Surface picture = render_preview_picture();
     static constexpr host::NativeHandle kPane = 0x5000;
 };
 
