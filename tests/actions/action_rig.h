@@ -61,6 +61,16 @@ inline std::vector<int> ClosingModes(const std::vector<Event>& events)
     return modes;
 }
 
+// True when pixel p is where a place at `at` is drawn. A place on a half
+// pixel (on screens of odd size) may be drawn on either neighbour: a glide's
+// last step lands a rounding error to one side of it.
+inline bool DrawnAt(int p, double at)
+{
+    if (at - std::floor(at) == 0.5)
+        return p == int(std::floor(at)) || p == int(std::ceil(at));
+    return p == int(std::nearbyint(at));
+}
+
 // The action left the balls where the next one expects them: the formation
 // fields are those it found, and its last frame draws every ball there.
 inline void ExpectEndsInFormation(const Ball_A& saver, const std::vector<Event>& frames,
@@ -80,9 +90,9 @@ inline void ExpectEndsInFormation(const Ball_A& saver, const std::vector<Event>&
         const double ey = i == 11 ? cy : fy[std::size_t(i)];
         const Op* op = last.ball(i);
         ASSERT_NE(op, nullptr) << "ball " << i << " missing from the last frame: " << last.line;
-        EXPECT_EQ(op->x, int(std::nearbyint(ex)))
+        EXPECT_TRUE(DrawnAt(op->x, ex))
             << "ball " << i << " ends at x: expected " << ex << " got " << op->x;
-        EXPECT_EQ(op->y, int(std::nearbyint(ey)))
+        EXPECT_TRUE(DrawnAt(op->y, ey))
             << "ball " << i << " ends at y: expected " << ey << " got " << op->y;
     }
 }
@@ -96,12 +106,13 @@ struct KindRun {
     std::vector<Event> events;
 };
 
-inline KindRun RunOnlyKind(int kind, std::int16_t speed, std::uint64_t seed = 1)
+inline KindRun RunOnlyKind(int kind, std::int16_t speed, std::uint64_t seed = 1, int width = 1024,
+                           int height = 768)
 {
     Settings settings = ActionSettings(speed);
     settings.g_ActionEnabled.fill(0);
     settings.g_ActionEnabled[std::size_t(kind)] = 1;
-    KindRun run{std::make_unique<ActionRig>(settings, 1024, 768, seed), {}};
+    KindRun run{std::make_unique<ActionRig>(settings, width, height, seed), {}};
     run.rig->run_ticks(kind);
     bool started = false;
     for (Event& e : run.rig->take_events()) {
