@@ -88,8 +88,8 @@ public:
     // ball starts on its first place and the glide subtracts the step once
     // per frame, so it stands on its second place after the last frame. The
     // helpers below set one up; the glides that follow read the fields they
-    // fill. The step is (from - to) / g_Speed, computed exactly so wherever a
-    // glide is aimed, so that every ball lands on the same pixels.
+    // fill. The step is always (from - to) / g_Speed, computed the same way
+    // wherever a glide is aimed, so that every ball lands on the same pixels.
     //
     // Small ball i (1..10): GlideX/Y(i) = from, GlideStepX/Y(i) = the step.
     void aim_glide(int i, double from_x, double from_y, double to_x, double to_y);
