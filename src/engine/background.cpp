@@ -103,7 +103,7 @@ void tile_picture(gfx::Surface& base, const gfx::Surface& picture, double screen
 // picture is never tiled, since its zero width would never advance the loop.
 void compose_picture(Ball_A& saver)
 {
-    const Settings& settings = saver.S();
+    const Settings& settings = saver.settings;
     if (!saver.host.load_picture(settings.g_BackgroundPicturePath, saver.Pic_bk_G))
         saver.Pic_bk_G.resize(0, 0);
     const gfx::Surface& picture = saver.Pic_bk_G;

@@ -24,5 +24,17 @@ inline constexpr double kHalfLargeCell = g_LargeBallSize / 2.0; // 36
 // rings and circles the figures draw at the same size.
 inline constexpr std::int16_t g_RingRadius = 90;
 
+// Ball i of a ring stands at i x 6 minutes on the clock (gfx::clock_angle):
+// ten balls 36 degrees apart, ball 10 at the top.
+constexpr double ring_clock(int ball) { return 6.0 * ball; }
+
+// The clock minute that points from ball i's place on a ring towards the
+// ring's centre: 30 minutes on, kept within 1..60 (60, straight up, for ball 5).
+constexpr double clock_towards_centre(int ball)
+{
+    const double clock = ring_clock(ball) + 30;
+    return clock > 60 ? clock - 60 : clock;
+}
+
 // The count the actions use for their phases: legs, repetitions, bounces.
 inline constexpr std::int16_t g_PhaseSteps = 20;

@@ -16,6 +16,62 @@ namespace {
 // Drawn right after the fifth ball of each leg's order.
 constexpr int kCentreAfter = 5;
 
+// The swing of mode 2 starts from the direction of the ring's centre as seen
+// from ball p. Its centre is the pivot ball's cell centre, which the centre
+// ball's top-left circles at the ring radius.
+void start_swing(Ball_A& s, int pivot)
+{
+    s.SwingClock = clock_towards_centre(pivot);
+    s.GatherX = s.HoldX[pivot] + kHalfSmallCell;
+    s.GatherY = s.HoldY[pivot] + kHalfSmallCell;
+    s.SwingCount = 2;
+}
+
+// The centre ball in one frame: where the action left it, or, swinging, one
+// step further round; the hand moves 30/n minutes a frame, one full turn
+// over both legs.
+void draw_closing_centre(Ball_A& s, bool swing)
+{
+    if (!swing) {
+        s.BlitBall(kCentreBall, s.CenterLastX, s.CenterLastY);
+        return;
+    }
+    constexpr double swing_radius = g_RingRadius;
+    s.SwingCount += 1;
+    const double theta = gfx::clock_angle(s.SwingClock + 30 * s.SwingCount / s.settings.g_Speed);
+    const double dx = std::floor(swing_radius * std::cos(theta));
+    const double dy = std::floor(swing_radius * std::sin(theta));
+    s.CenterSwingX = s.GatherX + dx - kHalfSmallCell;
+    s.CenterSwingY = s.GatherY + dy - kHalfSmallCell;
+    s.BlitBall(kCentreBall, s.CenterSwingX, s.CenterSwingY);
+}
+
+// One leg of g_Speed frames. Outward, in DrawOrder, every ball ends on its
+// mirror partner's last place; back, in the order reversed (so the ball
+// uppermost on the way out is drawn first on the way back), every ball
+// returns to its own.
+void play_closing_leg(Ball_A& s, bool outward, bool swing)
+{
+    for (int k = 1; k <= s.settings.g_Speed; ++k) {
+        s.RestoreBackground();
+        for (int n = 1; n <= kSmallBalls; ++n) {
+            const int i = outward ? n : kSmallBalls + 1 - n;
+            const int b = s.DrawOrder[std::size_t(i)];
+            if (outward) {
+                s.GlideX[b] -= s.GlideStepX[b];
+                s.GlideY[b] -= s.GlideStepY[b];
+            } else {
+                s.GlideX[b] += s.GlideStepX[b];
+                s.GlideY[b] += s.GlideStepY[b];
+            }
+            s.BlitBall(b, s.GlideX[b], s.GlideY[b]);
+            if (i == kCentreAfter)
+                draw_closing_centre(s, swing);
+        }
+        s.PresentFrame();
+    }
+}
+
 } // namespace
 
 // Every action ends here, with the balls' final places in FormationX/Y and
@@ -34,74 +90,21 @@ void Ball_A::FinishAction()
 void Ball_A::PlayClosingTransition(std::int16_t mode)
 {
     const bool swing = mode == 2;
-    const int n = settings.g_Speed;
-    constexpr double swing_radius = g_RingRadius;
 
+    // The mirror places about a random pivot ball, in StartX/Y, and the
+    // glides there from the last places.
     for (int i = 1; i <= kSmallBalls; ++i) {
         HoldX[i] = LastX[i];
         HoldY[i] = LastY[i];
     }
     RotateBallOrder(1);
-    const int p = PivotBall;
     aim_glides(HoldX, HoldY, StartX, StartY);
-
-    // The circle starts opposite ball p on the clock of the ring (the balls
-    // sit 6 minutes apart, the opposite point is 30 minutes on); 60 stays 60,
-    // the same clock position as 0. Its centre is the pivot ball's cell
-    // centre, which the centre ball's top-left circles at the ring radius.
-    if (swing) {
-        SwingClock = 6 * p + 30;
-        if (SwingClock > 60)
-            SwingClock -= 60;
-        GatherX = HoldX[p] + kHalfSmallCell;
-        GatherY = HoldY[p] + kHalfSmallCell;
-        SwingCount = 2;
-    }
+    if (swing)
+        start_swing(*this, PivotBall);
 
     if (trace)
-        trace->closing(swing ? 2 : 1, p);
+        trace->closing(swing ? 2 : 1, PivotBall);
 
-    // The hand moves 30/n minutes a frame, one full turn over both legs.
-    auto draw_centre = [&] {
-        if (!swing) {
-            BlitBall(kCentreBall, CenterLastX, CenterLastY);
-            return;
-        }
-        SwingCount += 1;
-        const double theta = gfx::clock_angle(SwingClock + 30 * SwingCount / n);
-        const double dx = std::floor(swing_radius * std::cos(theta));
-        const double dy = std::floor(swing_radius * std::sin(theta));
-        CenterSwingX = GatherX + dx - kHalfSmallCell;
-        CenterSwingY = GatherY + dy - kHalfSmallCell;
-        BlitBall(kCentreBall, CenterSwingX, CenterSwingY);
-    };
-
-    // Outward: every ball ends on its mirror partner's last place.
-    for (int k = 1; k <= n; ++k) {
-        RestoreBackground();
-        for (int i = 1; i <= kSmallBalls; ++i) {
-            const int b = DrawOrder[i];
-            GlideX[b] -= GlideStepX[b];
-            GlideY[b] -= GlideStepY[b];
-            BlitBall(b, GlideX[b], GlideY[b]);
-            if (i == kCentreAfter)
-                draw_centre();
-        }
-        PresentFrame();
-    }
-
-    // Back: the order reversed, so the ball uppermost on the way out is drawn
-    // first on the way back; every ball returns to its last place.
-    for (int k = 1; k <= n; ++k) {
-        RestoreBackground();
-        for (int i = kSmallBalls; i >= 1; --i) {
-            const int b = DrawOrder[i];
-            GlideX[b] += GlideStepX[b];
-            GlideY[b] += GlideStepY[b];
-            BlitBall(b, GlideX[b], GlideY[b]);
-            if (i == kCentreAfter)
-                draw_centre();
-        }
-        PresentFrame();
-    }
+    play_closing_leg(*this, true, swing);
+    play_closing_leg(*this, false, swing);
 }

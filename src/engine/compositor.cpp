@@ -74,7 +74,7 @@ void Ball_A::BlitBall(int n, double x, double y)
         gfx::stamp(*Display, px, py, centre ? Pic_Mask_C : Pic_Mask, Pic_Mas[std::size_t(n)]);
 }
 
-void Ball_A::BlitBallScaled(int n, double x, double y, double w, double h)
+void Ball_A::blit_ball_scaled(int n, double x, double y, double w, double h)
 {
     if (!Display || n < 1 || n > kCentreBall)
         return;
@@ -96,11 +96,11 @@ void Ball_A::PresentFrame()
         trace->frame(settings.g_PcSpec);
     if (window)
         window->refresh();
-    DoEvents();
+    do_events();
     host.sleep_ms(settings.g_PcSpec);
 }
 
-void Ball_A::Pause(int ms)
+void Ball_A::pause(int ms)
 {
     ms = std::max(ms, 0);
     if (trace)
@@ -108,7 +108,7 @@ void Ball_A::Pause(int ms)
     host.sleep_ms(ms);
 }
 
-void Ball_A::DoEvents()
+void Ball_A::do_events()
 {
     host.process_pending_messages();
 }

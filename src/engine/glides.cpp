@@ -80,7 +80,7 @@ void Ball_A::GlideBalls(std::int16_t mode)
         PresentFrame();
     }
     if (trail)
-        Pause(kHoldAfterTrailMs);
+        pause(kHoldAfterTrailMs);
 }
 
 void Ball_A::GlideBallsCenterOnTop()

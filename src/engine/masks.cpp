@@ -48,7 +48,7 @@ void draw_mask(gfx::Surface& mask, const int (&insets)[Size])
 
 } // namespace
 
-void Ball_A::BuildBallMasks()
+void Ball_A::build_ball_masks()
 {
     draw_mask(Pic_Mask, kSmallMaskInsets);
     draw_mask(Pic_Mask_C, kLargeMaskInsets);

@@ -11,14 +11,6 @@
 
 #include <cmath>
 
-namespace {
-
-// Ball i stands at i * 6 minutes on the clock: ten balls 36 degrees apart,
-// ball 10 at the top.
-double ring_angle(int ball) { return gfx::clock_angle(ball * 6); }
-
-} // namespace
-
 void Ball_A::PlayOpening()
 {
     if (trace)
@@ -39,12 +31,12 @@ void Ball_A::PlayOpening()
          radius -= radius_step) {
         RestoreBackground();
         for (int i = 1; i <= kSmallBalls; ++i) {
-            const double angle = ring_angle(i);
+            const double angle = gfx::clock_angle(ring_clock(i));
             BlitBall(i, std::floor(std::cos(angle) * radius) + g_CenterX - kHalfSmallCell,
                      std::floor(std::sin(angle) * radius) + g_CenterY - kHalfSmallCell);
         }
         size += growth;
-        BlitBallScaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
+        blit_ball_scaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
         PresentFrame();
     }
 

@@ -28,6 +28,82 @@ bool bring_into_range(Int& value, SettingKind kind)
     return false;
 }
 
+// A borderless window as large as the screen, still hidden, and its frame
+// and the background picture filled with the background colour. False when
+// the host gives no window.
+bool open_full_screen_window(Ball_A& saver)
+{
+    const host::Size screen = saver.host.screen_size();
+    saver.ScreenWidthPx = screen.width;
+    saver.ScreenHeightPx = screen.height;
+
+    host::WindowOptions options;
+    options.title = kSaverWindowTitle;
+    options.rect = {0, 0, screen.width, screen.height};
+    options.borderless = true;
+    options.visible = false;
+    saver.window = saver.host.create_window(options, saver);
+    if (!saver.window)
+        return false;
+
+    const gfx::Pixel background = gfx::pixel_from_colorref(saver.settings.g_BackgroundColor);
+    saver.Display = &saver.window->frame();
+    saver.Display->fill(background);
+    saver.Pic_Base.resize(screen.width, screen.height, background);
+    return true;
+}
+
+// Every sprite at its cell's size, black until the composer paints it (the
+// grid composer sizes ball 0 anew for its grid).
+void size_sprites(Ball_A& saver)
+{
+    for (int n = 0; n <= kSmallBalls; ++n)
+        saver.Pic_Mas[std::size_t(n)].resize(g_SmallBallSize, g_SmallBallSize, gfx::kBlack);
+    saver.Pic_Mas[kCentreBall].resize(g_LargeBallSize, g_LargeBallSize, gfx::kBlack);
+}
+
+// The starting ring around the centre ball. The floor of the offsets and the
+// 15-digit 2 pi put ball 10 one pixel left of the vertical (dx = -1), which
+// every figure starting from the ring inherits.
+void place_starting_ring(Ball_A& saver)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        const double angle = gfx::clock_angle(ring_clock(i));
+        const double dx = std::floor(std::cos(angle) * g_RingRadius);
+        const double dy = std::floor(std::sin(angle) * g_RingRadius);
+        saver.FormationX[i] = dx + saver.g_CenterX - kHalfSmallCell;
+        saver.FormationY[i] = dy + saver.g_CenterY - kHalfSmallCell;
+    }
+    saver.CenterFormationX = saver.g_CenterX - kHalfLargeCell;
+    saver.CenterFormationY = saver.g_CenterY - kHalfLargeCell;
+}
+
+// The rods: ten small cells and ten gaps plus the centre cell make 582
+// pixels, centred on the screen; after the fifth ball the centre ball's cell
+// and one more gap are skipped, so the centre ball fits between.
+void place_rods(Ball_A& saver)
+{
+    constexpr double small = g_SmallBallSize;
+    constexpr double large = g_LargeBallSize;
+    saver.BallGap = small / 16;
+    const double gap = saver.BallGap;
+    const double rod_length = small * kSmallBalls + gap * kSmallBalls + large;
+    double across = (saver.ScreenWidthPx - rod_length) / 2;
+    double down = (saver.ScreenHeightPx - rod_length) / 2;
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        saver.VerticalRodX[i] = saver.g_CenterX - kHalfSmallCell;
+        saver.VerticalRodY[i] = down;
+        saver.HorizontalRodX[i] = across;
+        saver.HorizontalRodY[i] = saver.g_CenterY - kHalfSmallCell;
+        across += small + gap;
+        down += small + gap;
+        if (i == 5) {
+            across += large + gap;
+            down += large + gap;
+        }
+    }
+}
+
 } // namespace
 
 Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverStart start_,
@@ -44,12 +120,10 @@ Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverSta
 
 Ball_A::~Ball_A() = default;
 
+// The load handler, step by step: the window and its surfaces, the places
+// every figure starts from, the sprites and the background, then the timer.
 void Ball_A::Form_Load()
 {
-    constexpr int small = g_SmallBallSize;
-    constexpr int large = g_LargeBallSize;
-    constexpr int ring = g_RingRadius;
-
     // In saver mode the cursor is hidden here a second time (start-up hid
     // it once); EndSaver shows it again by the counter kept here.
     if (start.switch_letter == 'S')
@@ -57,68 +131,20 @@ void Ball_A::Form_Load()
 
     HighlightStyle = 0;
 
-    const host::Size screen = host.screen_size();
-    ScreenWidthPx = screen.width;
-    ScreenHeightPx = screen.height;
-
-    host::WindowOptions options;
-    options.title = kSaverWindowTitle;
-    options.rect = {0, 0, screen.width, screen.height};
-    options.borderless = true;
-    options.visible = false;
-    window = host.create_window(options, *this);
-    if (!window)
+    if (!open_full_screen_window(*this))
         return; // no window, nothing to draw on: the saver cannot run
-
-    const gfx::Pixel background = gfx::pixel_from_colorref(settings.g_BackgroundColor);
-    Display = &window->frame();
-    Display->fill(background);
-    Pic_Base.resize(screen.width, screen.height, background);
 
     g_CenterX = ScreenWidthPx / 2;
     g_CenterY = ScreenHeightPx / 2;
-
-    // The starting ring: ball i at i x 6 minutes on the clock. The floor of
-    // the offsets and the 15-digit 2 pi put ball 10 one pixel left of the
-    // vertical (dx = -1), which every figure starting from the ring inherits.
-    Pic_Mas[0].resize(small, small, gfx::kBlack); // the grid composer sizes it anew
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        Pic_Mas[i].resize(small, small, gfx::kBlack);
-        const double angle = gfx::clock_angle(i * 6);
-        const double dx = std::floor(std::cos(angle) * ring);
-        const double dy = std::floor(std::sin(angle) * ring);
-        FormationX[i] = dx + g_CenterX - small * 0.5;
-        FormationY[i] = dy + g_CenterY - small * 0.5;
-    }
-    Pic_Mas[kCentreBall].resize(large, large, gfx::kBlack);
-    CenterFormationX = g_CenterX - large * 0.5;
-    CenterFormationY = g_CenterY - large * 0.5;
-
-    // The rods: ten small cells and ten gaps plus the centre cell make 582
-    // pixels, centred on the screen; after the fifth ball the centre ball's
-    // cell and one more gap are skipped, so the centre ball fits between.
-    BallGap = small / 16.0;
-    const double rod_length = small * kSmallBalls + BallGap * kSmallBalls + large;
-    double across = (ScreenWidthPx - rod_length) / 2;
-    double down = (ScreenHeightPx - rod_length) / 2;
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        VerticalRodX[i] = g_CenterX - small / 2;
-        VerticalRodY[i] = down;
-        HorizontalRodX[i] = across;
-        HorizontalRodY[i] = g_CenterY - small / 2;
-        across += small + BallGap;
-        down += small + BallGap;
-        if (i == 5) {
-            across += large + BallGap;
-            down += large + BallGap;
-        }
-    }
+    size_sprites(*this);
+    place_starting_ring(*this);
+    place_rods(*this);
 
     ActionOrder.fill(0);
     ActionCounter = 20; // the first tick builds a new order
     FirstRun = true;
 
-    BuildBallMasks();
+    build_ball_masks();
     ComposeBackground();
 
     window->set_timer(kTimerIntervalMs);

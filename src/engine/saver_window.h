@@ -62,7 +62,7 @@ public:
 
     // ---- sprites (sprites.cpp, masks.cpp)
     // Draws the two fixed disc masks Pic_Mask and Pic_Mask_C; called once by Form_Load.
-    void BuildBallMasks();
+    void build_ball_masks();
     void DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
                           std::int16_t blue);
 
@@ -75,21 +75,21 @@ public:
     void BlitBall(int n, double x, double y);
     // Ball n stretched from its full cell to w x h (both may be 0 or negative,
     // which draws nothing or draws mirrored).
-    void BlitBallScaled(int n, double x, double y, double w, double h);
+    void blit_ball_scaled(int n, double x, double y, double w, double h);
     // Refresh, let pending messages run, pause g_PcSpec milliseconds.
     void PresentFrame();
     // A pause that is not a frame's own (holds, second pauses).
-    void Pause(int ms);
+    void pause(int ms);
     // Lets pending window messages run (the mouse may end the saver here).
-    void DoEvents();
+    void do_events();
 
     // ---- glides (glides.cpp)
     // Every glide moves a ball in a straight line in g_Speed equal steps: the
     // ball starts on its first place and the glide subtracts the step once
     // per frame, so it stands on its second place after the last frame. The
     // helpers below set one up; the glides that follow read the fields they
-    // fill. The step is (from - to) / g_Speed, computed exactly so wherever a
-    // glide is aimed, so that every ball lands on the same pixels.
+    // fill. The step is always (from - to) / g_Speed, computed the same way
+    // wherever a glide is aimed, so that every ball lands on the same pixels.
     //
     // Small ball i (1..10): GlideX/Y(i) = from, GlideStepX/Y(i) = the step.
     void aim_glide(int i, double from_x, double from_y, double to_x, double to_y);
@@ -124,8 +124,9 @@ public:
     void PlayClosingTransition(std::int16_t mode);
 
     // ---- shared services for the actions
+    // The one random generator's next value in [0, 1). Actions read the
+    // setting values through `settings` and never change them.
     double Rnd() { return random.Rnd(); }
-    const Settings& S() const { return settings; }
 
     // ---- window handler
     void on_mouse_down(int button, double x, double y) override;
@@ -175,7 +176,9 @@ public:
     std::int16_t ActionCounter = 20;
     bool FirstRun = true;
     std::int16_t HighlightStyle = 0;
-    int TickCount = 0; // ticks started since load, for the trace
+    // Ticks started since load, for the trace; 64 bits, since at 100 ticks a
+    // second (a run of empty ticks) 32 would overflow within a year.
+    std::int64_t TickCount = 0;
 
     int g_CursorCount = 0; // the display counter the last cursor call returned
     float MouseRefX = 0, MouseRefY = 0;

@@ -41,7 +41,7 @@ void Ball_A::Timer1_Timer()
 
     // A kind whose routine is not built yet does nothing on its tick, like a
     // disabled one: no sprites are redrawn and the background stays.
-    const ActionEntry& entry = ActionTable()[std::size_t(kind)];
+    const ActionEntry& entry = action_table()[std::size_t(kind)];
     if (!entry.routine)
         return;
     if (trace)

@@ -55,7 +55,7 @@ void Trace::compose(int highlight_style)
     put(m_out, "}\n");
 }
 
-void Trace::tick(int n, int kind, bool enabled)
+void Trace::tick(std::int64_t n, int kind, bool enabled)
 {
     put(m_out, "{\"ev\":\"tick\",\"n\":");
     put_number(m_out, n);

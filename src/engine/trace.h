@@ -15,7 +15,7 @@ public:
     void start(int width, int height, std::uint64_t seed, int speed, int pcspec, int order,
                int background);
     void compose(int highlight_style);
-    void tick(int n, int kind, bool enabled);
+    void tick(std::int64_t n, int kind, bool enabled);
     void opening();
     void action(int kind);
     void closing(int mode, int pivot);
@@ -24,11 +24,12 @@ public:
     // next "frame" line.
     void restore();
     void ball(int ball, int x, int y, int w, int h);
-    // One presented frame with the pause that follows it. Frames count from 1.
+    // One presented frame with the pause that follows it. Frames count from
+    // 1, in 64 bits: a saver left running for months passes 2^31 frames.
     void frame(int pause_ms);
     void sleep(int ms);
 
-    int frames_written() const { return m_frame; }
+    std::int64_t frames_written() const { return m_frame; }
     void flush();
 
 private:
@@ -38,5 +39,5 @@ private:
     };
     std::ostream& m_out;
     std::vector<Op> m_ops; // reserved once; cleared, never shrunk, per frame
-    int m_frame = 0;
+    std::int64_t m_frame = 0;
 };

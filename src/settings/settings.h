@@ -24,12 +24,12 @@ struct Settings {
 
     std::int16_t g_OrderMode = 0;         // 1 in sequence, anything else random
     std::int32_t g_BackgroundColor = 0;   // red in the low byte
-    std::int16_t g_Speed = 0;             // frames of every glide; larger is slower (1..30 in the saver)
+    std::int16_t g_Speed = 0;             // frames of every glide; larger is slower
     double g_SpeedFactor = 0;             // scales the curve actions' steps; 1 at speed 15
     std::int16_t g_BackgroundMode = 0;    // 1 grid, 2 colour, 3 screen at start, 4 picture
     std::int16_t g_BackgroundArrangement = 0; // 1 centred, anything else tiled
     std::string g_BackgroundPicturePath;  // UTF-8
-    std::int16_t g_PcSpec = 0;            // pause after each frame, milliseconds (0..1000 in the saver)
+    std::int16_t g_PcSpec = 0;            // pause after each frame, milliseconds
 };
 
 // The speed factor for a speed value: 1 at 15, 0.05 less per step above,

@@ -15,8 +15,8 @@ namespace {
 constexpr int kEllipseFrames = 62; // t = 0.1 ... 6.2
 
 // The centre ball's middle as drawn at its scaled size.
-double MiddleX(const Event& frame) { return frame.Ball(11)->x + frame.Ball(11)->w / 2.0; }
-double MiddleY(const Event& frame) { return frame.Ball(11)->y + frame.Ball(11)->h / 2.0; }
+double MiddleX(const Event& frame) { return frame.ball(11)->x + frame.ball(11)->w / 2.0; }
+double MiddleY(const Event& frame) { return frame.ball(11)->y + frame.ball(11)->h / 2.0; }
 
 } // namespace
 
@@ -28,14 +28,14 @@ TEST(CenterEllipses, TenEllipsesOf62FramesShrinkingTo10AndBack)
     for (std::int16_t n : {1, 15, 30}) {
         SCOPED_TRACE("speed " + std::to_string(n));
         ActionRig rig(ActionSettings(n));
-        const auto frames = FramesOf(rig.Run(Act_CenterEllipses));
+        const auto frames = frames_of(rig.Run(Act_CenterEllipses));
         const int figure = 10 * kEllipseFrames;
         ASSERT_EQ(int(frames.size()), n + figure + n + 2 * n);
         for (int k = 0; k < figure; ++k) {
             const Event& frame = frames[std::size_t(n + k)];
             const int step = k % kEllipseFrames + 1;
             const int size = step <= 31 ? 72 - 2 * step : 10 + 2 * (step - 31);
-            ASSERT_TRUE(frame.Ball(11)->w == size && frame.Ball(11)->h == size) << "frame " << k;
+            ASSERT_TRUE(frame.ball(11)->w == size && frame.ball(11)->h == size) << "frame " << k;
             ASSERT_EQ(BallOrder(frame), (std::vector<int>{11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         }
         const std::size_t home = std::size_t(n + figure);
@@ -53,7 +53,7 @@ TEST(CenterEllipses, TenEllipsesOf62FramesShrinkingTo10AndBack)
 TEST(CenterEllipses, EllipsesTurnBy36DegreesAndTheRingChangesDirection)
 {
     ActionRig rig;
-    const auto frames = FramesOf(rig.Run(Act_CenterEllipses));
+    const auto frames = frames_of(rig.Run(Act_CenterEllipses));
     for (int r = 1; r <= 10; ++r) {
         const auto frame = [&](int k) -> const Event& {
             return frames[std::size_t(15 + (r - 1) * kEllipseFrames + k)];

@@ -28,11 +28,11 @@ Point CentreOf(const Op* op) { return {op->x + op->w / 2.0, op->y + op->h / 2.0}
 TEST(ChangingRadius, RadiiSizesAndFigureOfEightOn1024x768)
 {
     ActionRig rig;
-    const auto frames = FramesOf(rig.Run(Act_ChangingRadius));
+    const auto frames = frames_of(rig.Run(Act_ChangingRadius));
     ASSERT_EQ(frames.size(), 15u + 600 + 15 + 30);
-    EXPECT_EQ(frames[14].Ball(1)->x, 600) << "the ring of radius H/4";
-    EXPECT_EQ(frames[14].Ball(10)->x, 487) << "the -1 of the rounded-down cosine";
-    EXPECT_EQ(frames[14].Ball(10)->y, 168);
+    EXPECT_EQ(frames[14].ball(1)->x, 600) << "the ring of radius H/4";
+    EXPECT_EQ(frames[14].ball(10)->x, 487) << "the -1 of the rounded-down cosine";
+    EXPECT_EQ(frames[14].ball(10)->y, 168);
 
     struct Row {
         int frame; // of the lobes
@@ -45,15 +45,15 @@ TEST(ChangingRadius, RadiiSizesAndFigureOfEightOn1024x768)
                            Row{75, 57, 267, 24, 36, 640, 512}, Row{90, 267, 42, 48, 72, 768, 384},
                            Row{600, 192, 192, 48, 72, 512, 384}}) {
         const Event& frame = frames[std::size_t(15 + row.frame - 1)];
-        const Point c = CentreOf(frame.Ball(11));
+        const Point c = CentreOf(frame.ball(11));
         EXPECT_NEAR(c.x, row.x, 1.5) << "frame " << row.frame;
         EXPECT_NEAR(c.y, row.y, 1.5) << "frame " << row.frame;
-        EXPECT_EQ(frame.Ball(11)->w, row.centre_size) << "frame " << row.frame;
+        EXPECT_EQ(frame.ball(11)->w, row.centre_size) << "frame " << row.frame;
         for (int j = 1; j <= 10; ++j) {
-            const Point b = CentreOf(frame.Ball(j));
+            const Point b = CentreOf(frame.ball(j));
             EXPECT_NEAR(std::hypot(b.x - c.x, b.y - c.y), j % 2 ? row.odd_radius : row.even_radius, 1.5)
                 << "frame " << row.frame << " ball " << j;
-            EXPECT_EQ(frame.Ball(j)->w, row.small_size) << "frame " << row.frame;
+            EXPECT_EQ(frame.ball(j)->w, row.small_size) << "frame " << row.frame;
         }
     }
 }
@@ -66,13 +66,13 @@ TEST(ChangingRadius, NegativeRadiusOnLowScreensAndTheSameFrameCountAtAnySpeed)
 {
     ActionRig rig(ActionSettings(10), 640, 480);
     ASSERT_DOUBLE_EQ(rig.settings.g_SpeedFactor, 2);
-    const auto frames = FramesOf(rig.Run(Act_ChangingRadius));
+    const auto frames = frames_of(rig.Run(Act_ChangingRadius));
     ASSERT_EQ(frames.size(), 10u + 600 + 10 + 20);
     const Event& frame = frames[10 + 30 - 1];
-    const Point c = CentreOf(frame.Ball(11));
+    const Point c = CentreOf(frame.ball(11));
     for (int j = 1; j <= 9; j += 2) {
         const double phi = gfx::clock_angle(6.0 * j - 30 * 2);
-        const Point b = CentreOf(frame.Ball(j));
+        const Point b = CentreOf(frame.ball(j));
         EXPECT_NEAR(b.x - c.x, -30 * std::cos(phi), 1.5) << "ball " << j;
         EXPECT_NEAR(b.y - c.y, -30 * std::sin(phi), 1.5) << "ball " << j;
     }

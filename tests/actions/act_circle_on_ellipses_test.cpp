@@ -22,12 +22,12 @@ TEST(CircleOnEllipses, TwoHalvesOf120FramesAtEverySpeedTheCentreBallStill)
     for (std::int16_t n : {1, 15, 30}) {
         SCOPED_TRACE("speed " + std::to_string(n));
         ActionRig rig(ActionSettings(n));
-        const auto frames = FramesOf(rig.Run(Act_CircleOnEllipses));
+        const auto frames = frames_of(rig.Run(Act_CircleOnEllipses));
         ASSERT_EQ(int(frames.size()), n + 2 * kHalf + n + 2 * n);
         for (int k = n; k < n + 2 * kHalf; ++k) {
             const Event& f = frames[std::size_t(k)];
             ASSERT_EQ(BallOrder(f), (std::vector<int>{1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10}));
-            ASSERT_TRUE(f.Ball(11)->x == 476 && f.Ball(11)->y == 348) << "frame " << k;
+            ASSERT_TRUE(f.ball(11)->x == 476 && f.ball(11)->y == 348) << "frame " << k;
         }
         const std::size_t home = std::size_t(n + 2 * kHalf);
         ExpectGlideSetsOutFrom(frames[home - 1], frames[home], rig.saver.FormationX,
@@ -45,12 +45,12 @@ TEST(CircleOnEllipses, TwoHalvesOf120FramesAtEverySpeedTheCentreBallStill)
 TEST(CircleOnEllipses, WorkedFirstFrameAndTheDepthClosingWidthThenHeight)
 {
     ActionRig rig;
-    const auto frames = FramesOf(rig.Run(Act_CircleOnEllipses));
+    const auto frames = frames_of(rig.Run(Act_CircleOnEllipses));
     const std::size_t n = 15;
-    EXPECT_EQ(frames[n].Ball(10)->x, 586);
-    EXPECT_EQ(frames[n].Ball(10)->y, 263);
-    EXPECT_EQ(frames[n].Ball(1)->x, 555);
-    EXPECT_EQ(frames[n].Ball(1)->y, 270);
+    EXPECT_EQ(frames[n].ball(10)->x, 586);
+    EXPECT_EQ(frames[n].ball(10)->y, 263);
+    EXPECT_EQ(frames[n].ball(1)->x, 555);
+    EXPECT_EQ(frames[n].ball(1)->y, 270);
 
     double widest[2] = {0, 0}; // per half
     for (int k = 0; k < 2 * kHalf; ++k)

@@ -55,7 +55,7 @@ CycloidRun Cut(const std::vector<Event>& events, int n)
 // A ball's centre as drawn in a frame.
 std::pair<int, int> CentreOf(const Event& frame, int ball)
 {
-    const Op* op = frame.Ball(ball);
+    const Op* op = frame.ball(ball);
     EXPECT_NE(op, nullptr) << "ball " << ball << " missing: " << frame.line;
     const int half = ball == 11 ? 36 : 24;
     return op ? std::pair{op->x + half, op->y + half} : std::pair{0, 0};
@@ -88,7 +88,7 @@ TEST(CycloidMath, FigureEightChangesCirclesAtTheCentreAtEverySpeed)
         int switches = 0;
         bool forward = orbit.OrbitForward;
         for (int frame = 0; frame < 4 * 175; ++frame) {
-            MoveCurveCenter(orbit, factor, width, centre_y);
+            move_curve_center(orbit, factor, width, centre_y);
             ASSERT_GE(orbit.OrbitClock, -15 - factor);
             ASSERT_LE(orbit.OrbitClock, 75 + factor);
             // Either circle keeps the middle within [W/4, 3W/4].
@@ -116,7 +116,7 @@ TEST(CycloidMath, AtFactor1_2TheClockStepsPast75AndStillSwitches)
     int frames = 0;
     while (orbit.OrbitForward && frames < 100) {
         before = orbit.OrbitClock;
-        MoveCurveCenter(orbit, 1.2, 1024, 384);
+        move_curve_center(orbit, 1.2, 1024, 384);
         ++frames;
     }
     ASSERT_FALSE(orbit.OrbitForward) << "the clock never left the left circle";
@@ -142,20 +142,20 @@ TEST(Cycloid, FourCurvesOf176FramesWithADoubledPause)
             << "curve " << k / 176 + 1 << " frame " << k % 176 + 1
             << (closing_frame ? ": the closing frame has only its own pause"
                               : ": a curve frame lasts two pauses");
-        EXPECT_EQ(run.curves[k].frame.Number("pause"), 7);
+        EXPECT_EQ(run.curves[k].frame.number("pause"), 7);
     }
     for (const auto* part : {&run.gather, &run.glide, &run.closing})
         for (const PacedFrame& f : *part)
             EXPECT_FALSE(f.second_pause) << "only curve frames pause twice: " << f.frame.line;
     for (const Event& e : events) {
         if (e.ev == "sleep") {
-            EXPECT_EQ(e.Number("ms"), 7) << e.line;
+            EXPECT_EQ(e.number("ms"), 7) << e.line;
         }
     }
 
     EXPECT_EQ(run.closing.size(), 30u);
     EXPECT_EQ(ClosingModes(events), std::vector<int>{1});
-    ExpectEndsInFormation(rig.saver, FramesOf(events), fx, fy, cx, cy);
+    ExpectEndsInFormation(rig.saver, frames_of(events), fx, fy, cx, cy);
 }
 
 TEST(Cycloid, GathersOnTheFirstPointAndTheSnakeRepeatsTheLead)
@@ -199,8 +199,8 @@ TEST(Cycloid, ReturnGlideStartsOneStepFromTheLastDrawnPlaces)
     const Event& last = run.curves.back().frame;
     const Event& first = run.glide.front().frame;
     for (int i = 1; i <= 11; ++i) {
-        const Op* l = last.Ball(i);
-        const Op* g = first.Ball(i);
+        const Op* l = last.ball(i);
+        const Op* g = first.ball(i);
         ASSERT_TRUE(l && g);
         const double tx = i == 11 ? rig.saver.CenterFormationX : fx[std::size_t(i)];
         const double ty = i == 11 ? rig.saver.CenterFormationY : fy[std::size_t(i)];
@@ -243,7 +243,7 @@ TEST(Cycloid, RunsToItsEndFromTheSchedulerAtSpeeds10_15_30)
         SCOPED_TRACE("speed " + std::to_string(speed));
         KindRun run = RunOnlyKind(10, speed);
         const Ball_A& s = run.rig->saver;
-        const std::vector<Event> frames = FramesOf(run.events);
+        const std::vector<Event> frames = frames_of(run.events);
         EXPECT_EQ(frames.size(), std::size_t(speed + kCurveFrames + speed + 2 * speed));
         EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
         ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,

@@ -47,13 +47,13 @@ Legs WalkLegs(const std::vector<Event>& events, int n)
             ADD_FAILURE() << "the run ended in leg " << leg;
             return legs;
         }
-        const Op* centre = end->Ball(11);
+        const Op* centre = end->ball(11);
         const int tx = centre->x + 36, ty = centre->y + 36;
         legs.targetX.push_back(tx);
         legs.targetY.push_back(ty);
-        const bool spot = end->Ball(1)->x == end->Ball(2)->x && end->Ball(1)->y == end->Ball(2)->y;
+        const bool spot = end->ball(1)->x == end->ball(2)->x && end->ball(1)->y == end->ball(2)->y;
         for (int i = 1; i <= 10; ++i) {
-            const Op* b = end->Ball(i);
+            const Op* b = end->ball(i);
             const int ex = tx - 24 + (spot ? 0 : kRingDX[i]);
             const int ey = ty - 24 + (spot ? 0 : kRingDY[i]);
             EXPECT_EQ(b->x, ex) << "leg " << leg << " ball " << i << ": expected x " << ex << " got " << b->x;
@@ -67,7 +67,7 @@ Legs WalkLegs(const std::vector<Event>& events, int n)
             ++legs.rings;
             EXPECT_TRUE(closing_follows) << "the ring of leg " << leg << " got no closing figure";
             if (closing_follows) {
-                EXPECT_EQ(events[at].Number("mode"), 2) << events[at].line;
+                EXPECT_EQ(events[at].number("mode"), 2) << events[at].line;
                 ++at;
                 for (int f = 0; f < 2 * n; ++f)
                     next_frame();
@@ -126,11 +126,11 @@ TEST(LinearMotion, RingsAndOnlyRingsCloseAndTheRunLasts40nPlus2nPerRing)
         ASSERT_EQ(int(modes.size()), legs.rings + 1);
         EXPECT_EQ(modes.back(), 1) << "the action ends with the ordinary closing figure";
 
-        const int frames = int(FramesOf(events).size());
+        const int frames = int(frames_of(events).size());
         EXPECT_EQ(frames, 40 * n + 2 * n * legs.rings + 2 * n)
             << "expected 40n + 2n per ring + 2n of closing, got " << frames << " with "
             << legs.rings << " rings";
-        ExpectEndsInFormation(rig.saver, FramesOf(events), fx, fy, cx, cy);
+        ExpectEndsInFormation(rig.saver, frames_of(events), fx, fy, cx, cy);
     }
 }
 
@@ -168,7 +168,7 @@ TEST(LinearMotion, CentreBallIsDrawnLastOutsideTheClosingFigures)
             continue;
         }
         ASSERT_FALSE(e.ops.empty());
-        EXPECT_EQ(e.ops.back().ball, 11) << "frame " << e.Number("n") << ": " << e.line;
+        EXPECT_EQ(e.ops.back().ball, 11) << "frame " << e.number("n") << ": " << e.line;
     }
 }
 
@@ -181,7 +181,7 @@ TEST(LinearMotion, RunsToItsEndAloneAtSpeeds10To30)
         SCOPED_TRACE("speed " + std::to_string(speed));
         KindRun run = RunOnlyKind(1, speed);
         const Ball_A& s = run.rig->saver;
-        const auto frames = FramesOf(run.events);
+        const auto frames = frames_of(run.events);
         const std::vector<int> modes = ClosingModes(run.events);
         ASSERT_FALSE(modes.empty());
         EXPECT_EQ(modes.back(), 1);
@@ -202,7 +202,7 @@ TEST(LinearMotion, EverySpeedFrom1To30RunsToTheEnd)
         const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
         const auto events = rig.Run(Act_LinearMotion);
         const int rings = int(ClosingModes(events).size()) - 1;
-        EXPECT_EQ(int(FramesOf(events).size()), 40 * speed + 2 * speed * rings + 2 * speed);
-        ExpectEndsInFormation(rig.saver, FramesOf(events), fx, fy, cx, cy);
+        EXPECT_EQ(int(frames_of(events).size()), 40 * speed + 2 * speed * rings + 2 * speed);
+        ExpectEndsInFormation(rig.saver, frames_of(events), fx, fy, cx, cy);
     }
 }

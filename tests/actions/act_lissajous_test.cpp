@@ -22,9 +22,9 @@ struct LissajousRun {
 LissajousRun Cut(const std::vector<Event>& events, int n)
 {
     LissajousRun run;
-    const std::size_t closing_at = IndexOf(events, "closing");
-    const std::vector<Event> before = FramesOf({events.begin(), events.begin() + std::ptrdiff_t(closing_at)});
-    run.closing = FramesOf({events.begin() + std::ptrdiff_t(closing_at), events.end()});
+    const std::size_t closing_at = index_of(events, "closing");
+    const std::vector<Event> before = frames_of({events.begin(), events.begin() + std::ptrdiff_t(closing_at)});
+    run.closing = frames_of({events.begin() + std::ptrdiff_t(closing_at), events.end()});
     EXPECT_GE(before.size(), std::size_t(2 * n));
     if (before.size() < std::size_t(2 * n))
         return run;
@@ -36,7 +36,7 @@ LissajousRun Cut(const std::vector<Event>& events, int n)
 
 std::pair<int, int> At(const Event& frame, int ball)
 {
-    const Op* op = frame.Ball(ball);
+    const Op* op = frame.ball(ball);
     EXPECT_NE(op, nullptr) << "ball " << ball << " missing: " << frame.line;
     return op ? std::pair{op->x, op->y} : std::pair{0, 0};
 }
@@ -89,7 +89,7 @@ TEST(Lissajous, SixFiguresOf91_181_46FramesBetweenGatherAndReturn)
     EXPECT_EQ(FigureLengths(run.figures), (std::vector<int>{91, 91, 181, 181, 46, 46}));
     EXPECT_EQ(run.closing.size(), 30u);
     EXPECT_EQ(ClosingModes(events), std::vector<int>{1});
-    ExpectEndsInFormation(rig.saver, FramesOf(events), fx, fy, cx, cy);
+    ExpectEndsInFormation(rig.saver, frames_of(events), fx, fy, cx, cy);
 }
 
 TEST(Lissajous, SnakeStartsOnTheGatherPointAndFollowsOneFrameBehind)
@@ -210,7 +210,7 @@ TEST(Lissajous, AtEverySpeedTheCentreBallBouncesWithinTheScreenAndTheRunEnds)
         }
         EXPECT_GT(turns, 0) << "the centre ball never turned back";
         EXPECT_EQ(run.closing.size(), std::size_t(2 * speed));
-        ExpectEndsInFormation(rig.saver, FramesOf(events), fx, fy, cx, cy);
+        ExpectEndsInFormation(rig.saver, frames_of(events), fx, fy, cx, cy);
     }
     EXPECT_EQ(diagonals.size(), 4u) << "the four diagonals should all occur";
 }
@@ -221,7 +221,7 @@ TEST(Lissajous, RunsToItsEndFromTheSchedulerAtSpeeds10_15_30)
         SCOPED_TRACE("speed " + std::to_string(speed));
         KindRun run = RunOnlyKind(9, speed);
         const Ball_A& s = run.rig->saver;
-        const std::vector<Event> frames = FramesOf(run.events);
+        const std::vector<Event> frames = frames_of(run.events);
         EXPECT_EQ(frames.size(), std::size_t(speed + 636 + speed + 2 * speed));
         EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
         ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,

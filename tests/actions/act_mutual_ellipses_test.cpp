@@ -35,9 +35,9 @@ void ExpectOnEllipse(const Event& frame, int D, int i, double t)
     const double ex = 1024 / 3.5 * std::cos(t), ey = 768 / 7.0 * std::sin(t);
     const double x = 488 + std::cos(phi) * ex - std::sin(phi) * ey;
     const double y = 360 + std::sin(phi) * ex + std::cos(phi) * ey;
-    ASSERT_NE(frame.Ball(i), nullptr) << "ball " << i << ": " << frame.line;
-    EXPECT_LE(std::abs(frame.Ball(i)->x - x), 0.51) << "D " << D << " ball " << i << " t " << t;
-    EXPECT_LE(std::abs(frame.Ball(i)->y - y), 0.51) << "D " << D << " ball " << i << " t " << t;
+    ASSERT_NE(frame.ball(i), nullptr) << "ball " << i << ": " << frame.line;
+    EXPECT_LE(std::abs(frame.ball(i)->x - x), 0.51) << "D " << D << " ball " << i << " t " << t;
+    EXPECT_LE(std::abs(frame.ball(i)->y - y), 0.51) << "D " << D << " ball " << i << " t " << t;
 }
 
 } // namespace
@@ -53,16 +53,16 @@ TEST(MutualEllipses, RepetitionsKeepTheirTracesAndFrameCounts)
             ActionRig rig(ActionSettings(std::int16_t(n)));
             const Ball_A& s = rig.saver;
             const std::vector<Event> events = rig.Run(f->routine);
-            const std::vector<Event> frames = FramesOf(events);
+            const std::vector<Event> frames = frames_of(events);
             ASSERT_EQ(int(frames.size()), 8 * (2 * n + f->trace_frames + 1) + 2 * n);
-            EXPECT_EQ(IndexOf(events, "closing"), events.size() - std::size_t(2 * n) - 1);
+            EXPECT_EQ(index_of(events, "closing"), events.size() - std::size_t(2 * n) - 1);
             ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
                                   s.CenterFormationY);
 
             int holds = 0;
             for (std::size_t e = 1; e < events.size(); ++e)
                 if (events[e].ev == "sleep") {
-                    EXPECT_EQ(events[e].Number("ms"), 2000);
+                    EXPECT_EQ(events[e].number("ms"), 2000);
                     EXPECT_EQ(events[e - 1].line, TraceFrame(frames, *f, n, holds++, f->trace_frames).line);
                 }
             EXPECT_EQ(holds, 8);
@@ -75,10 +75,10 @@ TEST(MutualEllipses, RepetitionsKeepTheirTracesAndFrameCounts)
                     for (const Op& op : frame.ops)
                         restores += op.what == 'R';
                     ASSERT_EQ(restores, k == 1 ? erased_first : 0) << "trace frame " << k;
-                    ASSERT_EQ(frame.Ball(11) != nullptr, k == 1) << "trace frame " << k;
+                    ASSERT_EQ(frame.ball(11) != nullptr, k == 1) << "trace frame " << k;
                 }
-            const Op* centre = TraceFrame(frames, *f, n, 0, 1).Ball(11);
-            EXPECT_TRUE(LandsOn(centre->x, s.CenterFormationX) && LandsOn(centre->y, s.CenterFormationY));
+            const Op* centre = TraceFrame(frames, *f, n, 0, 1).ball(11);
+            EXPECT_TRUE(DrawnAt(centre->x, s.CenterFormationX) && DrawnAt(centre->y, s.CenterFormationY));
         }
     }
 }
@@ -90,9 +90,9 @@ TEST(MutualEllipses, BallsTraceTheirTurnedEllipsesClockwise)
 {
     const int n = 15, turn_steps[8] = {90, 92, 76, 60, 28, 12, -4, -20};
     ActionRig rig;
-    const std::vector<Event> frames = FramesOf(rig.Run(Act_MutualEllipseTrails));
-    EXPECT_EQ(frames[n - 1].Ball(4)->x, 781);
-    EXPECT_EQ(frames[n - 1].Ball(2)->x, 195);
+    const std::vector<Event> frames = frames_of(rig.Run(Act_MutualEllipseTrails));
+    EXPECT_EQ(frames[n - 1].ball(4)->x, 781);
+    EXPECT_EQ(frames[n - 1].ball(2)->x, 195);
     for (int rep = 0; rep < 8; ++rep)
         for (int i = 1; i <= 10; ++i) {
             ExpectOnEllipse(TraceFrame(frames, kMutual, n, rep, 0), turn_steps[rep], i, 0);
@@ -106,15 +106,15 @@ TEST(MutualEllipses, BallsTraceTheirTurnedEllipsesClockwise)
 TEST(MutualEllipses, LaggedBallsSetOffFiveFramesApart)
 {
     ActionRig together_rig, lagged_rig;
-    const auto together = FramesOf(together_rig.Run(Act_MutualEllipseTrails));
-    const auto lagged = FramesOf(lagged_rig.Run(Act_LaggedEllipses));
+    const auto together = frames_of(together_rig.Run(Act_MutualEllipseTrails));
+    const auto lagged = frames_of(lagged_rig.Run(Act_LaggedEllipses));
     for (int rep : {0, 7})
         for (int i = 1; i <= 10; ++i) {
             const int first = i == 1 ? 1 : 5 * (i - 1);
             for (int k = 1; k <= 106; ++k) {
-                const Op* own = TraceFrame(lagged, kLagged, 15, rep, k).Ball(i);
+                const Op* own = TraceFrame(lagged, kLagged, 15, rep, k).ball(i);
                 ASSERT_EQ(own != nullptr, k >= first && k < first + 62) << "ball " << i << " frame " << k;
-                const Op* same = own ? TraceFrame(together, kMutual, 15, rep, k - first + 1).Ball(i) : own;
+                const Op* same = own ? TraceFrame(together, kMutual, 15, rep, k - first + 1).ball(i) : own;
                 ASSERT_TRUE(!own || (std::abs(own->x - same->x) <= 1 && std::abs(own->y - same->y) <= 1))
                     << "ball " << i << " frame " << k;
             }

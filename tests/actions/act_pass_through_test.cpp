@@ -20,7 +20,7 @@ std::vector<int> BallOrder(const Event& frame)
 
 void ExpectAt(const Event& frame, int ball, int x, int y)
 {
-    const Op* op = frame.Ball(ball);
+    const Op* op = frame.ball(ball);
     ASSERT_NE(op, nullptr) << "ball " << ball << " missing: " << frame.line;
     EXPECT_EQ(op->x, x) << "ball " << ball;
     EXPECT_EQ(op->y, y) << "ball " << ball;
@@ -43,7 +43,7 @@ TEST(PassThrough, OpeningTurnsAndGlideHomeTakeTheirFrames)
                                    {11, 14}, {15, 14}, {30, 14}}) {
         SCOPED_TRACE("speed " + std::to_string(n));
         ActionRig rig(ActionSettings(n));
-        const std::vector<Event> frames = FramesOf(rig.Run(Act_PassThrough));
+        const std::vector<Event> frames = frames_of(rig.Run(Act_PassThrough));
         ASSERT_EQ(frames.size(), std::size_t((n + 1) + turns * 2 * n + n + 2 * n));
         for (int f = 0; f <= n; ++f)
             ASSERT_EQ(BallOrder(frames[std::size_t(f)]), opening_order) << "opening frame " << f + 1;
@@ -67,7 +67,7 @@ TEST(PassThrough, RingAndCentreBallMeetOnTheFarSideAndChangeCirclesAtTheCentre)
 {
     ActionRig rig;
     const Ball_A& s = rig.saver;
-    const std::vector<Event> frames = FramesOf(rig.Run(Act_PassThrough));
+    const std::vector<Event> frames = frames_of(rig.Run(Act_PassThrough));
     const std::size_t turns = 16;
 
     const Event& meeting = frames[turns + 14];

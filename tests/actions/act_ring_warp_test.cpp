@@ -62,7 +62,7 @@ TEST(RingWarp, MovesToTheGeneratorsRingsAndEndsOnEveryBallsOwnPlace)
         const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
         const std::vector<Move> plan = PlanMoves(rig.random, 1024, 768);
         const auto events = rig.Run(Act_RingWarp);
-        const auto frames = FramesOf(events);
+        const auto frames = frames_of(events);
 
         int expected_frames = 2 * speed, jumps = 0;
         for (const Move& move : plan) {
@@ -83,9 +83,9 @@ TEST(RingWarp, MovesToTheGeneratorsRingsAndEndsOnEveryBallsOwnPlace)
             EXPECT_EQ(arrived.ops[1].ball, move.jump ? 1 : Wrap(move.pivot + 2)) << "first ball drawn";
             for (int t = 0; t < 10; ++t) {
                 const int ball = Wrap(move.pivot + t), slot = Wrap(move.pivot - t);
-                const Op* op = arrived.Ball(ball);
+                const Op* op = arrived.ball(ball);
                 if (m + 1 == kMoves) {
-                    EXPECT_TRUE(LandsOn(op->x, fx[std::size_t(ball)]) && LandsOn(op->y, fy[std::size_t(ball)]))
+                    EXPECT_TRUE(DrawnAt(op->x, fx[std::size_t(ball)]) && DrawnAt(op->y, fy[std::size_t(ball)]))
                         << "ball " << ball << " not home";
                     continue;
                 }
@@ -94,8 +94,8 @@ TEST(RingWarp, MovesToTheGeneratorsRingsAndEndsOnEveryBallsOwnPlace)
                 EXPECT_NEAR(op->y + 24 - move.cy, move.radius * std::sin(phi), 1.01) << "ball " << ball;
             }
             if (m + 1 < kMoves) {
-                EXPECT_EQ(arrived.Ball(11)->x, move.cx - 36);
-                EXPECT_EQ(arrived.Ball(11)->y, move.cy - 36);
+                EXPECT_EQ(arrived.ball(11)->x, move.cx - 36);
+                EXPECT_EQ(arrived.ball(11)->y, move.cy - 36);
             }
         }
     }

@@ -15,7 +15,7 @@ constexpr int kLegs = 20;
 bool OnRod(const Event& frame, const Ball_A::BallArray& rx, const Ball_A::BallArray& ry)
 {
     for (int i = 1; i <= 10; ++i)
-        if (frame.Ball(i)->x != int(rx[std::size_t(i)]) || frame.Ball(i)->y != int(ry[std::size_t(i)]))
+        if (frame.ball(i)->x != int(rx[std::size_t(i)]) || frame.ball(i)->y != int(ry[std::size_t(i)]))
             return false;
     return true;
 }
@@ -30,13 +30,13 @@ bool OnRod(const Event& frame, const Ball_A::BallArray& rx, const Ball_A::BallAr
 // picture for a second.
 TEST(RingsAndBands, LegsRunFromBandToRingAndTheTrailKindMatchesTheCleanOne)
 {
-    std::vector<Event> frames_of[3];
+    std::vector<Event> frames_by_mode[3];
     for (std::int16_t mode : {1, 2}) {
         SCOPED_TRACE("mode " + std::to_string(mode));
         ActionRig rig(ActionSettings(kSpeed), 1024, 768, 7);
         const Ball_A& s = rig.saver;
         const std::vector<Event> events = rig.Run(Act_RingsAndBands, mode);
-        const std::vector<Event>& frames = frames_of[mode] = FramesOf(events);
+        const std::vector<Event>& frames = frames_by_mode[mode] = frames_of(events);
         ASSERT_EQ(frames.size(), std::size_t(40 * kSpeed + 2 * kSpeed))
             << "twenty legs of two glides, then the closing figure";
 
@@ -46,18 +46,18 @@ TEST(RingsAndBands, LegsRunFromBandToRingAndTheTrailKindMatchesTheCleanOne)
             const Event& band = frames[std::size_t(leg * 2 * kSpeed + kSpeed - 1)];
             vertical += OnRod(band, s.VerticalRodX, s.VerticalRodY);
             horizontal += OnRod(band, s.HorizontalRodX, s.HorizontalRodY);
-            EXPECT_EQ(band.Ball(11)->x, 476);
-            EXPECT_EQ(band.Ball(11)->y, 348);
+            EXPECT_EQ(band.ball(11)->x, 476);
+            EXPECT_EQ(band.ball(11)->y, 348);
 
             const Event& ring = frames[std::size_t(leg * 2 * kSpeed + 2 * kSpeed - 1)];
-            const int tx = ring.Ball(11)->x + 36, ty = ring.Ball(11)->y + 36;
+            const int tx = ring.ball(11)->x + 36, ty = ring.ball(11)->y + 36;
             const bool last = leg + 1 == kLegs;
             EXPECT_TRUE(last ? tx == 512 : tx >= 90 && tx <= 1024 - 90) << "middle x " << tx;
             EXPECT_TRUE(last ? ty == 384 : ty >= 90 && ty <= 768 - 90) << "middle y " << ty;
             // The same ring as the starting ring round the screen centre.
             for (int i = 1; i <= 10; ++i) {
-                EXPECT_EQ(ring.Ball(i)->x, int(s.FormationX[std::size_t(i)]) - 512 + tx);
-                EXPECT_EQ(ring.Ball(i)->y, int(s.FormationY[std::size_t(i)]) - 384 + ty);
+                EXPECT_EQ(ring.ball(i)->x, int(s.FormationX[std::size_t(i)]) - 512 + tx);
+                EXPECT_EQ(ring.ball(i)->y, int(s.FormationY[std::size_t(i)]) - 384 + ty);
             }
         }
         EXPECT_EQ(vertical + horizontal, kLegs) << "every band is one of the rods";
@@ -70,13 +70,13 @@ TEST(RingsAndBands, LegsRunFromBandToRingAndTheTrailKindMatchesTheCleanOne)
         }
         int holds = 0;
         for (const Event& e : events)
-            holds += e.ev == "sleep" && e.Number("ms") == 1000;
+            holds += e.ev == "sleep" && e.number("ms") == 1000;
         EXPECT_EQ(holds, mode == 2 ? 40 : 0);
     }
 
-    for (std::size_t f = 0; f < frames_of[1].size(); ++f)
+    for (std::size_t f = 0; f < frames_by_mode[1].size(); ++f)
         for (int ball = 1; ball <= 11; ++ball) {
-            ASSERT_EQ(frames_of[1][f].Ball(ball)->x, frames_of[2][f].Ball(ball)->x) << "frame " << f + 1;
-            ASSERT_EQ(frames_of[1][f].Ball(ball)->y, frames_of[2][f].Ball(ball)->y) << "frame " << f + 1;
+            ASSERT_EQ(frames_by_mode[1][f].ball(ball)->x, frames_by_mode[2][f].ball(ball)->x) << "frame " << f + 1;
+            ASSERT_EQ(frames_by_mode[1][f].ball(ball)->y, frames_by_mode[2][f].ball(ball)->y) << "frame " << f + 1;
         }
 }

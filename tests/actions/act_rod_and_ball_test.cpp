@@ -21,7 +21,7 @@ std::vector<Event> RunRod(double factor)
     settings.g_SpeedFactor = factor;
     ActionRig rig(settings);
     const Ball_A& s = rig.saver;
-    std::vector<Event> frames = FramesOf(rig.Run(Act_RodAndBall));
+    std::vector<Event> frames = frames_of(rig.Run(Act_RodAndBall));
     ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX, s.CenterFormationY);
     return frames;
 }
@@ -29,7 +29,7 @@ std::vector<Event> RunRod(double factor)
 double Distance(const Event& frame, int a, double bx, double by)
 {
     const int half = a == 11 ? 36 : 24;
-    return std::hypot(frame.Ball(a)->x + half - bx, frame.Ball(a)->y + half - by);
+    return std::hypot(frame.ball(a)->x + half - bx, frame.ball(a)->y + half - by);
 }
 
 } // namespace
@@ -58,8 +58,8 @@ TEST(RodAndBall, RodBreathesTurnsOverAndKeepsItsCircles)
     const std::vector<Event> frames = RunRod(1);
     ASSERT_EQ(frames.size(), std::size_t(4 * kSpeed + 900));
     const Event& rod = frames[kSpeed - 1];
-    EXPECT_EQ(std::tie(rod.Ball(10)->x, rod.Ball(10)->y, rod.Ball(1)->y), std::tuple(488, 456, 240));
-    EXPECT_EQ(std::tie(rod.Ball(11)->x, rod.Ball(11)->y), std::tuple(512, 240 + 24 - 48 - 36));
+    EXPECT_EQ(std::tie(rod.ball(10)->x, rod.ball(10)->y, rod.ball(1)->y), std::tuple(488, 456, 240));
+    EXPECT_EQ(std::tie(rod.ball(11)->x, rod.ball(11)->y), std::tuple(512, 240 + 24 - 48 - 36));
 
     const std::vector<int> hub_on_top = {11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     const std::vector<int> far_end_on_top = {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 11};
@@ -73,11 +73,11 @@ TEST(RodAndBall, RodBreathesTurnsOverAndKeepsItsCircles)
         ASSERT_EQ(order, turned ? far_end_on_top : hub_on_top) << "frame " << f;
 
         ASSERT_NEAR(Distance(frame, 10, 512, 384), 96, 1.5) << "hub off its circle, frame " << f;
-        const double hub_x = frame.Ball(10)->x + 24, hub_y = frame.Ball(10)->y + 24;
+        const double hub_x = frame.ball(10)->x + 24, hub_y = frame.ball(10)->y + 24;
         const double length = Distance(frame, 1, hub_x, hub_y);
         const double expected = f == 100 ? 0 : f == 200 ? 216 : f % 320 == 260 ? 345.6 : length;
         ASSERT_NEAR(length, expected, 1.5) << "rod length, frame " << f;
-        ASSERT_NEAR(Distance(frame, 11, frame.Ball(1)->x, frame.Ball(1)->y), 72, 1.5)
+        ASSERT_NEAR(Distance(frame, 11, frame.ball(1)->x, frame.ball(1)->y), 72, 1.5)
             << "centre ball off its circle, frame " << f;
     }
 }
@@ -90,10 +90,10 @@ TEST(RodAndBall, HubKeepsMovingAndCentreBallRestartsEachPass)
 {
     const std::vector<Event> frames = RunRod(0.25);
     const Event& left = frames[kSpeed + 59];
-    EXPECT_EQ(std::tie(left.Ball(10)->x, left.Ball(10)->y), std::tuple(416 - 24, 384 - 24));
+    EXPECT_EQ(std::tie(left.ball(10)->x, left.ball(10)->y), std::tuple(416 - 24, 384 - 24));
     for (int f : {1, 238, 475, 712}) {
         const Event& first = frames[std::size_t(kSpeed + f - 1)];
-        EXPECT_EQ(first.Ball(11)->x - first.Ball(1)->x, 14 - 36) << "frame " << f;
-        EXPECT_EQ(first.Ball(11)->y - first.Ball(1)->y, -71 - 36) << "frame " << f;
+        EXPECT_EQ(first.ball(11)->x - first.ball(1)->x, 14 - 36) << "frame " << f;
+        EXPECT_EQ(first.ball(11)->y - first.ball(1)->y, -71 - 36) << "frame " << f;
     }
 }

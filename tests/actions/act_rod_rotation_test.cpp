@@ -47,7 +47,7 @@ RodRun RunRod(ActionRig& rig, std::int16_t mode)
     run.cx = rig.saver.CenterFormationX;
     run.cy = rig.saver.CenterFormationY;
     run.events = rig.Run(Act_RodRotation, mode);
-    run.frames = FramesOf(run.events);
+    run.frames = frames_of(run.events);
     return run;
 }
 
@@ -115,20 +115,20 @@ TEST(RodRotation, TrailModeShrinksAndGrowsTheBallsEvenThroughNegativeSizes)
         const Event& smallest = run.frames[std::size_t(kSpeed + 14)];
         const Event& last = run.frames[std::size_t(kSpeed + 29)];
         for (int i = 1; i <= 10; ++i) {
-            EXPECT_EQ(smallest.Ball(i)->w, 19) << "48 - 15 x 1.92 = 19.2";
-            EXPECT_EQ(smallest.Ball(i)->h, 19);
-            EXPECT_EQ(last.Ball(i)->w, 48) << "back to full size after 30 frames";
+            EXPECT_EQ(smallest.ball(i)->w, 19) << "48 - 15 x 1.92 = 19.2";
+            EXPECT_EQ(smallest.ball(i)->h, 19);
+            EXPECT_EQ(last.ball(i)->w, 48) << "back to full size after 30 frames";
         }
-        EXPECT_EQ(smallest.Ball(11)->w, 72) << "the centre ball is never scaled";
+        EXPECT_EQ(smallest.ball(11)->w, 72) << "the centre ball is never scaled";
     }
     {
         ActionRig rig(WithFactor(0.25));
         const RodRun run = RunRod(rig, 2);
         const Event& smallest = run.frames[std::size_t(kSpeed + 57)];
-        EXPECT_EQ(smallest.Ball(1)->w, -63) << "48 - 58 x 1.92 = -63.36, drawn mirrored";
-        EXPECT_EQ(smallest.Ball(1)->h, -63);
-        EXPECT_EQ(smallest.Ball(11)->w, 72);
-        EXPECT_EQ(run.frames[std::size_t(kSpeed + 58)].Ball(1)->w, -61) << "growing again";
+        EXPECT_EQ(smallest.ball(1)->w, -63) << "48 - 58 x 1.92 = -63.36, drawn mirrored";
+        EXPECT_EQ(smallest.ball(1)->h, -63);
+        EXPECT_EQ(smallest.ball(11)->w, 72);
+        EXPECT_EQ(run.frames[std::size_t(kSpeed + 58)].ball(1)->w, -61) << "growing again";
     }
 }
 
@@ -145,11 +145,11 @@ TEST(RodRotation, FlipTurnsTheRodUpsideDownAndBack)
     const Event& flipped = run.frames[std::size_t(2 * n - 1)];
     const Event& back = run.frames[std::size_t(3 * n - 1)];
     for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(in_rod.Ball(i)->y, int(s.VerticalRodY[i])) << "ball " << i << " in the rod";
-        EXPECT_EQ(flipped.Ball(i)->x, int(s.VerticalRodX[i]));
-        EXPECT_EQ(flipped.Ball(i)->y, int(s.VerticalRodY[11 - i]))
+        EXPECT_EQ(in_rod.ball(i)->y, int(s.VerticalRodY[i])) << "ball " << i << " in the rod";
+        EXPECT_EQ(flipped.ball(i)->x, int(s.VerticalRodX[i]));
+        EXPECT_EQ(flipped.ball(i)->y, int(s.VerticalRodY[11 - i]))
             << "ball " << i << " should stand where ball " << 11 - i << " stood";
-        EXPECT_EQ(back.Ball(i)->y, int(s.VerticalRodY[i])) << "ball " << i << " back in place";
+        EXPECT_EQ(back.ball(i)->y, int(s.VerticalRodY[i])) << "ball " << i << " back in place";
     }
     EXPECT_EQ(BallOrder(flipped), (std::vector<int>{1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10}));
     EXPECT_EQ(BallOrder(back), (std::vector<int>{10, 9, 8, 7, 6, 5, 11, 4, 3, 2, 1}));
@@ -159,7 +159,7 @@ TEST(RodRotation, FlipTurnsTheRodUpsideDownAndBack)
         ASSERT_EQ(Restores(frame), 1) << "spin frame " << f + 1;
         ASSERT_EQ(frame.ops.front().what, 'R');
         ASSERT_EQ(BallOrder(frame), (std::vector<int>{1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10}));
-        ASSERT_EQ(frame.Ball(11)->w, 72);
+        ASSERT_EQ(frame.ball(11)->w, 72);
     }
 }
 
@@ -172,7 +172,7 @@ TEST(RodRotation, RepetitionsStartAtTheScreenCentreOrAQuarterOfWMinusHOff)
     const RodRun run = RunRod(rig, 1);
     std::set<int> starts; // -1 above, 0 centre, +1 below
     for (int rep = 0; rep < 20; ++rep) {
-        const Op* centre = run.frames[std::size_t(3 * kSpeed + rep * 30)].Ball(11);
+        const Op* centre = run.frames[std::size_t(3 * kSpeed + rep * 30)].ball(11);
         const double mx = centre->x + 36, my = centre->y + 36;
         EXPECT_NEAR(mx, 512, 1.5) << "repetition " << rep + 1;
         int which = 2;
@@ -195,7 +195,7 @@ TEST(RodRotation, RunsToItsEndAloneAtSpeeds10To30)
             SCOPED_TRACE("kind " + std::to_string(kind) + " speed " + std::to_string(speed));
             KindRun run = RunOnlyKind(kind, speed);
             const Ball_A& s = run.rig->saver;
-            const auto frames = FramesOf(run.events);
+            const auto frames = frames_of(run.events);
             const int per_repetition = speed == 10 ? 15 : speed == 15 ? 30 : 119;
             const int expected = kind == 2 ? 3 * speed + 20 * per_repetition + 3 * speed
                                            : speed + 10 * per_repetition + 3 * speed;

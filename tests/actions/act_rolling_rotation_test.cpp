@@ -32,12 +32,12 @@ Wheel RunWheel(int direction, int width, int height)
             rig.reset();
     }
     Wheel w;
-    w.frames = FramesOf(rig->Run(Act_RollingRotation));
+    w.frames = frames_of(rig->Run(Act_RollingRotation));
     w.frames.resize(w.frames.size() - 3 * 15);
     int px = gfx::round_half_even(width / 2.0), py = gfx::round_half_even(height / 2.0);
     int vx = 0, vy = 0;
     for (std::size_t f = 0; f < w.frames.size(); ++f) {
-        const int x = w.frames[f].Ball(11)->x + 36, y = w.frames[f].Ball(11)->y + 36;
+        const int x = w.frames[f].ball(11)->x + 36, y = w.frames[f].ball(11)->y + 36;
         if (f > 0 && (x - px != vx || y - py != vy))
             w.bounces.push_back(int(f) + 1);
         vx = x - px;
@@ -52,7 +52,7 @@ Wheel RunWheel(int direction, int width, int height)
 std::pair<double, double> Ball1(const Wheel& w, int f)
 {
     const Event& e = w.frames[std::size_t(f - 1)];
-    return {e.Ball(1)->x + 24 - (e.Ball(11)->x + 36), e.Ball(1)->y + 24 - (e.Ball(11)->y + 36)};
+    return {e.ball(1)->x + 24 - (e.ball(11)->x + 36), e.ball(1)->y + 24 - (e.ball(11)->y + 36)};
 }
 
 // +1 when ball 1 turned clockwise on the screen (y grows downward) since

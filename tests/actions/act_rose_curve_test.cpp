@@ -43,11 +43,11 @@ TEST(RoseCurve, SixRosesTake482FramesAndTheCentreBallReachesTheUpperLoop)
     for (std::int16_t speed : {10, 14, 15, 30}) {
         SCOPED_TRACE("speed " + std::to_string(speed));
         ActionRig rig(ActionSettings(speed));
-        const std::vector<Event> frames = FramesOf(rig.Run(Act_RoseCurve));
+        const std::vector<Event> frames = frames_of(rig.Run(Act_RoseCurve));
         ASSERT_EQ(frames.size(), std::size_t(speed + kFigureFrames + speed + 2 * speed));
         bool upper = false;
         for (const Event& f : FigureFrames(frames, speed)) {
-            const Op* centre = f.Ball(11);
+            const Op* centre = f.ball(11);
             upper = upper || centre->y + centre->h / 2 < 384 - 20;
         }
         EXPECT_EQ(upper, speed < 30) << "the centre ball on the upper loop";
@@ -65,10 +65,10 @@ TEST(RoseCurve, RandomLeadDrawsASnakeOfTheBallsBeforeItFromOneStartPoint)
     for (std::uint64_t seed = 1; seed <= 6; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         ActionRig rig(ActionSettings(15), 1024, 768, seed);
-        const std::vector<Event> all = FramesOf(rig.Run(Act_RoseCurve));
+        const std::vector<Event> all = frames_of(rig.Run(Act_RoseCurve));
         for (int i = 1; i <= 10; ++i) {
-            EXPECT_EQ(all[14].Ball(i)->x, 872) << "ball " << i << " gathered";
-            EXPECT_EQ(all[14].Ball(i)->y, 360) << "ball " << i << " gathered";
+            EXPECT_EQ(all[14].ball(i)->x, 872) << "ball " << i << " gathered";
+            EXPECT_EQ(all[14].ball(i)->y, 360) << "ball " << i << " gathered";
         }
         const std::vector<Event> frames = FigureFrames(all, 15);
         const std::vector<int> order = BallOrder(frames[0]);
@@ -84,7 +84,7 @@ TEST(RoseCurve, RandomLeadDrawsASnakeOfTheBallsBeforeItFromOneStartPoint)
             ASSERT_EQ(BallOrder(frames[k]), expected) << "frame " << k + 1;
             for (std::size_t j = 1; j <= 9 && j <= k; ++j) {
                 const Op& snake = frames[k].ops[j + 1]; // after the restore and the lead
-                const Op* then = frames[k - j].Ball(lead);
+                const Op* then = frames[k - j].ball(lead);
                 ASSERT_EQ(snake.x, then->x) << "frame " << k + 1 << " slot " << j;
                 ASSERT_EQ(snake.y, then->y) << "frame " << k + 1 << " slot " << j;
             }
@@ -99,16 +99,16 @@ TEST(RoseCurve, RandomLeadDrawsASnakeOfTheBallsBeforeItFromOneStartPoint)
 TEST(RoseCurve, CentreBallShrinksAndGrowsOnItsFigureEight)
 {
     ActionRig rig;
-    const std::vector<Event> frames = FigureFrames(FramesOf(rig.Run(Act_RoseCurve)), 15);
+    const std::vector<Event> frames = FigureFrames(frames_of(rig.Run(Act_RoseCurve)), 15);
     for (const auto& [frame, size] :
          {std::pair{0, 72}, {30, 24}, {60, 72}, {90, 24}, {120, 72}}) {
-        EXPECT_EQ(frames[std::size_t(frame)].Ball(11)->w, size) << "frame " << frame + 1;
-        EXPECT_EQ(frames[std::size_t(frame)].Ball(11)->h, size) << "frame " << frame + 1;
+        EXPECT_EQ(frames[std::size_t(frame)].ball(11)->w, size) << "frame " << frame + 1;
+        EXPECT_EQ(frames[std::size_t(frame)].ball(11)->h, size) << "frame " << frame + 1;
     }
     int smallest = 72, largest = 72;
     for (const Event& f : frames) {
-        smallest = std::min(smallest, f.Ball(11)->w);
-        largest = std::max(largest, f.Ball(11)->w);
+        smallest = std::min(smallest, f.ball(11)->w);
+        largest = std::max(largest, f.ball(11)->w);
     }
     EXPECT_EQ(smallest, 24);
     EXPECT_EQ(largest, 74);

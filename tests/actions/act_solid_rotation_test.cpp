@@ -92,7 +92,7 @@ TEST(SolidRotation, EndsAfterTheTurnHoldingTheTwentiethBounce)
         const auto fx = rig->saver.FormationX, fy = rig->saver.FormationY;
         const double cx = rig->saver.CenterFormationX, cy = rig->saver.CenterFormationY;
         const auto events = rig->Run(Act_SolidRotation);
-        const auto frames = FramesOf(events);
+        const auto frames = frames_of(events);
         EXPECT_EQ(int(frames.size()), turns_end + 3 * speed)
             << "expected " << turns_end + 3 * speed << " frames, got " << frames.size();
         ExpectEndsInFormation(rig->saver, frames, fx, fy, cx, cy);
@@ -107,7 +107,7 @@ TEST(SolidRotation, TheWayHomeStartsWhereTheBallsWereLastDrawn)
     // glide step from there, with no jump.
     for (std::uint64_t seed : {1u, 9u}) {
         ActionRig rig(ActionSettings(15), 1024, 768, seed);
-        const auto frames = FramesOf(rig.Run(Act_SolidRotation));
+        const auto frames = frames_of(rig.Run(Act_SolidRotation));
         const int n = 15;
         ASSERT_GT(frames.size(), std::size_t(3 * n + 1));
         const Event& last_turn = frames[frames.size() - 3 * n - 1];
@@ -117,29 +117,29 @@ TEST(SolidRotation, TheWayHomeStartsWhereTheBallsWereLastDrawn)
             return std::abs(to->x - from->x) <= step_x && std::abs(to->y - from->y) <= step_y;
         };
         for (int i = 1; i <= 10; ++i)
-            EXPECT_TRUE(near(last_turn.Ball(11 - i), first_home.Ball(i), rig.saver.FormationX[i],
+            EXPECT_TRUE(near(last_turn.ball(11 - i), first_home.ball(i), rig.saver.FormationX[i],
                              rig.saver.FormationY[i]))
                 << "seed " << seed << " ball " << i << " jumped";
-        EXPECT_TRUE(near(last_turn.Ball(11), first_home.Ball(11), rig.saver.CenterFormationX,
+        EXPECT_TRUE(near(last_turn.ball(11), first_home.ball(11), rig.saver.CenterFormationX,
                          rig.saver.CenterFormationY))
-            << "seed " << seed << ": the centre ball jumped from (" << last_turn.Ball(11)->x << ", "
-            << last_turn.Ball(11)->y << ") to (" << first_home.Ball(11)->x << ", "
-            << first_home.Ball(11)->y << ")";
+            << "seed " << seed << ": the centre ball jumped from (" << last_turn.ball(11)->x << ", "
+            << last_turn.ball(11)->y << ") to (" << first_home.ball(11)->x << ", "
+            << first_home.ball(11)->y << ")";
     }
 }
 
 TEST(SolidRotation, EveryTurnMirrorsTheRingAboutItsPivotAndReturns)
 {
     ActionRig rig;
-    const auto frames = FramesOf(rig.Run(Act_SolidRotation));
+    const auto frames = frames_of(rig.Run(Act_SolidRotation));
     const int n = 15;
     // The end of each turn's return leg draws the ring in formation, shifted
     // by the drift: every ball the same offset from its formation place.
     for (std::size_t end = 2 * n - 1; end + 3 * n < frames.size(); end += 2 * n) {
-        const Op* b1 = frames[end].Ball(1);
+        const Op* b1 = frames[end].ball(1);
         const int ox = b1->x - 540, oy = b1->y - 287;
         for (int i = 1; i <= 10; ++i) {
-            const Op* b = frames[end].Ball(i);
+            const Op* b = frames[end].ball(i);
             EXPECT_EQ(b->x - int(rig.saver.FormationX[i]), ox) << "frame " << end + 1 << " ball " << i;
             EXPECT_EQ(b->y - int(rig.saver.FormationY[i]), oy) << "frame " << end + 1 << " ball " << i;
         }
@@ -155,7 +155,7 @@ TEST(SolidRotation, RunsToItsEndAloneAtSpeeds10To30)
         SCOPED_TRACE("speed " + std::to_string(speed));
         KindRun run = RunOnlyKind(5, speed);
         const Ball_A& s = run.rig->saver;
-        const auto frames = FramesOf(run.events);
+        const auto frames = frames_of(run.events);
         const int turns = int(frames.size()) - 3 * speed;
         EXPECT_EQ(turns % (2 * speed), 0) << "the turns are whole";
         EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});

@@ -18,7 +18,7 @@ Event LastImages(const std::vector<Event>& frames, std::size_t from, std::size_t
     Event last;
     for (int i = 1; i <= 11; ++i)
         for (std::size_t k = to; k-- > from;)
-            if (const Op* op = frames[k].Ball(i)) {
+            if (const Op* op = frames[k].ball(i)) {
                 last.ops.push_back(*op);
                 break;
             }
@@ -54,13 +54,13 @@ TEST(SpiralTrail, SixTrailFiguresWithHoldsAndGlidesBack)
             for (const Event& e : rig.Run(Act_SpiralTrail)) {
                 if (e.ev == "frame")
                     frames.push_back(e);
-                if (e.ev == "sleep" && e.Number("ms") == 2000)
+                if (e.ev == "sleep" && e.number("ms") == 2000)
                     holds.push_back(frames.size());
             }
             ASSERT_EQ(holds.size(), 6u);
             for (int i = 1; i <= 10; ++i)
-                ASSERT_TRUE(frames[std::size_t(n - 1)].Ball(i)->x == 488
-                            && frames[std::size_t(n - 1)].Ball(i)->y == 360);
+                ASSERT_TRUE(frames[std::size_t(n - 1)].ball(i)->x == 488
+                            && frames[std::size_t(n - 1)].ball(i)->y == 360);
 
             std::size_t start = std::size_t(n);
             for (std::size_t f = 0; f < 6; ++f) {
@@ -80,10 +80,10 @@ TEST(SpiralTrail, SixTrailFiguresWithHoldsAndGlidesBack)
                     EXPECT_EQ(drawn[i], 125) << "ball " << i;
                 const Event last = LastImages(frames, start, holds[f]);
                 const int* end = kFigureEnds[f];
-                EXPECT_EQ(last.Ball(1)->x, end[0]) << "figure " << f + 1;
-                EXPECT_EQ(last.Ball(1)->y, end[1]) << "figure " << f + 1;
-                EXPECT_EQ(last.Ball(10)->x, end[2]) << "figure " << f + 1;
-                EXPECT_EQ(last.Ball(10)->y, end[3]) << "figure " << f + 1;
+                EXPECT_EQ(last.ball(1)->x, end[0]) << "figure " << f + 1;
+                EXPECT_EQ(last.ball(1)->y, end[1]) << "figure " << f + 1;
+                EXPECT_EQ(last.ball(10)->x, end[2]) << "figure " << f + 1;
+                EXPECT_EQ(last.ball(10)->y, end[3]) << "figure " << f + 1;
 
                 // Back to the centre after the first five, home after the last.
                 const bool home = f == 5;

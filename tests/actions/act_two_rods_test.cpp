@@ -26,15 +26,15 @@ TEST(TwoRods, TwentyRepetitionsOf30FramesAboutOppositeMiddles)
         SCOPED_TRACE("seed " + std::to_string(seed) + " speed " + std::to_string(n));
         ActionRig rig(ActionSettings(n), 1024, 768, seed);
         const Ball_A& s = rig.saver;
-        const auto frames = FramesOf(rig.Run(Act_TwoRods));
+        const auto frames = frames_of(rig.Run(Act_TwoRods));
         ASSERT_EQ(int(frames.size()), n + kFigureFrames + n + 2 * n);
 
         const Event& rod = frames[std::size_t(n - 1)];
-        const bool vertical = rod.Ball(1)->x == rod.Ball(10)->x;
+        const bool vertical = rod.ball(1)->x == rod.ball(10)->x;
         orientations.insert(vertical);
         for (int i = 1; i <= 10; ++i) {
-            EXPECT_EQ(rod.Ball(i)->x, int(vertical ? s.VerticalRodX[i] : s.HorizontalRodX[i]));
-            EXPECT_EQ(rod.Ball(i)->y, int(vertical ? s.VerticalRodY[i] : s.HorizontalRodY[i]));
+            EXPECT_EQ(rod.ball(i)->x, int(vertical ? s.VerticalRodX[i] : s.HorizontalRodX[i]));
+            EXPECT_EQ(rod.ball(i)->y, int(vertical ? s.VerticalRodY[i] : s.HorizontalRodY[i]));
         }
         for (int k = n; k < n + kFigureFrames; ++k) {
             const Event& f = frames[std::size_t(k)];
@@ -58,7 +58,7 @@ TEST(TwoRods, ArmsCloseAcrossThenAlongOnBothRods)
 {
     for (std::uint64_t seed : {1, 2}) {
         ActionRig rig(ActionSettings(15), 1024, 768, seed);
-        const auto frames = FramesOf(rig.Run(Act_TwoRods));
+        const auto frames = frames_of(rig.Run(Act_TwoRods));
         const auto spin = [&](int rep, int k) -> const Event& {
             return frames[std::size_t(15 + (rep - 1) * 30 + k)];
         };
@@ -70,8 +70,8 @@ TEST(TwoRods, ArmsCloseAcrossThenAlongOnBothRods)
                 EXPECT_NEAR(std::hypot(CentreX(whole, i) - CentreX(whole, m),
                                        CentreY(whole, i) - CentreY(whole, m)),
                             arm[i], 1.5) << "seed " << seed << " ball " << i;
-                EXPECT_LE(std::abs(across.Ball(i)->x - across.Ball(m)->x), 1) << "ball " << i;
-                EXPECT_LE(std::abs(along.Ball(i)->y - along.Ball(m)->y), 1) << "ball " << i;
+                EXPECT_LE(std::abs(across.ball(i)->x - across.ball(m)->x), 1) << "ball " << i;
+                EXPECT_LE(std::abs(along.ball(i)->y - along.ball(m)->y), 1) << "ball " << i;
             }
     }
 }

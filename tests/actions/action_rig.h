@@ -24,8 +24,8 @@ using test_support::Op;
 // The common settings at the given speed with brighter ball colours.
 inline Settings ActionSettings(std::int16_t speed = 15)
 {
-    Settings s = test_support::DefaultSettings(speed);
-    test_support::SetBallColours(s, 20, 10, 120);
+    Settings s = test_support::default_settings(speed);
+    test_support::set_ball_colours(s, 20, 10, 120);
     return s;
 }
 
@@ -34,9 +34,9 @@ class ActionRig : public test_support::SaverRig {
 public:
     explicit ActionRig(Settings s = ActionSettings(), int width = 1024, int height = 768,
                        std::uint64_t seed = 1)
-        : SaverRig(std::move(s), test_support::ScreenOf(width, height), seed)
+        : SaverRig(std::move(s), test_support::screen_of(width, height), seed)
     {
-        Load();
+        load();
     }
 
     // Calls one action routine directly and returns what it traced. The
@@ -47,7 +47,7 @@ public:
         if (saver.window)
             saver.window->set_timer(0);
         routine(saver, mode);
-        return TakeEvents();
+        return take_events();
     }
 };
 
@@ -57,16 +57,18 @@ inline std::vector<int> ClosingModes(const std::vector<Event>& events)
     std::vector<int> modes;
     for (const Event& e : events)
         if (e.ev == "closing")
-            modes.push_back(int(e.Number("mode")));
+            modes.push_back(int(e.number("mode")));
     return modes;
 }
 
-// A glide reaches its target by repeated subtraction, so a target that lies
-// on a half pixel (the starting ring of an odd-sized screen) may be reached
-// a hair short or long of it and drawn on either neighbouring pixel.
-inline bool LandsOn(int drawn, double target)
+// True when pixel p is where a place at `at` is drawn. A place on a half
+// pixel (on screens of odd size) may be drawn on either neighbour: a glide's
+// last step lands a rounding error to one side of it.
+inline bool DrawnAt(int p, double at)
 {
-    return drawn == int(std::nearbyint(target - 1e-6)) || drawn == int(std::nearbyint(target + 1e-6));
+    if (at - std::floor(at) == 0.5)
+        return p == int(std::floor(at)) || p == int(std::ceil(at));
+    return p == int(std::nearbyint(at));
 }
 
 // The action left the balls where the next one expects them: the formation
@@ -86,11 +88,11 @@ inline void ExpectEndsInFormation(const Ball_A& saver, const std::vector<Event>&
     for (int i = 1; i <= 11; ++i) {
         const double ex = i == 11 ? cx : fx[std::size_t(i)];
         const double ey = i == 11 ? cy : fy[std::size_t(i)];
-        const Op* op = last.Ball(i);
+        const Op* op = last.ball(i);
         ASSERT_NE(op, nullptr) << "ball " << i << " missing from the last frame: " << last.line;
-        EXPECT_TRUE(LandsOn(op->x, ex))
+        EXPECT_TRUE(DrawnAt(op->x, ex))
             << "ball " << i << " ends at x: expected " << ex << " got " << op->x;
-        EXPECT_TRUE(LandsOn(op->y, ey))
+        EXPECT_TRUE(DrawnAt(op->y, ey))
             << "ball " << i << " ends at y: expected " << ey << " got " << op->y;
     }
 }
@@ -104,17 +106,17 @@ struct KindRun {
     std::vector<Event> events;
 };
 
-inline KindRun RunOnlyKind(int kind, std::int16_t speed, std::uint64_t seed = 1,
-                           int width = 1024, int height = 768)
+inline KindRun RunOnlyKind(int kind, std::int16_t speed, std::uint64_t seed = 1, int width = 1024,
+                           int height = 768)
 {
     Settings settings = ActionSettings(speed);
     settings.g_ActionEnabled.fill(0);
     settings.g_ActionEnabled[std::size_t(kind)] = 1;
     KindRun run{std::make_unique<ActionRig>(settings, width, height, seed), {}};
-    run.rig->RunTicks(kind);
+    run.rig->run_ticks(kind);
     bool started = false;
-    for (Event& e : run.rig->TakeEvents()) {
-        started = started || (e.ev == "action" && e.Number("kind") == kind);
+    for (Event& e : run.rig->take_events()) {
+        started = started || (e.ev == "action" && e.number("kind") == kind);
         if (started)
             run.events.push_back(std::move(e));
     }

@@ -28,7 +28,7 @@ constexpr int kFrameLimit = 200000;
 std::vector<int> BuiltKinds()
 {
     std::vector<int> kinds;
-    for (const ActionEntry& entry : ActionTable())
+    for (const ActionEntry& entry : action_table())
         if (entry.routine)
             kinds.push_back(entry.kind);
     return kinds;
@@ -57,22 +57,24 @@ TEST_P(EveryAction, RunsAloneToItsEndAndLeavesTheBallsInFormation)
             throw host::ProcessEnd{99};
     });
     try {
-        rig.RunTicks(kind);
+        rig.run_ticks(kind);
     } catch (const host::ProcessEnd&) {
         FAIL() << "kind " << kind << " still running after " << kFrameLimit << " frames";
     }
 
     std::vector<Event> events;
     bool started = false;
-    for (Event& e : rig.TakeEvents()) {
-        started = started || (e.ev == "action" && e.Number("kind") == kind);
+    for (Event& e : rig.take_events()) {
+        started = started || (e.ev == "action" && e.number("kind") == kind);
         if (started)
             events.push_back(std::move(e));
     }
     ASSERT_TRUE(started) << "kind " << kind << " never started";
-    EXPECT_FALSE(ClosingModes(events).empty()) << "no closing figure";
+    const std::vector<int> closings = ClosingModes(events);
+    ASSERT_FALSE(closings.empty()) << "no closing figure";
+    EXPECT_EQ(closings.back(), 1) << "the action does not end with the plain closing figure";
     const Ball_A& s = rig.saver;
-    ExpectEndsInFormation(s, FramesOf(events), s.FormationX, s.FormationY, s.CenterFormationX,
+    ExpectEndsInFormation(s, frames_of(events), s.FormationX, s.FormationY, s.CenterFormationX,
                           s.CenterFormationY);
 }
 
@@ -85,6 +87,7 @@ std::vector<Case> Cases()
         for (int speed : {1, 15, 30})
             cases.emplace_back(kind, speed, Screen{1, 1});
         cases.emplace_back(kind, 15, Screen{1024, 768});
+        cases.emplace_back(kind, 15, Screen{47, 30});
         cases.emplace_back(kind, 30, Screen{800, 600});
     }
     return cases;

@@ -10,8 +10,8 @@
 namespace action_test {
 
 // The centre of ball i's cell as drawn (at full size) in a frame.
-inline double CentreX(const Event& frame, int i) { return frame.Ball(i)->x + (i == 11 ? 36 : 24); }
-inline double CentreY(const Event& frame, int i) { return frame.Ball(i)->y + (i == 11 ? 36 : 24); }
+inline double CentreX(const Event& frame, int i) { return frame.ball(i)->x + (i == 11 ? 36 : 24); }
+inline double CentreY(const Event& frame, int i) { return frame.ball(i)->y + (i == 11 ? 36 : 24); }
 
 inline std::vector<int> BallOrder(const Event& frame)
 {
@@ -37,7 +37,7 @@ inline void ExpectGlideSetsOutFrom(const Event& last, const Event& first,
                                    int n)
 {
     for (int i = 1; i <= 10; ++i) {
-        const Op *from = last.Ball(i), *at = first.Ball(i);
+        const Op *from = last.ball(i), *at = first.ball(i);
         ASSERT_TRUE(from && at) << "ball " << i << " missing";
         EXPECT_LE(std::abs(at->x - (from->x + (to_x[std::size_t(i)] - from->x) / n)), 1) << i;
         EXPECT_LE(std::abs(at->y - (from->y + (to_y[std::size_t(i)] - from->y) / n)), 1) << i;

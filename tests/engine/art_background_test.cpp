@@ -59,7 +59,7 @@ gfx::Surface numbered_picture(int width, int height)
 
 host::HeadlessOptions with_picture(int width, int height, bool decodes = true)
 {
-    host::HeadlessOptions options = ScreenOf(1024, 768);
+    host::HeadlessOptions options = screen_of(1024, 768);
     options.picture_loader = [=](const std::string&, gfx::Surface& out) {
         if (!decodes)
             return false;
@@ -81,7 +81,7 @@ Settings picture_settings(int arrangement)
 
 TEST(ComposeBackground, HighlightStylesCycleOnePerRun)
 {
-    SaverRig rig(plain_settings(2), ScreenOf(320, 240));
+    SaverRig rig(plain_settings(2), screen_of(320, 240));
     rig.saver.Form_Load();
     EXPECT_EQ(rig.saver.HighlightStyle, 1);
     rig.saver.FirstRun = false;
@@ -89,7 +89,7 @@ TEST(ComposeBackground, HighlightStylesCycleOnePerRun)
         rig.saver.ComposeBackground();
         EXPECT_EQ(rig.saver.HighlightStyle, expected);
     }
-    const std::string trace = rig.TakeTrace();
+    const std::string trace = rig.take_trace();
     EXPECT_NE(trace.find("{\"ev\":\"compose\",\"style\":1}"), std::string::npos) << trace;
     EXPECT_NE(trace.find("{\"ev\":\"compose\",\"style\":5}"), std::string::npos) << trace;
 }
@@ -98,7 +98,7 @@ TEST(ComposeBackground, GridOfFourColumnsFillsTheScreenWithTouchingBalls)
 {
     const std::uint64_t seed = seed_for_columns(4);
     ASSERT_NE(seed, 0u);
-    SaverRig rig(plain_settings(1), ScreenOf(1024, 768), seed);
+    SaverRig rig(plain_settings(1), screen_of(1024, 768), seed);
     rig.saver.Form_Load();
     const Ball_A& s = rig.saver;
 
@@ -117,7 +117,7 @@ TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
 {
     const std::uint64_t seed = seed_for_columns(5);
     ASSERT_NE(seed, 0u);
-    SaverRig rig(plain_settings(1), ScreenOf(1024, 768), seed);
+    SaverRig rig(plain_settings(1), screen_of(1024, 768), seed);
     rig.saver.Form_Load();
     const Ball_A& s = rig.saver;
 
@@ -147,7 +147,7 @@ TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
 
 TEST(ComposeBackground, GridIsNewOnEveryRun)
 {
-    SaverRig rig(plain_settings(1), ScreenOf(1024, 768), 7);
+    SaverRig rig(plain_settings(1), screen_of(1024, 768), 7);
     rig.saver.Form_Load();
     rig.saver.FirstRun = false;
     bool column_count_changed = false;
@@ -165,14 +165,14 @@ TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
 {
     // Narrower than four pixels: balls of size 0, no cells, no division by 0.
     for (int width : {1, 3}) {
-        SaverRig rig(plain_settings(1), ScreenOf(width, 1));
+        SaverRig rig(plain_settings(1), screen_of(width, 1));
         rig.saver.Form_Load();
         EXPECT_EQ(rig.saver.g_GradientBallSize, 0);
         EXPECT_EQ(rig.saver.GradientRows, 0);
         EXPECT_TRUE(all_of_colour(rig.saver.Pic_Base, rig.saver.Pic_Base.rect(), gfx::kBlack));
     }
     // Wide but lower than any ball: 0 rows, a black screen.
-    SaverRig rig(plain_settings(1), ScreenOf(1024, 100));
+    SaverRig rig(plain_settings(1), screen_of(1024, 100));
     rig.saver.Form_Load();
     EXPECT_EQ(rig.saver.GradientRows, 0);
     EXPECT_TRUE(all_of_colour(*rig.saver.Display, rig.saver.Display->rect(), gfx::kBlack));
@@ -180,7 +180,7 @@ TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
 
 TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
 {
-    host::HeadlessOptions options = ScreenOf(64, 48);
+    host::HeadlessOptions options = screen_of(64, 48);
     options.desktop = numbered_picture(64, 48);
     SaverRig rig(plain_settings(3), std::move(options));
     rig.saver.Form_Load();

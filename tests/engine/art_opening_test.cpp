@@ -24,20 +24,20 @@ std::string op_text(const Op& op)
 std::string play_opening(SaverRig& rig)
 {
     rig.saver.Form_Load();
-    rig.TakeTrace();
+    rig.take_trace();
     rig.saver.PlayOpening();
-    return rig.TakeTrace();
+    return rig.take_trace();
 }
 
 } // namespace
 
 TEST(PlayOpening, SixteenClosingFramesThenTheStartingRing)
 {
-    SaverRig rig(plain_settings(2), ScreenOf(1024, 768));
+    SaverRig rig(plain_settings(2), screen_of(1024, 768));
     const std::string trace = play_opening(rig);
     ASSERT_EQ(trace.rfind("{\"ev\":\"opening\"}\n", 0), 0u) << "the opening line comes first";
 
-    const auto frames = FramesOf(ParseTrace(trace));
+    const auto frames = frames_of(parse_trace(trace));
     ASSERT_EQ(frames.size(), 17u) << trace;
 
     // The centre ball grows by 72 / 15 = 4.8 a frame; sizes and corners are
@@ -87,8 +87,8 @@ TEST(PlayOpening, SlowestAndFastestSpeedsKeepTheirFrameCounts)
     for (int speed : {1, 30}) {
         Settings s = plain_settings(2);
         s.g_Speed = std::int16_t(speed);
-        SaverRig rig(s, ScreenOf(1024, 768));
-        const auto frames = FramesOf(ParseTrace(play_opening(rig)));
+        SaverRig rig(s, screen_of(1024, 768));
+        const auto frames = frames_of(parse_trace(play_opening(rig)));
         // speed closing frames, one more where the real-valued radius lands
         // on the ring, and the final frame.
         EXPECT_GE(frames.size(), std::size_t(speed + 1)) << "speed " << speed;
@@ -101,8 +101,8 @@ TEST(PlayOpening, ScreensNoWiderThanTheRingShowOnlyTheFinalFrame)
     // Half of these widths is at most the ring's radius: there is nothing to
     // close in from, and the radius would never step past the ring.
     for (int width : {1, 100, 180}) {
-        SaverRig rig(plain_settings(2), ScreenOf(width, 1));
-        const auto frames = FramesOf(ParseTrace(play_opening(rig)));
+        SaverRig rig(plain_settings(2), screen_of(width, 1));
+        const auto frames = frames_of(parse_trace(play_opening(rig)));
         ASSERT_EQ(frames.size(), 1u) << "width " << width;
         EXPECT_EQ(frames[0].ops.size(), 12u);
         EXPECT_EQ(frames[0].ops[11].w, 72);
@@ -111,7 +111,7 @@ TEST(PlayOpening, ScreensNoWiderThanTheRingShowOnlyTheFinalFrame)
 
 TEST(PlayOpening, TinyPicturesAndScreensNeverHang)
 {
-    host::HeadlessOptions options = ScreenOf(1, 1);
+    host::HeadlessOptions options = screen_of(1, 1);
     options.picture_loader = [](const std::string&, gfx::Surface& out) {
         out = gfx::Surface(0, 0);
         return true;
@@ -119,6 +119,6 @@ TEST(PlayOpening, TinyPicturesAndScreensNeverHang)
     Settings s = plain_settings(4);
     s.g_BackgroundArrangement = 2;
     SaverRig rig(s, std::move(options));
-    const auto frames = FramesOf(ParseTrace(play_opening(rig)));
+    const auto frames = frames_of(parse_trace(play_opening(rig)));
     EXPECT_EQ(frames.size(), 1u);
 }

@@ -15,8 +15,8 @@ constexpr gfx::ColorRef kBackground = gfx::colorref(10, 20, 30);
 // Every ball in the first ball's default colour, speed 15, no pause.
 inline Settings plain_settings(int background_mode)
 {
-    Settings s = test_support::DefaultSettings();
-    test_support::SetBallColours(s, 0, 0, 88);
+    Settings s = test_support::default_settings();
+    test_support::set_ball_colours(s, 0, 0, 88);
     s.g_ActionEnabled.fill(1);
     s.g_BackgroundColor = kBackground;
     s.g_BackgroundMode = std::int16_t(background_mode);

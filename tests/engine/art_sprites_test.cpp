@@ -53,7 +53,7 @@ void expect_insets(const gfx::Surface& mask, int size, const std::vector<int>& i
 }
 
 struct SpriteRig : SaverRig {
-    SpriteRig() : SaverRig(plain_settings(2), ScreenOf(1024, 768))
+    SpriteRig() : SaverRig(plain_settings(2), screen_of(1024, 768))
     {
         for (int n = 1; n <= 10; ++n)
             saver.Pic_Mas[n].resize(48, 48);
@@ -71,8 +71,8 @@ struct SpriteRig : SaverRig {
 
 TEST(BallMasks, EveryRowIsOneCentredRunWithTheDrawnInsets)
 {
-    SaverRig rig(plain_settings(2), ScreenOf(1024, 768));
-    rig.saver.BuildBallMasks();
+    SaverRig rig(plain_settings(2), screen_of(1024, 768));
+    rig.saver.build_ball_masks();
 
     expect_insets(rig.saver.Pic_Mask, 48,
                   {20, 16, 14, 12, 11, 9, 8, 7, 6, 5, 5, 4, 3, 3, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0,
@@ -92,7 +92,7 @@ TEST(BallMasks, EveryRowIsOneCentredRunWithTheDrawnInsets)
 
 TEST(BallMasks, TheLoadHandlerDrawsThem)
 {
-    SaverRig rig(plain_settings(2), ScreenOf(320, 240));
+    SaverRig rig(plain_settings(2), screen_of(320, 240));
     rig.saver.Form_Load();
     EXPECT_EQ(rig.saver.Pic_Mask.width(), 48);
     EXPECT_EQ(inset_of_row(rig.saver.Pic_Mask, 0), 20);

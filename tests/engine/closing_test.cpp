@@ -11,10 +11,10 @@
 
 namespace {
 
-using test_support::DefaultSettings;
+using test_support::default_settings;
 using test_support::Event;
 using test_support::SaverRig;
-using test_support::ScreenOf;
+using test_support::screen_of;
 
 std::pair<int, int> WhereIs(const Event& frame, int n)
 {
@@ -48,14 +48,14 @@ struct Closing {
     explicit Closing(int pivot, std::int16_t speed = 15)
         : rig(
               [&] {
-                  Settings s = DefaultSettings();
+                  Settings s = default_settings();
                   s.g_Speed = speed;
                   return s;
               }(),
-              ScreenOf(800, 600), SeedForPivot(pivot))
+              screen_of(800, 600), SeedForPivot(pivot))
     {
-        rig.Load(false);
-        rig.TakeEvents();
+        rig.load(false);
+        rig.take_events();
         Ball_A& s = rig.saver;
         // The action left the balls on a ring and the centre ball off-centre.
         for (int i = 1; i <= 10; ++i) {
@@ -76,7 +76,7 @@ TEST(ClosingTransition, TwoLegsOfSpeedFramesWithPivotAndOppositeBallStill)
         Ball_A& s = c.rig.saver;
         const Ball_A::BallArray last_x = s.FormationX, last_y = s.FormationY;
         s.FinishAction();
-        const auto events = c.rig.TakeEvents();
+        const auto events = c.rig.take_events();
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(events[0].line, R"({"ev":"closing","mode":1,"pivot":)" + std::to_string(pivot) + "}")
             << "the closing line comes before the first frame";
@@ -111,7 +111,7 @@ TEST(ClosingTransition, FanOrderOutwardAndReversedOnTheWayBackWithTheCentreBallS
 {
     Closing c(3);
     c.rig.saver.FinishAction();
-    const auto frames = c.rig.TakeFrames();
+    const auto frames = c.rig.take_frames();
     ASSERT_EQ(frames.size(), 30u);
     const std::vector<int> out{0, 5, 6, 4, 7, 3, 11, 8, 2, 9, 1, 10};
     const std::vector<int> back{0, 10, 1, 9, 2, 8, 3, 11, 7, 4, 6, 5};
@@ -131,7 +131,7 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
             s.LastY[i] = s.FormationY[i];
         }
         s.PlayClosingTransition(2);
-        const auto events = c.rig.TakeEvents();
+        const auto events = c.rig.take_events();
         EXPECT_EQ(events[0].line, R"({"ev":"closing","mode":2,"pivot":)" + std::to_string(pivot) + "}");
         const double clock = pivot == 5 ? 60 : pivot == 1 ? 36 : 12;
         EXPECT_EQ(s.SwingClock, clock) << "pivot " << pivot;

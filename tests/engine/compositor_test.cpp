@@ -11,10 +11,10 @@
 
 namespace {
 
-using test_support::DefaultSettings;
+using test_support::default_settings;
 using test_support::Op;
 using test_support::SaverRig;
-using test_support::ScreenOf;
+using test_support::screen_of;
 
 constexpr gfx::Pixel kBackground = gfx::rgb(0, 0, 64);
 
@@ -44,13 +44,13 @@ class Compositor : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rig.Load(false);
+        rig.load(false);
         FlatSprite(rig.saver.Pic_Mas[1], rig.saver.Pic_Mask, gfx::rgb(200, 10, 10));
         FlatSprite(rig.saver.Pic_Mas[11], rig.saver.Pic_Mask_C, gfx::rgb(10, 200, 10));
         rig.saver.Display->fill(kBackground); // no trace op pending
-        rig.TakeEvents();
+        rig.take_events();
     }
-    SaverRig rig{DefaultSettings(), ScreenOf(200, 150)};
+    SaverRig rig{default_settings(), screen_of(200, 150)};
 };
 
 TEST_F(Compositor, StampPutsTheBallInsideItsDiscAndKeepsTheBackgroundAround)
@@ -77,9 +77,9 @@ TEST_F(Compositor, PositionsRoundHalfToEvenAndTheTraceHoldsWholePixels)
     s.BlitBall(1, 10.5, 11.5);
     s.BlitBall(11, -0.5, 2.4999);
     s.BlitBall(2, -1.5, 3.5000001);
-    s.BlitBallScaled(11, 10.5, 20, 35.5, -4.5);
+    s.blit_ball_scaled(11, 10.5, 20, 35.5, -4.5);
     s.PresentFrame();
-    const auto frames = rig.TakeFrames();
+    const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
     ASSERT_EQ(frames[0].ops.size(), 4u);
     ExpectBall(frames[0].ops[0], 1, 10, 12, 48, 48);
@@ -99,13 +99,13 @@ TEST_F(Compositor, BallsOffTheScreenOrAtImpossiblePositionsNeverCrash)
     s.BlitBall(11, 2147483647.0, 0);
     s.BlitBall(1, nan, 0);
     s.BlitBall(1, 0, -inf);
-    s.BlitBallScaled(11, 0, 0, 1e15, 1e15);
-    s.BlitBallScaled(11, 10, 10, 0, 30);
+    s.blit_ball_scaled(11, 0, 0, 1e15, 1e15);
+    s.blit_ball_scaled(11, 10, 10, 0, 30);
     s.BlitBall(0, 10, 10);  // no such sprite on the frame
     s.BlitBall(12, 10, 10);
     EXPECT_TRUE(*s.Display == before) << "nothing on screen may change";
     s.PresentFrame();
-    const auto frames = rig.TakeFrames();
+    const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
     // Off-screen stamps are traced; positions no pixel can take are skipped.
     ASSERT_EQ(frames[0].ops.size(), 3u);
@@ -141,9 +141,9 @@ TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)
     s.PresentFrame();
     EXPECT_EQ(rig.host.now_ms(), t0 + 7);
     EXPECT_GE(rig.host.windows()[0].refreshes, 1);
-    auto frames = rig.TakeFrames();
+    auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].Number("pause"), 7);
+    EXPECT_EQ(frames[0].number("pause"), 7);
     ASSERT_EQ(frames[0].ops.size(), 1u);
     EXPECT_EQ(frames[0].ops[0].what, 'R');
 
@@ -151,7 +151,7 @@ TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)
     // was traced, and ends it before the pause.
     rig.host.add_input({rig.host.now_ms(), host::MouseEventKind::Down, host::kLeftButton, 5, 5});
     EXPECT_THROW(s.PresentFrame(), host::ProcessEnd);
-    EXPECT_EQ(rig.TakeFrames().size(), 1u);
+    EXPECT_EQ(rig.take_frames().size(), 1u);
     EXPECT_EQ(rig.host.now_ms(), t0 + 7);
 }
 
@@ -159,10 +159,10 @@ TEST_F(Compositor, PauseIsTracedAsASleepAndANegativePauseIsNone)
 {
     Ball_A& s = rig.saver;
     const std::uint64_t t0 = rig.host.now_ms();
-    s.Pause(1000);
-    s.Pause(-5);
+    s.pause(1000);
+    s.pause(-5);
     EXPECT_EQ(rig.host.now_ms(), t0 + 1000);
-    const auto events = rig.TakeEvents();
+    const auto events = rig.take_events();
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0].line, R"({"ev":"sleep","ms":1000})");
     EXPECT_EQ(events[1].line, R"({"ev":"sleep","ms":0})");

@@ -39,17 +39,17 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-using test_support::DefaultSettings;
+using test_support::default_settings;
 using test_support::SaverRig;
-using test_support::ScreenOf;
+using test_support::screen_of;
 
 TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
 {
     for (std::int16_t background : {1, 2}) {
-        Settings settings = DefaultSettings();
+        Settings settings = default_settings();
         settings.g_BackgroundMode = background;
-        SaverRig rig(settings, ScreenOf(320, 240));
-        rig.Load(false);
+        SaverRig rig(settings, screen_of(320, 240));
+        rig.load(false);
         Ball_A& s = rig.saver;
         s.trace = nullptr; // the trace writes text; frames alone must not allocate
         for (int i = 1; i <= 10; ++i) {
@@ -72,16 +72,16 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
 
 TEST(FrameAllocation, ScaledStampsAllocateNothingOnceWarm)
 {
-    SaverRig rig(DefaultSettings(), ScreenOf(320, 240));
-    rig.Load(false);
+    SaverRig rig(default_settings(), screen_of(320, 240));
+    rig.load(false);
     Ball_A& s = rig.saver;
     s.trace = nullptr;
-    s.BlitBallScaled(11, 0, 0, 300, 200); // the sampling tables grow once
+    s.blit_ball_scaled(11, 0, 0, 300, 200); // the sampling tables grow once
 
     g_allocations = 0;
     g_counting = true;
     for (double size : {72.0, 4.8, 48.0, -63.0, 0.0, 150.0})
-        s.BlitBallScaled(11, 100, 80, size, size);
+        s.blit_ball_scaled(11, 100, 80, size, size);
     s.PlayOpening();
     g_counting = false;
     EXPECT_EQ(g_allocations.load(), 0);

@@ -10,10 +10,10 @@
 
 namespace {
 
-using test_support::DefaultSettings;
+using test_support::default_settings;
 using test_support::Event;
 using test_support::SaverRig;
-using test_support::ScreenOf;
+using test_support::screen_of;
 
 std::vector<int> BallsDrawn(const Event& frame)
 {
@@ -37,8 +37,8 @@ class Glides : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rig.Load(false);
-        rig.TakeEvents();
+        rig.load(false);
+        rig.take_events();
     }
     // Every small ball glides 6 pixels right and 3 up per frame from its own
     // start; the centre ball 1 left and 2 down.
@@ -56,14 +56,14 @@ protected:
         s.CenterStepX = 1;
         s.CenterStepY = -2;
     }
-    SaverRig rig{DefaultSettings(), ScreenOf(400, 300)};
+    SaverRig rig{default_settings(), screen_of(400, 300)};
 };
 
 TEST_F(Glides, GlideBallsDrawsTheCentreBallInBallFivesPassAndErasesEveryFrame)
 {
     SetUpGlide();
     rig.saver.GlideBalls(1);
-    const auto frames = rig.TakeFrames();
+    const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10};
     for (const Event& f : frames)
@@ -79,7 +79,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
     SetUpGlide();
     const std::uint64_t t0 = rig.host.now_ms();
     s.GlideBalls(2);
-    const auto events = rig.TakeEvents();
+    const auto events = rig.take_events();
     std::vector<Event> frames;
     for (const Event& e : events)
         if (e.ev == "frame")
@@ -92,7 +92,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
             restores += b == 0;
     EXPECT_EQ(restores, 1);
     ASSERT_EQ(events.back().ev, "sleep");
-    EXPECT_EQ(events.back().Number("ms"), 1000);
+    EXPECT_EQ(events.back().number("ms"), 1000);
     EXPECT_EQ(rig.host.now_ms(), t0 + 1000);
 
     // Ball 1's first image (cell at x 36) is still on screen where no later
@@ -110,7 +110,7 @@ TEST_F(Glides, CenterOnTopDrawsTheCentreBallLast)
 {
     SetUpGlide();
     rig.saver.GlideBallsCenterOnTop();
-    const auto frames = rig.TakeFrames();
+    const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
     for (const Event& f : frames)
@@ -129,7 +129,7 @@ TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10
     s.CenterFormationX = 300.2;
     s.CenterFormationY = 10.7;
     s.GatherToCenter(1);
-    const auto frames = rig.TakeFrames();
+    const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     for (const Event& f : frames) {
@@ -155,7 +155,7 @@ TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
     s.GatherX = 100;
     s.GatherY = 50;
     s.GatherToCenter(2);
-    const auto frames = rig.TakeFrames();
+    const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
     EXPECT_EQ(BallsDrawn(frames[0]), order);
@@ -175,7 +175,7 @@ TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
     s.CenterStartX = 0;
     s.CenterStartY = 0;
     s.GlideIntoFormation();
-    const auto frames = rig.TakeFrames();
+    const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     for (const Event& f : frames)
@@ -194,10 +194,10 @@ TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
 
 TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
 {
-    Settings settings = DefaultSettings();
+    Settings settings = default_settings();
     settings.g_Speed = 1;
-    SaverRig rig(settings, ScreenOf(400, 300));
-    rig.Load(false);
+    SaverRig rig(settings, screen_of(400, 300));
+    rig.load(false);
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.StartX[i] = 0;
@@ -205,9 +205,9 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
     }
     s.GatherX = 33;
     s.GatherY = 44;
-    rig.TakeEvents();
+    rig.take_events();
     s.GatherToCenter(1);
-    const auto frames = rig.TakeFrames();
+    const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
     for (int i = 1; i <= 10; ++i)
         EXPECT_EQ(WhereIs(frames[0], i), std::make_pair(33, 44));
@@ -221,9 +221,9 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
 TEST(AimGlide, EveryBallLandsOnItsTargetAtEverySpeed)
 {
     for (std::int16_t speed = 1; speed <= 30; ++speed) {
-        SaverRig rig(DefaultSettings(speed), ScreenOf(400, 300));
-        rig.Load(false);
-        rig.TakeEvents();
+        SaverRig rig(default_settings(speed), screen_of(400, 300));
+        rig.load(false);
+        rig.take_events();
         Ball_A& s = rig.saver;
         Ball_A::BallArray from_x{}, from_y{}, to_x{}, to_y{};
         for (std::size_t i = 1; i <= 10; ++i) {
@@ -236,7 +236,7 @@ TEST(AimGlide, EveryBallLandsOnItsTargetAtEverySpeed)
         s.aim_glide(4, 17.5, 250.5, 101.25, -20.75); // one ball aimed on its own
         s.aim_centre_glide(123.4, 56.6, 123.4, 56.6);
         s.GlideBalls(1);
-        const auto frames = rig.TakeFrames();
+        const auto frames = rig.take_frames();
         ASSERT_EQ(int(frames.size()), speed);
         for (int i = 1; i <= 10; ++i) {
             const double tx = i == 4 ? 101.25 : to_x[std::size_t(i)];
@@ -272,7 +272,7 @@ TEST(ShiftSnake, SlotIRepeatsTheLeadOfIFramesBefore)
 
 TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
 {
-    SaverRig rig(DefaultSettings(), ScreenOf(400, 300));
+    SaverRig rig(default_settings(), screen_of(400, 300));
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
         s.LastX[i] = 100 * i;
@@ -298,7 +298,7 @@ TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
 
 TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
 {
-    SaverRig rig(DefaultSettings(), ScreenOf(400, 300));
+    SaverRig rig(default_settings(), screen_of(400, 300));
     Ball_A& s = rig.saver;
     const int from[] = {0, 1, 4, 5, 8, 9, 10, 11, 37};
     const int to[] = {1, 2, 6, 6, 9, 1, 1, 1, 1};
@@ -319,7 +319,7 @@ TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
 TEST(RotateBallOrder, ModeOneDrawsThePivotFromTheOneGenerator)
 {
     for (std::uint64_t seed : {1u, 2u, 3u, 99u}) {
-        SaverRig rig(DefaultSettings(), ScreenOf(400, 300), seed);
+        SaverRig rig(default_settings(), screen_of(400, 300), seed);
         Random twin(seed);
         for (int k = 0; k < 20; ++k) {
             rig.saver.RotateBallOrder(1);

@@ -8,14 +8,14 @@
 
 namespace {
 
-using test_support::DefaultSettings;
+using test_support::default_settings;
 using test_support::SaverRig;
-using test_support::ScreenOf;
+using test_support::screen_of;
 
 TEST(SaverWindowLoad, StartingRingMatchesTheTableIncludingTheMinusOneAtTheTop)
 {
     SaverRig rig;
-    rig.Load();
+    rig.load();
     const Ball_A& s = rig.saver;
     const int dx[11] = {0, 52, 85, 85, 52, 0, -53, -86, -86, -53, -1};
     const int dy[11] = {0, -73, -28, 27, 72, 90, 72, 27, -28, -73, -90};
@@ -30,7 +30,7 @@ TEST(SaverWindowLoad, StartingRingMatchesTheTableIncludingTheMinusOneAtTheTop)
 TEST(SaverWindowLoad, CentreAndFormationsOn1024x768)
 {
     SaverRig rig;
-    rig.Load();
+    rig.load();
     const Ball_A& s = rig.saver;
     EXPECT_EQ(s.ScreenWidthPx, 1024);
     EXPECT_EQ(s.ScreenHeightPx, 768);
@@ -47,7 +47,7 @@ TEST(SaverWindowLoad, CentreAndFormationsOn1024x768)
 TEST(SaverWindowLoad, RodsLeaveTheCentreCellFree)
 {
     SaverRig rig;
-    rig.Load();
+    rig.load();
     const Ball_A& s = rig.saver;
     EXPECT_EQ(s.BallGap, 3);
     // 582 pixels centred: across = (1024 - 582) / 2, down = (768 - 582) / 2.
@@ -67,10 +67,10 @@ TEST(SaverWindowLoad, RodsLeaveTheCentreCellFree)
 
 TEST(SaverWindowLoad, OpensTheSaverWindowCoveringTheScreenTopmostWithItsTimer)
 {
-    Settings settings = DefaultSettings();
+    Settings settings = default_settings();
     settings.g_BackgroundColor = gfx::colorref(10, 20, 30);
-    SaverRig rig(settings, ScreenOf(320, 200));
-    rig.Load();
+    SaverRig rig(settings, screen_of(320, 200));
+    rig.load();
     ASSERT_EQ(rig.host.windows().size(), 1u);
     const host::WindowRecord& w = rig.host.windows()[0];
     EXPECT_EQ(w.title, "Orvelune(Main)");
@@ -94,13 +94,13 @@ TEST(SaverWindowLoad, OpensTheSaverWindowCoveringTheScreenTopmostWithItsTimer)
 TEST(SaverWindowLoad, SaverModeHidesTheCursorAgainButAnEmptyCommandLineDoesNot)
 {
     SaverRig saver_mode;
-    saver_mode.Load();
+    saver_mode.load();
     ASSERT_EQ(saver_mode.host.cursor_calls().size(), 1u);
     EXPECT_FALSE(saver_mode.host.cursor_calls()[0]);
     EXPECT_EQ(saver_mode.saver.g_CursorCount, saver_mode.host.cursor_count());
 
-    SaverRig empty(DefaultSettings(), ScreenOf(1024, 768), 1, SaverStart{0, true, 0});
-    empty.Load();
+    SaverRig empty(default_settings(), screen_of(1024, 768), 1, SaverStart{0, true, 0});
+    empty.load();
     EXPECT_TRUE(empty.host.cursor_calls().empty());
 }
 
@@ -119,7 +119,7 @@ bool Ends(auto&& action)
 TEST(MovementRule, OnlyAMoveChangingBothCoordinatesEndsTheSaver)
 {
     SaverRig rig;
-    rig.Load();
+    rig.load();
     Ball_A& s = rig.saver;
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(100, 100); })) << "the first move only records";
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(200, 100); })) << "straight right by 100";
@@ -135,8 +135,8 @@ TEST(MovementRule, OnlyAMoveChangingBothCoordinatesEndsTheSaver)
 
 TEST(MovementRule, EmptyCommandLineNeverEndsOnMovementButEndsOnAClick)
 {
-    SaverRig rig(DefaultSettings(), ScreenOf(1024, 768), 1, SaverStart{0, true, 0});
-    rig.Load();
+    SaverRig rig(default_settings(), screen_of(1024, 768), 1, SaverStart{0, true, 0});
+    rig.load();
     Ball_A& s = rig.saver;
     rig.host.options().is_nt = false; // even where a password would be asked
     for (int i = 0; i < 5; ++i)
@@ -156,7 +156,7 @@ TEST(EndSaver, WrongPasswordKeepsRunningWithTheCursorHiddenAndNeedsANewReference
     rig.saver.start.cursor_count = -1; // start-up hid the cursor once
     rig.host.show_cursor(false);
     rig.saver.g_CursorCount = -1;
-    rig.Load();
+    rig.load();
     Ball_A& s = rig.saver;
     ASSERT_EQ(rig.host.cursor_count(), -2);
 
@@ -190,7 +190,7 @@ TEST(SettingsBounds, SpeedAndPauseAreTakenAtTheNearestSoundValue)
     for (Case c : {Case{0, -1, 1, 0, 3.8}, Case{-5, 100, 1, 100, 3.8}, Case{40, 1000, 30, 1000, 0.25},
                    Case{35, 5, 30, 5, 0.25}, Case{15, 32767, 15, 1000, -99},
                    Case{30, 0, 30, 0, -99}, Case{1, 1, 1, 1, -99}}) {
-        Settings settings = DefaultSettings();
+        Settings settings = default_settings();
         settings.g_Speed = c.speed;
         settings.g_PcSpec = c.pcspec;
         settings.g_SpeedFactor = -99;
@@ -212,12 +212,12 @@ TEST(SettingsBounds, OutOfBoundsSettingsPlayExactlyAsTheNearerBound)
         std::int16_t bound_speed, bound_pcspec;
     };
     auto run = [](std::int16_t speed, std::int16_t pcspec) {
-        Settings settings = DefaultSettings(speed);
+        Settings settings = default_settings(speed);
         settings.g_PcSpec = pcspec;
-        SaverRig rig(settings, ScreenOf(320, 240), 5);
-        rig.Load();
-        rig.RunTicks(20);
-        return rig.TakeTrace();
+        SaverRig rig(settings, screen_of(320, 240), 5);
+        rig.load();
+        rig.run_ticks(20);
+        return rig.take_trace();
     };
     for (Case c : {Case{0, 50, 1, 50}, Case{-7, -20, 1, 0}, Case{35, 1001, 30, 1000},
                    Case{99, 30000, 30, 1000}}) {

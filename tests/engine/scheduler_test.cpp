@@ -11,14 +11,14 @@
 
 namespace {
 
-using test_support::DefaultSettings;
+using test_support::default_settings;
 using test_support::Event;
 using test_support::SaverRig;
-using test_support::ScreenOf;
+using test_support::screen_of;
 
 Settings WithEnabled(std::vector<int> kinds, std::int16_t order_mode = 1)
 {
-    Settings s = DefaultSettings();
+    Settings s = default_settings();
     s.g_ActionEnabled.fill(0);
     for (int k : kinds)
         s.g_ActionEnabled[std::size_t(k)] = 1;
@@ -39,7 +39,7 @@ std::vector<int> TickKinds(const std::vector<Event>& events)
 {
     std::vector<int> kinds;
     for (const Event& e : Only(events, "tick"))
-        kinds.push_back(int(e.Number("kind")));
+        kinds.push_back(int(e.number("kind")));
     return kinds;
 }
 
@@ -54,38 +54,38 @@ bool IsPermutationOf1To20(std::vector<int> kinds)
 
 TEST(Scheduler, SequenceRunsTheKindsInOrderCycleAfterCycle)
 {
-    SaverRig rig(WithEnabled({}), ScreenOf(160, 120));
-    rig.Load();
-    rig.RunTicks(45);
-    const auto ticks = Only(rig.TakeEvents(), "tick");
+    SaverRig rig(WithEnabled({}), screen_of(160, 120));
+    rig.load();
+    rig.run_ticks(45);
+    const auto ticks = Only(rig.take_events(), "tick");
     ASSERT_EQ(ticks.size(), 45u);
     for (int n = 1; n <= 45; ++n) {
         const Event& t = ticks[std::size_t(n - 1)];
-        EXPECT_EQ(t.Number("n"), n);
-        EXPECT_EQ(t.Number("kind"), (n - 1) % 20 + 1) << "tick " << n;
-        EXPECT_FALSE(t.Flag("enabled"));
+        EXPECT_EQ(t.number("n"), n);
+        EXPECT_EQ(t.number("kind"), (n - 1) % 20 + 1) << "tick " << n;
+        EXPECT_FALSE(t.flag("enabled"));
     }
 }
 
 TEST(Scheduler, OnlyKindsThreeAndSevenEnabledRunOnlyThoseAndRecomposeAfterEach)
 {
-    SaverRig rig(WithEnabled({3, 7}), ScreenOf(160, 120));
-    rig.Load();
-    rig.RunTicks(40);
-    const auto events = rig.TakeEvents();
+    SaverRig rig(WithEnabled({3, 7}), screen_of(160, 120));
+    rig.load();
+    rig.run_ticks(40);
+    const auto events = rig.take_events();
     const auto ticks = Only(events, "tick");
     ASSERT_EQ(ticks.size(), 40u);
     for (const Event& t : ticks) {
-        const long long kind = t.Number("kind");
-        EXPECT_EQ(t.Flag("enabled"), kind == 3 || kind == 7) << t.line;
+        const long long kind = t.number("kind");
+        EXPECT_EQ(t.flag("enabled"), kind == 3 || kind == 7) << t.line;
     }
     std::vector<int> ran;
     for (const Event& a : Only(events, "action"))
-        ran.push_back(int(a.Number("kind")));
+        ran.push_back(int(a.number("kind")));
     std::vector<int> expected;
     for (int cycle = 0; cycle < 2; ++cycle)
         for (int k : {3, 7})
-            if (ActionTable()[std::size_t(k)].routine)
+            if (action_table()[std::size_t(k)].routine)
                 expected.push_back(k);
     EXPECT_EQ(ran, expected);
 
@@ -106,10 +106,10 @@ TEST(Scheduler, OnlyKindsThreeAndSevenEnabledRunOnlyThoseAndRecomposeAfterEach)
 TEST(Scheduler, RandomCyclesArePermutationsAndTwoCyclesDiffer)
 {
     for (std::int16_t mode : {2, 0, 7}) {
-        SaverRig rig(WithEnabled({}, mode), ScreenOf(160, 120));
-        rig.Load();
-        rig.RunTicks(60);
-        const auto kinds = TickKinds(rig.TakeEvents());
+        SaverRig rig(WithEnabled({}, mode), screen_of(160, 120));
+        rig.load();
+        rig.run_ticks(60);
+        const auto kinds = TickKinds(rig.take_events());
         ASSERT_EQ(kinds.size(), 60u);
         const std::vector<int> first(kinds.begin(), kinds.begin() + 20);
         const std::vector<int> second(kinds.begin() + 20, kinds.begin() + 40);
@@ -126,7 +126,7 @@ TEST(Scheduler, RandomOrderPutsEveryKindFirstSometimes)
 {
     // Two hundred orders: each kind should lead about ten times. A walk that
     // favoured or never reached some kinds would miss one entirely.
-    SaverRig rig(WithEnabled({}, 2), ScreenOf(160, 120));
+    SaverRig rig(WithEnabled({}, 2), screen_of(160, 120));
     std::array<int, 21> leads{};
     for (int k = 0; k < 200; ++k) {
         rig.saver.BuildActionOrder();
@@ -140,19 +140,19 @@ TEST(Scheduler, RandomOrderPutsEveryKindFirstSometimes)
 
 TEST(Scheduler, TheOpeningPlaysOnTheFirstTickEvenWithNothingEnabled)
 {
-    SaverRig rig(WithEnabled({}), ScreenOf(160, 120));
-    rig.Load();
+    SaverRig rig(WithEnabled({}), screen_of(160, 120));
+    rig.load();
     EXPECT_TRUE(rig.saver.FirstRun);
-    rig.RunTicks(1);
-    auto events = rig.TakeEvents();
+    rig.run_ticks(1);
+    auto events = rig.take_events();
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ(events[0].ev, "opening");
     EXPECT_EQ(events.back().ev, "tick") << "the tick line follows the opening's frames";
     EXPECT_FALSE(Only(events, "frame").empty());
     EXPECT_FALSE(rig.saver.FirstRun);
 
-    rig.RunTicks(5);
-    events = rig.TakeEvents();
+    rig.run_ticks(5);
+    events = rig.take_events();
     EXPECT_EQ(events.size(), 5u) << "later empty ticks draw nothing";
     EXPECT_TRUE(Only(events, "opening").empty());
 }
@@ -167,13 +167,13 @@ TEST(SoundBehaviour, HostileSpeedsAndPausesRunTicksToTheirEnd)
     for (Case c : {Case{0, 0}, Case{-5, -1}, Case{40, 32767}, Case{1, 0}, Case{30, 0}}) {
         Settings settings = WithEnabled({}, 2);
         for (int k = 1; k <= 20; ++k)
-            settings.g_ActionEnabled[std::size_t(k)] = ActionTable()[std::size_t(k)].routine ? 1 : 0;
+            settings.g_ActionEnabled[std::size_t(k)] = action_table()[std::size_t(k)].routine ? 1 : 0;
         settings.g_Speed = c.speed;
         settings.g_PcSpec = c.pcspec;
-        SaverRig rig(settings, ScreenOf(160, 120));
-        rig.Load();
-        rig.RunTicks(3);
-        EXPECT_EQ(Only(rig.TakeEvents(), "tick").size(), 3u) << "speed " << c.speed;
+        SaverRig rig(settings, screen_of(160, 120));
+        rig.load();
+        rig.run_ticks(3);
+        EXPECT_EQ(Only(rig.take_events(), "tick").size(), 3u) << "speed " << c.speed;
     }
 }
 
@@ -183,13 +183,13 @@ TEST(SoundBehaviour, TinyAndEmptyScreensRunTicksToTheirEnd)
                             host::Size{180, 180}, host::Size{583, 10}, host::Size{3, 900}}) {
         Settings settings = WithEnabled({}, 1);
         for (int k = 1; k <= 20; ++k)
-            settings.g_ActionEnabled[std::size_t(k)] = ActionTable()[std::size_t(k)].routine ? 1 : 0;
+            settings.g_ActionEnabled[std::size_t(k)] = action_table()[std::size_t(k)].routine ? 1 : 0;
         for (std::int16_t background : {1, 2}) {
             settings.g_BackgroundMode = background;
-            SaverRig rig(settings, ScreenOf(size.width, size.height));
-            rig.Load();
-            rig.RunTicks(20);
-            EXPECT_EQ(Only(rig.TakeEvents(), "tick").size(), 20u)
+            SaverRig rig(settings, screen_of(size.width, size.height));
+            rig.load();
+            rig.run_ticks(20);
+            EXPECT_EQ(Only(rig.take_events(), "tick").size(), 20u)
                 << size.width << "x" << size.height << " background " << background;
         }
     }

@@ -23,7 +23,7 @@ namespace test_support {
 
 // Ball n gets (n * red_step, n * green_step, blue): a colour of its own
 // unless both steps are 0.
-inline void SetBallColours(Settings& s, int red_step, int green_step, int blue)
+inline void set_ball_colours(Settings& s, int red_step, int green_step, int blue)
 {
     for (std::size_t n = 1; n <= 11; ++n) {
         s.g_BallRed[n] = std::int16_t(int(n) * red_step);
@@ -35,10 +35,10 @@ inline void SetBallColours(Settings& s, int red_step, int green_step, int blue)
 // A fresh install's settings at the given speed: every kind enabled, in
 // sequence, no pause, the single-colour background (so frames are cheap),
 // and a distinct dark colour per ball.
-inline Settings DefaultSettings(std::int16_t speed = 15)
+inline Settings default_settings(std::int16_t speed = 15)
 {
     Settings s;
-    SetBallColours(s, 4, 2, 88);
+    set_ball_colours(s, 4, 2, 88);
     for (std::size_t k = 1; k <= 20; ++k)
         s.g_ActionEnabled[k] = 1;
     s.g_OrderMode = 1;
@@ -51,7 +51,7 @@ inline Settings DefaultSettings(std::int16_t speed = 15)
     return s;
 }
 
-inline host::HeadlessOptions ScreenOf(int width, int height)
+inline host::HeadlessOptions screen_of(int width, int height)
 {
     host::HeadlessOptions options;
     options.screen = {width, height};
@@ -60,9 +60,9 @@ inline host::HeadlessOptions ScreenOf(int width, int height)
 
 class SaverRig {
 public:
-    // The saver is constructed, not loaded: a test loads it with Load() or
+    // The saver is constructed, not loaded: a test loads it with load() or
     // calls Form_Load (or any other routine) itself.
-    explicit SaverRig(Settings s = DefaultSettings(), host::HeadlessOptions options = {},
+    explicit SaverRig(Settings s = default_settings(), host::HeadlessOptions options = {},
                       std::uint64_t seed = 1, SaverStart start = {'S', false, -1})
         : host(std::move(options)), settings(std::move(s)), random(seed), trace(trace_text),
           saver(host, settings, random, start, &trace)
@@ -73,16 +73,16 @@ public:
     // can call the engine's routines directly: their frames let pending
     // messages run, and a due tick would otherwise run inside them, which
     // the real saver never does (its routines run inside a tick).
-    void Load(bool with_timer = true)
+    void load(bool with_timer = true)
     {
         saver.Form_Load();
         if (!with_timer)
             saver.window->set_timer(0);
-        TakeEvents();
+        take_events();
     }
 
     // Runs the host loop until `ticks` more timer ticks have completed.
-    void RunTicks(int ticks)
+    void run_ticks(int ticks)
     {
         int done = 0;
         host.set_after_tick([&] {
@@ -94,15 +94,15 @@ public:
     }
 
     // Everything traced since the last call, as text or as events.
-    std::string TakeTrace()
+    std::string take_trace()
     {
         trace.flush();
         std::string text = trace_text.str();
         trace_text.str({});
         return text;
     }
-    std::vector<Event> TakeEvents() { return ParseTrace(TakeTrace()); }
-    std::vector<Event> TakeFrames() { return FramesOf(TakeEvents()); }
+    std::vector<Event> take_events() { return parse_trace(take_trace()); }
+    std::vector<Event> take_frames() { return frames_of(take_events()); }
 
     host::HeadlessHost host;
     Settings settings;

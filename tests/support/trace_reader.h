@@ -23,7 +23,7 @@ struct Op {
 };
 
 // The text just after "key": in a one-line object, or npos.
-inline std::size_t ValueAt(const std::string& line, const std::string& key)
+inline std::size_t value_at(const std::string& line, const std::string& key)
 {
     const std::string quoted = "\"" + key + "\":";
     const std::size_t at = line.find(quoted);
@@ -37,21 +37,21 @@ struct Event {
     std::vector<Op> ops;
 
     // An integer field; the test fails when it is absent.
-    long long Number(const std::string& key) const
+    long long number(const std::string& key) const
     {
-        const std::size_t at = ValueAt(line, key);
+        const std::size_t at = value_at(line, key);
         EXPECT_NE(at, std::string::npos) << "no \"" << key << "\" in " << line;
         return at == std::string::npos ? 0 : std::strtoll(line.c_str() + at, nullptr, 10);
     }
     // A true/false field; the test fails when it is absent.
-    bool Flag(const std::string& key) const
+    bool flag(const std::string& key) const
     {
-        const std::size_t at = ValueAt(line, key);
+        const std::size_t at = value_at(line, key);
         EXPECT_NE(at, std::string::npos) << "no \"" << key << "\" in " << line;
         return at != std::string::npos && line.compare(at, 4, "true") == 0;
     }
     // The last stamp of ball n in this frame, or null.
-    const Op* Ball(int n) const
+    const Op* ball(int n) const
     {
         const Op* found = nullptr;
         for (const Op& op : ops)
@@ -62,10 +62,10 @@ struct Event {
 };
 
 // The "ops" of a frame line: ["R"] or ["B",n,x,y,w,h] each.
-inline std::vector<Op> ParseOps(const std::string& line)
+inline std::vector<Op> parse_ops(const std::string& line)
 {
     std::vector<Op> ops;
-    const std::size_t at = ValueAt(line, "ops");
+    const std::size_t at = value_at(line, "ops");
     if (at == std::string::npos)
         return ops;
     const char* p = line.c_str() + at + 1; // past the outer '['
@@ -91,7 +91,7 @@ inline std::vector<Op> ParseOps(const std::string& line)
     return ops;
 }
 
-inline std::vector<Event> ParseTrace(const std::string& text)
+inline std::vector<Event> parse_trace(const std::string& text)
 {
     std::vector<Event> events;
     std::istringstream in(text);
@@ -99,19 +99,19 @@ inline std::vector<Event> ParseTrace(const std::string& text)
     while (std::getline(in, line)) {
         Event e;
         e.line = line;
-        const std::size_t at = ValueAt(line, "ev");
+        const std::size_t at = value_at(line, "ev");
         if (at != std::string::npos) {
             const std::size_t from = at + 1; // past the opening quote
             e.ev = line.substr(from, line.find('"', from) - from);
         }
         if (e.ev == "frame")
-            e.ops = ParseOps(line);
+            e.ops = parse_ops(line);
         events.push_back(std::move(e));
     }
     return events;
 }
 
-inline std::vector<Event> FramesOf(const std::vector<Event>& events)
+inline std::vector<Event> frames_of(const std::vector<Event>& events)
 {
     std::vector<Event> frames;
     for (const Event& e : events)
@@ -121,8 +121,8 @@ inline std::vector<Event> FramesOf(const std::vector<Event>& events)
 }
 
 // Index of the first event named `ev` from `from` on, or events.size().
-inline std::size_t IndexOf(const std::vector<Event>& events, const std::string& ev,
-                           std::size_t from = 0)
+inline std::size_t index_of(const std::vector<Event>& events, const std::string& ev,
+                            std::size_t from = 0)
 {
     for (std::size_t i = from; i < events.size(); ++i)
         if (events[i].ev == ev)

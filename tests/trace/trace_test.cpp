@@ -16,6 +16,7 @@ TEST(TraceLines, EveryEventInItsExactForm)
     trace.compose(2);
     trace.tick(1, 7, true);
     trace.tick(2, 20, false);
+    trace.tick(4294967298, 1, true); // past 32 bits, as months of running reach
     trace.opening();
     trace.action(13);
     trace.closing(2, 10);
@@ -26,6 +27,7 @@ TEST(TraceLines, EveryEventInItsExactForm)
               "{\"ev\":\"compose\",\"style\":2}\n"
               "{\"ev\":\"tick\",\"n\":1,\"kind\":7,\"enabled\":true}\n"
               "{\"ev\":\"tick\",\"n\":2,\"kind\":20,\"enabled\":false}\n"
+              "{\"ev\":\"tick\",\"n\":4294967298,\"kind\":1,\"enabled\":true}\n"
               "{\"ev\":\"opening\"}\n"
               "{\"ev\":\"action\",\"kind\":13}\n"
               "{\"ev\":\"closing\",\"mode\":2,\"pivot\":10}\n"

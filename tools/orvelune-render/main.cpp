@@ -26,13 +26,13 @@ namespace {
 
 constexpr int kBadCommandLine = 2;
 
-int Fail(int status, const std::string& message)
+int fail(int status, const std::string& message)
 {
     std::cerr << "orvelune-render: " << message << '\n';
     return status;
 }
 
-std::string ProgramFolder(const char* argv0)
+std::string program_folder_of(const char* argv0)
 {
     std::string path = argv0 ? argv0 : "";
     auto slash = path.rfind('/');
@@ -66,19 +66,19 @@ struct Run {
     }
 };
 
-int Render(const RenderOptions& options, const std::string& program_folder)
+int render(const RenderOptions& options, const std::string& program_folder)
 {
     // ---- everything that can be refused is checked before the run starts
     std::string ini_path = options.ini_path ? *options.ini_path : DefaultIniPath(program_folder);
     if (options.ini_path && !FileExists(ini_path))
-        return Fail(kBadCommandLine, "cannot read the settings file '" + ini_path + "'");
+        return fail(kBadCommandLine, "cannot read the settings file '" + ini_path + "'");
 
     host::HeadlessOptions host_options;
     host_options.screen = {options.width, options.height};
     host_options.picture_loader = host::DecodePictureFile;
     if (options.desktop_path
         && !host::DecodePictureFile(*options.desktop_path, host_options.desktop))
-        return Fail(kBadCommandLine,
+        return fail(kBadCommandLine,
                     "cannot read the desktop picture '" + *options.desktop_path + "'");
 
     Run run(options);
@@ -86,7 +86,7 @@ int Render(const RenderOptions& options, const std::string& program_folder)
         std::error_code ec;
         std::filesystem::create_directories(*options.png_dir, ec);
         if (!std::filesystem::is_directory(*options.png_dir))
-            return Fail(EXIT_FAILURE, "cannot create the folder '" + *options.png_dir + "'");
+            return fail(EXIT_FAILURE, "cannot create the folder '" + *options.png_dir + "'");
         run.png = std::make_unique<PngFrameWriter>(*options.png_dir);
     }
 
@@ -97,7 +97,7 @@ int Render(const RenderOptions& options, const std::string& program_folder)
         if (*options.trace_path != "-") {
             trace_file.open(*options.trace_path, std::ios::binary | std::ios::trunc);
             if (!trace_file)
-                return Fail(EXIT_FAILURE, "cannot write the trace '" + *options.trace_path + "'");
+                return fail(EXIT_FAILURE, "cannot write the trace '" + *options.trace_path + "'");
             out = &trace_file;
         }
         trace = std::make_unique<Trace>(*out);
@@ -138,9 +138,9 @@ int Render(const RenderOptions& options, const std::string& program_folder)
         trace->flush();
     std::cout.flush();
     if (!run.write_error.empty())
-        return Fail(EXIT_FAILURE, "cannot write a frame: " + run.write_error);
+        return fail(EXIT_FAILURE, "cannot write a frame: " + run.write_error);
     if (options.trace_path && (*options.trace_path == "-" ? !std::cout : !trace_file))
-        return Fail(EXIT_FAILURE, "the trace could not be written completely");
+        return fail(EXIT_FAILURE, "the trace could not be written completely");
     return status;
 }
 
@@ -150,7 +150,7 @@ int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::string error;
-    std::optional<RenderOptions> options = ParseRenderOptions(args, error);
+    std::optional<RenderOptions> options = parse_render_options(args, error);
     if (!options) {
         std::cerr << "orvelune-render: " << error << '\n';
         return kBadCommandLine;
@@ -160,6 +160,6 @@ int main(int argc, char** argv)
         return EXIT_SUCCESS;
     }
     if (options->dialog)
-        return render_dialog(*options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
-    return Render(*options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
+        return render_dialog(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
+    return render(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
 }

@@ -35,7 +35,7 @@ constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t(64) * 1024 * 1024;
 
 template <typename Int>
-std::optional<Int> WholeNumber(std::string_view text)
+std::optional<Int> whole_number(std::string_view text)
 {
     Int value{};
     if (text.empty() || text.front() == '+' || text.front() == '-')
@@ -46,13 +46,13 @@ std::optional<Int> WholeNumber(std::string_view text)
     return value;
 }
 
-bool ParseSize(std::string_view text, int& width, int& height)
+bool parse_size(std::string_view text, int& width, int& height)
 {
     auto x = text.find_first_of("xX");
     if (x == std::string_view::npos)
         return false;
-    auto w = WholeNumber<std::int64_t>(text.substr(0, x));
-    auto h = WholeNumber<std::int64_t>(text.substr(x + 1));
+    auto w = whole_number<std::int64_t>(text.substr(0, x));
+    auto h = whole_number<std::int64_t>(text.substr(x + 1));
     if (!w || !h || *w < 1 || *h < 1 || *w > kMaxSide || *h > kMaxSide || *w * *h > kMaxPixels)
         return false;
     width = int(*w);
@@ -62,8 +62,8 @@ bool ParseSize(std::string_view text, int& width, int& height)
 
 } // namespace
 
-std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
-                                                std::string& error)
+std::optional<RenderOptions> parse_render_options(const std::vector<std::string>& args,
+                                                  std::string& error)
 {
     RenderOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -102,7 +102,7 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
         }
 
         auto count = [&](std::int64_t minimum) -> std::optional<std::int64_t> {
-            auto n = WholeNumber<std::int64_t>(value);
+            auto n = whole_number<std::int64_t>(value);
             if (!n || *n < minimum) {
                 error = "option " + name + " needs a whole number of at least "
                         + std::to_string(minimum) + ", not '" + value + "'";
@@ -123,13 +123,13 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
                 return std::nullopt;
             options.ini_path = value;
         } else if (name == "--size") {
-            if (!ParseSize(value, options.width, options.height)) {
+            if (!parse_size(value, options.width, options.height)) {
                 error = "option --size needs WxH with sides from 1 to 16384 and at most "
                         "67108864 pixels, not '" + value + "'";
                 return std::nullopt;
             }
         } else if (name == "--seed") {
-            auto seed = WholeNumber<std::uint64_t>(value);
+            auto seed = whole_number<std::uint64_t>(value);
             if (!seed) {
                 error = "option --seed needs a whole number from 0 to "
                         + std::to_string(std::numeric_limits<std::uint64_t>::max()) + ", not '"

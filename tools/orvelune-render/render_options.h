@@ -25,7 +25,7 @@ struct RenderOptions {
 
 // Reads the arguments (without the program name). On a bad command line,
 // returns nothing and sets `error` to one line for a person to read.
-std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
-                                                std::string& error);
+std::optional<RenderOptions> parse_render_options(const std::vector<std::string>& args,
+                                                  std::string& error);
 
 extern const char* const kRenderUsage;

@@ -85,10 +85,10 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double c = a.turn_cos, sn = a.turn_sin;
     a.CenterDrawX = s.g_CenterX + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
     a.CenterDrawY = s.g_CenterY + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
-    s.BlitBallScaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
+    s.blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
                      a.CenterBallSize);
 
-    const double factor = s.S().g_SpeedFactor;
+    const double factor = s.settings.g_SpeedFactor;
     for (int i = 1; i <= kSmallBalls; ++i) {
         a.RingClock[i] += RingStep(r, i, factor);
         RingPlace(a, a.RingClock[i], s.StartX[i], s.StartY[i]);

@@ -89,9 +89,9 @@ void DrawLobeFrame(ChangingRadius& r, int f)
     r.centre_size += shrinking ? -kCentreStep : kCentreStep;
     s.CenterStartX = r.cx - r.centre_size / 2;
     s.CenterStartY = r.cy - r.centre_size / 2;
-    s.BlitBallScaled(kCentreBall, s.CenterStartX, s.CenterStartY, r.centre_size, r.centre_size);
+    s.blit_ball_scaled(kCentreBall, s.CenterStartX, s.CenterStartY, r.centre_size, r.centre_size);
 
-    const double factor = s.S().g_SpeedFactor;
+    const double factor = s.settings.g_SpeedFactor;
     for (int j = 1; j <= kSmallBalls; ++j) {
         const bool even = j % 2 == 0;
         r.angle[j] += even ? factor : -factor;
@@ -102,7 +102,7 @@ void DrawLobeFrame(ChangingRadius& r, int f)
         const CellCorner c = place_on_circle(r.cx, r.cy, r.angle[j], r.radius[j], r.size[j]);
         s.StartX[j] = c.x;
         s.StartY[j] = c.y;
-        s.BlitBallScaled(j, s.StartX[j], s.StartY[j], r.size[j], r.size[j]);
+        s.blit_ball_scaled(j, s.StartX[j], s.StartY[j], r.size[j], r.size[j]);
     }
 
     s.PresentFrame();

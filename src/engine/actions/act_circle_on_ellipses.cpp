@@ -49,7 +49,7 @@ enum class Squeeze { Horizontal, Vertical };
 void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
 {
     Ball_A& s = a.saver;
-    const double factor = s.S().g_SpeedFactor;
+    const double factor = s.settings.g_SpeedFactor;
 
     s.RestoreBackground();
     a.DepthFactor -= kDepthStep;

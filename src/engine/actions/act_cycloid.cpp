@@ -36,12 +36,12 @@ struct CycloidState {
     // Where each small ball's cell was drawn in the latest frame: after the
     // frame the snake moves up by one place, so snake_x(i) then already holds
     // where ball i would go next, not where it is.
-    Ball_A::BallArray DrawnX{}, DrawnY{};
+    Ball_A::BallArray drawn_x{}, drawn_y{};
 };
 
 // K, B and the period follow from the two radii. The curve closes after
 // R2 / gcd(R1, R2) full turns: 7 x 2 pi.
-void SetUpCurve(CycloidState& s)
+void set_up_curve(CycloidState& s)
 {
     s.curve.CycloidK = float(double(s.CycloidR1) / s.CycloidR2);
     s.curve.CycloidB = std::int16_t(s.CycloidR1 + s.CycloidR2);
@@ -79,16 +79,16 @@ void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
     saver.RestoreBackground();
     saver.BlitBall(kCentreBall, s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell);
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.DrawnX[i] = s.snake_x[i] - kHalfSmallCell;
-        s.DrawnY[i] = s.snake_y[i] - kHalfSmallCell;
-        saver.BlitBall(i, s.DrawnX[i], s.DrawnY[i]);
+        s.drawn_x[i] = s.snake_x[i] - kHalfSmallCell;
+        s.drawn_y[i] = s.snake_y[i] - kHalfSmallCell;
+        saver.BlitBall(i, s.drawn_x[i], s.drawn_y[i]);
     }
     saver.PresentFrame();
     Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 // The lead at parameter t around the curve's current middle.
-void PlaceLead(CycloidState& s, float t)
+void place_lead(CycloidState& s, float t)
 {
     s.lead_x = Cyc_X(s.curve, t) + s.orbit.CurveCenterX;
     s.lead_y = Cyc_Y(s.curve, t) + s.orbit.CurveCenterY;
@@ -98,10 +98,10 @@ void PlaceLead(CycloidState& s, float t)
 
 void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.S();
+    const Settings& settings = saver.settings;
     CycloidState s;
 
-    // 1. From here on the balls are handled by their centres.
+    // From here on the balls are handled by their centres.
     for (int i = 1; i <= kSmallBalls; ++i) {
         s.snake_x[i] = saver.FormationX[i] + kHalfSmallCell;
         s.snake_y[i] = saver.FormationY[i] + kHalfSmallCell;
@@ -109,50 +109,50 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
     s.lead_x = saver.CenterFormationX + kHalfLargeCell;
     s.lead_y = saver.CenterFormationY + kHalfLargeCell;
 
-    // 2. The curve's constants.
+    // The curve's constants.
     s.CycloidR1 = 20;
     s.CycloidR2 = 7;
     s.curve.CycloidA = 5;
-    SetUpCurve(s);
+    set_up_curve(s);
     s.CurveStep = 0.25;
 
-    // 3. Everything gathers on the first curve's first point, taken around the
-    //    screen centre, where the curve's middle sets out.
+    // Everything gathers on the first curve's first point, taken around the
+    // screen centre, where the curve's middle sets out.
     s.CurveParam = float(s.CurveStep + s.CurveStart);
     s.gather_x = Cyc_X(s.curve, s.CurveParam) + saver.g_CenterX;
     s.gather_y = Cyc_Y(s.curve, s.CurveParam) + saver.g_CenterY;
     GatherForCycloid(saver, s);
 
-    // 4. The figure-eight starts on the left circle at the touching point and
-    //    runs on through all four curves.
+    // The figure-eight starts on the left circle at the touching point and
+    // runs on through all four curves.
     s.orbit.OrbitForward = true;
     s.orbit.OrbitClock = 15;
 
-    // 5. Four curves, A = 5, 8, 11, 14: 175 frames at t = 0.25 ... 43.75 and a
-    //    closing frame at t = 14 pi, where the curve meets its start.
+    // Four curves, A = 5, 8, 11, 14: 175 frames at t = 0.25 ... 43.75 and a
+    // closing frame at t = 14 pi, where the curve meets its start.
     for (s.curve.CycloidA = 5; s.curve.CycloidA <= 14; s.curve.CycloidA += 3) {
-        SetUpCurve(s);
+        set_up_curve(s);
         s.CurveParam = float(0.25 + s.CurveStart);
 
         while (s.CurveParam < s.CurvePeriod) {
-            MoveCurveCenter(s.orbit, settings.g_SpeedFactor, saver.ScreenWidthPx,
-                            saver.g_CenterY);
-            PlaceLead(s, s.CurveParam);
+            move_curve_center(s.orbit, settings.g_SpeedFactor, saver.ScreenWidthPx,
+                              saver.g_CenterY);
+            place_lead(s, s.CurveParam);
             DrawCycloidFrame(saver, s);
             s.CurveParam = float(s.CurveStep + s.CurveParam);
             // The curve frames last twice the usual pause.
-            saver.DoEvents();
-            saver.Pause(settings.g_PcSpec);
+            saver.do_events();
+            saver.pause(settings.g_PcSpec);
         }
 
         // The closing point, around the middle as it stands (not moved again),
         // with the frame's own pause only.
-        PlaceLead(s, s.CurvePeriod);
+        place_lead(s, s.CurvePeriod);
         DrawCycloidFrame(saver, s);
     }
 
-    // 6. Every ball glides back from where it was last drawn to its place.
-    saver.aim_glides(s.DrawnX, s.DrawnY, saver.FormationX, saver.FormationY);
+    // Every ball glides back from where it was last drawn to its place.
+    saver.aim_glides(s.drawn_x, s.drawn_y, saver.FormationX, saver.FormationY);
     saver.aim_centre_glide(s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell,
                            saver.CenterFormationX, saver.CenterFormationY);
     saver.GlideBalls(1);

@@ -73,7 +73,7 @@ void Act_LaggedEllipses(Ball_A& saver, std::int16_t /*mode*/)
         draw_lagged_trace(saver, l);
 
         // It stays on the screen unerased.
-        saver.Pause(kRosetteHoldMs);
+        saver.pause(kRosetteHoldMs);
 
         // A clean frame with every ball on its start point, then home.
         clear_and_place(saver, l.r);

@@ -25,7 +25,7 @@ constexpr int kMargin = g_RingRadius;
 struct LinearMotion {
     Ball_A& saver;
     EdgeTargets edges{}; // where the small balls turn in the current leg
-    int TX = 0, TY = 0; // middle of the next meeting place, whole pixels
+    int target_x = 0, target_y = 0; // middle of the next meeting place, whole pixels
     bool ring = false;  // the current leg ends in a ring
     // The centre ball's glide over the current leg: from where the previous
     // leg left it (the formation in the first) to the middle of the meeting
@@ -35,7 +35,7 @@ struct LinearMotion {
 };
 
 // A uniform whole number from 90 to extent - 90, both ends included.
-int TargetCoordinate(Ball_A& saver, double extent)
+int target_coordinate(Ball_A& saver, double extent)
 {
     return gfx::floor_int(kMargin + saver.Rnd() * (extent - kMargin - kMargin + 1));
 }
@@ -43,18 +43,20 @@ int TargetCoordinate(Ball_A& saver, double extent)
 // The meeting place at the end of a leg, in LastX/Y: either a ring of radius
 // 90 around the target point, ball i at clock minute 6i (ball 10 straight up),
 // or all ten balls on one spot centred on it.
-void PickMeetingPlace(LinearMotion& m)
+void pick_meeting_place(LinearMotion& m)
 {
     Ball_A& s = m.saver;
     m.ring = gfx::floor_int(2 * s.Rnd()) == 0; // one leg in two
     for (int i = 1; i <= kSmallBalls; ++i) {
         if (m.ring) {
-            const double theta = gfx::clock_angle(6.0 * i);
-            s.LastX[i] = gfx::floor_int(g_RingRadius * std::cos(theta)) + m.TX - kHalfSmallCell;
-            s.LastY[i] = gfx::floor_int(g_RingRadius * std::sin(theta)) + m.TY - kHalfSmallCell;
+            const double theta = gfx::clock_angle(ring_clock(i));
+            const int dx = gfx::floor_int(g_RingRadius * std::cos(theta));
+            const int dy = gfx::floor_int(g_RingRadius * std::sin(theta));
+            s.LastX[i] = dx + m.target_x - kHalfSmallCell;
+            s.LastY[i] = dy + m.target_y - kHalfSmallCell;
         } else {
-            s.LastX[i] = m.TX - kHalfSmallCell;
-            s.LastY[i] = m.TY - kHalfSmallCell;
+            s.LastX[i] = m.target_x - kHalfSmallCell;
+            s.LastY[i] = m.target_y - kHalfSmallCell;
         }
     }
 }
@@ -64,28 +66,28 @@ void PickMeetingPlace(LinearMotion& m)
 EdgeTargets PickEdgeTargets(Ball_A& saver)
 {
     EdgeTargets edges;
-    const double W = saver.ScreenWidthPx;
-    const double H = saver.ScreenHeightPx;
+    const double width = saver.ScreenWidthPx;
+    const double height = saver.ScreenHeightPx;
     const double cell = g_SmallBallSize;
     for (int i = 1; i <= kSmallBalls; ++i) {
         const int side = gfx::floor_int(4 * saver.Rnd());
         const double r = saver.Rnd();
         switch (side) {
         case 0: // top
-            edges.EdgeX[i] = gfx::floor_int(r * W);
+            edges.EdgeX[i] = gfx::floor_int(r * width);
             edges.EdgeY[i] = 0;
             break;
         case 1: // right
-            edges.EdgeX[i] = W - cell;
-            edges.EdgeY[i] = gfx::floor_int(r * H);
+            edges.EdgeX[i] = width - cell;
+            edges.EdgeY[i] = gfx::floor_int(r * height);
             break;
         case 2: // bottom
-            edges.EdgeX[i] = gfx::floor_int(r * W);
-            edges.EdgeY[i] = H - cell;
+            edges.EdgeX[i] = gfx::floor_int(r * width);
+            edges.EdgeY[i] = height - cell;
             break;
         default: // left
             edges.EdgeX[i] = 0;
-            edges.EdgeY[i] = gfx::floor_int(r * H);
+            edges.EdgeY[i] = gfx::floor_int(r * height);
             break;
         }
     }
@@ -99,55 +101,55 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
     const int legs = g_PhaseSteps;
 
     for (int leg = 1; leg <= legs; ++leg) {
-        // 1. Start: from the formation in the first leg, afterwards from the
-        //    meeting place the previous leg reached.
+        // Start: from the formation in the first leg, afterwards from the
+        // meeting place the previous leg reached.
         const Ball_A::BallArray& start_x = leg == 1 ? s.FormationX : s.LastX;
         const Ball_A::BallArray& start_y = leg == 1 ? s.FormationY : s.LastY;
         m.centre_from_x = leg == 1 ? s.CenterFormationX : m.centre_to_x;
         m.centre_from_y = leg == 1 ? s.CenterFormationY : m.centre_to_y;
 
-        // 2-3. Outward: every ball towards its own edge point.
+        // Outward: every ball towards its own edge point.
         m.edges = PickEdgeTargets(s);
         s.aim_glides(start_x, start_y, m.edges.EdgeX, m.edges.EdgeY);
 
-        // 4. The next meeting place, 90 pixels clear of every edge.
-        m.TX = TargetCoordinate(s, s.ScreenWidthPx);
-        m.TY = TargetCoordinate(s, s.ScreenHeightPx);
+        // The next meeting place, 90 pixels clear of every edge.
+        m.target_x = target_coordinate(s, s.ScreenWidthPx);
+        m.target_y = target_coordinate(s, s.ScreenHeightPx);
 
-        // 5-6. The centre ball heads for the middle of the meeting place (home
-        //      in the last leg), half its way in each of the leg's two glides.
+        // The centre ball heads for the middle of the meeting place (home
+        // in the last leg), half its way in each of the leg's two glides.
         if (leg == legs) {
             m.centre_to_x = s.CenterFormationX;
             m.centre_to_y = s.CenterFormationY;
         } else {
-            m.centre_to_x = m.TX - kHalfLargeCell;
-            m.centre_to_y = m.TY - kHalfLargeCell;
+            m.centre_to_x = m.target_x - kHalfLargeCell;
+            m.centre_to_y = m.target_y - kHalfLargeCell;
         }
         s.aim_centre_glide(m.centre_from_x, m.centre_from_y, m.centre_to_x, m.centre_to_y);
         s.CenterStepX /= 2;
         s.CenterStepY /= 2;
 
-        // 7. Outward half of the leg.
+        // Outward half of the leg.
         s.GlideBallsCenterOnTop();
 
-        // 8. The last leg turns home from the edges.
+        // The last leg turns home from the edges.
         if (leg == legs) {
             s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.FormationX, s.FormationY);
             break;
         }
 
-        // 9. Any other leg ends at a ring or a single spot.
-        PickMeetingPlace(m);
+        // Any other leg ends at a ring or a single spot.
+        pick_meeting_place(m);
         s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.LastX, s.LastY);
 
-        // 10. Inward half; a ring turns over once with the centre ball circling.
+        // Inward half; a ring turns over once with the centre ball circling.
         s.GlideBallsCenterOnTop();
         if (m.ring)
             s.PlayClosingTransition(2);
     }
 
-    // 11. Home: balls from the edges back into formation, the centre ball the
-    //     second half of its way back.
+    // Home: balls from the edges back into formation, the centre ball the
+    // second half of its way back.
     s.GlideBallsCenterOnTop();
     s.FinishAction();
 }

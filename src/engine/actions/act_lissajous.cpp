@@ -40,7 +40,7 @@ struct LissajousState {
 // One axis of the centre ball's flight. The velocity turns as soon as the next
 // step would take the cell's edge beyond the screen's, and the step is then
 // taken with the turned velocity, so the ball's centre never leaves the screen.
-void BounceAxis(std::int16_t& centre, double& velocity, double extent)
+void bounce_axis(std::int16_t& centre, double& velocity, double extent)
 {
     const int next = gfx::round_half_even(velocity + centre);
     if (next + kHalfLargeCell > extent)
@@ -52,7 +52,7 @@ void BounceAxis(std::int16_t& centre, double& velocity, double extent)
 
 // The lead's cell at parameter t: the point of the figure, turned by
 // CurveRotation about the screen centre.
-void PlaceLead(const Ball_A& saver, LissajousState& s, float t)
+void place_lead(const Ball_A& saver, LissajousState& s, float t)
 {
     const double c = std::cos(double(s.CurveRotation));
     const double sn = std::sin(double(s.CurveRotation));
@@ -68,12 +68,12 @@ void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
 {
     saver.RestoreBackground();
 
-    BounceAxis(s.BounceX, s.BounceVX, saver.ScreenWidthPx);
-    BounceAxis(s.BounceY, s.BounceVY, saver.ScreenHeightPx);
+    bounce_axis(s.BounceX, s.BounceVX, saver.ScreenWidthPx);
+    bounce_axis(s.BounceY, s.BounceVY, saver.ScreenHeightPx);
     s.centre_x = s.BounceX - kHalfLargeCell;
     s.centre_y = s.BounceY - kHalfLargeCell;
     // The centre ball goes through the stretching transfer at its own size.
-    saver.BlitBallScaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
+    saver.blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
 
     saver.BlitBall(1, s.lead_x, s.lead_y);
     for (int j = 1; j <= 9; ++j)
@@ -86,19 +86,19 @@ void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
 // One closed figure: its first point, every step of 0.035 short of the period
 // (t accumulates in single precision, which fixes the frame count), and its
 // closing point at exactly the period.
-void DrawFigure(Ball_A& saver, LissajousState& s)
+void draw_figure(Ball_A& saver, LissajousState& s)
 {
-    PlaceLead(saver, s, s.CurveStart);
+    place_lead(saver, s, s.CurveStart);
     DrawLissajousFrame(saver, s);
 
     s.CurveParam = float(s.CurveStart + s.CurveStep);
     while (s.CurveParam < s.CurvePeriod) {
-        PlaceLead(saver, s, s.CurveParam);
+        place_lead(saver, s, s.CurveParam);
         DrawLissajousFrame(saver, s);
         s.CurveParam = float(s.CurveParam + s.CurveStep);
     }
 
-    PlaceLead(saver, s, s.CurvePeriod);
+    place_lead(saver, s, s.CurvePeriod);
     DrawLissajousFrame(saver, s);
 }
 
@@ -106,11 +106,11 @@ void DrawFigure(Ball_A& saver, LissajousState& s)
 
 void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.S();
+    const Settings& settings = saver.settings;
     LissajousState s;
 
-    // 1. The centre ball starts from the screen centre on one of the four
-    //    diagonals, 9 pixels per frame on each axis at speed factor 1.
+    // The centre ball starts from the screen centre on one of the four
+    // diagonals, 9 pixels per frame on each axis at speed factor 1.
     s.BounceX = std::int16_t(gfx::round_half_even(saver.g_CenterX));
     s.BounceY = std::int16_t(gfx::round_half_even(saver.g_CenterY));
     constexpr double kDiagonals[4][2] = {{9, 9}, {-9, -9}, {9, -9}, {-9, 9}};
@@ -118,7 +118,7 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     s.BounceVX = kDiagonals[diagonal][0] * settings.g_SpeedFactor;
     s.BounceVY = kDiagonals[diagonal][1] * settings.g_SpeedFactor;
 
-    // 2. The ten small balls gather on the screen centre; the centre ball stays.
+    // The ten small balls gather on the screen centre; the centre ball stays.
     for (int i = 1; i <= kSmallBalls; ++i) {
         saver.StartX[i] = saver.FormationX[i];
         saver.StartY[i] = saver.FormationY[i];
@@ -130,9 +130,9 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     s.snake_x = saver.StartX;
     s.snake_y = saver.StartY;
 
-    // 3. Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
-    //    window's counter. The figure closes after LCM(a, b) / a / b full
-    //    turns of 2 pi: pi, 2 pi and pi / 2.
+    // Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
+    // window's counter. The figure closes after LCM(a, b) / a / b full
+    // turns of 2 pi: pi, 2 pi and pi / 2.
     s.FreqA = 4;
     for (s.FreqB = 2; s.FreqB <= 8; s.FreqB = std::int16_t(s.FreqB + 3)) {
         s.CurveStart = 0;
@@ -145,13 +145,13 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
 
         // Two figures: a half turn counted in quarter turns.
         for (int figure = 1; figure <= 180 / 90; ++figure) {
-            DrawFigure(saver, s);
+            draw_figure(saver, s);
             saver.RotationDegrees += 90;
             s.CurveRotation = float(gfx::kPi * saver.RotationDegrees / 180);
         }
     }
 
-    // 4. Every ball glides from where it was last drawn back to its place.
+    // Every ball glides from where it was last drawn back to its place.
     saver.aim_glides(s.snake_x, s.snake_y, saver.FormationX, saver.FormationY);
     saver.aim_centre_glide(s.centre_x, s.centre_y, saver.CenterFormationX,
                            saver.CenterFormationY);

@@ -51,7 +51,7 @@ void Act_MutualEllipseTrails(Ball_A& saver, std::int16_t /*mode*/)
         draw_trace(saver, r);
 
         // It stays on the screen unerased.
-        saver.Pause(kRosetteHoldMs);
+        saver.pause(kRosetteHoldMs);
 
         // A clean frame with every ball on its start point, then home.
         clear_and_place(saver, r);

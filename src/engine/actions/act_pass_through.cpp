@@ -62,7 +62,7 @@ void blit_centre_ball(Ball_A& saver, double x, double y)
 // ball either way.
 void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 {
-    const int n = saver.S().g_Speed;
+    const int n = saver.settings.g_Speed;
     for (int frame = 1; frame <= n; ++frame) {
         // On the right circle the ring runs clockwise and the centre ball
         // anticlockwise; on the left circle the other way round.
@@ -134,7 +134,7 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 
 void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const int n = saver.S().g_Speed;
+    const int n = saver.settings.g_Speed;
     const double W = saver.ScreenWidthPx;
     PassThrough s;
 

@@ -74,7 +74,7 @@ void Jump(Ball_A& s)
 // DrawOrder, fanning out from the pivot.
 void Glide(Ball_A& s)
 {
-    for (int k = 1; k <= s.S().g_Speed; ++k) {
+    for (int k = 1; k <= s.settings.g_Speed; ++k) {
         s.RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int b = s.DrawOrder[n];

@@ -31,7 +31,7 @@ struct RodRotation {
     Ball_A& saver;
     std::int16_t mode;   // 1 clean with the flip, 2 with trails
     int repetitions = 0; // 20 in mode 1, 10 in mode 2
-    double W = 0, H = 0;
+    double width = 0, height = 0;
     double factor = 1;   // g_SpeedFactor
 
     // Signed distance of each ball's centre from the rod's middle, positive
@@ -42,28 +42,29 @@ struct RodRotation {
     // The current repetition.
     double px = 0, py = 0; // pivot of the orbit of the rod's middle
     double a = 0;          // orbit position, sixtieths of a turn
-    int spinMode = 0;      // 0 clockwise, 1 anticlockwise, 2 each ball its own way
+    int spin_mode = 0;      // 0 clockwise, 1 anticlockwise, 2 each ball its own way
     double size = g_SmallBallSize;
     double trail = 0;
 };
 
-// 2. / 6. A glide of the small balls between two formations while the centre
-//    ball stays at its own.
-void GlideSmallBalls(Ball_A& s, const Ball_A::BallArray& fromX, const Ball_A::BallArray& fromY,
-                     const Ball_A::BallArray& toX, const Ball_A::BallArray& toY)
+// A glide of the small balls between two formations while the centre
+// ball stays at its own.
+void glide_small_balls(Ball_A& s, const Ball_A::BallArray& from_x,
+                       const Ball_A::BallArray& from_y, const Ball_A::BallArray& to_x,
+                       const Ball_A::BallArray& to_y)
 {
-    s.aim_glides(fromX, fromY, toX, toY);
+    s.aim_glides(from_x, from_y, to_x, to_y);
     s.aim_centre_glide(s.CenterFormationX, s.CenterFormationY, s.CenterFormationX,
                        s.CenterFormationY);
     s.GlideBalls(1);
 }
 
-// 3. One leg of the flip: every ball slides along the rod to its mirror
-//    partner's place (outward, balls 1 to 10) or back (10 to 1); the centre
-//    ball is drawn right after ball 5 on both legs.
-void FlipLeg(Ball_A& s, bool outward)
+// One leg of the flip: every ball slides along the rod to its mirror
+// partner's place (outward, balls 1 to 10) or back (10 to 1); the centre
+// ball is drawn right after ball 5 on both legs.
+void flip_leg(Ball_A& s, bool outward)
 {
-    for (int frame = 1; frame <= s.S().g_Speed; ++frame) {
+    for (int frame = 1; frame <= s.settings.g_Speed; ++frame) {
         s.RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int j = outward ? n : kSmallBalls + 1 - n;
@@ -82,9 +83,9 @@ void FlipLeg(Ball_A& s, bool outward)
     }
 }
 
-// 3. The flip end over end and back. It glides the balls' centres, which
-//    become cell corners only where a ball is drawn.
-void FlipRod(Ball_A& s)
+// The flip end over end and back. It glides the balls' centres, which
+// become cell corners only where a ball is drawn.
+void flip_rod(Ball_A& s)
 {
     Ball_A::BallArray centre_x{}, centre_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
@@ -94,12 +95,12 @@ void FlipRod(Ball_A& s)
     // Ball i slides along the rod to ball 11 - i's place.
     for (int i = 1; i <= kSmallBalls; ++i)
         s.aim_glide(i, centre_x[i], centre_y[i], centre_x[i], centre_y[kSmallBalls + 1 - i]);
-    FlipLeg(s, true);
-    FlipLeg(s, false);
+    flip_leg(s, true);
+    flip_leg(s, false);
 }
 
-// 4. The offsets along the rod and the spin directions.
-void PickDirections(RodRotation& r)
+// The offsets along the rod and the spin directions.
+void pick_directions(RodRotation& r)
 {
     Ball_A& s = r.saver;
     const int common = r.mode == 2 ? gfx::floor_int(s.Rnd() * 2) : 0;
@@ -109,25 +110,25 @@ void PickDirections(RodRotation& r)
     }
 }
 
-// 5.1-5.2. Where the rod's middle orbits in this repetition: a circle of
-// radius W/10 around a pivot a tenth of the screen beside, above or below the
-// centre. The radius is W/10 in all four cases, so in the vertical cases the
-// rod's middle starts (W - H)/10 off the screen centre.
-void PickOrbit(RodRotation& r)
+// Where the rod's middle orbits in this repetition: a circle of
+// radius width/10 around a pivot a tenth of the screen beside, above or below the
+// centre. The radius is width/10 in all four cases, so in the vertical cases the
+// rod's middle starts (width - height)/10 off the screen centre.
+void pick_orbit(RodRotation& r)
 {
     Ball_A& s = r.saver;
-    const int orbitCase = gfx::floor_int(s.Rnd() * 4);
-    r.spinMode = gfx::floor_int(s.Rnd() * 3);
-    switch (orbitCase) {
-    case 0: r.px = s.g_CenterX - r.W / 10; r.py = s.g_CenterY; r.a = 15; break;
-    case 1: r.px = s.g_CenterX + r.W / 10; r.py = s.g_CenterY; r.a = 45; break;
-    case 2: r.px = s.g_CenterX; r.py = s.g_CenterY - r.H / 10; r.a = 30; break;
-    default: r.px = s.g_CenterX; r.py = s.g_CenterY + r.H / 10; r.a = 0; break;
+    const int orbit_case = gfx::floor_int(s.Rnd() * 4);
+    r.spin_mode = gfx::floor_int(s.Rnd() * 3);
+    switch (orbit_case) {
+    case 0: r.px = s.g_CenterX - r.width / 10; r.py = s.g_CenterY; r.a = 15; break;
+    case 1: r.px = s.g_CenterX + r.width / 10; r.py = s.g_CenterY; r.a = 45; break;
+    case 2: r.px = s.g_CenterX; r.py = s.g_CenterY - r.height / 10; r.a = 30; break;
+    default: r.px = s.g_CenterX; r.py = s.g_CenterY + r.height / 10; r.a = 0; break;
     }
 }
 
-// 5.4. One frame of the spin at spin angle k (sixtieths of a turn).
-void DrawRodFrame(RodRotation& r, double k)
+// One frame of the spin at spin angle k (sixtieths of a turn).
+void draw_rod_frame(RodRotation& r, double k)
 {
     Ball_A& s = r.saver;
 
@@ -144,11 +145,11 @@ void DrawRodFrame(RodRotation& r, double k)
 
     // The rod's middle on its orbit.
     const double theta = gfx::clock_angle(r.a);
-    const double cx = r.px + gfx::floor_int(std::cos(theta) * r.W / 10);
-    const double cy = r.py + gfx::floor_int(std::sin(theta) * r.W / 10);
+    const double cx = r.px + gfx::floor_int(std::cos(theta) * r.width / 10);
+    const double cy = r.py + gfx::floor_int(std::sin(theta) * r.width / 10);
 
     for (int j = 1; j <= kSmallBalls; ++j) {
-        const bool clockwise = r.spinMode == 0 || (r.spinMode == 2 && r.direction[j] == 0);
+        const bool clockwise = r.spin_mode == 0 || (r.spin_mode == 2 && r.direction[j] == 0);
         const double phi = gfx::clock_angle(clockwise ? k : 60 - k);
         // The ellipse is half as high as wide: the tilted turntable.
         const int dx = gfx::floor_int(std::cos(phi) * r.offset[j]);
@@ -157,8 +158,8 @@ void DrawRodFrame(RodRotation& r, double k)
         const double y = cy + dy - r.size / 2;
         if (r.mode == 1)
             s.BlitBall(j, x, y);
-        else // a negative size draws the ball mirrored, as the stretch does
-            s.BlitBallScaled(j, x, y, r.size, r.size);
+        else // stretched colour on colour; a negative size draws the ball mirrored
+            s.blit_ball_scaled(j, x, y, r.size, r.size);
         if (j == 5) // the centre ball, never scaled, on the rod's middle
             s.BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
     }
@@ -174,42 +175,39 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
     Ball_A& s = saver;
     RodRotation r{saver, mode};
     r.repetitions = mode == 1 ? g_PhaseSteps : g_PhaseSteps / 2;
-    r.W = s.ScreenWidthPx;
-    r.H = s.ScreenHeightPx;
-    r.factor = s.S().g_SpeedFactor;
+    r.width = s.ScreenWidthPx;
+    r.height = s.ScreenHeightPx;
+    r.factor = s.settings.g_SpeedFactor;
     // The step of the spin angle per frame: 2 sixtieths scaled by the speed
     // factor, so 30 frames per repetition at factor 1, 15 at 2, 119 at 0.25.
-    const double spinStep = 2 * r.factor;
+    const double spin_step = 2 * r.factor;
 
-    // 1. The stretch mode for the scaled balls is colour on colour; the
-    //    compositor's scaled stamp always draws that way.
+    // Glide into the vertical rod; the centre ball stays in the middle.
+    glide_small_balls(s, s.FormationX, s.FormationY, s.VerticalRodX, s.VerticalRodY);
 
-    // 2. Glide into the vertical rod; the centre ball stays in the middle.
-    GlideSmallBalls(s, s.FormationX, s.FormationY, s.VerticalRodX, s.VerticalRodY);
-
-    // 3. The flip (mode 1 only).
+    // The flip, in mode 1 only.
     if (mode == 1)
-        FlipRod(s);
+        flip_rod(s);
 
-    // 4. Offsets and spin directions.
-    PickDirections(r);
+    // Offsets and spin directions.
+    pick_directions(r);
 
-    // 5. The repetitions of the spin.
+    // The repetitions of the spin.
     for (int rep = 1; rep <= r.repetitions; ++rep) {
-        PickOrbit(r);
+        pick_orbit(r);
         if (mode == 2) {
             s.RestoreBackground();
             r.trail = 0;
         }
         r.size = g_SmallBallSize;
         // A real-valued loop, as the frame counts depend on it: k = 1, 1 + step, ... up to 60.
-        for (double k = 1; k <= 60; k += spinStep)
-            DrawRodFrame(r, k);
+        for (double k = 1; k <= 60; k += spin_step)
+            draw_rod_frame(r, k);
     }
 
-    // 6. The balls jump back into the vertical rod and glide home.
-    GlideSmallBalls(s, s.VerticalRodX, s.VerticalRodY, s.FormationX, s.FormationY);
+    // The balls jump back into the vertical rod and glide home.
+    glide_small_balls(s, s.VerticalRodX, s.VerticalRodY, s.FormationX, s.FormationY);
 
-    // 7. The closing figure.
+    // The closing figure.
     s.FinishAction();
 }

@@ -143,8 +143,8 @@ void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
         c = ball_before(c);
     }
 
-    move_centre_ball(saver, s, saver.S().g_SpeedFactor);
-    saver.BlitBallScaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
+    move_centre_ball(saver, s, saver.settings.g_SpeedFactor);
+    saver.blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
                          s.CenterBallSize);
 
     saver.PresentFrame();
@@ -155,7 +155,7 @@ void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
 
 void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.S();
+    const Settings& settings = saver.settings;
     RoseCurve s;
 
     // The lead, at random.

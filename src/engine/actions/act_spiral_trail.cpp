@@ -169,7 +169,7 @@ void Act_SpiralTrail(Ball_A& saver, std::int16_t /*mode*/)
             DrawSimultaneousFlower(sp);
 
         // The finished flower stays on the screen for two seconds.
-        s.Pause(kHoldMs);
+        s.pause(kHoldMs);
 
         if (sp.s == kLastArmStep)
             break;

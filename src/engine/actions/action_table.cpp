@@ -5,7 +5,7 @@
 
 // The scheduler's dispatch table: kind, the dialog's caption, the routine and
 // the mode it is given. A row without a routine is a kind whose tick does nothing.
-const std::array<ActionEntry, 21>& ActionTable()
+const std::array<ActionEntry, 21>& action_table()
 {
     static const std::array<ActionEntry, 21> table = {{
         {},

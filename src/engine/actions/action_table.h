@@ -19,4 +19,4 @@ struct ActionEntry {
 };
 
 // Slots 1 to 20, indexed by kind; slot 0 is empty.
-const std::array<ActionEntry, 21>& ActionTable();
+const std::array<ActionEntry, 21>& action_table();

@@ -18,7 +18,7 @@ float Cyc_Y(const CycloidCurve& curve, float t)
     return float((curve.CycloidA * std::sin(k * tt) + curve.CycloidB * std::sin(tt)) * gfx::kPi);
 }
 
-void MoveCurveCenter(CurveOrbit& orbit, double factor, double screen_width, double center_y)
+void move_curve_center(CurveOrbit& orbit, double factor, double screen_width, double center_y)
 {
     // Both circles have radius W / 8; the left one is centred at 3W / 8, the
     // right one at 5W / 8, so they touch at W / 2.

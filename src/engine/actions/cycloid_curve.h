@@ -36,4 +36,4 @@ struct CurveOrbit {
 // reached or stepped past the touching point the next frame continues on the
 // other circle. Stepping past matters: at factors such as 1.2 the clock
 // never lands exactly on 75 or -15.
-void MoveCurveCenter(CurveOrbit& orbit, double factor, double screen_width, double center_y);
+void move_curve_center(CurveOrbit& orbit, double factor, double screen_width, double center_y);
