@@ -7,11 +7,8 @@
 #include "settings/settings_keys.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <utility>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -67,13 +64,43 @@ std::string saved_text(const Settings& s, const SettingKey& k)
     }
 }
 
+// A settings file is a few kilobytes; anything past this is not one, and
+// reading it whole could exhaust memory.
+constexpr std::size_t kMaxSettingsFileBytes = 16 * 1024 * 1024;
+
 using KeyValues = std::vector<std::pair<std::string_view, std::string>>; // UTF-8 key, UTF-8 value
 
-// Applies the values to the file's text one key after another, exactly as
-// the same sequence of single-key writes would, and then replaces the file
-// in one step. A value that code page 932 cannot carry, or that holds a line
-// break or a NUL (which would end the value early or forge another key), is
-// refused before anything is written.
+std::string read_failure(file_io::ReadStatus status, const std::string& ini_path)
+{
+    switch (status) {
+    case file_io::ReadStatus::Folder: return "設定ファイルの場所がフォルダーです: " + ini_path;
+    case file_io::ReadStatus::TooLarge: return "設定ファイルが大きすぎます: " + ini_path;
+    default: return "設定ファイルを読めません: " + ini_path;
+    }
+}
+
+std::string save_failure(const file_io::ReplaceError& error, const std::string& ini_path)
+{
+    using Step = file_io::ReplaceError::Step;
+    std::string what;
+    switch (error.step) {
+    case Step::Folder: what = "フォルダーを作れません"; break;
+    case Step::NotAFile: what = "ファイルではないものがあります"; break;
+    case Step::ReadOnly: what = "読み取り専用です"; break;
+    case Step::Temporary: what = "一時ファイルを作れません"; break;
+    case Step::Write: what = "一時ファイルに書けません"; break;
+    case Step::Rename: what = "置き換えられません"; break;
+    }
+    if (error.code)
+        what += ": " + error.code.message();
+    return "設定ファイルを保存できませんでした: " + ini_path + " (" + what + ")";
+}
+
+// Applies the values to the file's text, exactly as the same sequence of
+// single-key writes would, and then replaces the file in one step. A value
+// that code page 932 cannot carry, or that holds a line break or a NUL
+// (which would end the value early or forge another key), is refused before
+// anything is written.
 SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
 {
     std::vector<std::pair<std::string, std::string>> encoded;
@@ -85,15 +112,14 @@ SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
         encoded.emplace_back(file_text(key), std::move(*bytes));
     }
 
-    file_io::FileBytes old = file_io::read_file(ini_path);
-    if (old.status == file_io::FileBytes::Unreadable)
-        return {false, old.error};
-    profile::ProfileText text(old.bytes);
-    for (const auto& [key, value] : encoded)
-        text.set(file_text(kSettingsSection), key, value);
-    std::string error = file_io::replace_file(ini_path, text.bytes());
-    if (!error.empty())
-        return {false, error};
+    std::string old;
+    file_io::ReadStatus status = file_io::read_file(ini_path, kMaxSettingsFileBytes, old);
+    if (status != file_io::ReadStatus::Read && status != file_io::ReadStatus::Missing)
+        return {false, read_failure(status, ini_path)};
+    profile::ProfileText text(std::move(old));
+    text.set_all(file_text(kSettingsSection), encoded);
+    if (auto error = file_io::replace_file(ini_path, text.bytes()))
+        return {false, save_failure(*error, ini_path)};
     return {};
 }
 
@@ -126,12 +152,10 @@ bool FileExists(std::string path)
         path.pop_back();
     if (path.empty())
         return false;
-    fs::path p = file_io::path_from_utf8(path);
-    std::error_code ec;
-    if (fs::is_directory(p, ec))
-        return false; // opening a folder succeeds on Linux, yet it is no picture
-    std::ifstream in(p, std::ios::binary);
-    return bool(in);
+    // Only a regular file counts: a folder opens on Linux, yet it is no
+    // picture, and a FIFO would hang whoever reads it.
+    file_io::InputFile file;
+    return file.open(path) == file_io::ReadStatus::Read;
 }
 
 void LoadSettings(Settings& s, const std::string& ini_path)
@@ -141,10 +165,14 @@ void LoadSettings(Settings& s, const std::string& ini_path)
         s.g_DefaultColorText[std::size_t(slot)] = std::string(DefaultColorText(slot));
 
     // An unreadable file reads like a missing one: every default applies.
-    file_io::FileBytes file = file_io::read_file(ini_path);
-    profile::ProfileText text(file.status == file_io::FileBytes::Read ? file.bytes : std::string());
-    const std::string section = file_text(kSettingsSection);
-    auto read = [&](const SettingKey& k) { return cp932::to_utf8(text.get(section, file_text(k.key))); };
+    std::string bytes;
+    if (file_io::read_file(ini_path, kMaxSettingsFileBytes, bytes) != file_io::ReadStatus::Read)
+        bytes.clear();
+    std::vector<std::string> keys;
+    for (const SettingKey& k : kSettingKeys)
+        keys.push_back(file_text(k.key));
+    const std::vector<std::string> values = profile::ProfileText(std::move(bytes)).get_all(file_text(kSettingsSection), keys);
+    auto read = [&](const SettingKey& k) { return cp932::to_utf8(values[std::size_t(&k - kSettingKeys.data())]); };
 
     // The colours come from the file only when all eleven keys have a value;
     // one empty or missing key gives every ball its default colour.
