@@ -35,7 +35,7 @@ Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverSta
 
     if (settings.g_Speed < kFastestSpeed || settings.g_Speed > kSlowestSpeed) {
         settings.g_Speed = settings.g_Speed < kFastestSpeed ? kFastestSpeed : kSlowestSpeed;
-        settings.g_SpeedFactor = SpeedFactorFor(settings.g_Speed);
+        settings.g_SpeedFactor = speed_factor_for(settings.g_Speed);
     }
     if (settings.g_PcSpec < 0)
         settings.g_PcSpec = 0;

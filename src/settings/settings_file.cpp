@@ -125,7 +125,7 @@ SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
 
 } // namespace
 
-std::string DefaultIniPath(const std::string& program_folder)
+std::string default_ini_path(const std::string& program_folder)
 {
 #ifdef _WIN32
     // Always adds the separator, even when the folder already ends in one
@@ -162,7 +162,7 @@ void LoadSettings(Settings& s, const std::string& ini_path)
 {
     s.g_IniPath = ini_path;
     for (int slot = 1; slot <= 11; ++slot)
-        s.g_DefaultColorText[std::size_t(slot)] = std::string(DefaultColorText(slot));
+        s.g_DefaultColorText[std::size_t(slot)] = std::string(default_color_text(slot));
 
     // An unreadable file reads like a missing one: every default applies.
     std::string bytes;
@@ -208,7 +208,7 @@ void LoadSettings(Settings& s, const std::string& ini_path)
         }
     }
 
-    s.g_SpeedFactor = SpeedFactorFor(s.g_Speed);
+    s.g_SpeedFactor = speed_factor_for(s.g_Speed);
     // Pattern 4 without a picture to show falls back to the ball grid.
     if (s.g_BackgroundMode == 4 && !FileExists(s.g_BackgroundPicturePath)) {
         s.g_BackgroundMode = 1;
@@ -216,7 +216,7 @@ void LoadSettings(Settings& s, const std::string& ini_path)
     }
 }
 
-SaveResult SaveSettingsFile(const std::string& ini_path, const Settings& values)
+SaveResult save_settings_file(const std::string& ini_path, const Settings& values)
 {
     KeyValues key_values;
     for (const SettingKey& k : kSettingKeys)
@@ -224,7 +224,7 @@ SaveResult SaveSettingsFile(const std::string& ini_path, const Settings& values)
     return write_keys(ini_path, key_values);
 }
 
-SaveResult RestoreDefaultSettingsFile(const std::string& ini_path)
+SaveResult restore_default_settings_file(const std::string& ini_path)
 {
     KeyValues key_values;
     for (const SettingKey& k : kSettingKeys)

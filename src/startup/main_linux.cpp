@@ -91,7 +91,7 @@ int main(int argc, char** argv)
             options.command_line += ' ';
         options.command_line += argv[i];
     }
-    options.ini_path = DefaultIniPath(ProgramFolder(argc > 0 ? argv[0] : nullptr));
+    options.ini_path = default_ini_path(ProgramFolder(argc > 0 ? argv[0] : nullptr));
     options.seed = std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
     std::string error;

@@ -136,7 +136,7 @@ fs::path WriteIni(const fs::path& dir, void (*change)(Settings&))
     LoadSettings(s, (dir / "none.ini").string()); // every default
     change(s);
     fs::path ini = dir / "Orvelune.ini";
-    SaveResult saved = SaveSettingsFile(ini.string(), s);
+    SaveResult saved = save_settings_file(ini.string(), s);
     EXPECT_TRUE(saved.ok) << saved.error;
     return ini;
 }

@@ -100,7 +100,7 @@ TEST(SettingsFileMemory, ReadingAndSavingStayWithinThreeTimesTheFileSize)
         EXPECT_LE(load, limit) << "loading took " << load << " bytes for a file of " << bytes.size();
         EXPECT_EQ(s.g_Speed, 15);
         s.g_Speed = 20;
-        long long save = PeakBytesOf([&] { EXPECT_TRUE(SaveSettingsFile(path, s).ok); });
+        long long save = PeakBytesOf([&] { EXPECT_TRUE(save_settings_file(path, s).ok); });
         EXPECT_LE(save, limit) << "saving took " << save << " bytes for a file of " << bytes.size();
         EXPECT_EQ(Loaded(path).g_Speed, 20);
     }

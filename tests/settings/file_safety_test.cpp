@@ -67,7 +67,7 @@ TEST(SettingsFileSafety, ConcurrentSavesLeaveOneWholeFile)
 {
     TempFolder folder;
     std::string path = folder.file("Orvelune.ini");
-    ASSERT_TRUE(RestoreDefaultSettingsFile(path).ok);
+    ASSERT_TRUE(restore_default_settings_file(path).ok);
 
     // Every save rewrites all 38 keys in place, so whichever wins, the file
     // is exactly what one saver alone would have written.
@@ -75,7 +75,7 @@ TEST(SettingsFileSafety, ConcurrentSavesLeaveOneWholeFile)
     std::set<std::string> whole_files = {ReadBytes(path)};
     for (int saver = 0; saver < kSavers; ++saver) {
         TempFolder alone;
-        ASSERT_TRUE(SaveSettingsFile(alone.file("a.ini"), WithSpeed(10 + saver)).ok);
+        ASSERT_TRUE(save_settings_file(alone.file("a.ini"), WithSpeed(10 + saver)).ok);
         whole_files.insert(ReadBytes(alone.file("a.ini")));
     }
 
@@ -86,7 +86,7 @@ TEST(SettingsFileSafety, ConcurrentSavesLeaveOneWholeFile)
             savers.emplace_back([&, saver] {
                 Settings s = WithSpeed(10 + saver);
                 for (int n = 0; n < 4; ++n)
-                    if (!SaveSettingsFile(path, s).ok)
+                    if (!save_settings_file(path, s).ok)
                         ++failures;
             });
         // A reader meanwhile sees the old file or a new one, never a mixture.
@@ -112,12 +112,12 @@ TEST(SettingsFileSafety, LinksPlantedAtTemporaryNamesAreLeftAlone)
     const std::string link = folder.file("Orvelune.ini");
     const std::string victim = folder.file("victim");
     WriteBytes(victim, "precious");
-    ASSERT_TRUE(RestoreDefaultSettingsFile(real).ok);
+    ASSERT_TRUE(restore_default_settings_file(real).ok);
     fs::create_symlink(real, link);
     for (const std::string& planted : {link + ".tmp", real + ".tmp"})
         fs::create_symlink(victim, planted);
 
-    ASSERT_TRUE(SaveSettingsFile(link, WithSpeed(21)).ok);
+    ASSERT_TRUE(save_settings_file(link, WithSpeed(21)).ok);
     EXPECT_EQ(ReadBytes(victim), "precious");
     EXPECT_EQ(Loaded(link).g_Speed, 21) << "the save went through the link to the real file";
     EXPECT_TRUE(fs::is_symlink(link)) << "the link itself stays a link";
@@ -133,9 +133,9 @@ TEST(SettingsFileSafety, TheNewFileKeepsTheOldPermissions)
     TempFolder folder;
     std::string path = folder.file("Orvelune.ini");
     for (mode_t mode : {0600, 0640, 0664}) {
-        ASSERT_TRUE(RestoreDefaultSettingsFile(path).ok);
+        ASSERT_TRUE(restore_default_settings_file(path).ok);
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        ASSERT_TRUE(SaveSettingsFile(path, WithSpeed(12)).ok);
+        ASSERT_TRUE(save_settings_file(path, WithSpeed(12)).ok);
         EXPECT_EQ(ModeOf(path), mode) << "expected " << std::oct << mode << " got " << ModeOf(path);
     }
 }
@@ -144,11 +144,11 @@ TEST(SettingsFileSafety, AReadOnlyFileIsNotReplaced)
 {
     TempFolder folder;
     std::string path = folder.file("Orvelune.ini");
-    ASSERT_TRUE(RestoreDefaultSettingsFile(path).ok);
+    ASSERT_TRUE(restore_default_settings_file(path).ok);
     const std::string before = ReadBytes(path);
     ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
 
-    for (SaveResult result : {SaveSettingsFile(path, WithSpeed(25)), RestoreDefaultSettingsFile(path)}) {
+    for (SaveResult result : {save_settings_file(path, WithSpeed(25)), restore_default_settings_file(path)}) {
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.error.rfind("設定ファイルを保存できませんでした: " + path, 0), 0u) << result.error;
     }
@@ -167,14 +167,14 @@ TEST(SettingsFileSafety, AFifoIsNeverOpenedForReading)
 
     ExpectReturnsPromptly("LoadSettings", fifo, [&] { EXPECT_EQ(Loaded(fifo).g_Speed, 15); });
     ExpectReturnsPromptly("FileExists", fifo, [&] { EXPECT_FALSE(FileExists(fifo)); });
-    ExpectReturnsPromptly("SaveSettingsFile", fifo, [&] { EXPECT_FALSE(SaveSettingsFile(fifo, WithSpeed(12)).ok); });
+    ExpectReturnsPromptly("save_settings_file", fifo, [&] { EXPECT_FALSE(save_settings_file(fifo, WithSpeed(12)).ok); });
     EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO is still there";
 
     const std::string ini = folder.file("Orvelune.ini");
     Settings picture = WithSpeed(15);
     picture.g_BackgroundMode = 4;
     picture.g_BackgroundPicturePath = fifo;
-    ASSERT_TRUE(SaveSettingsFile(ini, picture).ok);
+    ASSERT_TRUE(save_settings_file(ini, picture).ok);
     ExpectReturnsPromptly("LoadSettings with a FIFO picture", fifo, [&] {
         Settings s = Loaded(ini);
         EXPECT_EQ(s.g_BackgroundMode, 1) << "a picture that is no file falls back to the ball grid";

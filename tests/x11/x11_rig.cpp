@@ -208,7 +208,7 @@ XID XvfbRig::root() const
 void XvfbRig::write_settings(const Settings& settings)
 {
     std::filesystem::create_directories(m_config_home + "/orvelune");
-    SaveSettingsFile(m_config_home + "/orvelune/Orvelune.ini", settings);
+    save_settings_file(m_config_home + "/orvelune/Orvelune.ini", settings);
 }
 
 Settings XvfbRig::settings() const

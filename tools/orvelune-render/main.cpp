@@ -68,7 +68,7 @@ struct Run {
 int Render(const RenderOptions& options, const std::string& program_folder)
 {
     // ---- everything that can be refused is checked before the run starts
-    std::string ini_path = options.ini_path ? *options.ini_path : DefaultIniPath(program_folder);
+    std::string ini_path = options.ini_path ? *options.ini_path : default_ini_path(program_folder);
     if (options.ini_path && !FileExists(ini_path))
         return Fail(kBadCommandLine, "cannot read the settings file '" + ini_path + "'");
 
