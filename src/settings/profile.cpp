@@ -1,24 +1,20 @@
 #include "settings/profile.h"
 
 #include "settings/cp932.h"
+#include "settings/number_text.h"
 
 #include <algorithm>
 
 namespace profile {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n' || c == '\x1a'; }
+// The blanks around names and values: space, tab, vertical tab, form feed,
+// the line-end characters and the Ctrl-Z end-of-file mark. All lie below
+// 0x40, so none of them can be the trail byte of a two-byte character, and
+// trimming bytes from either end is safe.
+constexpr std::string_view kBlanks = " \t\v\f\r\n\x1a";
 
-// Blanks are all below 0x40, so none of them can be the trail byte of a
-// two-byte character, and stripping bytes from either end is safe.
-std::string_view strip(std::string_view s)
-{
-    while (!s.empty() && is_blank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && is_blank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
+std::string_view strip(std::string_view s) { return number_text::trim(s, kBlanks); }
 
 char ascii_lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 

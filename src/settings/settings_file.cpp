@@ -42,15 +42,6 @@ void apply_color_text(Settings& s, int slot, std::string_view text)
             *components[c] = *v;
 }
 
-std::string trim_spaces(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return std::string(text);
-}
-
 // The value text the save writes for one key.
 std::string saved_text(const Settings& s, const SettingKey& k)
 {
@@ -59,7 +50,7 @@ std::string saved_text(const Settings& s, const SettingKey& k)
     case SettingKind::BallColor:
         return number_text::color_text(s.g_BallRed[slot], s.g_BallGreen[slot], s.g_BallBlue[slot]);
     case SettingKind::BackgroundColor: return number_text::signed_text(s.g_BackgroundColor);
-    case SettingKind::BackgroundPicturePath: return trim_spaces(s.g_BackgroundPicturePath);
+    case SettingKind::BackgroundPicturePath: return std::string(number_text::trim(s.g_BackgroundPicturePath, " "));
     default: return number_text::signed_text(*integer_field(s, k));
     }
 }

@@ -1,7 +1,8 @@
 // The command line of orvelune-render; see render_options.h.
 #include "render_options.h"
 
-#include <charconv>
+#include "settings/number_text.h"
+
 #include <limits>
 
 const char* const kRenderUsage =
@@ -31,16 +32,13 @@ namespace {
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t(64) * 1024 * 1024;
 
-template <typename Int>
-std::optional<Int> WholeNumber(std::string_view text)
+// Digits alone: no sign, no blanks, within 64 bits signed.
+std::optional<std::int64_t> WholeNumber(std::string_view text)
 {
-    Int value{};
-    if (text.empty() || text.front() == '+' || text.front() == '-')
+    std::optional<std::uint64_t> value = number_text::whole_number(text);
+    if (!value || *value > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
         return std::nullopt;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return std::int64_t(*value);
 }
 
 bool ParseSize(std::string_view text, int& width, int& height)
@@ -48,8 +46,8 @@ bool ParseSize(std::string_view text, int& width, int& height)
     auto x = text.find_first_of("xX");
     if (x == std::string_view::npos)
         return false;
-    auto w = WholeNumber<std::int64_t>(text.substr(0, x));
-    auto h = WholeNumber<std::int64_t>(text.substr(x + 1));
+    auto w = WholeNumber(text.substr(0, x));
+    auto h = WholeNumber(text.substr(x + 1));
     if (!w || !h || *w < 1 || *h < 1 || *w > kMaxSide || *h > kMaxSide || *w * *h > kMaxPixels)
         return false;
     width = int(*w);
@@ -95,7 +93,7 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
         }
 
         auto count = [&](std::int64_t minimum) -> std::optional<std::int64_t> {
-            auto n = WholeNumber<std::int64_t>(value);
+            auto n = WholeNumber(value);
             if (!n || *n < minimum) {
                 error = "option " + name + " needs a whole number of at least "
                         + std::to_string(minimum) + ", not '" + value + "'";
@@ -122,7 +120,7 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
                 return std::nullopt;
             }
         } else if (name == "--seed") {
-            auto seed = WholeNumber<std::uint64_t>(value);
+            auto seed = number_text::whole_number(value);
             if (!seed) {
                 error = "option --seed needs a whole number from 0 to "
                         + std::to_string(std::numeric_limits<std::uint64_t>::max()) + ", not '"
