@@ -25,7 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const CommandLine line = ParseCommandLine(raw);
     check(line.text == number_text::trim(raw));
     check(line.empty() == line.text.empty());
-    check((line.switch_letter != 0) == (line.text.size() >= 2));
+    if (line.text.size() < 2)
+        check(line.switch_letter == 0);
+    else
+        check(line.switch_letter == line.text[1] || line.switch_letter == line.text[1] - 'a' + 'A');
     check(line.switch_letter < 'a' || line.switch_letter > 'z');
     check(line.handle_text.size() == (line.text.size() >= 4 ? line.text.size() - 3 : 0));
 

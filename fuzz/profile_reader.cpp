@@ -35,6 +35,13 @@ std::string field(std::string_view& input, std::size_t most)
     return text;
 }
 
+// The value "]" also keeps out keys that start with "[": with a "]" in its
+// value, such a key's line would read as a section header.
+bool reads_back(const std::string& section, const std::string& key)
+{
+    return profile::ProfileText("[" + section + "]\r\n" + key + "=]").get(section, key) == "]";
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -52,6 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!header.empty() && edits.size() < 4) {
         std::string key = field(header, 16);
         std::string value = field(header, 300);
+        // Only names that read back as themselves can be found again by a
+        // later set; others (blanks around them, an "=" inside, a lead byte
+        // last, a "[" first) are written but never matched, either way.
+        if (!reads_back(section, key))
+            continue;
         keys.push_back(key);
         edits.emplace_back(std::move(key), std::move(value));
     }

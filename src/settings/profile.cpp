@@ -160,15 +160,18 @@ void ProfileText::set_all(std::string_view section,
         std::string_view value;
         bool found = false;
     };
+    if (key_values.empty())
+        return; // no key, no section to make
     std::vector<Edit> edits;
     std::size_t new_bytes = section.size() + 8;
-    for (const auto& [key, value] : key_values) {
-        new_bytes += key.size() + value.size() + 3;
+    for (const auto& key_value : key_values) {
+        const std::string& key = key_value.first;
+        new_bytes += key.size() + key_value.second.size() + 3;
         auto same = std::find_if(edits.begin(), edits.end(), [&](const Edit& e) { return names_match(e.key, key); });
         if (same != edits.end())
-            same->value = value;
+            same->value = key_value.second;
         else
-            edits.push_back({key, value});
+            edits.push_back({key, key_value.second});
     }
     auto append_new_keys = [&](std::string& out) {
         for (const Edit& e : edits) {
