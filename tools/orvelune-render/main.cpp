@@ -31,7 +31,7 @@ int Fail(int status, const std::string& message)
     return status;
 }
 
-std::string PictureProblem(host::PictureResult result)
+std::string picture_problem(host::PictureResult result)
 {
     switch (result) {
     case host::PictureResult::Decoded: break;
@@ -97,7 +97,7 @@ int Render(const RenderOptions& options, const std::string& program_folder)
             host::decode_picture_file(*options.desktop_path, host_options.desktop, picture_limit);
         if (desktop != host::PictureResult::Decoded)
             return Fail(kBadCommandLine, "cannot read the desktop picture '" + *options.desktop_path
-                                             + "' (" + PictureProblem(desktop) + ")");
+                                             + "' (" + picture_problem(desktop) + ")");
     }
 
     Run run(options);
