@@ -5,10 +5,10 @@
 #include "settings/number_text.h"
 #include "settings/settings_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -20,21 +20,14 @@ void check(bool condition)
         std::abort();
 }
 
-// One file per process, rewritten for every input.
+// One file name per process; the file lives only while an input is loaded
+// (libFuzzer ends without running exit handlers, which could remove it).
+// In memory where the system has such a folder: millions of rewrites of a
+// disk file would wait on the disk.
 const std::string& file_path()
 {
-    static const std::string path = [] {
-        // In memory where the system has such a folder: millions of
-        // rewrites of a disk file would wait on the disk.
-        char name[] = "/dev/shm/orvelune-fuzz-XXXXXX";
-        if (::access("/dev/shm", W_OK) != 0)
-            std::snprintf(name, sizeof name, "/tmp/orvelune-fuzz-XXXXXX");
-        int fd = ::mkstemp(name);
-        check(fd >= 0);
-        ::close(fd);
-        std::atexit([] { std::remove(file_path().c_str()); });
-        return std::string(name);
-    }();
+    static const std::string path = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp")
+                                    + std::string("/orvelune-fuzz-") + std::to_string(::getpid()) + ".ini";
     return path;
 }
 
@@ -42,10 +35,11 @@ const std::string& file_path()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    std::FILE* out = std::fopen(file_path().c_str(), "wb");
-    check(out != nullptr);
-    check(std::fwrite(data, 1, size, out) == size);
-    check(std::fclose(out) == 0);
+    // Created afresh, never through whatever else may lie at the name.
+    const int out = ::open(file_path().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    check(out >= 0);
+    check(size == 0 || ::write(out, data, size) == ssize_t(size));
+    check(::close(out) == 0);
 
     Settings s{};
     LoadSettings(s, file_path());
@@ -58,5 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(s.g_SpeedFactor == speed_factor_for(s.g_Speed));
     // A NUL ends a value on reading, and no line break survives in one.
     check(s.g_BackgroundPicturePath.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos);
+    check(::unlink(file_path().c_str()) == 0);
     return 0;
 }
