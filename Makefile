@@ -8,7 +8,7 @@ JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 # CI builds with warnings as errors.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build cross test run bench clean
+.PHONY: all deps configure build cross sanitize fuzz-build fuzz test run bench clean
 
 all: build
 
@@ -26,8 +26,35 @@ cross: deps
 	@cmake --preset mingw >/dev/null
 	@cmake --build --preset mingw -j $(JOBS)
 
-test: build cross
+# The tests and the render tool again, under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+sanitize: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+
+# The fuzz targets, built with clang.
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+
+test: build cross sanitize fuzz-build
 	@ctest --preset $(PRESET) -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
+	@ctest --preset fuzz -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS, from its seeds and what earlier runs
+# found (build/fuzz/found/); crashes are kept in build/fuzz/artifacts/.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	@mkdir -p build/fuzz/artifacts
+	@for program in build/fuzz/bin/fuzz_*; do \
+	  target=$${program##*/fuzz_}; \
+	  mkdir -p build/fuzz/found/$$target; \
+	  echo "== $$target for $(FUZZ_SECONDS) s"; \
+	  $$program -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -artifact_prefix=build/fuzz/artifacts/$$target- build/fuzz/found/$$target fuzz/corpus/$$target \
+	    || exit 1; \
+	done
 
 run: build
 	@./scripts/run-saver

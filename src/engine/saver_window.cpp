@@ -114,7 +114,7 @@ Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverSta
 
     // The factor the loader derived from a speed in range is kept as it is.
     if (bring_into_range(settings.g_Speed, SettingKind::Speed))
-        settings.g_SpeedFactor = SpeedFactorFor(settings.g_Speed);
+        settings.g_SpeedFactor = speed_factor_for(settings.g_Speed);
     bring_into_range(settings.g_PcSpec, SettingKind::PcSpec);
 }
 

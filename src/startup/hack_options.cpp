@@ -3,10 +3,10 @@
 
 #include "engine/random.h"
 #include "engine/saver_window.h"
+#include "settings/number_text.h"
 #include "settings/settings_file.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -62,12 +62,8 @@ std::optional<std::uint64_t> parse_window_id(std::string_view text)
         text.remove_prefix(2);
         base = 16;
     }
-    if (text.empty())
-        return std::nullopt;
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc() || end != text.data() + text.size() || value == 0
-        || value > 0xFFFFFFFFu)
+    const std::optional<std::uint64_t> value = number_text::whole_number(text, base);
+    if (!value || *value == 0 || *value > 0xFFFFFFFFu)
         return std::nullopt;
     return value;
 }

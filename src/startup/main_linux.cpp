@@ -93,7 +93,7 @@ int main(int argc, char** argv)
             options.command_line += ' ';
         options.command_line += argv[i];
     }
-    options.ini_path = DefaultIniPath(program_folder(argc > 0 ? argv[0] : nullptr));
+    options.ini_path = default_ini_path(program_folder(argc > 0 ? argv[0] : nullptr));
     options.seed = std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
     std::string error;

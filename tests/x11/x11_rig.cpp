@@ -209,7 +209,7 @@ XID XvfbRig::root() const
 void XvfbRig::write_settings(const Settings& settings)
 {
     std::filesystem::create_directories(m_config_home + "/orvelune");
-    SaveSettingsFile(settings_path(), settings);
+    save_settings_file(settings_path(), settings);
 }
 
 Settings XvfbRig::settings() const
@@ -245,14 +245,16 @@ Child XvfbRig::start_orvelune(const std::vector<std::string>& args,
         posix_spawn_file_actions_addopen(&actions, 2, launch.stderr_path.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
-    if (launch.open_file_limit > 0) {
+    if (launch.open_file_limit > 0 || !launch.gate_path.empty()) {
         // The shell closes what it inherited beyond the standard three,
-        // lowers the limit and becomes the program.
-        std::vector<std::string> shell_args = {
-            "-c",
-            "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n "
-                + std::to_string(launch.open_file_limit) + " && exec \"$0\" \"$@\"",
-            program};
+        // lowers the limit, waits at the gate and becomes the program.
+        std::string script = "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-";
+        if (launch.open_file_limit > 0)
+            script += " && ulimit -n " + std::to_string(launch.open_file_limit);
+        if (!launch.gate_path.empty())
+            script += " && { : < '" + launch.gate_path + "'; }";
+        script += " && exec \"$0\" \"$@\"";
+        std::vector<std::string> shell_args = {"-c", script, program};
         shell_args.insert(shell_args.end(), args.begin(), args.end());
         pid = Spawn("/bin/sh", shell_args, environment(extra_env), &actions);
     } else {

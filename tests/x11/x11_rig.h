@@ -50,6 +50,9 @@ struct Launch {
     int open_file_limit = 0;
     // Non-empty: standard error goes to this file.
     std::string stderr_path;
+    // Non-empty: a named pipe the start waits on before the program runs, so
+    // that starts held there all go at once when a writer opens and closes it.
+    std::string gate_path;
 };
 
 class XvfbRig {

@@ -32,6 +32,19 @@ int fail(int status, const std::string& message)
     return status;
 }
 
+std::string picture_problem(host::PictureResult result)
+{
+    switch (result) {
+    case host::PictureResult::Decoded: break;
+    case host::PictureResult::Unreadable: return "missing, unreadable or not a regular file";
+    case host::PictureResult::UnknownFormat: return "not a BMP, GIF, JPEG or PNG picture";
+    case host::PictureResult::TooLarge: return "too large";
+    case host::PictureResult::Truncated: return "too short for its size";
+    case host::PictureResult::Broken: return "damaged";
+    }
+    return "";
+}
+
 std::string program_folder_of(const char* argv0)
 {
     std::string path = argv0 ? argv0 : "";
@@ -69,17 +82,24 @@ struct Run {
 int render(const RenderOptions& options, const std::string& program_folder)
 {
     // ---- everything that can be refused is checked before the run starts
-    std::string ini_path = options.ini_path ? *options.ini_path : DefaultIniPath(program_folder);
+    std::string ini_path = options.ini_path ? *options.ini_path : default_ini_path(program_folder);
+    // FileExists takes regular files only: a FIFO given here would hang the load.
     if (options.ini_path && !FileExists(ini_path))
         return fail(kBadCommandLine, "cannot read the settings file '" + ini_path + "'");
 
     host::HeadlessOptions host_options;
     host_options.screen = {options.width, options.height};
-    host_options.picture_loader = host::DecodePictureFile;
-    if (options.desktop_path
-        && !host::DecodePictureFile(*options.desktop_path, host_options.desktop))
-        return fail(kBadCommandLine,
-                    "cannot read the desktop picture '" + *options.desktop_path + "'");
+    const std::int64_t picture_limit = host::picture_pixel_limit(options.width, options.height);
+    host_options.picture_loader = [picture_limit](const std::string& path, gfx::Surface& out) {
+        return host::decode_picture_file(path, out, picture_limit) == host::PictureResult::Decoded;
+    };
+    if (options.desktop_path) {
+        host::PictureResult desktop =
+            host::decode_picture_file(*options.desktop_path, host_options.desktop, picture_limit);
+        if (desktop != host::PictureResult::Decoded)
+            return fail(kBadCommandLine, "cannot read the desktop picture '" + *options.desktop_path
+                                             + "' (" + picture_problem(desktop) + ")");
+    }
 
     Run run(options);
     if (options.png_dir) {

@@ -27,18 +27,23 @@ int Fail(int status, const std::string& message)
 
 int render_dialog(const RenderOptions& options, const std::string& program_folder)
 {
-    const std::string ini_path = options.ini_path ? *options.ini_path : DefaultIniPath(program_folder);
+    const std::string ini_path = options.ini_path ? *options.ini_path : default_ini_path(program_folder);
     if (options.ini_path && !FileExists(ini_path))
         return Fail(kBadCommandLine, "cannot read the settings file '" + ini_path + "'");
 
     host::HeadlessOptions host_options;
     host_options.screen = {options.width, options.height};
-    host_options.picture_loader = host::DecodePictureFile;
+    const std::int64_t picture_limit = host::picture_pixel_limit(options.width, options.height);
+    host_options.picture_loader = [picture_limit](const std::string& path, gfx::Surface& out) {
+        return host::decode_picture_file(path, out, picture_limit) == host::PictureResult::Decoded;
+    };
     host_options.draw_text = host::draw_pango_text;
     host_options.text_width = host::pango_text_width;
     host_options.text_height = host::pango_text_height;
     gfx::Surface screen(options.width, options.height);
-    if (options.desktop_path && !host::DecodePictureFile(*options.desktop_path, host_options.desktop))
+    if (options.desktop_path
+        && host::decode_picture_file(*options.desktop_path, host_options.desktop, picture_limit)
+               != host::PictureResult::Decoded)
         return Fail(kBadCommandLine, "cannot read the desktop picture '" + *options.desktop_path + "'");
     gfx::blit(screen, 0, 0, host_options.desktop, gfx::RasterOp::Copy);
 

@@ -1,7 +1,8 @@
 // The command line of orvelune-render; see render_options.h.
 #include "render_options.h"
 
-#include <charconv>
+#include "settings/number_text.h"
+
 #include <limits>
 
 const char* const kRenderUsage =
@@ -34,16 +35,13 @@ namespace {
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t(64) * 1024 * 1024;
 
-template <typename Int>
-std::optional<Int> whole_number(std::string_view text)
+// Digits alone: no sign, no blanks, within 64 bits signed.
+std::optional<std::int64_t> whole_int64(std::string_view text)
 {
-    Int value{};
-    if (text.empty() || text.front() == '+' || text.front() == '-')
+    std::optional<std::uint64_t> value = number_text::whole_number(text);
+    if (!value || *value > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
         return std::nullopt;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return std::int64_t(*value);
 }
 
 bool parse_size(std::string_view text, int& width, int& height)
@@ -51,8 +49,8 @@ bool parse_size(std::string_view text, int& width, int& height)
     auto x = text.find_first_of("xX");
     if (x == std::string_view::npos)
         return false;
-    auto w = whole_number<std::int64_t>(text.substr(0, x));
-    auto h = whole_number<std::int64_t>(text.substr(x + 1));
+    auto w = whole_int64(text.substr(0, x));
+    auto h = whole_int64(text.substr(x + 1));
     if (!w || !h || *w < 1 || *h < 1 || *w > kMaxSide || *h > kMaxSide || *w * *h > kMaxPixels)
         return false;
     width = int(*w);
@@ -102,7 +100,7 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
         }
 
         auto count = [&](std::int64_t minimum) -> std::optional<std::int64_t> {
-            auto n = whole_number<std::int64_t>(value);
+            auto n = whole_int64(value);
             if (!n || *n < minimum) {
                 error = "option " + name + " needs a whole number of at least "
                         + std::to_string(minimum) + ", not '" + value + "'";
@@ -129,7 +127,7 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
                 return std::nullopt;
             }
         } else if (name == "--seed") {
-            auto seed = whole_number<std::uint64_t>(value);
+            auto seed = number_text::whole_number(value);
             if (!seed) {
                 error = "option --seed needs a whole number from 0 to "
                         + std::to_string(std::numeric_limits<std::uint64_t>::max()) + ", not '"

@@ -168,7 +168,9 @@ bool X11Host::capture_desktop(gfx::Surface& into)
 
 bool X11Host::load_picture(const std::string& path_utf8, gfx::Surface& out)
 {
-    return DecodePictureFile(path_utf8, out);
+    const Size screen = screen_size();
+    return decode_picture_file(path_utf8, out, picture_pixel_limit(screen.width, screen.height))
+           == PictureResult::Decoded;
 }
 
 void X11Host::window_created(X11Window& window)
