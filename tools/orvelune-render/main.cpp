@@ -7,8 +7,12 @@
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "engine/trace.h"
-#include "host/gdk/picture_file.h"
 #include "host/headless/headless_host.h"
+#ifdef _WIN32
+#include "host/win32/win32_picture_file.h"
+#else
+#include "host/gdk/picture_file.h"
+#endif
 #include "settings/settings_file.h"
 
 #include <chrono>
@@ -34,7 +38,11 @@ int Fail(int status, const std::string& message)
 std::string ProgramFolder(const char* argv0)
 {
     std::string path = argv0 ? argv0 : "";
+#ifdef _WIN32
+    auto slash = path.find_last_of("\\/");
+#else
     auto slash = path.rfind('/');
+#endif
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 

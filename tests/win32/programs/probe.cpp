@@ -1,0 +1,218 @@
+// orvelune-probe: what the Wine tests need to see from inside Windows.
+//
+//   orvelune-probe pane W H CAPTURE  a window of another program with a W x H
+//                                    client area, as the display settings
+//                                    offer a preview pane: prints its handle,
+//                                    waits for a child to settle in it, writes
+//                                    the child's picture to CAPTURE, prints
+//                                    the child, closes the pane and ends
+//   orvelune-probe window HEX        a visible window titled with the UTF-8
+//                                    text HEX (in hexadecimal); prints "ready"
+//                                    and runs until it is ended
+//   orvelune-probe find HEX          "found HEX2" with the title of the window
+//                                    titled HEX as the system reads it back
+//                                    (in hexadecimal UTF-8), or "none"
+//   orvelune-probe acp               the system's ANSI code page
+//
+// Texts travel in hexadecimal so that no code page stands between the test
+// and the system.
+#include "host/win32/win32_host.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string hex_of(std::string_view bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+std::string bytes_of_hex(std::wstring_view hex)
+{
+    auto value = [](wchar_t c) {
+        return c >= L'0' && c <= L'9' ? c - L'0' : c >= L'a' && c <= L'f' ? c - L'a' + 10 : c - L'A' + 10;
+    };
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += char(value(hex[i]) * 16 + value(hex[i + 1]));
+    return out;
+}
+
+void say(const std::string& line)
+{
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+// Runs this thread's messages for `ms` milliseconds.
+void pump_for(DWORD ms)
+{
+    const DWORD until = GetTickCount() + ms;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        const DWORD now = GetTickCount();
+        if (int(until - now) <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, until - now, QS_ALLINPUT);
+    }
+}
+
+LRESULT CALLBACK plain_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_ERASEBKGND) {
+        // A grey of its own, so the preview is told from an empty pane.
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+        FillRect(reinterpret_cast<HDC>(wparam), &client, grey);
+        DeleteObject(grey);
+        return 1;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+HWND create_plain_window(const std::wstring& title, int width, int height)
+{
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = plain_procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"OrveluneProbe";
+    RegisterClassW(&window_class);
+    RECT outer{0, 0, width, height};
+    AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND hwnd = CreateWindowW(L"OrveluneProbe", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              10, 10, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    pump_for(100);
+    return hwnd;
+}
+
+HWND first_child(HWND parent)
+{
+    return FindWindowExW(parent, nullptr, nullptr, nullptr);
+}
+
+// The child's client area as the child paints it when asked (PrintWindow):
+// "W H" and then the 0x00RRGGBB words, row by row.
+std::vector<std::uint32_t> capture(HWND child, int width, int height)
+{
+    std::vector<std::uint32_t> pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap && bits) {
+        HGDIOBJ previous = SelectObject(dc, bitmap);
+        PrintWindow(child, dc, PW_CLIENTONLY);
+        GdiFlush();
+        const auto* words = static_cast<const std::uint32_t*>(bits);
+        pixels.assign(words, words + std::size_t(width) * std::size_t(height));
+        for (std::uint32_t& p : pixels)
+            p &= 0xFFFFFFu;
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(dc);
+    return pixels;
+}
+
+int run_pane(int width, int height, const std::wstring& capture_path)
+{
+    HWND pane = create_plain_window(L"Orvelune test pane", width, height);
+    if (!pane)
+        return 1;
+    say(std::to_string(reinterpret_cast<std::uintptr_t>(pane)));
+
+    // The child comes, then paints; its picture is taken once two looks agree.
+    HWND child = nullptr;
+    for (int i = 0; i < 400 && !child; ++i) {
+        pump_for(50);
+        child = first_child(pane);
+    }
+    if (!child) {
+        say("no child");
+        DestroyWindow(pane);
+        return 0;
+    }
+    RECT client{};
+    std::vector<std::uint32_t> shot, last;
+    for (int i = 0; i < 100; ++i) {
+        pump_for(100);
+        GetClientRect(child, &client);
+        shot = capture(child, client.right, client.bottom);
+        if (!shot.empty() && shot == last)
+            break;
+        last = shot;
+    }
+    std::ofstream out(host::utf8_from_utf16(capture_path), std::ios::binary);
+    out << client.right << ' ' << client.bottom << '\n';
+    out.write(reinterpret_cast<const char*>(shot.data()), std::streamsize(shot.size() * 4));
+    out.close();
+    DWORD owner = 0;
+    GetWindowThreadProcessId(child, &owner);
+    say("child " + std::to_string(client.right) + " " + std::to_string(client.bottom) + " visible "
+        + std::to_string(IsWindowVisible(child) ? 1 : 0) + " other-process "
+        + std::to_string(owner != GetCurrentProcessId() ? 1 : 0));
+    DestroyWindow(pane);
+    say("closed");
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"pane" && argc == 5)
+        return run_pane(_wtoi(argv[2]), _wtoi(argv[3]), argv[4]);
+    if (command == L"window" && argc == 3) {
+        HWND hwnd = create_plain_window(host::utf16_from_utf8(bytes_of_hex(argv[2])), 200, 100);
+        if (!hwnd)
+            return 1;
+        say("ready");
+        for (;;)
+            pump_for(1000);
+    }
+    if (command == L"find" && argc == 3) {
+        HWND hwnd = FindWindowW(nullptr, host::utf16_from_utf8(bytes_of_hex(argv[2])).c_str());
+        if (!hwnd) {
+            say("none");
+            return 0;
+        }
+        std::wstring title(512, L'\0');
+        title.resize(std::size_t(GetWindowTextW(hwnd, title.data(), int(title.size()))));
+        say("found " + hex_of(host::utf8_from_utf16(title)));
+        return 0;
+    }
+    if (command == L"acp") {
+        say(std::to_string(GetACP()));
+        return 0;
+    }
+    std::fputs("usage: orvelune-probe pane W H CAPTURE | window HEX | find HEX | acp\n", stderr);
+    return 2;
+}
