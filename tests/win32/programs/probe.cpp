@@ -1,11 +1,10 @@
 // orvelune-probe: what the Wine tests need to see from inside Windows.
 //
-//   orvelune-probe pane W H CAPTURE  a window of another program with a W x H
-//                                    client area, as the display settings
-//                                    offer a preview pane: prints its handle,
-//                                    waits for a child to settle in it, writes
-//                                    the child's picture to CAPTURE, prints
-//                                    the child, closes the pane and ends
+//   orvelune-probe pane W H          a W x H pane in a window of another
+//                                    program, as the display settings offer
+//                                    a preview pane: prints its handle,
+//                                    waits for a child to settle in it,
+//                                    prints the child, closes the pane and ends
 //   orvelune-probe window HEX        a visible window titled with the UTF-8
 //                                    text HEX (in hexadecimal); prints "ready"
 //                                    and runs until it is ended
@@ -25,9 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -99,7 +96,7 @@ HWND create_plain_window(const std::wstring& title, int width, int height)
     RegisterClassW(&window_class);
     RECT outer{0, 0, width, height};
     AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND hwnd = CreateWindowW(L"OrveluneProbe", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+    HWND hwnd = CreateWindowW(L"OrveluneProbe", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
                               10, 10, outer.right - outer.left, outer.bottom - outer.top, nullptr,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
     pump_for(100);
@@ -111,44 +108,18 @@ HWND first_child(HWND parent)
     return FindWindowExW(parent, nullptr, nullptr, nullptr);
 }
 
-// The child's client area as the child paints it when asked (PrintWindow):
-// "W H" and then the 0x00RRGGBB words, row by row.
-std::vector<std::uint32_t> capture(HWND child, int width, int height)
+int run_pane(int width, int height)
 {
-    std::vector<std::uint32_t> pixels;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap && bits) {
-        HGDIOBJ previous = SelectObject(dc, bitmap);
-        PrintWindow(child, dc, PW_CLIENTONLY);
-        GdiFlush();
-        const auto* words = static_cast<const std::uint32_t*>(bits);
-        pixels.assign(words, words + std::size_t(width) * std::size_t(height));
-        for (std::uint32_t& p : pixels)
-            p &= 0xFFFFFFu;
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(dc);
-    return pixels;
-}
-
-int run_pane(int width, int height, const std::wstring& capture_path)
-{
-    HWND pane = create_plain_window(L"Orvelune test pane", width, height);
+    // The pane is a borderless child of a settings window, as in the
+    // display settings; the preview is to cover it exactly.
+    HWND settings = create_plain_window(L"Orvelune test settings", width + 20, height + 20);
+    HWND pane = settings ? CreateWindowW(L"OrveluneProbe", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10, width,
+                                         height, settings, nullptr, GetModuleHandleW(nullptr), nullptr)
+                         : nullptr;
     if (!pane)
         return 1;
     say(std::to_string(reinterpret_cast<std::uintptr_t>(pane)));
 
-    // The child comes, then paints; its picture is taken once two looks agree.
     HWND child = nullptr;
     for (int i = 0; i < 400 && !child; ++i) {
         pump_for(50);
@@ -156,29 +127,20 @@ int run_pane(int width, int height, const std::wstring& capture_path)
     }
     if (!child) {
         say("no child");
-        DestroyWindow(pane);
+        DestroyWindow(settings);
         return 0;
     }
+    // The preview sizes and shows itself right after it is made.
+    pump_for(500);
     RECT client{};
-    std::vector<std::uint32_t> shot, last;
-    for (int i = 0; i < 100; ++i) {
-        pump_for(100);
-        GetClientRect(child, &client);
-        shot = capture(child, client.right, client.bottom);
-        if (!shot.empty() && shot == last)
-            break;
-        last = shot;
-    }
-    std::ofstream out(host::utf8_from_utf16(capture_path), std::ios::binary);
-    out << client.right << ' ' << client.bottom << '\n';
-    out.write(reinterpret_cast<const char*>(shot.data()), std::streamsize(shot.size() * 4));
-    out.close();
+    GetClientRect(child, &client);
     DWORD owner = 0;
     GetWindowThreadProcessId(child, &owner);
     say("child " + std::to_string(client.right) + " " + std::to_string(client.bottom) + " visible "
         + std::to_string(IsWindowVisible(child) ? 1 : 0) + " other-process "
         + std::to_string(owner != GetCurrentProcessId() ? 1 : 0));
-    DestroyWindow(pane);
+    // Closing the settings takes the pane, and with it the preview.
+    DestroyWindow(settings);
     say("closed");
     return 0;
 }
@@ -188,8 +150,8 @@ int run_pane(int width, int height, const std::wstring& capture_path)
 int wmain(int argc, wchar_t** argv)
 {
     const std::wstring command = argc > 1 ? argv[1] : L"";
-    if (command == L"pane" && argc == 5)
-        return run_pane(_wtoi(argv[2]), _wtoi(argv[3]), argv[4]);
+    if (command == L"pane" && argc == 4)
+        return run_pane(_wtoi(argv[2]), _wtoi(argv[3]));
     if (command == L"window" && argc == 3) {
         HWND hwnd = create_plain_window(host::utf16_from_utf8(bytes_of_hex(argv[2])), 200, 100);
         if (!hwnd)
@@ -213,6 +175,6 @@ int wmain(int argc, wchar_t** argv)
         say(std::to_string(GetACP()));
         return 0;
     }
-    std::fputs("usage: orvelune-probe pane W H CAPTURE | window HEX | find HEX | acp\n", stderr);
+    std::fputs("usage: orvelune-probe pane W H | window HEX | find HEX | acp\n", stderr);
     return 2;
 }
