@@ -12,9 +12,14 @@
 //                                    titled HEX as the system reads it back
 //                                    (in hexadecimal UTF-8), or "none"
 //   orvelune-probe acp               the system's ANSI code page
+//   orvelune-probe text              draws two Japanese characters and one
+//                                    that no font has, in the settings
+//                                    dialog's font through the Windows host:
+//                                    "height H inked I distinct D"
 //
 // Texts travel in hexadecimal so that no code page stands between the test
 // and the system.
+#include "gfx/surface.h"
 #include "host/win32/win32_host.h"
 
 #ifndef NOMINMAX
@@ -24,7 +29,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -145,6 +152,36 @@ int run_pane(int width, int height)
     return 0;
 }
 
+// Whether the host draws Japanese with a face that has its glyphs: two
+// different characters must come out different, and unlike a character no
+// font has (which every face draws as the same empty box, or not at all).
+int run_text()
+{
+    std::string error;
+    std::unique_ptr<host::Host> host = host::open_win32_host(error);
+    if (!host) {
+        say("no host: " + error);
+        return 1;
+    }
+    const host::Font font{"MS UI Gothic", 9, 400};
+    std::vector<gfx::Surface> drawn;
+    int inked = 0;
+    for (const char* text : {"\u8a2d", "\u5b9a", "\ue000"}) { // 設, 定, a private-use character
+        gfx::Surface canvas(24, 24, 0xFFFFFF);
+        host->draw_text(canvas, {4, 4}, text, font, 0x000000);
+        for (gfx::Pixel p : canvas.pixels())
+            if (p != 0xFFFFFF) {
+                ++inked;
+                break;
+            }
+        drawn.push_back(canvas);
+    }
+    const bool distinct = drawn[0] != drawn[1] && drawn[0] != drawn[2] && drawn[1] != drawn[2];
+    say("height " + std::to_string(host->text_height("Orvelune\u306e\u8a2d\u5b9a", font)) + " inked "
+        + std::to_string(inked) + " distinct " + std::to_string(distinct ? 1 : 0));
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -171,10 +208,12 @@ int wmain(int argc, wchar_t** argv)
         say("found " + hex_of(host::utf8_from_utf16(title)));
         return 0;
     }
+    if (command == L"text")
+        return run_text();
     if (command == L"acp") {
         say(std::to_string(GetACP()));
         return 0;
     }
-    std::fputs("usage: orvelune-probe pane W H | window HEX | find HEX | acp\n", stderr);
+    std::fputs("usage: orvelune-probe pane W H | window HEX | find HEX | acp | text\n", stderr);
     return 2;
 }
