@@ -8,6 +8,7 @@
 // Patterns 3 and 4 are composed once, on the run inside the load, and then
 // kept for the saver's whole life.
 
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
 #include "gfx/color.h"
@@ -130,7 +131,7 @@ void Ball_A::ComposeBackground()
     if (HighlightStyle > kLastHighlightStyle)
         HighlightStyle = 1;
 
-    for (std::int16_t n = 1; n <= 11; ++n)
+    for (std::int16_t n = 1; n <= kCentreBall; ++n)
         DrawHalftoneBall(n, settings.g_BallRed[n], settings.g_BallGreen[n],
                          settings.g_BallBlue[n]);
 

@@ -1,3 +1,4 @@
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
 #include "gfx/numeric.h"
@@ -12,8 +13,6 @@
 
 namespace {
 
-constexpr int kSmallBalls = 10;
-constexpr int kCentreBall = 11;
 // Drawn right after the fifth ball of each leg's order.
 constexpr int kCentreAfter = 5;
 
@@ -36,8 +35,7 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
 {
     const bool swing = mode == 2;
     const int n = settings.g_Speed;
-    constexpr double half_cell = Settings::g_SmallBallSize / 2;
-    constexpr double swing_radius = Settings::g_RingRadius;
+    constexpr double swing_radius = g_RingRadius;
 
     for (int i = 1; i <= kSmallBalls; ++i) {
         HoldX[i] = LastX[i];
@@ -45,12 +43,7 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
     }
     RotateBallOrder(1);
     const int p = PivotBall;
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        GlideStepX[i] = (HoldX[i] - StartX[i]) / n;
-        GlideStepY[i] = (HoldY[i] - StartY[i]) / n;
-        GlideX[i] = HoldX[i];
-        GlideY[i] = HoldY[i];
-    }
+    aim_glides(HoldX, HoldY, StartX, StartY);
 
     // The circle starts opposite ball p on the clock of the ring (the balls
     // sit 6 minutes apart, the opposite point is 30 minutes on); 60 stays 60,
@@ -60,8 +53,8 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
         SwingClock = 6 * p + 30;
         if (SwingClock > 60)
             SwingClock -= 60;
-        GatherX = HoldX[p] + half_cell;
-        GatherY = HoldY[p] + half_cell;
+        GatherX = HoldX[p] + kHalfSmallCell;
+        GatherY = HoldY[p] + kHalfSmallCell;
         SwingCount = 2;
     }
 
@@ -78,8 +71,8 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
         const double theta = gfx::clock_angle(SwingClock + 30 * SwingCount / n);
         const double dx = std::floor(swing_radius * std::cos(theta));
         const double dy = std::floor(swing_radius * std::sin(theta));
-        CenterSwingX = GatherX + dx - half_cell;
-        CenterSwingY = GatherY + dy - half_cell;
+        CenterSwingX = GatherX + dx - kHalfSmallCell;
+        CenterSwingY = GatherY + dy - kHalfSmallCell;
         BlitBall(kCentreBall, CenterSwingX, CenterSwingY);
     };
 

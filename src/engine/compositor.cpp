@@ -1,3 +1,4 @@
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
 #include "gfx/color.h"
@@ -59,13 +60,13 @@ void Ball_A::RestoreBackground()
 
 void Ball_A::BlitBall(int n, double x, double y)
 {
-    if (!Display || n < 1 || n > 11)
+    if (!Display || n < 1 || n > kCentreBall)
         return;
     int px = 0, py = 0;
     if (!to_pixel(x, px) || !to_pixel(y, py))
         return;
-    const bool centre = n == 11;
-    const int size = centre ? Settings::g_LargeBallSize : Settings::g_SmallBallSize;
+    const bool centre = n == kCentreBall;
+    const int size = centre ? g_LargeBallSize : g_SmallBallSize;
     if (trace)
         trace->ball(n, px, py, size, size);
     // A ball wholly off the frame changes nothing; transfers are clipped anyway.
@@ -75,7 +76,7 @@ void Ball_A::BlitBall(int n, double x, double y)
 
 void Ball_A::BlitBallScaled(int n, double x, double y, double w, double h)
 {
-    if (!Display || n < 1 || n > 11)
+    if (!Display || n < 1 || n > kCentreBall)
         return;
     int px = 0, py = 0, pw = 0, ph = 0;
     if (!to_pixel(x, px) || !to_pixel(y, py) || !to_pixel(w, pw) || !to_pixel(h, ph))
@@ -83,7 +84,7 @@ void Ball_A::BlitBallScaled(int n, double x, double y, double w, double h)
     if (trace)
         trace->ball(n, px, py, pw, ph);
     if (touches(*Display, px, py, pw, ph))
-        gfx::stamp_scaled(*Display, px, py, pw, ph, n == 11 ? Pic_Mask_C : Pic_Mask,
+        gfx::stamp_scaled(*Display, px, py, pw, ph, n == kCentreBall ? Pic_Mask_C : Pic_Mask,
                           Pic_Mas[std::size_t(n)]);
 }
 

@@ -1,3 +1,4 @@
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
 #include <cmath>
@@ -5,13 +6,12 @@
 // The shared glides: every ball travels in a straight line in g_Speed equal
 // steps. A glide subtracts its step once per frame, so a ball that is to go
 // from A to B in n frames starts at A with the step (A - B) / n and stands on
-// B after the n-th frame. The glides differ only in their set-up, in when the
-// background is restored and in where the centre ball is drawn.
+// B after the n-th frame; aim_glide and aim_centre_glide set that up. The
+// glides differ only in their set-up, in when the background is restored and
+// in where the centre ball is drawn.
 
 namespace {
 
-constexpr int kSmallBalls = 10;
-constexpr int kCentreBall = 11;
 constexpr int kHoldAfterTrailMs = 1000;
 
 // Ball numbers run 1..10 around the ring; stepping past either end wraps.
@@ -19,6 +19,41 @@ int next_ball(int b) { return b >= kSmallBalls ? b - kSmallBalls + 1 : b + 1; }
 int previous_ball(int b) { return b <= 1 ? b + kSmallBalls - 1 : b - 1; }
 
 } // namespace
+
+void Ball_A::aim_glide(int i, double from_x, double from_y, double to_x, double to_y)
+{
+    const double frames = settings.g_Speed;
+    GlideStepX[i] = (from_x - to_x) / frames;
+    GlideStepY[i] = (from_y - to_y) / frames;
+    GlideX[i] = from_x;
+    GlideY[i] = from_y;
+}
+
+void Ball_A::aim_glides(const BallArray& from_x, const BallArray& from_y, const BallArray& to_x,
+                        const BallArray& to_y)
+{
+    for (int i = 1; i <= kSmallBalls; ++i)
+        aim_glide(i, from_x[i], from_y[i], to_x[i], to_y[i]);
+}
+
+void Ball_A::aim_centre_glide(double from_x, double from_y, double to_x, double to_y)
+{
+    const double frames = settings.g_Speed;
+    CenterStepX = (from_x - to_x) / frames;
+    CenterStepY = (from_y - to_y) / frames;
+    CenterGlideX = from_x;
+    CenterGlideY = from_y;
+}
+
+void Ball_A::shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y)
+{
+    for (int i = kSmallBalls; i >= 2; --i) {
+        x[i] = x[i - 1];
+        y[i] = y[i - 1];
+    }
+    x[1] = lead_x;
+    y[1] = lead_y;
+}
 
 // Mode 1 erases every frame; mode 2 erases once before the first frame, so
 // every ball leaves a trail of all its images, and holds the finished
@@ -70,19 +105,10 @@ void Ball_A::GlideBallsCenterOnTop()
 void Ball_A::GatherToCenter(std::int16_t mode)
 {
     const bool with_centre = mode == 2;
-    const double n = settings.g_Speed;
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        GlideStepX[i] = (StartX[i] - GatherX) / n;
-        GlideStepY[i] = (StartY[i] - GatherY) / n;
-        GlideX[i] = StartX[i];
-        GlideY[i] = StartY[i];
-    }
-    if (with_centre) {
-        CenterStepX = (CenterStartX - GatherX) / n;
-        CenterStepY = (CenterStartY - GatherY) / n;
-        CenterGlideX = CenterStartX;
-        CenterGlideY = CenterStartY;
-    }
+    for (int i = 1; i <= kSmallBalls; ++i)
+        aim_glide(i, StartX[i], StartY[i], GatherX, GatherY);
+    if (with_centre)
+        aim_centre_glide(CenterStartX, CenterStartY, GatherX, GatherY);
 
     for (int k = 1; k <= settings.g_Speed; ++k) {
         RestoreBackground();
@@ -115,22 +141,17 @@ void Ball_A::GatherToCenter(std::int16_t mode)
 // under the small ones. The start positions stay as they were.
 void Ball_A::GlideIntoFormation()
 {
-    const double n = settings.g_Speed;
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        GlideStepX[i] = (StartX[i] - FormationX[i]) / n;
-        GlideStepY[i] = (StartY[i] - FormationY[i]) / n;
-        GlideX[i] = StartX[i];
-        GlideY[i] = StartY[i];
-    }
-    CenterStepX = (CenterStartX - CenterFormationX) / n;
-    CenterStepY = (CenterStartY - CenterFormationY) / n;
-    CenterGlideX = CenterStartX;
-    CenterGlideY = CenterStartY;
+    aim_glides(StartX, StartY, FormationX, FormationY);
+    aim_centre_glide(CenterStartX, CenterStartY, CenterFormationX, CenterFormationY);
+    glide_balls_centre_underneath();
+}
 
+void Ball_A::glide_balls_centre_underneath()
+{
     for (int k = 1; k <= settings.g_Speed; ++k) {
+        RestoreBackground();
         CenterGlideX -= CenterStepX;
         CenterGlideY -= CenterStepY;
-        RestoreBackground();
         BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
         for (int i = 1; i <= kSmallBalls; ++i) {
             GlideX[i] -= GlideStepX[i];

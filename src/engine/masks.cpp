@@ -9,6 +9,7 @@
 // data, one inset per row: each row is black from column `inset` to column
 // size - 1 - inset and white elsewhere.
 
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
 #include <cstddef>
@@ -30,8 +31,8 @@ constexpr int kLargeMaskInsets[] = {
     8,  8,  9,  10, 11, 12, 14, 15, 16, 18, 20, 22, 25, 30,
 };
 
-static_assert(std::size(kSmallMaskInsets) == Settings::g_SmallBallSize);
-static_assert(std::size(kLargeMaskInsets) == Settings::g_LargeBallSize);
+static_assert(std::size(kSmallMaskInsets) == g_SmallBallSize);
+static_assert(std::size(kLargeMaskInsets) == g_LargeBallSize);
 
 template <std::size_t Size>
 void draw_mask(gfx::Surface& mask, const int (&insets)[Size])

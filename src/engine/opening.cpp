@@ -4,6 +4,7 @@
 // g_Speed frames (plus the frame that the real-valued loop's end admits),
 // then one frame with every ball exactly in its starting place.
 
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
 #include "gfx/numeric.h"
@@ -11,9 +12,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr int kSmallBalls = 10;
-constexpr int kCentreBall = 11;
 
 // Ball i stands at i * 6 minutes on the clock: ten balls 36 degrees apart,
 // ball 10 at the top.
@@ -26,39 +24,34 @@ void Ball_A::PlayOpening()
     if (trace)
         trace->opening();
 
-    const double small_half = Settings::g_SmallBallSize * 0.5;
-    const double ring_radius = Settings::g_RingRadius;
+    const double ring_radius = g_RingRadius;
 
-    // A speed of 0 or below has no frames to spread the figure over, and a
-    // screen no wider than the starting ring has nothing to close in from:
-    // in both cases the radius would never step down past the ring, so only
-    // the final frame is shown.
-    if (settings.g_Speed > 0) {
-        const double radius_step = (ScreenWidthPx / 2 - ring_radius) / settings.g_Speed;
-        const double growth = double(Settings::g_LargeBallSize) / settings.g_Speed;
-        double size = 0;
-        // The radius is stepped by repeated subtraction, as a real-valued
-        // loop counter is; the last frame's radius lands within rounding of
-        // the ring and is kept when it is not below it.
-        for (double radius = ScreenWidthPx / 2; radius_step > 0 && radius >= ring_radius;
-             radius -= radius_step) {
-            RestoreBackground();
-            for (int i = 1; i <= kSmallBalls; ++i) {
-                const double angle = ring_angle(i);
-                BlitBall(i, std::floor(std::cos(angle) * radius) + g_CenterX - small_half,
-                         std::floor(std::sin(angle) * radius) + g_CenterY - small_half);
-            }
-            size += growth;
-            BlitBallScaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
-            PresentFrame();
+    // A screen no wider than the starting ring has nothing to close in from:
+    // the radius would never step down past the ring, so only the final
+    // frame is shown.
+    const double radius_step = (ScreenWidthPx / 2 - ring_radius) / settings.g_Speed;
+    const double growth = double(g_LargeBallSize) / settings.g_Speed;
+    double size = 0;
+    // The radius is stepped by repeated subtraction, as a real-valued loop
+    // counter is; the last frame's radius lands within rounding of the ring
+    // and is kept when it is not below it.
+    for (double radius = ScreenWidthPx / 2; radius_step > 0 && radius >= ring_radius;
+         radius -= radius_step) {
+        RestoreBackground();
+        for (int i = 1; i <= kSmallBalls; ++i) {
+            const double angle = ring_angle(i);
+            BlitBall(i, std::floor(std::cos(angle) * radius) + g_CenterX - kHalfSmallCell,
+                     std::floor(std::sin(angle) * radius) + g_CenterY - kHalfSmallCell);
         }
+        size += growth;
+        BlitBallScaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
+        PresentFrame();
     }
 
     // The final frame: the starting ring and the centre ball at full size.
     RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i)
         BlitBall(i, FormationX[std::size_t(i)], FormationY[std::size_t(i)]);
-    const double large_half = Settings::g_LargeBallSize * 0.5;
-    BlitBall(kCentreBall, g_CenterX - large_half, g_CenterY - large_half);
+    BlitBall(kCentreBall, g_CenterX - kHalfLargeCell, g_CenterY - kHalfLargeCell);
     PresentFrame();
 }

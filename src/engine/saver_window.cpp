@@ -1,29 +1,32 @@
 #include "engine/saver_window.h"
 
+#include "common/window_titles.h"
+#include "engine/ball_geometry.h"
 #include "gfx/color.h"
 #include "gfx/numeric.h"
+#include "settings/settings_keys.h"
 
 #include <cmath>
 
 namespace {
 
-// The speed is the frame count of every glide and the divisor of every
-// per-frame step, and the curve actions scale their angular steps by the
-// speed factor derived from it. A speed below 1 would divide by zero (or
-// glide backwards with a negative count); a speed of 35 or more gives a
-// factor of 0 or below, with which a curve whose angle must reach a bound
-// never gets there. The dialog offers 10 to 30; a garbled file is taken at
-// the nearest sound value.
-constexpr std::int16_t kSlowestSpeed = 30;
-constexpr std::int16_t kFastestSpeed = 1;
-
-// The pause after every frame. A negative pause means no pause; beyond one
-// second per frame the saver would look frozen and ignore the mouse for that
-// long between frames, so the pause stops there.
-constexpr std::int16_t kLongestPause = 1000;
-
-constexpr const char* kWindowTitle = "Orvelune(Main)";
 constexpr int kTimerIntervalMs = 10;
+
+// A value outside its key's range is taken at the nearer bound.
+template <typename Int>
+bool bring_into_range(Int& value, SettingKind kind)
+{
+    const SettingRange range = *setting_range(kind);
+    if (value < range.lowest) {
+        value = Int(range.lowest);
+        return true;
+    }
+    if (value > range.highest) {
+        value = Int(range.highest);
+        return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -33,23 +36,19 @@ Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverSta
 {
     g_CursorCount = start.cursor_count;
 
-    if (settings.g_Speed < kFastestSpeed || settings.g_Speed > kSlowestSpeed) {
-        settings.g_Speed = settings.g_Speed < kFastestSpeed ? kFastestSpeed : kSlowestSpeed;
+    // The factor the loader derived from a speed in range is kept as it is.
+    if (bring_into_range(settings.g_Speed, SettingKind::Speed))
         settings.g_SpeedFactor = SpeedFactorFor(settings.g_Speed);
-    }
-    if (settings.g_PcSpec < 0)
-        settings.g_PcSpec = 0;
-    if (settings.g_PcSpec > kLongestPause)
-        settings.g_PcSpec = kLongestPause;
+    bring_into_range(settings.g_PcSpec, SettingKind::PcSpec);
 }
 
 Ball_A::~Ball_A() = default;
 
 void Ball_A::Form_Load()
 {
-    constexpr int small = Settings::g_SmallBallSize;
-    constexpr int large = Settings::g_LargeBallSize;
-    constexpr int ring = Settings::g_RingRadius;
+    constexpr int small = g_SmallBallSize;
+    constexpr int large = g_LargeBallSize;
+    constexpr int ring = g_RingRadius;
 
     // In saver mode the cursor is hidden here a second time (start-up hid
     // it once); EndSaver shows it again by the counter kept here.
@@ -63,7 +62,7 @@ void Ball_A::Form_Load()
     ScreenHeightPx = screen.height;
 
     host::WindowOptions options;
-    options.title = kWindowTitle;
+    options.title = kSaverWindowTitle;
     options.rect = {0, 0, screen.width, screen.height};
     options.borderless = true;
     options.visible = false;
@@ -83,7 +82,7 @@ void Ball_A::Form_Load()
     // the offsets and the 15-digit 2 pi put ball 10 one pixel left of the
     // vertical (dx = -1), which every figure starting from the ring inherits.
     Pic_Mas[0].resize(small, small, gfx::kBlack); // the grid composer sizes it anew
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         Pic_Mas[i].resize(small, small, gfx::kBlack);
         const double angle = gfx::clock_angle(i * 6);
         const double dx = std::floor(std::cos(angle) * ring);
@@ -91,7 +90,7 @@ void Ball_A::Form_Load()
         FormationX[i] = dx + g_CenterX - small * 0.5;
         FormationY[i] = dy + g_CenterY - small * 0.5;
     }
-    Pic_Mas[11].resize(large, large, gfx::kBlack);
+    Pic_Mas[kCentreBall].resize(large, large, gfx::kBlack);
     CenterFormationX = g_CenterX - large * 0.5;
     CenterFormationY = g_CenterY - large * 0.5;
 
@@ -99,10 +98,10 @@ void Ball_A::Form_Load()
     // pixels, centred on the screen; after the fifth ball the centre ball's
     // cell and one more gap are skipped, so the centre ball fits between.
     BallGap = small / 16.0;
-    const double rod_length = small * 10 + BallGap * 10 + large;
+    const double rod_length = small * kSmallBalls + BallGap * kSmallBalls + large;
     double across = (ScreenWidthPx - rod_length) / 2;
     double down = (ScreenHeightPx - rod_length) / 2;
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         VerticalRodX[i] = g_CenterX - small / 2;
         VerticalRodY[i] = down;
         HorizontalRodX[i] = across;

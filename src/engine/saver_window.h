@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ball_geometry.h"
 #include "engine/random.h"
 #include "engine/trace.h"
 #include "gfx/surface.h"
@@ -33,11 +34,12 @@ struct SaverStart {
 // screen pixels, as reals; they become whole pixels only when drawn.
 class Ball_A : public host::WindowHandler {
 public:
-    using BallArray = std::array<double, 11>;
+    using BallArray = std::array<double, kSmallBalls + 1>;
 
-    // Takes a speed outside 1..30 and a pause outside 0..1000 ms at the
-    // nearest bound (in `settings`, which it keeps a reference to), so that
-    // no glide divides by zero and no curve runs for ever.
+    // Takes a speed and a pause outside the ranges of their settings keys
+    // (1..30, 0..1000 ms; settings_keys.h) at the nearer bound, in `settings`,
+    // which it keeps a reference to: no routine ever sees one outside them,
+    // so no glide divides by zero and no curve runs for ever.
     Ball_A(host::Host& host, Settings& settings, Random& random, SaverStart start,
            Trace* trace = nullptr);
     ~Ball_A() override;
@@ -82,8 +84,37 @@ public:
     void DoEvents();
 
     // ---- glides (glides.cpp)
+    // Every glide moves a ball in a straight line in g_Speed equal steps: the
+    // ball starts on its first place and the glide subtracts the step once
+    // per frame, so it stands on its second place after the last frame. The
+    // helpers below set one up; the glides that follow read the fields they
+    // fill. The step is (from - to) / g_Speed, computed exactly so wherever a
+    // glide is aimed, so that every ball lands on the same pixels.
+    //
+    // Small ball i (1..10): GlideX/Y(i) = from, GlideStepX/Y(i) = the step.
+    void aim_glide(int i, double from_x, double from_y, double to_x, double to_y);
+    // All ten small balls, ball i from (from_x(i), from_y(i)) to (to_x(i), to_y(i)).
+    void aim_glides(const BallArray& from_x, const BallArray& from_y, const BallArray& to_x,
+                    const BallArray& to_y);
+    // The centre ball: CenterGlideX/Y = from, CenterStepX/Y = the step. A
+    // centre ball that is to stay where it is gets from == to, a step of 0.
+    void aim_centre_glide(double from_x, double from_y, double to_x, double to_y);
+    // Moves a snake on by one frame: slot 1 of (x, y) takes the lead's place
+    // and slot i + 1 takes slot i's (slots 1..10), so slot i repeats where
+    // the lead was i frames before. Called after each frame is drawn.
+    static void shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y);
+
+    // The glides proper: g_Speed frames of the aimed glides, each erased
+    // first. GlideBalls draws the centre ball in ball 5's pass (mode 2 keeps
+    // every frame's images as trails and holds the picture for a second),
+    // GlideBallsCenterOnTop after the small balls, glide_balls_centre_underneath
+    // before them.
     void GlideBalls(std::int16_t mode);
     void GlideBallsCenterOnTop();
+    void glide_balls_centre_underneath();
+    // Aim and glide: the small balls from StartX/Y onto (GatherX, GatherY)
+    // (mode 2 brings the centre ball from CenterStartX/Y too), and every ball
+    // from its start onto its formation place.
     void GatherToCenter(std::int16_t mode);
     void GlideIntoFormation();
     void RotateBallOrder(std::int16_t mode);
@@ -102,6 +133,17 @@ public:
     void on_timer() override;
 
     // ================= state =================
+    // Which state lives here. The window holds what routines share: the
+    // shared glides read GlideX/Y, GlideStepX/Y and the centre ball's glide
+    // fields (which aim_glide and aim_centre_glide fill), StartX/Y,
+    // CenterStartX/Y and GatherX/Y; RotateBallOrder leaves StartX/Y,
+    // PivotBall and DrawOrder for the closing figure; FormationX/Y,
+    // CenterFormationX/Y and LastX/Y carry the balls' places from one routine
+    // to the next; RotationDegrees carries over between runs of its action.
+    // A value that lives only while one action runs (its edge points, its
+    // snake, its lead, the centres it computes with) belongs in that action's
+    // own state struct, never in a field here, and a field here keeps one
+    // meaning in every routine: positions are cell corners, never centres.
     host::Host& host;
     Settings& settings;
     Random& random;
@@ -113,7 +155,7 @@ public:
     // Surfaces. Display is the window's own off-screen frame.
     gfx::Surface* Display = nullptr;
     gfx::Surface Pic_Base;                 // the composed background
-    std::array<gfx::Surface, 12> Pic_Mas;  // ball sprites on black
+    std::array<gfx::Surface, kCentreBall + 1> Pic_Mas; // ball sprites on black
     gfx::Surface Pic_Mask;                 // 48 x 48: black disc on white
     gfx::Surface Pic_Mask_C;               // 72 x 72: the same for the centre ball
     gfx::Surface Pic_bk_G;                 // the loaded background picture
@@ -139,21 +181,26 @@ public:
     float MouseRefX = 0, MouseRefY = 0;
     bool MouseRefSet = false;
 
-    // Glide, start, last and hold positions of the small balls.
+    // The small balls: where a glide stands and its step per frame; where
+    // the balls last stood (what the closing figure starts from); where the
+    // next glide starts (the closing figure's mirror places, or an action's
+    // hand-over to GatherToCenter and GlideIntoFormation); the closing
+    // figure's own copy of the last places; its drawing order.
     BallArray GlideX{}, GlideY{};
     BallArray GlideStepX{}, GlideStepY{};
-    BallArray EdgeX{}, EdgeY{};
     BallArray LastX{}, LastY{};
     BallArray StartX{}, StartY{};
     BallArray HoldX{}, HoldY{};
-    std::array<int, 11> DrawOrder{};
+    std::array<int, kSmallBalls + 1> DrawOrder{};
 
-    // The centre ball.
+    // The centre ball, likewise, and the closing figure's swing.
     double CenterStartX = 0, CenterStartY = 0;
     double CenterLastX = 0, CenterLastY = 0;
     double CenterStepX = 0, CenterStepY = 0;
     double CenterGlideX = 0, CenterGlideY = 0;
     double CenterSwingX = 0, CenterSwingY = 0;
+    // The point GatherToCenter gathers on; in the closing figure's swing, the
+    // centre of the pivot ball the centre ball circles.
     double GatherX = 0, GatherY = 0;
     int PivotBall = 0;
     double SwingClock = 0;

@@ -5,6 +5,7 @@
 // compositor XORs the sprite into a blanked disc, so the ground outside the
 // outermost disc must stay black.
 
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
 #include "gfx/numeric.h"
@@ -43,7 +44,7 @@ constexpr HighlightDrift kHighlightDrifts[] = {
 // smaller balls on the screen the grid stays dark.
 int colour_step(const Ball_A& saver, int index)
 {
-    if (index == 11)
+    if (index == kCentreBall)
         return 12;
     if (index == 0)
         return gfx::round_half_even(saver.GradientColumns);

@@ -47,6 +47,13 @@ enum MouseButton : int {
     kMiddleButton = 4,
 };
 
+// The keys a window reports. Only what the program acts on has a name of its
+// own; every other key arrives as Other.
+enum class Key {
+    Escape,
+    Other,
+};
+
 // What a window reports to its owner.
 class WindowHandler {
 public:
@@ -55,6 +62,9 @@ public:
     virtual void on_mouse_down(int /*button*/, double /*x*/, double /*y*/) {}
     virtual void on_mouse_up(int /*button*/, double /*x*/, double /*y*/) {}
     virtual void on_mouse_move(int /*buttons*/, double /*x*/, double /*y*/) {}
+    // A key was pressed while the window had the keyboard focus (only windows
+    // made with WindowOptions::takes_keyboard are told).
+    virtual void on_key_down(Key /*key*/) {}
     // The window's timer. A tick is never delivered while the previous tick's
     // handler is still running; the next one comes an interval after it returned.
     virtual void on_timer() {}
@@ -71,6 +81,18 @@ struct WindowOptions {
     bool topmost = false;
     bool visible = false;      // created hidden unless asked
     NativeHandle parent = 0;   // non-zero: a child of that window (the preview pane)
+    // A dialog: the window manager gives it the keyboard focus like any
+    // application window, and key presses are reported (on_key_down). It is
+    // not kept above others and does not cover the screen.
+    bool takes_keyboard = false;
+};
+
+// A mouse pointer drawn by the program: `image` black and white, shown where
+// `mask` is white; `hot_spot` is the pixel that points.
+struct CursorPicture {
+    gfx::Surface image;
+    gfx::Surface mask;
+    gfx::Point hot_spot;
 };
 
 // A top-level (or child) window with a persistent off-screen frame. All
@@ -83,6 +105,17 @@ public:
     virtual gfx::Surface& frame() = 0;
     // Puts the whole frame on the screen.
     virtual void refresh() = 0;
+    // Puts only this part of the frame (client pixels) on the screen: what a
+    // window that redraws a single control needs. The default puts the whole.
+    virtual void refresh_area(gfx::Rect area)
+    {
+        (void)area;
+        refresh();
+    }
+    // The pointer shown while the mouse is over this window; null gives the
+    // system's arrow back. The picture is copied, so it need not outlive the
+    // call. The default leaves the pointer as the system has it.
+    virtual void set_cursor_picture(const CursorPicture* cursor) { (void)cursor; }
 
     virtual void set_title(std::string_view utf8) = 0;
     // Moves and sizes the window; the frame follows the new size (its content
@@ -97,7 +130,9 @@ public:
 };
 
 struct Font {
-    std::string face;      // UTF-8 family name
+    // UTF-8 family name, or a comma-separated list of them taken in order
+    // (a family the system lacks is passed over).
+    std::string face;
     double size_pt = 9;    // points
     int weight = 400;      // 400 normal, 700 bold
 };
@@ -118,6 +153,8 @@ struct PictureFileRequest {
     std::string title;            // UTF-8
     std::string filter_name;      // "画像ﾌｧｲﾙ (bmp gif jpg wmf)"
     std::string filter_patterns;  // "*.bmp;*.gif;*.jpg;*.wmf"
+    // Where the chooser opens; empty: the user's own pictures folder (the
+    // system's usual place for them).
     std::string initial_folder;
 };
 
@@ -174,6 +211,17 @@ public:
     // visible while the count is 0 or more. Returns the new count.
     virtual int show_cursor(bool show) = 0;
     virtual gfx::Point cursor_pos() = 0;
+    // The pointer's screen position, or nothing when it cannot be read (the
+    // pointer is on another screen of the display). The default trusts cursor_pos().
+    virtual std::optional<gfx::Point> pointer_position() { return cursor_pos(); }
+    // Plays the system's window zoom between two screen rectangles (an empty
+    // rectangle is a point): outlines that grow from `from` into `to` in about
+    // a fifth of a second, leaving the screen as it was. The default plays nothing.
+    virtual void animate_zoom(gfx::Rect from, gfx::Rect to)
+    {
+        (void)from;
+        (void)to;
+    }
 
     // ---- screen capture, pictures and text
     // Copies the screen's top-left into.width() x into.height() pixels into
@@ -186,6 +234,13 @@ public:
     virtual int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
                           const Font& font, gfx::Pixel colour) = 0;
     virtual int text_height(std::string_view utf8, const Font& font) = 0;
+    // The width draw_text() would return for this text, without drawing it.
+    // The default draws it on a scratch surface to learn the width.
+    virtual int text_width(std::string_view utf8, const Font& font)
+    {
+        gfx::Surface scratch(1, 1);
+        return draw_text(scratch, {0, 0}, utf8, font, gfx::kBlack);
+    }
 
     // ---- screen-saver services of the system
     virtual bool is_nt_platform() = 0;
@@ -198,11 +253,19 @@ public:
     virtual void set_screen_saving_active(bool active) = 0;
 
     // ---- dialogs of the system
+    // Each of these is modal: it returns once the person has answered, and
+    // while it runs `owner` gets no input (but keeps its picture on screen).
     virtual void message_box(Window* owner, std::string_view text_utf8,
                              std::string_view title_utf8, MessageStyle style) = 0;
+    // The system's colour chooser, starting at `initial`, offering the
+    // system's display colours 0 to 15 as its sixteen custom colours.
+    // Nothing when the person cancels.
     virtual std::optional<gfx::ColorRef> choose_color(Window* owner, gfx::ColorRef initial) = 0;
+    // The system's file chooser for one existing picture file: the UTF-8
+    // path, or nothing when the person cancels.
     virtual std::optional<std::string> choose_picture_file(Window* owner,
                                                            const PictureFileRequest& request) = 0;
+    // Opens the address with the desktop's default browser; failures are not reported.
     virtual void open_url(std::string_view url) = 0;
 
     // Ends the process at once with this status; never returns (see above).

@@ -41,4 +41,7 @@ std::string to_utf8(std::string_view cp932_bytes);
 // the text on the way back, so they count as not encodable.
 std::optional<std::string> from_utf8(std::string_view utf8);
 
+// Appends the UTF-8 bytes of one code point (below U+110000) to `out`.
+void append_utf8(std::string& out, char32_t c);
+
 } // namespace cp932

@@ -90,8 +90,11 @@ std::string value_as_read(std::string_view value)
 
 } // namespace
 
-ProfileText::ProfileText(std::string_view bytes)
+ProfileText::ProfileText(std::string_view file_bytes)
 {
+    const Cp932Text text = file_text_as_cp932(file_bytes);
+    exact_ = text.exact;
+    const std::string_view bytes = text.bytes;
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t stop = bytes.find_first_of("\r\n", start);

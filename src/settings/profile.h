@@ -27,10 +27,28 @@
 // - Lines end in CR LF, LF or a lone CR.
 namespace profile {
 
+// The bytes of a settings file as code page 932 text. A file that a text
+// editor saved as UTF-8 or as UTF-16 (either byte order) starts with a
+// byte-order mark: its text is converted, without the mark, so that its
+// Japanese keys match; `exact` is false when some character could not be
+// carried over (a character the code page lacks becomes "?", as does a
+// broken sequence). Any other file is code page 932 already and is taken as
+// it is.
+struct Cp932Text {
+    std::string bytes;
+    bool exact = true;
+};
+Cp932Text file_text_as_cp932(std::string_view file_bytes);
+
 class ProfileText {
 public:
     ProfileText() = default;
+    // The text of a file's bytes, converted by file_text_as_cp932: a file
+    // saved with a byte-order mark is read, and written again, in code page 932.
     explicit ProfileText(std::string_view bytes);
+    // False when the file held characters that code page 932 cannot carry,
+    // so that writing the text back would lose them.
+    bool converted_exactly() const { return exact_; }
 
     // The value, or the empty text when the section or key is missing.
     std::string get(std::string_view section, std::string_view key) const;
@@ -43,7 +61,8 @@ public:
     // new lines end in CR LF. The caller keeps CR, LF and NUL out of all three.
     void set(std::string_view section, std::string_view key, std::string_view value);
 
-    // The whole text: exactly the bytes it was made from, with the edits.
+    // The whole text: exactly the bytes it was made from (after the
+    // conversion above), with the edits.
     std::string bytes() const;
 
 private:
@@ -56,6 +75,7 @@ private:
     long find_section(std::string_view section) const;
 
     std::vector<Line> lines_;
+    bool exact_ = true;
 };
 
 // The largest value the reading call gives back: 255 bytes and the NUL.

@@ -11,14 +11,6 @@
 // Field names keep the program's own names (the g_ prefix marks a setting
 // that every part of the program shares), so one search finds every use.
 struct Settings {
-    // Edge in pixels of a small-ball sprite, of the centre-ball sprite, the
-    // count the actions use for their phases, and the radius of the ring on
-    // which the small balls start. Fixed; never read from the file.
-    static constexpr std::int16_t g_SmallBallSize = 48;
-    static constexpr std::int16_t g_LargeBallSize = 72;
-    static constexpr std::int16_t g_PhaseSteps = 20;
-    static constexpr std::int16_t g_RingRadius = 90;
-
     std::string g_IniPath; // where the settings file lives (UTF-8 on Linux)
 
     // Slots 1 to 11 are used: 1..10 the small balls, 11 the centre ball.
@@ -32,12 +24,12 @@ struct Settings {
 
     std::int16_t g_OrderMode = 0;         // 1 in sequence, anything else random
     std::int32_t g_BackgroundColor = 0;   // red in the low byte
-    std::int16_t g_Speed = 0;             // frames of every glide; larger is slower
+    std::int16_t g_Speed = 0;             // frames of every glide; larger is slower (1..30 in the saver)
     double g_SpeedFactor = 0;             // scales the curve actions' steps; 1 at speed 15
     std::int16_t g_BackgroundMode = 0;    // 1 grid, 2 colour, 3 screen at start, 4 picture
     std::int16_t g_BackgroundArrangement = 0; // 1 centred, anything else tiled
     std::string g_BackgroundPicturePath;  // UTF-8
-    std::int16_t g_PcSpec = 0;            // pause after each frame, milliseconds
+    std::int16_t g_PcSpec = 0;            // pause after each frame, milliseconds (0..1000 in the saver)
 };
 
 // The speed factor for a speed value: 1 at 15, 0.05 less per step above,

@@ -89,6 +89,11 @@ SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
     if (old.status == file_io::FileBytes::Unreadable)
         return {false, old.error};
     profile::ProfileText text(old.bytes);
+    // A file saved as UTF-8 or UTF-16 is written back in code page 932; one
+    // whose other lines hold characters the code page lacks would lose them.
+    if (!text.converted_exactly())
+        return {false, "設定ファイルに Shift_JIS で書けない文字があり、保存するとその文字が失われるため、"
+                       "保存しませんでした: " + ini_path};
     for (const auto& [key, value] : encoded)
         text.set(file_text(kSettingsSection), key, value);
     std::string error = file_io::replace_file(ini_path, text.bytes());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string_view>
 
 // The 38 keys of the settings file, in the order they are written, with the
@@ -21,11 +22,20 @@ enum class SettingKind {
     PcSpec,                // number into g_PcSpec
 };
 
+// The values a setting is used with; the saver takes a value outside them at
+// the nearer bound (the file keeps what it holds).
+struct SettingRange {
+    int lowest;
+    int highest;
+};
+
 struct SettingKey {
     std::string_view key;          // UTF-8
     SettingKind kind;
     int slot;                      // 1..11 for colours, 1..20 for actions, else 0
     std::string_view default_text; // what "restore defaults" writes; an empty value reads as this too
+    // Keys without a range are used as they are read.
+    std::optional<SettingRange> range = std::nullopt;
 };
 
 // The one section of the file.
@@ -66,12 +76,30 @@ inline constexpr std::array<SettingKey, 38> kSettingKeys = {{
     {"ｱｸｼｮﾝ_20", SettingKind::ActionEnabled, 20, "1"},
     {"処理ﾊﾟﾀｰﾝ", SettingKind::OrderMode, 0, "2"},        // 2: random order
     {"背景色", SettingKind::BackgroundColor, 0, " 0"},      // black, as a signed number text
-    {"速さ", SettingKind::Speed, 0, "15"},
+    // The speed is the frame count of every glide and the divisor of every
+    // per-frame step, and the curve actions scale their angular steps by the
+    // speed factor derived from it. A speed below 1 would divide by zero (or
+    // glide backwards with a negative count); a speed of 35 or more gives a
+    // factor of 0 or below, with which a curve whose angle must reach a bound
+    // never gets there. The dialog offers 10 to 30; the saver runs 1 to 30.
+    {"速さ", SettingKind::Speed, 0, "15", SettingRange{1, 30}},
     {"背景ﾊﾟﾀｰﾝ", SettingKind::BackgroundMode, 0, "2"},    // 2: single colour
     {"背景配列ﾊﾟﾀｰﾝ", SettingKind::BackgroundArrangement, 0, "1"}, // 1: centred
     {"背景画像ﾌｧｲﾙ", SettingKind::BackgroundPicturePath, 0, ""},
-    {"PCｽﾍﾟｯｸ", SettingKind::PcSpec, 0, "50"},
+    // The pause after every frame in milliseconds. A negative pause means no
+    // pause; beyond one second per frame the saver would look frozen and
+    // ignore the mouse for that long between frames, so the pause stops there.
+    {"PCｽﾍﾟｯｸ", SettingKind::PcSpec, 0, "50", SettingRange{0, 1000}},
 }};
 
 // The default colour text of a ball slot (1..11).
 constexpr std::string_view DefaultColorText(int slot) { return kSettingKeys[std::size_t(slot - 1)].default_text; }
+
+// The range of the (first) key of a kind; a kind without one has none.
+constexpr std::optional<SettingRange> setting_range(SettingKind kind)
+{
+    for (const SettingKey& k : kSettingKeys)
+        if (k.kind == kind)
+            return k.range;
+    return std::nullopt;
+}

@@ -1,5 +1,6 @@
 // The orvelune program on Linux: the screen-saver switches as arguments
 // ("orvelune /s", "orvelune /c", ...), run on the desktop host.
+#include "dialog/ball_p.h"
 #include "settings/settings_file.h"
 #include "startup/hack_options.h"
 #include "startup/preview_window.h"
@@ -105,5 +106,6 @@ int main(int argc, char** argv)
         return run_hack_saver(*host, options.ini_path, options.seed);
     options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
                                    host::Size pane) { run_preview_pane(h, parent, pane); };
+    options.seams.show_settings_dialog = [](host::Host& h, Settings& s) { run_settings_dialog(h, s); };
     return run_startup(*host, options);
 }

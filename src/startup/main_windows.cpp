@@ -1,6 +1,7 @@
 // Orvelune.scr: the screen saver as Windows starts it, with the switches of
 // a screen saver ("/s", "/p <hwnd>", "/c", "/a <hwnd>", or none) after the
 // program's own name, on the Windows host.
+#include "dialog/ball_p.h"
 #include "host/win32/win32_host.h"
 #include "settings/settings_file.h"
 #include "startup/preview_window.h"
@@ -76,11 +77,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
                                    host::Size pane) { run_preview_pane(h, parent, pane); };
-    // Until the settings dialog is part of the program, "/c" says so where
-    // a person sees it.
-    options.seams.show_settings_dialog = [](host::Host& h, Settings&) {
-        h.message_box(nullptr, "この版には設定ダイアログがまだありません。", "Orvelune",
-                      host::MessageStyle::Information);
-    };
+    options.seams.show_settings_dialog = [](host::Host& h, Settings& s) { run_settings_dialog(h, s); };
     return run_startup(*host, options);
 }

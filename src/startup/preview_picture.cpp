@@ -1,5 +1,6 @@
 #include "startup/preview_picture.h"
 
+#include "engine/ball_geometry.h"
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "gfx/raster.h"
@@ -62,8 +63,8 @@ gfx::Surface render_preview_picture()
     saver.Form_Load();
 
     saver.RestoreBackground();
-    for (int i = 1; i <= 10; ++i)
+    for (int i = 1; i <= kSmallBalls; ++i)
         saver.BlitBall(i, saver.FormationX[i], saver.FormationY[i]);
-    saver.BlitBall(11, saver.CenterFormationX, saver.CenterFormationY);
+    saver.BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
     return reduce(*saver.Display, kScale);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/window_titles.h"
 #include "host/host.h"
 #include "settings/settings.h"
 
@@ -47,8 +48,3 @@ struct StartupOptions {
 // with 0. A saver window that cannot be opened is said on standard error
 // and returns 1.
 int run_startup(host::Host& host, const StartupOptions& options);
-
-// The titles by which a second start recognises a running instance: the
-// saver window and the settings dialog. The preview is not looked for.
-inline constexpr const char* kSaverWindowTitle = "Orvelune(Main)";
-inline constexpr const char* kSettingsDialogTitle = "Orveluneの設定";

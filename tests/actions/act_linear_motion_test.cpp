@@ -85,10 +85,10 @@ TEST(LinearMotion, EdgeTargetsLieOnTheFourEdges)
     const int W = 1024, H = 768;
     std::set<int> sides_seen;
     for (int call = 0; call < 200; ++call) {
-        PickEdgeTargets(rig.saver);
+        const EdgeTargets edges = PickEdgeTargets(rig.saver);
         std::set<int> sides;
-        for (int i = 1; i <= 10; ++i) {
-            const double x = rig.saver.EdgeX[i], y = rig.saver.EdgeY[i];
+        for (std::size_t i = 1; i <= 10; ++i) {
+            const double x = edges.EdgeX[i], y = edges.EdgeY[i];
             int side = -1;
             if (y == 0 && x >= 0 && x < W)
                 side = 0;

@@ -206,26 +206,3 @@ TEST(RodRotation, RunsToItsEndAloneAtSpeeds10To30)
         }
     }
 }
-
-// Every speed 1..30 runs both modes to their end (factors 3.8 down to 0.25).
-// The saver window keeps the speed in that range; should a factor of 0 or
-// below reach the action all the same, a spin step of zero or less would
-// never finish a repetition, so it spins at the slowest offered pace instead.
-TEST(RodRotation, EverySpeedRunsToTheEnd)
-{
-    for (std::int16_t speed = 1; speed <= 30; ++speed) {
-        for (std::int16_t mode : {1, 2}) {
-            SCOPED_TRACE("speed " + std::to_string(speed) + " mode " + std::to_string(mode));
-            ActionRig rig(ActionSettings(speed), 320, 240);
-            const RodRun run = RunRod(rig, mode);
-            ExpectEndsInFormation(rig.saver, run.frames, run.fx, run.fy, run.cx, run.cy);
-        }
-    }
-    for (double factor : {0.0, -0.25}) {
-        SCOPED_TRACE("factor " + std::to_string(factor));
-        ActionRig rig(ActionSettings(kSpeed), 320, 240);
-        rig.settings.g_SpeedFactor = factor;
-        const RodRun run = RunRod(rig, 2);
-        EXPECT_EQ(int(run.frames.size()), kSpeed + 10 * 119 + 3 * kSpeed);
-    }
-}

@@ -163,24 +163,3 @@ TEST(SolidRotation, RunsToItsEndAloneAtSpeeds10To30)
                               s.CenterFormationY);
     }
 }
-
-// Every speed 1..30 runs the action to its end. The saver window keeps the
-// speed in that range; should a speed below 1 reach the action all the same,
-// a turn of no frames would never reach a bounce, so it plays one frame per
-// leg (the glides, which take g_Speed frames, then draw none).
-TEST(SolidRotation, EverySpeedRunsToTheEnd)
-{
-    for (std::int16_t speed = 1; speed <= 30; ++speed) {
-        SCOPED_TRACE("speed " + std::to_string(speed));
-        ActionRig rig(ActionSettings(speed), 320, 240);
-        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-        const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
-        const auto frames = FramesOf(rig.Run(Act_SolidRotation));
-        ExpectEndsInFormation(rig.saver, frames, fx, fy, cx, cy);
-    }
-    ActionRig rig(ActionSettings(15), 320, 240);
-    rig.settings.g_Speed = 0;
-    const auto frames = FramesOf(rig.Run(Act_SolidRotation));
-    ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames.size() % 2, 0u) << "whole turns of one frame per leg";
-}

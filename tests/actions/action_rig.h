@@ -61,6 +61,14 @@ inline std::vector<int> ClosingModes(const std::vector<Event>& events)
     return modes;
 }
 
+// A glide reaches its target by repeated subtraction, so a target that lies
+// on a half pixel (the starting ring of an odd-sized screen) may be reached
+// a hair short or long of it and drawn on either neighbouring pixel.
+inline bool LandsOn(int drawn, double target)
+{
+    return drawn == int(std::nearbyint(target - 1e-6)) || drawn == int(std::nearbyint(target + 1e-6));
+}
+
 // The action left the balls where the next one expects them: the formation
 // fields are those it found, and its last frame draws every ball there.
 inline void ExpectEndsInFormation(const Ball_A& saver, const std::vector<Event>& frames,
@@ -80,9 +88,9 @@ inline void ExpectEndsInFormation(const Ball_A& saver, const std::vector<Event>&
         const double ey = i == 11 ? cy : fy[std::size_t(i)];
         const Op* op = last.Ball(i);
         ASSERT_NE(op, nullptr) << "ball " << i << " missing from the last frame: " << last.line;
-        EXPECT_EQ(op->x, int(std::nearbyint(ex)))
+        EXPECT_TRUE(LandsOn(op->x, ex))
             << "ball " << i << " ends at x: expected " << ex << " got " << op->x;
-        EXPECT_EQ(op->y, int(std::nearbyint(ey)))
+        EXPECT_TRUE(LandsOn(op->y, ey))
             << "ball " << i << " ends at y: expected " << ey << " got " << op->y;
     }
 }
@@ -96,12 +104,13 @@ struct KindRun {
     std::vector<Event> events;
 };
 
-inline KindRun RunOnlyKind(int kind, std::int16_t speed, std::uint64_t seed = 1)
+inline KindRun RunOnlyKind(int kind, std::int16_t speed, std::uint64_t seed = 1,
+                           int width = 1024, int height = 768)
 {
     Settings settings = ActionSettings(speed);
     settings.g_ActionEnabled.fill(0);
     settings.g_ActionEnabled[std::size_t(kind)] = 1;
-    KindRun run{std::make_unique<ActionRig>(settings, 1024, 768, seed), {}};
+    KindRun run{std::make_unique<ActionRig>(settings, width, height, seed), {}};
     run.rig->RunTicks(kind);
     bool started = false;
     for (Event& e : run.rig->TakeEvents()) {

@@ -213,6 +213,61 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
         EXPECT_EQ(WhereIs(frames[0], i), std::make_pair(33, 44));
 }
 
+// ---- the helpers that aim glides and move snakes
+
+// Aimed glides land exactly on their targets at every speed, from starts
+// whose steps are not whole pixels, and a centre ball aimed at its own place
+// stays on it.
+TEST(AimGlide, EveryBallLandsOnItsTargetAtEverySpeed)
+{
+    for (std::int16_t speed = 1; speed <= 30; ++speed) {
+        SaverRig rig(DefaultSettings(speed), ScreenOf(400, 300));
+        rig.Load(false);
+        rig.TakeEvents();
+        Ball_A& s = rig.saver;
+        Ball_A::BallArray from_x{}, from_y{}, to_x{}, to_y{};
+        for (std::size_t i = 1; i <= 10; ++i) {
+            from_x[i] = 3.3 * double(i);
+            from_y[i] = 290 - 7.7 * double(i);
+            to_x[i] = 380 - 11.23 * double(i);
+            to_y[i] = 1.37 * double(i);
+        }
+        s.aim_glides(from_x, from_y, to_x, to_y);
+        s.aim_glide(4, 17.5, 250.5, 101.25, -20.75); // one ball aimed on its own
+        s.aim_centre_glide(123.4, 56.6, 123.4, 56.6);
+        s.GlideBalls(1);
+        const auto frames = rig.TakeFrames();
+        ASSERT_EQ(int(frames.size()), speed);
+        for (int i = 1; i <= 10; ++i) {
+            const double tx = i == 4 ? 101.25 : to_x[std::size_t(i)];
+            const double ty = i == 4 ? -20.75 : to_y[std::size_t(i)];
+            EXPECT_EQ(WhereIs(frames.back(), i),
+                      std::make_pair(gfx::round_half_even(tx), gfx::round_half_even(ty)))
+                << "speed " << speed << " ball " << i;
+        }
+        for (const Event& f : frames)
+            ASSERT_EQ(WhereIs(f, 11), std::make_pair(123, 57)) << "speed " << speed;
+    }
+}
+
+// After k shifts slot i holds the lead's place of i frames before, and slots
+// beyond k still hold where the snake started.
+TEST(ShiftSnake, SlotIRepeatsTheLeadOfIFramesBefore)
+{
+    Ball_A::BallArray x{}, y{};
+    x.fill(-1);
+    y.fill(-2);
+    for (int k = 1; k <= 14; ++k) {
+        Ball_A::shift_snake(x, y, 10.0 * k, 100.0 * k);
+        for (int i = 1; i <= 10; ++i) {
+            const bool reached = i <= k;
+            EXPECT_EQ(x[std::size_t(i)], reached ? 10.0 * (k - i + 1) : -1) << "frame " << k << " slot " << i;
+            EXPECT_EQ(y[std::size_t(i)], reached ? 100.0 * (k - i + 1) : -2) << "frame " << k << " slot " << i;
+        }
+    }
+    EXPECT_EQ(x[0], -1) << "slot 0 is not part of the snake";
+}
+
 // ---- RotateBallOrder
 
 TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)

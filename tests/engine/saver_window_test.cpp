@@ -201,4 +201,31 @@ TEST(SettingsBounds, SpeedAndPauseAreTakenAtTheNearestSoundValue)
     }
 }
 
+// No routine sees a speed or pause out of bounds: a saver started with one
+// plays every built action, closing figures included, frame for frame as
+// one started at the nearer bound (a speed of 0 would divide every glide by
+// zero; one of 35 or more gives a speed factor that never ends a curve).
+TEST(SettingsBounds, OutOfBoundsSettingsPlayExactlyAsTheNearerBound)
+{
+    struct Case {
+        std::int16_t speed, pcspec;
+        std::int16_t bound_speed, bound_pcspec;
+    };
+    auto run = [](std::int16_t speed, std::int16_t pcspec) {
+        Settings settings = DefaultSettings(speed);
+        settings.g_PcSpec = pcspec;
+        SaverRig rig(settings, ScreenOf(320, 240), 5);
+        rig.Load();
+        rig.RunTicks(20);
+        return rig.TakeTrace();
+    };
+    for (Case c : {Case{0, 50, 1, 50}, Case{-7, -20, 1, 0}, Case{35, 1001, 30, 1000},
+                   Case{99, 30000, 30, 1000}}) {
+        const std::string trace = run(c.speed, c.pcspec);
+        EXPECT_EQ(trace, run(c.bound_speed, c.bound_pcspec))
+            << "speed " << c.speed << " pause " << c.pcspec;
+        EXPECT_NE(trace.find("\"closing\""), std::string::npos);
+    }
+}
+
 } // namespace

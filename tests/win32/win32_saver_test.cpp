@@ -99,7 +99,8 @@ TEST_F(SaverUnderWine, OpeningThenRingWithTheCursorHiddenAndADiagonalMoveEndsIt)
     LoadSettings(settings, folder.ini());
     const gfx::Surface ring = x11test::ExpectedRingFrame(settings, kScreenWidth, kScreenHeight);
     const gfx::Pixel background = ring.at(0, 0);
-    Screen().xdotool({"mousemove", "320", "240"});
+    const int centre_x = kScreenWidth / 2, centre_y = kScreenHeight / 2;
+    Screen().xdotool({"mousemove", std::to_string(centre_x), std::to_string(centre_y)});
 
     WineProcess saver = StartSaver(folder, {"/s"});
     ASSERT_TRUE(Screen().wait_for_window(kSaverTitle, 30s)) << "expected the saver's window";
@@ -110,7 +111,7 @@ TEST_F(SaverUnderWine, OpeningThenRingWithTheCursorHiddenAndADiagonalMoveEndsIt)
     std::string last_difference;
     const bool saw_ring = Screen().poll_grab(Screen().root(), kScreenWidth, kScreenHeight, 20s,
                                              [&](const gfx::Surface& shot) {
-        if (shot.at(320, 240) != background && shot.at(320, 210) == background)
+        if (shot.at(centre_x, centre_y) != background && shot.at(centre_x, centre_y - 30) == background)
             saw_growing_centre = true;
         last_difference = x11test::FirstDifference(ring, shot);
         return last_difference.empty();
@@ -126,11 +127,11 @@ TEST_F(SaverUnderWine, OpeningThenRingWithTheCursorHiddenAndADiagonalMoveEndsIt)
     // The first move only records where the pointer is; the system may make
     // it itself when the window appears under the pointer. Moves along one
     // axis from there never end the saver.
-    MoveTo(100, 240);
-    MoveTo(400, 240);
-    MoveTo(600, 240);
+    MoveTo(100, centre_y);
+    MoveTo(400, centre_y);
+    MoveTo(600, centre_y);
     EXPECT_TRUE(saver.running()) << "expected moves along x only to leave the saver running";
-    ASSERT_TRUE(Screen().xdotool({"mousemove", "500", "300"}));
+    ASSERT_TRUE(Screen().xdotool({"mousemove", "500", std::to_string(centre_y + 60)}));
     ExpectEndsWithZero(saver, "a diagonal move");
 }
 

@@ -19,8 +19,8 @@ namespace winetest {
 using x11test::Clock;
 using namespace std::chrono_literals;
 
-inline constexpr int kScreenWidth = 640;
-inline constexpr int kScreenHeight = 480;
+inline constexpr int kScreenWidth = 800;
+inline constexpr int kScreenHeight = 600;
 
 // A Windows program we started under Wine; killed when it goes out of scope.
 class WineProcess {

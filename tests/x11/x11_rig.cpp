@@ -278,8 +278,26 @@ bool XvfbRig::xdotool(const std::vector<std::string>& args)
 
 namespace {
 
+// _NET_WM_NAME in UTF-8 where the window has it (a Japanese title's WM_NAME
+// is compound text), else WM_NAME.
 std::optional<std::string> TitleOf(Display* d, Window w)
 {
+    const Atom net_wm_name = XInternAtom(d, "_NET_WM_NAME", False);
+    const Atom utf8_string = XInternAtom(d, "UTF8_STRING", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(d, w, net_wm_name, 0, 1024, False, utf8_string, &type, &format, &items,
+                           &after, &data) == Success
+        && data) {
+        std::optional<std::string> utf8;
+        if (type == utf8_string && format == 8)
+            utf8 = std::string(reinterpret_cast<const char*>(data), items);
+        XFree(data);
+        if (utf8)
+            return utf8;
+    }
     char* name = nullptr;
     if (!XFetchName(d, w, &name) || !name)
         return std::nullopt;

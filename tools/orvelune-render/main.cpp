@@ -3,6 +3,7 @@
 // exactly what runs on the screen, with a virtual clock instead of waiting.
 #include "render_options.h"
 #include "png_frames.h"
+#include "render_dialog.h"
 
 #include "engine/random.h"
 #include "engine/saver_window.h"
@@ -166,5 +167,7 @@ int main(int argc, char** argv)
         std::cout << kRenderUsage;
         return EXIT_SUCCESS;
     }
+    if (options->dialog)
+        return render_dialog(*options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
     return Render(*options, ProgramFolder(argc > 0 ? argv[0] : nullptr));
 }

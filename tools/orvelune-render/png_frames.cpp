@@ -15,10 +15,16 @@ std::string PngFrameWriter::path_for(std::int64_t frame) const
 
 bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std::string& error)
 {
+    return write_png_file(path_for(frame), surface, m_rgb, error);
+}
+
+bool write_png_file(const std::string& path, const gfx::Surface& surface,
+                  std::vector<unsigned char>& rgb, std::string& error)
+{
     const std::size_t width = std::size_t(surface.width());
     const std::size_t height = std::size_t(surface.height());
-    m_rgb.resize(width * height * 3);
-    unsigned char* out = m_rgb.data();
+    rgb.resize(width * height * 3);
+    unsigned char* out = rgb.data();
     for (std::size_t y = 0; y < height; ++y) {
         const gfx::Pixel* row = surface.row(int(y));
         for (std::size_t x = 0; x < width; ++x) {
@@ -37,8 +43,7 @@ bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std:
     // Frames are written by the hundred: favour speed over the last few
     // percent of file size (a noisy desktop picture otherwise costs ~0.3 s a frame).
     image.flags = PNG_IMAGE_FLAG_FAST;
-    const std::string path = path_for(frame);
-    if (!png_image_write_to_file(&image, path.c_str(), 0, m_rgb.data(), 0, nullptr)) {
+    if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr)) {
         error = path + ": " + image.message;
         png_image_free(&image);
         return false;

@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+// Writes one picture as an 8-bit RGB PNG file at `path`, converting through
+// `rgb` (kept by the caller, so that a run of pictures allocates once).
+// False, with a reason in `error`, when the file could not be written.
+bool write_png_file(const std::string& path, const gfx::Surface& surface,
+                  std::vector<unsigned char>& rgb, std::string& error);
+
 // Writes frames as 8-bit RGB PNG files. The byte buffer is kept between
 // frames, so a run of equal-sized frames allocates once.
 class PngFrameWriter {

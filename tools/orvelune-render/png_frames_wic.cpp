@@ -48,12 +48,18 @@ std::string PngFrameWriter::path_for(std::int64_t frame) const
 
 bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std::string& error)
 {
+    return write_png_file(path_for(frame), surface, m_rgb, error);
+}
+
+bool write_png_file(const std::string& path, const gfx::Surface& surface,
+                  std::vector<unsigned char>& rgb, std::string& error)
+{
     const UINT width = UINT(surface.width());
     const UINT height = UINT(surface.height());
     // Blue, green, red in memory: the encoder's 24-bit format.
     const UINT stride = width * 3;
-    m_rgb.resize(std::size_t(stride) * height);
-    unsigned char* out = m_rgb.data();
+    rgb.resize(std::size_t(stride) * height);
+    unsigned char* out = rgb.data();
     for (UINT y = 0; y < height; ++y) {
         const gfx::Pixel* row = surface.row(int(y));
         for (UINT x = 0; x < width; ++x) {
@@ -63,7 +69,6 @@ bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std:
         }
     }
 
-    const std::string path = path_for(frame);
     ComForCall com;
     Ref<IWICImagingFactory> factory;
     Ref<IWICStream> stream;
@@ -93,7 +98,7 @@ bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std:
     if (SUCCEEDED(result) && format != GUID_WICPixelFormat24bppBGR)
         result = E_FAIL; // the encoder would not take our pixels as they are
     if (SUCCEEDED(result))
-        result = image->WritePixels(height, stride, UINT(m_rgb.size()), m_rgb.data());
+        result = image->WritePixels(height, stride, UINT(rgb.size()), rgb.data());
     if (SUCCEEDED(result))
         result = image->Commit();
     if (SUCCEEDED(result) && (step = "writing the file", true))

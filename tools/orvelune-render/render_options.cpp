@@ -6,7 +6,9 @@
 
 const char* const kRenderUsage =
     "usage: orvelune-render (--ticks N | --frames N) [options]\n"
-    "Plays the saver on a headless screen, deterministically for a given seed.\n"
+    "       orvelune-render --dialog --png DIR [--ini FILE] [--size WxH] [--desktop IMAGE]\n"
+    "Plays the saver on a headless screen, deterministically for a given seed;\n"
+    "or, with --dialog, draws the settings dialog as it opens on that screen.\n"
     "\n"
     "  --ini FILE       settings file to load (default: the normal one)\n"
     "  --size WxH       screen size in pixels (default 1024x768)\n"
@@ -18,6 +20,7 @@ const char* const kRenderUsage =
     "  --png DIR        write presented frames as DIR/frame-NNNNNN.png\n"
     "  --every K        with --png, only every K-th frame (default 1)\n"
     "  --desktop IMAGE  the picture that stands for the screen at start\n"
+    "  --dialog         write the settings dialog over the screen to DIR/dialog.png\n"
     "  --help           this text\n"
     "\n"
     "The saver never ends by itself, so at least one of --ticks and --frames is\n"
@@ -72,6 +75,10 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
         }
         if (name == "--help" || name == "-h") {
             options.help = true;
+            continue;
+        }
+        if (name == "--dialog" && !inline_value) {
+            options.dialog = true;
             continue;
         }
         static const char* const kWithValue[] = {"--ini",   "--size",  "--seed",  "--ticks",
@@ -154,6 +161,13 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
                 return std::nullopt;
             options.desktop_path = value;
         }
+    }
+    if (options.dialog && !options.help) {
+        if (!options.png_dir) {
+            error = "--dialog needs --png DIR to write the picture into (see --help)";
+            return std::nullopt;
+        }
+        return options;
     }
     if (!options.help && !options.ticks && !options.frames) {
         error = "give --ticks N or --frames N: the saver never ends by itself (see --help)";

@@ -17,6 +17,9 @@ struct RenderOptions {
     std::optional<std::string> png_dir;
     std::int64_t every = 1;
     std::optional<std::string> desktop_path;
+    // Instead of the saver: the settings dialog's picture after load, as it
+    // stands on that screen, to DIR/dialog.png (needs --png).
+    bool dialog = false;
     bool help = false;
 };
 

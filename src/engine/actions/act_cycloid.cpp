@@ -1,6 +1,7 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/curve_math.h"
 #include "engine/actions/cycloid_curve.h"
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
 
@@ -13,14 +14,11 @@
 // the curve travels a figure-eight through the screen centre meanwhile. At the
 // end every ball glides back to where it stood when the action began.
 //
-// Here StartX/Y (the snake) and CenterStartX/Y (the lead) hold the balls'
-// centres, not their cells' corners; they become corners, 24 or 36 pixels up
-// and left, only where a ball is drawn.
+// The figure works with the balls' centres, not their cells' corners (the
+// snake, the lead and the gather point are all centres); they become corners,
+// 24 or 36 pixels up and left, only where a ball is drawn.
 
 namespace {
-
-constexpr double kHalfSmall = Settings::g_SmallBallSize / 2.0; // 24
-constexpr double kHalfLarge = Settings::g_LargeBallSize / 2.0; // 36
 
 // The figure's own data for one run.
 struct CycloidState {
@@ -32,8 +30,11 @@ struct CycloidState {
     float CurvePeriod = 0;           // t after which the curve closes
     float CurveParam = 0;            // t of the current frame
     CurveOrbit orbit;                // the curve's middle on the figure-eight
+    double gather_x = 0, gather_y = 0; // where every ball meets before the first curve
+    double lead_x = 0, lead_y = 0;     // the centre ball's centre
+    Ball_A::BallArray snake_x{}, snake_y{}; // slot i: ball i's centre
     // Where each small ball's cell was drawn in the latest frame: after the
-    // frame the snake moves up by one place, so StartX(i) then already holds
+    // frame the snake moves up by one place, so snake_x(i) then already holds
     // where ball i would go next, not where it is.
     Ball_A::BallArray DrawnX{}, DrawnY{};
 };
@@ -49,41 +50,25 @@ void SetUpCurve(CycloidState& s)
                           * gfx::kTwoPi);
 }
 
-// All eleven balls glide, by their centres, onto (GatherX, GatherY) in
+// All eleven balls glide, by their centres, onto the gather point in
 // g_Speed frames, the centre ball under the small ones.
-void GatherForCycloid(Ball_A& saver)
+void GatherForCycloid(Ball_A& saver, CycloidState& s)
 {
-    const double n = saver.S().g_Speed;
-    for (int i = 1; i <= 10; ++i) {
-        saver.GlideStepX[i] = (saver.StartX[i] - saver.GatherX) / n;
-        saver.GlideStepY[i] = (saver.StartY[i] - saver.GatherY) / n;
-        saver.GlideX[i] = saver.StartX[i] - kHalfSmall;
-        saver.GlideY[i] = saver.StartY[i] - kHalfSmall;
+    // Aimed by the centres, drawn by the cells' corners: the step is the same.
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        saver.aim_glide(i, s.snake_x[i], s.snake_y[i], s.gather_x, s.gather_y);
+        saver.GlideX[i] -= kHalfSmallCell;
+        saver.GlideY[i] -= kHalfSmallCell;
     }
-    saver.CenterStepX = (saver.CenterStartX - saver.GatherX) / n;
-    saver.CenterStepY = (saver.CenterStartY - saver.GatherY) / n;
-    saver.CenterGlideX = saver.CenterStartX - kHalfLarge;
-    saver.CenterGlideY = saver.CenterStartY - kHalfLarge;
+    saver.aim_centre_glide(s.lead_x, s.lead_y, s.gather_x, s.gather_y);
+    saver.CenterGlideX -= kHalfLargeCell;
+    saver.CenterGlideY -= kHalfLargeCell;
+    saver.glide_balls_centre_underneath();
 
-    for (int frame = 1; frame <= saver.S().g_Speed; ++frame) {
-        saver.RestoreBackground();
-        saver.CenterGlideX -= saver.CenterStepX;
-        saver.CenterGlideY -= saver.CenterStepY;
-        saver.BlitBall(11, saver.CenterGlideX, saver.CenterGlideY);
-        for (int i = 1; i <= 10; ++i) {
-            saver.GlideX[i] -= saver.GlideStepX[i];
-            saver.GlideY[i] -= saver.GlideStepY[i];
-            saver.BlitBall(i, saver.GlideX[i], saver.GlideY[i]);
-        }
-        saver.PresentFrame();
-    }
-
-    for (int i = 1; i <= 10; ++i) {
-        saver.StartX[i] = saver.GatherX;
-        saver.StartY[i] = saver.GatherY;
-    }
-    saver.CenterStartX = saver.GatherX;
-    saver.CenterStartY = saver.GatherY;
+    s.snake_x.fill(s.gather_x);
+    s.snake_y.fill(s.gather_y);
+    s.lead_x = s.gather_x;
+    s.lead_y = s.gather_y;
 }
 
 // One frame: the lead under everything, then the snake, ball 1 nearest the
@@ -92,31 +77,21 @@ void GatherForCycloid(Ball_A& saver)
 void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
 {
     saver.RestoreBackground();
-    saver.BlitBall(11, saver.CenterStartX - kHalfLarge, saver.CenterStartY - kHalfLarge);
-    for (int i = 1; i <= 10; ++i) {
-        s.DrawnX[i] = saver.StartX[i] - kHalfSmall;
-        s.DrawnY[i] = saver.StartY[i] - kHalfSmall;
+    saver.BlitBall(kCentreBall, s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell);
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        s.DrawnX[i] = s.snake_x[i] - kHalfSmallCell;
+        s.DrawnY[i] = s.snake_y[i] - kHalfSmallCell;
         saver.BlitBall(i, s.DrawnX[i], s.DrawnY[i]);
     }
     saver.PresentFrame();
-
-    saver.HoldX[1] = saver.CenterStartX;
-    saver.HoldY[1] = saver.CenterStartY;
-    for (int i = 1; i <= 9; ++i) {
-        saver.HoldX[i + 1] = saver.StartX[i];
-        saver.HoldY[i + 1] = saver.StartY[i];
-    }
-    for (int i = 1; i <= 10; ++i) {
-        saver.StartX[i] = saver.HoldX[i];
-        saver.StartY[i] = saver.HoldY[i];
-    }
+    Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 // The lead at parameter t around the curve's current middle.
-void PlaceLead(Ball_A& saver, const CycloidState& s, float t)
+void PlaceLead(CycloidState& s, float t)
 {
-    saver.CenterStartX = Cyc_X(s.curve, t) + s.orbit.CurveCenterX;
-    saver.CenterStartY = Cyc_Y(s.curve, t) + s.orbit.CurveCenterY;
+    s.lead_x = Cyc_X(s.curve, t) + s.orbit.CurveCenterX;
+    s.lead_y = Cyc_Y(s.curve, t) + s.orbit.CurveCenterY;
 }
 
 } // namespace
@@ -127,12 +102,12 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
     CycloidState s;
 
     // 1. From here on the balls are handled by their centres.
-    for (int i = 1; i <= 10; ++i) {
-        saver.StartX[i] = saver.FormationX[i] + kHalfSmall;
-        saver.StartY[i] = saver.FormationY[i] + kHalfSmall;
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        s.snake_x[i] = saver.FormationX[i] + kHalfSmallCell;
+        s.snake_y[i] = saver.FormationY[i] + kHalfSmallCell;
     }
-    saver.CenterStartX = saver.CenterFormationX + kHalfLarge;
-    saver.CenterStartY = saver.CenterFormationY + kHalfLarge;
+    s.lead_x = saver.CenterFormationX + kHalfLargeCell;
+    s.lead_y = saver.CenterFormationY + kHalfLargeCell;
 
     // 2. The curve's constants.
     s.CycloidR1 = 20;
@@ -144,9 +119,9 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
     // 3. Everything gathers on the first curve's first point, taken around the
     //    screen centre, where the curve's middle sets out.
     s.CurveParam = float(s.CurveStep + s.CurveStart);
-    saver.GatherX = Cyc_X(s.curve, s.CurveParam) + saver.g_CenterX;
-    saver.GatherY = Cyc_Y(s.curve, s.CurveParam) + saver.g_CenterY;
-    GatherForCycloid(saver);
+    s.gather_x = Cyc_X(s.curve, s.CurveParam) + saver.g_CenterX;
+    s.gather_y = Cyc_Y(s.curve, s.CurveParam) + saver.g_CenterY;
+    GatherForCycloid(saver, s);
 
     // 4. The figure-eight starts on the left circle at the touching point and
     //    runs on through all four curves.
@@ -162,7 +137,7 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
         while (s.CurveParam < s.CurvePeriod) {
             MoveCurveCenter(s.orbit, settings.g_SpeedFactor, saver.ScreenWidthPx,
                             saver.g_CenterY);
-            PlaceLead(saver, s, s.CurveParam);
+            PlaceLead(s, s.CurveParam);
             DrawCycloidFrame(saver, s);
             s.CurveParam = float(s.CurveStep + s.CurveParam);
             // The curve frames last twice the usual pause.
@@ -172,22 +147,14 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
 
         // The closing point, around the middle as it stands (not moved again),
         // with the frame's own pause only.
-        PlaceLead(saver, s, s.CurvePeriod);
+        PlaceLead(s, s.CurvePeriod);
         DrawCycloidFrame(saver, s);
     }
 
     // 6. Every ball glides back from where it was last drawn to its place.
-    const double frames = settings.g_Speed;
-    for (int i = 1; i <= 10; ++i) {
-        saver.GlideX[i] = s.DrawnX[i];
-        saver.GlideY[i] = s.DrawnY[i];
-        saver.GlideStepX[i] = (saver.GlideX[i] - saver.FormationX[i]) / frames;
-        saver.GlideStepY[i] = (saver.GlideY[i] - saver.FormationY[i]) / frames;
-    }
-    saver.CenterGlideX = saver.CenterStartX - kHalfLarge;
-    saver.CenterGlideY = saver.CenterStartY - kHalfLarge;
-    saver.CenterStepX = (saver.CenterGlideX - saver.CenterFormationX) / frames;
-    saver.CenterStepY = (saver.CenterGlideY - saver.CenterFormationY) / frames;
+    saver.aim_glides(s.DrawnX, s.DrawnY, saver.FormationX, saver.FormationY);
+    saver.aim_centre_glide(s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell,
+                           saver.CenterFormationX, saver.CenterFormationY);
     saver.GlideBalls(1);
     saver.FinishAction();
 }

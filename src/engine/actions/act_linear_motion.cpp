@@ -10,6 +10,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/linear_motion.h"
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
 
@@ -17,17 +18,20 @@
 
 namespace {
 
-constexpr double kHalfSmallCell = Settings::g_SmallBallSize * 0.5; // 24
-constexpr double kHalfLargeCell = Settings::g_LargeBallSize * 0.5; // 36
 // The target point keeps this margin from every screen edge, so that a ring
 // of this radius around it stays on the screen.
-constexpr int kMargin = Settings::g_RingRadius;
+constexpr int kMargin = g_RingRadius;
 
 struct LinearMotion {
     Ball_A& saver;
-    double n;          // frames of every glide (g_Speed)
+    EdgeTargets edges{}; // where the small balls turn in the current leg
     int TX = 0, TY = 0; // middle of the next meeting place, whole pixels
     bool ring = false;  // the current leg ends in a ring
+    // The centre ball's glide over the current leg: from where the previous
+    // leg left it (the formation in the first) to the middle of the meeting
+    // place (home in the last).
+    double centre_from_x = 0, centre_from_y = 0;
+    double centre_to_x = 0, centre_to_y = 0;
 };
 
 // A uniform whole number from 90 to extent - 90, both ends included.
@@ -43,11 +47,11 @@ void PickMeetingPlace(LinearMotion& m)
 {
     Ball_A& s = m.saver;
     m.ring = gfx::floor_int(2 * s.Rnd()) == 0; // one leg in two
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         if (m.ring) {
             const double theta = gfx::clock_angle(6.0 * i);
-            s.LastX[i] = gfx::floor_int(Settings::g_RingRadius * std::cos(theta)) + m.TX - kHalfSmallCell;
-            s.LastY[i] = gfx::floor_int(Settings::g_RingRadius * std::sin(theta)) + m.TY - kHalfSmallCell;
+            s.LastX[i] = gfx::floor_int(g_RingRadius * std::cos(theta)) + m.TX - kHalfSmallCell;
+            s.LastY[i] = gfx::floor_int(g_RingRadius * std::sin(theta)) + m.TY - kHalfSmallCell;
         } else {
             s.LastX[i] = m.TX - kHalfSmallCell;
             s.LastY[i] = m.TY - kHalfSmallCell;
@@ -57,59 +61,54 @@ void PickMeetingPlace(LinearMotion& m)
 
 } // namespace
 
-void PickEdgeTargets(Ball_A& saver)
+EdgeTargets PickEdgeTargets(Ball_A& saver)
 {
+    EdgeTargets edges;
     const double W = saver.ScreenWidthPx;
     const double H = saver.ScreenHeightPx;
-    const double cell = Settings::g_SmallBallSize;
-    for (int i = 1; i <= 10; ++i) {
+    const double cell = g_SmallBallSize;
+    for (int i = 1; i <= kSmallBalls; ++i) {
         const int side = gfx::floor_int(4 * saver.Rnd());
         const double r = saver.Rnd();
         switch (side) {
         case 0: // top
-            saver.EdgeX[i] = gfx::floor_int(r * W);
-            saver.EdgeY[i] = 0;
+            edges.EdgeX[i] = gfx::floor_int(r * W);
+            edges.EdgeY[i] = 0;
             break;
         case 1: // right
-            saver.EdgeX[i] = W - cell;
-            saver.EdgeY[i] = gfx::floor_int(r * H);
+            edges.EdgeX[i] = W - cell;
+            edges.EdgeY[i] = gfx::floor_int(r * H);
             break;
         case 2: // bottom
-            saver.EdgeX[i] = gfx::floor_int(r * W);
-            saver.EdgeY[i] = H - cell;
+            edges.EdgeX[i] = gfx::floor_int(r * W);
+            edges.EdgeY[i] = H - cell;
             break;
         default: // left
-            saver.EdgeX[i] = 0;
-            saver.EdgeY[i] = gfx::floor_int(r * H);
+            edges.EdgeX[i] = 0;
+            edges.EdgeY[i] = gfx::floor_int(r * H);
             break;
         }
     }
+    return edges;
 }
 
 void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 {
-    LinearMotion m{saver, double(saver.S().g_Speed), 0, 0, false};
+    LinearMotion m{saver};
     Ball_A& s = saver;
-    const int legs = Settings::g_PhaseSteps;
+    const int legs = g_PhaseSteps;
 
     for (int leg = 1; leg <= legs; ++leg) {
         // 1. Start: from the formation in the first leg, afterwards from the
         //    meeting place the previous leg reached.
-        for (int i = 1; i <= 10; ++i) {
-            s.StartX[i] = leg == 1 ? s.FormationX[i] : s.LastX[i];
-            s.StartY[i] = leg == 1 ? s.FormationY[i] : s.LastY[i];
-        }
-        s.CenterStartX = leg == 1 ? s.CenterFormationX : s.CenterLastX;
-        s.CenterStartY = leg == 1 ? s.CenterFormationY : s.CenterLastY;
+        const Ball_A::BallArray& start_x = leg == 1 ? s.FormationX : s.LastX;
+        const Ball_A::BallArray& start_y = leg == 1 ? s.FormationY : s.LastY;
+        m.centre_from_x = leg == 1 ? s.CenterFormationX : m.centre_to_x;
+        m.centre_from_y = leg == 1 ? s.CenterFormationY : m.centre_to_y;
 
         // 2-3. Outward: every ball towards its own edge point.
-        PickEdgeTargets(s);
-        for (int i = 1; i <= 10; ++i) {
-            s.GlideStepX[i] = (s.StartX[i] - s.EdgeX[i]) / m.n;
-            s.GlideStepY[i] = (s.StartY[i] - s.EdgeY[i]) / m.n;
-            s.GlideX[i] = s.StartX[i];
-            s.GlideY[i] = s.StartY[i];
-        }
+        m.edges = PickEdgeTargets(s);
+        s.aim_glides(start_x, start_y, m.edges.EdgeX, m.edges.EdgeY);
 
         // 4. The next meeting place, 90 pixels clear of every edge.
         m.TX = TargetCoordinate(s, s.ScreenWidthPx);
@@ -118,39 +117,28 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
         // 5-6. The centre ball heads for the middle of the meeting place (home
         //      in the last leg), half its way in each of the leg's two glides.
         if (leg == legs) {
-            s.CenterLastX = s.CenterFormationX;
-            s.CenterLastY = s.CenterFormationY;
+            m.centre_to_x = s.CenterFormationX;
+            m.centre_to_y = s.CenterFormationY;
         } else {
-            s.CenterLastX = m.TX - kHalfLargeCell;
-            s.CenterLastY = m.TY - kHalfLargeCell;
+            m.centre_to_x = m.TX - kHalfLargeCell;
+            m.centre_to_y = m.TY - kHalfLargeCell;
         }
-        s.CenterStepX = ((s.CenterStartX - s.CenterLastX) / m.n) / 2;
-        s.CenterStepY = ((s.CenterStartY - s.CenterLastY) / m.n) / 2;
-        s.CenterGlideX = s.CenterStartX;
-        s.CenterGlideY = s.CenterStartY;
+        s.aim_centre_glide(m.centre_from_x, m.centre_from_y, m.centre_to_x, m.centre_to_y);
+        s.CenterStepX /= 2;
+        s.CenterStepY /= 2;
 
         // 7. Outward half of the leg.
         s.GlideBallsCenterOnTop();
 
         // 8. The last leg turns home from the edges.
         if (leg == legs) {
-            for (int i = 1; i <= 10; ++i) {
-                s.GlideStepX[i] = (s.EdgeX[i] - s.FormationX[i]) / m.n;
-                s.GlideStepY[i] = (s.EdgeY[i] - s.FormationY[i]) / m.n;
-                s.GlideX[i] = s.EdgeX[i];
-                s.GlideY[i] = s.EdgeY[i];
-            }
+            s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.FormationX, s.FormationY);
             break;
         }
 
         // 9. Any other leg ends at a ring or a single spot.
         PickMeetingPlace(m);
-        for (int i = 1; i <= 10; ++i) {
-            s.GlideStepX[i] = (s.EdgeX[i] - s.LastX[i]) / m.n;
-            s.GlideStepY[i] = (s.EdgeY[i] - s.LastY[i]) / m.n;
-            s.GlideX[i] = s.EdgeX[i];
-            s.GlideY[i] = s.EdgeY[i];
-        }
+        s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.LastX, s.LastY);
 
         // 10. Inward half; a ring turns over once with the centre ball circling.
         s.GlideBallsCenterOnTop();

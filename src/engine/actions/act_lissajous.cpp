@@ -1,5 +1,6 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/curve_math.h"
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
 
@@ -12,9 +13,7 @@
 // places of the nine frames before. Meanwhile the centre ball flies straight
 // across the screen on a random diagonal and bounces off the edges. At the end
 // every ball glides back to where it stood when the action began.
-//
-// The lead's place is kept in GatherX/Y, the snake in StartX/Y (StartX(j) is
-// where ball j + 1 is drawn), the centre ball's cell in CenterStartX/Y.
+
 
 namespace {
 
@@ -31,10 +30,12 @@ struct LissajousState {
     float CurveRotation = 0;      // the figure's turn in radians
     std::int16_t BounceX = 0, BounceY = 0;  // the centre ball's centre, whole pixels
     double BounceVX = 0, BounceVY = 0;      // its velocity in pixels per frame
+    double centre_x = 0, centre_y = 0;      // the centre ball's cell, where last drawn
+    double lead_x = 0, lead_y = 0;          // ball 1's cell
+    // The snake behind the lead: slot j is where ball j + 1 is drawn; after
+    // each frame's shift, slot i is where ball i was just drawn.
+    Ball_A::BallArray snake_x{}, snake_y{};
 };
-
-constexpr double kHalfSmall = Settings::g_SmallBallSize / 2.0; // 24
-constexpr int kHalfLarge = Settings::g_LargeBallSize / 2;      // 36
 
 // One axis of the centre ball's flight. The velocity turns as soon as the next
 // step would take the cell's edge beyond the screen's, and the step is then
@@ -42,23 +43,23 @@ constexpr int kHalfLarge = Settings::g_LargeBallSize / 2;      // 36
 void BounceAxis(std::int16_t& centre, double& velocity, double extent)
 {
     const int next = gfx::round_half_even(velocity + centre);
-    if (next + kHalfLarge > extent)
+    if (next + kHalfLargeCell > extent)
         velocity = -std::abs(velocity);
-    else if (next - kHalfLarge < 0)
+    else if (next - kHalfLargeCell < 0)
         velocity = std::abs(velocity);
     centre = std::int16_t(gfx::round_half_even(velocity + centre));
 }
 
 // The lead's cell at parameter t: the point of the figure, turned by
 // CurveRotation about the screen centre.
-void PlaceLead(Ball_A& saver, const LissajousState& s, float t)
+void PlaceLead(const Ball_A& saver, LissajousState& s, float t)
 {
     const double c = std::cos(double(s.CurveRotation));
     const double sn = std::sin(double(s.CurveRotation));
     const double x = s.AmpX * std::sin(double(float(s.FreqA * t)));
     const double y = s.AmpY * std::sin(double(float(s.FreqB * t)));
-    saver.GatherX = saver.g_CenterX + x * c - y * sn - kHalfSmall;
-    saver.GatherY = saver.g_CenterY + x * sn + y * c - kHalfSmall;
+    s.lead_x = saver.g_CenterX + x * c - y * sn - kHalfSmallCell;
+    s.lead_y = saver.g_CenterY + x * sn + y * c - kHalfSmallCell;
 }
 
 // One frame: the bouncing centre ball underneath, the lead, then the snake,
@@ -69,28 +70,17 @@ void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
 
     BounceAxis(s.BounceX, s.BounceVX, saver.ScreenWidthPx);
     BounceAxis(s.BounceY, s.BounceVY, saver.ScreenHeightPx);
-    saver.CenterStartX = s.BounceX - kHalfLarge;
-    saver.CenterStartY = s.BounceY - kHalfLarge;
+    s.centre_x = s.BounceX - kHalfLargeCell;
+    s.centre_y = s.BounceY - kHalfLargeCell;
     // The centre ball goes through the stretching transfer at its own size.
-    saver.BlitBallScaled(11, saver.CenterStartX, saver.CenterStartY, Settings::g_LargeBallSize,
-                         Settings::g_LargeBallSize);
+    saver.BlitBallScaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
 
-    saver.BlitBall(1, saver.GatherX, saver.GatherY);
+    saver.BlitBall(1, s.lead_x, s.lead_y);
     for (int j = 1; j <= 9; ++j)
-        saver.BlitBall(j + 1, saver.StartX[j], saver.StartY[j]);
+        saver.BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
 
     saver.PresentFrame();
-
-    saver.HoldX[1] = saver.GatherX;
-    saver.HoldY[1] = saver.GatherY;
-    for (int j = 1; j <= 9; ++j) {
-        saver.HoldX[j + 1] = saver.StartX[j];
-        saver.HoldY[j + 1] = saver.StartY[j];
-    }
-    for (int j = 1; j <= 10; ++j) {
-        saver.StartX[j] = saver.HoldX[j];
-        saver.StartY[j] = saver.HoldY[j];
-    }
+    Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 // One closed figure: its first point, every step of 0.035 short of the period
@@ -129,13 +119,16 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     s.BounceVY = kDiagonals[diagonal][1] * settings.g_SpeedFactor;
 
     // 2. The ten small balls gather on the screen centre; the centre ball stays.
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         saver.StartX[i] = saver.FormationX[i];
         saver.StartY[i] = saver.FormationY[i];
     }
-    saver.GatherX = saver.g_CenterX - kHalfSmall;
-    saver.GatherY = saver.g_CenterY - kHalfSmall;
+    saver.GatherX = saver.g_CenterX - kHalfSmallCell;
+    saver.GatherY = saver.g_CenterY - kHalfSmallCell;
     saver.GatherToCenter(1);
+    // The snake sets out from the gather point, where the glide left every ball.
+    s.snake_x = saver.StartX;
+    s.snake_y = saver.StartY;
 
     // 3. Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
     //    window's counter. The figure closes after LCM(a, b) / a / b full
@@ -159,17 +152,9 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // 4. Every ball glides from where it was last drawn back to its place.
-    const double frames = settings.g_Speed;
-    for (int i = 1; i <= 10; ++i) {
-        saver.GlideStepX[i] = (saver.StartX[i] - saver.FormationX[i]) / frames;
-        saver.GlideStepY[i] = (saver.StartY[i] - saver.FormationY[i]) / frames;
-        saver.GlideX[i] = saver.StartX[i];
-        saver.GlideY[i] = saver.StartY[i];
-    }
-    saver.CenterStepX = (saver.CenterStartX - saver.CenterFormationX) / frames;
-    saver.CenterStepY = (saver.CenterStartY - saver.CenterFormationY) / frames;
-    saver.CenterGlideX = saver.CenterStartX;
-    saver.CenterGlideY = saver.CenterStartY;
+    saver.aim_glides(s.snake_x, s.snake_y, saver.FormationX, saver.FormationY);
+    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.CenterFormationX,
+                           saver.CenterFormationY);
     saver.GlideBalls(1);
     saver.FinishAction();
 }

@@ -11,6 +11,7 @@
 // erasing, so the shrinking balls leave trails; ten repetitions.
 
 #include "engine/actions/actions.h"
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
 
@@ -18,11 +19,8 @@
 
 namespace {
 
-constexpr double kSmallCell = Settings::g_SmallBallSize;
-constexpr double kHalfSmallCell = Settings::g_SmallBallSize / 2.0; // 24
-constexpr double kHalfLargeCell = Settings::g_LargeBallSize / 2.0; // 36
 // Mode 2 shrinks and grows the small balls by a 25th of a cell per frame.
-constexpr double kSizeStep = Settings::g_SmallBallSize / 25.0; // 1.92
+constexpr double kSizeStep = g_SmallBallSize / 25.0; // 1.92
 // Mode 2 erases again once the trail counter reaches 15 (60 / 4). It grows by
 // the speed factor per frame, half as fast as the spin angle, so erasing
 // resumes halfway through the turn whatever the factor: from the 15th of 30
@@ -38,14 +36,14 @@ struct RodRotation {
 
     // Signed distance of each ball's centre from the rod's middle, positive
     // above it, and each ball's own spin direction for spin mode 2.
-    double offset[11] = {};
-    int direction[11] = {};
+    double offset[kSmallBalls + 1] = {};
+    int direction[kSmallBalls + 1] = {};
 
     // The current repetition.
     double px = 0, py = 0; // pivot of the orbit of the rod's middle
     double a = 0;          // orbit position, sixtieths of a turn
     int spinMode = 0;      // 0 clockwise, 1 anticlockwise, 2 each ball its own way
-    double size = kSmallCell;
+    double size = g_SmallBallSize;
     double trail = 0;
 };
 
@@ -54,54 +52,50 @@ struct RodRotation {
 void GlideSmallBalls(Ball_A& s, const Ball_A::BallArray& fromX, const Ball_A::BallArray& fromY,
                      const Ball_A::BallArray& toX, const Ball_A::BallArray& toY)
 {
-    for (int i = 1; i <= 10; ++i) {
-        s.GlideStepX[i] = (fromX[i] - toX[i]) / s.S().g_Speed;
-        s.GlideStepY[i] = (fromY[i] - toY[i]) / s.S().g_Speed;
-        s.GlideX[i] = fromX[i];
-        s.GlideY[i] = fromY[i];
-    }
-    s.CenterGlideX = s.CenterFormationX;
-    s.CenterGlideY = s.CenterFormationY;
-    s.CenterStepX = 0;
-    s.CenterStepY = 0;
+    s.aim_glides(fromX, fromY, toX, toY);
+    s.aim_centre_glide(s.CenterFormationX, s.CenterFormationY, s.CenterFormationX,
+                       s.CenterFormationY);
     s.GlideBalls(1);
 }
 
 // 3. One leg of the flip: every ball slides along the rod to its mirror
-//    partner's place (sign +1, balls 1 to 10) or back (sign -1, 10 to 1); the
-//    centre ball is drawn right after ball 5 on both legs.
-void FlipLeg(Ball_A& s, double sign)
+//    partner's place (outward, balls 1 to 10) or back (10 to 1); the centre
+//    ball is drawn right after ball 5 on both legs.
+void FlipLeg(Ball_A& s, bool outward)
 {
     for (int frame = 1; frame <= s.S().g_Speed; ++frame) {
         s.RestoreBackground();
-        for (int n = 1; n <= 10; ++n) {
-            const int j = sign > 0 ? n : 11 - n;
-            s.GlideX[j] += sign * s.GlideStepX[j];
-            s.GlideY[j] += sign * s.GlideStepY[j];
+        for (int n = 1; n <= kSmallBalls; ++n) {
+            const int j = outward ? n : kSmallBalls + 1 - n;
+            if (outward) {
+                s.GlideX[j] -= s.GlideStepX[j];
+                s.GlideY[j] -= s.GlideStepY[j];
+            } else {
+                s.GlideX[j] += s.GlideStepX[j];
+                s.GlideY[j] += s.GlideStepY[j];
+            }
             s.BlitBall(j, s.GlideX[j] - kHalfSmallCell, s.GlideY[j] - kHalfSmallCell);
             if (j == 5)
-                s.BlitBall(11, s.CenterFormationX, s.CenterFormationY);
+                s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
         }
         s.PresentFrame();
     }
 }
 
-// 3. The flip end over end and back, working on the ball centres.
+// 3. The flip end over end and back. It glides the balls' centres, which
+//    become cell corners only where a ball is drawn.
 void FlipRod(Ball_A& s)
 {
-    for (int i = 1; i <= 10; ++i) {
-        s.HoldX[i] = s.VerticalRodX[i] + kHalfSmallCell;
-        s.HoldY[i] = s.VerticalRodY[i] + kHalfSmallCell;
+    Ball_A::BallArray centre_x{}, centre_y{};
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        centre_x[i] = s.VerticalRodX[i] + kHalfSmallCell;
+        centre_y[i] = s.VerticalRodY[i] + kHalfSmallCell;
     }
-    // Steps only once every centre is known: ball i travels to ball 11 - i.
-    for (int i = 1; i <= 10; ++i) {
-        s.GlideStepX[i] = 0;
-        s.GlideStepY[i] = (s.HoldY[11 - i] - s.HoldY[i]) / s.S().g_Speed;
-        s.GlideX[i] = s.HoldX[i];
-        s.GlideY[i] = s.HoldY[i];
-    }
-    FlipLeg(s, +1);
-    FlipLeg(s, -1);
+    // Ball i slides along the rod to ball 11 - i's place.
+    for (int i = 1; i <= kSmallBalls; ++i)
+        s.aim_glide(i, centre_x[i], centre_y[i], centre_x[i], centre_y[kSmallBalls + 1 - i]);
+    FlipLeg(s, true);
+    FlipLeg(s, false);
 }
 
 // 4. The offsets along the rod and the spin directions.
@@ -109,7 +103,7 @@ void PickDirections(RodRotation& r)
 {
     Ball_A& s = r.saver;
     const int common = r.mode == 2 ? gfx::floor_int(s.Rnd() * 2) : 0;
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         r.offset[i] = s.g_CenterY - (s.VerticalRodY[i] + kHalfSmallCell);
         r.direction[i] = r.mode == 2 ? common : gfx::floor_int(s.Rnd() * 2);
     }
@@ -153,34 +147,24 @@ void DrawRodFrame(RodRotation& r, double k)
     const double cx = r.px + gfx::floor_int(std::cos(theta) * r.W / 10);
     const double cy = r.py + gfx::floor_int(std::sin(theta) * r.W / 10);
 
-    for (int j = 1; j <= 10; ++j) {
+    for (int j = 1; j <= kSmallBalls; ++j) {
         const bool clockwise = r.spinMode == 0 || (r.spinMode == 2 && r.direction[j] == 0);
         const double phi = gfx::clock_angle(clockwise ? k : 60 - k);
         // The ellipse is half as high as wide: the tilted turntable.
         const int dx = gfx::floor_int(std::cos(phi) * r.offset[j]);
         const int dy = gfx::floor_int(std::sin(phi) * r.offset[j] / 2);
-        s.GlideX[j] = cx + dx - r.size / 2;
-        s.GlideY[j] = cy + dy - r.size / 2;
+        const double x = cx + dx - r.size / 2;
+        const double y = cy + dy - r.size / 2;
         if (r.mode == 1)
-            s.BlitBall(j, s.GlideX[j], s.GlideY[j]);
+            s.BlitBall(j, x, y);
         else // a negative size draws the ball mirrored, as the stretch does
-            s.BlitBallScaled(j, s.GlideX[j], s.GlideY[j], r.size, r.size);
+            s.BlitBallScaled(j, x, y, r.size, r.size);
         if (j == 5) // the centre ball, never scaled, on the rod's middle
-            s.BlitBall(11, cx - kHalfLargeCell, cy - kHalfLargeCell);
+            s.BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
     }
 
     s.PresentFrame();
     r.a += 2; // the orbit advances 2 sixtieths per frame, whatever the factor
-}
-
-// The step of the spin angle per frame: 2 sixtieths scaled by the speed
-// factor, so 30 frames per repetition at factor 1, 15 at 2, 119 at 0.25.
-// Factors of 0 or below come only from speeds beyond any the dialog offers
-// and would never finish a repetition; they spin at the slowest offered pace.
-double SpinStep(double factor)
-{
-    constexpr double kSlowestFactor = 0.25; // speed 30
-    return 2 * (factor > 0 ? factor : kSlowestFactor);
 }
 
 } // namespace
@@ -189,11 +173,13 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
 {
     Ball_A& s = saver;
     RodRotation r{saver, mode};
-    r.repetitions = mode == 1 ? Settings::g_PhaseSteps : Settings::g_PhaseSteps / 2;
+    r.repetitions = mode == 1 ? g_PhaseSteps : g_PhaseSteps / 2;
     r.W = s.ScreenWidthPx;
     r.H = s.ScreenHeightPx;
     r.factor = s.S().g_SpeedFactor;
-    const double spinStep = SpinStep(r.factor);
+    // The step of the spin angle per frame: 2 sixtieths scaled by the speed
+    // factor, so 30 frames per repetition at factor 1, 15 at 2, 119 at 0.25.
+    const double spinStep = 2 * r.factor;
 
     // 1. The stretch mode for the scaled balls is colour on colour; the
     //    compositor's scaled stamp always draws that way.
@@ -215,7 +201,7 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
             s.RestoreBackground();
             r.trail = 0;
         }
-        r.size = kSmallCell;
+        r.size = g_SmallBallSize;
         // A real-valued loop, as the frame counts depend on it: k = 1, 1 + step, ... up to 60.
         for (double k = 1; k <= 60; k += spinStep)
             DrawRodFrame(r, k);

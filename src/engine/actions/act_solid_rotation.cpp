@@ -7,17 +7,13 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/solid_rotation.h"
+#include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr double kSmallCell = Settings::g_SmallBallSize;
-constexpr double kHalfSmallCell = Settings::g_SmallBallSize / 2.0; // 24
-constexpr double kHalfLargeCell = Settings::g_LargeBallSize / 2.0; // 36
 
 struct SolidRotation {
     Ball_A& saver;
@@ -48,12 +44,12 @@ void DrawCenterBall(SolidRotation& a)
     } else {
         a.swingCounter += 1;
         const double theta = gfx::clock_angle(a.swingStart + 30 * a.swingCounter / a.n);
-        const int dx = gfx::floor_int(std::cos(theta) * Settings::g_RingRadius);
-        const int dy = gfx::floor_int(std::sin(theta) * Settings::g_RingRadius);
+        const int dx = gfx::floor_int(std::cos(theta) * g_RingRadius);
+        const int dy = gfx::floor_int(std::sin(theta) * g_RingRadius);
         x = a.pivotX + a.drift.ox + dx - kHalfLargeCell;
         y = a.pivotY + a.drift.oy + dy - kHalfLargeCell;
     }
-    s.BlitBall(11, x, y);
+    s.BlitBall(kCentreBall, x, y);
     a.centerDrawnX = x;
     a.centerDrawnY = y;
 }
@@ -61,12 +57,12 @@ void DrawCenterBall(SolidRotation& a)
 // One frame of a leg: drift, erase, the small balls in the given order (the
 // centre ball after the fifth of them), present. `sign` is -1 on the way out
 // (towards the mirror places) and +1 on the way back.
-void DrawTurnFrame(SolidRotation& a, const int (&order)[10], double sign)
+void DrawTurnFrame(SolidRotation& a, const int (&order)[kSmallBalls], double sign)
 {
     Ball_A& s = a.saver;
     BounceSolidOffEdges(s, a.drift);
     s.RestoreBackground();
-    for (int n = 1; n <= 10; ++n) {
+    for (int n = 1; n <= kSmallBalls; ++n) {
         const int b = order[n - 1];
         s.GlideX[b] += sign * s.GlideStepX[b];
         s.GlideY[b] += sign * s.GlideStepY[b];
@@ -83,21 +79,12 @@ void PlayTurn(SolidRotation& a)
     Ball_A& s = a.saver;
 
     // 1-2. From the formation (kept in LastX/Y) to its mirror image about a
-    //      new random pivot ball.
-    for (int i = 1; i <= 10; ++i) {
-        s.HoldX[i] = s.LastX[i];
-        s.HoldY[i] = s.LastY[i];
-    }
+    //      new random pivot ball, which RotateBallOrder puts in StartX/Y.
     s.RotateBallOrder(1);
     const int p = s.PivotBall;
 
     // 3. Steps of the outward leg.
-    for (int i = 1; i <= 10; ++i) {
-        s.GlideStepX[i] = (s.HoldX[i] - s.StartX[i]) / a.n;
-        s.GlideStepY[i] = (s.HoldY[i] - s.StartY[i]) / a.n;
-        s.GlideX[i] = s.HoldX[i];
-        s.GlideY[i] = s.HoldY[i];
-    }
+    s.aim_glides(s.LastX, s.LastY, s.StartX, s.StartY);
 
     // 4. Swing or ride: the swing starts from the direction of the ring's
     //    centre as seen from the pivot ball (balls sit 6 sixtieths apart).
@@ -106,21 +93,21 @@ void PlayTurn(SolidRotation& a)
         a.swingStart = 6.0 * p + 30;
         if (a.swingStart > 60)
             a.swingStart -= 60;
-        a.pivotX = s.HoldX[p] + kHalfSmallCell;
-        a.pivotY = s.HoldY[p] + kHalfSmallCell;
+        a.pivotX = s.LastX[p] + kHalfSmallCell;
+        a.pivotY = s.LastY[p] + kHalfSmallCell;
         a.swingCounter = 0;
     }
 
     // 5. Out, in DrawOrder.
-    int forward[10], backward[10];
-    for (int k = 1; k <= 10; ++k) {
+    int forward[kSmallBalls], backward[kSmallBalls];
+    for (int k = 1; k <= kSmallBalls; ++k) {
         forward[k - 1] = s.DrawOrder[k];
-        backward[k - 1] = s.DrawOrder[11 - k];
+        backward[k - 1] = s.DrawOrder[kSmallBalls + 1 - k];
     }
     for (int frame = 1; frame <= a.n; ++frame)
         DrawTurnFrame(a, forward, -1);
 
-    // 6. Back, in reversed DrawOrder: every ball returns to HoldX/Y.
+    // 6. Back, in reversed DrawOrder: every ball returns to LastX/Y.
     for (int frame = 1; frame <= a.n; ++frame)
         DrawTurnFrame(a, backward, +1);
 }
@@ -137,7 +124,7 @@ void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
     // The step comes before the test, so the figure may overshoot an edge by
     // up to one step in the frame of the bounce.
     d.ox += d.vx;
-    if (saver.FormationX[3] + d.ox + kSmallCell > W) {
+    if (saver.FormationX[3] + d.ox + g_SmallBallSize > W) {
         d.vx = -std::abs(d.vx);
         d.bounced = true;
     } else if (saver.FormationX[8] + d.ox < 0) {
@@ -146,7 +133,7 @@ void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
     }
 
     d.oy += d.vy;
-    if (saver.FormationY[5] + d.oy + kSmallCell > H) {
+    if (saver.FormationY[5] + d.oy + g_SmallBallSize > H) {
         d.vy = -std::abs(d.vy);
         d.bounced = true;
     } else if (saver.FormationY[10] + d.oy < 0) {
@@ -162,10 +149,7 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
 {
     Ball_A& s = saver;
     SolidRotation a{saver, SolidDrift{}};
-    // A turn of no frames would never move the figure, so never reach the
-    // twentieth bounce: a speed below 1 (only a hand-edited settings file
-    // gives one) plays one frame per leg.
-    a.n = std::max<int>(1, s.S().g_Speed);
+    a.n = s.S().g_Speed;
     a.centerDrawnX = s.CenterFormationX;
     a.centerDrawnY = s.CenterFormationY;
 
@@ -176,7 +160,7 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
     a.drift.vy = kStartVelocity[direction][1];
 
     // 2. Every turn starts from the formation.
-    for (int i = 1; i <= 10; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i) {
         s.LastX[i] = s.FormationX[i];
         s.LastY[i] = s.FormationY[i];
     }
@@ -186,22 +170,14 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
     //    axis, so it always reaches an edge and the loop always ends.
     do {
         PlayTurn(a);
-    } while (a.drift.bounces < Settings::g_PhaseSteps);
+    } while (a.drift.bounces < g_PhaseSteps);
 
     // 4. The way home starts where the balls were last drawn, ball i from the
     //    place where ball 11 - i was drawn; the centre ball from where it was
     //    last drawn (on the drifted figure or on its swing circle).
-    for (int i = 1; i <= 10; ++i) {
-        s.StartX[i] = s.GlideX[i] + a.drift.ox;
-        s.StartY[i] = s.GlideY[i] + a.drift.oy;
-    }
-    for (int i = 1; i <= 10; ++i) {
-        s.HoldX[i] = s.StartX[11 - i];
-        s.HoldY[i] = s.StartY[11 - i];
-    }
-    for (int i = 1; i <= 10; ++i) {
-        s.StartX[i] = s.HoldX[i];
-        s.StartY[i] = s.HoldY[i];
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        s.StartX[i] = s.GlideX[kSmallBalls + 1 - i] + a.drift.ox;
+        s.StartY[i] = s.GlideY[kSmallBalls + 1 - i] + a.drift.oy;
     }
     s.CenterStartX = a.centerDrawnX;
     s.CenterStartY = a.centerDrawnY;

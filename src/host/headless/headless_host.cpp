@@ -144,14 +144,31 @@ bool HeadlessHost::load_picture(const std::string& path, gfx::Surface& out)
     return true;
 }
 
-// Text comes with the desktop hosts; the headless host measures and draws
-// nothing, with a fixed line height so that layouts stay deterministic.
-int HeadlessHost::draw_text(gfx::Surface&, gfx::Point, std::string_view, const Font&, gfx::Pixel)
+// Text comes with the desktop hosts; unless given a text service, the
+// headless host measures and draws nothing, with a fixed line height so that
+// layouts stay deterministic.
+int HeadlessHost::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
+                            const Font& font, gfx::Pixel colour)
 {
-    return 0;
+    return m_options.draw_text ? m_options.draw_text(into, at, utf8, font, colour) : 0;
 }
 
-int HeadlessHost::text_height(std::string_view, const Font&) { return 12; }
+int HeadlessHost::text_height(std::string_view utf8, const Font& font)
+{
+    return m_options.text_height ? m_options.text_height(utf8, font) : 12;
+}
+
+int HeadlessHost::text_width(std::string_view utf8, const Font& font)
+{
+    return m_options.text_width ? m_options.text_width(utf8, font) : 0;
+}
+
+std::optional<gfx::Point> HeadlessHost::pointer_position()
+{
+    if (!m_options.pointer_readable)
+        return std::nullopt;
+    return m_pointer;
+}
 
 bool HeadlessHost::verify_screen_saver_password(Window&)
 {
@@ -180,11 +197,15 @@ void HeadlessHost::message_box(Window*, std::string_view text, std::string_view 
 
 std::optional<gfx::ColorRef> HeadlessHost::choose_color(Window*, gfx::ColorRef)
 {
+    ++m_color_requests;
     return m_options.chosen_color;
 }
 
-std::optional<std::string> HeadlessHost::choose_picture_file(Window*, const PictureFileRequest&)
+std::optional<std::string> HeadlessHost::choose_picture_file(Window*,
+                                                             const PictureFileRequest& request)
 {
+    ++m_picture_requests;
+    m_last_picture_request = request;
     return m_options.chosen_picture_file;
 }
 

@@ -44,17 +44,35 @@ struct HeadlessOptions {
     // What the colour and picture-file choosers return (nothing: cancelled).
     std::optional<gfx::ColorRef> chosen_color;
     std::optional<std::string> chosen_picture_file;
+    // Text for draw_text(), text_width() and text_height(). Where a function
+    // is null, text is neither drawn nor measured (width 0, lines 12 pixels
+    // high), which keeps layouts the same on every machine.
+    std::function<int(gfx::Surface&, gfx::Point, std::string_view, const Font&, gfx::Pixel)>
+        draw_text;
+    std::function<int(std::string_view, const Font&)> text_width;
+    std::function<int(std::string_view, const Font&)> text_height;
+    // False: pointer_position() answers that the pointer cannot be read.
+    bool pointer_readable = true;
 };
 
-enum class MouseEventKind { Down, Up, Move };
+// KeyDown is a key press, delivered with the mouse events in time order to
+// the same window (the one that has the focus).
+enum class MouseEventKind { Down, Up, Move, KeyDown };
 
-// One scripted mouse event, in screen pixels.
+// One scripted input event, in screen pixels.
 struct MouseEvent {
     std::uint64_t at_ms = 0;
     MouseEventKind kind = MouseEventKind::Move;
     int button = 0; // kLeftButton, ...; ignored for moves
     double x = 0;
     double y = 0;
+    Key key = Key::Other; // KeyDown only; x and y are then not looked at
+};
+
+// One zoom the program played, in screen pixels.
+struct ZoomRecord {
+    gfx::Rect from;
+    gfx::Rect to;
 };
 
 // What was created, as it stands now (updated while the window lives).
@@ -68,7 +86,10 @@ struct WindowRecord {
     bool ever_shown = false;
     bool alive = true;
     int timer_interval_ms = 0;
-    int refreshes = 0;
+    int refreshes = 0;       // whole frames and parts of them
+    int area_refreshes = 0;  // of which parts (refresh_area)
+    gfx::Rect last_refresh;  // client pixels put on the screen by the latest refresh
+    bool custom_cursor = false; // a CursorPicture is set
 };
 
 struct MessageBoxRecord {
@@ -114,6 +135,11 @@ public:
     int password_verifications() const { return m_verifications; }
     const std::vector<MessageBoxRecord>& message_boxes() const { return m_message_boxes; }
     const std::vector<std::string>& opened_urls() const { return m_opened_urls; }
+    const std::vector<ZoomRecord>& zooms() const { return m_zooms; }
+    // How many times each chooser was opened, and the last file request.
+    int color_requests() const { return m_color_requests; }
+    int picture_file_requests() const { return m_picture_requests; }
+    const PictureFileRequest& last_picture_file_request() const { return m_last_picture_request; }
     std::optional<int> ended_with() const { return m_ended_with; }
     int instance_claims() const { return m_instance_claims; } // calls of claim_instance()
     bool instance_claimed() const { return m_instance_claimed; }
@@ -139,12 +165,15 @@ public:
 
     int show_cursor(bool show) override;
     gfx::Point cursor_pos() override { return m_pointer; }
+    std::optional<gfx::Point> pointer_position() override;
+    void animate_zoom(gfx::Rect from, gfx::Rect to) override { m_zooms.push_back({from, to}); }
 
     bool capture_desktop(gfx::Surface& into) override;
     bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
     int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
                   gfx::Pixel colour) override;
     int text_height(std::string_view utf8, const Font& font) override;
+    int text_width(std::string_view utf8, const Font& font) override;
 
     bool is_nt_platform() override { return m_options.is_nt; }
     bool verify_screen_saver_password(Window& saver) override;
@@ -197,6 +226,10 @@ private:
     int m_verifications = 0;
     std::vector<MessageBoxRecord> m_message_boxes;
     std::vector<std::string> m_opened_urls;
+    std::vector<ZoomRecord> m_zooms;
+    int m_color_requests = 0;
+    int m_picture_requests = 0;
+    PictureFileRequest m_last_picture_request;
     std::optional<int> m_ended_with;
     int m_instance_claims = 0;
     bool m_instance_claimed = false;

@@ -24,11 +24,17 @@ HeadlessWindow* HeadlessHost::input_target() const
 
 void HeadlessHost::deliver_input(const MouseEvent& event)
 {
+    if (event.kind == MouseEventKind::KeyDown) {
+        if (HeadlessWindow* target = input_target())
+            target->handler().on_key_down(event.key);
+        return;
+    }
     m_pointer = {int(event.x), int(event.y)};
     switch (event.kind) {
     case MouseEventKind::Down: m_buttons_down |= event.button; break;
     case MouseEventKind::Up: m_buttons_down &= ~event.button; break;
-    case MouseEventKind::Move: break;
+    case MouseEventKind::Move:
+    case MouseEventKind::KeyDown: break;
     }
     HeadlessWindow* target = input_target();
     if (!target)
@@ -41,6 +47,7 @@ void HeadlessHost::deliver_input(const MouseEvent& event)
     case MouseEventKind::Down: handler.on_mouse_down(event.button, x, y); break;
     case MouseEventKind::Up: handler.on_mouse_up(event.button, x, y); break;
     case MouseEventKind::Move: handler.on_mouse_move(m_buttons_down, x, y); break;
+    case MouseEventKind::KeyDown: break;
     }
 }
 

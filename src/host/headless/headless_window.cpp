@@ -25,8 +25,25 @@ HeadlessWindow::~HeadlessWindow()
 
 void HeadlessWindow::refresh()
 {
+    if (!m_host)
+        return;
+    m_host->record_of(*this).last_refresh = m_frame.rect();
+    m_host->window_refreshed(*this);
+}
+
+void HeadlessWindow::refresh_area(gfx::Rect area)
+{
+    if (!m_host)
+        return;
+    ++m_host->record_of(*this).area_refreshes;
+    m_host->record_of(*this).last_refresh = area;
+    m_host->window_refreshed(*this);
+}
+
+void HeadlessWindow::set_cursor_picture(const CursorPicture* cursor)
+{
     if (m_host)
-        m_host->window_refreshed(*this);
+        m_host->record_of(*this).custom_cursor = cursor != nullptr;
 }
 
 void HeadlessWindow::set_title(std::string_view utf8)

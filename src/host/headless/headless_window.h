@@ -20,6 +20,8 @@ public:
 
     gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
+    void refresh_area(gfx::Rect area) override;
+    void set_cursor_picture(const CursorPicture* cursor) override;
     void set_title(std::string_view utf8) override;
     void move(gfx::Rect rect) override;
     void show(bool visible) override;

@@ -6,6 +6,7 @@
 
 #include <commdlg.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <array>
 
@@ -70,7 +71,13 @@ std::optional<std::string> Win32Host::choose_picture_file(host::Window* owner,
     filter += utf16_from_utf8(request.filter_patterns);
     filter += L'\0';
     filter += L'\0';
-    const std::wstring folder = utf16_from_utf8(request.initial_folder);
+    // Without a folder of its own the chooser opens in the user's pictures.
+    std::wstring folder = utf16_from_utf8(request.initial_folder);
+    if (folder.empty()) {
+        wchar_t pictures[MAX_PATH] = {};
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, pictures)))
+            folder = pictures;
+    }
     const std::wstring title = utf16_from_utf8(request.title);
     std::array<wchar_t, kFileBufferLength + 1> file{};
     std::array<wchar_t, kFileBufferLength + 1> file_title{};

@@ -86,6 +86,22 @@ gfx::Point Win32Host::cursor_pos()
     return {point.x, point.y};
 }
 
+std::optional<gfx::Point> Win32Host::pointer_position()
+{
+    POINT point{};
+    if (!GetCursorPos(&point))
+        return std::nullopt; // another desktop has the input (a locked session)
+    return gfx::Point{point.x, point.y};
+}
+
+void Win32Host::animate_zoom(gfx::Rect from, gfx::Rect to)
+{
+    // The system's caption zoom; the system decides whether it shows one.
+    const RECT start{from.x, from.y, from.x + from.width, from.y + from.height};
+    const RECT end{to.x, to.y, to.x + to.width, to.y + to.height};
+    DrawAnimatedRects(nullptr, IDANI_CAPTION, &start, &end);
+}
+
 bool Win32Host::capture_desktop(gfx::Surface& into)
 {
     if (into.empty())

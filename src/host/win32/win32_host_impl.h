@@ -33,8 +33,9 @@ inline constexpr wchar_t kWindowClassName[] = L"OrveluneWindow";
 // version card are top-level windows of their own (Popup); a new kind gets
 // an enumerator here and a create function in win32_window_kinds.cpp.
 enum class WindowKind {
-    Popup, // our own top-level window without frame or caption (the saver)
-    Child, // our own child of another program's window (the preview pane)
+    Popup,  // our own top-level window without frame or caption (the saver)
+    Dialog, // our own top-level window that takes the keyboard (the settings dialog)
+    Child,  // our own child of another program's window (the preview pane)
 };
 
 class Win32Window;
@@ -42,10 +43,11 @@ class Win32Window;
 // One piece of input for a window of ours, queued by the window procedure
 // and handed to the window's handler by the loop.
 struct InputEvent {
-    enum Kind { MouseDown, MouseUp, MouseMove, CloseRequest, ParentResized } kind = MouseMove;
+    enum Kind { MouseDown, MouseUp, MouseMove, KeyDown, CloseRequest, ParentResized } kind = MouseMove;
     Win32Window* window = nullptr;
     std::uint64_t serial = 0; // tells the window from a later one at the same address
     int button = 0; // MouseDown, MouseUp: the button; MouseMove: the buttons held
+    Key key = Key::Other; // KeyDown
     double x = 0;
     double y = 0;
     Size size;      // ParentResized
@@ -59,6 +61,8 @@ public:
 
     gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
+    void refresh_area(gfx::Rect area) override;
+    void set_cursor_picture(const CursorPicture* cursor) override; // win32_cursor.cpp
     void set_title(std::string_view utf8) override;
     void move(gfx::Rect rect) override;
     void show(bool visible) override;
@@ -72,6 +76,8 @@ public:
     WindowHandler& handler() { return m_handler; }
     // Puts the last presented frame on the screen again (WM_PAINT).
     void paint(HDC dc);
+    // The pointer over the client area: ours, or null for the class's arrow.
+    HCURSOR cursor() const { return m_cursor; }
     // The system destroyed the window under us (its parent went away).
     void forget_hwnd() { m_hwnd = nullptr; }
     std::uint64_t serial() const { return m_serial; }
@@ -91,6 +97,7 @@ private:
     bool m_parent_gone = false;
     std::uint64_t m_serial;
     FramePresenter m_presenter;
+    HCURSOR m_cursor = nullptr;
     gfx::Surface m_frame;
     WindowTimer m_timer;
 };
@@ -123,12 +130,15 @@ public:
 
     int show_cursor(bool show) override;
     gfx::Point cursor_pos() override;
+    std::optional<gfx::Point> pointer_position() override;
+    void animate_zoom(gfx::Rect from, gfx::Rect to) override;
 
     bool capture_desktop(gfx::Surface& into) override;
     bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
     int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
                   gfx::Pixel colour) override;
     int text_height(std::string_view utf8, const Font& font) override;
+    int text_width(std::string_view utf8, const Font& font) override;
 
     bool is_nt_platform() override;
     bool verify_screen_saver_password(host::Window& saver) override;
@@ -164,6 +174,8 @@ private:
                                                       WindowHandler& handler);
     std::unique_ptr<host::Window> create_popup_window(const WindowOptions& options,
                                                       WindowHandler& handler);
+    std::unique_ptr<host::Window> create_dialog_window(const WindowOptions& options,
+                                                       WindowHandler& handler);
 
     // The loop's events (win32_loop.cpp).
     std::size_t pending_input(std::uint64_t limit) override;

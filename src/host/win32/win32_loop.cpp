@@ -91,6 +91,7 @@ bool Win32Host::deliver_next_input(std::uint64_t)
     case InputEvent::MouseDown: handler.on_mouse_down(event.button, event.x, event.y); break;
     case InputEvent::MouseUp: handler.on_mouse_up(event.button, event.x, event.y); break;
     case InputEvent::MouseMove: handler.on_mouse_move(event.button, event.x, event.y); break;
+    case InputEvent::KeyDown: handler.on_key_down(event.key); break;
     case InputEvent::CloseRequest: handler.on_close_request(); break;
     case InputEvent::ParentResized: handler.on_parent_resized(event.size); break;
     }

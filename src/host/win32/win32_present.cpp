@@ -66,6 +66,16 @@ void DibSection::copy_from(const gfx::Surface& frame)
                     std::size_t(width) * sizeof(gfx::Pixel));
 }
 
+void DibSection::copy_from(const gfx::Surface& frame, gfx::Rect area)
+{
+    if (!m_bits)
+        return;
+    GdiFlush();
+    for (int y = area.y; y < area.y + area.height; ++y)
+        std::memcpy(m_bits + std::size_t(y) * std::size_t(m_width) + std::size_t(area.x),
+                    frame.row(y) + area.x, std::size_t(area.width) * sizeof(gfx::Pixel));
+}
+
 void DibSection::copy_to(gfx::Surface& into) const
 {
     if (!m_bits)
@@ -89,6 +99,27 @@ void FramePresenter::present(HWND hwnd, const gfx::Surface& frame)
     m_dib.copy_from(frame);
     if (HDC dc = GetDC(hwnd)) {
         BitBlt(dc, 0, 0, m_dib.width(), m_dib.height(), m_dib.dc(), 0, 0, SRCCOPY);
+        ReleaseDC(hwnd, dc);
+    }
+}
+
+void FramePresenter::present_area(HWND hwnd, const gfx::Surface& frame, gfx::Rect area)
+{
+    if (!hwnd || frame.empty())
+        return;
+    if (m_dib.width() != frame.width() || m_dib.height() != frame.height()) {
+        present(hwnd, frame);
+        return;
+    }
+    const int left = std::max(area.x, 0), top = std::max(area.y, 0);
+    const int right = std::min(area.x + area.width, frame.width());
+    const int bottom = std::min(area.y + area.height, frame.height());
+    if (right <= left || bottom <= top)
+        return;
+    const gfx::Rect clipped{left, top, right - left, bottom - top};
+    m_dib.copy_from(frame, clipped);
+    if (HDC dc = GetDC(hwnd)) {
+        BitBlt(dc, left, top, clipped.width, clipped.height, m_dib.dc(), left, top, SRCCOPY);
         ReleaseDC(hwnd, dc);
     }
 }

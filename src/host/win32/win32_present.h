@@ -32,6 +32,7 @@ public:
     gfx::Pixel* bits() const { return m_bits; }
 
     void copy_from(const gfx::Surface& frame);
+    void copy_from(const gfx::Surface& frame, gfx::Rect area);
     void copy_to(gfx::Surface& into) const;
 
 private:
@@ -51,6 +52,9 @@ private:
 class FramePresenter {
 public:
     void present(HWND hwnd, const gfx::Surface& frame);
+    // Only `area` of the frame (client pixels, clipped to it); the whole
+    // frame when the section does not hold one of its size yet.
+    void present_area(HWND hwnd, const gfx::Surface& frame, gfx::Rect area);
     // The last presented frame onto `dc` (the window's, in WM_PAINT); before
     // the first frame, `frame` as it stands, so a window never shows garbage.
     void repaint(HDC dc, const gfx::Surface& frame);

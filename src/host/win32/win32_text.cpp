@@ -1,17 +1,21 @@
-// Text through GDI fonts, drawn into a DIB section that holds the part of
-// the surface under the text, so that smoothed edges blend with what is
-// there, and copied back. Japanese text asks for the Shift-JIS character
-// set, so that the system picks a face that has its glyphs; where the face
-// asked for is not installed, the first Gothic face found takes its place.
+// Text through GDI fonts (see win32_text.h), drawn into a DIB section that
+// holds the part of the surface under the text, so that smoothed edges blend
+// with what is there, and copied back.
+#include "host/win32/win32_text.h"
+
 #include "host/win32/win32_host_impl.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <string>
+#include <vector>
 
-namespace host::win32 {
+namespace host {
 
 namespace {
+
+using win32::DibSection;
 
 // The faces of a Japanese Gothic in order of preference: the dialog's own
 // first, then those of other Windows versions, then those Linux
@@ -58,17 +62,41 @@ std::wstring installed_face(HDC dc, const wchar_t* wanted, BYTE charset)
     return search.found;
 }
 
+// The faces of a list "A, B, C", blanks around each taken off.
+std::vector<std::wstring> face_list(const std::wstring& list)
+{
+    std::vector<std::wstring> faces;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t end = list.find(L',', start);
+        if (end == std::wstring::npos)
+            end = list.size();
+        std::size_t first = start, last = end;
+        while (first < last && list[first] == L' ')
+            ++first;
+        while (last > first && list[last - 1] == L' ')
+            --last;
+        if (last > first)
+            faces.push_back(list.substr(first, last - first));
+        start = end + 1;
+    }
+    return faces;
+}
+
 std::wstring choose_face(HDC dc, const std::wstring& wanted, BYTE charset)
 {
-    if (!wanted.empty() && !installed_face(dc, wanted.c_str(), charset).empty())
-        return wanted;
+    const std::vector<std::wstring> faces = face_list(wanted);
+    for (const std::wstring& face : faces)
+        if (!installed_face(dc, face.c_str(), charset).empty())
+            return face;
     if (charset != SHIFTJIS_CHARSET)
-        return wanted; // the system's own substitution serves Latin text well
+        // The system's own substitution serves Latin text well.
+        return faces.empty() ? std::wstring() : faces.front();
     for (const wchar_t* face : kGothicFaces)
         if (!installed_face(dc, face, charset).empty())
             return face;
     const std::wstring any = installed_face(dc, nullptr, charset);
-    return any.empty() ? wanted : any;
+    return !any.empty() || faces.empty() ? any : faces.front();
 }
 
 // A font for `text` in the device context's resolution; the caller deletes it.
@@ -102,8 +130,8 @@ SIZE measure(HDC dc, HFONT font, std::wstring_view text)
 
 } // namespace
 
-int Win32Host::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
-                         const Font& font, gfx::Pixel colour)
+int draw_gdi_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+                  gfx::Pixel colour)
 {
     const std::wstring text = utf16_from_utf8(utf8);
     if (text.empty() || into.empty())
@@ -139,7 +167,20 @@ int Win32Host::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf
     return int(size.cx);
 }
 
-int Win32Host::text_height(std::string_view utf8, const Font& font)
+int gdi_text_width(std::string_view utf8, const Font& font)
+{
+    const std::wstring text = utf16_from_utf8(utf8);
+    if (text.empty())
+        return 0;
+    HDC screen = CreateCompatibleDC(nullptr);
+    HFONT handle = create_font(screen, font, text);
+    const SIZE size = measure(screen, handle, text);
+    DeleteObject(handle);
+    DeleteDC(screen);
+    return int(size.cx);
+}
+
+int gdi_text_height(std::string_view utf8, const Font& font)
 {
     const std::wstring text = utf16_from_utf8(utf8);
     HDC screen = CreateCompatibleDC(nullptr);
@@ -149,6 +190,26 @@ int Win32Host::text_height(std::string_view utf8, const Font& font)
     DeleteObject(handle);
     DeleteDC(screen);
     return int(size.cy);
+}
+
+} // namespace host
+
+namespace host::win32 {
+
+int Win32Host::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
+                         const Font& font, gfx::Pixel colour)
+{
+    return draw_gdi_text(into, at, utf8, font, colour);
+}
+
+int Win32Host::text_width(std::string_view utf8, const Font& font)
+{
+    return gdi_text_width(utf8, font);
+}
+
+int Win32Host::text_height(std::string_view utf8, const Font& font)
+{
+    return gdi_text_height(utf8, font);
 }
 
 } // namespace host::win32

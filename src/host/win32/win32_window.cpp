@@ -85,6 +85,8 @@ std::optional<InputEvent> Win32Window::check_parent()
 Win32Window::~Win32Window()
 {
     m_host.window_destroyed(*this);
+    if (m_cursor)
+        DestroyCursor(m_cursor);
     if (m_hwnd) {
         // The procedure must not reach for us while the window goes.
         SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
@@ -100,6 +102,11 @@ NativeHandle Win32Window::native_handle() const
 void Win32Window::refresh()
 {
     m_presenter.present(m_hwnd, m_frame);
+}
+
+void Win32Window::refresh_area(gfx::Rect area)
+{
+    m_presenter.present_area(m_hwnd, m_frame, area);
 }
 
 void Win32Window::paint(HDC dc)
@@ -142,6 +149,10 @@ void Win32Window::show(bool visible)
         ShowWindow(m_hwnd, SW_HIDE);
     else if (m_kind == WindowKind::Child)
         ShowWindow(m_hwnd, SW_SHOWNA);
+    else if (m_kind == WindowKind::Dialog) {
+        ShowWindow(m_hwnd, SW_SHOWNORMAL);
+        SetForegroundWindow(m_hwnd);
+    }
     else
         ShowWindow(m_hwnd, SW_SHOWNORMAL);
     UpdateWindow(m_hwnd);
@@ -213,6 +224,25 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_MOUSEMOVE:
         host->queue(mouse_event(InputEvent::MouseMove, *window, buttons_held(wparam), lparam));
         return 0;
+
+    case WM_SETCURSOR:
+        // Over the client area: our pointer, else the class's arrow.
+        if (LOWORD(lparam) == HTCLIENT && window->cursor()) {
+            SetCursor(window->cursor());
+            return TRUE;
+        }
+        break;
+
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // Only a dialog hears keys; the saver's keys do nothing.
+        if (window->kind() == WindowKind::Dialog && message == WM_KEYDOWN) {
+            InputEvent event = event_for(*window, InputEvent::KeyDown);
+            event.key = wparam == VK_ESCAPE ? Key::Escape : Key::Other;
+            host->queue(event);
+            return 0;
+        }
+        break;
 
     case WM_SYSCOMMAND:
         // While the saver shows, the system must not start a screen saver

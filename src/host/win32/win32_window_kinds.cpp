@@ -21,8 +21,10 @@ std::unique_ptr<host::Window> Win32Host::create_window(const WindowOptions& opti
 {
     if (options.parent != 0)
         return create_child_window(options, handler);
-    // A new kind of window (the settings dialog's own, say) is chosen here
-    // from its options and made by a function of its own beside these.
+    // A new kind of window is chosen here from its options and made by a
+    // function of its own beside these.
+    if (options.takes_keyboard)
+        return create_dialog_window(options, handler);
     return create_popup_window(options, handler);
 }
 
@@ -65,6 +67,28 @@ std::unique_ptr<host::Window> Win32Host::create_popup_window(const WindowOptions
         return nullptr;
     }
     return std::make_unique<Win32Window>(*this, handler, options, WindowKind::Popup, hwnd);
+}
+
+} // namespace host::win32
+
+namespace host::win32 {
+
+std::unique_ptr<host::Window> Win32Host::create_dialog_window(const WindowOptions& options,
+                                                              WindowHandler& handler)
+{
+    // An application window without frame or caption (the dialog draws its
+    // own bar): it has a button on the task bar, takes the focus when shown
+    // and stays among the other windows.
+    const DWORD style = WS_POPUP | WS_MINIMIZEBOX | WS_SYSMENU | (options.visible ? WS_VISIBLE : 0);
+    HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, kWindowClassName,
+                                utf16_from_utf8(options.title).c_str(), style, options.rect.x,
+                                options.rect.y, options.rect.width, options.rect.height, nullptr,
+                                nullptr, m_instance, this);
+    if (!hwnd) {
+        report_refusal("the dialog's window");
+        return nullptr;
+    }
+    return std::make_unique<Win32Window>(*this, handler, options, WindowKind::Dialog, hwnd);
 }
 
 } // namespace host::win32

@@ -70,6 +70,15 @@ void close_dialog(X11Host& host, GtkWidget* dialog)
     host.repaint_exposed();
 }
 
+// The sixteen custom colours a colour chooser offers: the system's display
+// colours 0 to 15. Linux has no such colours of its own, so those of the
+// classic desktop scheme stand in (scroll bar, desktop, captions, menus,
+// windows, frames, texts, borders, workspace, highlight, button face).
+constexpr gfx::Pixel kSystemColours[16] = {
+    0xC8C8C8, 0x008080, 0x000080, 0x808080, 0xC0C0C0, 0xFFFFFF, 0x000000, 0x000000,
+    0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0, 0x808080, 0x000080, 0xFFFFFF, 0xC0C0C0,
+};
+
 std::vector<std::string> split_patterns(const std::string& patterns)
 {
     std::vector<std::string> out;
@@ -122,6 +131,11 @@ std::optional<gfx::ColorRef> X11Host::choose_color(host::Window* owner, gfx::Col
     GtkWidget* dialog = gtk_color_chooser_dialog_new(nullptr, nullptr);
     GtkColorChooser* chooser = GTK_COLOR_CHOOSER(dialog);
     gtk_color_chooser_set_use_alpha(chooser, FALSE);
+    GdkRGBA custom[16];
+    for (int i = 0; i < 16; ++i)
+        custom[i] = {gfx::red_of(kSystemColours[i]) / 255.0, gfx::green_of(kSystemColours[i]) / 255.0,
+                     gfx::blue_of(kSystemColours[i]) / 255.0, 1.0};
+    gtk_color_chooser_add_palette(chooser, GTK_ORIENTATION_HORIZONTAL, 8, 16, custom);
     const gfx::Pixel start = gfx::pixel_from_colorref(initial);
     const GdkRGBA rgba{gfx::red_of(start) / 255.0, gfx::green_of(start) / 255.0,
                        gfx::blue_of(start) / 255.0, 1.0};
@@ -156,8 +170,18 @@ std::optional<std::string> X11Host::choose_picture_file(host::Window* owner,
         g_free(upper);
     }
     gtk_file_chooser_add_filter(chooser, filter);
-    if (!request.initial_folder.empty())
-        gtk_file_chooser_set_current_folder(chooser, request.initial_folder.c_str());
+    // Every other picture the system can read (PNG above all) under a second filter.
+    GtkFileFilter* all_pictures = gtk_file_filter_new();
+    gtk_file_filter_set_name(all_pictures, "すべての画像ﾌｧｲﾙ (png ほか)");
+    gtk_file_filter_add_pixbuf_formats(all_pictures);
+    gtk_file_chooser_add_filter(chooser, all_pictures);
+    // Without a folder of its own the chooser opens in the user's pictures.
+    std::string folder = request.initial_folder;
+    if (folder.empty() || !g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR)) {
+        const gchar* pictures = g_get_user_special_dir(G_USER_DIRECTORY_PICTURES);
+        folder = pictures && g_file_test(pictures, G_FILE_TEST_IS_DIR) ? pictures : g_get_home_dir();
+    }
+    gtk_file_chooser_set_current_folder(chooser, folder.c_str());
 
     std::optional<std::string> chosen;
     if (run_modal(*this, dialog, owner) == GTK_RESPONSE_ACCEPT) {

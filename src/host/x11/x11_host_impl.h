@@ -50,6 +50,8 @@ public:
 
     gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
+    void refresh_area(gfx::Rect area) override;          // x11_present_area.cpp
+    void set_cursor_picture(const CursorPicture* cursor) override; // x11_cursor.cpp
     void set_title(std::string_view utf8) override;
     void move(gfx::Rect rect) override;
     void show(bool visible) override;
@@ -104,12 +106,15 @@ public:
 
     int show_cursor(bool show) override;
     gfx::Point cursor_pos() override;
+    std::optional<gfx::Point> pointer_position() override;   // x11_zoom.cpp
+    void animate_zoom(gfx::Rect from, gfx::Rect to) override; // x11_zoom.cpp
 
     bool capture_desktop(gfx::Surface& into) override;
     bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
     int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
                   gfx::Pixel colour) override;
     int text_height(std::string_view utf8, const Font& font) override;
+    int text_width(std::string_view utf8, const Font& font) override;
 
     // Linux has no screen-saver password of its own: the session's locker
     // does locking, so the saver behaves as on the NT family.
@@ -132,6 +137,10 @@ public:
     void open_url(std::string_view url) override;
 
     [[noreturn]] void end_process(int status) override;
+
+    // A dialog's window (WindowOptions::takes_keyboard): x11_dialog_window.cpp.
+    std::unique_ptr<host::Window> create_dialog_window(const WindowOptions& options,
+                                                       WindowHandler& handler);
 
     // ---- for the windows and the helpers
     ::Display* display() const { return m_display; }
@@ -164,7 +173,8 @@ private:
     // A top-level window of ours with the properties every kind carries
     // (size hints, close protocol, process id, title, class); 0 with the
     // reason on standard error when the server refuses it.
-    WindowResources create_top_level(const gfx::Rect& rect, const std::string& title);
+    WindowResources create_top_level(const gfx::Rect& rect, const std::string& title,
+                                     long extra_events = 0);
 
     // The loop's events (x11_loop.cpp).
     std::size_t pending_input(std::uint64_t limit) override;

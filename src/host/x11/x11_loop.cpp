@@ -1,6 +1,7 @@
 #include "host/x11/x11_host_impl.h"
 #include "host/x11/x11_signals.h"
 
+#include <X11/keysym.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -83,6 +84,15 @@ void X11Host::dispatch(const XEvent& event)
         if (window && takes_input(*window))
             window->handler().on_mouse_move(buttons_held(event.xmotion.state), event.xmotion.x,
                                             event.xmotion.y);
+        break;
+    }
+
+    case KeyPress: {
+        X11Window* window = find(event.xkey.window);
+        if (!window || !takes_input(*window))
+            break;
+        XKeyEvent key = event.xkey;
+        window->handler().on_key_down(XLookupKeysym(&key, 0) == XK_Escape ? Key::Escape : Key::Other);
         break;
     }
 

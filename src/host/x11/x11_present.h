@@ -25,6 +25,8 @@ public:
     // The whole frame to (0, 0) of `target`; the server clips it to the
     // drawable, so a window smaller than the frame is no fault.
     void present(Drawable target, GC gc, const gfx::Surface& frame);
+    // Only `area` of the frame, to the same place of `target` (x11_present_area.cpp).
+    void present_area(Drawable target, GC gc, const gfx::Surface& frame, gfx::Rect area);
     bool uses_shm() const { return m_shm_wanted && m_shm_ok; }
 
 private:

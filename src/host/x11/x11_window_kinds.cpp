@@ -48,8 +48,10 @@ std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& option
         return adopt_foreign_window(options, handler);
     if (m_options.placement == X11Placement::OrdinaryWindow && !m_ordinary_taken)
         return create_ordinary_window(options, handler);
-    // A new kind of window (the settings dialog's own, say) is chosen here
-    // from its options and made by a function of its own beside these.
+    // A dialog takes the keyboard and keeps a window manager's frame hints:
+    // x11_dialog_window.cpp.
+    if (options.takes_keyboard)
+        return create_dialog_window(options, handler);
     return create_desktop_window(options, handler);
 }
 
@@ -111,14 +113,15 @@ std::unique_ptr<host::Window> X11Host::adopt_foreign_window(const WindowOptions&
     return std::make_unique<X11Window>(*this, handler, options, WindowKind::Foreign, made);
 }
 
-WindowResources X11Host::create_top_level(const gfx::Rect& rect, const std::string& title)
+WindowResources X11Host::create_top_level(const gfx::Rect& rect, const std::string& title,
+                                          long extra_events)
 {
     XSetWindowAttributes attributes{};
     // No background of its own: until the first frame arrives the screen
     // keeps what it showed, which for a saver over the desktop is no flash.
     attributes.background_pixmap = None;
     attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask
-                            | ButtonReleaseMask | PointerMotionMask;
+                            | ButtonReleaseMask | PointerMotionMask | extra_events;
     ErrorTrap trap(m_display);
     WindowResources made;
     made.id = XCreateWindow(m_display, m_root, rect.x, rect.y, unsigned(std::max(rect.width, 1)),

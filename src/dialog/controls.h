@@ -1,0 +1,106 @@
+#pragma once
+
+#include "dialog/artwork.h"
+#include "gfx/surface.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The dialog's controls as data: every control with its design name, its
+// rectangle in window pixels and what kind of thing it is, in z-order from
+// the bottom up. Hit-testing, painting and the tests all read this one table.
+namespace dialog {
+
+// The window: a top bar 20 pixels high, and below it the main surface Pic_C.
+constexpr int kWindowWidth = 701;
+constexpr int kTopBarHeight = 20;
+constexpr gfx::Rect kPicC{0, kTopBarHeight, 701, 489};
+constexpr int kWindowHeight = kPicC.height + kTopBarHeight; // 509
+// The ball dial, in window pixels.
+constexpr gfx::Rect kDisplay{kPicC.x + 12, kPicC.y + 12, 309, 309};
+
+enum class ControlKind {
+    TopBar,        // Image1: a left press drags the window
+    Label,         // text that takes the mouse and does nothing with it
+    CloseButton,   // ImgExit
+    Ground,        // Pic_C, the textured main surface
+    Dial,          // Display
+    Swatch,        // Pic_Mas(index): a click selects the ball
+    Panel,         // Pic_1(index)
+    TitlePlate,    // Img_T(index)
+    CheckMark,     // Img_Action_Kind(index)
+    CheckCaption,  // lbl_Action_Kind(index)
+    OrderMark,     // Img_Opt_Ptn(index)
+    OrderCaption,  // lbl_Opt_Ptn(index)
+    BackgroundMark,     // Img_Opt_bk(index)
+    BackgroundCaption,  // lbl_Opt_bk(index)
+    ArrangementMark,    // Img_Opt_bk_G(index)
+    ArrangementCaption, // lbl_Opt_bk_G(index)
+    ButtonFace,    // Img_Cmd(i), Img_All, Img_C, Img_Path: a press on the rim does nothing
+    ButtonCaption, // lbl_Cmd(i), lbl_All, lbl_C, lbl_Path: the image button proper
+    ScrollBar,     // H_RGB(1..3), PC_Spec, HS_Fast (index: see BarIndex)
+    PathBox,       // BK_Path
+    Link,          // lbl_URL: a click opens the address
+    WindowRim,     // the outline of the window; never takes the mouse
+};
+
+// The image buttons; the command buttons keep their design indexes 0 to 3.
+enum ImageButton : int {
+    RestoreDefaults = 0,
+    VersionInformation = 1,
+    Cancel = 2,
+    Save = 3,
+    SelectAll = 4,
+    BackgroundColor = 5,
+    PictureFile = 6,
+};
+
+// The scroll bars: H_RGB(1..3) keep their design indexes.
+enum BarIndex : int {
+    RedBar = 1,
+    GreenBar = 2,
+    BlueBar = 3,
+    PcSpecBar = 4,
+    SpeedBar = 5,
+};
+
+enum class Align { Left, Centre };
+
+struct Control {
+    std::string name;  // as the design names it: "lbl_Cmd(3)", "Img_Opt_bk(2)"
+    ControlKind kind;
+    int index = 0;     // the item, option, ball, panel, bar or ImageButton
+    gfx::Rect rect;    // window pixels
+    std::string caption; // UTF-8, for the kinds that show text
+    Align align = Align::Left;
+    gfx::Pixel ink = palette::kInk;
+    int text_dy = 0;   // the text's drop below the top of the rectangle
+};
+
+// Every control, bottom first.
+std::vector<Control> build_control_table();
+
+// The home page the link shows and opens.
+inline constexpr std::string_view kHomePageAddress = "https://www.orvelune.example/";
+
+// The captions of the twenty check items, item 1 first.
+extern const std::string_view kActionCaptions[20];
+
+// Offsets from the dial's centre, in whole pixels, of ball n's swatch centre
+// and of its selection mark (n = 1..11).
+gfx::Point swatch_offset(int n);
+gfx::Point mark_offset(int n);
+
+// The edge of ball n's swatch: 72 for the centre ball, 48 for the others.
+int swatch_size(int n);
+
+constexpr bool contains(const gfx::Rect& r, int x, int y)
+{
+    return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height;
+}
+
+bool intersects(const gfx::Rect& a, const gfx::Rect& b);
+gfx::Rect union_of(const gfx::Rect& a, const gfx::Rect& b); // an empty rectangle adds nothing
+
+} // namespace dialog

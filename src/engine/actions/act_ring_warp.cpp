@@ -1,0 +1,152 @@
+// Ring warp. The ring of ten small balls with the centre ball in its middle
+// moves from place to place: 39 times to a new ring at a random place, of
+// one of three sizes, and at the 40th move home to its formation. Two moves
+// in three glide, one in three jumps in a single frame; on every move the
+// balls are mirrored about a random pivot ball, so they cross the ring while
+// it travels.
+
+#include "engine/actions/actions.h"
+#include "engine/actions/circle_place.h"
+#include "engine/ball_geometry.h"
+#include "engine/saver_window.h"
+#include "gfx/numeric.h"
+
+namespace {
+
+// A ring's centre keeps the ring's radius from every edge; the rings of
+// radius 135 may still reach beyond an edge.
+constexpr int kMargin = g_RingRadius;
+
+// The three ring sizes, by shape 0..2, as multiples of the ring radius: a
+// wide ring, a tight one and one the size of the formation's.
+constexpr double kShapeFactor[3] = {1.5, 0.5, 1.0};
+
+// Whether the ring jumps or glides, the centre ball is drawn after the
+// fifth small ball, so the other five pass over it.
+constexpr int kCentreAfter = 5;
+
+struct RingWarp {
+    Ball_A& saver;
+    int shape = 0; // the size of the next ring
+    // The centre ball's present place (a cell corner); HoldX/Y hold the
+    // small balls'.
+    double pcx = 0, pcy = 0;
+};
+
+// A uniform whole number from the margin to extent - margin, both ends
+// included.
+int RingCentre(Ball_A& s, double extent)
+{
+    return gfx::floor_int((extent - kMargin - kMargin + 1) * s.Rnd() + kMargin);
+}
+
+// The next ring in LastX/Y and its centre ball in CenterStartX/Y: a random
+// place and the current shape, each ball at its formation angle.
+void PickNextRing(RingWarp& w)
+{
+    Ball_A& s = w.saver;
+    const int cx = RingCentre(s, s.ScreenWidthPx);
+    const int cy = RingCentre(s, s.ScreenHeightPx);
+    const double radius = g_RingRadius * kShapeFactor[w.shape];
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, g_SmallBallSize);
+        s.LastX[i] = c.x;
+        s.LastY[i] = c.y;
+    }
+    s.CenterStartX = cx - kHalfLargeCell;
+    s.CenterStartY = cy - kHalfLargeCell;
+}
+
+// The move in one frame: every ball straight on its new place, in ball
+// order, the centre ball after ball 5.
+void Jump(Ball_A& s)
+{
+    s.RestoreBackground();
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        s.BlitBall(i, s.StartX[i], s.StartY[i]);
+        if (i == kCentreAfter)
+            s.BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
+    }
+    s.PresentFrame();
+}
+
+// The move in g_Speed frames along the aimed glides, the small balls in
+// DrawOrder, fanning out from the pivot.
+void Glide(Ball_A& s)
+{
+    for (int k = 1; k <= s.S().g_Speed; ++k) {
+        s.RestoreBackground();
+        for (int n = 1; n <= kSmallBalls; ++n) {
+            const int b = s.DrawOrder[n];
+            s.GlideX[b] -= s.GlideStepX[b];
+            s.GlideY[b] -= s.GlideStepY[b];
+            s.BlitBall(b, s.GlideX[b], s.GlideY[b]);
+            if (n == kCentreAfter) {
+                s.CenterGlideX -= s.CenterStepX;
+                s.CenterGlideY -= s.CenterStepY;
+                s.BlitBall(kCentreBall, s.CenterGlideX, s.CenterGlideY);
+            }
+        }
+        s.PresentFrame();
+    }
+}
+
+} // namespace
+
+void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
+{
+    Ball_A& s = saver;
+    RingWarp w{saver};
+
+    // The balls stand in their formation.
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        s.HoldX[i] = s.FormationX[i];
+        s.HoldY[i] = s.FormationY[i];
+    }
+    w.pcx = s.CenterFormationX;
+    w.pcy = s.CenterFormationY;
+    w.shape = gfx::floor_int(s.Rnd() * 3);
+
+    const int moves = 2 * g_PhaseSteps;
+    for (int move = 1; move <= moves; ++move) {
+        const bool home = move == moves;
+
+        // Where the ring goes: a new random ring, or home.
+        if (!home) {
+            PickNextRing(w);
+        } else {
+            s.LastX = s.FormationX;
+            s.LastY = s.FormationY;
+            s.CenterStartX = s.CenterFormationX;
+            s.CenterStartY = s.CenterFormationY;
+        }
+
+        // Mirrored about a random pivot: ball p + t goes where the ring puts
+        // ball p - t. The way home is not mirrored: every ball goes to its
+        // own place, where the closing figure starts from, so no ball jumps
+        // to its partner's place between the last move and the closing.
+        s.RotateBallOrder(1);
+        if (home) {
+            s.StartX = s.FormationX;
+            s.StartY = s.FormationY;
+        }
+
+        s.aim_glides(s.HoldX, s.HoldY, s.StartX, s.StartY);
+        s.aim_centre_glide(w.pcx, w.pcy, s.CenterStartX, s.CenterStartY);
+
+        // One move in three jumps, the others glide.
+        if (gfx::floor_int(s.Rnd() * 3) == 0)
+            Jump(s);
+        else
+            Glide(s);
+
+        // Arrived; the next ring's size.
+        s.HoldX = s.StartX;
+        s.HoldY = s.StartY;
+        w.pcx = s.CenterStartX;
+        w.pcy = s.CenterStartY;
+        w.shape = gfx::floor_int(s.Rnd() * 3);
+    }
+
+    s.FinishAction();
+}

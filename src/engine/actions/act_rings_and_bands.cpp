@@ -1,0 +1,116 @@
+#include "engine/actions/actions.h"
+#include "engine/actions/ring_places.h"
+#include "engine/ball_geometry.h"
+#include "engine/saver_window.h"
+#include "gfx/numeric.h"
+
+#include <cstdint>
+
+// Kinds 6 and 13, rings and bands. In twenty legs the ten small balls
+// alternate between a band (one of the two rods through the screen centre,
+// chosen at random) and a ring around a random point, and the last leg brings
+// them home: each leg glides from where the balls stand into a band and out
+// of it into the next ring. The centre ball goes back to its own place while
+// the small balls form the band, which is the free slot in the middle of
+// either rod, and then into the middle of the new ring.
+//
+// Mode 1 (kind 6) shows clean motion. Mode 2 (kind 13) plays every glide as a
+// trail picture: the background is restored only before its first frame, so
+// every ball leaves its whole straight path, and the picture stays for a
+// second. Both modes make the same random choices.
+//
+// The band is StartX/Y and CenterStartX/Y, the place the second glide of the
+// leg starts from; HoldX/Y holds where the leg started.
+
+namespace {
+
+// The figure's own data for one run.
+struct RingsAndBands {
+    // The ring the current leg ends in (the formation in the last leg); at the
+    // start of the next leg, where the balls stand.
+    Ball_A::BallArray RingX{}, RingY{};
+    double CenterRingX = 0, CenterRingY = 0;
+    // Where the centre ball stands at the start of the current leg.
+    double CenterHoldX = 0, CenterHoldY = 0;
+};
+
+// The two bands a leg may pass through, drawn with equal chances.
+struct Band {
+    Ball_A::BallArray Ball_A::*x;
+    Ball_A::BallArray Ball_A::*y;
+};
+constexpr Band kBands[2] = {
+    {&Ball_A::VerticalRodX, &Ball_A::VerticalRodY},
+    {&Ball_A::HorizontalRodX, &Ball_A::HorizontalRodY},
+};
+
+// A ring's middle keeps the ring radius from every screen edge: a whole
+// pixel from g_RingRadius to the extent less g_RingRadius, both included.
+// (On a screen narrower than two radii the range turns round and the middle
+// falls between the same two values the other way round, still about the
+// screen's centre.)
+double ring_middle(Ball_A& saver, double extent)
+{
+    const double margin = g_RingRadius;
+    return gfx::floor_int(margin + saver.Rnd() * (extent - margin - margin + 1));
+}
+
+} // namespace
+
+void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
+{
+    RingsAndBands s;
+
+    for (int r = 1; r <= g_PhaseSteps; ++r) {
+        // The band: either rod, with the centre ball on its own place, the
+        // rods' free middle slot when that place is the screen centre.
+        const Band& band = kBands[gfx::floor_int(2 * saver.Rnd())];
+        saver.StartX = saver.*band.x;
+        saver.StartY = saver.*band.y;
+        saver.CenterStartX = saver.CenterFormationX;
+        saver.CenterStartY = saver.CenterFormationY;
+
+        // Where the leg starts: the formation in the first leg, afterwards
+        // the ring the leg before ended in.
+        if (r == 1) {
+            saver.HoldX = saver.FormationX;
+            saver.HoldY = saver.FormationY;
+            s.CenterHoldX = saver.CenterFormationX;
+            s.CenterHoldY = saver.CenterFormationY;
+        } else {
+            saver.HoldX = s.RingX;
+            saver.HoldY = s.RingY;
+            s.CenterHoldX = s.CenterRingX;
+            s.CenterHoldY = s.CenterRingY;
+        }
+
+        // Into the band.
+        saver.aim_glides(saver.HoldX, saver.HoldY, saver.StartX, saver.StartY);
+        saver.aim_centre_glide(s.CenterHoldX, s.CenterHoldY, saver.CenterStartX,
+                               saver.CenterStartY);
+        saver.GlideBalls(mode);
+
+        // Where the leg ends: back in the formation after the last leg, else
+        // a ring around a random point, its middle under the centre ball.
+        if (r == g_PhaseSteps) {
+            s.RingX = saver.FormationX;
+            s.RingY = saver.FormationY;
+            s.CenterRingX = saver.CenterFormationX;
+            s.CenterRingY = saver.CenterFormationY;
+        } else {
+            const double TX = ring_middle(saver, saver.ScreenWidthPx);
+            const double TY = ring_middle(saver, saver.ScreenHeightPx);
+            place_ring(s.RingX, s.RingY, TX, TY);
+            s.CenterRingX = TX - kHalfLargeCell;
+            s.CenterRingY = TY - kHalfLargeCell;
+        }
+
+        // Out of the band.
+        saver.aim_glides(saver.StartX, saver.StartY, s.RingX, s.RingY);
+        saver.aim_centre_glide(saver.CenterStartX, saver.CenterStartY, s.CenterRingX,
+                               s.CenterRingY);
+        saver.GlideBalls(mode);
+    }
+
+    saver.FinishAction();
+}

@@ -1,0 +1,210 @@
+#include "engine/actions/actions.h"
+#include "engine/ball_geometry.h"
+#include "engine/saver_window.h"
+#include "gfx/numeric.h"
+
+#include <array>
+#include <cmath>
+
+// Kind 7, rose curves. A lead ball drawn at random traces the roses
+// r = cos(k theta) x H / 2 around the screen centre for k = 2, 4, 3, 1/2, 1/4
+// and 1/5, and the other nine balls follow it as a snake that repeats its
+// places of the nine frames before. All the while the centre ball runs a
+// figure-eight of two flat ellipses that touch at the screen centre, and
+// grows and shrinks as it goes, so that it seems to move in depth. At the end
+// every ball glides back to where it stood when the action began.
+
+namespace {
+
+// Theta advances 4 degrees a frame on the first three roses and 12 on the
+// last three, worked out from the 15-digit pi; the frame counts below follow
+// from these very values.
+constexpr double kFineStep = gfx::kPi / 90 * 2;
+constexpr double kCoarseStep = gfx::kPi / 30 * 2;
+
+// One rose: its petal parameter and how far theta runs. Every rose starts
+// and ends on the same point, half a screen height right of the centre, so
+// the snake runs on from one to the next without a jump. Theta is added up
+// step by step in double and tested against the end each time, which gives
+// the frame counts beside each row.
+struct RoseFigure {
+    double RoseK;
+    double end;
+    double step;
+};
+
+constexpr std::array<RoseFigure, 6> kRoseFigures = {{
+    {2, 6.28318530717958, kFineStep},     // 2 pi:  90 frames
+    {4, 6.28318530717958, kFineStep},     // 2 pi:  90 frames
+    {3, 3.14159265358979, kFineStep},     // pi, where three petals close: 45 frames
+    {0.5, 12.56637061435916, kCoarseStep}, // 4 pi:  61 frames
+    {0.25, 25.13274122871832, kCoarseStep}, // 8 pi: 120 frames
+    {1.0 / 5, 15.70796326794895, kCoarseStep}, // 5 pi: 76 frames
+}};
+
+// The centre ball shrinks from its full 72 pixels to a third of that over a
+// quarter of a loop (30 frames at speed factor 1), and grows back.
+constexpr double kSmallestShare = 3;
+constexpr double kQuarterLoopFrames = 30;
+
+// The figure's own data for one run.
+struct RoseCurve {
+    int LeadBall = 1;         // the lead's ball, 1..10
+    double RoseK = 0;         // the current rose's petal parameter
+    double RoseAngle = 0;     // theta of the current frame
+    double RoseRadius = 0;    // cos(k theta) x H / 2; negative puts the point across the centre
+    double lead_x = 0, lead_y = 0; // the lead's cell
+    // Slot j: the lead's cell j frames ago; slots 1..9 are drawn.
+    Ball_A::BallArray snake_x{}, snake_y{};
+
+    // The centre ball's figure-eight: a clock from 0 to 60 on the lower
+    // loop, from 30 down to -30 on the upper one.
+    double OrbitClock = 0;
+    bool OrbitForward = true; // on the lower loop
+    double CenterBallSize = g_LargeBallSize;
+    double SizeStep = 0;      // 1.6 pixels a frame at speed factor 1
+    double centre_x = 0, centre_y = 0; // the centre ball's drawn cell
+};
+
+// Ball numbers run 1..10 around the ring; one before ball 1 is ball 10.
+int ball_before(int b) { return b <= 1 ? kSmallBalls : b - 1; }
+
+bool within(double o, double from, double to) { return o >= from && o <= to; }
+
+// How the centre ball's size changes this frame, from the clock's value as
+// the frame begins: -1 shrink, +1 grow, 0 keep. On the lower loop it shrinks
+// towards either end of the ellipse and grows towards the top and bottom; on
+// the upper loop the other way round. Values between the stretches (0, or
+// between 15 and 15.5) keep the size.
+int size_change(const RoseCurve& s, double o)
+{
+    if (s.OrbitForward) {
+        if (within(o, 0.5, 15) || within(o, 30.5, 45))
+            return -1;
+        if (within(o, 15.5, 30) || within(o, 45.5, 60))
+            return 1;
+        return 0;
+    }
+    if (within(o, 0.5, 15) || within(o, -30, -15.5))
+        return 1;
+    if (within(o, 15.5, 30) || within(o, -15, 0))
+        return -1;
+    return 0;
+}
+
+// The centre ball's size and place for one frame. The loops are ellipses
+// with the half-axes g_CenterX and g_CenterY / 2, centred 1.5 and 0.5 times
+// g_CenterY down; both pass through the screen centre, which is where the
+// ball changes loops: clock 60 of the lower loop and 30 of the upper are the
+// same point, as are -30 and 0. The change is made once the clock has
+// reached or stepped past the end, since most speed factors never land on
+// it exactly.
+void move_centre_ball(Ball_A& saver, RoseCurve& s, double factor)
+{
+    const double o = s.OrbitClock;
+    s.CenterBallSize += size_change(s, o) * s.SizeStep;
+    if (s.OrbitForward && o >= 60) {
+        s.OrbitForward = false;
+        s.OrbitClock = 30;
+    } else if (!s.OrbitForward && o <= -30) {
+        s.OrbitForward = true;
+        s.OrbitClock = 0;
+    }
+
+    s.OrbitClock += s.OrbitForward ? factor / 2 : -factor / 2;
+    const double phi = gfx::clock_angle(s.OrbitClock);
+    const double dx = gfx::floor_int(std::cos(phi) * saver.g_CenterX);
+    const double dy = gfx::floor_int(std::sin(phi) * (saver.g_CenterY / 2));
+    const double loop_middle = s.OrbitForward ? 3 * (saver.g_CenterY / 2) : saver.g_CenterY / 2;
+    s.centre_x = dx + saver.g_CenterX - s.CenterBallSize / 2;
+    s.centre_y = dy + loop_middle - s.CenterBallSize / 2;
+}
+
+// One frame at theta = RoseAngle: the lead, the snake over it, the centre
+// ball scaled on top of everything; then the snake moves up by one place.
+void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
+{
+    const double W = saver.ScreenWidthPx;
+    const double H = saver.ScreenHeightPx;
+    const double theta = s.RoseAngle;
+
+    s.RoseRadius = std::cos(s.RoseK * theta) * H / 2;
+    s.lead_x = std::cos(theta) * s.RoseRadius + W / 2 - kHalfSmallCell;
+    s.lead_y = std::sin(theta) * s.RoseRadius + H / 2 - kHalfSmallCell;
+
+    saver.RestoreBackground();
+    saver.BlitBall(s.LeadBall, s.lead_x, s.lead_y);
+
+    // The snake takes the nine balls before the lead, counting down round
+    // the ring, each drawn over the lead and over the ones nearer it.
+    int c = ball_before(s.LeadBall);
+    for (int j = 1; j <= 9; ++j) {
+        saver.BlitBall(c, s.snake_x[std::size_t(j)], s.snake_y[std::size_t(j)]);
+        c = ball_before(c);
+    }
+
+    move_centre_ball(saver, s, saver.S().g_SpeedFactor);
+    saver.BlitBallScaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
+                         s.CenterBallSize);
+
+    saver.PresentFrame();
+    Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
+}
+
+} // namespace
+
+void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
+{
+    const Settings& settings = saver.S();
+    RoseCurve s;
+
+    // The lead, at random.
+    s.LeadBall = gfx::floor_int(10 * saver.Rnd() + 1);
+
+    // The balls set out reversed around the lead: ball i from the place of
+    // ball LeadBall - i + 1, counting down round the ring.
+    int j = s.LeadBall;
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        saver.StartX[std::size_t(i)] = saver.FormationX[std::size_t(j)];
+        saver.StartY[std::size_t(i)] = saver.FormationY[std::size_t(j)];
+        j = ball_before(j);
+    }
+
+    // The centre ball sets out from the screen centre at the top of its lower loop.
+    s.OrbitClock = 0;
+    s.OrbitForward = true;
+
+    // Every small ball gathers on the roses' common point (theta = 0), half a
+    // screen height right of the centre, while the centre ball stays put;
+    // the whole snake starts there.
+    const double W = saver.ScreenWidthPx;
+    const double H = saver.ScreenHeightPx;
+    saver.GatherX = std::cos(0.0) * (H / 2) + W / 2 - kHalfSmallCell;
+    saver.GatherY = std::sin(0.0) * (H / 2) + H / 2 - kHalfSmallCell;
+    saver.GatherToCenter(1);
+    s.snake_x = saver.StartX;
+    s.snake_y = saver.StartY;
+    s.centre_x = saver.CenterFormationX;
+    s.centre_y = saver.CenterFormationY;
+
+    s.SizeStep = settings.g_SpeedFactor * (g_LargeBallSize - g_LargeBallSize / kSmallestShare)
+                 / kQuarterLoopFrames;
+    s.CenterBallSize = g_LargeBallSize;
+
+    // The six roses; the snake, the clock and the size run on across them.
+    for (const RoseFigure& figure : kRoseFigures) {
+        s.RoseK = figure.RoseK;
+        for (double theta = 0; theta <= figure.end; theta += figure.step) {
+            s.RoseAngle = theta;
+            DrawRoseFrame(saver, s);
+        }
+    }
+
+    // Home: ball i from snake slot i, the centre ball at its full size from
+    // its last place on the figure-eight.
+    saver.aim_glides(s.snake_x, s.snake_y, saver.FormationX, saver.FormationY);
+    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.CenterFormationX,
+                           saver.CenterFormationY);
+    saver.GlideBalls(1);
+    saver.FinishAction();
+}

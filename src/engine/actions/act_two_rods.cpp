@@ -1,0 +1,183 @@
+// Kind 18, two rods. The ten small balls form a rod through the centre ball,
+// vertical or horizontal at random, and the rod splits into two short rods
+// of five, balls 1-5 and balls 6-10. The two circle the screen centre on
+// opposite sides while each spins about its own middle ball, the first
+// clockwise and the second anticlockwise. The spin is drawn on an ellipse
+// whose horizontal and then vertical half-axis closes to nothing and opens
+// again, so the rods seem to turn in depth. The centre ball stays in the
+// middle. At the end the balls glide back to where they stood.
+
+#include "engine/actions/actions.h"
+#include "engine/actions/small_ball_glide.h"
+#include "engine/ball_geometry.h"
+#include "engine/saver_window.h"
+#include "gfx/numeric.h"
+
+#include <cmath>
+
+namespace {
+
+// Each repetition is 30 frames of the spin loop's k = 1, 3, ..., 59.
+constexpr int kSpinLoopEnd = 60;
+constexpr int kSpinLoopStep = 2;
+// Both spins advance 2 sixtieths a frame whatever the speed factor: one
+// turn per repetition. The orbit advances half the speed factor.
+constexpr double kSpinStep = 2;
+// The depth factors close and open in steps of a fifth.
+constexpr double kScaleStep = 0.2;
+
+// The middle ball of each short rod.
+constexpr int kFirstMiddle = 3;
+constexpr int kSecondMiddle = 8;
+
+struct TwoRods {
+    Ball_A& saver;
+    int orientation = 0; // 0 vertical rods, 1 horizontal
+    // Each ball's distance from its rod's middle ball in the rod formation.
+    double arm[kSmallBalls + 1] = {};
+    // Signed distance of ball 3's centre from the screen centre along the rod.
+    double orbit_radius = 0;
+    double o = 0;        // the first rod's middle on its circle, sixtieths of a turn
+    double spin1 = 0, spin2 = 0; // the rods' spin angles, sixtieths of a turn
+    // Factors on the spin ellipse's horizontal and vertical half-axes; a
+    // negative factor mirrors the ellipse.
+    double scale_x = 1, scale_y = 1;
+    bool shrinking = true;
+    bool second_phase = false;
+    double m1x = 0, m1y = 0, m2x = 0, m2y = 0; // the rods' current middles
+};
+
+// A factor closes by a fifth per repetition until it reaches 0 or below,
+// then opens again. In doubles 1 - 5 x 0.2 leaves 5.55e-17, not yet 0, so
+// it goes 0.8 ... 0.2, ~0, -0.2 before it turns and back through ~0 to 1.
+// Returns true once it is back at 1 or more.
+bool StepScale(double& scale, bool& shrinking)
+{
+    if (shrinking) {
+        scale -= kScaleStep;
+        if (scale <= 0)
+            shrinking = false;
+        return false;
+    }
+    scale += kScaleStep;
+    return scale >= 1;
+}
+
+// The horizontal factor closes and opens once, then the vertical one does,
+// again and again.
+void StepScales(TwoRods& r)
+{
+    double& scale = r.second_phase ? r.scale_y : r.scale_x;
+    if (StepScale(scale, r.shrinking)) {
+        r.scale_x = 1;
+        r.scale_y = 1;
+        r.second_phase = true;
+        r.shrinking = true;
+    }
+}
+
+// Places ball j on its rod and draws it: on the first rod's middle (ball 3)
+// or the second's (ball 8), or on the spin ellipse about it, balls 1-2 and
+// 6-7 at the spin angle and 4-5 and 9-10 at the opposite end.
+void DrawTwoRodsBall(TwoRods& r, int j)
+{
+    Ball_A& s = r.saver;
+    const bool first = j <= 5;
+    const double mx = first ? r.m1x : r.m2x;
+    const double my = first ? r.m1y : r.m2y;
+    const int middle = first ? kFirstMiddle : kSecondMiddle;
+    const double spin = first ? r.spin1 : r.spin2;
+
+    if (j == middle) {
+        s.StartX[j] = mx - kHalfSmallCell;
+        s.StartY[j] = my - kHalfSmallCell;
+    } else {
+        const double angle = j < middle ? spin : spin + 30;
+        const double theta = gfx::clock_angle(angle);
+        const int dx = gfx::floor_int(std::cos(theta) * (r.arm[j] * r.scale_x));
+        const int dy = gfx::floor_int(std::sin(theta) * (r.arm[j] * r.scale_y));
+        s.StartX[j] = mx + dx - kHalfSmallCell;
+        s.StartY[j] = my + dy - kHalfSmallCell;
+    }
+    s.BlitBall(j, s.StartX[j], s.StartY[j]);
+}
+
+// The middles of both rods on the circle, opposite each other.
+void PlaceMiddles(TwoRods& r)
+{
+    const Ball_A& s = r.saver;
+    const double theta1 = gfx::clock_angle(r.o);
+    r.m1x = s.g_CenterX + gfx::floor_int(std::cos(theta1) * r.orbit_radius);
+    r.m1y = s.g_CenterY + gfx::floor_int(std::sin(theta1) * r.orbit_radius);
+    const double theta2 = gfx::clock_angle(r.o + 30);
+    r.m2x = s.g_CenterX + gfx::floor_int(std::cos(theta2) * r.orbit_radius);
+    r.m2y = s.g_CenterY + gfx::floor_int(std::sin(theta2) * r.orbit_radius);
+}
+
+} // namespace
+
+void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
+{
+    Ball_A& s = saver;
+    TwoRods r{saver};
+
+    // Vertical or horizontal rods.
+    r.orientation = gfx::floor_int(s.Rnd() * 2);
+    const bool vertical = r.orientation == 0;
+
+    // The rod, and where the spins and the orbit start: the first rod in the
+    // formation's order (balls 1 and 2 above or left of ball 3), the second
+    // turned end for end, so it flips at once in the first frame.
+    if (vertical) {
+        s.StartX = s.VerticalRodX;
+        s.StartY = s.VerticalRodY;
+        r.spin1 = 0;
+        r.spin2 = 30;
+        r.o = 0;
+    } else {
+        s.StartX = s.HorizontalRodX;
+        s.StartY = s.HorizontalRodY;
+        r.spin1 = 45;
+        r.spin2 = 15;
+        r.o = 45;
+    }
+
+    // The arms along the rod, and the circle the middles run on.
+    const Ball_A::BallArray& along = vertical ? s.StartY : s.StartX;
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        const int middle = i <= 5 ? kFirstMiddle : kSecondMiddle;
+        r.arm[i] = std::abs(along[i] - along[middle]);
+    }
+    r.orbit_radius = vertical ? s.g_CenterY - (s.StartY[kFirstMiddle] + kHalfSmallCell)
+                              : s.g_CenterX - (s.StartX[kFirstMiddle] + kHalfSmallCell);
+
+    // Into the rod; the centre ball stays.
+    glide_small_balls(s, s.FormationX, s.FormationY, s.StartX, s.StartY);
+
+    r.scale_x = 1;
+    r.scale_y = 1;
+    r.shrinking = true;
+    r.second_phase = false;
+
+    // Twenty repetitions of 30 frames: one spin turn each, a quarter of the
+    // orbit at speed factor 1. The factors step before each repetition.
+    const double factor = s.S().g_SpeedFactor;
+    for (int rep = 1; rep <= g_PhaseSteps; ++rep) {
+        StepScales(r);
+        for (int k = 1; k <= kSpinLoopEnd; k += kSpinLoopStep) {
+            r.o += factor / 2;
+            PlaceMiddles(r);
+            r.spin1 += kSpinStep;
+            r.spin2 -= kSpinStep;
+
+            s.RestoreBackground();
+            s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+            for (int j = 1; j <= kSmallBalls; ++j)
+                DrawTwoRodsBall(r, j);
+            s.PresentFrame();
+        }
+    }
+
+    // Home from where each ball was last drawn.
+    glide_home_and_finish(s, s.StartX, s.StartY);
+}

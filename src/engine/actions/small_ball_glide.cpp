@@ -1,0 +1,18 @@
+#include "engine/actions/small_ball_glide.h"
+
+void glide_small_balls(Ball_A& saver, const Ball_A::BallArray& from_x,
+                       const Ball_A::BallArray& from_y, const Ball_A::BallArray& to_x,
+                       const Ball_A::BallArray& to_y)
+{
+    saver.aim_glides(from_x, from_y, to_x, to_y);
+    saver.aim_centre_glide(saver.CenterFormationX, saver.CenterFormationY,
+                           saver.CenterFormationX, saver.CenterFormationY);
+    saver.GlideBalls(1);
+}
+
+void glide_home_and_finish(Ball_A& saver, const Ball_A::BallArray& from_x,
+                           const Ball_A::BallArray& from_y)
+{
+    glide_small_balls(saver, from_x, from_y, saver.FormationX, saver.FormationY);
+    saver.FinishAction();
+}
