@@ -1,7 +1,8 @@
 // The settings dialog of Orvelune.scr under Wine: a click on a check item and
 // on "設 定" writes the file beside the program, byte for byte what the
 // settings library writes for those values, under a Japanese and an English
-// system alike; cancel leaves the file as it was.
+// system alike, where the dialog's title reads back the same and keeps a
+// second start out; cancel leaves the file as it was.
 #include "wine_rig.h"
 
 #include "dialog/controls.h"
@@ -66,11 +67,16 @@ protected:
         FAIL() << "no control " << name;
     }
 
+    // The dialog closes and its process ends with 0; its window is gone
+    // before the next start looks for it.
     static void ExpectClosesWithZero(WineProcess& dialog)
     {
         const std::optional<int> code = dialog.wait_exit(20s);
         ASSERT_TRUE(code.has_value()) << "expected the dialog to close";
         EXPECT_EQ(*code, 0);
+        const auto until = Clock::now() + 10s;
+        while (WineSuite::get().probe({"find", hex(kDialogTitle)}) != "none" && Clock::now() < until)
+            std::this_thread::sleep_for(50ms);
     }
 };
 
@@ -93,6 +99,9 @@ TEST_F(DialogUnderWine, ACheckItemAndSaveWriteTheFileByteExactUnderCodePages932A
         WineProcess dialog = WineSuite::get().start(folder.scr(), {"/c"}, locale);
         ASSERT_TRUE(WaitForDialog(locale)) << "expected the settings dialog";
         EXPECT_EQ(WineSuite::get().probe({"find", hex(kDialogTitle)}, locale), "found " + hex(kDialogTitle));
+        // A second start finds the dialog by its Japanese title and ends.
+        WineProcess second = WineSuite::get().start(folder.scr(), {"/s"}, locale);
+        EXPECT_EQ(second.wait_exit(20s), std::optional<int>(0));
         Click("Img_Action_Kind(1)");
         Click("lbl_Cmd(3)"); // "設 定"
         ExpectClosesWithZero(dialog);
