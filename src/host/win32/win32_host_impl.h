@@ -29,11 +29,10 @@ class Win32Host;
 // quick second click arrives as a second press, as every press must.
 inline constexpr wchar_t kWindowClassName[] = L"OrveluneWindow";
 
-// How a window of ours stands to the system. The settings dialog and the
-// version card are top-level windows of their own (Popup); a new kind gets
-// an enumerator here and a create function in win32_window_kinds.cpp.
+// How a window of ours stands to the system. A new kind gets an enumerator
+// here and a create function in win32_window_kinds.cpp.
 enum class WindowKind {
-    Popup,  // our own top-level window without frame or caption (the saver)
+    Popup,  // our own top-level window without frame or caption (the saver, the version card)
     Dialog, // our own top-level window that takes the keyboard (the settings dialog)
     Child,  // our own child of another program's window (the preview pane)
 };
