@@ -8,7 +8,7 @@ JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 # CI builds with warnings as errors.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build cross sanitize fuzz-build fuzz test run bench clean
+.PHONY: all deps configure build native cross sanitize fuzz-build fuzz test run bench clean
 
 all: build
 
@@ -18,10 +18,13 @@ deps:
 configure: deps
 	@cmake --preset $(PRESET) >/dev/null
 
-build: configure
+# The Linux programs and, cross-built, build/win32/Orvelune.scr.
+build: native cross
+
+native: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
-# The portable libraries must also build for 32-bit Windows.
+# Orvelune.scr and the Windows build of the render tool, for 32-bit Windows.
 cross: deps
 	@cmake --preset mingw >/dev/null
 	@cmake --build --preset mingw -j $(JOBS)
@@ -37,7 +40,7 @@ fuzz-build: deps
 	@cmake --preset fuzz >/dev/null
 	@cmake --build --preset fuzz -j $(JOBS)
 
-test: build cross sanitize fuzz-build
+test: build sanitize fuzz-build
 	@ctest --preset $(PRESET) -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
 	@ctest --preset fuzz -j $(JOBS)

@@ -66,7 +66,7 @@ TEST_P(SoakTest, EveryBuiltActionRunsWithoutASanitizerReport)
             ++actions[Field(line, "kind")];
     }
     std::string played;
-    for (const ActionEntry& entry : ActionTable()) {
+    for (const ActionEntry& entry : action_table()) {
         if (!entry.routine)
             continue;
         EXPECT_GT(actions[entry.kind], 0) << "kind " << entry.kind << " never ran";

@@ -8,8 +8,8 @@
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "engine/trace.h"
-#include "host/gdk/picture_file.h"
 #include "host/headless/headless_host.h"
+#include "host/picture_decoding.h"
 #include "settings/settings_file.h"
 
 #include <chrono>
@@ -48,7 +48,11 @@ std::string picture_problem(host::PictureResult result)
 std::string program_folder_of(const char* argv0)
 {
     std::string path = argv0 ? argv0 : "";
+#ifdef _WIN32
+    auto slash = path.find_last_of("\\/");
+#else
     auto slash = path.rfind('/');
+#endif
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 

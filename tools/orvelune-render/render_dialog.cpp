@@ -4,9 +4,13 @@
 
 #include "dialog/ball_p.h"
 #include "gfx/raster.h"
-#include "host/gdk/picture_file.h"
 #include "host/headless/headless_host.h"
+#include "host/picture_decoding.h"
+#ifdef _WIN32
+#include "host/win32/win32_text.h"
+#else
 #include "host/pango/pango_text.h"
+#endif
 #include "settings/settings_file.h"
 
 #include <cstdlib>
@@ -37,9 +41,15 @@ int render_dialog(const RenderOptions& options, const std::string& program_folde
     host_options.picture_loader = [picture_limit](const std::string& path, gfx::Surface& out) {
         return host::decode_picture_file(path, out, picture_limit) == host::PictureResult::Decoded;
     };
+#ifdef _WIN32
+    host_options.draw_text = host::draw_gdi_text;
+    host_options.text_width = host::gdi_text_width;
+    host_options.text_height = host::gdi_text_height;
+#else
     host_options.draw_text = host::draw_pango_text;
     host_options.text_width = host::pango_text_width;
     host_options.text_height = host::pango_text_height;
+#endif
     gfx::Surface screen(options.width, options.height);
     if (options.desktop_path
         && host::decode_picture_file(*options.desktop_path, host_options.desktop, picture_limit)

@@ -181,12 +181,6 @@ bool copy_pixels(GdkPixbuf* pixbuf, std::int64_t max_pixels, gfx::Surface& out)
 
 } // namespace
 
-std::int64_t picture_pixel_limit(int screen_width, int screen_height)
-{
-    const std::int64_t screen = std::int64_t(std::max(screen_width, 1)) * std::max(screen_height, 1);
-    return std::min(4 * screen, kMaxPicturePixels);
-}
-
 PictureResult decode_picture_file(const std::string& path, gfx::Surface& out, std::int64_t max_pixels)
 {
     file_io::InputFile file;
