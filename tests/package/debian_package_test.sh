@@ -52,10 +52,13 @@ done
 
 # An empty root with an empty package database. Its libraries are missing,
 # so the dependencies are forced; the program then runs on this machine's.
+# dpkg looks for ldconfig on the PATH, which for most users lacks /sbin.
 root=$scratch/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 : >"$root/var/lib/dpkg/status"
-dpkg_root() { dpkg --root="$root" --force-not-root --force-depends --log=/dev/null "$@"; }
+dpkg_root() {
+  PATH=$PATH:/usr/sbin:/sbin dpkg --root="$root" --force-not-root --force-depends --log=/dev/null "$@"
+}
 dpkg_root -i "$deb" >"$scratch/dpkg.log" 2>&1 || { cat "$scratch/dpkg.log"; fail "dpkg -i failed"; }
 status=$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f='${Status} ${Version}' orvelune)
 [ "$status" = "install ok installed $version" ] || fail "expected installed $version, got $status"
