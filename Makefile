@@ -8,7 +8,12 @@ JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 # CI builds with warnings as errors.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build native cross sanitize fuzz-build fuzz test run bench clean
+# `make install` puts the program under PREFIX (below DESTDIR when that is
+# set, as package builders use it); `make uninstall` with the same values
+# removes exactly that again.
+PREFIX ?= /usr/local
+
+.PHONY: all deps configure build native cross sanitize fuzz-build fuzz test run bench clean install uninstall package
 
 all: build
 
@@ -64,6 +69,18 @@ run: build
 
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
+
+install: build
+	@cmake --install build --prefix $(PREFIX)
+
+uninstall: build
+	@cmake -DBUILD_DIR=build -DPREFIX=$(PREFIX) -P cmake/Uninstall.cmake
+
+# The Debian package and, once the Windows program is built, the Windows zip,
+# both in build/packages/.
+package: build
+	@cd build && cpack --config CPackConfig.cmake
+	@cmake --build build --target package_win32
 
 clean:
 	rm -rf build

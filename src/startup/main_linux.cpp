@@ -78,6 +78,10 @@ int main(int argc, char** argv)
         std::fputs(hack_usage("orvelune").c_str(), stdout);
         return EXIT_SUCCESS;
     }
+    if (hack.outcome == HackCommand::Outcome::Version) {
+        std::fputs(version_line("orvelune").c_str(), stdout);
+        return EXIT_SUCCESS;
+    }
     if (hack.outcome == HackCommand::Outcome::Error) {
         std::fprintf(stderr, "orvelune: %s\n%s", hack.message.c_str(), hack_usage("orvelune").c_str());
         return EXIT_FAILURE;
