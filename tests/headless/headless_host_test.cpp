@@ -232,6 +232,34 @@ TEST(HeadlessServices, DesktopCaptureCopiesTheTopLeftAndBlackBeyondIt)
     EXPECT_EQ(into.at(0, 1), 0u);
 }
 
+// The screen a capture reads shows our shown top-level windows: topmost
+// ones above the others whatever their age, later ones above earlier.
+TEST(HeadlessServices, DesktopCaptureShowsTheShownWindowsOverTheDesktop)
+{
+    host::HeadlessOptions o;
+    o.desktop = gfx::Surface(6, 1, 0x111111);
+    HeadlessHost host(o);
+    Recorder r(host);
+    auto window = [&](int x, int width, bool topmost, bool visible, gfx::Pixel colour) {
+        host::WindowOptions options;
+        options.rect = {x, 0, width, 1};
+        options.topmost = topmost;
+        options.visible = visible;
+        auto w = host.create_window(options, r);
+        w->frame().fill(colour);
+        return w;
+    };
+    auto above = window(1, 2, true, true, 0xAAAAAA);
+    auto below = window(2, 3, false, true, 0xBBBBBB);
+    auto later = window(3, 2, false, true, 0xCCCCCC);
+    auto hidden = window(0, 6, false, false, 0xDDDDDD);
+    gfx::Surface into(6, 1);
+    ASSERT_TRUE(host.capture_desktop(into));
+    const std::vector<gfx::Pixel> expected = {0x111111, 0xAAAAAA, 0xAAAAAA, 0xCCCCCC, 0xCCCCCC, 0x111111};
+    for (int x = 0; x < 6; ++x)
+        EXPECT_EQ(into.at(x, 0), expected[std::size_t(x)]) << "at " << x;
+}
+
 TEST(HeadlessServices, PicturesCursorPasswordsAndEnding)
 {
     HeadlessHost host;

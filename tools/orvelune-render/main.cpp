@@ -4,6 +4,7 @@
 #include "render_options.h"
 #include "png_frames.h"
 #include "render_dialog.h"
+#include "render_version_card.h"
 
 #include "engine/random.h"
 #include "engine/saver_window.h"
@@ -161,5 +162,7 @@ int main(int argc, char** argv)
     }
     if (options->dialog)
         return render_dialog(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
+    if (options->version_card)
+        return render_version_card(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
     return render(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
 }
