@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -232,32 +233,25 @@ TEST(HeadlessServices, DesktopCaptureCopiesTheTopLeftAndBlackBeyondIt)
     EXPECT_EQ(into.at(0, 1), 0u);
 }
 
-// The screen a capture reads shows our shown top-level windows: topmost
-// ones above the others whatever their age, later ones above earlier.
+// A capture reads our shown top-level windows over the desktop: topmost ones
+// above the others whatever their age, later ones above earlier.
 TEST(HeadlessServices, DesktopCaptureShowsTheShownWindowsOverTheDesktop)
 {
     host::HeadlessOptions o;
     o.desktop = gfx::Surface(6, 1, 0x111111);
     HeadlessHost host(o);
     Recorder r(host);
-    auto window = [&](int x, int width, bool topmost, bool visible, gfx::Pixel colour) {
-        host::WindowOptions options;
-        options.rect = {x, 0, width, 1};
-        options.topmost = topmost;
-        options.visible = visible;
-        auto w = host.create_window(options, r);
-        w->frame().fill(colour);
-        return w;
-    };
-    auto above = window(1, 2, true, true, 0xAAAAAA);
-    auto below = window(2, 3, false, true, 0xBBBBBB);
-    auto later = window(3, 2, false, true, 0xCCCCCC);
-    auto hidden = window(0, 6, false, false, 0xDDDDDD);
+    std::vector<std::unique_ptr<host::Window>> windows;
+    for (const auto& [x, width, topmost, visible] : {std::tuple{1, 2, true, true}, {2, 3, false, true},
+                                                     {3, 2, false, true}, {0, 6, false, false}}) {
+        windows.push_back(host.create_window({"", {x, 0, width, 1}, true, topmost, visible}, r));
+        windows.back()->frame().fill(gfx::Pixel(0xAA0000 + windows.size()));
+    }
     gfx::Surface into(6, 1);
     ASSERT_TRUE(host.capture_desktop(into));
-    const std::vector<gfx::Pixel> expected = {0x111111, 0xAAAAAA, 0xAAAAAA, 0xCCCCCC, 0xCCCCCC, 0x111111};
+    const gfx::Pixel expected[] = {0x111111, 0xAA0001, 0xAA0001, 0xAA0003, 0xAA0003, 0x111111};
     for (int x = 0; x < 6; ++x)
-        EXPECT_EQ(into.at(x, 0), expected[std::size_t(x)]) << "at " << x;
+        EXPECT_EQ(into.at(x, 0), expected[x]) << "at " << x;
 }
 
 TEST(HeadlessServices, PicturesCursorPasswordsAndEnding)
