@@ -208,7 +208,7 @@ private:
     bool m_hand_shown = false;
     std::optional<int> m_pressed_button; // the image button whose face is down
     bool m_exit_pressed = false;
-    bool m_card_shown = false;   // the version card is playing over us: input waits for nobody
+    bool m_card_shown = false;   // the version card plays over us: input is dropped
     int m_click_button = 0;      // the button of a press that may become a click
     gfx::Rect m_dirty;
     gfx::Surface m_empty;

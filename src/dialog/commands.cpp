@@ -101,9 +101,9 @@ void Ball_P::lbl_Cmd_MouseUp(int i)
     }
     case ImageButton::VersionInformation:
         if (seams.show_version) {
-            // The card is modal: a key or a close request that reaches us
-            // while it plays (the keyboard focus stays here) is dropped, as
-            // a window under a modal one gets no input.
+            // The card is modal: input that still reaches us while it plays
+            // (the keyboard focus stays here) is dropped, as a window under
+            // a modal one gets none.
             m_card_shown = true;
             struct Reset {
                 bool& flag;
