@@ -100,8 +100,17 @@ void Ball_P::lbl_Cmd_MouseUp(int i)
         break;
     }
     case ImageButton::VersionInformation:
-        if (seams.show_version)
+        if (seams.show_version) {
+            // The card is modal: input that still reaches us while it plays
+            // (the keyboard focus stays here) is dropped, as a window under
+            // a modal one gets none.
+            m_card_shown = true;
+            struct Reset {
+                bool& flag;
+                ~Reset() { flag = false; }
+            } reset{m_card_shown};
             seams.show_version(*this);
+        }
         break;
     case ImageButton::Cancel: unload(DialogOutcome::Cancelled); break;
     case ImageButton::Save: {

@@ -85,6 +85,12 @@ struct WindowOptions {
     // application window, and key presses are reported (on_key_down). It is
     // not kept above others and does not cover the screen.
     bool takes_keyboard = false;
+    // A picture that passes over everything for a moment (the version card
+    // over the dialog): shown at once where it is put, above every window,
+    // and never framed, moved, animated or given the keyboard focus by a
+    // window manager. A backend whose borderless topmost windows already
+    // behave so may ignore it.
+    bool overlay = false;
 };
 
 // A mouse pointer drawn by the program: `image` black and white, shown where

@@ -4,12 +4,13 @@
 #include "render_options.h"
 #include "png_frames.h"
 #include "render_dialog.h"
+#include "render_setup.h"
+#include "render_version_card.h"
 
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "engine/trace.h"
 #include "host/headless/headless_host.h"
-#include "host/picture_decoding.h"
 #include "settings/settings_file.h"
 
 #include <chrono>
@@ -24,37 +25,8 @@
 
 namespace {
 
-constexpr int kBadCommandLine = 2;
-
-int fail(int status, const std::string& message)
-{
-    std::cerr << "orvelune-render: " << message << '\n';
-    return status;
-}
-
-std::string picture_problem(host::PictureResult result)
-{
-    switch (result) {
-    case host::PictureResult::Decoded: break;
-    case host::PictureResult::Unreadable: return "missing, unreadable or not a regular file";
-    case host::PictureResult::UnknownFormat: return "not a BMP, GIF, JPEG or PNG picture";
-    case host::PictureResult::TooLarge: return "too large";
-    case host::PictureResult::Truncated: return "too short for its size";
-    case host::PictureResult::Broken: return "damaged";
-    }
-    return "";
-}
-
-std::string program_folder_of(const char* argv0)
-{
-    std::string path = argv0 ? argv0 : "";
-#ifdef _WIN32
-    auto slash = path.find_last_of("\\/");
-#else
-    auto slash = path.rfind('/');
-#endif
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
+using render_setup::fail;
+using render_setup::kBadCommandLine;
 
 // The limits of a run and what is written along the way.
 struct Run {
@@ -86,33 +58,15 @@ struct Run {
 int render(const RenderOptions& options, const std::string& program_folder)
 {
     // ---- everything that can be refused is checked before the run starts
-    std::string ini_path = options.ini_path ? *options.ini_path : default_ini_path(program_folder);
-    // FileExists takes regular files only: a FIFO given here would hang the load.
-    if (options.ini_path && !FileExists(ini_path))
-        return fail(kBadCommandLine, "cannot read the settings file '" + ini_path + "'");
-
-    host::HeadlessOptions host_options;
-    host_options.screen = {options.width, options.height};
-    const std::int64_t picture_limit = host::picture_pixel_limit(options.width, options.height);
-    host_options.picture_loader = [picture_limit](const std::string& path, gfx::Surface& out) {
-        return host::decode_picture_file(path, out, picture_limit) == host::PictureResult::Decoded;
-    };
-    if (options.desktop_path) {
-        host::PictureResult desktop =
-            host::decode_picture_file(*options.desktop_path, host_options.desktop, picture_limit);
-        if (desktop != host::PictureResult::Decoded)
-            return fail(kBadCommandLine, "cannot read the desktop picture '" + *options.desktop_path
-                                             + "' (" + picture_problem(desktop) + ")");
-    }
+    int status = EXIT_SUCCESS;
+    std::optional<render_setup::Prepared> prepared =
+        render_setup::prepare(options, program_folder, status);
+    if (!prepared)
+        return status;
 
     Run run(options);
-    if (options.png_dir) {
-        std::error_code ec;
-        std::filesystem::create_directories(*options.png_dir, ec);
-        if (!std::filesystem::is_directory(*options.png_dir))
-            return fail(EXIT_FAILURE, "cannot create the folder '" + *options.png_dir + "'");
+    if (options.png_dir)
         run.png = std::make_unique<PngFrameWriter>(*options.png_dir);
-    }
 
     std::ofstream trace_file;
     std::unique_ptr<Trace> trace;
@@ -129,14 +83,13 @@ int render(const RenderOptions& options, const std::string& program_folder)
 
     // ---- the run
     Settings settings{};
-    LoadSettings(settings, ini_path);
+    LoadSettings(settings, prepared->ini_path);
     const std::uint64_t seed =
         options.seed ? *options.seed
                      : std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
-    int status = EXIT_SUCCESS;
     {
-        host::HeadlessHost host(std::move(host_options));
+        host::HeadlessHost host(std::move(prepared->host_options));
         host.set_frame_sink([&](const host::Window&, const gfx::Surface& f) { run.frame_presented(f); });
         host.set_after_tick([&] { run.tick_completed(); });
         Random random(seed);
@@ -184,6 +137,8 @@ int main(int argc, char** argv)
         return EXIT_SUCCESS;
     }
     if (options->dialog)
-        return render_dialog(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
-    return render(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
+        return render_dialog(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+    if (options->version_card)
+        return render_version_card(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+    return render(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
 }

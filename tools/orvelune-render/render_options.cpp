@@ -8,8 +8,11 @@
 const char* const kRenderUsage =
     "usage: orvelune-render (--ticks N | --frames N) [options]\n"
     "       orvelune-render --dialog --png DIR [--ini FILE] [--size WxH] [--desktop IMAGE]\n"
+    "       orvelune-render --version-card --png DIR [--ini FILE] [--size WxH] [--seed N]\n"
+    "                       [--desktop IMAGE]\n"
     "Plays the saver on a headless screen, deterministically for a given seed;\n"
-    "or, with --dialog, draws the settings dialog as it opens on that screen.\n"
+    "or, with --dialog, draws the settings dialog as it opens on that screen;\n"
+    "or, with --version-card, plays the version card over the dialog.\n"
     "\n"
     "  --ini FILE       settings file to load (default: the normal one)\n"
     "  --size WxH       screen size in pixels (default 1024x768)\n"
@@ -22,6 +25,8 @@ const char* const kRenderUsage =
     "  --every K        with --png, only every K-th frame (default 1)\n"
     "  --desktop IMAGE  the picture that stands for the screen at start\n"
     "  --dialog         write the settings dialog over the screen to DIR/dialog.png\n"
+    "  --version-card   press the dialog's version button and write every frame of\n"
+    "                   the card as DIR/frame-NNNNNN.png\n"
     "  --help           this text\n"
     "\n"
     "The saver never ends by itself, so at least one of --ticks and --frames is\n"
@@ -77,6 +82,10 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
         }
         if (name == "--dialog" && !inline_value) {
             options.dialog = true;
+            continue;
+        }
+        if (name == "--version-card" && !inline_value) {
+            options.version_card = true;
             continue;
         }
         static const char* const kWithValue[] = {"--ini",   "--size",  "--seed",  "--ticks",
@@ -160,9 +169,14 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
             options.desktop_path = value;
         }
     }
-    if (options.dialog && !options.help) {
+    if (options.dialog && options.version_card) {
+        error = "--dialog and --version-card draw different things: give one (see --help)";
+        return std::nullopt;
+    }
+    if ((options.dialog || options.version_card) && !options.help) {
         if (!options.png_dir) {
-            error = "--dialog needs --png DIR to write the picture into (see --help)";
+            error = std::string(options.dialog ? "--dialog" : "--version-card")
+                    + " needs --png DIR to write the pictures into (see --help)";
             return std::nullopt;
         }
         return options;

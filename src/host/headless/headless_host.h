@@ -20,7 +20,8 @@
 //   (by run() between ticks, or by process_pending_messages() inside a
 //   running animation) to the topmost visible window.
 // - A frame sink: every Window::refresh() hands the frame to a callback.
-// - A fixed "desktop" picture that capture_desktop() copies.
+// - A fixed "desktop" picture that capture_desktop() copies, with the frames
+//   of the program's own shown top-level windows over it.
 // - Records of every system service called, so that a test can assert what
 //   the program opened, showed, hid and ended.
 //
@@ -31,7 +32,8 @@ class HeadlessWindow;
 
 struct HeadlessOptions {
     Size screen{1024, 768};
-    // What capture_desktop() copies: its top-left, black where it is smaller.
+    // What capture_desktop() copies under the shown windows: its top-left,
+    // black where it is smaller.
     gfx::Surface desktop;
     // Decodes picture files for load_picture(); null means every load fails.
     std::function<bool(const std::string&, gfx::Surface&)> picture_loader;

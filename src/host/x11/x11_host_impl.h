@@ -141,6 +141,9 @@ public:
     // A dialog's window (WindowOptions::takes_keyboard): x11_dialog_window.cpp.
     std::unique_ptr<host::Window> create_dialog_window(const WindowOptions& options,
                                                        WindowHandler& handler);
+    // A window over everything (WindowOptions::overlay): x11_overlay_window.cpp.
+    std::unique_ptr<host::Window> create_overlay_window(const WindowOptions& options,
+                                                        WindowHandler& handler);
 
     // ---- for the windows and the helpers
     ::Display* display() const { return m_display; }

@@ -52,6 +52,8 @@ std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& option
     // x11_dialog_window.cpp.
     if (options.takes_keyboard)
         return create_dialog_window(options, handler);
+    if (options.overlay)
+        return create_overlay_window(options, handler);
     return create_desktop_window(options, handler);
 }
 
