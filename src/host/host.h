@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The services the program needs from the system. Engine, start-up and dialog
 // code reach the system only through this contract; each backend
@@ -163,7 +164,19 @@ public:
     virtual ~Host() = default;
 
     // ---- screen and windows
+    // The whole screen: on a desktop of several monitors, the box that holds
+    // them all.
     virtual Size screen_size() = 0;
+    // The monitors the desktop spans, as rectangles in the coordinates that
+    // create_window() takes, the primary monitor first; never empty. The saver
+    // plays on the primary and covers the others. Where the saver is given
+    // one window to draw into (an xscreensaver hack), that window is the one
+    // monitor. The default is one monitor, the whole screen at (0, 0).
+    virtual std::vector<gfx::Rect> monitors()
+    {
+        const Size screen = screen_size();
+        return {gfx::Rect{0, 0, screen.width, screen.height}};
+    }
     virtual std::unique_ptr<Window> create_window(const WindowOptions& options,
                                                   WindowHandler& handler) = 0;
     // The rectangle of another program's window in screen pixels, or nothing
@@ -224,8 +237,9 @@ public:
     }
 
     // ---- screen capture, pictures and text
-    // Copies the screen's top-left into.width() x into.height() pixels into
-    // `into`. False, leaving `into` as it was, when the screen cannot be read.
+    // Copies into.width() x into.height() pixels of the screen, from the
+    // primary monitor's top-left corner (monitors().front()), into `into`.
+    // False, leaving `into` as it was, when the screen cannot be read.
     virtual bool capture_desktop(gfx::Surface& into) = 0;
     // Decodes a picture file (at least BMP, GIF, JPEG and PNG). False, leaving
     // `out` as it was, when the file cannot be read or decoded.

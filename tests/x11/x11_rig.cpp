@@ -2,11 +2,13 @@
 
 #include "engine/random.h"
 #include "engine/saver_window.h"
+#include "gfx/raster.h"
 #include "host/headless/headless_host.h"
 #include "settings/settings_file.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -358,6 +360,53 @@ std::optional<XID> XvfbRig::wait_for_window(const std::string& title,
     return std::nullopt;
 }
 
+bool XvfbRig::set_monitors(const std::vector<gfx::Rect>& monitors)
+{
+    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(m_display, &event_base, &error_base)
+        || !XRRQueryVersion(m_display, &major, &minor) || major < 1 || (major == 1 && minor < 5))
+        return false;
+    // The server's one output goes to the first monitor, which takes the
+    // place of the monitor the server made for it over the whole screen.
+    XRRScreenResources* resources = XRRGetScreenResources(m_display, root());
+    if (!resources || resources->noutput < 1) {
+        if (resources)
+            XRRFreeScreenResources(resources);
+        return false;
+    }
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        XRRMonitorInfo* monitor = XRRAllocateMonitor(m_display, i == 0 ? 1 : 0);
+        const std::string name = "orvelune-test-" + std::to_string(i);
+        monitor->name = XInternAtom(m_display, name.c_str(), False);
+        monitor->primary = i == 0;
+        monitor->x = monitors[i].x;
+        monitor->y = monitors[i].y;
+        monitor->width = monitors[i].width;
+        monitor->height = monitors[i].height;
+        monitor->mwidth = monitors[i].width / 4; // any size in millimetres
+        monitor->mheight = monitors[i].height / 4;
+        if (i == 0)
+            monitor->outputs[0] = resources->outputs[0];
+        XRRSetMonitor(m_display, root(), monitor);
+        XRRFreeMonitors(monitor);
+    }
+    XRRFreeScreenResources(resources);
+    XSync(m_display, False);
+
+    // What the server now reports, primary first, must be what was asked.
+    int count = 0;
+    XRRMonitorInfo* got = XRRGetMonitors(m_display, root(), True, &count);
+    bool same = got && count == int(monitors.size());
+    for (int i = 0; same && i < count; ++i)
+        same = got[i].x == monitors[std::size_t(i)].x && got[i].y == monitors[std::size_t(i)].y
+               && got[i].width == monitors[std::size_t(i)].width
+               && got[i].height == monitors[std::size_t(i)].height
+               && bool(got[i].primary) == (i == 0);
+    if (got)
+        XRRFreeMonitors(got);
+    return same;
+}
+
 gfx::Surface XvfbRig::grab(XID window, int width, int height)
 {
     gfx::Surface out;
@@ -470,6 +519,13 @@ std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& go
                 return "expected " + Hex(expected.at(x, y)) + " got " + Hex(got.at(x, y))
                        + " at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
     return {};
+}
+
+gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area)
+{
+    gfx::Surface part(area.width, area.height);
+    gfx::blit(part, -area.x, -area.y, picture, gfx::RasterOp::Copy);
+    return part;
 }
 
 std::string ReadFile(const std::string& path)

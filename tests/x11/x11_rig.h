@@ -90,6 +90,10 @@ public:
     std::optional<XID> wait_for_window(const std::string& title, std::chrono::milliseconds timeout);
     bool is_viewable(XID window);
 
+    // Splits the screen into these monitors through RandR, the first one the
+    // primary; false when the server cannot (no RandR 1.5).
+    bool set_monitors(const std::vector<gfx::Rect>& monitors);
+
     // The pixels of a window (the root: the whole screen), with its children.
     gfx::Surface grab(XID window, int width, int height);
     gfx::Surface grab_screen() { return grab(root(), m_width, m_height); }
@@ -126,6 +130,9 @@ gfx::Surface ExpectedRingFrame(const Settings& settings, int width, int height,
 
 // "expected 0x.. got 0x.. at (x, y)" for the first difference, or "" when equal.
 std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& got);
+
+// The block `area` of `picture`.
+gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area);
 
 std::string Hex(unsigned long value);
 

@@ -126,10 +126,18 @@ int HeadlessHost::show_cursor(bool show)
     return m_cursor_count;
 }
 
+std::vector<gfx::Rect> HeadlessHost::monitors()
+{
+    if (m_options.monitors.empty())
+        return Host::monitors();
+    return m_options.monitors;
+}
+
 bool HeadlessHost::capture_desktop(gfx::Surface& into)
 {
+    const gfx::Rect primary = monitors().front();
     into.fill(gfx::kBlack);
-    gfx::blit(into, 0, 0, m_options.desktop, gfx::RasterOp::Copy);
+    gfx::blit(into, -primary.x, -primary.y, m_options.desktop, gfx::RasterOp::Copy);
     return true;
 }
 
