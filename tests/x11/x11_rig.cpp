@@ -27,13 +27,6 @@ extern char** environ;
 
 namespace x11test {
 
-namespace {
-
-int IgnoreXErrors(Display*, XErrorEvent*)
-{
-    return 0; // windows of the program under test come and go under us
-}
-
 std::optional<std::string> FindProgram(const std::string& name)
 {
     const char* path = std::getenv("PATH");
@@ -46,6 +39,14 @@ std::optional<std::string> FindProgram(const std::string& name)
     }
     return std::nullopt;
 }
+
+namespace {
+
+int IgnoreXErrors(Display*, XErrorEvent*)
+{
+    return 0; // windows of the program under test come and go under us
+}
+
 
 pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
             const std::vector<std::string>& env, posix_spawn_file_actions_t* actions = nullptr)

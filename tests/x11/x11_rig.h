@@ -136,6 +136,9 @@ gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area);
 
 std::string Hex(unsigned long value);
 
+// The full path of a program along $PATH; nothing when it is not installed.
+std::optional<std::string> FindProgram(const std::string& name);
+
 // The whole of a (small) text file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 
