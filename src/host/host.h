@@ -164,8 +164,10 @@ public:
     virtual ~Host() = default;
 
     // ---- screen and windows
-    // The whole screen: on a desktop of several monitors, the box that holds
-    // them all.
+    // The size of the screen the saver is given: the window a hack draws
+    // into, else the screen as the system reports it (on X11 the root, which
+    // holds every monitor; on Windows the primary monitor). Where things go
+    // on a desktop of several monitors is monitors()'s to say.
     virtual Size screen_size() = 0;
     // The monitors the desktop spans, as rectangles in the coordinates that
     // create_window() takes, the primary monitor first; never empty. The saver
