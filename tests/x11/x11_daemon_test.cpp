@@ -80,38 +80,37 @@ pid_t Start(const std::string& program, std::vector<std::string> args,
     _exit(127);
 }
 
-// The programs running from `path` (the hack's copy): what the daemon started.
-std::vector<pid_t> ProcessesOf(const std::string& path)
+// The processes whose /proc folder `matches` accepts.
+std::vector<pid_t> Processes(const std::function<bool(const fs::path&)>& matches)
 {
     std::vector<pid_t> found;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
         const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::error_code gone;
-        if (fs::read_symlink(entry.path() / "exe", gone) == path)
+        if (name.find_first_not_of("0123456789") == std::string::npos && matches(entry.path()))
             found.push_back(pid_t(std::stoi(name)));
     }
     return found;
 }
 
-// The processes whose environment holds `marker`: everything the daemon
-// started, however deep, since each inherits the environment.
-std::vector<pid_t> ProcessesWith(const std::string& marker)
+// The programs running from `path` (the hack's copy): what the daemon started.
+std::vector<pid_t> ProcessesOf(const std::string& path)
 {
-    std::vector<pid_t> found;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::string environment = ReadFile(entry.path() / "environ");
+    return Processes([&](const fs::path& process) {
+        std::error_code gone;
+        return fs::read_symlink(process / "exe", gone) == path;
+    });
+}
+
+// The processes whose environment holds `variable`: everything the daemon
+// started, however deep, since each inherits the environment.
+std::vector<pid_t> ProcessesWith(const std::string& variable)
+{
+    return Processes([&](const fs::path& process) {
+        std::string environment = "\n" + ReadFile(process / "environ");
         std::replace(environment.begin(), environment.end(), '\0', '\n');
-        if (("\n" + environment).find("\n" + marker + "\n") != std::string::npos)
-            found.push_back(pid_t(std::stoi(name)));
-    }
-    return found;
+        return environment.find("\n" + variable + "\n") != std::string::npos;
+    });
 }
 
 bool WaitUntil(std::chrono::milliseconds timeout, const std::function<bool()>& done)
