@@ -132,29 +132,4 @@ TEST(SeveralMonitors, InputOnAnyMonitorEndsTheSaverByTheSameRules)
     EXPECT_TRUE(deliver(clicks, host::MouseEvent{0, MouseEventKind::Down, host::kLeftButton, 50, 50}));
 }
 
-// A host that cannot cover a monitor still runs the saver on the primary.
-TEST(SeveralMonitors, AMonitorWithoutACoverLeavesTheSaverRunning)
-{
-    class RefusesCovers : public host::HeadlessHost {
-    public:
-        using HeadlessHost::HeadlessHost;
-        std::unique_ptr<host::Window> create_window(const host::WindowOptions& options,
-                                                    host::WindowHandler& handler) override
-        {
-            if (options.rect != kPrimary)
-                return nullptr;
-            return HeadlessHost::create_window(options, handler);
-        }
-    };
-    RefusesCovers host(two_monitors());
-    Settings settings = default_settings();
-    Random random(1);
-    Ball_A saver(host, settings, random, SaverStart{'S', false, -1});
-    saver.Form_Load();
-    ASSERT_NE(saver.window, nullptr);
-    EXPECT_TRUE(saver.covers.empty());
-    EXPECT_EQ(host.windows().size(), 1u);
-    EXPECT_TRUE(host.windows()[0].shown);
-}
-
 } // namespace

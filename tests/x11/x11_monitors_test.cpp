@@ -1,6 +1,5 @@
 // The saver on a display of two monitors: the figure on the primary at that
-// monitor's size, the other black, input on either ending it; a hack keeps
-// the window it is given.
+// monitor's size, the other black, input on either ending it.
 #include "x11_rig.h"
 
 // GoogleTest before Xlib, whose macros (None, Bool) would break it.
@@ -107,20 +106,6 @@ TEST_F(TwoMonitorsOnX, InputOnTheOtherMonitorEndsTheSaver)
     EXPECT_TRUE(saver.running());
     ASSERT_TRUE(rig->xdotool({"click", "1"}));
     ExpectEndedWithZero(saver, "a click on the other monitor");
-}
-
-TEST_F(TwoMonitorsOnX, RootStillDrawsOnTheWholeRoot)
-{
-    // A hack draws into the window it is given, whatever the monitors:
-    // xscreensaver gives one per monitor.
-    rig->write_settings(SlowSettings(250));
-    const gfx::Surface ring = ExpectedRingFrame(rig->settings(), kWidth, kHeight);
-    Child hack = rig->start_orvelune({"-root"});
-    std::string last;
-    EXPECT_TRUE(rig->poll_grab(rig->root(), kWidth, kHeight, 20s, [&](const gfx::Surface& shot) {
-        last = FirstDifference(ring, shot);
-        return last.empty();
-    })) << "expected the ring centred on the whole root; last grab: " << last;
 }
 
 } // namespace
