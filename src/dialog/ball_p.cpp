@@ -52,12 +52,13 @@ void Ball_P::Form_Load()
 {
     ColorSyncOn = false;
 
-    // Centred; a screen narrower than the dialog puts its left edge off
-    // screen by half the difference (the division truncates, as the
-    // program's integer division always has).
-    const host::Size screen = host.screen_size();
-    m_rect = {(screen.width - kWindowWidth) / 2, (screen.height - kWindowHeight) / 2,
-              kWindowWidth, kWindowHeight};
+    // Centred on the primary monitor (with several, centring on the whole
+    // desktop would split it across two); a monitor narrower than the dialog
+    // puts its left edge off screen by half the difference (the division
+    // truncates, as the program's integer division always has).
+    const gfx::Rect screen = host.monitors().front();
+    m_rect = {screen.x + (screen.width - kWindowWidth) / 2,
+              screen.y + (screen.height - kWindowHeight) / 2, kWindowWidth, kWindowHeight};
     host::WindowOptions options;
     options.title = kSettingsDialogTitle;
     options.rect = m_rect;

@@ -28,18 +28,25 @@ bool bring_into_range(Int& value, SettingKind kind)
     return false;
 }
 
-// A borderless window as large as the screen, still hidden, and its frame
-// and the background picture filled with the background colour. False when
-// the host gives no window.
+// A borderless window over the primary monitor, still hidden, and its frame
+// and the background picture filled with the background colour; the other
+// monitors get their covers, hidden too. The primary monitor is the screen
+// for everything the saver draws. False when the host gives no window.
 bool open_full_screen_window(Ball_A& saver)
 {
-    const host::Size screen = saver.host.screen_size();
+    std::vector<gfx::Rect> monitors = saver.host.monitors();
+    if (monitors.empty()) {
+        const host::Size screen = saver.host.screen_size();
+        monitors.push_back({0, 0, screen.width, screen.height});
+    }
+    const gfx::Rect primary = monitors.front();
+    const host::Size screen{primary.width, primary.height};
     saver.ScreenWidthPx = screen.width;
     saver.ScreenHeightPx = screen.height;
 
     host::WindowOptions options;
     options.title = kSaverWindowTitle;
-    options.rect = {0, 0, screen.width, screen.height};
+    options.rect = primary;
     options.borderless = true;
     options.visible = false;
     saver.window = saver.host.create_window(options, saver);
@@ -50,6 +57,7 @@ bool open_full_screen_window(Ball_A& saver)
     saver.Display = &saver.window->frame();
     saver.Display->fill(background);
     saver.Pic_Base.resize(screen.width, screen.height, background);
+    saver.covers = open_monitor_covers(saver, monitors);
     return true;
 }
 
@@ -147,6 +155,13 @@ void Ball_A::Form_Load()
     build_ball_masks();
     ComposeBackground();
 
+    // The covers go up first, so that where monitors overlap (a larger one
+    // mirroring the primary) the saver's own window ends on top.
+    for (const std::unique_ptr<MonitorCover>& cover : covers) {
+        cover->window->show(true);
+        cover->window->set_topmost(true);
+        cover->window->refresh();
+    }
     window->set_timer(kTimerIntervalMs);
     window->show(true);
     window->set_topmost(true);

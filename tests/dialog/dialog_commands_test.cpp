@@ -318,6 +318,18 @@ TEST(DialogWindow, OpensCentredWithItsTitleGrowsFromThePointerAndMovesByItsTopBa
     EXPECT_EQ(rig.dialog->window_rect(), moved);
 }
 
+TEST(DialogWindow, OpensCentredOnThePrimaryMonitorNotAcrossTwo)
+{
+    Scratch scratch;
+    host::HeadlessOptions options;
+    options.screen = {3200, 1200};
+    options.monitors = {{1920, 0, 1280, 1024}, {0, 0, 1920, 1200}};
+    DialogRig rig(default_settings(scratch.file("none.ini")), options);
+    rig.load();
+    EXPECT_EQ(rig.dialog->window_rect(),
+              (gfx::Rect{1920 + (1280 - 701) / 2, (1024 - 509) / 2, 701, 509}));
+}
+
 TEST(DialogWindow, WithoutAPointerToGrowFromTheWindowSimplyAppears)
 {
     Scratch scratch;

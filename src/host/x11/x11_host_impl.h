@@ -93,6 +93,7 @@ public:
 
     // ---- the host contract
     Size screen_size() override;
+    std::vector<gfx::Rect> monitors() override; // x11_monitors.cpp
     std::unique_ptr<host::Window> create_window(const WindowOptions& options,
                                                 WindowHandler& handler) override;
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
