@@ -39,8 +39,8 @@ void Ball_A::Timer1_Timer()
     if (!enabled)
         return;
 
-    // A kind whose routine is not built yet does nothing on its tick, like a
-    // disabled one: no sprites are redrawn and the background stays.
+    // Every kind has its routine; a row left empty in the table would do
+    // nothing on its tick, like a disabled kind, rather than call through null.
     const ActionEntry& entry = action_table()[std::size_t(kind)];
     if (!entry.routine)
         return;

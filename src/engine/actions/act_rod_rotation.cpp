@@ -11,6 +11,7 @@
 // erasing, so the shrinking balls leave trails; ten repetitions.
 
 #include "engine/actions/actions.h"
+#include "engine/actions/small_ball_glide.h"
 #include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 #include "gfx/numeric.h"
@@ -46,18 +47,6 @@ struct RodRotation {
     double size = g_SmallBallSize;
     double trail = 0;
 };
-
-// A glide of the small balls between two formations while the centre
-// ball stays at its own.
-void glide_small_balls(Ball_A& s, const Ball_A::BallArray& from_x,
-                       const Ball_A::BallArray& from_y, const Ball_A::BallArray& to_x,
-                       const Ball_A::BallArray& to_y)
-{
-    s.aim_glides(from_x, from_y, to_x, to_y);
-    s.aim_centre_glide(s.CenterFormationX, s.CenterFormationY, s.CenterFormationX,
-                       s.CenterFormationY);
-    s.GlideBalls(1);
-}
 
 // One leg of the flip: every ball slides along the rod to its mirror
 // partner's place (outward, balls 1 to 10) or back (10 to 1); the centre

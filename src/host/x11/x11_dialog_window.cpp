@@ -3,6 +3,8 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <utility>
+
 // A dialog's window: borderless, yet managed like any application window, so
 // that the window manager gives it the keyboard focus and a place in the task
 // list. It stays where the program puts it, at the size it was made, and
@@ -50,11 +52,7 @@ std::unique_ptr<host::Window> X11Host::create_dialog_window(const WindowOptions&
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&hints), 5);
 
     auto window = std::make_unique<X11Window>(*this, handler, options, WindowKind::Desktop, made);
-    apply_cursor(*window);
-    if (options.visible)
-        window->show(true);
-    XFlush(m_display);
-    return window;
+    return finish_top_level(std::move(window), options);
 }
 
 } // namespace host::x11

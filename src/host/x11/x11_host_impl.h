@@ -179,6 +179,10 @@ private:
     // reason on standard error when the server refuses it.
     WindowResources create_top_level(const gfx::Rect& rect, const std::string& title,
                                      long extra_events = 0);
+    // Hands a new top-level window out: the cursor state on it, shown when
+    // the options ask, and the requests sent.
+    std::unique_ptr<host::Window> finish_top_level(std::unique_ptr<X11Window> window,
+                                                   const WindowOptions& options);
 
     // The loop's events (x11_loop.cpp).
     std::size_t pending_input(std::uint64_t limit) override;

@@ -1,5 +1,7 @@
 #include "host/x11/x11_host_impl.h"
 
+#include <utility>
+
 // A window that passes over everything for a moment (WindowOptions::overlay):
 // override-redirect, so that no window manager frames it, moves it, fades it
 // in or hands it the keyboard focus. It appears where it is put the moment it
@@ -17,11 +19,7 @@ std::unique_ptr<host::Window> X11Host::create_overlay_window(const WindowOptions
     attributes.override_redirect = True;
     XChangeWindowAttributes(m_display, made.id, CWOverrideRedirect, &attributes);
     auto window = std::make_unique<X11Window>(*this, handler, options, WindowKind::Desktop, made);
-    apply_cursor(*window);
-    if (options.visible)
-        window->show(true);
-    XFlush(m_display);
-    return window;
+    return finish_top_level(std::move(window), options);
 }
 
 } // namespace host::x11

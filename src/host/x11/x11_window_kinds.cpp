@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace host::x11 {
 
@@ -160,6 +161,16 @@ WindowResources X11Host::create_top_level(const gfx::Rect& rect, const std::stri
     return made;
 }
 
+std::unique_ptr<host::Window> X11Host::finish_top_level(std::unique_ptr<X11Window> window,
+                                                        const WindowOptions& options)
+{
+    apply_cursor(*window);
+    if (options.visible)
+        window->show(true);
+    XFlush(m_display);
+    return window;
+}
+
 std::unique_ptr<host::Window> X11Host::create_ordinary_window(const WindowOptions& options,
                                                               WindowHandler& handler)
 {
@@ -172,11 +183,7 @@ std::unique_ptr<host::Window> X11Host::create_ordinary_window(const WindowOption
     if (!made.id)
         return nullptr;
     auto window = std::make_unique<X11Window>(*this, handler, placed, WindowKind::Ordinary, made);
-    apply_cursor(*window);
-    if (placed.visible)
-        window->show(true);
-    XFlush(m_display);
-    return window;
+    return finish_top_level(std::move(window), placed);
 }
 
 std::unique_ptr<host::Window> X11Host::create_desktop_window(const WindowOptions& options,
@@ -207,11 +214,7 @@ std::unique_ptr<host::Window> X11Host::create_desktop_window(const WindowOptions
     auto window = std::make_unique<X11Window>(*this, handler, options, WindowKind::Desktop, made);
     if (options.topmost)
         window->set_topmost(true);
-    apply_cursor(*window);
-    if (options.visible)
-        window->show(true);
-    XFlush(m_display);
-    return window;
+    return finish_top_level(std::move(window), options);
 }
 
 } // namespace host::x11
