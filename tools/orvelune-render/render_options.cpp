@@ -20,6 +20,8 @@ const char* const kRenderUsage =
     "  --png DIR        write presented frames as DIR/frame-NNNNNN.png\n"
     "  --every K        with --png, only every K-th frame (default 1)\n"
     "  --desktop IMAGE  the picture that stands for the screen at start\n"
+    "  --full-redraw    restore and present every frame whole instead of only what\n"
+    "                   changed (the frames are the same; for comparison)\n"
     "  --dialog         write the settings dialog over the screen to DIR/dialog.png\n"
     "  --help           this text\n"
     "\n"
@@ -79,6 +81,10 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
         }
         if (name == "--dialog" && !inline_value) {
             options.dialog = true;
+            continue;
+        }
+        if (name == "--full-redraw" && !inline_value) {
+            options.full_redraw = true;
             continue;
         }
         static const char* const kWithValue[] = {"--ini",   "--size",  "--seed",  "--ticks",
