@@ -62,8 +62,12 @@ bool Ball_A::frame_resized() const
 
 void Ball_A::note_drawn(gfx::Rect block)
 {
-    if (full_redraw)
+    // Whole redraws keep no account; should they be switched off, the
+    // first restore and present after are whole.
+    if (full_redraw) {
+        mark_whole_frame();
         return;
+    }
     block = gfx::intersection(block, Display->rect());
     if (!m_drawn_whole)
         m_drawn.add(block);

@@ -30,7 +30,8 @@ Rect stretch_cover(int x, int y, int width, int height);
 
 // A bounded set of rectangles that covers every rectangle added since it was
 // last cleared, never in more than kCapacity pieces, with no storage beyond
-// its own: the compositor keeps two and fills them on every frame.
+// its own: the compositor keeps two and fills them on every frame. The
+// rectangles are a surface's (clipped to it), so their edges never overflow.
 //
 // A rectangle joins an existing one when their bounding box holds no more
 // pixels than the two apart (one inside the other, or two that overlap
