@@ -8,7 +8,12 @@ JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 # CI builds with warnings as errors.
 PRESET ?= $(if $(CI),ci,default)
 
-.PHONY: all deps configure build cross test run bench clean
+# `make install` puts the program under PREFIX (below DESTDIR when that is
+# set, as package builders use it); `make uninstall` with the same values
+# removes exactly that again.
+PREFIX ?= /usr/local
+
+.PHONY: all deps configure build native cross sanitize fuzz-build fuzz test run bench clean install uninstall package
 
 all: build
 
@@ -18,22 +23,64 @@ deps:
 configure: deps
 	@cmake --preset $(PRESET) >/dev/null
 
-build: configure
+# The Linux programs and, cross-built, build/win32/Orvelune.scr.
+build: native cross
+
+native: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
-# The portable libraries must also build for 32-bit Windows.
+# Orvelune.scr and the Windows build of the render tool, for 32-bit Windows.
 cross: deps
 	@cmake --preset mingw >/dev/null
 	@cmake --build --preset mingw -j $(JOBS)
 
-test: build cross
+# The tests and the render tool again, under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+sanitize: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+
+# The fuzz targets, built with clang.
+fuzz-build: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+
+test: build sanitize fuzz-build
 	@ctest --preset $(PRESET) -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
+	@ctest --preset fuzz -j $(JOBS)
+
+# Each fuzz target for FUZZ_SECONDS, from its seeds and what earlier runs
+# found (build/fuzz/found/); crashes are kept in build/fuzz/artifacts/.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	@mkdir -p build/fuzz/artifacts
+	@for program in build/fuzz/bin/fuzz_*; do \
+	  target=$${program##*/fuzz_}; \
+	  mkdir -p build/fuzz/found/$$target; \
+	  echo "== $$target for $(FUZZ_SECONDS) s"; \
+	  $$program -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -artifact_prefix=build/fuzz/artifacts/$$target- build/fuzz/found/$$target fuzz/corpus/$$target \
+	    || exit 1; \
+	done
 
 run: build
 	@./scripts/run-saver
 
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
+
+install: build
+	@cmake --install build --prefix $(PREFIX)
+
+uninstall: build
+	@cmake -DBUILD_DIR=build -DPREFIX=$(PREFIX) -P cmake/Uninstall.cmake
+
+# The Debian package and, once the Windows program is built, the Windows zip,
+# both in build/packages/.
+package: build
+	@cd build && cpack --config CPackConfig.cmake
+	@cmake --build build --target package_win32
 
 clean:
 	rm -rf build

@@ -8,3 +8,14 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# The 32-bit x86 default is the x87 unit, whose 80-bit registers round
+# differently from the 64-bit build; SSE2 arithmetic gives the same doubles,
+# and so the same frames, as on Linux.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+# Statically linked (the C++ runtime and the threads library too), so that a
+# program needs only the DLLs every Windows has.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# A release carries no symbols: they would triple the program's size.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

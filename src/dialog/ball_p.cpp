@@ -52,12 +52,13 @@ void Ball_P::Form_Load()
 {
     ColorSyncOn = false;
 
-    // Centred; a screen narrower than the dialog puts its left edge off
-    // screen by half the difference (the division truncates, as the
-    // program's integer division always has).
-    const host::Size screen = host.screen_size();
-    m_rect = {(screen.width - kWindowWidth) / 2, (screen.height - kWindowHeight) / 2,
-              kWindowWidth, kWindowHeight};
+    // Centred on the primary monitor (with several, centring on the whole
+    // desktop would split it across two); a monitor narrower than the dialog
+    // puts its left edge off screen by half the difference (the division
+    // truncates, as the program's integer division always has).
+    const gfx::Rect screen = host.monitors().front();
+    m_rect = {screen.x + (screen.width - kWindowWidth) / 2,
+              screen.y + (screen.height - kWindowHeight) / 2, kWindowWidth, kWindowHeight};
     host::WindowOptions options;
     options.title = kSettingsDialogTitle;
     options.rect = m_rect;
@@ -198,7 +199,7 @@ void Ball_P::Image1_MouseUp() { DragActive = 0; }
 
 void Ball_P::on_mouse_down(int button, double x, double y)
 {
-    if (!window)
+    if (!window || m_card_shown)
         return;
     const int px = int(x), py = int(y);
     const Control* target = m_captured ? m_captured : control_at(px, py);
@@ -215,7 +216,7 @@ void Ball_P::on_mouse_up(int button, double x, double y)
     // A release whose press we never saw (it went to a chooser that has
     // closed since) is nobody's: acting on it would run a command the user
     // never pressed.
-    if (!window || !m_captured || !(m_buttons & button))
+    if (!window || m_card_shown || !m_captured || !(m_buttons & button))
         return;
     const Control* target = m_captured;
     m_buttons &= ~button;
@@ -231,7 +232,7 @@ void Ball_P::on_mouse_up(int button, double x, double y)
 
 void Ball_P::on_mouse_move(int buttons, double x, double y)
 {
-    if (!window)
+    if (!window || m_card_shown)
         return;
     // Buttons released where we could not see it (over a chooser) no longer count.
     m_buttons &= buttons;
@@ -248,11 +249,15 @@ void Ball_P::on_mouse_move(int buttons, double x, double y)
 void Ball_P::on_key_down(host::Key key)
 {
     // Escape cancels, as in any dialog.
-    if (key == host::Key::Escape)
+    if (key == host::Key::Escape && !m_card_shown)
         unload(DialogOutcome::Cancelled);
 }
 
-void Ball_P::on_close_request() { unload(DialogOutcome::Cancelled); }
+void Ball_P::on_close_request()
+{
+    if (!m_card_shown)
+        unload(DialogOutcome::Cancelled);
+}
 
 void Ball_P::on_timer()
 {

@@ -20,7 +20,8 @@ class Ball_P;
 // What the dialog needs from the rest of the program that it does not own.
 struct DialogSeams {
     // The version card, shown over the dialog; the dialog waits until it has
-    // closed itself. Null: the version command does nothing.
+    // closed itself, taking no input meanwhile. Null: the version command
+    // does nothing.
     std::function<void(Ball_P&)> show_version;
 };
 
@@ -207,6 +208,7 @@ private:
     bool m_hand_shown = false;
     std::optional<int> m_pressed_button; // the image button whose face is down
     bool m_exit_pressed = false;
+    bool m_card_shown = false;   // the version card plays over us: input is dropped
     int m_click_button = 0;      // the button of a press that may become a click
     gfx::Rect m_dirty;
     gfx::Surface m_empty;

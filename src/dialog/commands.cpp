@@ -91,7 +91,7 @@ void Ball_P::lbl_Cmd_MouseUp(int i)
         // Only the file: the controls stay as they are, and the defaults
         // take effect at the next start. A file that could not be written
         // keeps the dialog open with nothing lost.
-        const SaveResult result = RestoreDefaultSettingsFile(settings.g_IniPath);
+        const SaveResult result = restore_default_settings_file(settings.g_IniPath);
         if (!result.ok) {
             warn(result.error);
             return;
@@ -100,8 +100,17 @@ void Ball_P::lbl_Cmd_MouseUp(int i)
         break;
     }
     case ImageButton::VersionInformation:
-        if (seams.show_version)
+        if (seams.show_version) {
+            // The card is modal: input that still reaches us while it plays
+            // (the keyboard focus stays here) is dropped, as a window under
+            // a modal one gets none.
+            m_card_shown = true;
+            struct Reset {
+                bool& flag;
+                ~Reset() { flag = false; }
+            } reset{m_card_shown};
             seams.show_version(*this);
+        }
         break;
     case ImageButton::Cancel: unload(DialogOutcome::Cancelled); break;
     case ImageButton::Save: {
@@ -139,7 +148,7 @@ bool Ball_P::SaveAllSettings()
     values.g_BackgroundPicturePath = m_path_text;
     // A failure is never reported as success: the user learns what failed,
     // the file keeps its old bytes and the dialog stays open.
-    const SaveResult result = SaveSettingsFile(settings.g_IniPath, values);
+    const SaveResult result = save_settings_file(settings.g_IniPath, values);
     if (!result.ok) {
         warn(result.error);
         return false;

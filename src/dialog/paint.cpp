@@ -12,8 +12,9 @@ using namespace dialog;
 namespace {
 
 // Nine-point Japanese Gothic; the proportional face first, as the captions
-// were set in a proportional font.
-const host::Font kDialogFont{"IPAPGothic, IPAGothic, MS PGothic, sans-serif", 9, 400};
+// were set in a proportional font. Windows' own dialog face comes before its
+// other Gothics.
+const host::Font kDialogFont{"IPAPGothic, IPAGothic, MS UI Gothic, MS PGothic, sans-serif", 9, 400};
 
 // The selection mark: a ring of radius 5 in green, 0 128 0.
 constexpr gfx::Pixel kMarkColour = gfx::rgb(0, 128, 0);

@@ -28,18 +28,25 @@ bool bring_into_range(Int& value, SettingKind kind)
     return false;
 }
 
-// A borderless window as large as the screen, still hidden, and its frame
-// and the background picture filled with the background colour. False when
-// the host gives no window.
+// A borderless window over the primary monitor, still hidden, and its frame
+// and the background picture filled with the background colour; the other
+// monitors get their covers, hidden too. The primary monitor is the screen
+// for everything the saver draws. False when the host gives no window.
 bool open_full_screen_window(Ball_A& saver)
 {
-    const host::Size screen = saver.host.screen_size();
+    std::vector<gfx::Rect> monitors = saver.host.monitors();
+    if (monitors.empty()) {
+        const host::Size screen = saver.host.screen_size();
+        monitors.push_back({0, 0, screen.width, screen.height});
+    }
+    const gfx::Rect primary = monitors.front();
+    const host::Size screen{primary.width, primary.height};
     saver.ScreenWidthPx = screen.width;
     saver.ScreenHeightPx = screen.height;
 
     host::WindowOptions options;
     options.title = kSaverWindowTitle;
-    options.rect = {0, 0, screen.width, screen.height};
+    options.rect = primary;
     options.borderless = true;
     options.visible = false;
     saver.window = saver.host.create_window(options, saver);
@@ -51,6 +58,7 @@ bool open_full_screen_window(Ball_A& saver)
     saver.Display->fill(background);
     saver.Pic_Base.resize(screen.width, screen.height, background);
     saver.mark_whole_frame();
+    saver.covers = open_monitor_covers(saver, monitors);
     return true;
 }
 
@@ -116,7 +124,7 @@ Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverSta
 
     // The factor the loader derived from a speed in range is kept as it is.
     if (bring_into_range(settings.g_Speed, SettingKind::Speed))
-        settings.g_SpeedFactor = SpeedFactorFor(settings.g_Speed);
+        settings.g_SpeedFactor = speed_factor_for(settings.g_Speed);
     bring_into_range(settings.g_PcSpec, SettingKind::PcSpec);
 }
 
@@ -149,6 +157,13 @@ void Ball_A::Form_Load()
     build_ball_masks();
     ComposeBackground();
 
+    // The covers go up first, so that where monitors overlap (a larger one
+    // mirroring the primary) the saver's own window ends on top.
+    for (const std::unique_ptr<MonitorCover>& cover : covers) {
+        cover->window->show(true);
+        cover->window->set_topmost(true);
+        cover->window->refresh();
+    }
     window->set_timer(kTimerIntervalMs);
     window->show(true);
     window->set_topmost(true);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ball_geometry.h"
+#include "engine/monitor_covers.h"
 #include "engine/random.h"
 #include "engine/trace.h"
 #include "gfx/rect_set.h"
@@ -11,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // How the saver was started: the switch letter of the command line ('S' for
 // the screen saver proper, 0 for an empty command line, where only a click ends
@@ -48,9 +50,10 @@ public:
     Ball_A& operator=(const Ball_A&) = delete;
 
     // ---- lifecycle (saver_window.cpp)
-    // The load handler: sizes the window and surfaces to the screen, computes
-    // the starting formations, draws the sprites and the background, starts
-    // the 10 ms timer and shows the window topmost.
+    // The load handler: sizes the window and surfaces to the screen (the
+    // primary monitor; the others get covers), computes the starting
+    // formations, draws the sprites and the background, starts the 10 ms
+    // timer and shows the window topmost.
     void Form_Load();
     void Display_MouseDown(int button, double x, double y);
     void Display_MouseMove(float x, float y);
@@ -165,6 +168,8 @@ public:
     bool full_redraw;
 
     std::unique_ptr<host::Window> window;
+    // The other monitors' covers (monitor_covers.h); none on one monitor.
+    std::vector<std::unique_ptr<MonitorCover>> covers;
 
     // Surfaces. Display is the window's own off-screen frame.
     gfx::Surface* Display = nullptr;
@@ -174,6 +179,7 @@ public:
     gfx::Surface Pic_Mask_C;               // 72 x 72: the same for the centre ball
     gfx::Surface Pic_bk_G;                 // the loaded background picture
 
+    // The primary monitor's size: "the screen" of every figure.
     double ScreenWidthPx = 0;
     double ScreenHeightPx = 0;
     double g_CenterX = 0;

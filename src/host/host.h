@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The services the program needs from the system. Engine, start-up and dialog
 // code reach the system only through this contract; each backend
@@ -86,6 +87,12 @@ struct WindowOptions {
     // application window, and key presses are reported (on_key_down). It is
     // not kept above others and does not cover the screen.
     bool takes_keyboard = false;
+    // A picture that passes over everything for a moment (the version card
+    // over the dialog): shown at once where it is put, above every window,
+    // and never framed, moved, animated or given the keyboard focus by a
+    // window manager. A backend whose borderless topmost windows already
+    // behave so may ignore it.
+    bool overlay = false;
 };
 
 // A mouse pointer drawn by the program: `image` black and white, shown where
@@ -174,7 +181,21 @@ public:
     virtual ~Host() = default;
 
     // ---- screen and windows
+    // The size of the screen the saver is given: the window a hack draws
+    // into, else the screen as the system reports it (on X11 the root, which
+    // holds every monitor; on Windows the primary monitor). Where things go
+    // on a desktop of several monitors is monitors()'s to say.
     virtual Size screen_size() = 0;
+    // The monitors the desktop spans, as rectangles in the coordinates that
+    // create_window() takes, the primary monitor first; never empty. The saver
+    // plays on the primary and covers the others. Where the saver is given
+    // one window to draw into (an xscreensaver hack), that window is the one
+    // monitor. The default is one monitor, the whole screen at (0, 0).
+    virtual std::vector<gfx::Rect> monitors()
+    {
+        const Size screen = screen_size();
+        return {gfx::Rect{0, 0, screen.width, screen.height}};
+    }
     virtual std::unique_ptr<Window> create_window(const WindowOptions& options,
                                                   WindowHandler& handler) = 0;
     // The rectangle of another program's window in screen pixels, or nothing
@@ -235,8 +256,9 @@ public:
     }
 
     // ---- screen capture, pictures and text
-    // Copies the screen's top-left into.width() x into.height() pixels into
-    // `into`. False, leaving `into` as it was, when the screen cannot be read.
+    // Copies into.width() x into.height() pixels of the screen, from the
+    // primary monitor's top-left corner (monitors().front()), into `into`.
+    // False, leaving `into` as it was, when the screen cannot be read.
     virtual bool capture_desktop(gfx::Surface& into) = 0;
     // Decodes a picture file (at least BMP, GIF, JPEG and PNG). False, leaving
     // `out` as it was, when the file cannot be read or decoded.

@@ -1,7 +1,8 @@
 #include "settings/file_io.h"
 
-#include <fstream>
-#include <system_error>
+#include "settings/file_io_platform.h"
+
+#include <algorithm>
 
 namespace fs = std::filesystem;
 
@@ -12,97 +13,59 @@ fs::path path_from_utf8(std::string_view utf8)
     return fs::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
-FileBytes read_file(const std::string& utf8_path)
+ReadStatus read_file(const std::string& utf8_path, std::size_t max_bytes, std::string& bytes)
 {
-    FileBytes result;
-    fs::path path = path_from_utf8(utf8_path);
-    std::error_code ec;
-    fs::file_status status = fs::status(path, ec);
-    if (status.type() == fs::file_type::not_found) {
-        result.status = FileBytes::Missing;
-        return result;
-    }
-    result.status = FileBytes::Unreadable;
-    if (fs::is_directory(status)) {
-        result.error = "設定ファイルの場所がフォルダーです: " + utf8_path;
-        return result;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        result.error = "設定ファイルを読めません: " + utf8_path;
-        return result;
-    }
-    char chunk[64 * 1024];
-    while (in) {
-        in.read(chunk, sizeof chunk);
-        result.bytes.append(chunk, std::size_t(in.gcount()));
-        if (result.bytes.size() > kMaxFileBytes) {
-            result.bytes.clear();
-            result.error = "設定ファイルが大きすぎます: " + utf8_path;
-            return result;
+    bytes.clear();
+    InputFile file;
+    ReadStatus status = file.open(utf8_path);
+    if (status != ReadStatus::Read)
+        return status;
+    if (file.size() > max_bytes)
+        return ReadStatus::TooLarge;
+    // One byte more than the size, so that the read which finds the end
+    // needs no growth; a file that grows meanwhile is still bounded below.
+    bytes.resize(std::size_t(file.size()) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (bytes.size() > max_bytes) {
+                bytes.clear();
+                bytes.shrink_to_fit();
+                return ReadStatus::TooLarge;
+            }
+            bytes.resize(std::min(max_bytes + 1, bytes.size() + 64 * 1024));
         }
+        std::optional<std::size_t> got = file.read(bytes.data() + used, bytes.size() - used);
+        if (!got) {
+            bytes.clear();
+            return ReadStatus::Unreadable;
+        }
+        if (*got == 0)
+            break;
+        used += *got;
     }
-    if (in.bad()) {
-        result.bytes.clear();
-        result.error = "設定ファイルを読めません: " + utf8_path;
-        return result;
-    }
-    result.status = FileBytes::Read;
-    return result;
+    bytes.resize(used);
+    return ReadStatus::Read;
 }
 
-std::string replace_file(const std::string& utf8_path, std::string_view bytes)
+std::optional<ReplaceError> replace_file(const std::string& utf8_path, std::string_view bytes)
 {
     fs::path target = path_from_utf8(utf8_path);
     std::error_code ec;
+    // A settings file kept elsewhere and linked here is written where it lives.
     if (fs::is_symlink(target, ec)) {
         fs::path resolved = fs::weakly_canonical(target, ec);
         if (!ec)
             target = resolved;
     }
-    auto failure = [&](std::string_view what) {
-        std::string message = "設定ファイルを保存できませんでした: " + utf8_path + " (" + std::string(what);
-        if (ec)
-            message += ": " + ec.message();
-        return message + ")";
-    };
-
-    if (target.has_parent_path()) {
-        ec.clear();
-        fs::create_directories(target.parent_path(), ec);
-        if (ec)
-            return failure("フォルダーを作れません");
-    }
-
-    fs::path temporary = target;
-    temporary += ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return failure("一時ファイルを作れません");
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        out.flush();
-        out.close();
-        if (out.fail()) {
-            fs::remove(temporary, ec);
-            ec.clear();
-            return failure("一時ファイルに書けません");
-        }
-    }
-
+    fs::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
     ec.clear();
-    fs::file_status old = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(old))
-        fs::permissions(temporary, old.permissions(), ec); // best effort: the content matters more
-
-    ec.clear();
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return failure("置き換えられません");
-    }
-    return {};
+    fs::create_directories(folder, ec);
+    if (ec)
+        return ReplaceError{ReplaceError::Step::Folder, ec};
+    return platform::replace_in_folder(folder, target.filename(), bytes);
 }
 
 } // namespace file_io

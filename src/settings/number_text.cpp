@@ -9,22 +9,34 @@ namespace number_text {
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// The value of a text that number_length() took whole.
+std::optional<double> value_of(std::string_view number)
+{
+    if (number.starts_with('+'))
+        number.remove_prefix(1); // from_chars takes "-" but not "+"
+    double value = 0;
+    auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
 
 } // namespace
 
-std::optional<double> parse_number(std::string_view text)
+std::string_view trim(std::string_view text, std::string_view blanks)
 {
-    while (!text.empty() && is_blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && is_blank(text.back()))
-        text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1); // from_chars takes "-" but not "+"
+    std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
 
-    // Check the whole text against the form above before converting, since
-    // from_chars alone would also take "inf", "nan" and stop at junk.
-    std::size_t at = text.starts_with('-') ? 1 : 0;
+std::size_t number_length(std::string_view text)
+{
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+        ++at;
     std::size_t digits = 0;
     while (at < text.size() && is_digit(text[at]))
         ++at, ++digits;
@@ -34,23 +46,47 @@ std::optional<double> parse_number(std::string_view text)
             ++at, ++digits;
     }
     if (digits == 0)
-        return std::nullopt;
+        return 0;
     if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-            ++at;
-        std::size_t exponent_digits = 0;
-        while (at < text.size() && is_digit(text[at]))
-            ++at, ++exponent_digits;
-        if (exponent_digits == 0)
-            return std::nullopt;
+        std::size_t exponent = at + 1;
+        if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-'))
+            ++exponent;
+        if (exponent < text.size() && is_digit(text[exponent])) {
+            while (exponent < text.size() && is_digit(text[exponent]))
+                ++exponent;
+            at = exponent;
+        }
     }
-    if (at != text.size())
-        return std::nullopt;
+    return at;
+}
 
-    double value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+std::optional<double> parse_number(std::string_view text)
+{
+    text = trim(text);
+    std::size_t length = number_length(text);
+    if (length == 0 || length != text.size())
+        return std::nullopt;
+    return value_of(text);
+}
+
+std::optional<double> leading_number(std::string_view text)
+{
+    text = trim(text);
+    std::size_t length = number_length(text);
+    if (length == 0)
+        return std::nullopt;
+    return value_of(text.substr(0, length));
+}
+
+std::optional<std::uint64_t> whole_number(std::string_view text, int base)
+{
+    // from_chars alone would take a leading "-" for signed types and stop
+    // at the first stranger; only an unsigned read of the whole text counts.
+    std::uint64_t value = 0;
+    if (text.empty() || text.front() == '+' || text.front() == '-')
+        return std::nullopt;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size())
         return std::nullopt;
     return value;
 }

@@ -5,16 +5,38 @@
 #include <string>
 #include <string_view>
 
-// Numbers as the settings file writes and reads them.
+// Numbers as the program writes and reads them (the settings file, the
+// command lines), and the one blank trimmer every reader of text uses.
 //
-// What counts as a number: optional blanks, an optional "+" or "-", decimal
-// digits with an optional decimal point (".5" and "5." too), an optional
-// exponent ("1e3", "2.5E-1"), optional blanks; the point is always ".",
+// What counts as a number: an optional "+" or "-", decimal digits with an
+// optional decimal point (".5" and "5." too), and an optional exponent
+// ("1e3", "2.5E-1") that has digits of its own; the point is always ".",
 // whatever the locale. Hexadecimal ("0x10", "&H10"), thousands separators,
 // "inf" and "nan" are not numbers, and neither is an empty text or "abc".
 namespace number_text {
 
+// The blanks around numbers and command-line switches.
+inline constexpr std::string_view kSpaceAndTab = " \t";
+
+// `text` without the characters of `blanks` at either end.
+std::string_view trim(std::string_view text, std::string_view blanks = kSpaceAndTab);
+
+// The number scanner: the length in bytes of the number `text` starts with
+// (no blanks skipped), 0 when it starts with none. An exponent mark without
+// digits after it ("7e", "7e+") is not part of the number.
+std::size_t number_length(std::string_view text);
+
+// The whole text, blanks (space, tab) around it allowed, as a number;
+// nothing when it is not one or lies beyond a double.
 std::optional<double> parse_number(std::string_view text);
+
+// The number the text starts with after blanks ("12abc" gives 12); nothing
+// when it starts with none or the number lies beyond a double.
+std::optional<double> leading_number(std::string_view text);
+
+// Digits alone, the whole text, in base 10 or 16: no sign, no blanks, no
+// point, at most 64 bits. Counts, sizes, seeds and window ids.
+std::optional<std::uint64_t> whole_number(std::string_view text, int base = 10);
 
 // The integer part: the value rounded down ("15.7" gives 15, "-3.5" gives
 // -4), and nothing when it is not a number or does not fit 16 bits signed.

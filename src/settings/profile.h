@@ -1,7 +1,9 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // A private-profile (INI) file, read and edited the way the Windows calls
@@ -39,19 +41,23 @@ struct Cp932Text {
     bool exact = true;
 };
 Cp932Text file_text_as_cp932(std::string_view file_bytes);
+bool starts_with_byte_order_mark(std::string_view file_bytes);
 
 class ProfileText {
 public:
     ProfileText() = default;
     // The text of a file's bytes, converted by file_text_as_cp932: a file
     // saved with a byte-order mark is read, and written again, in code page 932.
-    explicit ProfileText(std::string_view bytes);
+    explicit ProfileText(std::string bytes);
     // False when the file held characters that code page 932 cannot carry,
     // so that writing the text back would lose them.
-    bool converted_exactly() const { return exact_; }
+    bool converted_exactly() const { return m_exact; }
 
     // The value, or the empty text when the section or key is missing.
     std::string get(std::string_view section, std::string_view key) const;
+    // The values of several keys of one section, found in one pass over the
+    // text: the i-th value is that of keys[i].
+    std::vector<std::string> get_all(std::string_view section, std::span<const std::string> keys) const;
 
     // Sets the value. An existing key keeps its line, up to and including its
     // "=", and takes the new value after it; a new key gets a line of its own,
@@ -60,22 +66,20 @@ public:
     // blank line. Every other line, with its own line end, is kept as it was;
     // new lines end in CR LF. The caller keeps CR, LF and NUL out of all three.
     void set(std::string_view section, std::string_view key, std::string_view value);
+    // Sets several keys of one section in one pass over the text, with
+    // exactly the bytes that setting them one after another would give.
+    void set_all(std::string_view section, std::span<const std::pair<std::string, std::string>> key_values);
 
     // The whole text: exactly the bytes it was made from (after the
     // conversion above), with the edits.
-    std::string bytes() const;
+    const std::string& bytes() const { return m_bytes; }
 
 private:
-    struct Line {
-        std::string text;
-        std::string end; // "\r\n", "\n", "\r", or empty for a last line without one
-    };
-
-    // Index of the header line of the first section of that name, or -1.
-    long find_section(std::string_view section) const;
-
-    std::vector<Line> lines_;
-    bool exact_ = true;
+    // The text is kept as the one string it was read as, and lines are found
+    // as they are needed: a file of millions of short lines then costs no
+    // more memory than its bytes.
+    std::string m_bytes;
+    bool m_exact = true;
 };
 
 // The largest value the reading call gives back: 255 bytes and the NUL.

@@ -87,6 +87,12 @@ std::string utf8_to_cp932(std::string_view text, bool& exact)
 
 } // namespace
 
+bool starts_with_byte_order_mark(std::string_view bytes)
+{
+    return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE")
+           || bytes.starts_with("\xFE\xFF");
+}
+
 Cp932Text file_text_as_cp932(std::string_view bytes)
 {
     Cp932Text result;

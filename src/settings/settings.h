@@ -34,4 +34,4 @@ struct Settings {
 
 // The speed factor for a speed value: 1 at 15, 0.05 less per step above,
 // 0.2 more per step below (30 gives 0.25, 10 gives 2).
-double SpeedFactorFor(std::int16_t speed);
+double speed_factor_for(std::int16_t speed);

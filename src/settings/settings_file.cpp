@@ -7,11 +7,8 @@
 #include "settings/settings_keys.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <utility>
 #include <vector>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -45,15 +42,6 @@ void apply_color_text(Settings& s, int slot, std::string_view text)
             *components[c] = *v;
 }
 
-std::string trim_spaces(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return std::string(text);
-}
-
 // The value text the save writes for one key.
 std::string saved_text(const Settings& s, const SettingKey& k)
 {
@@ -62,18 +50,48 @@ std::string saved_text(const Settings& s, const SettingKey& k)
     case SettingKind::BallColor:
         return number_text::color_text(s.g_BallRed[slot], s.g_BallGreen[slot], s.g_BallBlue[slot]);
     case SettingKind::BackgroundColor: return number_text::signed_text(s.g_BackgroundColor);
-    case SettingKind::BackgroundPicturePath: return trim_spaces(s.g_BackgroundPicturePath);
+    case SettingKind::BackgroundPicturePath: return std::string(number_text::trim(s.g_BackgroundPicturePath, " "));
     default: return number_text::signed_text(*integer_field(s, k));
     }
 }
 
+// A settings file is a few kilobytes; anything past this is not one, and
+// reading it whole could exhaust memory.
+constexpr std::size_t kMaxSettingsFileBytes = 16 * 1024 * 1024;
+
 using KeyValues = std::vector<std::pair<std::string_view, std::string>>; // UTF-8 key, UTF-8 value
 
-// Applies the values to the file's text one key after another, exactly as
-// the same sequence of single-key writes would, and then replaces the file
-// in one step. A value that code page 932 cannot carry, or that holds a line
-// break or a NUL (which would end the value early or forge another key), is
-// refused before anything is written.
+std::string read_failure(file_io::ReadStatus status, const std::string& ini_path)
+{
+    switch (status) {
+    case file_io::ReadStatus::Folder: return "設定ファイルの場所がフォルダーです: " + ini_path;
+    case file_io::ReadStatus::TooLarge: return "設定ファイルが大きすぎます: " + ini_path;
+    default: return "設定ファイルを読めません: " + ini_path;
+    }
+}
+
+std::string save_failure(const file_io::ReplaceError& error, const std::string& ini_path)
+{
+    using Step = file_io::ReplaceError::Step;
+    std::string what;
+    switch (error.step) {
+    case Step::Folder: what = "フォルダーを作れません"; break;
+    case Step::NotAFile: what = "ファイルではないものがあります"; break;
+    case Step::ReadOnly: what = "読み取り専用です"; break;
+    case Step::Temporary: what = "一時ファイルを作れません"; break;
+    case Step::Write: what = "一時ファイルに書けません"; break;
+    case Step::Rename: what = "置き換えられません"; break;
+    }
+    if (error.code)
+        what += ": " + error.code.message();
+    return "設定ファイルを保存できませんでした: " + ini_path + " (" + what + ")";
+}
+
+// Applies the values to the file's text, exactly as the same sequence of
+// single-key writes would, and then replaces the file in one step. A value
+// that code page 932 cannot carry, or that holds a line break or a NUL
+// (which would end the value early or forge another key), is refused before
+// anything is written.
 SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
 {
     std::vector<std::pair<std::string, std::string>> encoded;
@@ -85,26 +103,25 @@ SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
         encoded.emplace_back(file_text(key), std::move(*bytes));
     }
 
-    file_io::FileBytes old = file_io::read_file(ini_path);
-    if (old.status == file_io::FileBytes::Unreadable)
-        return {false, old.error};
-    profile::ProfileText text(old.bytes);
+    std::string old;
+    file_io::ReadStatus status = file_io::read_file(ini_path, kMaxSettingsFileBytes, old);
+    if (status != file_io::ReadStatus::Read && status != file_io::ReadStatus::Missing)
+        return {false, read_failure(status, ini_path)};
+    profile::ProfileText text(std::move(old));
     // A file saved as UTF-8 or UTF-16 is written back in code page 932; one
     // whose other lines hold characters the code page lacks would lose them.
     if (!text.converted_exactly())
         return {false, "設定ファイルに Shift_JIS で書けない文字があり、保存するとその文字が失われるため、"
                        "保存しませんでした: " + ini_path};
-    for (const auto& [key, value] : encoded)
-        text.set(file_text(kSettingsSection), key, value);
-    std::string error = file_io::replace_file(ini_path, text.bytes());
-    if (!error.empty())
-        return {false, error};
+    text.set_all(file_text(kSettingsSection), encoded);
+    if (auto error = file_io::replace_file(ini_path, text.bytes()))
+        return {false, save_failure(*error, ini_path)};
     return {};
 }
 
 } // namespace
 
-std::string DefaultIniPath(const std::string& program_folder)
+std::string default_ini_path(const std::string& program_folder)
 {
 #ifdef _WIN32
     // Always adds the separator, even when the folder already ends in one
@@ -131,25 +148,27 @@ bool FileExists(std::string path)
         path.pop_back();
     if (path.empty())
         return false;
-    fs::path p = file_io::path_from_utf8(path);
-    std::error_code ec;
-    if (fs::is_directory(p, ec))
-        return false; // opening a folder succeeds on Linux, yet it is no picture
-    std::ifstream in(p, std::ios::binary);
-    return bool(in);
+    // Only a regular file counts: a folder opens on Linux, yet it is no
+    // picture, and a FIFO would hang whoever reads it.
+    file_io::InputFile file;
+    return file.open(path) == file_io::ReadStatus::Read;
 }
 
 void LoadSettings(Settings& s, const std::string& ini_path)
 {
     s.g_IniPath = ini_path;
     for (int slot = 1; slot <= 11; ++slot)
-        s.g_DefaultColorText[std::size_t(slot)] = std::string(DefaultColorText(slot));
+        s.g_DefaultColorText[std::size_t(slot)] = std::string(default_color_text(slot));
 
     // An unreadable file reads like a missing one: every default applies.
-    file_io::FileBytes file = file_io::read_file(ini_path);
-    profile::ProfileText text(file.status == file_io::FileBytes::Read ? file.bytes : std::string());
-    const std::string section = file_text(kSettingsSection);
-    auto read = [&](const SettingKey& k) { return cp932::to_utf8(text.get(section, file_text(k.key))); };
+    std::string bytes;
+    if (file_io::read_file(ini_path, kMaxSettingsFileBytes, bytes) != file_io::ReadStatus::Read)
+        bytes.clear();
+    std::vector<std::string> keys;
+    for (const SettingKey& k : kSettingKeys)
+        keys.push_back(file_text(k.key));
+    const std::vector<std::string> values = profile::ProfileText(std::move(bytes)).get_all(file_text(kSettingsSection), keys);
+    auto read = [&](const SettingKey& k) { return cp932::to_utf8(values[std::size_t(&k - kSettingKeys.data())]); };
 
     // The colours come from the file only when all eleven keys have a value;
     // one empty or missing key gives every ball its default colour.
@@ -185,7 +204,7 @@ void LoadSettings(Settings& s, const std::string& ini_path)
         }
     }
 
-    s.g_SpeedFactor = SpeedFactorFor(s.g_Speed);
+    s.g_SpeedFactor = speed_factor_for(s.g_Speed);
     // Pattern 4 without a picture to show falls back to the ball grid.
     if (s.g_BackgroundMode == 4 && !FileExists(s.g_BackgroundPicturePath)) {
         s.g_BackgroundMode = 1;
@@ -193,7 +212,7 @@ void LoadSettings(Settings& s, const std::string& ini_path)
     }
 }
 
-SaveResult SaveSettingsFile(const std::string& ini_path, const Settings& values)
+SaveResult save_settings_file(const std::string& ini_path, const Settings& values)
 {
     KeyValues key_values;
     for (const SettingKey& k : kSettingKeys)
@@ -201,7 +220,7 @@ SaveResult SaveSettingsFile(const std::string& ini_path, const Settings& values)
     return write_keys(ini_path, key_values);
 }
 
-SaveResult RestoreDefaultSettingsFile(const std::string& ini_path)
+SaveResult restore_default_settings_file(const std::string& ini_path)
 {
     KeyValues key_values;
     for (const SettingKey& k : kSettingKeys)

@@ -12,17 +12,18 @@
 // Where the settings file lives by default. On Windows: beside the program,
 // `program_folder` + "\Orvelune.ini". Elsewhere: $XDG_CONFIG_HOME/orvelune/
 // Orvelune.ini, with ~/.config when XDG_CONFIG_HOME is unset or empty.
-std::string DefaultIniPath(const std::string& program_folder);
+std::string default_ini_path(const std::string& program_folder);
 
 // Fills every setting of `s` from the file at `ini_path` (a missing file
 // reads as all defaults) and sets s.g_IniPath. A value that is present but
 // not a number leaves the field as it was, so start from a zeroed Settings.
-// A file that cannot be read (a folder, no permission, over 16 MB) reads as
-// a missing one.
+// A file that cannot be read (a folder, a FIFO or device, no permission,
+// over 16 MB) reads as a missing one.
 void LoadSettings(Settings& s, const std::string& ini_path);
 
-// True when `path` names a file that can be opened for reading; a trailing
-// path separator is dropped first.
+// True when `path` names a regular file that can be opened for reading; a
+// trailing path separator is dropped first. Never blocks: a FIFO or a device
+// is no file here.
 bool FileExists(std::string path);
 
 struct SaveResult {
@@ -31,8 +32,8 @@ struct SaveResult {
 };
 
 // The dialog's "save": all 38 keys from `values`, in order. The whole file is
-// written beside the old one and then renamed over it, so a save that is
-// interrupted leaves the previous file intact. Other sections, keys and
+// written beside the old one and then renamed over it (file_io.h), so a save
+// that is interrupted, or that meets another save, leaves one whole file. Other sections, keys and
 // comments in the file are kept. The bytes are exactly those that writing
 // the 38 keys one by one into the old file would give.
 //
@@ -40,9 +41,9 @@ struct SaveResult {
 // stored: a picture path with characters that code page 932 cannot carry
 // (emoji, hangul, ...) or with a line break or NUL, which would cut the value
 // or forge another key; when the old file exists but cannot be read (saving
-// over it would lose its other sections); or when the folder or the file
-// cannot be written.
-SaveResult SaveSettingsFile(const std::string& ini_path, const Settings& values);
+// over it would lose its other sections); when the file is read-only; or
+// when the folder or the file cannot be written.
+SaveResult save_settings_file(const std::string& ini_path, const Settings& values);
 
 // The dialog's "restore defaults": all 38 keys with their default texts.
-SaveResult RestoreDefaultSettingsFile(const std::string& ini_path);
+SaveResult restore_default_settings_file(const std::string& ini_path);

@@ -93,7 +93,7 @@ inline constexpr std::array<SettingKey, 38> kSettingKeys = {{
 }};
 
 // The default colour text of a ball slot (1..11).
-constexpr std::string_view DefaultColorText(int slot) { return kSettingKeys[std::size_t(slot - 1)].default_text; }
+constexpr std::string_view default_color_text(int slot) { return kSettingKeys[std::size_t(slot - 1)].default_text; }
 
 // The range of the (first) key of a kind; a kind without one has none.
 constexpr std::optional<SettingRange> setting_range(SettingKind kind)

@@ -1,6 +1,6 @@
 #include "settings/settings.h"
 
-double SpeedFactorFor(std::int16_t speed)
+double speed_factor_for(std::int16_t speed)
 {
     if (speed == 15)
         return 1;

@@ -1,24 +1,26 @@
 // The xscreensaver hack options; see hack_options.h.
 #include "startup/hack_options.h"
 
+#include "common/version.h"
+
 #include "engine/random.h"
 #include "engine/saver_window.h"
+#include "settings/number_text.h"
 #include "settings/settings_file.h"
 
 #include <array>
-#include <charconv>
 #include <cstdio>
 
 namespace {
 
-enum class Option { Root, WindowId, Window, Install, NoInstall, Visual, Mono, Fps, NoFps, Help };
+enum class Option { Root, WindowId, Window, Install, NoInstall, Visual, Mono, Fps, NoFps, Help, Version };
 
 struct OptionName {
     std::string_view name;
     Option option;
 };
 
-constexpr std::array<OptionName, 10> kOptions{{
+constexpr std::array<OptionName, 11> kOptions{{
     {"root", Option::Root},
     {"window-id", Option::WindowId},
     {"window", Option::Window},
@@ -29,6 +31,7 @@ constexpr std::array<OptionName, 10> kOptions{{
     {"fps", Option::Fps},
     {"no-fps", Option::NoFps},
     {"help", Option::Help},
+    {"version", Option::Version},
 }};
 
 std::optional<Option> option_of(std::string_view arg)
@@ -62,12 +65,8 @@ std::optional<std::uint64_t> parse_window_id(std::string_view text)
         text.remove_prefix(2);
         base = 16;
     }
-    if (text.empty())
-        return std::nullopt;
-    std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (error != std::errc() || end != text.data() + text.size() || value == 0
-        || value > 0xFFFFFFFFu)
+    const std::optional<std::uint64_t> value = number_text::whole_number(text, base);
+    if (!value || *value == 0 || *value > 0xFFFFFFFFu)
         return std::nullopt;
     return value;
 }
@@ -110,6 +109,9 @@ HackCommand parse_hack_command_line(const std::vector<std::string>& args,
         case Option::Help:
             command.outcome = HackCommand::Outcome::Help;
             return command;
+        case Option::Version:
+            command.outcome = HackCommand::Outcome::Version;
+            return command;
         case Option::Install:
         case Option::NoInstall:
         case Option::Mono:
@@ -136,7 +138,8 @@ HackCommand parse_hack_command_line(const std::vector<std::string>& args,
 
 std::string hack_usage(std::string_view program)
 {
-    std::string usage = "Usage: " + std::string(program) + " [option ...]\n";
+    std::string usage = version_line(program);
+    usage += "Usage: " + std::string(program) + " [option ...]\n";
     usage += "  -root            draw on the root window (or the window XSCREENSAVER_WINDOW names)\n"
              "  -window-id <id>  draw into the window with this id (0x... or decimal)\n"
              "  -window          draw in a window of its own, 1280 x 720 (the default);\n"
@@ -144,10 +147,16 @@ std::string hack_usage(std::string_view program)
              "  -install, -noinstall, -visual <visual>, -mono, -fps, -no-fps\n"
              "                   accepted and ignored\n"
              "  -help            print these options\n"
+             "  -version         print the version\n"
              "Without these options the screen-saver switches apply:\n"
              "  /s full screen, /p <id> preview inside window <id>, /c settings,\n"
              "  none: full screen with the cursor shown, ended by a click.\n";
     return usage;
+}
+
+std::string version_line(std::string_view program)
+{
+    return std::string(program) + " " + kVersionText + "\n";
 }
 
 int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t seed)

@@ -18,7 +18,8 @@
 //   -window-id <id>  draw into that window (hex 0x... or decimal)
 //   -window          an ordinary window of its own (the default)
 //   -install, -noinstall, -visual <v>, -mono, -fps, -no-fps: accepted, ignored
-//   -help            prints the options
+//   -help            prints the version and the options
+//   -version         prints the version
 //
 // Each option may also be written with two dashes.
 
@@ -33,6 +34,7 @@ struct HackCommand {
         NotHack, // the screen-saver switches apply
         Run,
         Help,    // print the usage, end with 0
+        Version, // print the version line, end with 0
         Error,   // print `message` and the usage, end with 1
     };
     Outcome outcome = Outcome::NotHack;
@@ -54,8 +56,12 @@ HackCommand parse_hack_command_line(const std::vector<std::string>& args,
 // digits; the whole text, non-zero and within 32 bits (X ids have 29).
 std::optional<std::uint64_t> parse_window_id(std::string_view text);
 
-// The accepted options, one line each, for -help and for mistakes.
+// The accepted options, one line each, for -help and for mistakes, after a
+// line with the program's version.
 std::string hack_usage(std::string_view program);
+
+// "orvelune 3.1.0" and a line end: what -version prints.
+std::string version_line(std::string_view program);
 
 namespace host {
 class Host;

@@ -5,6 +5,7 @@
 #include "startup/hack_options.h"
 #include "startup/preview_window.h"
 #include "startup/startup.h"
+#include "version/ball_v.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // ---- the desktop host ------------------------------------------------------
@@ -78,6 +80,10 @@ int main(int argc, char** argv)
         std::fputs(hack_usage("orvelune").c_str(), stdout);
         return EXIT_SUCCESS;
     }
+    if (hack.outcome == HackCommand::Outcome::Version) {
+        std::fputs(version_line("orvelune").c_str(), stdout);
+        return EXIT_SUCCESS;
+    }
     if (hack.outcome == HackCommand::Outcome::Error) {
         std::fprintf(stderr, "orvelune: %s\n%s", hack.message.c_str(), hack_usage("orvelune").c_str());
         return EXIT_FAILURE;
@@ -93,7 +99,7 @@ int main(int argc, char** argv)
             options.command_line += ' ';
         options.command_line += argv[i];
     }
-    options.ini_path = DefaultIniPath(program_folder(argc > 0 ? argv[0] : nullptr));
+    options.ini_path = default_ini_path(program_folder(argc > 0 ? argv[0] : nullptr));
     options.seed = std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
     std::string error;
@@ -106,6 +112,12 @@ int main(int argc, char** argv)
         return run_hack_saver(*host, options.ini_path, options.seed);
     options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
                                    host::Size pane) { run_preview_pane(h, parent, pane); };
-    options.seams.show_settings_dialog = [](host::Host& h, Settings& s) { run_settings_dialog(h, s); };
+    options.seams.show_settings_dialog = [seed = options.seed](host::Host& h, Settings& s) {
+        // Each showing of the version card draws its turns from here.
+        Random card_random(seed);
+        DialogSeams dialog_seams;
+        dialog_seams.show_version = [&card_random](Ball_P& dialog) { show_version_card(dialog, card_random); };
+        run_settings_dialog(h, s, std::move(dialog_seams));
+    };
     return run_startup(*host, options);
 }

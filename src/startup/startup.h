@@ -24,7 +24,7 @@ struct StartupSeams {
 
 struct StartupOptions {
     std::string command_line; // the program's arguments as one text
-    std::string ini_path;     // the settings file (normally DefaultIniPath)
+    std::string ini_path;     // the settings file (normally default_ini_path)
     std::uint64_t seed = 0;   // for the saver's one random generator
     StartupSeams seams;
     // Reads the settings file into zeroed settings; null means LoadSettings.

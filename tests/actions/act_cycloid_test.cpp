@@ -82,7 +82,7 @@ TEST(CycloidMath, FigureEightChangesCirclesAtTheCentreAtEverySpeed)
 {
     const double width = 1024, centre_y = 384;
     for (std::int16_t speed = 1; speed <= 30; ++speed) {
-        const double factor = SpeedFactorFor(speed);
+        const double factor = speed_factor_for(speed);
         SCOPED_TRACE("speed " + std::to_string(speed) + " factor " + std::to_string(factor));
         CurveOrbit orbit;
         int switches = 0;

@@ -4,6 +4,7 @@
 #include "dialog_rig.h"
 
 #include "startup/startup.h"
+#include "version/ball_v.h"
 
 #include <gtest/gtest.h>
 
@@ -252,6 +253,36 @@ TEST(DialogCommands, VersionLinkAndTheirClicks)
     EXPECT_TRUE(rig.dialog->loaded());
 }
 
+TEST(DialogCommands, TheVersionCardPlaysOverTheDialogWhichTakesNoInputUntilTheCardHasClosed)
+{
+    Scratch scratch;
+    DialogRig rig(default_settings(scratch.file("none.ini")));
+    Random random(1);
+    rig.seams.show_version = [&](Ball_P& dialog) { show_version_card(dialog, random); };
+    rig.load();
+    int card_frames = 0;
+    rig.host.set_frame_sink([&](const host::Window& window, const gfx::Surface&) {
+        if (&window == rig.dialog->window.get() || ++card_frames != 10)
+            return;
+        // What a window system may still hand the dialog while the card
+        // plays over it, the keyboard focus staying with the dialog.
+        const gfx::Point cancel = rig.centre("lbl_Cmd(2)");
+        rig.dialog->on_key_down(host::Key::Escape);
+        rig.dialog->on_close_request();
+        rig.dialog->on_mouse_down(host::kLeftButton, cancel.x, cancel.y);
+        rig.dialog->on_mouse_up(host::kLeftButton, cancel.x, cancel.y);
+    });
+    rig.click("lbl_Cmd(1)");
+    EXPECT_EQ(card_frames, 51) << "the card played to its end";
+    const host::WindowRecord& card = rig.host.windows().back();
+    EXPECT_TRUE(card.topmost && card.ever_shown && !card.alive) << "shown over the dialog, then gone";
+    EXPECT_TRUE(rig.dialog->loaded());
+    EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Open);
+
+    rig.key(host::Key::Escape);
+    EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Cancelled) << "the dialog answers again";
+}
+
 TEST(DialogWindow, OpensCentredWithItsTitleGrowsFromThePointerAndMovesByItsTopBar)
 {
     Scratch scratch;
@@ -285,6 +316,18 @@ TEST(DialogWindow, OpensCentredWithItsTitleGrowsFromThePointerAndMovesByItsTopBa
     rig.move({350, 60});
     rig.release({350, 60});
     EXPECT_EQ(rig.dialog->window_rect(), moved);
+}
+
+TEST(DialogWindow, OpensCentredOnThePrimaryMonitorNotAcrossTwo)
+{
+    Scratch scratch;
+    host::HeadlessOptions options;
+    options.screen = {3200, 1200};
+    options.monitors = {{1920, 0, 1280, 1024}, {0, 0, 1920, 1200}};
+    DialogRig rig(default_settings(scratch.file("none.ini")), options);
+    rig.load();
+    EXPECT_EQ(rig.dialog->window_rect(),
+              (gfx::Rect{1920 + (1280 - 701) / 2, (1024 - 509) / 2, 701, 509}));
 }
 
 TEST(DialogWindow, WithoutAPointerToGrowFromTheWindowSimplyAppears)

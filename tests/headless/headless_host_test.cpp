@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -230,6 +231,27 @@ TEST(HeadlessServices, DesktopCaptureCopiesTheTopLeftAndBlackBeyondIt)
     EXPECT_EQ(into.at(1, 0), 0x00FF00u);
     EXPECT_EQ(into.at(2, 0), 0u) << "expected black beyond the desktop picture";
     EXPECT_EQ(into.at(0, 1), 0u);
+}
+
+// A capture reads our shown top-level windows over the desktop: topmost ones
+// above the others whatever their age, later ones above earlier.
+TEST(HeadlessServices, DesktopCaptureShowsTheShownWindowsOverTheDesktop)
+{
+    host::HeadlessOptions o;
+    o.desktop = gfx::Surface(6, 1, 0x111111);
+    HeadlessHost host(o);
+    Recorder r(host);
+    std::vector<std::unique_ptr<host::Window>> windows;
+    for (const auto& [x, width, topmost, visible] : {std::tuple{1, 2, true, true}, {2, 3, false, true},
+                                                     {3, 2, false, true}, {0, 6, false, false}}) {
+        windows.push_back(host.create_window({"", {x, 0, width, 1}, true, topmost, visible}, r));
+        windows.back()->frame().fill(gfx::Pixel(0xAA0000 + windows.size()));
+    }
+    gfx::Surface into(6, 1);
+    ASSERT_TRUE(host.capture_desktop(into));
+    const gfx::Pixel expected[] = {0x111111, 0xAA0001, 0xAA0001, 0xAA0003, 0xAA0003, 0x111111};
+    for (int x = 0; x < 6; ++x)
+        EXPECT_EQ(into.at(x, 0), expected[x]) << "at " << x;
 }
 
 TEST(HeadlessServices, PicturesCursorPasswordsAndEnding)

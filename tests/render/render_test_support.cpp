@@ -134,10 +134,13 @@ struct JsonCheck {
 
 } // namespace
 
-ToolRun RunRenderTool(const std::vector<std::string>& args)
+ToolRun RunRenderTool(const std::vector<std::string>& args, int timeout_seconds)
 {
     ScratchDir capture;
-    std::string command = Quoted(std::string(ORVELUNE_BIN_DIR) + "/orvelune-render");
+    std::string command;
+    if (timeout_seconds > 0)
+        command = "timeout -k 5 " + std::to_string(timeout_seconds) + " ";
+    command += Quoted(std::string(ORVELUNE_BIN_DIR) + "/orvelune-render");
     for (const std::string& a : args)
         command += " " + Quoted(a);
     command += " >" + Quoted((capture.path / "out").string());

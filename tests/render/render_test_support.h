@@ -7,12 +7,13 @@
 #include <vector>
 
 // Runs build/bin/orvelune-render with these arguments; what it printed and how it ended.
+// A run still going after `timeout_seconds` is killed and ends with 124.
 struct ToolRun {
     int status = -1;
     std::string out;
     std::string err;
 };
-ToolRun RunRenderTool(const std::vector<std::string>& args);
+ToolRun RunRenderTool(const std::vector<std::string>& args, int timeout_seconds = 0);
 
 // A fresh, empty folder for one test, removed by its destructor.
 struct ScratchDir {

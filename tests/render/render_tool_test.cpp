@@ -4,9 +4,11 @@
 #include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace fs = std::filesystem;
@@ -130,13 +132,13 @@ TEST(RenderTool, HelpNamesEveryOption)
 }
 
 // A settings file written by the settings code itself, with a change.
-fs::path WriteIni(const fs::path& dir, void (*change)(Settings&))
+fs::path WriteIni(const fs::path& dir, const std::function<void(Settings&)>& change)
 {
     Settings s{};
     LoadSettings(s, (dir / "none.ini").string()); // every default
     change(s);
     fs::path ini = dir / "Orvelune.ini";
-    SaveResult saved = SaveSettingsFile(ini.string(), s);
+    SaveResult saved = save_settings_file(ini.string(), s);
     EXPECT_TRUE(saved.ok) << saved.error;
     return ini;
 }
@@ -175,6 +177,55 @@ TEST(RenderTool, DesktopPictureStandsForTheScreenAtStart)
     // The corners lie outside every ball of the first frame.
     EXPECT_EQ(frame.at(0, 0), kDesk) << "expected 0x336699 got " << std::hex << frame.at(0, 0);
     EXPECT_EQ(frame.at(199, 149), kDesk) << "expected 0x336699 got " << std::hex << frame.at(199, 149);
+}
+
+} // namespace
+
+namespace {
+
+// A FIFO where a file is expected once hung the tool before its first frame:
+// opening one for reading waits for a writer that never comes.
+TEST(RenderTool, AFifoInPlaceOfAFileNeverHangsIt)
+{
+    ScratchDir dir;
+    const fs::path fifo = dir.path / "f.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Pattern 4 naming the FIFO: as with any picture that is no file, the
+    // saver falls back to the ball grid.
+    fs::path ini = WriteIni(dir.path, [&](Settings& s) {
+        s.g_BackgroundMode = 4;
+        s.g_BackgroundPicturePath = fifo.string();
+    });
+    ToolRun picture = RunRenderTool({"--ini", ini.string(), "--ticks", "3", "--trace", "-", "--seed", "1",
+                                     "--size", "160x120"}, 60);
+    EXPECT_EQ(picture.status, 0) << picture.err;
+    ASSERT_FALSE(picture.out.empty());
+    EXPECT_EQ(Field(Lines(picture.out)[0], "background"), 1) << Lines(picture.out)[0];
+
+    for (const char* option : {"--ini", "--desktop"}) {
+        ToolRun run = RunRenderTool({option, fifo.string(), "--ticks", "3", "--size", "160x120"}, 60);
+        EXPECT_EQ(run.status, 2) << option << ": " << run.err;
+        EXPECT_NE(run.err.find(fifo.string()), std::string::npos) << run.err;
+    }
+}
+
+// A picture the decoder refuses leaves the background colour alone.
+TEST(RenderTool, ARefusedPictureShowsTheBackgroundColour)
+{
+    ScratchDir dir;
+    const fs::path svg = dir.path / "drawing.png";
+    std::ofstream(svg) << "<svg xmlns='http://www.w3.org/2000/svg' width='8000' height='8000'/>";
+    fs::path ini = WriteIni(dir.path, [&](Settings& s) {
+        s.g_BackgroundMode = 4;
+        s.g_BackgroundPicturePath = svg.string();
+        s.g_BackgroundColor = 0x00563412; // red in the low byte
+    });
+    ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "1", "--png", (dir.path / "f").string(),
+                                 "--seed", "2", "--size", "200x150"}, 60);
+    ASSERT_EQ(run.status, 0) << run.err;
+    gfx::Surface frame = ReadPng(dir.path / "f" / "frame-000001.png");
+    EXPECT_EQ(frame.at(0, 0), 0x123456u) << "got " << std::hex << frame.at(0, 0);
+    EXPECT_EQ(frame.at(199, 149), 0x123456u) << "got " << std::hex << frame.at(199, 149);
 }
 
 } // namespace

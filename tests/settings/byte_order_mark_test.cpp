@@ -76,7 +76,7 @@ TEST(ByteOrderMark, ASaveWritesCodePage932AgainAndKeepsTheOtherLines)
         WriteBytes(ini, e.encode(kEdited));
         Settings s = Loaded(ini);
         s.g_Speed = 12;
-        ASSERT_TRUE(SaveSettingsFile(ini, s).ok);
+        ASSERT_TRUE(save_settings_file(ini, s).ok);
         const std::string bytes = ReadBytes(ini);
         EXPECT_EQ(bytes.rfind(Sjis("; 手で直した設定\r\n[Section]\r\n速さ= 12\r\n背景ﾊﾟﾀｰﾝ= 3\r\n"), 0), 0u)
             << "no mark, code page 932, the comment kept";
@@ -91,7 +91,7 @@ TEST(ByteOrderMark, CharactersTheCodePageLacksAreNotLostBySaving)
     const std::string original = utf16("; 한국어 \xF0\x9F\x98\x80\r\n[Section]\r\n速さ=25\r\n", false);
     WriteBytes(ini, original);
     EXPECT_EQ(Loaded(ini).g_Speed, 25) << "the keys still read";
-    const SaveResult result = SaveSettingsFile(ini, Loaded(ini));
+    const SaveResult result = save_settings_file(ini, Loaded(ini));
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error.find(ini), std::string::npos) << result.error;
     EXPECT_EQ(ReadBytes(ini), original);

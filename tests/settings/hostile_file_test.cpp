@@ -22,7 +22,7 @@ TEST(HostileSettingsFile, InvalidCodePageBytesReadAsTextThatIsNoNumber)
                          + Sjis("処理ﾊﾟﾀｰﾝ") + "=1\r\n");
     Settings s = Loaded(path);
     EXPECT_EQ(s.g_Speed, 0) << "present but not a number";
-    EXPECT_EQ(s.g_SpeedFactor, SpeedFactorFor(0));
+    EXPECT_EQ(s.g_SpeedFactor, speed_factor_for(0));
     EXPECT_EQ(s.g_PcSpec, 0);
     EXPECT_EQ(s.g_BackgroundMode, 0);
     EXPECT_EQ(s.g_BackgroundPicturePath, "C:\\\xEF\xBF\xBD") << "a lone lead byte reads as U+FFFD";
@@ -57,7 +57,7 @@ TEST(HostileSettingsFile, AMegabyteLineIsReadAndCut)
 
     Settings saved = s;
     saved.g_Speed = 12;
-    ASSERT_TRUE(SaveSettingsFile(path, saved).ok);
+    ASSERT_TRUE(save_settings_file(path, saved).ok);
     std::string after = ReadBytes(path);
     EXPECT_EQ(after.substr(0, megabyte.size() + 4), "; " + megabyte + "\r\n") << "the long comment is kept";
     EXPECT_EQ(Loaded(path).g_Speed, 12);
@@ -77,7 +77,7 @@ TEST(HostileSettingsFile, EmptyAndOddlyEndedFilesRead)
 
     WriteBytes(path, "[Section]");
     EXPECT_EQ(Loaded(path).g_Speed, 15);
-    ASSERT_TRUE(RestoreDefaultSettingsFile(path).ok);
+    ASSERT_TRUE(restore_default_settings_file(path).ok);
     const std::string first_lines = "[Section]\r\n" + Sjis("球色_01") + "=000-000-088\r\n";
     EXPECT_EQ(ReadBytes(path).substr(0, first_lines.size()), first_lines) << "the header gets its line end";
 }
@@ -88,7 +88,7 @@ TEST(HostileSettingsFile, UnreadableFilesGiveDefaultsAndAreNotOverwritten)
     std::string path = folder.file("Orvelune.ini");
     std::filesystem::create_directory(path);
     EXPECT_EQ(Loaded(path).g_Speed, 15) << "a folder where the file should be";
-    EXPECT_FALSE(SaveSettingsFile(path, Loaded(path)).ok);
+    EXPECT_FALSE(save_settings_file(path, Loaded(path)).ok);
 }
 
 // Random bytes, salted with the characters the reader cares about: the
@@ -115,7 +115,7 @@ TEST(HostileSettingsFile, RandomBytesNeverCrashAndSaveOverThemCleanly)
         s.g_Speed = std::int16_t(round);
         s.g_BackgroundPicturePath.clear();
         s.g_BackgroundMode = 2;
-        ASSERT_TRUE(SaveSettingsFile(path, s).ok) << "round " << round;
+        ASSERT_TRUE(save_settings_file(path, s).ok) << "round " << round;
         Settings back = Loaded(path);
         // A random file can hold a "[Section]" header earlier than the one
         // the save wrote into, but never two first sections: what was saved

@@ -28,7 +28,7 @@ void ExpectAllDefaults(const Settings& s)
 {
     for (int slot = 1; slot <= 11; ++slot) {
         ExpectColor(s, slot, kDefaultColors[slot]);
-        EXPECT_EQ(s.g_DefaultColorText[std::size_t(slot)], DefaultColorText(slot));
+        EXPECT_EQ(s.g_DefaultColorText[std::size_t(slot)], default_color_text(slot));
     }
     for (int n = 1; n <= 20; ++n)
         EXPECT_EQ(s.g_ActionEnabled[std::size_t(n)], 1) << "action " << n;
@@ -215,7 +215,7 @@ TEST(FileExists, NeedsAFileThatOpens)
     EXPECT_FALSE(FileExists(folder.file("b.bmp")));
 }
 
-TEST(DefaultIniPath, FollowsTheConfigurationFolderRules)
+TEST(DefaultSettingsPath, FollowsTheConfigurationFolderRules)
 {
 #ifndef _WIN32
     std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
@@ -223,18 +223,18 @@ TEST(DefaultIniPath, FollowsTheConfigurationFolderRules)
     bool had_xdg = std::getenv("XDG_CONFIG_HOME") != nullptr;
     setenv("HOME", "/home/someone", 1);
     setenv("XDG_CONFIG_HOME", "/cfg", 1);
-    EXPECT_EQ(DefaultIniPath("/opt/orvelune"), "/cfg/orvelune/Orvelune.ini");
+    EXPECT_EQ(default_ini_path("/opt/orvelune"), "/cfg/orvelune/Orvelune.ini");
     setenv("XDG_CONFIG_HOME", "", 1);
-    EXPECT_EQ(DefaultIniPath("/opt/orvelune"), "/home/someone/.config/orvelune/Orvelune.ini");
+    EXPECT_EQ(default_ini_path("/opt/orvelune"), "/home/someone/.config/orvelune/Orvelune.ini");
     setenv("XDG_CONFIG_HOME", "relative", 1);
-    EXPECT_EQ(DefaultIniPath("/opt/orvelune"), "/home/someone/.config/orvelune/Orvelune.ini");
+    EXPECT_EQ(default_ini_path("/opt/orvelune"), "/home/someone/.config/orvelune/Orvelune.ini");
     setenv("HOME", home.c_str(), 1);
     if (had_xdg)
         setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
     else
         unsetenv("XDG_CONFIG_HOME");
 #else
-    EXPECT_EQ(DefaultIniPath("C:\\Saver"), "C:\\Saver\\Orvelune.ini");
+    EXPECT_EQ(default_ini_path("C:\\Saver"), "C:\\Saver\\Orvelune.ini");
 #endif
 }
 

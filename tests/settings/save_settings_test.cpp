@@ -69,11 +69,11 @@ Settings SampleSettings()
     return s;
 }
 
-TEST(SaveSettingsFile, WritesEveryKeyInOrderByteForByte)
+TEST(SaveSettings, WritesEveryKeyInOrderByteForByte)
 {
     TempFolder folder;
     std::string path = folder.file("new folder/Orvelune.ini");
-    SaveResult result = SaveSettingsFile(path, SampleSettings());
+    SaveResult result = save_settings_file(path, SampleSettings());
     ASSERT_TRUE(result.ok) << result.error;
 
     std::string colors[12];
@@ -92,7 +92,7 @@ TEST(SaveSettingsFile, WritesEveryKeyInOrderByteForByte)
     EXPECT_FALSE(std::filesystem::exists(path + ".tmp")) << "the file written beside was renamed";
 }
 
-TEST(SaveSettingsFile, LoadGivesBackWhatWasSaved)
+TEST(SaveSettings, LoadGivesBackWhatWasSaved)
 {
     TempFolder folder;
     std::string path = folder.file("Orvelune.ini");
@@ -100,7 +100,7 @@ TEST(SaveSettingsFile, LoadGivesBackWhatWasSaved)
     saved.g_BackgroundColor = -2147483647 - 1;
     saved.g_PcSpec = -32768;
     saved.g_Speed = 32767;
-    ASSERT_TRUE(SaveSettingsFile(path, saved).ok);
+    ASSERT_TRUE(save_settings_file(path, saved).ok);
     Settings loaded = Loaded(path);
     EXPECT_EQ(loaded.g_BallRed, saved.g_BallRed);
     EXPECT_EQ(loaded.g_BallGreen, saved.g_BallGreen);
@@ -109,22 +109,22 @@ TEST(SaveSettingsFile, LoadGivesBackWhatWasSaved)
     EXPECT_EQ(loaded.g_OrderMode, saved.g_OrderMode);
     EXPECT_EQ(loaded.g_BackgroundColor, saved.g_BackgroundColor);
     EXPECT_EQ(loaded.g_Speed, saved.g_Speed);
-    EXPECT_EQ(loaded.g_SpeedFactor, SpeedFactorFor(saved.g_Speed));
+    EXPECT_EQ(loaded.g_SpeedFactor, speed_factor_for(saved.g_Speed));
     EXPECT_EQ(loaded.g_BackgroundMode, saved.g_BackgroundMode);
     EXPECT_EQ(loaded.g_BackgroundArrangement, saved.g_BackgroundArrangement);
     EXPECT_EQ(loaded.g_BackgroundPicturePath, "C:\\写真\\ｶﾒﾗ 1.jpg") << "saved without its outer blanks";
     EXPECT_EQ(loaded.g_PcSpec, saved.g_PcSpec);
 }
 
-TEST(RestoreDefaultSettingsFile, WritesItsTableOverAnyOtherValues)
+TEST(RestoreDefaults, WritesItsTableOverAnyOtherValues)
 {
     TempFolder folder;
     std::string path = folder.file("Orvelune.ini");
-    ASSERT_TRUE(RestoreDefaultSettingsFile(path).ok);
+    ASSERT_TRUE(restore_default_settings_file(path).ok);
     EXPECT_EQ(ReadBytes(path), "[Section]\r\n" + DefaultKeyLines());
 
-    ASSERT_TRUE(SaveSettingsFile(path, SampleSettings()).ok);
-    ASSERT_TRUE(RestoreDefaultSettingsFile(path).ok);
+    ASSERT_TRUE(save_settings_file(path, SampleSettings()).ok);
+    ASSERT_TRUE(restore_default_settings_file(path).ok);
     EXPECT_EQ(ReadBytes(path), "[Section]\r\n" + DefaultKeyLines()) << "every one of the 38 keys is rewritten in place";
     Settings loaded = Loaded(path);
     EXPECT_EQ(loaded.g_BallRed[3], 76);
@@ -136,7 +136,7 @@ TEST(RestoreDefaultSettingsFile, WritesItsTableOverAnyOtherValues)
 // A file someone edited by hand: comments, another section before and after,
 // a lower-case section name, blanks around keys and values, a key in another
 // case ("pcｽﾍﾟｯｸ"), LF line ends in part, and only some of the keys.
-TEST(SaveSettingsFile, AHandEditedFileReadsRightAndKeepsEverythingElse)
+TEST(SaveSettings, AHandEditedFileReadsRightAndKeepsEverythingElse)
 {
     TempFolder folder;
     std::string path = folder.file("Orvelune.ini");
@@ -166,7 +166,7 @@ TEST(SaveSettingsFile, AHandEditedFileReadsRightAndKeepsEverythingElse)
 
     loaded.g_Speed = 25;
     loaded.g_PcSpec = 0;
-    ASSERT_TRUE(SaveSettingsFile(path, loaded).ok);
+    ASSERT_TRUE(save_settings_file(path, loaded).ok);
 
     std::string actions[21];
     for (auto& a : actions)
@@ -204,11 +204,11 @@ TEST(SaveSettingsFile, AHandEditedFileReadsRightAndKeepsEverythingElse)
     EXPECT_EQ(Loaded(path).g_Speed, 25);
 }
 
-TEST(SaveSettingsFile, RefusesAPathTheFileCannotCarryAndChangesNothing)
+TEST(SaveSettings, RefusesAPathTheFileCannotCarryAndChangesNothing)
 {
     TempFolder folder;
     std::string path = folder.file("Orvelune.ini");
-    ASSERT_TRUE(RestoreDefaultSettingsFile(path).ok);
+    ASSERT_TRUE(restore_default_settings_file(path).ok);
     const std::string before = ReadBytes(path);
 
     for (std::string picture : std::initializer_list<std::string>{"/home/me/\xF0\x9F\x8C\x8A.png", "/home/me/한국.png", "/home/me/〜.png",
@@ -216,23 +216,23 @@ TEST(SaveSettingsFile, RefusesAPathTheFileCannotCarryAndChangesNothing)
                                 std::string("/home/me/a\0b.png", 16)}) {
         Settings s = Loaded(path);
         s.g_BackgroundPicturePath = picture;
-        SaveResult result = SaveSettingsFile(path, s);
+        SaveResult result = save_settings_file(path, s);
         EXPECT_FALSE(result.ok) << picture;
         EXPECT_FALSE(result.error.empty());
         EXPECT_EQ(ReadBytes(path), before) << "the file is left as it was";
     }
 }
 
-TEST(SaveSettingsFile, FailsSoundlyWhereNoFileCanBeWritten)
+TEST(SaveSettings, FailsSoundlyWhereNoFileCanBeWritten)
 {
     TempFolder folder;
     std::string blocker = folder.file("plain file");
     WriteBytes(blocker, "x");
-    SaveResult below_a_file = SaveSettingsFile(blocker + "/Orvelune.ini", SampleSettings());
+    SaveResult below_a_file = save_settings_file(blocker + "/Orvelune.ini", SampleSettings());
     EXPECT_FALSE(below_a_file.ok);
     EXPECT_FALSE(below_a_file.error.empty());
 
-    SaveResult folder_in_the_way = RestoreDefaultSettingsFile(folder.path().string());
+    SaveResult folder_in_the_way = restore_default_settings_file(folder.path().string());
     EXPECT_FALSE(folder_in_the_way.ok);
     EXPECT_TRUE(std::filesystem::is_directory(folder.path()));
 }

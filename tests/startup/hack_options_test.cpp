@@ -74,6 +74,9 @@ TEST(HackOptions, HelpAndMistakes)
 {
     EXPECT_EQ(Parse({"-help"}).outcome, Outcome::Help);
     EXPECT_EQ(Parse({"-root", "--help"}).outcome, Outcome::Help);
+    EXPECT_EQ(Parse({"--version"}).outcome, Outcome::Version);
+    EXPECT_EQ(Parse({"-window", "-version", "-bogus"}).outcome, Outcome::Version)
+        << "expected -version answered before a later mistake, as -help is";
 
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"-root", "-speed", "3"},  // not an option of ours
@@ -93,7 +96,7 @@ TEST(HackOptions, HelpAndMistakes)
 
     const std::string usage = hack_usage("orvelune");
     for (const char* option : {"-root", "-window-id", "-window", "-install", "-noinstall",
-                               "-visual", "-mono", "-fps", "-no-fps", "-help"})
+                               "-visual", "-mono", "-fps", "-no-fps", "-help", "-version"})
         EXPECT_NE(usage.find(option), std::string::npos) << "expected " << option << " in the usage";
 }
 

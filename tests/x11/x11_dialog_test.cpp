@@ -1,6 +1,6 @@
 // The settings dialog on a real X server: "orvelune /c" shows exactly the
-// dialog's picture, takes clicks by the pointer, saves, and is seen by the
-// single-instance guard of a second start.
+// dialog's picture, takes clicks by the pointer, saves, plays the version
+// card, and is seen by the single-instance guard of a second start.
 #include "x11_rig.h"
 
 #include "dialog/ball_p.h"
@@ -11,6 +11,7 @@
 // GoogleTest before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include <X11/Xlib.h>
 #include <sys/wait.h>
 
 #include <memory>
@@ -131,6 +132,52 @@ TEST_F(DialogOnX, EscapeCancelsAndLeavesTheFile)
     const std::optional<int> status = dialog.wait(10s);
     ASSERT_TRUE(status.has_value()) << "expected Escape to close the dialog";
     EXPECT_EQ(rig->settings().g_ActionEnabled[1], 1) << "nothing was saved";
+}
+
+// The card turns the dial over in a window above everything; Escape sent to
+// the dialog meanwhile is ignored; then the dialog shows and answers as
+// before, and the clipboard another program holds is still its own.
+TEST_F(DialogOnX, TheVersionCardTurnsOverTheDialAndGivesTheDialogBack)
+{
+    rig->write_settings(SlowSettings(30));
+    Child dialog = rig->start_orvelune({"/c"});
+    const std::optional<XID> window = rig->wait_for_window(kDialogTitle, 10s);
+    ASSERT_TRUE(window);
+    const gfx::Surface expected = expected_dialog(rig->settings());
+    std::string difference;
+    auto shows_dialog = [&](const gfx::Surface& shot) { return (difference = FirstDifference(expected, shot)).empty(); };
+    ASSERT_TRUE(rig->poll_grab(*window, 701, 509, 10s, shows_dialog)) << difference;
+    ::Display* d = rig->display();
+    const ::Window holder = XCreateSimpleWindow(d, rig->root(), 0, 0, 1, 1, 0, 0, 0);
+    const Atom clipboard = XInternAtom(d, "CLIPBOARD", False);
+    XSetSelectionOwner(d, clipboard, holder, CurrentTime);
+    XSync(d, False);
+
+    Click(556 + 62, 396 + 10); // "ﾊﾟｰｼﾞｮﾝ情報"
+    const std::optional<XID> card = rig->wait_for_window("Orvelune", 5s);
+    ASSERT_TRUE(card) << "expected the card's window";
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(d, *card, &attributes));
+    EXPECT_TRUE(attributes.override_redirect && attributes.width == kWidth && attributes.height == kHeight);
+    (void)rig->xdotool({"key", "--window", Hex(*window), "Escape"});
+    int yellow = 0;
+    EXPECT_TRUE(rig->poll_grab(rig->root(), kWidth, kHeight, 10s, [&](const gfx::Surface& shot) {
+        yellow = 0;
+        for (int y = kTop + 36; y < kTop + 36 + 290; ++y)
+            for (int x = kLeft + 18; x < kLeft + 18 + 290; ++x)
+                yellow += shot.at(x, y) == gfx::rgb(255, 255, 0) ? 1 : 0;
+        return yellow > 200;
+    })) << "expected the version line on the dial; most yellow pixels seen " << yellow;
+
+    for (const auto until = Clock::now() + 10s; rig->find_window("Orvelune") && Clock::now() < until;)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(rig->find_window("Orvelune")) << "expected the card to close itself";
+    EXPECT_TRUE(rig->poll_grab(*window, 701, 509, 5s, shows_dialog)) << difference;
+    EXPECT_TRUE(dialog.running()) << "Escape during the card was ignored";
+    EXPECT_EQ(XGetSelectionOwner(d, clipboard), holder) << "the clipboard is left alone";
+    (void)rig->xdotool({"key", "--window", Hex(*window), "Escape"});
+    EXPECT_TRUE(dialog.wait(10s).has_value()) << "expected Escape to close the dialog after the card";
+    XDestroyWindow(d, holder);
 }
 
 } // namespace

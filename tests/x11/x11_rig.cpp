@@ -2,11 +2,13 @@
 
 #include "engine/random.h"
 #include "engine/saver_window.h"
+#include "gfx/raster.h"
 #include "host/headless/headless_host.h"
 #include "settings/settings_file.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -25,14 +27,7 @@ extern char** environ;
 
 namespace x11test {
 
-namespace {
-
-int IgnoreXErrors(Display*, XErrorEvent*)
-{
-    return 0; // windows of the program under test come and go under us
-}
-
-std::optional<std::string> FindProgram(const std::string& name)
+std::optional<std::string> find_program(const std::string& name)
 {
     const char* path = std::getenv("PATH");
     std::stringstream dirs(path ? path : "/usr/bin:/bin");
@@ -44,6 +39,14 @@ std::optional<std::string> FindProgram(const std::string& name)
     }
     return std::nullopt;
 }
+
+namespace {
+
+int IgnoreXErrors(Display*, XErrorEvent*)
+{
+    return 0; // windows of the program under test come and go under us
+}
+
 
 pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
             const std::vector<std::string>& env, posix_spawn_file_actions_t* actions = nullptr)
@@ -135,7 +138,7 @@ void Child::signal(int number)
 
 XvfbRig::XvfbRig(int width, int height) : m_width(width), m_height(height)
 {
-    const std::optional<std::string> xvfb = FindProgram("Xvfb");
+    const std::optional<std::string> xvfb = find_program("Xvfb");
     if (!xvfb) {
         m_why = "Xvfb is not installed";
         return;
@@ -209,7 +212,7 @@ XID XvfbRig::root() const
 void XvfbRig::write_settings(const Settings& settings)
 {
     std::filesystem::create_directories(m_config_home + "/orvelune");
-    SaveSettingsFile(settings_path(), settings);
+    save_settings_file(settings_path(), settings);
 }
 
 Settings XvfbRig::settings() const
@@ -245,14 +248,16 @@ Child XvfbRig::start_orvelune(const std::vector<std::string>& args,
         posix_spawn_file_actions_addopen(&actions, 2, launch.stderr_path.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = -1;
-    if (launch.open_file_limit > 0) {
+    if (launch.open_file_limit > 0 || !launch.gate_path.empty()) {
         // The shell closes what it inherited beyond the standard three,
-        // lowers the limit and becomes the program.
-        std::vector<std::string> shell_args = {
-            "-c",
-            "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n "
-                + std::to_string(launch.open_file_limit) + " && exec \"$0\" \"$@\"",
-            program};
+        // lowers the limit, waits at the gate and becomes the program.
+        std::string script = "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-";
+        if (launch.open_file_limit > 0)
+            script += " && ulimit -n " + std::to_string(launch.open_file_limit);
+        if (!launch.gate_path.empty())
+            script += " && { : < '" + launch.gate_path + "'; }";
+        script += " && exec \"$0\" \"$@\"";
+        std::vector<std::string> shell_args = {"-c", script, program};
         shell_args.insert(shell_args.end(), args.begin(), args.end());
         pid = Spawn("/bin/sh", shell_args, environment(extra_env), &actions);
     } else {
@@ -264,7 +269,7 @@ Child XvfbRig::start_orvelune(const std::vector<std::string>& args,
 
 bool XvfbRig::have_xdotool()
 {
-    return FindProgram("xdotool").has_value();
+    return find_program("xdotool").has_value();
 }
 
 bool XvfbRig::xdotool(const std::vector<std::string>& args)
@@ -356,6 +361,53 @@ std::optional<XID> XvfbRig::wait_for_window(const std::string& title,
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return std::nullopt;
+}
+
+bool XvfbRig::set_monitors(const std::vector<gfx::Rect>& monitors)
+{
+    int event_base = 0, error_base = 0, major = 0, minor = 0;
+    if (!XRRQueryExtension(m_display, &event_base, &error_base)
+        || !XRRQueryVersion(m_display, &major, &minor) || major < 1 || (major == 1 && minor < 5))
+        return false;
+    // The server's one output goes to the first monitor, which takes the
+    // place of the monitor the server made for it over the whole screen.
+    XRRScreenResources* resources = XRRGetScreenResources(m_display, root());
+    if (!resources || resources->noutput < 1) {
+        if (resources)
+            XRRFreeScreenResources(resources);
+        return false;
+    }
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        XRRMonitorInfo* monitor = XRRAllocateMonitor(m_display, i == 0 ? 1 : 0);
+        const std::string name = "orvelune-test-" + std::to_string(i);
+        monitor->name = XInternAtom(m_display, name.c_str(), False);
+        monitor->primary = i == 0;
+        monitor->x = monitors[i].x;
+        monitor->y = monitors[i].y;
+        monitor->width = monitors[i].width;
+        monitor->height = monitors[i].height;
+        monitor->mwidth = monitors[i].width / 4; // any size in millimetres
+        monitor->mheight = monitors[i].height / 4;
+        if (i == 0)
+            monitor->outputs[0] = resources->outputs[0];
+        XRRSetMonitor(m_display, root(), monitor);
+        XRRFreeMonitors(monitor);
+    }
+    XRRFreeScreenResources(resources);
+    XSync(m_display, False);
+
+    // What the server now reports, primary first, must be what was asked.
+    int count = 0;
+    XRRMonitorInfo* got = XRRGetMonitors(m_display, root(), True, &count);
+    bool same = got && count == int(monitors.size());
+    for (int i = 0; same && i < count; ++i)
+        same = got[i].x == monitors[std::size_t(i)].x && got[i].y == monitors[std::size_t(i)].y
+               && got[i].width == monitors[std::size_t(i)].width
+               && got[i].height == monitors[std::size_t(i)].height
+               && bool(got[i].primary) == (i == 0);
+    if (got)
+        XRRFreeMonitors(got);
+    return same;
 }
 
 gfx::Surface XvfbRig::grab(XID window, int width, int height)
@@ -470,6 +522,13 @@ std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& go
                 return "expected " + Hex(expected.at(x, y)) + " got " + Hex(got.at(x, y))
                        + " at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
     return {};
+}
+
+gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area)
+{
+    gfx::Surface part(area.width, area.height);
+    gfx::blit(part, -area.x, -area.y, picture, gfx::RasterOp::Copy);
+    return part;
 }
 
 std::string ReadFile(const std::string& path)

@@ -50,6 +50,9 @@ struct Launch {
     int open_file_limit = 0;
     // Non-empty: standard error goes to this file.
     std::string stderr_path;
+    // Non-empty: a named pipe the start waits on before the program runs, so
+    // that starts held there all go at once when a writer opens and closes it.
+    std::string gate_path;
 };
 
 class XvfbRig {
@@ -90,6 +93,10 @@ public:
     std::optional<XID> wait_for_window(const std::string& title, std::chrono::milliseconds timeout);
     bool is_viewable(XID window);
 
+    // Splits the screen into these monitors through RandR, the first one the
+    // primary; false when the server cannot (no RandR 1.5).
+    bool set_monitors(const std::vector<gfx::Rect>& monitors);
+
     // The pixels of a window (the root: the whole screen), with its children.
     gfx::Surface grab(XID window, int width, int height);
     gfx::Surface grab_screen() { return grab(root(), m_width, m_height); }
@@ -127,7 +134,13 @@ gfx::Surface ExpectedRingFrame(const Settings& settings, int width, int height,
 // "expected 0x.. got 0x.. at (x, y)" for the first difference, or "" when equal.
 std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& got);
 
+// The block `area` of `picture`.
+gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area);
+
 std::string Hex(unsigned long value);
+
+// The full path of a program along $PATH; nothing when it is not installed.
+std::optional<std::string> find_program(const std::string& name);
 
 // The whole of a (small) text file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);

@@ -138,14 +138,11 @@ TEST_F(SaverOnX, ASecondStartEndsAtOnceAndLeavesTheFirstRunning)
     EXPECT_EQ(rig->find_window(kSaverTitle), window);
 }
 
-// Waits until the process has ended or sleeps opening a pipe that has no
-// writer yet.
-bool WaitUntilEndedOrAtThePipe(Child& child)
+// Waits until the process sleeps opening a pipe that has no writer yet.
+bool WaitUntilAtThePipe(Child& child)
 {
     const auto until = Clock::now() + 30s;
     while (Clock::now() < until) {
-        if (!child.running())
-            return true;
         if (ReadFile("/proc/" + std::to_string(child.pid()) + "/wchan") == "wait_for_partner")
             return true;
         std::this_thread::sleep_for(10ms);
@@ -155,24 +152,23 @@ bool WaitUntilEndedOrAtThePipe(Child& child)
 
 TEST_F(SaverOnX, OfTwentyStartsAtOnceExactlyOneRuns)
 {
-    // Every start looks for a running saver's window, then reads the
-    // settings, then opens its own window. With the settings file a pipe that
-    // nobody writes yet, each start that got past the look waits there, so
-    // all the looks happen before any window exists: only a claim that the
-    // system arbitrates can leave exactly one.
+    // Twenty starts wait at a gate and are let go at the same moment, so
+    // that they look for a running saver's window while none exists yet:
+    // only a claim that the system arbitrates can leave exactly one.
     constexpr int kStarts = 20;
-    std::filesystem::create_directories(std::filesystem::path(rig->settings_path()).parent_path());
-    ASSERT_EQ(mkfifo(rig->settings_path().c_str(), 0600), 0);
+    const std::string gate = rig->settings_path() + ".gate";
+    std::filesystem::create_directories(std::filesystem::path(gate).parent_path());
+    ASSERT_EQ(mkfifo(gate.c_str(), 0600), 0);
+    Launch gated;
+    gated.gate_path = gate;
     std::vector<Child> starts;
     for (int i = 0; i < kStarts; ++i)
-        starts.push_back(rig->start_orvelune({"/s"}));
+        starts.push_back(rig->start_orvelune({"/s"}, {}, gated));
     for (Child& start : starts)
-        EXPECT_TRUE(WaitUntilEndedOrAtThePipe(start));
-    // Let them all go at once: the settings read as empty.
-    const int writer = open(rig->settings_path().c_str(), O_WRONLY | O_NONBLOCK);
-    std::filesystem::remove(rig->settings_path());
-    if (writer >= 0)
-        close(writer);
+        ASSERT_TRUE(WaitUntilAtThePipe(start));
+    const int writer = open(gate.c_str(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    close(writer);
 
     ASSERT_TRUE(rig->wait_for_window(kSaverTitle, 60s)) << "expected one saver to show";
 

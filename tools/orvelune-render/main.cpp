@@ -4,11 +4,12 @@
 #include "render_options.h"
 #include "png_frames.h"
 #include "render_dialog.h"
+#include "render_setup.h"
+#include "render_version_card.h"
 
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "engine/trace.h"
-#include "host/gdk/picture_file.h"
 #include "host/headless/headless_host.h"
 #include "settings/settings_file.h"
 
@@ -18,26 +19,15 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int kBadCommandLine = 2;
-
-int fail(int status, const std::string& message)
-{
-    std::cerr << "orvelune-render: " << message << '\n';
-    return status;
-}
-
-std::string program_folder_of(const char* argv0)
-{
-    std::string path = argv0 ? argv0 : "";
-    auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
+using render_setup::fail;
+using render_setup::kBadCommandLine;
 
 // The limits of a run and what is written along the way.
 struct Run {
@@ -69,26 +59,15 @@ struct Run {
 int render(const RenderOptions& options, const std::string& program_folder)
 {
     // ---- everything that can be refused is checked before the run starts
-    std::string ini_path = options.ini_path ? *options.ini_path : DefaultIniPath(program_folder);
-    if (options.ini_path && !FileExists(ini_path))
-        return fail(kBadCommandLine, "cannot read the settings file '" + ini_path + "'");
-
-    host::HeadlessOptions host_options;
-    host_options.screen = {options.width, options.height};
-    host_options.picture_loader = host::DecodePictureFile;
-    if (options.desktop_path
-        && !host::DecodePictureFile(*options.desktop_path, host_options.desktop))
-        return fail(kBadCommandLine,
-                    "cannot read the desktop picture '" + *options.desktop_path + "'");
+    int status = EXIT_SUCCESS;
+    std::optional<render_setup::Prepared> prepared =
+        render_setup::prepare(options, program_folder, status);
+    if (!prepared)
+        return status;
 
     Run run(options);
-    if (options.png_dir) {
-        std::error_code ec;
-        std::filesystem::create_directories(*options.png_dir, ec);
-        if (!std::filesystem::is_directory(*options.png_dir))
-            return fail(EXIT_FAILURE, "cannot create the folder '" + *options.png_dir + "'");
+    if (options.png_dir)
         run.png = std::make_unique<PngFrameWriter>(*options.png_dir);
-    }
 
     std::ofstream trace_file;
     std::unique_ptr<Trace> trace;
@@ -105,21 +84,22 @@ int render(const RenderOptions& options, const std::string& program_folder)
 
     // ---- the run
     Settings settings{};
-    LoadSettings(settings, ini_path);
+    LoadSettings(settings, prepared->ini_path);
     const std::uint64_t seed =
         options.seed ? *options.seed
                      : std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
-    int status = EXIT_SUCCESS;
     {
-        host::HeadlessHost host(std::move(host_options));
+        host::HeadlessHost host(std::move(prepared->host_options));
         // The pictures are what the screen shows: the parts of each frame
         // that its refresh put there, over what earlier refreshes left.
-        host::ShownPicture shown;
+        // One picture per window, should the run ever have more than one.
+        std::map<host::NativeHandle, host::ShownPicture> shown;
         host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
+            host::ShownPicture& picture = shown[window.native_handle()];
             if (run.png)
-                shown.update(host.record_for(window), frame);
-            run.frame_presented(shown.picture());
+                picture.update(host.record_for(window), frame);
+            run.frame_presented(picture.picture());
         });
         host.set_after_tick([&] { run.tick_completed(); });
         Random random(seed);
@@ -168,6 +148,8 @@ int main(int argc, char** argv)
         return EXIT_SUCCESS;
     }
     if (options->dialog)
-        return render_dialog(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
-    return render(*options, program_folder_of(argc > 0 ? argv[0] : nullptr));
+        return render_dialog(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+    if (options->version_card)
+        return render_version_card(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+    return render(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
 }

@@ -1,14 +1,18 @@
 // The command line of orvelune-render; see render_options.h.
 #include "render_options.h"
 
-#include <charconv>
+#include "settings/number_text.h"
+
 #include <limits>
 
 const char* const kRenderUsage =
     "usage: orvelune-render (--ticks N | --frames N) [options]\n"
     "       orvelune-render --dialog --png DIR [--ini FILE] [--size WxH] [--desktop IMAGE]\n"
+    "       orvelune-render --version-card --png DIR [--ini FILE] [--size WxH] [--seed N]\n"
+    "                       [--desktop IMAGE]\n"
     "Plays the saver on a headless screen, deterministically for a given seed;\n"
-    "or, with --dialog, draws the settings dialog as it opens on that screen.\n"
+    "or, with --dialog, draws the settings dialog as it opens on that screen;\n"
+    "or, with --version-card, plays the version card over the dialog.\n"
     "\n"
     "  --ini FILE       settings file to load (default: the normal one)\n"
     "  --size WxH       screen size in pixels (default 1024x768)\n"
@@ -23,6 +27,8 @@ const char* const kRenderUsage =
     "  --full-redraw    restore and present every frame whole instead of only what\n"
     "                   changed (the frames are the same; for comparison)\n"
     "  --dialog         write the settings dialog over the screen to DIR/dialog.png\n"
+    "  --version-card   press the dialog's version button and write every frame of\n"
+    "                   the card as DIR/frame-NNNNNN.png\n"
     "  --help           this text\n"
     "\n"
     "The saver never ends by itself, so at least one of --ticks and --frames is\n"
@@ -36,16 +42,13 @@ namespace {
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t(64) * 1024 * 1024;
 
-template <typename Int>
-std::optional<Int> whole_number(std::string_view text)
+// Digits alone: no sign, no blanks, within 64 bits signed.
+std::optional<std::int64_t> whole_int64(std::string_view text)
 {
-    Int value{};
-    if (text.empty() || text.front() == '+' || text.front() == '-')
+    std::optional<std::uint64_t> value = number_text::whole_number(text);
+    if (!value || *value > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
         return std::nullopt;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return std::int64_t(*value);
 }
 
 bool parse_size(std::string_view text, int& width, int& height)
@@ -53,8 +56,8 @@ bool parse_size(std::string_view text, int& width, int& height)
     auto x = text.find_first_of("xX");
     if (x == std::string_view::npos)
         return false;
-    auto w = whole_number<std::int64_t>(text.substr(0, x));
-    auto h = whole_number<std::int64_t>(text.substr(x + 1));
+    auto w = whole_int64(text.substr(0, x));
+    auto h = whole_int64(text.substr(x + 1));
     if (!w || !h || *w < 1 || *h < 1 || *w > kMaxSide || *h > kMaxSide || *w * *h > kMaxPixels)
         return false;
     width = int(*w);
@@ -87,6 +90,10 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
             options.full_redraw = true;
             continue;
         }
+        if (name == "--version-card" && !inline_value) {
+            options.version_card = true;
+            continue;
+        }
         static const char* const kWithValue[] = {"--ini",   "--size",  "--seed",  "--ticks",
                                                   "--frames", "--trace", "--png",  "--every",
                                                   "--desktop"};
@@ -108,7 +115,7 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
         }
 
         auto count = [&](std::int64_t minimum) -> std::optional<std::int64_t> {
-            auto n = whole_number<std::int64_t>(value);
+            auto n = whole_int64(value);
             if (!n || *n < minimum) {
                 error = "option " + name + " needs a whole number of at least "
                         + std::to_string(minimum) + ", not '" + value + "'";
@@ -135,7 +142,7 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
                 return std::nullopt;
             }
         } else if (name == "--seed") {
-            auto seed = whole_number<std::uint64_t>(value);
+            auto seed = number_text::whole_number(value);
             if (!seed) {
                 error = "option --seed needs a whole number from 0 to "
                         + std::to_string(std::numeric_limits<std::uint64_t>::max()) + ", not '"
@@ -168,9 +175,14 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
             options.desktop_path = value;
         }
     }
-    if (options.dialog && !options.help) {
+    if (options.dialog && options.version_card) {
+        error = "--dialog and --version-card draw different things: give one (see --help)";
+        return std::nullopt;
+    }
+    if ((options.dialog || options.version_card) && !options.help) {
         if (!options.png_dir) {
-            error = "--dialog needs --png DIR to write the picture into (see --help)";
+            error = std::string(options.dialog ? "--dialog" : "--version-card")
+                    + " needs --png DIR to write the pictures into (see --help)";
             return std::nullopt;
         }
         return options;

@@ -79,12 +79,25 @@ std::string check_state(const Ball_P& dialog, const Settings& start, int buttons
     return {};
 }
 
+// What a path held at one moment, to tell whether anything wrote it.
+struct FileSnapshot {
+    file_io::ReadStatus status = file_io::ReadStatus::Missing;
+    std::string bytes;
+};
+
+FileSnapshot snapshot(const std::string& path)
+{
+    FileSnapshot shot;
+    shot.status = file_io::read_file(path, std::size_t(64) << 20, shot.bytes);
+    return shot;
+}
+
 } // namespace
 
 ScriptResult run_dialog_script(const ScriptSetup& setup, std::span<const ScriptEvent> events)
 {
     ScriptResult result;
-    const file_io::FileBytes before = file_io::read_file(setup.settings.g_IniPath);
+    const FileSnapshot before = snapshot(setup.settings.g_IniPath);
 
     host::HeadlessOptions options;
     options.chosen_color = setup.chosen_color;
@@ -166,7 +179,7 @@ ScriptResult run_dialog_script(const ScriptSetup& setup, std::span<const ScriptE
         return result;
 
     // The file changes only through "設 定" and "初期設定に戻す".
-    const file_io::FileBytes now = file_io::read_file(setup.settings.g_IniPath);
+    const FileSnapshot now = snapshot(setup.settings.g_IniPath);
     const bool written = result.outcome == DialogOutcome::Saved || result.outcome == DialogOutcome::DefaultsRestored;
     if (!written && (now.status != before.status || now.bytes != before.bytes))
         result.broken = "the settings file changed without a save";

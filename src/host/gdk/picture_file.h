@@ -1,23 +1,24 @@
 #pragma once
 
-#include "gfx/surface.h"
+#include "host/picture_decoding.h"
 
 #include <cstdint>
 #include <string>
 
 namespace host {
 
-// The largest picture we agree to decode: 64 Mi pixels (8192 x 8192), a
-// quarter of a gigabyte as a Surface. Anything larger is far beyond any
-// screen and is taken for a broken or hostile file rather than a background.
-constexpr std::int64_t kMaxPicturePixels = std::int64_t(64) * 1024 * 1024;
-
-// Decodes a picture file (BMP, GIF, JPEG, PNG and whatever else the system's
-// GdkPixbuf loaders read) into `out`. Transparent pixels are composited over
-// black, the colour a picture box shows where a picture leaves it bare; of an
-// animation only the first frame is taken. False, with `out` left as it was,
-// when the file cannot be read or decoded, or when its header claims an empty
-// or absurdly large picture (checked before any pixel is decoded).
-bool DecodePictureFile(const std::string& path, gfx::Surface& out);
+// decode_picture_file() here: BMP, GIF, JPEG and PNG, and WMF where
+// the system has a decoder for it, recognised by their first bytes, never by
+// the file's name (an SVG renamed .bmp is refused: drawing one can take
+// gigabytes). Only regular files are opened, without blocking.
+//
+// Pictures of up to `max_pixels` are decoded as they are. A larger JPEG is
+// decoded at half, a quarter or an eighth of its size, the first that fits,
+// which its decoder does without ever holding the whole; any other larger
+// picture is refused before its pixels are allocated. Transparent pixels are
+// composited over black, the colour a picture box shows where a picture
+// leaves it bare; of an animation only the first frame is taken. On any
+// failure `out` is left as it was.
+// (declared in host/picture_decoding.h)
 
 } // namespace host

@@ -48,11 +48,12 @@ std::unique_ptr<Window> HeadlessHost::create_window(const WindowOptions& options
     record.shown = options.visible;
     record.ever_shown = options.visible;
     record.topmost = options.topmost;
-    m_windows.push_back(std::move(record));
     // Room for the saver's busiest frame, so that its refreshes never grow it.
-    m_windows.back().last_refresh_areas.reserve(kRefreshAreasReserved);
+    record.last_refresh_areas.reserve(kRefreshAreasReserved);
+    const NativeHandle handle = record.handle;
+    m_windows.push_back(std::move(record));
     auto window = std::make_unique<HeadlessWindow>(*this, handler, options, m_windows.size() - 1,
-                                                   record.handle);
+                                                   handle);
     m_live.push_back(window.get());
     return window;
 }
@@ -142,10 +143,27 @@ int HeadlessHost::show_cursor(bool show)
     return m_cursor_count;
 }
 
+std::vector<gfx::Rect> HeadlessHost::monitors()
+{
+    if (m_options.monitors.empty())
+        return Host::monitors();
+    return m_options.monitors;
+}
+
 bool HeadlessHost::capture_desktop(gfx::Surface& into)
 {
+    const gfx::Rect primary = monitors().front();
     into.fill(gfx::kBlack);
-    gfx::blit(into, 0, 0, m_options.desktop, gfx::RasterOp::Copy);
+    gfx::blit(into, -primary.x, -primary.y, m_options.desktop, gfx::RasterOp::Copy);
+    // The screen shows our own shown top-level windows over the desktop, as
+    // a real one would: the topmost above the others, later above earlier.
+    for (const bool topmost : {false, true})
+        for (const HeadlessWindow* window : m_live) {
+            const WindowRecord& record = m_windows[window->record()];
+            if (record.shown && record.parent == 0 && record.topmost == topmost)
+                gfx::blit(into, record.rect.x - primary.x, record.rect.y - primary.y,
+                          window->frame(), gfx::RasterOp::Copy);
+        }
     return true;
 }
 

@@ -18,12 +18,16 @@
 //   really waits. run() jumps the clock to whatever is due next.
 // - Scripted input: timed mouse events, delivered when the clock reaches them
 //   (by run() between ticks, or by process_pending_messages() inside a
-//   running animation) to the topmost visible window.
+//   running animation) to the visible window under the pointer, topmost
+//   windows first, newest first; an event over no window goes to the topmost
+//   visible window.
+// - Monitors as the options give them.
 // - A frame sink: every refresh (whole or of areas, even of no area) hands
 //   the whole frame to a callback, and the window's record says which
 //   blocks of it the refresh put on the screen. ShownPicture keeps what a
 //   screen would show from that.
-// - A fixed "desktop" picture that capture_desktop() copies.
+// - A fixed "desktop" picture that capture_desktop() copies, with the frames
+//   of the program's own shown top-level windows over it.
 // - Records of every system service called, so that a test can assert what
 //   the program opened, showed, hid and ended.
 //
@@ -34,7 +38,12 @@ class HeadlessWindow;
 
 struct HeadlessOptions {
     Size screen{1024, 768};
-    // What capture_desktop() copies: its top-left, black where it is smaller.
+    // The monitors, the primary first, in screen pixels; empty: one monitor,
+    // the whole screen.
+    std::vector<gfx::Rect> monitors;
+    // What capture_desktop() copies: the whole screen, of which it takes the
+    // primary monitor's part, with the program's own shown windows over it;
+    // black where it is smaller.
     gfx::Surface desktop;
     // Decodes picture files for load_picture(); null means every load fails.
     std::function<bool(const std::string&, gfx::Surface&)> picture_loader;
@@ -174,6 +183,7 @@ public:
 
     // ---- the host contract
     Size screen_size() override { return m_options.screen; }
+    std::vector<gfx::Rect> monitors() override;
     std::unique_ptr<Window> create_window(const WindowOptions& options,
                                           WindowHandler& handler) override;
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
@@ -229,7 +239,7 @@ private:
     std::size_t pending_input(std::uint64_t limit) override;
     bool deliver_next_input(std::uint64_t limit) override;
     bool wait(std::optional<std::uint64_t> until) override;
-    HeadlessWindow* input_target() const;
+    HeadlessWindow* input_target(std::optional<gfx::Point> pointer) const;
     void deliver_input(const MouseEvent& event);
     bool window_alive(const HeadlessWindow* window) const;
 

@@ -4,9 +4,27 @@
 
 namespace host {
 
-HeadlessWindow* HeadlessHost::input_target() const
+HeadlessWindow* HeadlessHost::input_target(std::optional<gfx::Point> pointer) const
 {
-    // The topmost visible window, else the last visible one, else the only one.
+    // The window under the pointer, as the system stacks them: topmost
+    // windows above the others, newer above older.
+    if (pointer) {
+        auto under = [&](bool topmost) -> HeadlessWindow* {
+            for (auto it = m_live.rbegin(); it != m_live.rend(); ++it) {
+                const WindowRecord& record = m_windows[(*it)->record()];
+                const gfx::Rect& r = record.rect;
+                if (record.shown && record.topmost == topmost && pointer->x >= r.x
+                    && pointer->y >= r.y && pointer->x < r.x + r.width && pointer->y < r.y + r.height)
+                    return *it;
+            }
+            return nullptr;
+        };
+        if (HeadlessWindow* window = under(true))
+            return window;
+        if (HeadlessWindow* window = under(false))
+            return window;
+    }
+    // Else the topmost visible window, else the last visible one, else the only one.
     HeadlessWindow* visible = nullptr;
     for (auto it = m_live.rbegin(); it != m_live.rend(); ++it) {
         const WindowRecord& record = m_windows[(*it)->record()];
@@ -25,7 +43,7 @@ HeadlessWindow* HeadlessHost::input_target() const
 void HeadlessHost::deliver_input(const MouseEvent& event)
 {
     if (event.kind == MouseEventKind::KeyDown) {
-        if (HeadlessWindow* target = input_target())
+        if (HeadlessWindow* target = input_target(std::nullopt))
             target->handler().on_key_down(event.key);
         return;
     }
@@ -36,7 +54,7 @@ void HeadlessHost::deliver_input(const MouseEvent& event)
     case MouseEventKind::Move:
     case MouseEventKind::KeyDown: break;
     }
-    HeadlessWindow* target = input_target();
+    HeadlessWindow* target = input_target(m_pointer);
     if (!target)
         return; // nobody to tell: the event is lost, as on a bare screen
     const WindowRecord& record = m_windows[target->record()];

@@ -161,14 +161,17 @@ bool X11Host::capture_desktop(gfx::Surface& into)
             return false;
         return capture_through_getimage(m_display, m_foreign, into);
     }
-    return read_drawable(m_display, m_root, DefaultVisual(m_display, m_screen),
-                        DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen),
-                        into);
+    // The primary monitor's part of the root, which may lie anywhere in it.
+    const gfx::Rect primary = monitors().front();
+    return read_drawable(m_display, m_root, DefaultVisual(m_display, m_screen), primary.width,
+                        primary.height, into, {primary.x, primary.y});
 }
 
 bool X11Host::load_picture(const std::string& path_utf8, gfx::Surface& out)
 {
-    return DecodePictureFile(path_utf8, out);
+    const Size screen = screen_size();
+    return decode_picture_file(path_utf8, out, picture_pixel_limit(screen.width, screen.height))
+           == PictureResult::Decoded;
 }
 
 void X11Host::window_created(X11Window& window)

@@ -93,6 +93,7 @@ public:
 
     // ---- the host contract
     Size screen_size() override;
+    std::vector<gfx::Rect> monitors() override; // x11_monitors.cpp
     std::unique_ptr<host::Window> create_window(const WindowOptions& options,
                                                 WindowHandler& handler) override;
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
@@ -141,6 +142,9 @@ public:
     // A dialog's window (WindowOptions::takes_keyboard): x11_dialog_window.cpp.
     std::unique_ptr<host::Window> create_dialog_window(const WindowOptions& options,
                                                        WindowHandler& handler);
+    // A window over everything (WindowOptions::overlay): x11_overlay_window.cpp.
+    std::unique_ptr<host::Window> create_overlay_window(const WindowOptions& options,
+                                                        WindowHandler& handler);
 
     // ---- for the windows and the helpers
     ::Display* display() const { return m_display; }

@@ -179,7 +179,7 @@ void FramePresenter::present(Drawable target, GC gc, const gfx::Surface& frame)
 }
 
 bool read_drawable(::Display* display, Drawable source, Visual* visual, int width, int height,
-                  gfx::Surface& into)
+                  gfx::Surface& into, gfx::Point origin)
 {
     width = std::min(width, into.width());
     height = std::min(height, into.height());
@@ -188,8 +188,8 @@ bool read_drawable(::Display* display, Drawable source, Visual* visual, int widt
     XImage* image = nullptr;
     {
         ErrorTrap trap(display);
-        image = XGetImage(display, source, 0, 0, unsigned(width), unsigned(height), AllPlanes,
-                          ZPixmap);
+        image = XGetImage(display, source, origin.x, origin.y, unsigned(width), unsigned(height),
+                          AllPlanes, ZPixmap);
         if (trap.failed() && image) {
             XDestroyImage(image);
             image = nullptr;

@@ -57,9 +57,10 @@ private:
     bool m_shm_attached = false;
 };
 
-// Reads a block of a drawable into a surface at (0, 0), clipped to both.
-// False when the server refuses (a window not viewable, a bad id).
+// Reads a block of a drawable, from `origin` on, into a surface at (0, 0),
+// clipped to both. False when the server refuses (a window not viewable, a
+// bad id, a block that reaches outside the drawable).
 bool read_drawable(::Display* display, Drawable source, Visual* visual, int width, int height,
-                  gfx::Surface& into);
+                  gfx::Surface& into, gfx::Point origin = {});
 
 } // namespace host::x11

@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace host::x11 {
@@ -23,10 +24,10 @@ struct MotifHints {
     unsigned long status = 0;
 };
 
-bool covers_screen(const gfx::Rect& rect, int width, int height)
+bool covers(const gfx::Rect& rect, const gfx::Rect& area)
 {
-    return rect.x <= 0 && rect.y <= 0 && rect.x + rect.width >= width
-           && rect.y + rect.height >= height;
+    return rect.x <= area.x && rect.y <= area.y && rect.x + rect.width >= area.x + area.width
+           && rect.y + rect.height >= area.y + area.height;
 }
 
 void report_refusal(const char* what, const ErrorTrap& trap)
@@ -52,6 +53,8 @@ std::unique_ptr<host::Window> X11Host::create_window(const WindowOptions& option
     // x11_dialog_window.cpp.
     if (options.takes_keyboard)
         return create_dialog_window(options, handler);
+    if (options.overlay)
+        return create_overlay_window(options, handler);
     return create_desktop_window(options, handler);
 }
 
@@ -187,11 +190,16 @@ std::unique_ptr<host::Window> X11Host::create_desktop_window(const WindowOptions
         XChangeProperty(m_display, made.id, m_atoms.motif_wm_hints, m_atoms.motif_wm_hints, 32,
                         PropModeReplace, reinterpret_cast<const unsigned char*>(&hints), 5);
     }
-    // A window over the whole screen asks the window manager for the
-    // full-screen state, which also lifts it above panels; without a window
-    // manager its geometry alone already covers the screen.
-    if (covers_screen(options.rect, DisplayWidth(m_display, m_screen),
-                      DisplayHeight(m_display, m_screen))) {
+    // A window over a whole monitor (the saver's, a cover's) or the whole
+    // screen asks the window manager for the full-screen state, which also
+    // lifts it above panels and keeps it on that monitor; without a window
+    // manager its geometry alone already covers it.
+    const std::vector<gfx::Rect> screens = monitors();
+    const bool full_screen =
+        covers(options.rect, {0, 0, DisplayWidth(m_display, m_screen), DisplayHeight(m_display, m_screen)})
+        || std::any_of(screens.begin(), screens.end(),
+                       [&](const gfx::Rect& monitor) { return covers(options.rect, monitor); });
+    if (full_screen) {
         const Atom fullscreen = m_atoms.net_wm_state_fullscreen;
         XChangeProperty(m_display, made.id, m_atoms.net_wm_state, XA_ATOM, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&fullscreen), 1);

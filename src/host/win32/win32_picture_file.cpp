@@ -1,0 +1,200 @@
+// Picture files through the system's decoders. OLE's picture loader reads
+// the formats a picture box always took (bitmaps, GIF, JPEG, metafiles);
+// what it refuses goes to the Windows Imaging Component, which reads PNG
+// and whatever codecs the system has. See win32_picture_file.h.
+#include "host/win32/win32_picture_file.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <objbase.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <wincodec.h>
+
+#include "host/win32/win32_host.h"
+#include "host/win32/win32_present.h"
+
+#include <vector>
+
+namespace host {
+
+namespace {
+
+// A file larger than this is no picture we would show: the largest
+// uncompressed bitmap of kMaxPicturePixels is 256 MiB.
+constexpr LONGLONG kMaxFileBytes = LONGLONG(256) * 1024 * 1024 + 4096;
+
+// OLE measures pictures in hundredths of a millimetre.
+constexpr int kHimetricPerInch = 2540;
+
+bool acceptable_size(std::int64_t width, std::int64_t height, std::int64_t max_pixels)
+{
+    return width > 0 && height > 0 && width * height <= max_pixels;
+}
+
+// Releases a COM interface when it goes.
+template <typename Interface>
+struct Ref {
+    Interface* p = nullptr;
+    ~Ref() { if (p) p->Release(); }
+    Interface** out() { return &p; }
+    Interface* operator->() const { return p; }
+};
+
+// COM for the length of one call, where the thread has not started it.
+struct ComForCall {
+    bool started = false;
+    ComForCall() { started = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
+    ~ComForCall() { if (started) CoUninitialize(); }
+};
+
+// The whole file in global memory, as a stream over it wants; null when it
+// cannot be read or is too large to be a picture.
+HGLOBAL read_whole_file(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    // A pipe or a device would block the read or never end.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return nullptr;
+    }
+    LARGE_INTEGER size{};
+    HGLOBAL memory = nullptr;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= kMaxFileBytes) {
+        memory = GlobalAlloc(GMEM_MOVEABLE, SIZE_T(size.QuadPart));
+        void* bytes = memory ? GlobalLock(memory) : nullptr;
+        DWORD read = 0;
+        const bool complete = bytes && ReadFile(file, bytes, DWORD(size.QuadPart), &read, nullptr)
+                              && read == DWORD(size.QuadPart);
+        if (bytes)
+            GlobalUnlock(memory);
+        if (!complete && memory) {
+            GlobalFree(memory);
+            memory = nullptr;
+        }
+    }
+    CloseHandle(file);
+    return memory;
+}
+
+// The picture's size in pixels: a bitmap's own, a metafile's from its
+// physical size at the screen's resolution.
+bool picture_pixels(IPicture* picture, int& width, int& height)
+{
+    SHORT type = PICTYPE_UNINITIALIZED;
+    picture->get_Type(&type);
+    OLE_HANDLE handle = 0;
+    if (type == PICTYPE_BITMAP && SUCCEEDED(picture->get_Handle(&handle))) {
+        BITMAP bitmap{};
+        if (GetObjectW(reinterpret_cast<HBITMAP>(std::uintptr_t(handle)), sizeof bitmap, &bitmap)) {
+            width = bitmap.bmWidth;
+            height = bitmap.bmHeight < 0 ? -bitmap.bmHeight : bitmap.bmHeight;
+            return true;
+        }
+    }
+    OLE_XSIZE_HIMETRIC himetric_width = 0;
+    OLE_YSIZE_HIMETRIC himetric_height = 0;
+    if (FAILED(picture->get_Width(&himetric_width)) || FAILED(picture->get_Height(&himetric_height)))
+        return false;
+    HDC screen = GetDC(nullptr);
+    const int dpi_x = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    const int dpi_y = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    width = MulDiv(himetric_width, dpi_x, kHimetricPerInch);
+    height = MulDiv(himetric_height, dpi_y, kHimetricPerInch);
+    return true;
+}
+
+bool decode_with_ole(const std::wstring& path, gfx::Surface& out, std::int64_t max_pixels)
+{
+    HGLOBAL memory = read_whole_file(path);
+    if (!memory)
+        return false;
+    const LONG size = LONG(GlobalSize(memory));
+    Ref<IStream> stream;
+    // The stream frees the memory when it goes.
+    if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.out()))) {
+        GlobalFree(memory);
+        return false;
+    }
+    Ref<IPicture> picture;
+    if (FAILED(OleLoadPicture(stream.p, size, FALSE, IID_IPicture,
+                              reinterpret_cast<void**>(picture.out()))))
+        return false;
+    int width = 0, height = 0;
+    if (!picture_pixels(picture.p, width, height) || !acceptable_size(width, height, max_pixels))
+        return false;
+    win32::DibSection canvas; // black where the picture leaves it bare
+    if (!canvas.ensure(width, height))
+        return false;
+    OLE_XSIZE_HIMETRIC himetric_width = 0;
+    OLE_YSIZE_HIMETRIC himetric_height = 0;
+    picture->get_Width(&himetric_width);
+    picture->get_Height(&himetric_height);
+    // The source rectangle runs upward in HIMETRIC, as OLE's y axis does.
+    if (FAILED(picture->Render(canvas.dc(), 0, 0, width, height, 0, himetric_height,
+                               himetric_width, -himetric_height, nullptr)))
+        return false;
+    gfx::Surface decoded(width, height);
+    canvas.copy_to(decoded);
+    out = std::move(decoded);
+    return true;
+}
+
+bool decode_with_wic(const std::wstring& path, gfx::Surface& out, std::int64_t max_pixels)
+{
+    Ref<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out()))))
+        return false;
+    Ref<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, decoder.out())))
+        return false;
+    Ref<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, frame.out())))
+        return false;
+    UINT width = 0, height = 0;
+    // The header's size is judged before a single pixel is decoded.
+    if (FAILED(frame->GetSize(&width, &height)) || !acceptable_size(width, height, max_pixels))
+        return false;
+    // Premultiplied alpha over black is the colour channels as they stand.
+    Ref<IWICBitmapSource> converted;
+    if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.p, converted.out())))
+        return false;
+    gfx::Surface decoded{int(width), int(height)};
+    const UINT stride = width * 4;
+    auto* bytes = reinterpret_cast<BYTE*>(decoded.pixels().data());
+    if (FAILED(converted->CopyPixels(nullptr, stride, stride * height, bytes)))
+        return false;
+    for (gfx::Pixel& p : decoded.pixels())
+        p &= 0xFFFFFFu; // the alpha byte goes
+    out = std::move(decoded);
+    return true;
+}
+
+} // namespace
+
+PictureResult decode_picture_file(const std::string& path_utf8, gfx::Surface& out,
+                                  std::int64_t max_pixels)
+{
+    const std::wstring path = utf16_from_utf8(path_utf8);
+    if (path.empty())
+        return PictureResult::Unreadable;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return PictureResult::Unreadable;
+    ComForCall com;
+    if (decode_with_ole(path, out, max_pixels) || decode_with_wic(path, out, max_pixels))
+        return PictureResult::Decoded;
+    return PictureResult::Broken;
+}
+
+} // namespace host

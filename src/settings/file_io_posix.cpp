@@ -1,0 +1,185 @@
+// Files on POSIX systems; see file_io.h.
+#include "settings/file_io.h"
+#include "settings/file_io_platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+
+namespace file_io {
+
+namespace {
+
+std::error_code last_error() { return {errno, std::generic_category()}; }
+
+// Closes a descriptor when it goes out of scope.
+struct Descriptor {
+    int fd = -1;
+    explicit Descriptor(int f) : fd(f) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+};
+
+bool write_all(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t done = ::write(fd, bytes.data(), bytes.size());
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        bytes.remove_prefix(std::size_t(done));
+    }
+    return true;
+}
+
+// Whether the file may be written, as a program that opened it for writing
+// would find. Root passes every permission check, so for root a file that
+// no one at all may write (chmod a-w, a file manager's "read-only") counts
+// as read-only too: the user said so, and the save must not undo it.
+bool may_write(int folder, const char* name, const struct stat& file)
+{
+    if (::faccessat(folder, name, W_OK, AT_EACCESS) != 0)
+        return false;
+    return ::geteuid() != 0 || (file.st_mode & 0222) != 0;
+}
+
+// A name no one else will pick: a leading dot keeps it out of listings, and
+// the random part makes two savers (or a planted file) collide only by a
+// chance of one in 2^64, after which the exclusive creation tries again.
+std::string temporary_name(const std::string& name)
+{
+    std::random_device random;
+    std::uint64_t salt = (std::uint64_t(random()) << 32) ^ random() ^ std::uint64_t(::getpid());
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(salt));
+    // Stays within the 255 bytes a file name may have, however long `name` is.
+    return "." + name.substr(0, 200) + suffix;
+}
+
+} // namespace
+
+InputFile::~InputFile() { close(); }
+
+void InputFile::close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_size = 0;
+}
+
+ReadStatus InputFile::open(const std::string& utf8_path)
+{
+    close();
+    // O_NONBLOCK makes a FIFO open at once instead of waiting for a writer;
+    // on a regular file it changes nothing.
+    int fd = ::open(utf8_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
+    Descriptor opened(fd);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return ReadStatus::Unreadable;
+    if (S_ISDIR(info.st_mode))
+        return ReadStatus::Folder;
+    if (!S_ISREG(info.st_mode))
+        return ReadStatus::NotAFile;
+    m_fd = fd;
+    opened.fd = -1;
+    m_size = std::uint64_t(info.st_size);
+    return ReadStatus::Read;
+}
+
+std::optional<std::size_t> InputFile::read(char* into, std::size_t capacity)
+{
+    if (m_fd < 0)
+        return std::nullopt;
+    for (;;) {
+        ssize_t got = ::read(m_fd, into, capacity);
+        if (got >= 0)
+            return std::size_t(got);
+        if (errno != EINTR)
+            return std::nullopt;
+    }
+}
+
+namespace platform {
+
+std::optional<ReplaceError> replace_in_folder(const std::filesystem::path& folder_path,
+                                              const std::filesystem::path& name_path,
+                                              std::string_view bytes)
+{
+    using Step = ReplaceError::Step;
+    const std::string name = name_path.string();
+    Descriptor folder(::open(folder_path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.fd < 0)
+        return ReplaceError{Step::Folder, last_error()};
+
+    // The new file starts with the old one's permissions, so that it is
+    // never readable by more people than the old one was; a new settings
+    // file gets what the umask allows.
+    mode_t mode = 0666;
+    bool replacing = false;
+    struct stat old {};
+    if (::fstatat(folder.fd, name.c_str(), &old, 0) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return ReplaceError{Step::NotAFile, std::make_error_code(std::errc::invalid_argument)};
+        if (!may_write(folder.fd, name.c_str(), old))
+            return ReplaceError{Step::ReadOnly, std::make_error_code(std::errc::permission_denied)};
+        mode = old.st_mode & 07777;
+        replacing = true;
+    } else if (errno != ENOENT) {
+        return ReplaceError{Step::NotAFile, last_error()};
+    }
+
+    // O_EXCL creates the file or fails: an existing name, a link among them,
+    // is never opened, so nothing planted there is followed or truncated.
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = temporary_name(name);
+        fd = ::openat(folder.fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      mode & 0777);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        return ReplaceError{Step::Temporary, last_error()};
+
+    auto give_up = [&](Step step, std::error_code code) {
+        ::unlinkat(folder.fd, temporary.c_str(), 0);
+        return ReplaceError{step, code};
+    };
+    {
+        Descriptor out(fd);
+        // The umask may have taken bits the old file had; put them back.
+        if (replacing)
+            (void)::fchmod(fd, mode);
+        if (!write_all(fd, bytes) || ::fsync(fd) != 0)
+            return give_up(Step::Write, last_error());
+        out.fd = -1;
+        if (::close(fd) != 0)
+            return give_up(Step::Write, last_error());
+    }
+    if (::renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0)
+        return give_up(Step::Rename, last_error());
+    // The rename lives in the folder: flushing it makes the new name last.
+    // Some file systems cannot flush a folder; the file is in place by now,
+    // so that is no reason to report the save as failed.
+    (void)::fsync(folder.fd);
+    return std::nullopt;
+}
+
+} // namespace platform
+
+} // namespace file_io

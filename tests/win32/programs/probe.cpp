@@ -1,0 +1,219 @@
+// orvelune-probe: what the Wine tests need to see from inside Windows.
+//
+//   orvelune-probe pane W H          a W x H pane in a window of another
+//                                    program, as the display settings offer
+//                                    a preview pane: prints its handle,
+//                                    waits for a child to settle in it,
+//                                    prints the child, closes the pane and ends
+//   orvelune-probe window HEX        a visible window titled with the UTF-8
+//                                    text HEX (in hexadecimal); prints "ready"
+//                                    and runs until it is ended
+//   orvelune-probe find HEX          "found HEX2" with the title of the window
+//                                    titled HEX as the system reads it back
+//                                    (in hexadecimal UTF-8), or "none"
+//   orvelune-probe acp               the system's ANSI code page
+//   orvelune-probe text              draws two Japanese characters and one
+//                                    that no font has, in the settings
+//                                    dialog's font through the Windows host:
+//                                    "height H inked I distinct D"
+//
+// Texts travel in hexadecimal so that no code page stands between the test
+// and the system.
+#include "gfx/surface.h"
+#include "host/win32/win32_host.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string hex_of(std::string_view bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+std::string bytes_of_hex(std::wstring_view hex)
+{
+    auto value = [](wchar_t c) {
+        return c >= L'0' && c <= L'9' ? c - L'0' : c >= L'a' && c <= L'f' ? c - L'a' + 10 : c - L'A' + 10;
+    };
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += char(value(hex[i]) * 16 + value(hex[i + 1]));
+    return out;
+}
+
+void say(const std::string& line)
+{
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+// Runs this thread's messages for `ms` milliseconds.
+void pump_for(DWORD ms)
+{
+    const DWORD until = GetTickCount() + ms;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        const DWORD now = GetTickCount();
+        if (int(until - now) <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, until - now, QS_ALLINPUT);
+    }
+}
+
+LRESULT CALLBACK plain_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_ERASEBKGND) {
+        // A grey of its own, so the preview is told from an empty pane.
+        RECT client{};
+        GetClientRect(hwnd, &client);
+        HBRUSH grey = CreateSolidBrush(RGB(128, 128, 128));
+        FillRect(reinterpret_cast<HDC>(wparam), &client, grey);
+        DeleteObject(grey);
+        return 1;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+HWND create_plain_window(const std::wstring& title, int width, int height)
+{
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = plain_procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = L"OrveluneProbe";
+    RegisterClassW(&window_class);
+    RECT outer{0, 0, width, height};
+    AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND hwnd = CreateWindowW(L"OrveluneProbe", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
+                              10, 10, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    pump_for(100);
+    return hwnd;
+}
+
+HWND first_child(HWND parent)
+{
+    return FindWindowExW(parent, nullptr, nullptr, nullptr);
+}
+
+int run_pane(int width, int height)
+{
+    // The pane is a borderless child of a settings window, as in the
+    // display settings; the preview is to cover it exactly.
+    HWND settings = create_plain_window(L"Orvelune test settings", width + 20, height + 20);
+    HWND pane = settings ? CreateWindowW(L"OrveluneProbe", L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 10, 10, width,
+                                         height, settings, nullptr, GetModuleHandleW(nullptr), nullptr)
+                         : nullptr;
+    if (!pane)
+        return 1;
+    say(std::to_string(reinterpret_cast<std::uintptr_t>(pane)));
+
+    HWND child = nullptr;
+    for (int i = 0; i < 400 && !child; ++i) {
+        pump_for(50);
+        child = first_child(pane);
+    }
+    if (!child) {
+        say("no child");
+        DestroyWindow(settings);
+        return 0;
+    }
+    // The preview sizes and shows itself right after it is made.
+    pump_for(500);
+    RECT client{};
+    GetClientRect(child, &client);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(child, &owner);
+    say("child " + std::to_string(client.right) + " " + std::to_string(client.bottom) + " visible "
+        + std::to_string(IsWindowVisible(child) ? 1 : 0) + " other-process "
+        + std::to_string(owner != GetCurrentProcessId() ? 1 : 0));
+    // Closing the settings takes the pane, and with it the preview.
+    DestroyWindow(settings);
+    say("closed");
+    return 0;
+}
+
+// Whether the host draws Japanese with a face that has its glyphs: two
+// different characters must come out different, and unlike a character no
+// font has (which every face draws as the same empty box, or not at all).
+int run_text()
+{
+    std::string error;
+    std::unique_ptr<host::Host> host = host::open_win32_host(error);
+    if (!host) {
+        say("no host: " + error);
+        return 1;
+    }
+    const host::Font font{"MS UI Gothic", 9, 400};
+    std::vector<gfx::Surface> drawn;
+    int inked = 0;
+    for (const char* text : {"\u8a2d", "\u5b9a", "\ue000"}) { // 設, 定, a private-use character
+        gfx::Surface canvas(24, 24, 0xFFFFFF);
+        host->draw_text(canvas, {4, 4}, text, font, 0x000000);
+        for (gfx::Pixel p : canvas.pixels())
+            if (p != 0xFFFFFF) {
+                ++inked;
+                break;
+            }
+        drawn.push_back(canvas);
+    }
+    const bool distinct = drawn[0] != drawn[1] && drawn[0] != drawn[2] && drawn[1] != drawn[2];
+    say("height " + std::to_string(host->text_height("Orvelune\u306e\u8a2d\u5b9a", font)) + " inked "
+        + std::to_string(inked) + " distinct " + std::to_string(distinct ? 1 : 0));
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"pane" && argc == 4)
+        return run_pane(_wtoi(argv[2]), _wtoi(argv[3]));
+    if (command == L"window" && argc == 3) {
+        HWND hwnd = create_plain_window(host::utf16_from_utf8(bytes_of_hex(argv[2])), 200, 100);
+        if (!hwnd)
+            return 1;
+        say("ready");
+        for (;;)
+            pump_for(1000);
+    }
+    if (command == L"find" && argc == 3) {
+        HWND hwnd = FindWindowW(nullptr, host::utf16_from_utf8(bytes_of_hex(argv[2])).c_str());
+        if (!hwnd) {
+            say("none");
+            return 0;
+        }
+        std::wstring title(512, L'\0');
+        title.resize(std::size_t(GetWindowTextW(hwnd, title.data(), int(title.size()))));
+        say("found " + hex_of(host::utf8_from_utf16(title)));
+        return 0;
+    }
+    if (command == L"text")
+        return run_text();
+    if (command == L"acp") {
+        say(std::to_string(GetACP()));
+        return 0;
+    }
+    std::fputs("usage: orvelune-probe pane W H | window HEX | find HEX | acp | text\n", stderr);
+    return 2;
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+// Windows programs under 32-bit Wine for the tests: one Xvfb and one
+// wineserver for the whole suite (started by the first test that needs
+// them, ended when the suite ends), the programs run with their output
+// read back, and folders that hold a copy of Orvelune.scr beside its
+// settings file.
+#include "settings/settings.h"
+#include "x11_rig.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace winetest {
+
+using x11test::Clock;
+using namespace std::chrono_literals;
+
+inline constexpr int kScreenWidth = 800;
+inline constexpr int kScreenHeight = 600;
+
+// A Windows program we started under Wine; killed when it goes out of scope.
+class WineProcess {
+public:
+    WineProcess() = default;
+    WineProcess(x11test::Child child, int output_fd) : m_child(std::move(child)), m_output(output_fd) {}
+    WineProcess(WineProcess&& other) noexcept;
+    WineProcess& operator=(WineProcess&& other) noexcept;
+    ~WineProcess();
+
+    bool running() { return m_child.running(); }
+    // The exit code once the program ends within `timeout`.
+    std::optional<int> wait_exit(std::chrono::milliseconds timeout);
+    // The next line the program writes (without its line end), or nothing
+    // when none comes within `timeout`.
+    std::optional<std::string> read_line(std::chrono::milliseconds timeout);
+
+private:
+    x11test::Child m_child;
+    int m_output = -1;
+    std::string m_buffer;
+};
+
+class WineSuite {
+public:
+    // The suite's Wine, started on first use. When it cannot run, why() says
+    // why; the tests then skip.
+    static WineSuite& get();
+    bool ready() const { return m_ready; }
+    const std::string& why() const { return m_why; }
+    x11test::XvfbRig& screen() { return *m_screen; }
+
+    // Runs a Windows program (a Linux path) with these arguments under Wine.
+    // `locale` names the system locale Wine takes its code page from.
+    WineProcess start(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& locale = "en_US.UTF-8");
+    // Runs orvelune-probe with these arguments and returns its first line
+    // of output (empty when it says nothing in time).
+    std::string probe(const std::vector<std::string>& args, const std::string& locale = "en_US.UTF-8");
+
+    // Waits until no window of this title is left on the screen: a program
+    // that was killed loses its windows a moment later, and a start meanwhile
+    // would take them for a running instance.
+    bool wait_until_gone(const std::string& title, std::chrono::milliseconds timeout = 10s);
+    void shut_down();
+
+private:
+    WineSuite() = default;
+    void start_up();
+    std::vector<std::string> environment(const std::string& locale) const;
+
+
+    bool m_started = false;
+    bool m_ready = false;
+    std::string m_why;
+    std::string m_wine;
+    std::string m_wineserver;
+    std::unique_ptr<x11test::XvfbRig> m_screen;
+};
+
+// A folder of its own with a copy of Orvelune.scr (and so its settings file
+// beside it), removed again when the test ends. `name` is the last part of
+// the folder's path, so a test can give it characters of any script.
+class SaverFolder {
+public:
+    explicit SaverFolder(const std::string& name = "saver");
+    ~SaverFolder();
+
+    const std::string& path() const { return m_path; }
+    std::string scr() const { return m_path + "/Orvelune.scr"; }
+    std::string ini() const { return m_path + "/Orvelune.ini"; }
+    void write_settings(const Settings& settings) const;
+
+private:
+    std::string m_root;
+    std::string m_path;
+};
+
+// The Windows form of a Linux path, through Wine's drive Z: (the root).
+std::string windows_path(const std::string& linux_path);
+
+std::string win32_program(const std::string& name);
+
+// The text as hexadecimal UTF-8, the form orvelune-probe takes texts in.
+std::string hex(std::string_view text);
+
+} // namespace winetest

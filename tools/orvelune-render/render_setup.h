@@ -1,0 +1,38 @@
+#pragma once
+
+#include "render_options.h"
+
+#include "host/headless/headless_host.h"
+
+#include <optional>
+#include <string>
+
+// What every kind of run (the saver, the dialog, the version card) checks and
+// prepares before it starts: the settings file, the headless host's screen,
+// pictures, text and desktop, and the folder for PNG frames.
+namespace render_setup {
+
+// Exit statuses of the tool.
+constexpr int kBadCommandLine = 2;
+
+// Says "orvelune-render: <message>" on standard error and gives `status` back.
+int fail(int status, const std::string& message);
+
+struct Prepared {
+    std::string ini_path;
+    host::HeadlessOptions host_options;
+};
+
+// The settings path (the one given, or the default beside the program) and
+// the headless host's options for a screen of the run's size, pictures decoded
+// within that screen's limit, the system's text, and the desktop picture when
+// one is given. Nothing, after saying why through fail(), when the settings
+// file or the desktop picture cannot be read or the PNG folder cannot be made;
+// `status` then holds the exit status.
+std::optional<Prepared> prepare(const RenderOptions& options, const std::string& program_folder,
+                                int& status);
+
+// The folder the program was started from, for the default settings path.
+std::string program_folder_of(const char* argv0);
+
+} // namespace render_setup

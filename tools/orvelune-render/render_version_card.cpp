@@ -1,0 +1,78 @@
+#include "render_version_card.h"
+
+#include "png_frames.h"
+#include "render_setup.h"
+
+#include "dialog/ball_p.h"
+#include "engine/random.h"
+#include "host/headless/headless_host.h"
+#include "settings/settings_file.h"
+#include "version/ball_v.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+using render_setup::fail;
+
+int render_version_card(const RenderOptions& options, const std::string& program_folder)
+{
+    int prepare_status = EXIT_SUCCESS;
+    std::optional<render_setup::Prepared> prepared =
+        render_setup::prepare(options, program_folder, prepare_status);
+    if (!prepared)
+        return prepare_status;
+
+    Settings settings{};
+    LoadSettings(settings, prepared->ini_path);
+    const std::uint64_t seed =
+        options.seed ? *options.seed
+                     : std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
+    Random random(seed);
+
+    host::HeadlessHost host(std::move(prepared->host_options));
+    DialogSeams seams;
+    seams.show_version = [&random](Ball_P& dialog) { show_version_card(dialog, random); };
+    Ball_P dialog(host, settings, std::move(seams));
+    dialog.Form_Load();
+    if (!dialog.loaded())
+        return fail(EXIT_FAILURE, "the dialog could not be made");
+
+    // Only the card's frames: the dialog's own refreshes (its button going
+    // down and up) are not the card's.
+    PngFrameWriter png(*options.png_dir);
+    std::int64_t frames = 0;
+    std::string write_error;
+    host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
+        if (&window == dialog.window.get())
+            return;
+        ++frames;
+        if (frames % options.every == 0 && !png.write(frames, frame, write_error))
+            throw host::ProcessEnd{EXIT_FAILURE};
+    });
+
+    // "ﾊﾟｰｼﾞｮﾝ情報" pressed and released by the pointer, as a person would.
+    const dialog::Control* button = dialog.control("lbl_Cmd(1)");
+    const gfx::Rect at = dialog.window_rect();
+    host::MouseEvent event;
+    event.x = at.x + button->rect.x + button->rect.width / 2;
+    event.y = at.y + button->rect.y + button->rect.height / 2;
+    event.button = host::kLeftButton;
+    for (const host::MouseEventKind kind : {host::MouseEventKind::Down, host::MouseEventKind::Up}) {
+        event.at_ms = host.now_ms();
+        event.kind = kind;
+        host.add_input(event);
+    }
+    int status = EXIT_SUCCESS;
+    try {
+        host.process_pending_messages();
+    } catch (const host::ProcessEnd& end) {
+        status = end.status;
+    }
+    if (!write_error.empty())
+        return fail(EXIT_FAILURE, "cannot write a frame: " + write_error);
+    if (frames == 0)
+        return fail(EXIT_FAILURE, "the version card showed no frame");
+    return status;
+}
