@@ -29,6 +29,10 @@ struct Setup {
     int speed;
     int background;  // g_BackgroundMode
     int arrangement; // for the picture
+    // On a desktop of two monitors whose primary (the saver's screen) lies
+    // right of and below the other's corner: the screen at start is read
+    // from the primary's part of the desktop, the other monitor is covered.
+    bool two_monitors;
 };
 
 // Two sizes: one that holds most figures, and one far smaller than them, so
@@ -38,10 +42,10 @@ struct Setup {
 // the balls, which a restore from the wrong place would show. Low speeds and
 // small screens keep a case to a few hundred frames.
 constexpr Setup kSetups[] = {
-    {"grid_160x120_speed1", 160, 120, 1, 1, 1},
-    {"colour_160x120_speed6", 160, 120, 6, 2, 1},
-    {"tiled_picture_47x30_speed1", 47, 30, 1, 4, 2},
-    {"startup_screen_47x30_speed6", 47, 30, 6, 3, 1},
+    {"grid_160x120_speed1", 160, 120, 1, 1, 1, false},
+    {"colour_160x120_speed6", 160, 120, 6, 2, 1, false},
+    {"tiled_picture_47x30_speed1", 47, 30, 1, 4, 2, false},
+    {"startup_screen_two_monitors_47x30_speed6", 47, 30, 6, 3, 1, true},
 };
 
 // Frames of the next kind played after the kind (at most: a short one ends
@@ -94,6 +98,11 @@ Frames Play(int kind, const Setup& setup, bool full_redraw)
 
     host::HeadlessOptions options = screen_of(setup.width, setup.height);
     options.desktop = Gradient(setup.width + 13, setup.height - 7);
+    if (setup.two_monitors) {
+        options.screen = {setup.width + 30, setup.height + 5};
+        options.monitors = {{30, 5, setup.width, setup.height}, {0, 0, 30, 20}};
+        options.desktop = Gradient(setup.width + 30, setup.height + 5);
+    }
     options.picture_loader = [](const std::string&, gfx::Surface& out) {
         out = Gradient(37, 23);
         return true;
@@ -106,6 +115,8 @@ Frames Play(int kind, const Setup& setup, bool full_redraw)
     std::size_t stop_at = 0; // set once the kind is over
     host::ShownPicture shown;
     rig.host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
+        if (&window != rig.saver.window.get())
+            return; // a cover over the other monitor
         shown.update(rig.host.record_for(window), frame);
         frames.drawn.push_back(Fingerprint(frame));
         frames.shown.push_back(Fingerprint(shown.picture()));
