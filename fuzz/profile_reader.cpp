@@ -68,8 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         edits.emplace_back(std::move(key), std::move(value));
     }
 
+    // A file with a byte-order mark is read in code page 932 instead: its
+    // bytes change; any other file is kept byte for byte.
     profile::ProfileText text{std::string(file)};
-    check(text.bytes() == file);
+    check(profile::starts_with_byte_order_mark(file) || text.bytes() == file);
     const std::vector<std::string> all = text.get_all(section, keys);
     for (std::size_t i = 0; i < keys.size(); ++i) {
         check(all[i] == text.get(section, keys[i]));

@@ -67,6 +67,7 @@ void compose_ball_grid(Ball_A& saver)
             gfx::blit(saver.Pic_Base, x, y, grid_ball, gfx::RasterOp::Copy);
         }
     }
+    saver.mark_whole_frame(); // a new picture under every pixel
     saver.RestoreBackground();
 }
 
@@ -76,6 +77,7 @@ void compose_ball_grid(Ball_A& saver)
 void compose_startup_screen(Ball_A& saver)
 {
     saver.host.capture_desktop(saver.Pic_Base);
+    saver.mark_whole_frame();
     saver.RestoreBackground();
 }
 
@@ -119,6 +121,7 @@ void compose_picture(Ball_A& saver)
             tile_picture(saver.Pic_Base, picture, saver.ScreenWidthPx, saver.ScreenHeightPx);
         }
     }
+    saver.mark_whole_frame();
     saver.RestoreBackground();
 }
 

@@ -7,13 +7,23 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
+#include <cstdlib>
+#include <string_view>
 
 // The frame primitives. Everything an action draws reaches Display through
 // these, and each writes its own trace entry, so the trace is complete by
 // construction and costs one null test when it is off. Nothing here
-// allocates: a frame is one full-screen copy or fill, two small transfers per
-// ball and one refresh.
+// allocates.
+//
+// They also keep account of what they drew, so that a frame costs what
+// changes on it rather than what the screen holds: balls are drawn only
+// through BlitBall and blit_ball_scaled, so Display differs from the
+// background only in the blocks they drew since the last restore, and from
+// the screen only in those and the blocks restored since the last present.
+// A restore copies (or fills) just the former and a present sends just the
+// latter, which gives the same frame, pixel for pixel, as a whole copy and
+// a whole refresh. Anything that changes Display or the background another
+// way calls mark_whole_frame(), and the next restore and present are whole.
 
 namespace {
 
@@ -31,19 +41,39 @@ bool to_pixel(double v, int& out)
     return true;
 }
 
-// True when the block with one corner at (x, y) and the signed extent w x h
-// (a negative extent reaches left of or above the corner) meets the surface.
-bool touches(const gfx::Surface& surface, int x, int y, int w, int h)
+} // namespace
+
+bool full_redraw_requested()
 {
-    const std::int64_t left = std::min<std::int64_t>(x, std::int64_t(x) + w);
-    const std::int64_t right = std::max<std::int64_t>(x, std::int64_t(x) + w);
-    const std::int64_t top = std::min<std::int64_t>(y, std::int64_t(y) + h);
-    const std::int64_t bottom = std::max<std::int64_t>(y, std::int64_t(y) + h);
-    return w != 0 && h != 0 && right > 0 && bottom > 0 && left < surface.width()
-           && top < surface.height();
+    const char* value = std::getenv("ORVELUNE_FULL_REDRAW");
+    return value != nullptr && value[0] != '\0' && std::string_view(value) != "0";
 }
 
-} // namespace
+void Ball_A::mark_whole_frame()
+{
+    m_drawn_whole = true;
+    m_changed_whole = true;
+}
+
+bool Ball_A::frame_resized() const
+{
+    return Display->width() != m_frame_width || Display->height() != m_frame_height;
+}
+
+void Ball_A::note_drawn(gfx::Rect block)
+{
+    // Whole redraws keep no account; should they be switched off, the
+    // first restore and present after are whole.
+    if (full_redraw) {
+        mark_whole_frame();
+        return;
+    }
+    block = gfx::intersection(block, Display->rect());
+    if (!m_drawn_whole)
+        m_drawn.add(block);
+    if (!m_changed_whole)
+        m_changed.add(block);
+}
 
 void Ball_A::RestoreBackground()
 {
@@ -52,10 +82,30 @@ void Ball_A::RestoreBackground()
     if (trace)
         trace->restore();
     // The single-colour background is a fill; Pic_Base is not consulted.
-    if (settings.g_BackgroundMode == 2)
-        Display->fill(gfx::pixel_from_colorref(settings.g_BackgroundColor));
-    else
-        gfx::blit(*Display, 0, 0, Pic_Base, gfx::RasterOp::Copy);
+    const bool fill = settings.g_BackgroundMode == 2;
+    const gfx::Pixel colour = gfx::pixel_from_colorref(settings.g_BackgroundColor);
+    if (full_redraw || m_drawn_whole || frame_resized()) {
+        if (fill)
+            Display->fill(colour);
+        else
+            gfx::blit(*Display, 0, 0, Pic_Base, gfx::RasterOp::Copy);
+        m_frame_width = Display->width();
+        m_frame_height = Display->height();
+        m_changed_whole = true;
+    } else {
+        // Outside these blocks Display holds the background already.
+        for (const gfx::Rect& r : m_drawn.rects()) {
+            if (fill)
+                gfx::fill_box(*Display, r, colour);
+            else
+                gfx::blit(*Display, r.x, r.y, Pic_Base, r.x, r.y, r.width, r.height,
+                          gfx::RasterOp::Copy);
+            if (!m_changed_whole)
+                m_changed.add(r);
+        }
+    }
+    m_drawn.clear();
+    m_drawn_whole = false;
 }
 
 void Ball_A::BlitBall(int n, double x, double y)
@@ -70,8 +120,11 @@ void Ball_A::BlitBall(int n, double x, double y)
     if (trace)
         trace->ball(n, px, py, size, size);
     // A ball wholly off the frame changes nothing; transfers are clipped anyway.
-    if (touches(*Display, px, py, size, size))
-        gfx::stamp(*Display, px, py, centre ? Pic_Mask_C : Pic_Mask, Pic_Mas[std::size_t(n)]);
+    const gfx::Rect cell{px, py, size, size};
+    if (gfx::is_empty(gfx::intersection(cell, Display->rect())))
+        return;
+    gfx::stamp(*Display, px, py, centre ? Pic_Mask_C : Pic_Mask, Pic_Mas[std::size_t(n)]);
+    note_drawn(cell);
 }
 
 void Ball_A::blit_ball_scaled(int n, double x, double y, double w, double h)
@@ -83,9 +136,14 @@ void Ball_A::blit_ball_scaled(int n, double x, double y, double w, double h)
         return;
     if (trace)
         trace->ball(n, px, py, pw, ph);
-    if (touches(*Display, px, py, pw, ph))
-        gfx::stamp_scaled(*Display, px, py, pw, ph, n == kCentreBall ? Pic_Mask_C : Pic_Mask,
-                          Pic_Mas[std::size_t(n)]);
+    // A negative size reaches left of (or above) the corner and includes the
+    // corner's own column (row), as the stretching transfer draws it.
+    const gfx::Rect cover = gfx::stretch_cover(px, py, pw, ph);
+    if (gfx::is_empty(gfx::intersection(cover, Display->rect())))
+        return;
+    gfx::stamp_scaled(*Display, px, py, pw, ph, n == kCentreBall ? Pic_Mask_C : Pic_Mask,
+                      Pic_Mas[std::size_t(n)]);
+    note_drawn(cover);
 }
 
 // The trace line comes first: a headless run that stops at a frame limit
@@ -94,8 +152,14 @@ void Ball_A::PresentFrame()
 {
     if (trace)
         trace->frame(settings.g_PcSpec);
-    if (window)
-        window->refresh();
+    if (window && Display) {
+        if (full_redraw || m_changed_whole || frame_resized())
+            window->refresh();
+        else
+            window->refresh_areas(m_changed.rects());
+        m_changed.clear();
+        m_changed_whole = false;
+    }
     do_events();
     host.sleep_ms(settings.g_PcSpec);
 }

@@ -57,6 +57,7 @@ bool open_full_screen_window(Ball_A& saver)
     saver.Display = &saver.window->frame();
     saver.Display->fill(background);
     saver.Pic_Base.resize(screen.width, screen.height, background);
+    saver.mark_whole_frame();
     saver.covers = open_monitor_covers(saver, monitors);
     return true;
 }
@@ -116,7 +117,8 @@ void place_rods(Ball_A& saver)
 
 Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverStart start_,
                Trace* trace_)
-    : host(host_), settings(settings_), random(random_), start(start_), trace(trace_)
+    : host(host_), settings(settings_), random(random_), start(start_), trace(trace_),
+      full_redraw(full_redraw_requested())
 {
     g_CursorCount = start.cursor_count;
 

@@ -4,6 +4,7 @@
 #include "engine/monitor_covers.h"
 #include "engine/random.h"
 #include "engine/trace.h"
+#include "gfx/rect_set.h"
 #include "gfx/surface.h"
 #include "host/host.h"
 #include "settings/settings.h"
@@ -74,6 +75,11 @@ public:
     void PlayOpening();
 
     // ---- compositor (compositor.cpp): the only way anything reaches Display
+    // A restore puts the background back only where balls were drawn since
+    // the last one, and a present sends the screen only the blocks that
+    // changed since the last present; the frames are the same pixel for
+    // pixel as with whole restores and whole presents, which full_redraw
+    // asks for instead (for comparison, and as a fallback).
     void RestoreBackground();
     void BlitBall(int n, double x, double y);
     // Ball n stretched from its full cell to w x h (both may be 0 or negative,
@@ -85,6 +91,10 @@ public:
     void pause(int ms);
     // Lets pending window messages run (the mouse may end the saver here).
     void do_events();
+    // Whatever changed Display or Pic_Base other than through the routines
+    // above (a new background, the frame of a new window) calls this: the
+    // next restore and the next present then cover the whole frame.
+    void mark_whole_frame();
 
     // ---- glides (glides.cpp)
     // Every glide moves a ball in a straight line in g_Speed equal steps: the
@@ -153,6 +163,9 @@ public:
     Random& random;
     SaverStart start;
     Trace* trace; // null when tracing is off
+    // Every restore and every present covers the whole frame. Set when the
+    // environment holds ORVELUNE_FULL_REDRAW=1 (full_redraw_requested()).
+    bool full_redraw;
 
     std::unique_ptr<host::Window> window;
     // The other monitors' covers (monitor_covers.h); none on one monitor.
@@ -222,4 +235,23 @@ public:
 
     // Kept across runs of the Lissajous action: the turn of its rotated figures.
     double RotationDegrees = 0;
+
+private:
+    // A block drawn on Display: it differs from the background until the
+    // next restore and from the screen until the next present.
+    void note_drawn(gfx::Rect block);
+    // True when Display is no longer the size the bookkeeping was made for
+    // (a window the system resized): then nothing it says can be trusted.
+    bool frame_resized() const;
+
+    // Where Display may differ from the background (m_drawn) and from the
+    // screen (m_changed); the flags stand for "anywhere". Both start as
+    // "anywhere": nothing is known of a window's first frame.
+    gfx::RectSet m_drawn, m_changed;
+    bool m_drawn_whole = true, m_changed_whole = true;
+    int m_frame_width = 0, m_frame_height = 0;
 };
+
+// True when the environment asks for whole restores and presents
+// (ORVELUNE_FULL_REDRAW set to anything but empty or "0").
+bool full_redraw_requested();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,13 +113,23 @@ public:
     virtual gfx::Surface& frame() = 0;
     // Puts the whole frame on the screen.
     virtual void refresh() = 0;
-    // Puts only this part of the frame (client pixels) on the screen: what a
-    // window that redraws a single control needs. The default puts the whole.
-    virtual void refresh_area(gfx::Rect area)
+    // Puts only these blocks of the frame (client pixels) on the screen, each
+    // to the same place; the rest of the screen keeps what it showed. This
+    // is how a frame that changed in a few places costs only those places:
+    // the saver's frames send the cells its balls left and entered, the
+    // dialog the control it redrew. Blocks may overlap each other and reach
+    // past the frame (what lies outside it is skipped); an empty list puts
+    // nothing on the screen but still counts as a refresh. A backend copies
+    // each block from the frame as it is: one BitBlt per rectangle from the
+    // frame's memory context to the window's on Windows, one shared-memory
+    // put per rectangle on X11. The default puts the whole frame.
+    virtual void refresh_areas(std::span<const gfx::Rect> areas)
     {
-        (void)area;
+        (void)areas;
         refresh();
     }
+    // One block: refresh_areas() of a list of one.
+    void refresh_area(gfx::Rect area) { refresh_areas({&area, 1}); }
     // The pointer shown while the mouse is over this window; null gives the
     // system's arrow back. The picture is copied, so it need not outlive the
     // call. The default leaves the pointer as the system has it.

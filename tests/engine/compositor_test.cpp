@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -114,22 +115,126 @@ TEST_F(Compositor, BallsOffTheScreenOrAtImpossiblePositionsNeverCrash)
     ExpectBall(frames[0].ops[2], 11, 10, 10, 0, 30);
 }
 
+// Drawing on Display by hand, as these tests do, is drawing outside the
+// primitives: mark_whole_frame() says so, and the next restore is whole.
 TEST_F(Compositor, SingleColourBackgroundFillsAndOtherBackgroundsCopyPicBase)
 {
     Ball_A& s = rig.saver;
     s.Pic_Base.fill(gfx::rgb(1, 2, 3));
-    s.Display->fill(gfx::rgb(9, 9, 9));
-    s.RestoreBackground();
-    EXPECT_EQ(s.Display->at(0, 0), kBackground) << "mode 2 never consults Pic_Base";
-    EXPECT_EQ(s.Display->at(199, 149), kBackground);
-
-    for (std::int16_t mode : {1, 3, 4, 0}) {
+    for (std::int16_t mode : {2, 1, 3, 4, 0}) {
         rig.settings.g_BackgroundMode = mode;
+        const gfx::Pixel expected = mode == 2 ? kBackground : gfx::rgb(1, 2, 3);
         s.Display->fill(gfx::rgb(9, 9, 9));
+        s.mark_whole_frame();
         s.RestoreBackground();
-        EXPECT_EQ(s.Display->at(0, 0), gfx::rgb(1, 2, 3)) << "mode " << mode;
-        EXPECT_EQ(s.Display->at(199, 149), gfx::rgb(1, 2, 3)) << "mode " << mode;
+        EXPECT_EQ(s.Display->at(0, 0), expected) << "mode " << mode;
+        EXPECT_EQ(s.Display->at(199, 149), expected) << "mode " << mode;
+
+        // Restoring only where a ball was drawn gives back the same
+        // background: the fill never consults Pic_Base, the others copy it.
+        s.BlitBall(1, 150, 120);
+        s.blit_ball_scaled(11, 20, 30, 50, -40);
+        s.RestoreBackground();
+        EXPECT_TRUE(*s.Display == gfx::Surface(200, 150, expected)) << "mode " << mode;
     }
+}
+
+// What the screen shows, refresh by refresh, beside what was drawn.
+class PartialPresent : public Compositor {
+protected:
+    void SetUp() override
+    {
+        Compositor::SetUp();
+        rig.host.set_frame_sink([this](const host::Window& w, const gfx::Surface& f) {
+            shown.update(rig.host.record_for(w), f);
+        });
+        rig.saver.mark_whole_frame();
+    }
+    const host::WindowRecord& record() const { return rig.host.windows()[0]; }
+    std::string sent() const
+    {
+        std::string text;
+        for (const gfx::Rect& r : record().last_refresh_areas)
+            text += (text.empty() ? "" : " ") + Describe(Op{'A', 0, r.x, r.y, r.width, r.height});
+        return text;
+    }
+    host::ShownPicture shown;
+};
+
+TEST_F(PartialPresent, SendsTheCellsABallLeftAndEnteredClippedToTheScreen)
+{
+    Ball_A& s = rig.saver;
+    const auto frame = [&](double x, double y) {
+        s.RestoreBackground();
+        s.BlitBall(1, x, y);
+        s.PresentFrame();
+        EXPECT_TRUE(shown.picture() == *s.Display) << "the screen differs from the frame";
+    };
+    frame(10, 20);
+    EXPECT_EQ(sent(), "A 0 (0,0) 200x150") << "the first frame is whole";
+    frame(13, 18);
+    EXPECT_EQ(sent(), "A 0 (10,18) 51x50") << "a small step: one block";
+    frame(180, -10);
+    EXPECT_EQ(sent(), "A 0 (13,18) 48x48 A 0 (180,0) 20x38") << "partly off the screen";
+    frame(500, 20);
+    EXPECT_EQ(sent(), "A 0 (180,0) 20x38") << "wholly off: only the cell it left";
+    frame(500, 20);
+    EXPECT_EQ(sent(), "") << "nothing changed";
+    EXPECT_EQ(record().refreshes, 5) << "an empty refresh is a refresh all the same";
+}
+
+TEST_F(PartialPresent, TrailsReachTheScreenAsDrawnAndTheNextRestoreWipesThemAll)
+{
+    Ball_A& s = rig.saver;
+    s.RestoreBackground();
+    // Far more stamps than the bookkeeping holds apart.
+    for (int k = 0; k < 150; ++k) {
+        s.BlitBall(1, (k * 37) % 190 - 20, (k * 23) % 140 - 20);
+        s.blit_ball_scaled(11, (k * 13) % 200, (k * 29) % 150, -(k % 50), 30 - k % 60);
+        s.PresentFrame();
+        ASSERT_TRUE(shown.picture() == *s.Display) << "trail frame " << k;
+    }
+    s.RestoreBackground();
+    EXPECT_TRUE(*s.Display == gfx::Surface(200, 150, kBackground)) << "a trail survived the restore";
+    s.PresentFrame();
+    EXPECT_TRUE(shown.picture() == *s.Display);
+}
+
+// A mirrored ball whose corner lies on the first column or row covers that
+// column or row too: it is drawn there, restored and sent.
+TEST_F(PartialPresent, AMirroredBallOnTheFirstColumnIsDrawnRestoredAndSent)
+{
+    Ball_A& s = rig.saver;
+    s.RestoreBackground();
+    s.PresentFrame();
+    s.blit_ball_scaled(11, 0, 40, -30, 30);
+    s.blit_ball_scaled(11, 80, 0, 30, -30);
+    int changed_column = 0, changed_row = 0;
+    for (int i = 0; i < 150; ++i)
+        changed_column += s.Display->at(0, i) != kBackground;
+    for (int i = 0; i < 200; ++i)
+        changed_row += s.Display->at(i, 0) != kBackground;
+    EXPECT_GT(changed_column, 0);
+    EXPECT_GT(changed_row, 0);
+    s.PresentFrame();
+    EXPECT_TRUE(shown.picture() == *s.Display);
+    s.RestoreBackground();
+    s.PresentFrame();
+    EXPECT_TRUE(*s.Display == gfx::Surface(200, 150, kBackground));
+    EXPECT_TRUE(shown.picture() == *s.Display);
+}
+
+TEST_F(PartialPresent, FullRedrawRestoresAndSendsEveryFrameWhole)
+{
+    Ball_A& s = rig.saver;
+    s.full_redraw = true;
+    for (int k = 0; k < 3; ++k) {
+        s.RestoreBackground();
+        s.BlitBall(1, 10 + k, 20);
+        s.PresentFrame();
+        EXPECT_EQ(sent(), "A 0 (0,0) 200x150");
+    }
+    EXPECT_EQ(record().area_refreshes, 0);
 }
 
 TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)

@@ -127,7 +127,7 @@ TEST(RenderTool, HelpNamesEveryOption)
     ToolRun run = RunRenderTool({"--help"});
     EXPECT_EQ(run.status, 0);
     for (const char* option : {"--ini", "--size", "--seed", "--ticks", "--frames", "--trace", "--png",
-                               "--every", "--desktop"})
+                               "--every", "--desktop", "--full-redraw"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
@@ -161,6 +161,41 @@ TEST(RenderTool, StartLineShowsTheValuesInEffect)
     EXPECT_GE(Field(lines[0], "pcspec"), 0) << lines[0];
     EXPECT_EQ(Field(lines[0], "order"), 1) << lines[0];
     EXPECT_EQ(Field(lines[0], "background"), 1) << lines[0];
+}
+
+// The frames written are what the screen shows after each refresh: with
+// whole redraws and with partial ones they are the same files, and so is
+// the trace, through the opening and into the first action on the ball grid.
+TEST(RenderTool, FullRedrawWritesTheSameTraceAndFrames)
+{
+    ScratchDir dir;
+    fs::path ini = WriteIni(dir.path, [](Settings& s) {
+        s.g_BackgroundMode = 1;
+        s.g_OrderMode = 1;
+        s.g_Speed = 4;
+    });
+    const auto read = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    for (const char* way : {"partial", "full"}) {
+        std::vector<std::string> args = {"--ini", ini.string(), "--frames", "90", "--seed", "5",
+                                         "--size", "96x64", "--trace", (dir.path / way).string() + ".jsonl",
+                                         "--png", (dir.path / way).string()};
+        if (way == std::string("full"))
+            args.push_back("--full-redraw");
+        ToolRun run = RunRenderTool(args);
+        ASSERT_EQ(run.status, 0) << way << ": " << run.err;
+    }
+    EXPECT_EQ(read(dir.path / "partial.jsonl"), read(dir.path / "full.jsonl"));
+    int frames = 0;
+    for (const auto& entry : fs::directory_iterator(dir.path / "full")) {
+        const fs::path partial = dir.path / "partial" / entry.path().filename();
+        ASSERT_TRUE(fs::exists(partial)) << partial;
+        EXPECT_EQ(read(partial), read(entry.path())) << entry.path().filename();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 90);
 }
 
 TEST(RenderTool, DesktopPictureStandsForTheScreenAtStart)

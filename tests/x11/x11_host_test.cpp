@@ -3,6 +3,7 @@
 // cursor counter, the desktop capture and the frame's way to the screen.
 #include "x11_rig.h"
 
+#include "gfx/raster.h"
 #include "host/x11/x11_host.h"
 
 // GoogleTest before Xlib, whose macros (None, Bool) would break it.
@@ -330,6 +331,45 @@ TEST_F(HostOnX, CapturesTheScreenAndPresentsFramesExactly)
             return last.empty();
         })) << (shm ? "MIT-SHM: " : "XPutImage: ") << last;
         EXPECT_EQ(host::x11_host_uses_shm(*x11), shm);
+    }
+}
+
+// Refreshing blocks puts exactly those blocks on the screen: the rest shows
+// the frame as it was last sent, however the frame changed meanwhile.
+TEST_F(HostOnX, RefreshingBlocksSendsThemAndNothingElse)
+{
+    const gfx::Rect blocks[] = {{10, 20, 48, 48}, {40, 50, 30, 30}, {300, 200, 48, 48}, {-5, 230, 20, 20}};
+    for (bool shm : {true, false}) {
+        host::X11HostOptions options;
+        options.use_shm = shm;
+        std::unique_ptr<host::Host> x11 = Open(options);
+        ASSERT_TRUE(x11);
+        host::WindowOptions window_options;
+        window_options.rect = {0, 0, 320, 240};
+        window_options.title = "blocks";
+        auto window = x11->create_window(window_options, handler);
+        gfx::Surface& frame = window->frame();
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                frame.set(x, y, gfx::rgb(x % 256, y, 77));
+        window->show(true);
+        window->refresh();
+        ASSERT_TRUE(rig->poll_grab(rig->root(), 320, 240, 5s, [&](const gfx::Surface& shot) {
+            return FirstDifference(frame, shot).empty();
+        }));
+
+        gfx::Surface expected = frame;
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320; ++x)
+                frame.set(x, y, gfx::rgb(y, x % 256, 200));
+        for (const gfx::Rect& b : blocks)
+            gfx::blit(expected, b.x, b.y, frame, b.x, b.y, b.width, b.height, gfx::RasterOp::Copy);
+        window->refresh_areas(blocks);
+        std::string last;
+        EXPECT_TRUE(rig->poll_grab(rig->root(), 320, 240, 5s, [&](const gfx::Surface& shot) {
+            last = FirstDifference(expected, shot);
+            return last.empty();
+        })) << (shm ? "MIT-SHM: " : "XPutImage: ") << last;
     }
 }
 

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,13 +91,23 @@ int render(const RenderOptions& options, const std::string& program_folder)
 
     {
         host::HeadlessHost host(std::move(prepared->host_options));
-        host.set_frame_sink([&](const host::Window&, const gfx::Surface& f) { run.frame_presented(f); });
+        // The pictures are what the screen shows: the parts of each frame
+        // that its refresh put there, over what earlier refreshes left.
+        // One picture per window, should the run ever have more than one.
+        std::map<host::NativeHandle, host::ShownPicture> shown;
+        host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
+            host::ShownPicture& picture = shown[window.native_handle()];
+            if (run.png)
+                picture.update(host.record_for(window), frame);
+            run.frame_presented(picture.picture());
+        });
         host.set_after_tick([&] { run.tick_completed(); });
         Random random(seed);
         try {
             // As started with "/s": start-up hides the cursor before the load.
             SaverStart start{'S', false, host.show_cursor(false)};
             Ball_A saver(host, settings, random, start, trace.get());
+            saver.full_redraw = saver.full_redraw || options.full_redraw;
             // The values in effect: the saver's constructor has already put
             // unsound speeds and pauses in bounds.
             if (trace)

@@ -24,6 +24,8 @@ const char* const kRenderUsage =
     "  --png DIR        write presented frames as DIR/frame-NNNNNN.png\n"
     "  --every K        with --png, only every K-th frame (default 1)\n"
     "  --desktop IMAGE  the picture that stands for the screen at start\n"
+    "  --full-redraw    restore and present every frame whole instead of only what\n"
+    "                   changed (the frames are the same; for comparison)\n"
     "  --dialog         write the settings dialog over the screen to DIR/dialog.png\n"
     "  --version-card   press the dialog's version button and write every frame of\n"
     "                   the card as DIR/frame-NNNNNN.png\n"
@@ -82,6 +84,10 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
         }
         if (name == "--dialog" && !inline_value) {
             options.dialog = true;
+            continue;
+        }
+        if (name == "--full-redraw" && !inline_value) {
+            options.full_redraw = true;
             continue;
         }
         if (name == "--version-card" && !inline_value) {

@@ -23,6 +23,8 @@ struct RenderOptions {
     // Instead of the saver: the version card played over the dialog, every
     // frame of its window to DIR/frame-NNNNNN.png (needs --png).
     bool version_card = false;
+    // Every frame restored and presented whole, as with ORVELUNE_FULL_REDRAW=1.
+    bool full_redraw = false;
     bool help = false;
 };
 

@@ -48,9 +48,12 @@ std::unique_ptr<Window> HeadlessHost::create_window(const WindowOptions& options
     record.shown = options.visible;
     record.ever_shown = options.visible;
     record.topmost = options.topmost;
-    m_windows.push_back(record);
+    // Room for the saver's busiest frame, so that its refreshes never grow it.
+    record.last_refresh_areas.reserve(kRefreshAreasReserved);
+    const NativeHandle handle = record.handle;
+    m_windows.push_back(std::move(record));
     auto window = std::make_unique<HeadlessWindow>(*this, handler, options, m_windows.size() - 1,
-                                                   record.handle);
+                                                   handle);
     m_live.push_back(window.get());
     return window;
 }
@@ -77,6 +80,20 @@ void HeadlessHost::window_refreshed(const HeadlessWindow& window)
 WindowRecord& HeadlessHost::record_of(const HeadlessWindow& window)
 {
     return m_windows[window.record()];
+}
+
+const WindowRecord& HeadlessHost::record_for(const Window& window) const
+{
+    // Every window this host makes is a HeadlessWindow.
+    return m_windows[static_cast<const HeadlessWindow&>(window).record()];
+}
+
+void ShownPicture::update(const WindowRecord& record, const gfx::Surface& frame)
+{
+    if (m_picture.width() != frame.width() || m_picture.height() != frame.height())
+        m_picture.resize(frame.width(), frame.height(), gfx::kBlack);
+    for (const gfx::Rect& a : record.last_refresh_areas)
+        gfx::blit(m_picture, a.x, a.y, frame, a.x, a.y, a.width, a.height, gfx::RasterOp::Copy);
 }
 
 bool HeadlessHost::window_alive(const HeadlessWindow* window) const

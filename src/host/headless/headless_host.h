@@ -22,7 +22,10 @@
 //   windows first, newest first; an event over no window goes to the topmost
 //   visible window.
 // - Monitors as the options give them.
-// - A frame sink: every Window::refresh() hands the frame to a callback.
+// - A frame sink: every refresh (whole or of areas, even of no area) hands
+//   the whole frame to a callback, and the window's record says which
+//   blocks of it the refresh put on the screen. ShownPicture keeps what a
+//   screen would show from that.
 // - A fixed "desktop" picture that capture_desktop() copies, with the frames
 //   of the program's own shown top-level windows over it.
 // - Records of every system service called, so that a test can assert what
@@ -96,8 +99,11 @@ struct WindowRecord {
     bool alive = true;
     int timer_interval_ms = 0;
     int refreshes = 0;       // whole frames and parts of them
-    int area_refreshes = 0;  // of which parts (refresh_area)
-    gfx::Rect last_refresh;  // client pixels put on the screen by the latest refresh
+    int area_refreshes = 0;  // of which parts (refresh_areas, refresh_area)
+    // The blocks of client pixels the latest refresh put on the screen (the
+    // whole frame for refresh()), and their bounding box.
+    std::vector<gfx::Rect> last_refresh_areas;
+    gfx::Rect last_refresh;
     bool custom_cursor = false; // a CursorPicture is set
 };
 
@@ -105,6 +111,25 @@ struct MessageBoxRecord {
     std::string text;
     std::string title;
     MessageStyle style = MessageStyle::Exclamation;
+};
+
+// A window's refresh_areas() lists reserved ahead: more than a frame of the
+// saver ever sends, so that recording them allocates nothing while it runs.
+inline constexpr std::size_t kRefreshAreasReserved = 128;
+
+// What the screen under a headless window shows: each refresh copies the
+// blocks it put on the screen from the frame, and the rest keeps what earlier
+// refreshes put there (black before the first, and after the frame changes
+// size). A test or the render tool
+// calls update() from the frame sink; the picture then differs from the
+// frame wherever the program drew without refreshing.
+class ShownPicture {
+public:
+    void update(const WindowRecord& record, const gfx::Surface& frame);
+    const gfx::Surface& picture() const { return m_picture; }
+
+private:
+    gfx::Surface m_picture;
 };
 
 class HeadlessHost : public Host, private EventSource {
@@ -136,6 +161,8 @@ public:
 
     // ---- records
     const std::vector<WindowRecord>& windows() const { return m_windows; }
+    // The record of one of this host's windows (live or not).
+    const WindowRecord& record_for(const Window& window) const;
     int cursor_count() const { return m_cursor_count; }
     const std::vector<bool>& cursor_calls() const { return m_cursor_calls; } // true: show
     const std::vector<bool>& screen_saver_running_calls() const { return m_running_calls; }

@@ -2,6 +2,7 @@
 #include "host/headless/headless_window.h"
 
 #include "gfx/raster.h"
+#include "gfx/rect_set.h"
 #include "host/headless/headless_host.h"
 
 #include <algorithm>
@@ -27,16 +28,22 @@ void HeadlessWindow::refresh()
 {
     if (!m_host)
         return;
-    m_host->record_of(*this).last_refresh = m_frame.rect();
+    WindowRecord& record = m_host->record_of(*this);
+    record.last_refresh = m_frame.rect();
+    record.last_refresh_areas.assign(1, m_frame.rect());
     m_host->window_refreshed(*this);
 }
 
-void HeadlessWindow::refresh_area(gfx::Rect area)
+void HeadlessWindow::refresh_areas(std::span<const gfx::Rect> areas)
 {
     if (!m_host)
         return;
-    ++m_host->record_of(*this).area_refreshes;
-    m_host->record_of(*this).last_refresh = area;
+    WindowRecord& record = m_host->record_of(*this);
+    ++record.area_refreshes;
+    record.last_refresh_areas.assign(areas.begin(), areas.end());
+    record.last_refresh = {};
+    for (const gfx::Rect& area : areas)
+        record.last_refresh = gfx::bounding_box(record.last_refresh, area);
     m_host->window_refreshed(*this);
 }
 

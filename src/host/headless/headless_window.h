@@ -20,7 +20,7 @@ public:
 
     gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
-    void refresh_area(gfx::Rect area) override;
+    void refresh_areas(std::span<const gfx::Rect> areas) override;
     void set_cursor_picture(const CursorPicture* cursor) override;
     void set_title(std::string_view utf8) override;
     void move(gfx::Rect rect) override;

@@ -1,5 +1,7 @@
 #include "host/win32/win32_present.h"
 
+#include "gfx/rect_set.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -103,7 +105,8 @@ void FramePresenter::present(HWND hwnd, const gfx::Surface& frame)
     }
 }
 
-void FramePresenter::present_area(HWND hwnd, const gfx::Surface& frame, gfx::Rect area)
+void FramePresenter::present_areas(HWND hwnd, const gfx::Surface& frame,
+                                   std::span<const gfx::Rect> areas)
 {
     if (!hwnd || frame.empty())
         return;
@@ -111,17 +114,20 @@ void FramePresenter::present_area(HWND hwnd, const gfx::Surface& frame, gfx::Rec
         present(hwnd, frame);
         return;
     }
-    const int left = std::max(area.x, 0), top = std::max(area.y, 0);
-    const int right = std::min(area.x + area.width, frame.width());
-    const int bottom = std::min(area.y + area.height, frame.height());
-    if (right <= left || bottom <= top)
-        return;
-    const gfx::Rect clipped{left, top, right - left, bottom - top};
-    m_dib.copy_from(frame, clipped);
-    if (HDC dc = GetDC(hwnd)) {
-        BitBlt(dc, left, top, clipped.width, clipped.height, m_dib.dc(), left, top, SRCCOPY);
-        ReleaseDC(hwnd, dc);
+    // The window's context is taken once for all the blocks of a frame.
+    HDC dc = nullptr;
+    for (const gfx::Rect& area : areas) {
+        const gfx::Rect block = gfx::intersection(area, frame.rect());
+        if (gfx::is_empty(block))
+            continue;
+        m_dib.copy_from(frame, block);
+        if (!dc && !(dc = GetDC(hwnd)))
+            return;
+        BitBlt(dc, block.x, block.y, block.width, block.height, m_dib.dc(), block.x, block.y,
+               SRCCOPY);
     }
+    if (dc)
+        ReleaseDC(hwnd, dc);
 }
 
 void FramePresenter::repaint(HDC dc, const gfx::Surface& frame)

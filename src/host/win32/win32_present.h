@@ -10,6 +10,8 @@
 
 #include "gfx/surface.h"
 
+#include <span>
+
 namespace host::win32 {
 
 // A 32-bit top-down DIB section in a memory device context: the off-screen
@@ -52,9 +54,11 @@ private:
 class FramePresenter {
 public:
     void present(HWND hwnd, const gfx::Surface& frame);
-    // Only `area` of the frame (client pixels, clipped to it); the whole
-    // frame when the section does not hold one of its size yet.
-    void present_area(HWND hwnd, const gfx::Surface& frame, gfx::Rect area);
+    // Only these blocks of the frame (client pixels, clipped to it), each
+    // copied into the section and blitted to the same place, one BitBlt per
+    // block; the whole frame when the section does not hold one of its
+    // size yet.
+    void present_areas(HWND hwnd, const gfx::Surface& frame, std::span<const gfx::Rect> areas);
     // The last presented frame onto `dc` (the window's, in WM_PAINT); before
     // the first frame, `frame` as it stands, so a window never shows garbage.
     void repaint(HDC dc, const gfx::Surface& frame);

@@ -104,9 +104,9 @@ void Win32Window::refresh()
     m_presenter.present(m_hwnd, m_frame);
 }
 
-void Win32Window::refresh_area(gfx::Rect area)
+void Win32Window::refresh_areas(std::span<const gfx::Rect> areas)
 {
-    m_presenter.present_area(m_hwnd, m_frame, area);
+    m_presenter.present_areas(m_hwnd, m_frame, areas);
 }
 
 void Win32Window::paint(HDC dc)

@@ -50,7 +50,7 @@ public:
 
     gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
-    void refresh_area(gfx::Rect area) override;          // x11_present_area.cpp
+    void refresh_areas(std::span<const gfx::Rect> areas) override; // x11_present_area.cpp
     void set_cursor_picture(const CursorPicture* cursor) override; // x11_cursor.cpp
     void set_title(std::string_view utf8) override;
     void move(gfx::Rect rect) override;

@@ -127,18 +127,20 @@ bool FramePresenter::ensure_image(int width, int height)
     return true;
 }
 
-void FramePresenter::fill_image(const gfx::Surface& frame)
+void FramePresenter::fill_image(const gfx::Surface& frame, gfx::Rect area)
 {
-    const int width = frame.width();
+    const int x0 = area.x, x1 = area.x + area.width;
+    const int y0 = area.y, y1 = area.y + area.height;
     if (m_native_pixels && image_takes_words(m_image)) {
-        for (int y = 0; y < frame.height(); ++y)
-            std::memcpy(m_image->data + std::size_t(y) * std::size_t(m_image->bytes_per_line),
-                        frame.row(y), std::size_t(width) * sizeof(gfx::Pixel));
+        for (int y = y0; y < y1; ++y)
+            std::memcpy(m_image->data + std::size_t(y) * std::size_t(m_image->bytes_per_line)
+                            + std::size_t(x0) * sizeof(gfx::Pixel),
+                        frame.row(y) + x0, std::size_t(x1 - x0) * sizeof(gfx::Pixel));
         return;
     }
-    for (int y = 0; y < frame.height(); ++y) {
+    for (int y = y0; y < y1; ++y) {
         const gfx::Pixel* row = frame.row(y);
-        for (int x = 0; x < width; ++x) {
+        for (int x = x0; x < x1; ++x) {
             const gfx::Pixel p = row[x];
             XPutPixel(m_image, x, y,
                       scale_into_mask(gfx::red_of(p), m_visual->red_mask)
@@ -148,22 +150,32 @@ void FramePresenter::fill_image(const gfx::Surface& frame)
     }
 }
 
+void FramePresenter::put_image(Drawable target, GC gc, gfx::Rect area)
+{
+    const unsigned w = unsigned(area.width), h = unsigned(area.height);
+    if (m_shm_attached)
+        XShmPutImage(m_display, target, gc, m_image, area.x, area.y, area.x, area.y, w, h, False);
+    else
+        XPutImage(m_display, target, gc, m_image, area.x, area.y, area.x, area.y, w, h);
+}
+
+void FramePresenter::finish_puts()
+{
+    // The server reads a shared segment after the request arrives; the next
+    // frame must not overwrite it before then.
+    if (m_shm_attached)
+        XSync(m_display, False);
+    else
+        XFlush(m_display);
+}
+
 void FramePresenter::present(Drawable target, GC gc, const gfx::Surface& frame)
 {
     if (frame.empty() || !ensure_image(frame.width(), frame.height()))
         return;
-    fill_image(frame);
-    const unsigned w = unsigned(frame.width());
-    const unsigned h = unsigned(frame.height());
-    if (m_shm_attached) {
-        XShmPutImage(m_display, target, gc, m_image, 0, 0, 0, 0, w, h, False);
-        // The server reads the segment after the request arrives; the next
-        // frame must not overwrite it before then.
-        XSync(m_display, False);
-    } else {
-        XPutImage(m_display, target, gc, m_image, 0, 0, 0, 0, w, h);
-        XFlush(m_display);
-    }
+    fill_image(frame, frame.rect());
+    put_image(target, gc, frame.rect());
+    finish_puts();
 }
 
 bool read_drawable(::Display* display, Drawable source, Visual* visual, int width, int height,

@@ -7,6 +7,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
+#include <span>
+
 namespace host::x11 {
 
 // Puts frames on a drawable of one visual. Through a shared-memory image when
@@ -25,14 +27,24 @@ public:
     // The whole frame to (0, 0) of `target`; the server clips it to the
     // drawable, so a window smaller than the frame is no fault.
     void present(Drawable target, GC gc, const gfx::Surface& frame);
-    // Only `area` of the frame, to the same place of `target` (x11_present_area.cpp).
-    void present_area(Drawable target, GC gc, const gfx::Surface& frame, gfx::Rect area);
+    // Only these blocks of the frame, each to the same place of `target`
+    // (x11_present_area.cpp): one put request per block, one wait for the
+    // server at the end.
+    void present_areas(Drawable target, GC gc, const gfx::Surface& frame,
+                       std::span<const gfx::Rect> areas);
     bool uses_shm() const { return m_shm_wanted && m_shm_ok; }
 
 private:
     bool ensure_image(int width, int height);
     void release_image();
-    void fill_image(const gfx::Surface& frame);
+    // Copies `area` (inside the frame) of the frame into the same place of
+    // the image. The image keeps the rest: a block is always copied just
+    // before it is sent, so stale parts of the image never reach the screen.
+    void fill_image(const gfx::Surface& frame, gfx::Rect area);
+    // Sends `area` of the image to the same place of `target`.
+    void put_image(Drawable target, GC gc, gfx::Rect area);
+    // After the puts of one refresh.
+    void finish_puts();
 
     ::Display* m_display;
     Visual* m_visual;
