@@ -166,15 +166,25 @@ TEST_F(DialogUnderWine, TheVersionCardTurnsOverTheDialAndGivesTheDialogBack)
 
     Click("lbl_Cmd(1)");
     const gfx::Rect card{kLeft + 18, kTop + 36, 290, 290};
+    // The card's window covers the screen with its picture of the screen:
+    // a part of the dialog that no turn draws over (right of the widest
+    // rows, below the tallest columns) shows there as it was.
+    const gfx::Rect untouched{380, 400, 170, 109};
+    const gfx::Surface untouched_before = x11test::PartOf(before, untouched);
     int yellow = 0;
+    std::string snapshot_difference;
     EXPECT_TRUE(WineSuite::get().screen().poll_grab(
         WineSuite::get().screen().root(), kScreenWidth, kScreenHeight, 10s, [&](const gfx::Surface& shot) {
             yellow = 0;
             for (int y = card.y; y < card.y + card.height; ++y)
                 for (int x = card.x; x < card.x + card.width; ++x)
                     yellow += shot.at(x, y) == gfx::rgb(255, 255, 0) ? 1 : 0;
+            snapshot_difference = x11test::FirstDifference(
+                untouched_before, x11test::PartOf(shot, {kLeft + untouched.x, kTop + untouched.y,
+                                                         untouched.width, untouched.height}));
             return yellow > 200;
         })) << "expected the version line on the dial; most yellow pixels seen " << yellow;
+    EXPECT_TRUE(snapshot_difference.empty()) << "expected the dialog in the card's picture: " << snapshot_difference;
     ASSERT_TRUE(WineSuite::get().screen().xdotool({"key", "Escape"}));
     EXPECT_EQ(WineSuite::get().probe({"find", hex(kCardTitle)}), "found " + hex(kCardTitle))
         << "expected the card in a window of its own";

@@ -64,7 +64,7 @@ TEST_F(HostUnderWine, TheProgramFileCarriesItsVersionItsNameAndPerMonitorPixels)
     EXPECT_EQ(WineSuite::get().probe({"resources", windows_path(folder.scr())}),
               "fixed-file=" + numbers + "|fixed-product=" + numbers + "|FileVersion=" + kVersionText
                   + "|ProductVersion=" + kVersionText
-                  + "|ProductName=Orvelune|FileDescription=Orvelune screen saver"
+                  + "|ProductName=Orvelune|FileDescription=Orvelune"
                     "|OriginalFilename=Orvelune.scr|string1=Orvelune|dpiAware=true/pm"
                     "|dpiAwareness=PerMonitorV2, PerMonitor");
 }
