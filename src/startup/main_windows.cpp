@@ -6,6 +6,7 @@
 #include "settings/settings_file.h"
 #include "startup/preview_window.h"
 #include "startup/startup.h"
+#include "version/ball_v.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -77,6 +79,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
                                    host::Size pane) { run_preview_pane(h, parent, pane); };
-    options.seams.show_settings_dialog = [](host::Host& h, Settings& s) { run_settings_dialog(h, s); };
+    options.seams.show_settings_dialog = [seed = options.seed](host::Host& h, Settings& s) {
+        // Each showing of the version card draws its turns from here.
+        Random card_random(seed);
+        DialogSeams dialog_seams;
+        dialog_seams.show_version = [&card_random](Ball_P& dialog) { show_version_card(dialog, card_random); };
+        run_settings_dialog(h, s, std::move(dialog_seams));
+    };
     return run_startup(*host, options);
 }

@@ -3,7 +3,9 @@
 # the name Windows lists it by) and the two readmes, the English one and the
 # Japanese one in code page 932, both with CRLF lines and the version; no
 # settings file even when one lies beside the program; a missing program
-# fails, or is reported as skipped where that is allowed.
+# fails, or is reported as skipped where that is allowed. Then the zip of the
+# program the cross build made, from where `make package` takes it: that
+# very program, whose version resource names the zip's version.
 #
 #   windows_zip_test.sh <build dir> <source dir> <scratch dir>
 set -euo pipefail
@@ -57,4 +59,19 @@ if make_zip "$scratch/win32/missing.scr" >"$scratch/log"; then fail "expected a 
 out=$(make_zip "$scratch/win32/missing.scr" -DOPTIONAL=ON) || fail "expected OPTIONAL to skip, got: $out"
 [[ "$out" == *"skipped"* ]] || fail "expected a message that the zip was skipped, got: $out"
 [ -z "$(ls "$scratch/out")" ] || fail "expected no zip without the program"
+
+real=$(sed -n 's/^ORVELUNE_WIN32_SCR:FILEPATH=//p' "$build/CMakeCache.txt")
+[ -f "$real" ] || fail "expected the Windows program at $real (make build cross-builds it)"
+windres=$(command -v i686-w64-mingw32-windres) || fail "expected i686-w64-mingw32-windres (binutils-mingw-w64-i686)"
+make_zip "$real" >"$scratch/log" || { cat "$scratch/log"; fail "the zip step failed on $real"; }
+rm -rf "$scratch/unpacked" && mkdir "$scratch/unpacked"
+(cd "$scratch/unpacked" && cmake -E tar xf "$zip")
+cmp -s "$real" "$scratch/unpacked/Orvelune.scr" || fail "expected $real in the zip, byte for byte"
+resources=$("$windres" -i "$scratch/unpacked/Orvelune.scr" -O rc) || fail "expected the program's resources to read back"
+IFS=. read -r major minor patch <<<"$version"
+for line in "FILEVERSION $major, $minor, $patch, 0" "PRODUCTVERSION $major, $minor, $patch, 0" \
+            "VALUE \"FileVersion\", \"$version\"" "VALUE \"ProductVersion\", \"$version\"" \
+            "VALUE \"ProductName\", \"Orvelune\""; do
+  grep -qF "$line" <<<"$resources" || fail "expected '$line' in the version resource of the zipped program"
+done
 echo "windows zip: ok"

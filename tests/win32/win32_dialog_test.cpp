@@ -2,7 +2,8 @@
 // on "設 定" writes the file beside the program, byte for byte what the
 // settings library writes for those values, under a Japanese and an English
 // system alike, where the dialog's title reads back the same and keeps a
-// second start out; cancel leaves the file as it was.
+// second start out; cancel leaves the file as it was; the version card
+// passes over the dialog and gives it back.
 #include "wine_rig.h"
 
 #include "dialog/controls.h"
@@ -14,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <vector>
 
 namespace winetest {
 namespace {
@@ -48,23 +50,34 @@ protected:
         return false;
     }
 
-    // A click at the centre of the control named `name`; the dialog stands
-    // centred on the screen.
-    void Click(const std::string& name)
+    // The dialog stands centred on the screen.
+    static constexpr int kLeft = (kScreenWidth - dialog::kWindowWidth) / 2;
+    static constexpr int kTop = (kScreenHeight - dialog::kWindowHeight) / 2;
+
+    // A click at the centre of the control named `name`, or with `click`
+    // false only the pointer put there.
+    void Click(const std::string& name, bool click = true)
     {
-        const int left = (kScreenWidth - dialog::kWindowWidth) / 2;
-        const int top = (kScreenHeight - dialog::kWindowHeight) / 2;
         for (const dialog::Control& control : dialog::build_control_table())
             if (control.name == name) {
-                const int x = left + control.rect.x + control.rect.width / 2;
-                const int y = top + control.rect.y + control.rect.height / 2;
-                ASSERT_TRUE(WineSuite::get().screen().xdotool(
-                    {"mousemove", std::to_string(x), std::to_string(y), "click", "1"}));
+                std::vector<std::string> args{"mousemove",
+                                              std::to_string(kLeft + control.rect.x + control.rect.width / 2),
+                                              std::to_string(kTop + control.rect.y + control.rect.height / 2)};
+                if (click)
+                    args.insert(args.end(), {"click", "1"});
+                ASSERT_TRUE(WineSuite::get().screen().xdotool(args));
                 // The dialog paints what the click changed before it looks at the next.
                 std::this_thread::sleep_for(300ms);
                 return;
             }
         FAIL() << "no control " << name;
+    }
+
+    gfx::Surface GrabDialog()
+    {
+        x11test::XvfbRig& screen = WineSuite::get().screen();
+        return x11test::PartOf(screen.grab_screen(),
+                               {kLeft, kTop, dialog::kWindowWidth, dialog::kWindowHeight});
     }
 
     // The dialog closes and its process ends with 0; its window is gone
@@ -135,6 +148,56 @@ TEST_F(DialogUnderWine, CancelOrEscapeAfterChangesLeavesTheFileAsItWas)
         ExpectClosesWithZero(dialog);
         EXPECT_TRUE(ReadAll(folder.ini()) == before) << "expected the file byte for byte as it was";
     }
+}
+
+// The card plays in a window of its own above the dialog and turns the dial
+// over to the version line and back; Escape meanwhile is dropped, and once
+// the card has closed itself the dialog looks as it did and has the
+// keyboard again.
+TEST_F(DialogUnderWine, TheVersionCardTurnsOverTheDialAndGivesTheDialogBack)
+{
+    constexpr const char* kCardTitle = "Orvelune";
+    SaverFolder folder;
+    folder.write_settings(x11test::SlowSettings(30));
+    WineProcess dialog = WineSuite::get().start(folder.scr(), {"/c"});
+    ASSERT_TRUE(WaitForDialog("en_US.UTF-8"));
+    Click("lbl_Cmd(1)", false); // "ﾊﾟｰｼﾞｮﾝ情報", where the pointer stays
+    const gfx::Surface before = GrabDialog();
+
+    Click("lbl_Cmd(1)");
+    const gfx::Rect card{kLeft + 18, kTop + 36, 290, 290};
+    // The card's window covers the screen with its picture of the screen:
+    // a part of the dialog that no turn draws over (right of the widest
+    // rows, below the tallest columns) shows there as it was.
+    const gfx::Rect untouched{380, 400, 170, 109};
+    const gfx::Surface untouched_before = x11test::PartOf(before, untouched);
+    int yellow = 0;
+    std::string snapshot_difference;
+    EXPECT_TRUE(WineSuite::get().screen().poll_grab(
+        WineSuite::get().screen().root(), kScreenWidth, kScreenHeight, 10s, [&](const gfx::Surface& shot) {
+            yellow = 0;
+            for (int y = card.y; y < card.y + card.height; ++y)
+                for (int x = card.x; x < card.x + card.width; ++x)
+                    yellow += shot.at(x, y) == gfx::rgb(255, 255, 0) ? 1 : 0;
+            snapshot_difference = x11test::FirstDifference(
+                untouched_before, x11test::PartOf(shot, {kLeft + untouched.x, kTop + untouched.y,
+                                                         untouched.width, untouched.height}));
+            return yellow > 200;
+        })) << "expected the version line on the dial; most yellow pixels seen " << yellow;
+    EXPECT_TRUE(snapshot_difference.empty()) << "expected the dialog in the card's picture: " << snapshot_difference;
+    ASSERT_TRUE(WineSuite::get().screen().xdotool({"key", "Escape"}));
+    EXPECT_EQ(WineSuite::get().probe({"find", hex(kCardTitle)}), "found " + hex(kCardTitle))
+        << "expected the card in a window of its own";
+
+    const auto until = Clock::now() + 10s;
+    while (WineSuite::get().probe({"find", hex(kCardTitle)}) != "none" && Clock::now() < until)
+        std::this_thread::sleep_for(50ms);
+    ASSERT_EQ(WineSuite::get().probe({"find", hex(kCardTitle)}), "none") << "expected the card to close itself";
+    EXPECT_TRUE(dialog.running()) << "expected Escape during the card to be dropped";
+    const std::string difference = x11test::FirstDifference(before, GrabDialog());
+    EXPECT_TRUE(difference.empty()) << "expected the dialog as it was: " << difference;
+    ASSERT_TRUE(WineSuite::get().screen().xdotool({"key", "Escape"}));
+    ExpectClosesWithZero(dialog);
 }
 
 } // namespace

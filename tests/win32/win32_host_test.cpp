@@ -1,8 +1,10 @@
 // Services of the Windows host that the saver and the dialogs lean on:
-// Japanese text in the dialog's font, and the screen captured before the
-// saver's own window covers it.
+// Japanese text in the dialog's font, the one monitor of a plain screen, and
+// the screen captured before the saver's own window covers it; and what the
+// program file says of itself.
 #include "wine_rig.h"
 
+#include "common/version.h"
 #include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +45,28 @@ TEST_F(HostUnderWine, JapaneseTextFindsAFaceWithItsGlyphsUnderEitherCodePage)
         EXPECT_EQ(inked, 3) << "expected every character to leave ink";
         EXPECT_EQ(distinct, 1) << "expected the two Japanese characters drawn as themselves";
     }
+}
+
+TEST_F(HostUnderWine, APlainScreenIsOneMonitorAtTheOrigin)
+{
+    EXPECT_EQ(WineSuite::get().probe({"monitors"}),
+              "monitors 1 0,0," + std::to_string(kScreenWidth) + "," + std::to_string(kScreenHeight));
+}
+
+// The version the build declares, in both the numbers and the texts of the
+// version resource; the name the screen-saver settings list; and a manifest
+// the system reads as asking for real pixels per monitor, with the older
+// systems' form beside it.
+TEST_F(HostUnderWine, TheProgramFileCarriesItsVersionItsNameAndPerMonitorPixels)
+{
+    SaverFolder folder;
+    const std::string numbers = std::string(kVersionText) + ".0";
+    EXPECT_EQ(WineSuite::get().probe({"resources", windows_path(folder.scr())}),
+              "fixed-file=" + numbers + "|fixed-product=" + numbers + "|FileVersion=" + kVersionText
+                  + "|ProductVersion=" + kVersionText
+                  + "|ProductName=Orvelune|FileDescription=Orvelune"
+                    "|OriginalFilename=Orvelune.scr|string1=Orvelune|dpiAware=true/pm"
+                    "|dpiAwareness=PerMonitorV2, PerMonitor");
 }
 
 TEST_F(HostUnderWine, TheScreenAtStartIsCapturedBeforeTheSaverShows)

@@ -118,6 +118,8 @@ TEST_F(SaverUnderWine, OpeningThenRingWithTheCursorHiddenAndADiagonalMoveEndsIt)
     });
     EXPECT_TRUE(saw_growing_centre) << "expected a frame of the opening with a small centre ball";
     EXPECT_TRUE(saw_ring) << "expected the starting ring on the screen; last screenshot: " << last_difference;
+    // Real pixels on every monitor, whatever its scale.
+    EXPECT_EQ(WineSuite::get().probe({"awareness", hex(kSaverTitle)}), "awareness 2");
 
     int event_base = 0, error_base = 0;
     if (XFixesQueryExtension(Screen().display(), &event_base, &error_base)) {

@@ -211,8 +211,7 @@ void WineSuite::start_up()
     // A wineserver left by an earlier run that was killed would still speak
     // to a screen that is gone; then one server for the whole suite, kept
     // between programs instead of starting anew with each.
-    x11test::Child(spawn({m_wineserver, "-k"}, environment("en_US.UTF-8"), nullptr)).wait(10s);
-    x11test::Child(spawn({m_wineserver, "-p"}, environment("en_US.UTF-8"), nullptr)).wait(10s);
+    restart_server();
 
     // The first program makes the prefix; if no 32-bit program runs at all,
     // this machine cannot run the suite.
@@ -254,6 +253,12 @@ bool WineSuite::wait_until_gone(const std::string& title, std::chrono::milliseco
         std::this_thread::sleep_for(20ms);
     }
     return true;
+}
+
+void WineSuite::restart_server()
+{
+    x11test::Child(spawn({m_wineserver, "-k"}, environment("en_US.UTF-8"), nullptr)).wait(10s);
+    x11test::Child(spawn({m_wineserver, "-p"}, environment("en_US.UTF-8"), nullptr)).wait(10s);
 }
 
 void WineSuite::shut_down()

@@ -65,6 +65,10 @@ public:
     // that was killed loses its windows a moment later, and a start meanwhile
     // would take them for a running instance.
     bool wait_until_gone(const std::string& title, std::chrono::milliseconds timeout = 10s);
+    // Ends every Windows program and starts the server anew: Wine reads the
+    // monitors of the screen once, when its desktop starts with the first
+    // program after this.
+    void restart_server();
     void shut_down();
 
 private:

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <thread>
 
 extern char** environ;
@@ -408,6 +409,29 @@ bool XvfbRig::set_monitors(const std::vector<gfx::Rect>& monitors)
     if (got)
         XRRFreeMonitors(got);
     return same;
+}
+
+bool XvfbRig::clear_monitors()
+{
+    int event_base = 0, error_base = 0, count = 0;
+    if (!XRRQueryExtension(m_display, &event_base, &error_base))
+        return true; // without RandR there were none to clear
+    XRRMonitorInfo* monitors = XRRGetMonitors(m_display, root(), False, &count);
+    for (int i = 0; monitors && i < count; ++i) {
+        char* name = XGetAtomName(m_display, monitors[i].name);
+        if (name && std::string_view(name).starts_with("orvelune-test-"))
+            XRRDeleteMonitor(m_display, root(), monitors[i].name);
+        if (name)
+            XFree(name);
+    }
+    if (monitors)
+        XRRFreeMonitors(monitors);
+    XSync(m_display, False);
+    // The output's own monitor over the whole screen comes back by itself.
+    monitors = XRRGetMonitors(m_display, root(), False, &count);
+    if (monitors)
+        XRRFreeMonitors(monitors);
+    return count == 1;
 }
 
 gfx::Surface XvfbRig::grab(XID window, int width, int height)

@@ -94,8 +94,12 @@ public:
     bool is_viewable(XID window);
 
     // Splits the screen into these monitors through RandR, the first one the
-    // primary; false when the server cannot (no RandR 1.5).
+    // primary; false when the server cannot (no RandR 1.5). The server keeps
+    // them until it resets (when its last client goes) or they are cleared.
     bool set_monitors(const std::vector<gfx::Rect>& monitors);
+    // Takes away the monitors set_monitors() made, so that the screen is one
+    // monitor again; false when the server still reports others.
+    bool clear_monitors();
 
     // The pixels of a window (the root: the whole screen), with its children.
     gfx::Surface grab(XID window, int width, int height);

@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 #include <ole2.h>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace host::win32 {
@@ -15,16 +16,30 @@ namespace {
 // system shows one.
 constexpr int kProgramIconId = 1;
 
-// Screen pixels, not the scaled units a system with large fonts hands to
-// programs that do not say they know about them: the saver covers the
-// screen pixel for pixel. The call is looked up, as it exists from Vista on.
+// Real pixels on every monitor, not the scaled units the system hands to
+// programs that do not say they know each monitor's scale: the saver covers
+// its monitor pixel for pixel and the dialog's picture is drawn at its own
+// size. The manifest says so before the first window; these calls say it
+// where a manifest went unread (a loader that ignores it), and change
+// nothing where it was read. Each is looked up, as neither exists on every
+// Windows version: per monitor from Windows 10 (1703) on, else for the
+// whole system from Vista on.
 void declare_dpi_aware()
 {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32)
+        return;
+    using SetContext = BOOL(WINAPI*)(HANDLE);
     using SetAware = BOOL(WINAPI*)();
-    if (HMODULE user32 = GetModuleHandleW(L"user32.dll"))
-        if (auto set_aware = reinterpret_cast<SetAware>(
-                reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware"))))
-            set_aware();
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, which older headers lack.
+    const auto per_monitor_v2 = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-4));
+    if (auto set_context = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+            GetProcAddress(user32, "SetProcessDpiAwarenessContext"))))
+        if (set_context(per_monitor_v2))
+            return;
+    if (auto set_aware = reinterpret_cast<SetAware>(
+            reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware"))))
+        set_aware();
 }
 
 } // namespace
@@ -109,12 +124,15 @@ bool Win32Host::capture_desktop(gfx::Surface& into)
     DibSection copy;
     if (!copy.ensure(into.width(), into.height()))
         return false;
-    HWND desktop = GetDesktopWindow();
-    HDC screen = GetDC(desktop);
+    // The screen's context spans every monitor in window coordinates; the
+    // picture is the primary monitor's part of it.
+    const gfx::Rect primary = monitors().front();
+    HDC screen = GetDC(nullptr);
     if (!screen)
         return false;
-    const BOOL copied = BitBlt(copy.dc(), 0, 0, into.width(), into.height(), screen, 0, 0, SRCCOPY);
-    ReleaseDC(desktop, screen);
+    const BOOL copied = BitBlt(copy.dc(), 0, 0, into.width(), into.height(), screen, primary.x,
+                               primary.y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
     if (!copied)
         return false;
     copy.copy_to(into);

@@ -32,9 +32,10 @@ inline constexpr wchar_t kWindowClassName[] = L"OrveluneWindow";
 // How a window of ours stands to the system. A new kind gets an enumerator
 // here and a create function in win32_window_kinds.cpp.
 enum class WindowKind {
-    Popup,  // our own top-level window without frame or caption (the saver, the version card)
-    Dialog, // our own top-level window that takes the keyboard (the settings dialog)
-    Child,  // our own child of another program's window (the preview pane)
+    Popup,   // our own top-level window without frame or caption (the saver, a monitor's cover)
+    Dialog,  // our own top-level window that takes the keyboard (the settings dialog)
+    Child,   // our own child of another program's window (the preview pane)
+    Overlay, // a picture over everything for a moment, never activated (the version card)
 };
 
 class Win32Window;
@@ -113,6 +114,7 @@ public:
 
     // ---- the host contract
     Size screen_size() override;
+    std::vector<gfx::Rect> monitors() override; // win32_monitors.cpp
     std::unique_ptr<host::Window> create_window(const WindowOptions& options,
                                                 WindowHandler& handler) override;
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
@@ -175,6 +177,9 @@ private:
                                                       WindowHandler& handler);
     std::unique_ptr<host::Window> create_dialog_window(const WindowOptions& options,
                                                        WindowHandler& handler);
+    // A window over everything (WindowOptions::overlay).
+    std::unique_ptr<host::Window> create_overlay_window(const WindowOptions& options,
+                                                        WindowHandler& handler);
 
     // The loop's events (win32_loop.cpp).
     std::size_t pending_input(std::uint64_t limit) override;

@@ -4,6 +4,7 @@
 #include "host/win32/win32_host_impl.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 
 namespace host::win32 {
@@ -121,7 +122,16 @@ bool Win32Host::wait(std::optional<std::uint64_t> until)
 
 void Win32Host::sleep_ms(int ms)
 {
+    // What was drawn before the pause is to be on the screen during it (the
+    // card holds its credit face for a second this way). Windows shows it
+    // once GDI's batch is flushed; Wine puts a window's picture on the screen
+    // only when the thread looks at its queue and finds nothing there, so
+    // the pause looks for thread messages first, which this program never
+    // posts: nothing is taken from the queue, and a message another thread
+    // sends meanwhile only queues its input for the loop.
     GdiFlush();
+    MSG none;
+    PeekMessageW(&none, reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1)), 0, 0, PM_NOREMOVE);
     Sleep(DWORD(std::max(ms, 0)));
 }
 

@@ -144,10 +144,11 @@ void Win32Window::show(bool visible)
     if (!m_hwnd)
         return;
     // The saver comes up in front with the keyboard; the preview in its pane
-    // never takes the focus from the settings it sits in.
+    // never takes the focus from the settings it sits in, nor does a picture
+    // passing over the dialog take it from the dialog.
     if (!visible)
         ShowWindow(m_hwnd, SW_HIDE);
-    else if (m_kind == WindowKind::Child)
+    else if (m_kind == WindowKind::Child || m_kind == WindowKind::Overlay)
         ShowWindow(m_hwnd, SW_SHOWNA);
     else if (m_kind == WindowKind::Dialog) {
         ShowWindow(m_hwnd, SW_SHOWNORMAL);
@@ -224,6 +225,12 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     case WM_MOUSEMOVE:
         host->queue(mouse_event(InputEvent::MouseMove, *window, buttons_held(wparam), lparam));
         return 0;
+
+    case WM_MOUSEACTIVATE:
+        // A click on a window over the dialog leaves the dialog active.
+        if (window->kind() == WindowKind::Overlay)
+            return MA_NOACTIVATE;
+        break;
 
     case WM_SETCURSOR:
         // Over the client area: our pointer, else the class's arrow.

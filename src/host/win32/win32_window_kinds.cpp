@@ -25,6 +25,8 @@ std::unique_ptr<host::Window> Win32Host::create_window(const WindowOptions& opti
     // function of its own beside these.
     if (options.takes_keyboard)
         return create_dialog_window(options, handler);
+    if (options.overlay)
+        return create_overlay_window(options, handler);
     return create_popup_window(options, handler);
 }
 
@@ -89,6 +91,25 @@ std::unique_ptr<host::Window> Win32Host::create_dialog_window(const WindowOption
         return nullptr;
     }
     return std::make_unique<Win32Window>(*this, handler, options, WindowKind::Dialog, hwnd);
+}
+
+std::unique_ptr<host::Window> Win32Host::create_overlay_window(const WindowOptions& options,
+                                                               WindowHandler& handler)
+{
+    // Topmost from the start, so it is above the dialog the moment it shows;
+    // a tool window, so it gets no button on the task bar; never activated,
+    // not even by a click, so the dialog keeps the keyboard throughout and
+    // is still the active window when the card goes.
+    const DWORD style = WS_POPUP | (options.visible ? WS_VISIBLE : 0);
+    const DWORD ex_style = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    HWND hwnd = CreateWindowExW(ex_style, kWindowClassName, utf16_from_utf8(options.title).c_str(),
+                                style, options.rect.x, options.rect.y, options.rect.width,
+                                options.rect.height, nullptr, nullptr, m_instance, this);
+    if (!hwnd) {
+        report_refusal("the window over the screen");
+        return nullptr;
+    }
+    return std::make_unique<Win32Window>(*this, handler, options, WindowKind::Overlay, hwnd);
 }
 
 } // namespace host::win32

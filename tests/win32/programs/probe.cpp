@@ -12,6 +12,17 @@
 //                                    titled HEX as the system reads it back
 //                                    (in hexadecimal UTF-8), or "none"
 //   orvelune-probe acp               the system's ANSI code page
+//   orvelune-probe monitors          the monitors as the Windows host tells
+//                                    them, primary first: "monitors N" and
+//                                    "X,Y,W,H" for each
+//   orvelune-probe resources PATH    what the program file PATH (Windows
+//                                    form) says of itself: its version
+//                                    resource, string 1, and the settings of
+//                                    its manifest as the system reads them,
+//                                    as "key=value" fields split by "|"
+//   orvelune-probe awareness HEX     "awareness A" with A the DPI awareness
+//                                    of the window titled HEX (0 none,
+//                                    1 the system's, 2 per monitor), or "none"
 //   orvelune-probe text              draws two Japanese characters and one
 //                                    that no font has, in the settings
 //                                    dialog's font through the Windows host:
@@ -29,6 +40,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -182,6 +194,118 @@ int run_text()
     return 0;
 }
 
+int run_monitors()
+{
+    std::string error;
+    std::unique_ptr<host::Host> host = host::open_win32_host(error);
+    if (!host) {
+        say("no host: " + error);
+        return 1;
+    }
+    const std::vector<gfx::Rect> monitors = host->monitors();
+    std::string line = "monitors " + std::to_string(monitors.size());
+    for (const gfx::Rect& m : monitors)
+        line += " " + std::to_string(m.x) + "," + std::to_string(m.y) + "," + std::to_string(m.width) + ","
+                + std::to_string(m.height);
+    say(line);
+    return 0;
+}
+
+// One string of the version resource's U.S. English, Unicode block.
+std::string version_string(const std::vector<char>& block, const wchar_t* name)
+{
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(block.data(), path.c_str(), &value, &length) || !value)
+        return "?";
+    return host::utf8_from_utf16(static_cast<const wchar_t*>(value));
+}
+
+// One setting of the program's manifest, read through an activation context
+// made from it, as the loader reads it.
+std::string manifest_setting(const std::wstring& program, const wchar_t* ns, const wchar_t* name)
+{
+    ACTCTXW description{};
+    description.cbSize = sizeof description;
+    description.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    description.lpSource = program.c_str();
+    description.lpResourceName = MAKEINTRESOURCEW(1);
+    HANDLE context = CreateActCtxW(&description);
+    if (context == INVALID_HANDLE_VALUE)
+        return "?";
+    std::wstring value(256, L'\0');
+    SIZE_T written = 0;
+    std::string result = "?";
+    if (QueryActCtxSettingsW(0, context, ns, name, value.data(), value.size(), &written)) {
+        value.resize(wcslen(value.c_str()));
+        result = host::utf8_from_utf16(value);
+    }
+    ReleaseActCtx(context);
+    return result;
+}
+
+int run_resources(const std::wstring& program)
+{
+    std::string line;
+    DWORD ignored = 0;
+    std::vector<char> block(GetFileVersionInfoSizeW(program.c_str(), &ignored));
+    void* fixed_value = nullptr;
+    UINT length = 0;
+    if (block.empty() || !GetFileVersionInfoW(program.c_str(), 0, DWORD(block.size()), block.data())
+        || !VerQueryValueW(block.data(), L"\\", &fixed_value, &length) || length < sizeof(VS_FIXEDFILEINFO)) {
+        say("no version");
+        return 0;
+    }
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(fixed_value);
+    auto numbers = [](DWORD high, DWORD low) {
+        return std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." + std::to_string(HIWORD(low))
+               + "." + std::to_string(LOWORD(low));
+    };
+    line += "fixed-file=" + numbers(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
+    line += "|fixed-product=" + numbers(fixed->dwProductVersionMS, fixed->dwProductVersionLS);
+    for (const wchar_t* name : {L"FileVersion", L"ProductVersion", L"ProductName", L"FileDescription",
+                                L"OriginalFilename"})
+        line += "|" + host::utf8_from_utf16(name) + "=" + version_string(block, name);
+
+    std::string listed = "?";
+    if (HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+        wchar_t text[64] = {};
+        if (LoadStringW(module, 1, text, 64) > 0)
+            listed = host::utf8_from_utf16(text);
+        FreeLibrary(module);
+    }
+    line += "|string1=" + listed;
+    line += "|dpiAware=" + manifest_setting(program, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+                                            L"dpiAware");
+    line += "|dpiAwareness=" + manifest_setting(program, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                                L"dpiAwareness");
+    say(line);
+    return 0;
+}
+
+int run_awareness(const std::wstring& title)
+{
+    HWND hwnd = FindWindowW(nullptr, title.c_str());
+    if (!hwnd) {
+        say("none");
+        return 0;
+    }
+    using WindowContext = HANDLE(WINAPI*)(HWND);
+    using Awareness = int(WINAPI*)(HANDLE);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    auto window_context = reinterpret_cast<WindowContext>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    auto awareness = reinterpret_cast<Awareness>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    if (!window_context || !awareness) {
+        say("awareness unknown");
+        return 0;
+    }
+    say("awareness " + std::to_string(awareness(window_context(hwnd))));
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -210,10 +334,18 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"text")
         return run_text();
+    if (command == L"monitors")
+        return run_monitors();
+    if (command == L"resources" && argc == 3)
+        return run_resources(argv[2]);
+    if (command == L"awareness" && argc == 3)
+        return run_awareness(host::utf16_from_utf8(bytes_of_hex(argv[2])));
     if (command == L"acp") {
         say(std::to_string(GetACP()));
         return 0;
     }
-    std::fputs("usage: orvelune-probe pane W H | window HEX | find HEX | acp | text\n", stderr);
+    std::fputs("usage: orvelune-probe pane W H | window HEX | find HEX | acp | text | monitors\n"
+               "       | resources PATH | awareness HEX\n",
+               stderr);
     return 2;
 }
