@@ -48,6 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(!command.message.empty());
         break;
     case HackCommand::Outcome::Help:
+    case HackCommand::Outcome::Version:
         break;
     case HackCommand::Outcome::Run:
         if (command.target == HackTarget::WindowId)
