@@ -37,6 +37,9 @@ public:
     // Resizing discards the content and fills the new area with `fill`.
     // A negative size is taken as 0.
     void resize(int width, int height, Pixel fill = kBlack);
+    // Resizing that keeps the pixels the old and new sizes share at the
+    // top-left, black elsewhere: a window's frame when the window changes size.
+    void resize_keeping(int width, int height);
     void fill(Pixel colour);
 
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }

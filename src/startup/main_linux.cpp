@@ -1,11 +1,9 @@
 // The orvelune program on Linux: the screen-saver switches as arguments
 // ("orvelune /s", "orvelune /c", ...), run on the desktop host.
-#include "dialog/ball_p.h"
 #include "settings/settings_file.h"
 #include "startup/hack_options.h"
-#include "startup/preview_window.h"
 #include "startup/startup.h"
-#include "version/ball_v.h"
+#include "startup/windowed_modes.h"
 
 #include <algorithm>
 #include <chrono>
@@ -110,14 +108,6 @@ int main(int argc, char** argv)
     }
     if (hack.outcome == HackCommand::Outcome::Run)
         return run_hack_saver(*host, options.ini_path, options.seed);
-    options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
-                                   host::Size pane) { run_preview_pane(h, parent, pane); };
-    options.seams.show_settings_dialog = [seed = options.seed](host::Host& h, Settings& s) {
-        // Each showing of the version card draws its turns from here.
-        Random card_random(seed);
-        DialogSeams dialog_seams;
-        dialog_seams.show_version = [&card_random](Ball_P& dialog) { show_version_card(dialog, card_random); };
-        run_settings_dialog(h, s, std::move(dialog_seams));
-    };
+    plug_in_windowed_modes(options.seams, options.seed);
     return run_startup(*host, options);
 }

@@ -1,12 +1,10 @@
 // Orvelune.scr: the screen saver as Windows starts it, with the switches of
 // a screen saver ("/s", "/p <hwnd>", "/c", "/a <hwnd>", or none) after the
 // program's own name, on the Windows host.
-#include "dialog/ball_p.h"
 #include "host/win32/win32_host.h"
 #include "settings/settings_file.h"
-#include "startup/preview_window.h"
 #include "startup/startup.h"
-#include "version/ball_v.h"
+#include "startup/windowed_modes.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -77,14 +75,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                     MB_OK | MB_ICONEXCLAMATION);
         return EXIT_FAILURE;
     }
-    options.seams.run_preview = [](host::Host& h, Settings&, host::NativeHandle parent,
-                                   host::Size pane) { run_preview_pane(h, parent, pane); };
-    options.seams.show_settings_dialog = [seed = options.seed](host::Host& h, Settings& s) {
-        // Each showing of the version card draws its turns from here.
-        Random card_random(seed);
-        DialogSeams dialog_seams;
-        dialog_seams.show_version = [&card_random](Ball_P& dialog) { show_version_card(dialog, card_random); };
-        run_settings_dialog(h, s, std::move(dialog_seams));
-    };
+    plug_in_windowed_modes(options.seams, options.seed);
     return run_startup(*host, options);
 }

@@ -180,3 +180,22 @@ TEST(FillBox, FillsTheClippedBoxOnly)
 
 } // namespace
 } // namespace gfx
+
+TEST(Surface, ResizeKeepingHoldsTheSharedTopLeftAndBlacksTheRest)
+{
+    gfx::Surface s(3, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            s.set(x, y, gfx::Pixel(0x010101u * std::uint32_t(1 + x + 3 * y)));
+    gfx::Surface grown = s;
+    grown.resize_keeping(2, 3);
+    ASSERT_EQ(grown.width(), 2);
+    ASSERT_EQ(grown.height(), 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 2; ++x)
+            EXPECT_EQ(grown.at(x, y), y < 2 ? s.at(x, y) : gfx::kBlack) << x << "," << y;
+    grown.resize_keeping(-4, 5);
+    EXPECT_TRUE(grown.empty());
+    EXPECT_EQ(grown.width(), 0);
+    EXPECT_EQ(grown.height(), 0);
+}

@@ -65,12 +65,8 @@ void HeadlessWindow::move(gfx::Rect rect)
     rect.height = std::max(rect.height, 0);
     if (m_host)
         m_host->record_of(*this).rect = rect;
-    if (rect.width == m_frame.width() && rect.height == m_frame.height())
-        return;
     // The frame follows the new size; what overlaps is kept.
-    gfx::Surface resized(rect.width, rect.height);
-    gfx::blit(resized, 0, 0, m_frame, gfx::RasterOp::Copy);
-    m_frame = std::move(resized);
+    m_frame.resize_keeping(rect.width, rect.height);
 }
 
 void HeadlessWindow::show(bool visible)

@@ -88,13 +88,7 @@ void X11Window::set_title(std::string_view utf8)
 
 void X11Window::resize_frame(int width, int height)
 {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
-    if (width == m_frame.width() && height == m_frame.height())
-        return;
-    gfx::Surface resized(width, height, gfx::kBlack);
-    gfx::blit(resized, 0, 0, m_frame, gfx::RasterOp::Copy);
-    m_frame = std::move(resized);
+    m_frame.resize_keeping(width, height);
 }
 
 void X11Window::move(gfx::Rect rect)
