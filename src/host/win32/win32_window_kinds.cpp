@@ -60,7 +60,11 @@ std::unique_ptr<host::Window> Win32Host::create_popup_window(const WindowOptions
         AdjustWindowRectEx(&outer, style, FALSE, 0);
     if (options.visible)
         style |= WS_VISIBLE;
-    const DWORD ex_style = options.topmost ? WS_EX_TOPMOST : 0;
+    DWORD ex_style = options.topmost ? WS_EX_TOPMOST : 0;
+    // A borderless window without a title (the black cover of another
+    // monitor) is no application of its own: no taskbar button for it.
+    if (options.borderless && options.title.empty())
+        ex_style |= WS_EX_TOOLWINDOW;
     HWND hwnd = CreateWindowExW(ex_style, kWindowClassName, utf16_from_utf8(options.title).c_str(),
                                 style, outer.left, outer.top, outer.right - outer.left,
                                 outer.bottom - outer.top, nullptr, nullptr, m_instance, this);
