@@ -213,7 +213,7 @@ std::vector<Control> build_control_table()
             }
             break;
         }
-        case 4: // PC specification
+        case 4: // the machine-speed scale (the pause between frames)
             label("lbl_Low", in_panel(4, 12, 36, 16, 17), "低").text_dy = kScaleLabelDrop;
             add("PC_Spec", ControlKind::ScrollBar, BarIndex::PcSpecBar, in_panel(4, 32, 36, 77, 17));
             label("lbl_High", in_panel(4, 116, 36, 16, 17), "高").text_dy = kScaleLabelDrop;

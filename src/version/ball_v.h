@@ -14,7 +14,7 @@ class Ball_P;
 struct CardOwner {
     gfx::Point dialog_at;    // the dialog's top-left corner on the screen
     gfx::Pixel ground = 0;   // the dial's background colour, behind the turning card
-    int pause_ms = 0;        // the pause after every frame (the settings' PC specification)
+    int pause_ms = 0;        // the pause after every frame (the settings' machine-speed value, g_PcSpec)
 };
 
 // Ball_V: the version card. It shows no window of its own to speak of: it

@@ -6,18 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-std::string PngFrameWriter::path_for(std::int64_t frame) const
-{
-    char name[40];
-    std::snprintf(name, sizeof name, "frame-%06lld.png", static_cast<long long>(frame));
-    return m_dir + "/" + name;
-}
-
-bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std::string& error)
-{
-    return write_png_file(path_for(frame), surface, m_rgb, error);
-}
-
 bool write_png_file(const std::string& path, const gfx::Surface& surface,
                   std::vector<unsigned char>& rgb, std::string& error)
 {

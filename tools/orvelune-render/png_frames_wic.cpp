@@ -10,25 +10,15 @@
 #include <objbase.h>
 #include <wincodec.h>
 
+#include "host/win32/com_helpers.h"
 #include "host/win32/win32_host.h"
 
 #include <cstdio>
 
 namespace {
 
-template <typename Interface>
-struct Ref {
-    Interface* p = nullptr;
-    ~Ref() { if (p) p->Release(); }
-    Interface** out() { return &p; }
-    Interface* operator->() const { return p; }
-};
-
-struct ComForCall {
-    bool started = false;
-    ComForCall() { started = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
-    ~ComForCall() { if (started) CoUninitialize(); }
-};
+using host::win32::ComForCall;
+using host::win32::ComRef;
 
 std::string failure(const std::string& path, const char* step, HRESULT result)
 {
@@ -38,18 +28,6 @@ std::string failure(const std::string& path, const char* step, HRESULT result)
 }
 
 } // namespace
-
-std::string PngFrameWriter::path_for(std::int64_t frame) const
-{
-    char name[40];
-    std::snprintf(name, sizeof name, "frame-%06lld.png", static_cast<long long>(frame));
-    return m_dir + "/" + name;
-}
-
-bool PngFrameWriter::write(std::int64_t frame, const gfx::Surface& surface, std::string& error)
-{
-    return write_png_file(path_for(frame), surface, m_rgb, error);
-}
 
 bool write_png_file(const std::string& path, const gfx::Surface& surface,
                   std::vector<unsigned char>& rgb, std::string& error)
@@ -70,11 +48,11 @@ bool write_png_file(const std::string& path, const gfx::Surface& surface,
     }
 
     ComForCall com;
-    Ref<IWICImagingFactory> factory;
-    Ref<IWICStream> stream;
-    Ref<IWICBitmapEncoder> encoder;
-    Ref<IWICBitmapFrameEncode> image;
-    Ref<IPropertyBag2> properties;
+    ComRef<IWICImagingFactory> factory;
+    ComRef<IWICStream> stream;
+    ComRef<IWICBitmapEncoder> encoder;
+    ComRef<IWICBitmapFrameEncode> image;
+    ComRef<IPropertyBag2> properties;
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
     HRESULT result = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out()));

@@ -14,6 +14,7 @@
 #include <olectl.h>
 #include <wincodec.h>
 
+#include "host/win32/com_helpers.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/win32_present.h"
 
@@ -22,6 +23,9 @@
 namespace host {
 
 namespace {
+
+using win32::ComForCall;
+using win32::ComRef;
 
 // A file larger than this is no picture we would show: the largest
 // uncompressed bitmap of kMaxPicturePixels is 256 MiB.
@@ -34,22 +38,6 @@ bool acceptable_size(std::int64_t width, std::int64_t height, std::int64_t max_p
 {
     return width > 0 && height > 0 && width * height <= max_pixels;
 }
-
-// Releases a COM interface when it goes.
-template <typename Interface>
-struct Ref {
-    Interface* p = nullptr;
-    ~Ref() { if (p) p->Release(); }
-    Interface** out() { return &p; }
-    Interface* operator->() const { return p; }
-};
-
-// COM for the length of one call, where the thread has not started it.
-struct ComForCall {
-    bool started = false;
-    ComForCall() { started = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
-    ~ComForCall() { if (started) CoUninitialize(); }
-};
 
 // The whole file in global memory, as a stream over it wants; null when it
 // cannot be read or is too large to be a picture.
@@ -118,13 +106,13 @@ bool decode_with_ole(const std::wstring& path, gfx::Surface& out, std::int64_t m
     if (!memory)
         return false;
     const LONG size = LONG(GlobalSize(memory));
-    Ref<IStream> stream;
+    ComRef<IStream> stream;
     // The stream frees the memory when it goes.
     if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream.out()))) {
         GlobalFree(memory);
         return false;
     }
-    Ref<IPicture> picture;
+    ComRef<IPicture> picture;
     if (FAILED(OleLoadPicture(stream.p, size, FALSE, IID_IPicture,
                               reinterpret_cast<void**>(picture.out()))))
         return false;
@@ -150,15 +138,15 @@ bool decode_with_ole(const std::wstring& path, gfx::Surface& out, std::int64_t m
 
 bool decode_with_wic(const std::wstring& path, gfx::Surface& out, std::int64_t max_pixels)
 {
-    Ref<IWICImagingFactory> factory;
+    ComRef<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out()))))
         return false;
-    Ref<IWICBitmapDecoder> decoder;
+    ComRef<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
                                                   WICDecodeMetadataCacheOnDemand, decoder.out())))
         return false;
-    Ref<IWICBitmapFrameDecode> frame;
+    ComRef<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, frame.out())))
         return false;
     UINT width = 0, height = 0;
@@ -166,7 +154,7 @@ bool decode_with_wic(const std::wstring& path, gfx::Surface& out, std::int64_t m
     if (FAILED(frame->GetSize(&width, &height)) || !acceptable_size(width, height, max_pixels))
         return false;
     // Premultiplied alpha over black is the colour channels as they stand.
-    Ref<IWICBitmapSource> converted;
+    ComRef<IWICBitmapSource> converted;
     if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.p, converted.out())))
         return false;
     gfx::Surface decoded{int(width), int(height)};
