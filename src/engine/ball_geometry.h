@@ -36,5 +36,15 @@ constexpr double clock_towards_centre(int ball)
     return clock > 60 ? clock - 60 : clock;
 }
 
+// A mirrored turn's two legs draw the small balls in DrawOrder (slots 1..10)
+// on the way out and in the order reversed on the way back, so the ball
+// uppermost on the way out is drawn first on the way back. The centre ball
+// is drawn right after the ball of slot 5 in both legs: after the fifth ball
+// drawn on the way out, after the sixth on the way back.
+inline constexpr int kCentreAfterSlot = 5;
+
+// The DrawOrder slot drawn k-th (1..10) in a leg.
+constexpr int leg_slot(bool outward, int k) { return outward ? k : kSmallBalls + 1 - k; }
+
 // The count the actions use for their phases: legs, repetitions, bounces.
 inline constexpr std::int16_t g_PhaseSteps = 20;

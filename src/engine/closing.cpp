@@ -13,9 +13,6 @@
 
 namespace {
 
-// Drawn right after the fifth ball of each leg's order.
-constexpr int kCentreAfter = 5;
-
 // The swing of mode 2 starts from the direction of the ring's centre as seen
 // from ball p. Its centre is the pivot ball's cell centre, which the centre
 // ball's top-left circles at the ring radius.
@@ -55,7 +52,7 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
     for (int k = 1; k <= s.settings.g_Speed; ++k) {
         s.RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
-            const int i = outward ? n : kSmallBalls + 1 - n;
+            const int i = leg_slot(outward, n);
             const int b = s.DrawOrder[std::size_t(i)];
             if (outward) {
                 s.GlideX[b] -= s.GlideStepX[b];
@@ -65,7 +62,7 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
                 s.GlideY[b] += s.GlideStepY[b];
             }
             s.BlitBall(b, s.GlideX[b], s.GlideY[b]);
-            if (i == kCentreAfter)
+            if (i == kCentreAfterSlot)
                 draw_closing_centre(s, swing);
         }
         s.PresentFrame();

@@ -1,4 +1,5 @@
 #include "action_rig.h"
+#include "figure_checks.h"
 
 #include "engine/actions/action_table.h"
 #include "host/host.h"
@@ -15,6 +16,10 @@
 // never closes, whatever the speed factor or the screen's size), play its
 // closing figure and leave every ball on its formation place. New actions
 // join this test by their row in the table.
+//
+// The closing figure, and the kinds that turn the ring over in legs of their
+// own, draw every leg in the fan of its pivot (reversed on the way back) with
+// the centre ball right after the fan's fifth ball.
 
 using namespace action_test;
 using namespace test_support;
@@ -40,6 +45,18 @@ struct Screen {
 };
 
 using Case = std::tuple<int, int, Screen>; // kind, speed, screen
+
+// The kinds whose figure is made of mirrored turns of two g_Speed-frame legs:
+// the frames that come before the first turn at speed n. The turns go on
+// until the glide home (n frames) and the closing figure (2 n).
+struct TurningKind {
+    int kind;
+    int (*frames_before)(int n);
+};
+const TurningKind kTurningKinds[] = {
+    {5, [](int) { return 0; }},      // solid rotation
+    {11, [](int n) { return n + 1; }}, // passing through, after its opening
+};
 
 class EveryAction : public testing::TestWithParam<Case> {};
 
@@ -74,8 +91,24 @@ TEST_P(EveryAction, RunsAloneToItsEndAndLeavesTheBallsInFormation)
     ASSERT_FALSE(closings.empty()) << "no closing figure";
     EXPECT_EQ(closings.back(), 1) << "the action does not end with the plain closing figure";
     const Ball_A& s = rig.saver;
-    ExpectEndsInFormation(s, frames_of(events), s.FormationX, s.FormationY, s.CenterFormationX,
+    const std::vector<Event> frames = frames_of(events);
+    ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
                           s.CenterFormationY);
+
+    const int n = speed;
+    ASSERT_GE(frames.size(), std::size_t(2 * n));
+    ExpectTurnDrawingOrder(frames, frames.size() - std::size_t(2 * n), n, "closing figure");
+    for (const TurningKind& turning : kTurningKinds) {
+        if (turning.kind != kind)
+            continue;
+        const int first = turning.frames_before(n);
+        const int turns_end = int(frames.size()) - 3 * n;
+        ASSERT_GT(turns_end, first);
+        EXPECT_EQ((turns_end - first) % (2 * n), 0) << "the turns are whole";
+        for (int at = first; at + 2 * n <= turns_end; at += 2 * n)
+            ExpectTurnDrawingOrder(frames, std::size_t(at), n,
+                                   "turn from frame " + std::to_string(at + 1));
+    }
 }
 
 std::vector<Case> Cases()

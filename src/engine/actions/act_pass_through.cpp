@@ -58,8 +58,8 @@ void blit_centre_ball(Ball_A& saver, double x, double y)
 // One leg of a turn, g_Speed frames: outward, the balls slide towards their
 // mirror places in DrawOrder; back, they slide home in the reverse order,
 // and the centre ball's cell is kept in CenterStartX/Y, where the glide home
-// picks it up after the last turn. The centre ball is drawn after the fifth
-// ball either way.
+// picks it up after the last turn. The centre ball is drawn right after the
+// ball of DrawOrder slot 5 either way: fifth ball out, sixth ball back.
 void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 {
     const int n = saver.settings.g_Speed;
@@ -108,7 +108,8 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 
         saver.RestoreBackground();
         for (int k = 1; k <= kSmallBalls; ++k) {
-            const int d = saver.DrawOrder[std::size_t(outward ? k : kSmallBalls + 1 - k)];
+            const int slot = leg_slot(outward, k);
+            const int d = saver.DrawOrder[std::size_t(slot)];
             if (outward) {
                 saver.GlideX[std::size_t(d)] -= saver.GlideStepX[std::size_t(d)];
                 saver.GlideY[std::size_t(d)] -= saver.GlideStepY[std::size_t(d)];
@@ -118,7 +119,7 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
             }
             saver.BlitBall(d, saver.GlideX[std::size_t(d)] + s.ox,
                            saver.GlideY[std::size_t(d)] + s.oy);
-            if (k == 5) {
+            if (slot == kCentreAfterSlot) {
                 blit_centre_ball(saver, bx, by);
                 if (!outward) {
                     saver.CenterStartX = bx - kHalfLargeCell;

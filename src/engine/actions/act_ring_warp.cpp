@@ -1,9 +1,9 @@
 // Ring warp. The ring of ten small balls with the centre ball in its middle
 // moves from place to place: 39 times to a new ring at a random place, of
-// one of three sizes, and at the 40th move home to its formation. Two moves
-// in three glide, one in three jumps in a single frame; on every move the
-// balls are mirrored about a random pivot ball, so they cross the ring while
-// it travels.
+// one of three sizes, and at the 40th move back onto its formation ring.
+// Two moves in three glide, one in three jumps in a single frame; on every
+// move the balls are mirrored about a random pivot ball, so they cross the
+// ring while it travels.
 
 #include "engine/actions/actions.h"
 #include "engine/actions/circle_place.h"
@@ -122,14 +122,11 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         }
 
         // Mirrored about a random pivot: ball p + t goes where the ring puts
-        // ball p - t. The way home is not mirrored: every ball goes to its
-        // own place, where the closing figure starts from, so no ball jumps
-        // to its partner's place between the last move and the closing.
+        // ball p - t. The way home too: it ends on the formation ring with
+        // the balls in mirrored places, and the closing figure then sets out
+        // from every ball's own place, so the colours trade places as it
+        // begins.
         s.RotateBallOrder(1);
-        if (home) {
-            s.StartX = s.FormationX;
-            s.StartY = s.FormationY;
-        }
 
         s.aim_glides(s.HoldX, s.HoldY, s.StartX, s.StartY);
         s.aim_centre_glide(w.pcx, w.pcy, s.CenterStartX, s.CenterStartY);

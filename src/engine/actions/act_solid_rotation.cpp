@@ -54,20 +54,23 @@ void draw_centre_ball(SolidRotation& a)
     a.centre_drawn_y = y;
 }
 
-// One frame of a leg: drift, erase, the small balls in the given order (the
-// centre ball after the fifth of them), present. `sign` is -1 on the way out
-// (towards the mirror places) and +1 on the way back.
-void draw_turn_frame(SolidRotation& a, const int (&order)[kSmallBalls], double sign)
+// One frame of a leg: drift, erase, the small balls in DrawOrder on the way
+// out (steps subtracted, towards the mirror places) or in the order reversed
+// on the way back (steps added), the centre ball right after the ball of
+// slot 5 either way, present.
+void draw_turn_frame(SolidRotation& a, bool outward)
 {
     Ball_A& s = a.saver;
+    const double sign = outward ? -1 : +1;
     BounceSolidOffEdges(s, a.drift);
     s.RestoreBackground();
     for (int n = 1; n <= kSmallBalls; ++n) {
-        const int b = order[n - 1];
+        const int slot = leg_slot(outward, n);
+        const int b = s.DrawOrder[std::size_t(slot)];
         s.GlideX[b] += sign * s.GlideStepX[b];
         s.GlideY[b] += sign * s.GlideStepY[b];
         s.BlitBall(b, s.GlideX[b] + a.drift.ox, s.GlideY[b] + a.drift.oy);
-        if (n == 5)
+        if (slot == kCentreAfterSlot)
             draw_centre_ball(a);
     }
     s.PresentFrame();
@@ -96,18 +99,11 @@ void play_turn(SolidRotation& a)
         a.swing_counter = 0;
     }
 
-    // Out, in DrawOrder.
-    int forward[kSmallBalls], backward[kSmallBalls];
-    for (int k = 1; k <= kSmallBalls; ++k) {
-        forward[k - 1] = s.DrawOrder[k];
-        backward[k - 1] = s.DrawOrder[kSmallBalls + 1 - k];
-    }
+    // Out, then back: every ball returns to LastX/Y.
     for (int frame = 1; frame <= a.n; ++frame)
-        draw_turn_frame(a, forward, -1);
-
-    // Back, in reversed DrawOrder: every ball returns to LastX/Y.
+        draw_turn_frame(a, true);
     for (int frame = 1; frame <= a.n; ++frame)
-        draw_turn_frame(a, backward, +1);
+        draw_turn_frame(a, false);
 }
 
 // One axis of the drift. The step comes before the test, so the figure may
