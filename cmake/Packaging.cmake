@@ -6,8 +6,9 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvelune)
 set(CPACK_PACKAGE_VENDOR "The Orvelune developers")
-set(CPACK_PACKAGE_CONTACT "The Orvelune developers <developers@orvelune.example>"
+set(ORVELUNE_PACKAGE_MAINTAINER "The Orvelune developers <developers@orvelune.example>"
     CACHE STRING "The package's maintainer, as Name <address>")
+set(CPACK_PACKAGE_CONTACT "${ORVELUNE_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
