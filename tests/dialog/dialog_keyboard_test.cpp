@@ -1,9 +1,8 @@
 // The dialog by keyboard: the focus order, the mark, every kind of control
 // worked by keys alone and saved byte for byte as the mouse would save it;
-// and where the dialog stands on a screen smaller than itself.
+// and where the dialog stands on a screen smaller than itself (on a real X
+// server: tests/x11/x11_dialog_test.cpp).
 #include "dialog_rig.h"
-
-#include "dialog/script/dialog_script.h"
 
 #include <gtest/gtest.h>
 
@@ -272,33 +271,6 @@ TEST(DialogKeyboard, SpaceWorksTheCommandsAndEnterKeepsTheSaveCheck)
     EXPECT_FALSE(std::filesystem::exists(scratch.file("Orvelune.ini")));
 }
 
-TEST(DialogKeyboard, RandomKeysAndClicksKeepEveryInvariant)
-{
-    Scratch scratch;
-    dialog::ScriptSetup setup;
-    setup.settings = default_settings(scratch.file("Orvelune.ini"));
-    setup.chosen_color = gfx::colorref(9, 8, 7);
-    std::vector<dialog::ScriptEvent> events;
-    const Key walk[] = {Key::Tab, Key::Space, Key::Right, Key::Tab, Key::Left, Key::BackTab, Key::Up, Key::Down};
-    DialogRig layout(setup.settings);
-    layout.load();
-    for (int n = 0; n < 300; ++n) {
-        dialog::ScriptEvent e;
-        e.kind = dialog::ScriptEvent::Kind::Key;
-        e.key = walk[(n * 7 + n / 5) % 8];
-        events.push_back(e);
-        if (n % 37 == 0) { // now and then a click in the middle of it
-            const gfx::Point p = layout.centre(kFocusOrder[std::size_t(n) % kFocusOrder.size()]);
-            if (kFocusOrder[std::size_t(n) % kFocusOrder.size()].starts_with("lbl_Cmd"))
-                continue;
-            events.push_back({dialog::ScriptEvent::Kind::Press, host::kLeftButton, p.x, p.y});
-            events.push_back({dialog::ScriptEvent::Kind::Release, host::kLeftButton, p.x, p.y});
-        }
-    }
-    const dialog::ScriptResult result = dialog::run_dialog_script(setup, events);
-    EXPECT_EQ(result.broken, "");
-}
-
 // ---- a screen smaller than the dialog
 
 TEST(DialogPlacement, CentredAsBeforeAndOnASmallScreenTheBarAndCloseButtonStayOnIt)
@@ -320,29 +292,6 @@ TEST(DialogPlacement, CentredAsBeforeAndOnASmallScreenTheBarAndCloseButtonStayOn
         EXPECT_EQ(r, (gfx::Rect{c.expected.x, c.expected.y, 701, 509}))
             << "on a monitor of " << c.monitor.width << "x" << c.monitor.height;
     }
-}
-
-TEST(DialogPlacement, At640x480TheCloseButtonIsOnTheScreenAndClosesTheDialog)
-{
-    Scratch scratch;
-    host::HeadlessOptions options;
-    options.screen = {640, 480};
-    DialogRig rig(default_settings(scratch.file("none.ini")), options);
-    rig.load();
-    const gfx::Rect window = rig.dialog->window_rect();
-    const gfx::Rect close = rig.dialog->control("ImgExit")->rect;
-    EXPECT_GE(window.y, 0) << "the top bar's top is on the screen";
-    EXPECT_GE(window.x + close.x, 0);
-    EXPECT_LE(window.x + close.x + close.width + 1, 640) << "the close button, pressed, is on the screen";
-    EXPECT_GT(window.x + 300, 0) << "enough of the bar is left to drag";
-
-    // Dragged by the part of the bar that shows, then closed where it stands.
-    rig.press({320, 10});
-    rig.move({340, 30});
-    rig.release({340, 30});
-    EXPECT_EQ(rig.dialog->window_rect().y, window.y + 20);
-    rig.click("ImgExit");
-    EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Cancelled);
 }
 
 } // namespace
