@@ -1,16 +1,16 @@
-# Makes Orvelune-<version>-win32.zip for Windows users: the screen saver and
-# a short readme in English and in Japanese, nothing else. The settings file
+# Makes Orvelune-<version>-win32.zip for Windows users: the screen saver, a
+# short readme in English and in Japanese, and the licence, nothing else. The settings file
 # is left out on purpose: the program creates it beside the .scr on the
 # first save, and a shipped one would overwrite a user's settings when they
 # unpack a newer version over an older one.
 #
 #   cmake -DSCR=build/win32/Orvelune.scr -DVERSION=3.1.0 -DREADME_DIR=docs/windows
-#         -DOUT_DIR=build/packages [-DOPTIONAL=ON] -P cmake/WindowsZip.cmake
+#         -DLICENCE=LICENSE -DOUT_DIR=build/packages [-DOPTIONAL=ON] -P cmake/WindowsZip.cmake
 #
 # With OPTIONAL, a missing program is reported as a skipped step rather than
 # a failure, so that `make package` works before the Windows build does.
 cmake_minimum_required(VERSION 3.25)
-foreach(var SCR VERSION README_DIR OUT_DIR)
+foreach(var SCR VERSION README_DIR LICENCE OUT_DIR)
   if(NOT ${var})
     message(FATAL_ERROR "WindowsZip.cmake needs -D${var}=...")
   endif()
@@ -48,6 +48,9 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "readme-ja.txt has text that code page 932 cannot hold: ${errors}")
 endif()
 file(REMOVE "${stage}/readme-ja.utf8")
+# The licence as LICENSE.txt, which Windows opens in Notepad.
+file(READ "${LICENCE}" licence)
+file(CONFIGURE OUTPUT "${stage}/LICENSE.txt" CONTENT "${licence}" @ONLY NEWLINE_STYLE CRLF)
 
 # Every entry carries the program's time, so the readmes date from the
 # build they came with rather than from the moment of packing.
@@ -55,7 +58,7 @@ file(TIMESTAMP "${SCR}" mtime "%Y-%m-%d %H:%M:%S" UTC)
 file(REMOVE "${out_dir}/${zip_name}")
 execute_process(
   COMMAND ${CMAKE_COMMAND} -E tar cf "${out_dir}/${zip_name}" --format=zip "--mtime=${mtime} UTC"
-          Orvelune.scr readme-en.txt readme-ja.txt
+          Orvelune.scr readme-en.txt readme-ja.txt LICENSE.txt
   WORKING_DIRECTORY "${stage}" RESULT_VARIABLE result)
 file(REMOVE_RECURSE "${stage}")
 if(NOT result EQUAL 0)

@@ -33,7 +33,7 @@ using namespace dialog;
 
 Ball_P::Ball_P(host::Host& h, Settings& s, DialogSeams dialog_seams)
     : host(h), settings(s), seams(std::move(dialog_seams)), m_art(make_dialog_art()),
-      m_controls(build_control_table())
+      m_controls(build_control_table()), m_focus_order(build_focus_order(m_controls))
 {
     for (int j = 1; j <= 3; ++j) {
         const gfx::Rect r = bar_size(m_controls, "H_RGB(" + std::to_string(j) + ")");
@@ -53,12 +53,9 @@ void Ball_P::Form_Load()
     ColorSyncOn = false;
 
     // Centred on the primary monitor (with several, centring on the whole
-    // desktop would split it across two); a monitor narrower than the dialog
-    // puts its left edge off screen by half the difference (the division
-    // truncates, as the program's integer division always has).
-    const gfx::Rect screen = host.monitors().front();
-    m_rect = {screen.x + (screen.width - kWindowWidth) / 2,
-              screen.y + (screen.height - kWindowHeight) / 2, kWindowWidth, kWindowHeight};
+    // desktop would split it across two); on one smaller than the dialog the
+    // top bar and the close button stay on it.
+    m_rect = dialog_placement(host.monitors().front());
     host::WindowOptions options;
     options.title = kSettingsDialogTitle;
     options.rect = m_rect;
@@ -246,13 +243,6 @@ void Ball_P::on_mouse_move(int buttons, double x, double y)
     flush();
 }
 
-void Ball_P::on_key_down(host::Key key)
-{
-    // Escape cancels, as in any dialog.
-    if (key == host::Key::Escape && !m_card_shown)
-        unload(DialogOutcome::Cancelled);
-}
-
 void Ball_P::on_close_request()
 {
     if (!m_card_shown)
@@ -297,14 +287,7 @@ void Ball_P::press(const Control& c, int button, int x, int y)
     case ControlKind::BackgroundCaption: Img_Opt_bk_MouseDown(c.index); break;
     case ControlKind::ArrangementMark:
     case ControlKind::ArrangementCaption: Img_Opt_bk_G_MouseDown(c.index); break;
-    case ControlKind::ButtonCaption:
-        switch (c.index) {
-        case ImageButton::SelectAll: lbl_All_MouseDown(); break;
-        case ImageButton::BackgroundColor: lbl_C_MouseDown(); break;
-        case ImageButton::PictureFile: lbl_Path_MouseDown(); break;
-        default: lbl_Cmd_MouseDown(c.index); break;
-        }
-        break;
+    case ControlKind::ButtonCaption: image_button_down(c.index); break;
     case ControlKind::ScrollBar:
         // Scroll bars, swatches and the link answer the left button only.
         if (button == host::kLeftButton && m_buttons == button)
@@ -324,14 +307,7 @@ void Ball_P::release(const Control& c, int button, int x, int y)
     switch (c.kind) {
     case ControlKind::TopBar: Image1_MouseUp(); break;
     case ControlKind::CloseButton: ImgExit_MouseUp(); break;
-    case ControlKind::ButtonCaption:
-        switch (c.index) {
-        case ImageButton::SelectAll: lbl_All_MouseUp(); break;
-        case ImageButton::BackgroundColor: lbl_C_MouseUp(); break;
-        case ImageButton::PictureFile: lbl_Path_MouseUp(); break;
-        default: lbl_Cmd_MouseUp(c.index); break;
-        }
-        break;
+    case ControlKind::ButtonCaption: image_button_up(c.index); break;
     case ControlKind::ScrollBar:
         if (button == host::kLeftButton) {
             bar(c.index).release();
@@ -354,6 +330,26 @@ void Ball_P::release(const Control& c, int button, int x, int y)
         break;
     }
     default: break;
+    }
+}
+
+void Ball_P::image_button_down(int button)
+{
+    switch (button) {
+    case ImageButton::SelectAll: lbl_All_MouseDown(); break;
+    case ImageButton::BackgroundColor: lbl_C_MouseDown(); break;
+    case ImageButton::PictureFile: lbl_Path_MouseDown(); break;
+    default: lbl_Cmd_MouseDown(button); break;
+    }
+}
+
+void Ball_P::image_button_up(int button)
+{
+    switch (button) {
+    case ImageButton::SelectAll: lbl_All_MouseUp(); break;
+    case ImageButton::BackgroundColor: lbl_C_MouseUp(); break;
+    case ImageButton::PictureFile: lbl_Path_MouseUp(); break;
+    default: lbl_Cmd_MouseUp(button); break;
     }
 }
 

@@ -51,7 +51,13 @@ enum class DialogOutcome {
 // as `lbl_Cmd_MouseUp`); its member functions are spread over the files of
 // src/dialog by subject: lifecycle and input (ball_p.cpp), the check items
 // and options (choices.cpp), the colour dial (color_dial.cpp), the commands
-// (commands.cpp) and painting (paint.cpp).
+// (commands.cpp), the keyboard (keyboard.cpp) and painting (paint.cpp).
+//
+// The keyboard reaches every control: Tab and Shift+Tab move the focus
+// through them in reading order, Space works the focused one, the arrows
+// move a bar or the dial's selection, Enter saves and Escape cancels. The
+// focus is marked with a dotted rectangle from the first key on; until then
+// the dialog looks exactly as it does to the mouse alone.
 class Ball_P : public host::WindowHandler {
 public:
     Ball_P(host::Host& host, Settings& settings, DialogSeams seams = {});
@@ -111,6 +117,13 @@ public:
     // The whole picture, composed afresh from the state into `into` (sized
     // to the window): what the window shows when nothing is stale.
     void paint_all(gfx::Surface& into) const;
+
+    // ---- the keyboard (keyboard.cpp)
+    // The controls Tab visits, in order; the focus starts on the first.
+    const std::vector<const dialog::Control*>& focus_order() const { return m_focus_order; }
+    const dialog::Control* focused() const;
+    // The focus mark (window pixels), or nothing while it is not shown.
+    std::optional<gfx::Rect> focus_mark() const;
 
     // ---- window handler
     void on_mouse_down(int button, double x, double y) override;
@@ -183,6 +196,9 @@ private:
     // at the release, which is put on the screen before the command runs.
     void press_image_button(int button);
     void release_image_button(int button);
+    // The press and release of an image button's caption, by its ImageButton index.
+    void image_button_down(int button);
+    void image_button_up(int button);
     void run_command(int button);
     // Tells the user, with the dialog's message title and icon.
     void warn(const std::string& text);
@@ -193,6 +209,13 @@ private:
     void invalidate(const dialog::Control& c);
     void invalidate(std::string_view name);
     void flush();
+    // The keyboard (keyboard.cpp).
+    void move_focus(int by);
+    void invalidate_focus();
+    void work_focused();
+    void arrow_key(int direction);
+    // The focus mark, dotted, over what `paint_area` composed.
+    void paint_focus(gfx::Surface& into, gfx::Point origin) const;
     void paint_area(gfx::Surface& into, gfx::Rect area) const;
     void paint_control(gfx::Surface& into, gfx::Point origin, const dialog::Control& c) const;
     void draw_caption(gfx::Surface& into, gfx::Point origin, const dialog::Control& c, std::string_view text,
@@ -210,6 +233,9 @@ private:
     bool m_exit_pressed = false;
     bool m_card_shown = false;   // the version card plays over us: input is dropped
     int m_click_button = 0;      // the button of a press that may become a click
+    std::vector<const dialog::Control*> m_focus_order;
+    std::size_t m_focus = 0;
+    bool m_focus_shown = false;  // from the first key on
     gfx::Rect m_dirty;
     gfx::Surface m_empty;
 };

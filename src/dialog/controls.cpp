@@ -105,6 +105,54 @@ gfx::Rect union_of(const gfx::Rect& a, const gfx::Rect& b)
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
+std::vector<const Control*> build_focus_order(const std::vector<Control>& table)
+{
+    struct Stop {
+        ControlKind kind;
+        int index;
+    };
+    std::vector<Stop> stops = {{ControlKind::Dial, 0}, {ControlKind::ButtonCaption, ImageButton::SelectAll}};
+    for (int k = 1; k <= 20; ++k)
+        stops.push_back({ControlKind::CheckCaption, k});
+    for (Stop s : {Stop{ControlKind::OrderCaption, 1}, {ControlKind::OrderCaption, 2},
+                   {ControlKind::ScrollBar, BarIndex::RedBar}, {ControlKind::ScrollBar, BarIndex::GreenBar},
+                   {ControlKind::ScrollBar, BarIndex::BlueBar}, {ControlKind::ScrollBar, BarIndex::PcSpecBar},
+                   {ControlKind::ScrollBar, BarIndex::SpeedBar},
+                   // The background panel's rows: option 1; option 2 with the
+                   // colour button and the link beside it; option 3; option 4
+                   // with the arrangement beside it; the picture file.
+                   {ControlKind::BackgroundCaption, 1}, {ControlKind::BackgroundCaption, 2},
+                   {ControlKind::ButtonCaption, ImageButton::BackgroundColor}, {ControlKind::Link, 0},
+                   {ControlKind::BackgroundCaption, 3}, {ControlKind::BackgroundCaption, 4},
+                   {ControlKind::ArrangementCaption, 1}, {ControlKind::ArrangementCaption, 2},
+                   {ControlKind::ButtonCaption, ImageButton::PictureFile}})
+        stops.push_back(s);
+    for (int i = ImageButton::RestoreDefaults; i <= ImageButton::Save; ++i)
+        stops.push_back({ControlKind::ButtonCaption, i});
+
+    std::vector<const Control*> order;
+    for (Stop s : stops)
+        for (const Control& c : table)
+            if (c.kind == s.kind && c.index == s.index) {
+                order.push_back(&c);
+                break;
+            }
+    return order;
+}
+
+gfx::Rect dialog_placement(gfx::Rect monitor)
+{
+    gfx::Rect r{monitor.x + (monitor.width - kWindowWidth) / 2, monitor.y + (monitor.height - kWindowHeight) / 2,
+                kWindowWidth, kWindowHeight};
+    // The close button's right edge (its pressed face is a pixel wider) and
+    // the bar's top come onto the monitor; the left edge then goes further
+    // off, which only hides ground of the top bar and the dial's left side.
+    constexpr int kCloseRight = kCloseButton.x + kCloseButton.width + 1;
+    r.x = std::min(r.x, monitor.x + monitor.width - kCloseRight);
+    r.y = std::max(r.y, monitor.y);
+    return r;
+}
+
 std::vector<Control> build_control_table()
 {
     std::vector<Control> t;
@@ -134,7 +182,7 @@ std::vector<Control> build_control_table()
     // The top bar and what lies on it.
     add("Image1", ControlKind::TopBar, 0, {0, 0, kWindowWidth, 22});
     label("lbl_Title", {12, 4, 240, kCaptionHeight}, "Orveluneの設定").ink = palette::kPlateText;
-    add("ImgExit", ControlKind::CloseButton, 0, {680, 4, 15, 15});
+    add("ImgExit", ControlKind::CloseButton, 0, kCloseButton);
 
     // The main surface, the dial and its swatches.
     add("Pic_C", ControlKind::Ground, 0, kPicC);

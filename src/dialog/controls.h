@@ -17,6 +17,8 @@ constexpr int kWindowWidth = 701;
 constexpr int kTopBarHeight = 20;
 constexpr gfx::Rect kPicC{0, kTopBarHeight, 701, 489};
 constexpr int kWindowHeight = kPicC.height + kTopBarHeight; // 509
+// The close button on the top bar; pressed, its face is a pixel wider.
+constexpr gfx::Rect kCloseButton{680, 4, 15, 15};
 // The ball dial, in window pixels.
 constexpr gfx::Rect kDisplay{kPicC.x + 12, kPicC.y + 12, 309, 309};
 
@@ -80,6 +82,18 @@ struct Control {
 
 // Every control, bottom first.
 std::vector<Control> build_control_table();
+
+// The controls the keyboard's focus visits, in reading order: the dial; the
+// action panel from "全て選択" down; the right-hand column from the order down
+// to the speed; then the background panel row by row; the command buttons
+// last. The close button has Escape instead.
+std::vector<const Control*> build_focus_order(const std::vector<Control>& table);
+
+// Where the dialog stands on a monitor: centred, the halves of the
+// difference truncated; on a monitor smaller than the dialog, moved just so
+// far that the top bar and the close button stay on it, so that it can still
+// be dragged and closed.
+gfx::Rect dialog_placement(gfx::Rect monitor);
 
 // The home page the link shows and opens.
 inline constexpr std::string_view kHomePageAddress = "https://www.orvelune.example/";

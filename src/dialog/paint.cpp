@@ -58,6 +58,18 @@ std::vector<std::size_t> char_starts(std::string_view utf8)
     return starts;
 }
 
+
+// The focus mark keeps this far inside a button's face, the dial and a
+// bar's thumb; round a caption it stands this far outside the text.
+constexpr int kInsideFace = 2;
+constexpr int kInsideDial = 3;
+constexpr int kInsideThumb = 2;
+constexpr int kRoundText = 2;
+
+// The dotted line: every other pixel, counted from the window's corner, so
+// that a partial repaint dots it exactly as a whole one does.
+bool dotted(int x, int y) { return ((x + y) & 1) == 0; }
+
 } // namespace
 
 void Ball_P::invalidate(gfx::Rect area)
@@ -104,6 +116,7 @@ void Ball_P::paint_area(gfx::Surface& into, gfx::Rect area) const
     for (const Control& c : m_controls)
         if (intersects(painted(c), clip))
             paint_control(scratch, origin, c);
+    paint_focus(scratch, origin);
     gfx::blit(into, clip.x, clip.y, scratch, gfx::RasterOp::Copy);
 }
 
@@ -246,5 +259,57 @@ void Ball_P::paint_control(gfx::Surface& into, gfx::Point origin, const Control&
     case ControlKind::WindowRim:
         outline(into, r, palette::kWindowRim);
         break;
+    }
+}
+
+// ---- the focus mark (the keyboard's focus: keyboard.cpp)
+
+std::optional<gfx::Rect> Ball_P::focus_mark() const
+{
+    const Control* c = focused();
+    if (!m_focus_shown || !c)
+        return std::nullopt;
+    const gfx::Rect r = c->rect;
+    switch (c->kind) {
+    case ControlKind::Dial:
+        return gfx::Rect{r.x + kInsideDial, r.y + kInsideDial, r.width - 2 * kInsideDial, r.height - 2 * kInsideDial};
+    case ControlKind::ScrollBar: {
+        const ScrollBar& b = bar(c->index);
+        return gfx::Rect{r.x + b.thumb_left() + kInsideThumb, r.y + kInsideThumb, b.thumb_width() - 2 * kInsideThumb,
+                         r.height - 2 * kInsideThumb};
+    }
+    case ControlKind::ButtonCaption:
+        for (const Control& face : m_controls)
+            if (face.kind == ControlKind::ButtonFace && face.index == c->index)
+                return gfx::Rect{face.rect.x + kInsideFace, face.rect.y + kInsideFace,
+                                 face.rect.width - 2 * kInsideFace, face.rect.height - 2 * kInsideFace};
+        return std::nullopt;
+    default: {
+        // Round the caption's text, as far as the label shows it; where no
+        // text can be measured, round the whole label.
+        const int text = host.text_width(c->caption, kDialogFont);
+        const int width = text > 0 ? std::min(text, r.width) : r.width;
+        return gfx::Rect{r.x - kRoundText, r.y - 1, width + 2 * kRoundText, r.height + 2};
+    }
+    }
+}
+
+void Ball_P::paint_focus(gfx::Surface& into, gfx::Point origin) const
+{
+    const std::optional<gfx::Rect> mark = focus_mark();
+    if (!mark || mark->width <= 0 || mark->height <= 0)
+        return;
+    const int x0 = mark->x, y0 = mark->y, x1 = mark->x + mark->width - 1, y1 = mark->y + mark->height - 1;
+    auto dot = [&](int x, int y) {
+        if (dotted(x, y) && into.contains(x + origin.x, y + origin.y))
+            into.set(x + origin.x, y + origin.y, palette::kInk);
+    };
+    for (int x = x0; x <= x1; ++x) {
+        dot(x, y0);
+        dot(x, y1);
+    }
+    for (int y = y0 + 1; y < y1; ++y) {
+        dot(x0, y);
+        dot(x1, y);
     }
 }

@@ -40,6 +40,9 @@ public:
     bool move(int x, int y);
     // One repeat of a held arrow or track press: the value changed?
     bool repeat();
+    // An arrow key: one small step left (direction < 0) or right. The
+    // value changed?
+    bool nudge(int direction) { return step(direction < 0 ? -m_small : m_small); }
     // The button went up; nothing is held any more.
     void release();
 

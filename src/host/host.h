@@ -50,9 +50,18 @@ enum MouseButton : int {
 };
 
 // The keys a window reports. Only what the program acts on has a name of its
-// own; every other key arrives as Other.
+// own; every other key arrives as Other. The keypad's arrows and Enter
+// arrive as the main ones; Tab with Shift held is BackTab.
 enum class Key {
     Escape,
+    Tab,
+    BackTab,
+    Space,
+    Enter,
+    Left,
+    Right,
+    Up,
+    Down,
     Other,
 };
 

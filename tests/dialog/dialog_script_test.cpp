@@ -22,8 +22,11 @@ std::vector<ScriptEvent> random_script(std::mt19937& random, const std::vector<d
     for (int i = 0; i < length; ++i) {
         ScriptEvent e;
         e.kind = static_cast<ScriptEvent::Kind>(pick(10) < 1 ? 3 : pick(3));
-        // Escape would end most scripts early; other keys are harmless.
-        e.key = pick(8) == 0 ? host::Key::Escape : host::Key::Other;
+        // Escape and Enter would end most scripts early; the other keys
+        // walk the focus and work the controls.
+        const host::Key keys[] = {host::Key::Tab,  host::Key::BackTab, host::Key::Space, host::Key::Left,
+                                  host::Key::Right, host::Key::Up,     host::Key::Down,  host::Key::Other};
+        e.key = pick(8) == 0 ? (pick(2) == 0 ? host::Key::Escape : host::Key::Enter) : keys[pick(8)];
         const int buttons[] = {host::kLeftButton, host::kLeftButton, host::kLeftButton, host::kRightButton,
                                host::kMiddleButton};
         e.button = buttons[pick(5)];

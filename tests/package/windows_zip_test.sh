@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows zip, made from a stand-in program: exactly the program (under
-# the name Windows lists it by) and the two readmes, the English one and the
-# Japanese one in code page 932, both with CRLF lines and the version; no
-# settings file even when one lies beside the program; a missing program
-# fails, or is reported as skipped where that is allowed. Then the zip of the
+# the name Windows lists it by), the two readmes, the English one and the
+# Japanese one in code page 932, both with CRLF lines and the version, and
+# the licence with CRLF lines; no settings file even when one lies beside
+# the program; a missing program fails, or is reported as skipped where
+# that is allowed. Then the zip of the
 # program the cross build made, from where `make package` takes it: that
 # very program, whose version resource names the zip's version.
 #
@@ -17,7 +18,7 @@ trap 'rm -rf "$scratch"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 make_zip() { # <program> <extra -D...>
-  cmake -DSCR="$1" -DVERSION="$version" -DREADME_DIR="$src/docs/windows" \
+  cmake -DSCR="$1" -DVERSION="$version" -DREADME_DIR="$src/docs/windows" -DLICENCE="$src/LICENSE" \
     -DOUT_DIR="$scratch/out" "${@:2}" -P "$src/cmake/WindowsZip.cmake" 2>&1
 }
 
@@ -32,14 +33,16 @@ zip=$scratch/out/Orvelune-$version-win32.zip
 [ -f "$zip" ] || fail "expected $zip, got: $(ls "$scratch/out")"
 (cd "$scratch/unpacked" && cmake -E tar xf "$zip")
 got=$(cd "$scratch/unpacked" && find . -type f | sort)
-[ "$got" = "$(printf '%s\n' ./Orvelune.scr ./readme-en.txt ./readme-ja.txt)" ] ||
-  fail "expected Orvelune.scr and the two readmes, got:"$'\n'"$got"
+[ "$got" = "$(printf '%s\n' ./LICENSE.txt ./Orvelune.scr ./readme-en.txt ./readme-ja.txt)" ] ||
+  fail "expected Orvelune.scr, the two readmes and the licence, got:"$'\n'"$got"
 cmp -s "$scr" "$scratch/unpacked/Orvelune.scr" || fail "expected the program's bytes unchanged"
 [ "$(ls "$scratch/out")" = "$(basename "$zip")" ] || fail "expected no scratch files beside the zip"
 
 ja=$(iconv -f CP932 -t UTF-8 "$scratch/unpacked/readme-ja.txt") ||
   fail "expected readme-ja.txt in code page 932"
-for readme in readme-en.txt readme-ja.txt; do
+[ "$(tr -d '\r' <"$scratch/unpacked/LICENSE.txt")" = "$(cat "$src/LICENSE")" ] ||
+  fail "expected LICENSE.txt to be the licence with CRLF lines"
+for readme in readme-en.txt readme-ja.txt LICENSE.txt; do
   text=$scratch/unpacked/$readme
   lines=$(wc -l <"$text")
   crlf=$(grep -c $'\r$' "$text" || true)

@@ -124,6 +124,33 @@ TEST_F(DialogUnderWine, ACheckItemAndSaveWriteTheFileByteExactUnderCodePages932A
     }
 }
 
+// Keys alone, as Wine delivers them to the dialog's window, Tab included:
+// Tab to item 1 (past the dial and "全て選択"), Space unchecks it, Shift+Tab
+// back and forth, Enter saves what a click would have saved.
+TEST_F(DialogUnderWine, TabSpaceAndEnterSaveWhatTheMouseWould)
+{
+    Settings expected_values{};
+    LoadSettings(expected_values, std::string());
+    expected_values.g_ActionEnabled[1] = 0;
+    char scratch[] = "/tmp/orvelune-wine-expected-XXXXXX";
+    ASSERT_NE(mkdtemp(scratch), nullptr);
+    const std::string expected_path = std::string(scratch) + "/Orvelune.ini";
+    ASSERT_TRUE(save_settings_file(expected_path, expected_values).ok);
+    const std::string expected = ReadAll(expected_path);
+    std::filesystem::remove_all(scratch);
+
+    SaverFolder folder;
+    WineProcess dialog = WineSuite::get().start(folder.scr(), {"/c"});
+    ASSERT_TRUE(WaitForDialog("en_US.UTF-8"));
+    Click("Pic_C", false); // the pointer over the dialog, which has the keyboard
+    for (const char* key : {"Tab", "Tab", "Tab", "shift+Tab", "space", "Return"}) {
+        ASSERT_TRUE(WineSuite::get().screen().xdotool({"key", key}));
+        std::this_thread::sleep_for(150ms);
+    }
+    ExpectClosesWithZero(dialog);
+    EXPECT_TRUE(ReadAll(folder.ini()) == expected) << "expected the bytes the settings library writes";
+}
+
 TEST_F(DialogUnderWine, CancelOrEscapeAfterChangesLeavesTheFileAsItWas)
 {
     SaverFolder folder;

@@ -134,6 +134,70 @@ TEST_F(DialogOnX, EscapeCancelsAndLeavesTheFile)
     EXPECT_EQ(rig->settings().g_ActionEnabled[1], 1) << "nothing was saved";
 }
 
+// Keys alone: Tab walks to item 1 and Space unchecks it, Shift+Tab and the
+// arrows reach the speed bar and move it, Enter saves.
+TEST_F(DialogOnX, KeysAloneChangeTheSettingsAndEnterSaves)
+{
+    Settings start{};
+    LoadSettings(start, "/nonexistent/Orvelune.ini");
+    rig->write_settings(start);
+    Child dialog = rig->start_orvelune({"/c"});
+    const std::optional<XID> window = rig->wait_for_window(kDialogTitle, 10s);
+    ASSERT_TRUE(window);
+    const gfx::Surface expected = expected_dialog(rig->settings());
+    std::string difference;
+    ASSERT_TRUE(rig->poll_grab(*window, 701, 509, 10s, [&](const gfx::Surface& shot) {
+        return (difference = FirstDifference(expected, shot)).empty();
+    })) << difference;
+    auto key = [&](const char* name) {
+        ASSERT_TRUE(rig->xdotool({"key", "--window", Hex(*window), name}));
+        std::this_thread::sleep_for(50ms);
+    };
+    // The dial, "全て選択", item 1.
+    key("Tab");
+    key("Tab");
+    key("space");
+    // Back round the end of the order to the speed bar: two stops to the
+    // dial, thirteen over the command buttons and the background panel
+    // (four options, two arrangement marks, three buttons, the link), one more.
+    for (int n = 0; n < 2 + 13 + 1; ++n)
+        key("shift+Tab");
+    key("Right");
+    key("KP_Right");
+    key("Return");
+    const std::optional<int> status = dialog.wait(10s);
+    ASSERT_TRUE(status.has_value()) << "expected Enter to save and close the dialog";
+    const Settings saved = rig->settings();
+    EXPECT_EQ(saved.g_ActionEnabled[1], 0);
+    EXPECT_EQ(saved.g_Speed, start.g_Speed + 2);
+}
+
+// On a screen smaller than the dialog, the top bar and the close button stay
+// on it, and the close button closes.
+TEST(DialogOnSmallX, At640x480TheBarAndCloseButtonAreOnTheScreen)
+{
+    XvfbRig small(640, 480);
+    if (!small.available())
+        GTEST_SKIP() << small.why();
+    if (!XvfbRig::have_xdotool())
+        GTEST_SKIP() << "xdotool is not installed";
+    Settings start{};
+    LoadSettings(start, "/nonexistent/Orvelune.ini");
+    small.write_settings(start);
+    Child dialog = small.start_orvelune({"/c"});
+    const std::optional<XID> window = small.wait_for_window(kDialogTitle, 10s);
+    ASSERT_TRUE(window);
+    int x = 0, y = 0;
+    ::Window child = 0;
+    XTranslateCoordinates(small.display(), *window, small.root(), 0, 0, &x, &y, &child);
+    EXPECT_EQ(y, 0) << "the top bar's top on the screen";
+    EXPECT_EQ(x, 640 - 696) << "the close button's right edge (pressed) at the screen's";
+    ASSERT_TRUE(small.xdotool({"mousemove", std::to_string(x + 680 + 7), std::to_string(y + 4 + 7)}));
+    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(small.xdotool({"click", "1"}));
+    EXPECT_TRUE(dialog.wait(10s).has_value()) << "expected the close button to close the dialog";
+}
+
 // The card turns the dial over in a window above everything; Escape sent to
 // the dialog meanwhile is ignored; then the dialog shows and answers as
 // before, and the clipboard another program holds is still its own.

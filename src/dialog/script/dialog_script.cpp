@@ -6,6 +6,7 @@
 #include "settings/settings_file.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace dialog {
 
@@ -210,7 +211,12 @@ std::vector<ScriptEvent> script_from_bytes(std::span<const std::uint8_t> bytes)
         e.kind = static_cast<ScriptEvent::Kind>(head & 3);
         constexpr int kButtons[4] = {host::kLeftButton, host::kLeftButton, host::kRightButton, host::kMiddleButton};
         e.button = kButtons[(head >> 2) & 3];
-        e.key = (head & 0x10) ? host::Key::Other : host::Key::Escape;
+        // Four bits choose the key; those past the named keys are Other.
+        constexpr host::Key kKeys[] = {host::Key::Escape, host::Key::Tab,  host::Key::BackTab, host::Key::Space,
+                                       host::Key::Enter,  host::Key::Left, host::Key::Right,   host::Key::Up,
+                                       host::Key::Down};
+        const std::size_t key = head >> 4;
+        e.key = key < std::size(kKeys) ? kKeys[key] : host::Key::Other;
         const int x = bytes[at + 1] | (bytes[at + 2] << 8);
         const int y = bytes[at + 3] | (bytes[at + 4] << 8);
         e.x = x % (kWindowWidth + 2 * kMargin) - kMargin;

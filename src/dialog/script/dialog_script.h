@@ -46,8 +46,8 @@ struct ScriptResult {
 // Runs the events; never throws for any sequence of events.
 ScriptResult run_dialog_script(const ScriptSetup& setup, std::span<const ScriptEvent> events);
 
-// Events from arbitrary bytes, six per event, for a fuzzer: kind, button,
-// x (two bytes), y (two bytes) and a pause; positions reach a little past
+// Events from arbitrary bytes, six per event, for a fuzzer: kind, button
+// and key, x (two bytes), y (two bytes) and a pause; positions reach a little past
 // the window on every side, pauses up to 1.3 seconds.
 std::vector<ScriptEvent> script_from_bytes(std::span<const std::uint8_t> bytes);
 

@@ -35,6 +35,23 @@ InputEvent mouse_event(InputEvent::Kind kind, Win32Window& window, int button, L
     return event;
 }
 
+// The virtual key of a WM_KEYDOWN; Tab with Shift held is BackTab. The
+// keypad's arrows (without Num Lock) and Enter arrive as the main keys.
+Key key_of(WPARAM virtual_key)
+{
+    switch (virtual_key) {
+    case VK_ESCAPE: return Key::Escape;
+    case VK_TAB: return GetKeyState(VK_SHIFT) < 0 ? Key::BackTab : Key::Tab;
+    case VK_SPACE: return Key::Space;
+    case VK_RETURN: return Key::Enter;
+    case VK_LEFT: return Key::Left;
+    case VK_RIGHT: return Key::Right;
+    case VK_UP: return Key::Up;
+    case VK_DOWN: return Key::Down;
+    default: return Key::Other;
+    }
+}
+
 Win32Host* host_of(HWND hwnd)
 {
     return reinterpret_cast<Win32Host*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -239,7 +256,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         // Only a dialog hears keys; the saver's keys do nothing.
         if (window->kind() == WindowKind::Dialog && message == WM_KEYDOWN) {
             InputEvent event = event_for(*window, InputEvent::KeyDown);
-            event.key = wparam == VK_ESCAPE ? Key::Escape : Key::Other;
+            event.key = key_of(wparam);
             host->queue(event);
             return 0;
         }

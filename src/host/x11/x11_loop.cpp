@@ -31,6 +31,31 @@ int buttons_held(unsigned state)
            | ((state & Button3Mask) ? kRightButton : 0);
 }
 
+// The key's first keysym (as if no modifier were held) and the modifiers:
+// the keypad's arrows and Enter count as the main ones, and Tab with Shift
+// is BackTab (some layouts give Shift+Tab a keysym of its own).
+Key key_of(KeySym keysym, unsigned state)
+{
+    switch (keysym) {
+    case XK_Escape: return Key::Escape;
+    case XK_Tab: return (state & ShiftMask) ? Key::BackTab : Key::Tab;
+    case XK_ISO_Left_Tab: return Key::BackTab;
+    case XK_space:
+    case XK_KP_Space: return Key::Space;
+    case XK_Return:
+    case XK_KP_Enter: return Key::Enter;
+    case XK_Left:
+    case XK_KP_Left: return Key::Left;
+    case XK_Right:
+    case XK_KP_Right: return Key::Right;
+    case XK_Up:
+    case XK_KP_Up: return Key::Up;
+    case XK_Down:
+    case XK_KP_Down: return Key::Down;
+    default: return Key::Other;
+    }
+}
+
 bool takes_input(const X11Window& window)
 {
     return window.kind() == WindowKind::Desktop || window.kind() == WindowKind::Ordinary;
@@ -92,7 +117,7 @@ void X11Host::dispatch(const XEvent& event)
         if (!window || !takes_input(*window))
             break;
         XKeyEvent key = event.xkey;
-        window->handler().on_key_down(XLookupKeysym(&key, 0) == XK_Escape ? Key::Escape : Key::Other);
+        window->handler().on_key_down(key_of(XLookupKeysym(&key, 0), key.state));
         break;
     }
 
