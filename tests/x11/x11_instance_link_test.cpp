@@ -173,17 +173,6 @@ TEST_F(InstanceLinkOnX, WhateverTakesTheLockFilesPlaceIsReplacedAndTheClaimStill
     }
 }
 
-TEST_F(InstanceLinkOnX, AFolderAtTheLockFilesPlaceIsNeitherRemovedNorUsed)
-{
-    ASSERT_EQ(mkdir(lock.c_str(), 0700), 0);
-    ASSERT_EQ(mkdir((lock + "/inside").c_str(), 0700), 0);
-    std::unique_ptr<host::Host> x11 = Open();
-    ASSERT_TRUE(x11);
-    EXPECT_FALSE(x11->instance_claimed_elsewhere());
-    EXPECT_EQ(x11->claim_instance(), host::InstanceClaim::Unavailable);
-    EXPECT_TRUE(fs::is_directory(lock + "/inside"));
-}
-
 // Hosts in processes of their own all claim at the same moment, held at a
 // pipe until it closes, with the lock file a link each time: of every round,
 // exactly one claims, and none finds the guard unavailable.
