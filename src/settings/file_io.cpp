@@ -48,24 +48,45 @@ ReadStatus read_file(const std::string& utf8_path, std::size_t max_bytes, std::s
     return ReadStatus::Read;
 }
 
+namespace {
+
+// Where a chain of symbolic links ends: the path itself when it is no link.
+// A link is followed even when what it names does not exist yet, so that a
+// settings file kept elsewhere (a dotfile manager's link into a folder of
+// its own) is created there on the first save instead of replacing the link.
+std::optional<fs::path> final_target(fs::path path, std::error_code& ec)
+{
+    // The limit the system itself puts on a chain of links.
+    for (int hop = 0; hop < 40; ++hop) {
+        if (fs::symlink_status(path, ec).type() != fs::file_type::symlink) {
+            ec.clear();
+            return path;
+        }
+        fs::path next = fs::read_symlink(path, ec);
+        if (ec)
+            return std::nullopt;
+        // A relative link is relative to the folder holding it.
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    ec = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<ReplaceError> replace_file(const std::string& utf8_path, std::string_view bytes)
 {
-    fs::path target = path_from_utf8(utf8_path);
     std::error_code ec;
-    // A settings file kept elsewhere and linked here is written where it lives.
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (!ec)
-            target = resolved;
-    }
-    fs::path folder = target.parent_path();
+    std::optional<fs::path> target = final_target(path_from_utf8(utf8_path), ec);
+    if (!target)
+        return ReplaceError{ReplaceError::Step::NotAFile, ec};
+    fs::path folder = target->parent_path();
     if (folder.empty())
         folder = ".";
-    ec.clear();
     fs::create_directories(folder, ec);
     if (ec)
         return ReplaceError{ReplaceError::Step::Folder, ec};
-    return platform::replace_in_folder(folder, target.filename(), bytes);
+    return platform::replace_in_folder(folder, target->filename(), bytes);
 }
 
 } // namespace file_io

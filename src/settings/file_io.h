@@ -79,14 +79,22 @@ struct ReplaceError {
 // written, by a reader or after a crash or power loss: the bytes go to a new
 // file of a unique name beside it, created exclusively (so no link or file
 // planted there is ever followed or overwritten) with the old file's
-// permissions, flushed to disk, and renamed over the old one; then the
-// folder is flushed so that the rename itself lasts. Two replacements at the
-// same time leave one whole file or the other.
+// permissions (on POSIX systems its owner, group and mode too, so that root
+// saving a user's file leaves it theirs), flushed to disk, and renamed over
+// the old one; then the folder is flushed so that the rename itself lasts.
+// Two replacements at the same time leave one whole file or the other.
 //
-// Creates the folder when missing and writes through a symbolic link to the
-// file it names. A file that may not be written (read-only) is refused, as
-// the system's own profile-writing calls refuse it. On failure nothing has
-// changed and nothing is left behind.
+// The new file is held, for as long as its replacement runs, in a way that
+// another replacement can see (a lock on POSIX systems, an open handle that
+// shares nothing on Windows). A replacement that was killed leaves its new
+// file behind; the next replacement of the same file removes every such
+// leftover that nobody holds, and never one that a running save is writing.
+//
+// Creates the folder when missing and writes through a symbolic link, or a
+// chain of them, to the file it names, creating that file when the link
+// names one that does not exist yet; the link stays. A file that may not be
+// written (read-only) is refused, as the system's own profile-writing calls
+// refuse it. On failure nothing has changed and nothing is left behind.
 std::optional<ReplaceError> replace_file(const std::string& utf8_path, std::string_view bytes);
 
 } // namespace file_io

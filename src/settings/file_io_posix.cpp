@@ -2,7 +2,9 @@
 #include "settings/file_io.h"
 #include "settings/file_io_platform.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +55,16 @@ bool may_write(int folder, const char* name, const struct stat& file)
     return ::geteuid() != 0 || (file.st_mode & 0222) != 0;
 }
 
+// The part of a temporary name before its random hex digits.
+std::string temporary_prefix(const std::string& name)
+{
+    // Stays within the 255 bytes a file name may have, however long `name` is.
+    return "." + name.substr(0, 200) + ".";
+}
+
+constexpr std::size_t kSaltDigits = 16;
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
 // A name no one else will pick: a leading dot keeps it out of listings, and
 // the random part makes two savers (or a planted file) collide only by a
 // chance of one in 2^64, after which the exclusive creation tries again.
@@ -60,10 +72,67 @@ std::string temporary_name(const std::string& name)
 {
     std::random_device random;
     std::uint64_t salt = (std::uint64_t(random()) << 32) ^ random() ^ std::uint64_t(::getpid());
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(salt));
-    // Stays within the 255 bytes a file name may have, however long `name` is.
-    return "." + name.substr(0, 200) + suffix;
+    char digits[kSaltDigits + 1];
+    std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(salt));
+    return temporary_prefix(name) + digits + std::string(kTemporarySuffix);
+}
+
+bool is_temporary_of(std::string_view entry, const std::string& prefix)
+{
+    if (entry.size() != prefix.size() + kSaltDigits + kTemporarySuffix.size() || !entry.starts_with(prefix)
+        || !entry.ends_with(kTemporarySuffix))
+        return false;
+    for (char c : entry.substr(prefix.size(), kSaltDigits))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    return true;
+}
+
+// A save holds an exclusive flock() on its new file from the moment it
+// creates it until the file has taken the old one's place; the kernel lets
+// go of it when the saver dies, however it dies. So a temporary file of this
+// name that can be locked belongs to no running save: it was left by one
+// that was killed, and goes. Links and other non-files at such names are
+// not ours and stay.
+void remove_abandoned_temporaries(int folder, const std::string& name)
+{
+    int listed = ::dup(folder);
+    if (listed < 0)
+        return;
+    DIR* entries = ::fdopendir(listed);
+    if (!entries) {
+        ::close(listed);
+        return;
+    }
+    const std::string prefix = temporary_prefix(name);
+    while (const dirent* entry = ::readdir(entries)) {
+        if (!is_temporary_of(entry->d_name, prefix))
+            continue;
+        Descriptor leftover(
+            ::openat(folder, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat opened {}, named {};
+        if (leftover.fd < 0 || ::fstat(leftover.fd, &opened) != 0 || !S_ISREG(opened.st_mode)
+            || ::flock(leftover.fd, LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // Locked: still the file of that name? (Another save may have just
+        // removed it, or renamed it into place and let go.)
+        if (::fstat(leftover.fd, &opened) == 0 && opened.st_nlink > 0
+            && ::fstatat(folder, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0
+            && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+            ::unlinkat(folder, entry->d_name, 0);
+    }
+    ::closedir(entries);
+}
+
+// Locks a new temporary file as its save's own; false when a save cleaning
+// up got to it first, between its creation and the lock, and removed it.
+// On a file system without locks nobody can lock it to remove it either.
+bool hold(int fd)
+{
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && info.st_nlink > 0;
 }
 
 } // namespace
@@ -142,35 +211,52 @@ std::optional<ReplaceError> replace_in_folder(const std::filesystem::path& folde
         return ReplaceError{Step::NotAFile, last_error()};
     }
 
+    remove_abandoned_temporaries(folder.fd, name);
+
     // O_EXCL creates the file or fails: an existing name, a link among them,
     // is never opened, so nothing planted there is followed or truncated.
     std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    Descriptor out(-1);
+    for (int attempt = 0; attempt < 16 && out.fd < 0; ++attempt) {
         temporary = temporary_name(name);
-        fd = ::openat(folder.fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      mode & 0777);
-        if (fd < 0 && errno != EEXIST)
+        out.fd = ::openat(folder.fd, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          mode & 0777);
+        if (out.fd < 0 && errno != EEXIST)
             break;
+        if (out.fd >= 0 && !hold(out.fd)) {
+            ::close(out.fd);
+            out.fd = -1;
+        }
     }
-    if (fd < 0)
+    if (out.fd < 0)
         return ReplaceError{Step::Temporary, last_error()};
 
     auto give_up = [&](Step step, std::error_code code) {
         ::unlinkat(folder.fd, temporary.c_str(), 0);
         return ReplaceError{step, code};
     };
-    {
-        Descriptor out(fd);
+    if (replacing) {
+        // The file stays whose it was: root saving a user's settings must
+        // not leave them a file they cannot read. Someone else's file that
+        // we may write keeps at least its group where we can give it that.
+        // The mode comes after, since a change of owner clears some bits.
+        if (::fchown(out.fd, old.st_uid, old.st_gid) != 0 && ::fchown(out.fd, uid_t(-1), old.st_gid) != 0) {
+            // Neither: the new file is the saver's, as any file it makes.
+        }
         // The umask may have taken bits the old file had; put them back.
-        if (replacing)
-            (void)::fchmod(fd, mode);
-        if (!write_all(fd, bytes) || ::fsync(fd) != 0)
-            return give_up(Step::Write, last_error());
-        out.fd = -1;
-        if (::close(fd) != 0)
-            return give_up(Step::Write, last_error());
+        (void)::fchmod(out.fd, mode);
     }
+    if (!write_all(out.fd, bytes) || ::fsync(out.fd) != 0)
+        return give_up(Step::Write, last_error());
+    // Closing reports the last write errors on some file systems (NFS); a
+    // second descriptor keeps the lock meanwhile, until the file is in place.
+    Descriptor held(::dup(out.fd));
+    if (held.fd < 0)
+        return give_up(Step::Write, last_error());
+    const int written = out.fd;
+    out.fd = -1;
+    if (::close(written) != 0)
+        return give_up(Step::Write, last_error());
     if (::renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0)
         return give_up(Step::Rename, last_error());
     // The rename lives in the folder: flushing it makes the new name last.

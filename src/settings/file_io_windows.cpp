@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <random>
+#include <vector>
 
 namespace file_io {
 
@@ -38,14 +39,67 @@ bool write_all(HANDLE file, std::string_view bytes)
     return true;
 }
 
+std::wstring temporary_prefix(const std::wstring& name) { return L"." + name.substr(0, 200) + L"."; }
+
+constexpr std::size_t kSaltDigits = 16;
+constexpr std::wstring_view kTemporarySuffix = L".tmp";
+
 // See the POSIX version: a random name, created exclusively.
 std::wstring temporary_name(const std::wstring& name)
 {
     std::random_device random;
     std::uint64_t salt = (std::uint64_t(random()) << 32) ^ random() ^ std::uint64_t(::GetCurrentProcessId());
-    wchar_t suffix[24];
-    std::swprintf(suffix, 24, L".%016llx.tmp", static_cast<unsigned long long>(salt));
-    return L"." + name.substr(0, 200) + suffix;
+    wchar_t digits[kSaltDigits + 1];
+    std::swprintf(digits, kSaltDigits + 1, L"%016llx", static_cast<unsigned long long>(salt));
+    return temporary_prefix(name) + digits + std::wstring(kTemporarySuffix);
+}
+
+bool is_temporary_of(std::wstring_view entry, const std::wstring& prefix)
+{
+    if (entry.size() != prefix.size() + kSaltDigits + kTemporarySuffix.size() || !entry.starts_with(prefix)
+        || !entry.ends_with(kTemporarySuffix))
+        return false;
+    for (wchar_t c : entry.substr(prefix.size(), kSaltDigits))
+        if (!((c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f')))
+            return false;
+    return true;
+}
+
+// A save keeps its new file open, with a handle that lets nobody else open
+// it for deleting, from its creation until the file has taken the old one's
+// place. So a leftover that opens for deleting belongs to no running save:
+// it was left by one that was killed, and goes when it is closed. Links and
+// folders at such names are not ours and stay.
+void remove_abandoned_temporaries(const std::filesystem::path& folder, const std::wstring& name)
+{
+    const std::wstring prefix = temporary_prefix(name);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((folder / (prefix + L"*")).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
+            || !is_temporary_of(found.cFileName, prefix))
+            continue;
+        Handle leftover(::CreateFileW((folder / found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+}
+
+// Renames the open file `file` over `target` while it stays open, so that it
+// is never unheld on its way; false when the system cannot rename that way.
+bool rename_open_file(HANDLE file, const std::filesystem::path& target)
+{
+    const std::wstring name = target.wstring();
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = DWORD(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), info->FileName);
+    info->FileName[name.size()] = L'\0';
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info, DWORD(buffer.size()));
 }
 
 } // namespace
@@ -112,12 +166,17 @@ std::optional<ReplaceError> replace_in_folder(const std::filesystem::path& folde
             return ReplaceError{Step::ReadOnly, std::error_code(ERROR_ACCESS_DENIED, std::system_category())};
     }
 
+    remove_abandoned_temporaries(folder, name.wstring());
+
+    // Deleting is among the rights asked for, so that the file can be
+    // renamed through its handle; others may read it, and rename over it
+    // once it is in place, but not open it to delete it.
     std::filesystem::path temporary;
     Handle out(INVALID_HANDLE_VALUE);
     for (int attempt = 0; attempt < 16 && out.h == INVALID_HANDLE_VALUE; ++attempt) {
         temporary = folder / temporary_name(name.wstring());
-        out.h = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+        out.h = ::CreateFileW(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (out.h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS
             && ::GetLastError() != ERROR_ALREADY_EXISTS)
             break;
@@ -134,6 +193,9 @@ std::optional<ReplaceError> replace_in_folder(const std::filesystem::path& folde
     };
     if (!write_all(out.h, bytes) || !::FlushFileBuffers(out.h))
         return give_up(Step::Write, last_error());
+    if (rename_open_file(out.h, target))
+        return std::nullopt;
+    // A system that cannot rename an open file: closed and moved by name.
     ::CloseHandle(out.h);
     out.h = INVALID_HANDLE_VALUE;
     // Write-through: the call returns once the rename is on the disk.

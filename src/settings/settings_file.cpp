@@ -10,6 +10,11 @@
 #include <utility>
 #include <vector>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // The table's texts are all code page 932 characters (a test checks it).
@@ -94,6 +99,8 @@ std::string save_failure(const file_io::ReplaceError& error, const std::string& 
 // anything is written.
 SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
 {
+    if (ini_path.empty())
+        return {false, "ホームフォルダーが見つからないため、設定を保存できませんでした。"};
     std::vector<std::pair<std::string, std::string>> encoded;
     for (const auto& [key, value] : values) {
         auto bytes = cp932::from_utf8(value);
@@ -119,6 +126,24 @@ SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
     return {};
 }
 
+#ifndef _WIN32
+// $HOME, or where the password database puts the user's home when HOME is
+// unset, empty or relative (a program started by a service or with a
+// cleared environment); "" when neither gives a full path.
+std::string home_folder()
+{
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return home;
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found
+        && found->pw_dir && found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
+}
+#endif
+
 } // namespace
 
 std::string default_ini_path(const std::string& program_folder)
@@ -128,14 +153,17 @@ std::string default_ini_path(const std::string& program_folder)
     // (a drive root gives "C:\\Orvelune.ini", which Windows accepts).
     return program_folder + "\\Orvelune.ini";
 #else
-    // A relative XDG_CONFIG_HOME is to be ignored, as the base-directory rules say.
+    (void)program_folder; // the settings are the user's, never the program's
+    // A relative XDG_CONFIG_HOME is to be ignored, as the base-directory rules
+    // say; a relative HOME too, which would put the file in whatever folder
+    // the program was started from.
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
         base = xdg;
-    else if (const char* home = std::getenv("HOME"); home && home[0] != '\0')
-        base = std::string(home) + "/.config";
+    else if (std::string home = home_folder(); !home.empty())
+        base = home + "/.config";
     else
-        return program_folder + "/Orvelune.ini"; // no home at all: beside the program
+        return {};
     return base + "/orvelune/Orvelune.ini";
 #endif
 }

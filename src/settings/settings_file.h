@@ -11,7 +11,11 @@
 
 // Where the settings file lives by default. On Windows: beside the program,
 // `program_folder` + "\Orvelune.ini". Elsewhere: $XDG_CONFIG_HOME/orvelune/
-// Orvelune.ini, with ~/.config when XDG_CONFIG_HOME is unset or empty.
+// Orvelune.ini, with ~/.config when XDG_CONFIG_HOME is unset, empty or
+// relative. The home is $HOME, or the user's home in the password database
+// when HOME is unset, empty or relative; never the program's folder or the
+// current one. "" when there is no home at all: the settings then load as
+// defaults, and a save says why it cannot be made.
 std::string default_ini_path(const std::string& program_folder);
 
 // Fills every setting of `s` from the file at `ini_path` (a missing file

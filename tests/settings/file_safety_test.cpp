@@ -18,22 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Settings WithSpeed(int speed)
-{
-    TempFolder none;
-    Settings s = Loaded(none.file("missing.ini"));
-    s.g_Speed = std::int16_t(speed);
-    return s;
-}
-
-std::set<std::string> Names(const fs::path& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 mode_t ModeOf(const std::string& path)
 {
     struct stat info {};

@@ -105,7 +105,18 @@ TEST(SettingsFileCrash, AKilledSaveLeavesTheOldOrTheNewFile)
                                       << now.size() << " bytes that is neither the old nor the new";
     }
     EXPECT_GE(saves, 1000);
-    std::printf("%ld saves completed around %d kills\n", saves, kills);
+
+    // The new files of the killed saves are removed by the next save.
+    auto leftovers = [&] {
+        int count = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            count += entry.path().filename() != "Orvelune.ini";
+        return count;
+    };
+    const int left = leftovers();
+    ASSERT_TRUE(restore_default_settings_file(path).ok);
+    EXPECT_EQ(leftovers(), 0) << "of " << left << " files that killed saves left";
+    std::printf("%ld saves completed around %d kills, which left %d files\n", saves, kills, left);
 }
 
 } // namespace

@@ -53,3 +53,19 @@ Settings Loaded(const std::string& path)
     LoadSettings(s, path);
     return s;
 }
+
+Settings WithSpeed(int speed)
+{
+    TempFolder none;
+    Settings s = Loaded(none.file("missing.ini"));
+    s.g_Speed = std::int16_t(speed);
+    return s;
+}
+
+std::set<std::string> Names(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}

@@ -3,6 +3,7 @@
 #include "settings/settings.h"
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -30,3 +31,9 @@ std::string Sjis(std::string_view utf8);
 
 // A settings value loaded from the file at `path`, starting from zero.
 Settings Loaded(const std::string& path);
+
+// The defaults, as a missing file loads them, with this speed.
+Settings WithSpeed(int speed);
+
+// The names of the entries of a folder.
+std::set<std::string> Names(const std::filesystem::path& folder);

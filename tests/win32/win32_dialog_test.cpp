@@ -109,6 +109,11 @@ TEST_F(DialogUnderWine, ACheckItemAndSaveWriteTheFileByteExactUnderCodePages932A
     for (const char* locale : {"ja_JP.UTF-8", "en_US.UTF-8"}) {
         SCOPED_TRACE(locale);
         SaverFolder folder("設定のテスト");
+        // What a killed save left goes with this one; what is not one's stays.
+        const std::string abandoned = folder.path() + "/.Orvelune.ini.0123456789abcdef.tmp";
+        const std::string other = folder.path() + "/.Other.ini.0123456789abcdef.tmp";
+        for (const std::string& leftover : {abandoned, other})
+            std::ofstream(leftover) << "half a file";
         WineProcess dialog = WineSuite::get().start(folder.scr(), {"/c"}, locale);
         ASSERT_TRUE(WaitForDialog(locale)) << "expected the settings dialog";
         EXPECT_EQ(WineSuite::get().probe({"find", hex(kDialogTitle)}, locale), "found " + hex(kDialogTitle));
@@ -121,6 +126,11 @@ TEST_F(DialogUnderWine, ACheckItemAndSaveWriteTheFileByteExactUnderCodePages932A
         const std::string written = ReadAll(folder.ini());
         EXPECT_FALSE(written.empty()) << "expected the file beside the program";
         EXPECT_TRUE(written == expected) << "expected the bytes the settings library writes";
+        EXPECT_FALSE(std::filesystem::exists(abandoned));
+        EXPECT_TRUE(std::filesystem::exists(other));
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+            EXPECT_FALSE(entry.path().filename().string().starts_with(".Orvelune.ini."))
+                << "the save left " << entry.path();
     }
 }
 
