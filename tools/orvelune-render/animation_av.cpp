@@ -51,7 +51,7 @@ CodecChoice codec_for(AnimationFormat format)
         return {"libvpx-vp9", AV_PIX_FMT_YUV420P,
                 "deadline=realtime:cpu-used=8:crf=30:b=0:row-mt=0:tile-columns=2:threads=2:lag-in-frames=0"};
     case AnimationFormat::Mp4:
-        return {"libx264", AV_PIX_FMT_YUV420P, "preset=veryfast:crf=20:threads=2"};
+        return {"libx264", AV_PIX_FMT_YUV420P, "preset=veryfast:crf=20:bf=0:threads=2"};
     case AnimationFormat::WebP: break;
     }
     return {"", AV_PIX_FMT_NONE, ""};
@@ -321,6 +321,10 @@ private:
                 return true;
             if (result < 0)
                 return fail(error, "cannot encode a frame", result);
+            // Every video frame lasts one unit; a container told nothing would
+            // end the last frame where it starts, and players drop it.
+            if (m_packet->duration == 0 && m_codec->framerate.num > 0)
+                m_packet->duration = 1;
             av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
             m_packet->stream_index = m_stream->index;
             result = av_interleaved_write_frame(m_format, m_packet);
