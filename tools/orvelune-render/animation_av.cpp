@@ -42,7 +42,9 @@ struct CodecChoice {
 CodecChoice codec_for(AnimationFormat format)
 {
     switch (format) {
-    case AnimationFormat::Apng: return {"apng", AV_PIX_FMT_RGB24, "pred=paeth"};
+    // The encoder tries each way of putting a frame over the last and
+    // deflates every one: a light compression keeps that quick.
+    case AnimationFormat::Apng: return {"apng", AV_PIX_FMT_RGB24, "pred=paeth:compression_level=2"};
     case AnimationFormat::Gif: return {"gif", AV_PIX_FMT_PAL8, ""};
     // Realtime VP9 at a constant quality: a 1920x1080 clip encodes faster
     // than it plays on two cores; one thread row at a time keeps it the same
@@ -142,9 +144,11 @@ public:
         if ((result = av_frame_get_buffer(m_frame, 0)) < 0)
             return fail(error, "out of memory", result);
         if (choice.pixels == AV_PIX_FMT_YUV420P) {
+            // No scaling here, only the colour conversion, which lossy video
+            // needs fast more than exact.
             m_sws = sws_getContext(m_settings.width, m_settings.height, AV_PIX_FMT_BGR0,
                                    m_settings.width, m_settings.height, AV_PIX_FMT_YUV420P,
-                                   kScaleFlags, nullptr, nullptr, nullptr);
+                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
             if (!m_sws)
                 return fail(error, "cannot convert the pictures", AVERROR(EINVAL));
         }
@@ -166,7 +170,8 @@ public:
             m_last_length = length;
             return encode_or_filter(m_frame, error);
         }
-        // Video repeats the picture once a frame for as long as it stays.
+        // Video repeats the picture once a frame for as long as it stays:
+        // converted once, handed to the encoder again with each new time.
         for (std::int64_t i = 0; i < length; ++i) {
             m_frame->pts = start + i;
             if (!encode_or_filter(m_frame, error))

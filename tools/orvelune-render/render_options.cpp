@@ -8,8 +8,8 @@
 const char* const kRenderUsage =
     "usage: orvelune-render (--ticks N | --frames N) [options]\n"
     "       orvelune-render --dialog --png DIR [--ini FILE] [--size WxH] [--desktop IMAGE]\n"
-    "       orvelune-render --version-card --png DIR [--ini FILE] [--size WxH] [--seed N]\n"
-    "                       [--desktop IMAGE]\n"
+    "       orvelune-render --version-card (--png DIR | --output FILE) [--ini FILE]\n"
+    "                       [--size WxH] [--seed N] [--desktop IMAGE]\n"
     "       orvelune-render --contact-sheet FILE.png [--ini FILE] [--size WxH] [--seed N]\n"
     "                       [--scale F] [--desktop IMAGE]\n"
     "Plays the saver on a headless screen, deterministically for a given seed;\n"
@@ -38,7 +38,7 @@ const char* const kRenderUsage =
     "                   changed (the frames are the same; for comparison)\n"
     "  --dialog         write the settings dialog over the screen to DIR/dialog.png\n"
     "  --version-card   press the dialog's version button and write every frame of\n"
-    "                   the card as DIR/frame-NNNNNN.png\n"
+    "                   the card as DIR/frame-NNNNNN.png, or into the --output file\n"
     "  --contact-sheet FILE.png\n"
     "                   one tile per enabled action, each as its figure completes,\n"
     "                   labelled with its caption, on a grid (the tile is the screen)\n"
@@ -258,9 +258,13 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
     if (options.contact_sheet_path && !options.help)
         return options;
     if ((options.dialog || options.version_card) && !options.help) {
-        if (!options.png_dir) {
-            error = std::string(options.dialog ? "--dialog" : "--version-card")
-                    + " needs --png DIR to write the pictures into (see --help)";
+        if (options.dialog && !options.png_dir) {
+            error = "--dialog needs --png DIR to write the picture into (see --help)";
+            return std::nullopt;
+        }
+        if (options.version_card && !options.png_dir && !options.output_path) {
+            error = "--version-card needs --png DIR or --output FILE to write the frames into "
+                    "(see --help)";
             return std::nullopt;
         }
         return options;
