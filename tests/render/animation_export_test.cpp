@@ -334,6 +334,10 @@ TEST(RenderExport, RefusalsSayWhy)
         {{"--output", (dir.path / "c.webp").string(), "--scale", "1.5"}, 2, "--scale"},
         {{"--output", (dir.path / "c.webp").string(), "--scale", "1e-1"}, 2, "--scale"},
         {{"--output", (dir.path / "c.webp").string(), "--quality", "101"}, 2, "--quality"},
+        {{"--output", (dir.path / "c.gif").string(), "--quality", "50"}, 2, "--quality"},
+        // No frame played, or every K-th never reached: no file that looks like a clip.
+        {{"--output", (dir.path / "c.webp").string(), "--ticks", "0"}, 1, "not written"},
+        {{"--output", (dir.path / "c.mp4").string(), "--every", "50"}, 1, "not written"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = c.args;
@@ -341,6 +345,7 @@ TEST(RenderExport, RefusalsSayWhy)
         ToolRun run = RunRenderTool(args, 60);
         EXPECT_EQ(run.status, c.status) << args[1] << " " << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(args[1])) << args[1] << " was left behind";
     }
 }
 
@@ -352,6 +357,11 @@ TEST(RenderExport, FramesThatCanNeverComeEndTheRun)
     ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "100", "--size", "32x24", "--seed", "1"}, 60);
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("never comes"), std::string::npos) << run.err;
+    // A clip of such a run is not left half written.
+    ToolRun clip = RunRenderTool({"--ini", ini.string(), "--frames", "100", "--size", "32x24", "--seed", "1",
+                                  "--output", (dir.path / "c.mp4").string()}, 60);
+    EXPECT_EQ(clip.status, 1) << clip.err;
+    EXPECT_FALSE(fs::exists(dir.path / "c.mp4"));
     // Ticks alone still end, each one empty.
     ToolRun ticks = RunRenderTool({"--ini", ini.string(), "--ticks", "60", "--size", "32x24", "--seed", "1"}, 60);
     EXPECT_EQ(ticks.status, 0) << ticks.err;

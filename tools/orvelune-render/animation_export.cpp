@@ -5,6 +5,7 @@
 #include "render_setup.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 using render_setup::fail;
@@ -25,6 +26,10 @@ std::unique_ptr<AnimationExport> AnimationExport::open(const RenderOptions& opti
     if ((settings.width != options.width || settings.height != options.height)
         && !PictureScaler::available()) {
         status = fail(render_setup::kBadCommandLine, "this build cannot scale pictures (--scale)");
+        return nullptr;
+    }
+    if (options.quality && *format != AnimationFormat::WebP) {
+        status = fail(render_setup::kBadCommandLine, "--quality is for .webp files only");
         return nullptr;
     }
     std::string error;
@@ -73,6 +78,14 @@ AnimationExport::AnimationExport(const std::string& path, const AnimationSetting
 {
 }
 
+AnimationExport::~AnimationExport()
+{
+    if (m_finished)
+        return;
+    m_file.reset();
+    std::remove(m_path.c_str());
+}
+
 bool AnimationExport::add(std::int64_t at_ms, const gfx::Surface& frame, std::string& error)
 {
     if (!m_timeline.add(at_ms, m_scaler.scaled(frame))) {
@@ -91,7 +104,9 @@ bool AnimationExport::finish(std::int64_t end_ms, std::string& error)
     // One picture in a file named .png: a still PNG, as any viewer expects.
     if (m_png_name && m_timeline.pictures_shown() == 1) {
         std::vector<unsigned char> rgb;
-        return write_png_file(m_path, m_last, rgb, error);
+        if (!write_png_file(m_path, m_last, rgb, error))
+            return false;
     }
+    m_finished = true;
     return true;
 }

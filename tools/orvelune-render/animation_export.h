@@ -22,6 +22,11 @@ public:
 
     AnimationExport(const std::string& path, const AnimationSettings& settings,
                     int screen_width, int screen_height, std::unique_ptr<AnimationFile> file);
+    // A file left unfinished (a run that failed) is removed: half a file
+    // would look like a clip that plays.
+    ~AnimationExport();
+    AnimationExport(const AnimationExport&) = delete;
+    AnimationExport& operator=(const AnimationExport&) = delete;
 
 private:
     std::string m_path;
@@ -31,4 +36,5 @@ private:
     FrameTimeline m_timeline;
     gfx::Surface m_last;
     std::string m_error;
+    bool m_finished = false;
 };

@@ -51,6 +51,7 @@ struct Run {
     std::int64_t empty_ticks = 0;     // ticks in a row that presented no frame
     bool drew_this_tick = false;
     std::int64_t last_at_ms = 0;  // when the latest frame was presented
+    std::int64_t exported = 0;    // frames given to the --output file
     std::string write_error; // set when a frame could not be written
     bool unreachable = false; // the frame limit can never be reached
 
@@ -66,6 +67,7 @@ struct Run {
                 throw host::ProcessEnd{EXIT_FAILURE};
             if (output && !output->add(std::int64_t(at_ms), frame, write_error))
                 throw host::ProcessEnd{EXIT_FAILURE};
+            exported += output ? 1 : 0;
         }
         if (options.frames && frames >= *options.frames)
             throw host::ProcessEnd{EXIT_SUCCESS};
@@ -155,7 +157,7 @@ int render(const RenderOptions& options, const std::string& program_folder)
         }
         // The last frame stays for the pause that follows every frame, or
         // for as long as the run went on after it.
-        if (run.output && run.write_error.empty() && !run.unreachable && run.frames > 0)
+        if (run.output && run.write_error.empty() && !run.unreachable && run.exported > 0)
             run.output->finish(std::max(std::int64_t(host.now_ms()), run.last_at_ms + pause_ms),
                                run.write_error);
     }
@@ -169,6 +171,9 @@ int render(const RenderOptions& options, const std::string& program_folder)
                                       + " ticks in a row drew nothing (is every action disabled?)");
     if (!run.write_error.empty())
         return fail(EXIT_FAILURE, "cannot write a frame: " + run.write_error);
+    if (run.output && run.exported == 0)
+        return fail(EXIT_FAILURE, "no frame was played for '" + *options.output_path
+                                      + "', so it was not written");
     if (options.trace_path && (*options.trace_path == "-" ? !std::cout : !trace_file))
         return fail(EXIT_FAILURE, "the trace could not be written completely");
     return status;
