@@ -127,7 +127,8 @@ TEST(RenderTool, HelpNamesEveryOption)
     ToolRun run = RunRenderTool({"--help"});
     EXPECT_EQ(run.status, 0);
     for (const char* option : {"--ini", "--size", "--seed", "--ticks", "--frames", "--trace", "--png",
-                               "--every", "--desktop", "--full-redraw"})
+                               "--every", "--desktop", "--full-redraw", "--output", "--fps", "--scale",
+                               "--quality", "--contact-sheet"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 

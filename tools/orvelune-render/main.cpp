@@ -1,7 +1,9 @@
 // orvelune-render: the saver's engine on the headless host, played into a
-// JSON Lines trace and PNG frames. One engine, two hosts: what runs here is
+// JSON Lines trace, PNG frames and animated files. One engine, two hosts: what runs here is
 // exactly what runs on the screen, with a virtual clock instead of waiting.
 #include "render_options.h"
+#include "animation_export.h"
+#include "contact_sheet.h"
 #include "png_frames.h"
 #include "render_dialog.h"
 #include "render_setup.h"
@@ -13,6 +15,7 @@
 #include "host/headless/headless_host.h"
 #include "settings/settings_file.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +24,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -29,21 +33,42 @@ namespace {
 using render_setup::fail;
 using render_setup::kBadCommandLine;
 
+// Ticks come in cycles of twenty, one for each kind of action, each cycle in
+// its own order: an enabled kind first in one cycle and last in the next
+// leaves 38 empty ticks between its runs. Forty empty ticks in a row mean
+// that no action is enabled to draw a frame, and none ever will.
+constexpr std::int64_t kEmptyTicksOfNoAction = 40;
+
 // The limits of a run and what is written along the way.
 struct Run {
     explicit Run(const RenderOptions& o) : options(o) {}
 
     const RenderOptions& options;
     std::unique_ptr<PngFrameWriter> png;
+    std::unique_ptr<AnimationExport> output;
     std::int64_t ticks = 0;
     std::int64_t frames = 0;
-    std::string write_error; // set when a PNG could not be written
+    std::int64_t empty_ticks = 0;     // ticks in a row that presented no frame
+    bool drew_this_tick = false;
+    std::int64_t last_at_ms = 0;  // when the latest frame was presented
+    std::int64_t exported = 0;    // frames given to the --output file
+    std::string write_error; // set when a frame could not be written
+    bool unreachable = false; // the frame limit can never be reached
 
-    void frame_presented(const gfx::Surface& frame)
+    bool wants_pictures() const { return png || output; }
+
+    void frame_presented(const gfx::Surface& frame, std::uint64_t at_ms)
     {
         ++frames;
-        if (png && frames % options.every == 0 && !png->write(frames, frame, write_error))
-            throw host::ProcessEnd{EXIT_FAILURE};
+        drew_this_tick = true;
+        last_at_ms = std::int64_t(at_ms);
+        if (frames % options.every == 0) {
+            if (png && !png->write(frames, frame, write_error))
+                throw host::ProcessEnd{EXIT_FAILURE};
+            if (output && !output->add(std::int64_t(at_ms), frame, write_error))
+                throw host::ProcessEnd{EXIT_FAILURE};
+            exported += output ? 1 : 0;
+        }
         if (options.frames && frames >= *options.frames)
             throw host::ProcessEnd{EXIT_SUCCESS};
     }
@@ -53,6 +78,12 @@ struct Run {
         ++ticks;
         if (options.ticks && ticks >= *options.ticks)
             throw host::ProcessEnd{EXIT_SUCCESS};
+        empty_ticks = drew_this_tick ? 0 : empty_ticks + 1;
+        drew_this_tick = false;
+        if (options.frames && empty_ticks >= kEmptyTicksOfNoAction) {
+            unreachable = true;
+            throw host::ProcessEnd{EXIT_FAILURE};
+        }
     }
 };
 
@@ -68,6 +99,8 @@ int render(const RenderOptions& options, const std::string& program_folder)
     Run run(options);
     if (options.png_dir)
         run.png = std::make_unique<PngFrameWriter>(*options.png_dir);
+    if (options.output_path && !(run.output = AnimationExport::open(options, status)))
+        return status;
 
     std::ofstream trace_file;
     std::unique_ptr<Trace> trace;
@@ -97,17 +130,19 @@ int render(const RenderOptions& options, const std::string& program_folder)
         std::map<host::NativeHandle, host::ShownPicture> shown;
         host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
             host::ShownPicture& picture = shown[window.native_handle()];
-            if (run.png)
+            if (run.wants_pictures())
                 picture.update(host.record_for(window), frame);
-            run.frame_presented(picture.picture());
+            run.frame_presented(picture.picture(), host.now_ms());
         });
         host.set_after_tick([&] { run.tick_completed(); });
         Random random(seed);
+        std::int64_t pause_ms = 0;
         try {
             // As started with "/s": start-up hides the cursor before the load.
             SaverStart start{'S', false, host.show_cursor(false)};
             Ball_A saver(host, settings, random, start, trace.get());
             saver.full_redraw = saver.full_redraw || options.full_redraw;
+            pause_ms = settings.g_PcSpec;
             // The values in effect: the saver's constructor has already put
             // unsound speeds and pauses in bounds.
             if (trace)
@@ -120,21 +155,31 @@ int render(const RenderOptions& options, const std::string& program_folder)
         } catch (const host::ProcessEnd& end) {
             status = end.status;
         }
+        // The last frame stays for the pause that follows every frame, or
+        // for as long as the run went on after it.
+        if (run.output && run.write_error.empty() && !run.unreachable && run.exported > 0)
+            run.output->finish(std::max(std::int64_t(host.now_ms()), run.last_at_ms + pause_ms),
+                               run.write_error);
     }
 
     if (trace)
         trace->flush();
     std::cout.flush();
+    if (run.unreachable)
+        return fail(EXIT_FAILURE, "frame " + std::to_string(*options.frames) + " never comes: "
+                                      + std::to_string(kEmptyTicksOfNoAction)
+                                      + " ticks in a row drew nothing (is every action disabled?)");
     if (!run.write_error.empty())
         return fail(EXIT_FAILURE, "cannot write a frame: " + run.write_error);
+    if (run.output && run.exported == 0)
+        return fail(EXIT_FAILURE, "no frame was played for '" + *options.output_path
+                                      + "', so it was not written");
     if (options.trace_path && (*options.trace_path == "-" ? !std::cout : !trace_file))
         return fail(EXIT_FAILURE, "the trace could not be written completely");
     return status;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int run_tool(int argc, char** argv)
 {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     std::string error;
@@ -151,5 +196,21 @@ int main(int argc, char** argv)
         return render_dialog(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
     if (options->version_card)
         return render_version_card(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+    if (options->contact_sheet_path)
+        return render_contact_sheet(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
     return render(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A screen's frames are the largest allocations; a machine or a limit
+    // that cannot give them ends the run with a message, not an abort.
+    try {
+        return run_tool(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        return fail(EXIT_FAILURE, "out of memory (a smaller --size needs less)");
+    }
 }

@@ -8,11 +8,14 @@
 const char* const kRenderUsage =
     "usage: orvelune-render (--ticks N | --frames N) [options]\n"
     "       orvelune-render --dialog --png DIR [--ini FILE] [--size WxH] [--desktop IMAGE]\n"
-    "       orvelune-render --version-card --png DIR [--ini FILE] [--size WxH] [--seed N]\n"
-    "                       [--desktop IMAGE]\n"
+    "       orvelune-render --version-card (--png DIR | --output FILE) [--ini FILE]\n"
+    "                       [--size WxH] [--seed N] [--desktop IMAGE]\n"
+    "       orvelune-render --contact-sheet FILE.png [--ini FILE] [--size WxH] [--seed N]\n"
+    "                       [--scale F] [--desktop IMAGE]\n"
     "Plays the saver on a headless screen, deterministically for a given seed;\n"
     "or, with --dialog, draws the settings dialog as it opens on that screen;\n"
-    "or, with --version-card, plays the version card over the dialog.\n"
+    "or, with --version-card, plays the version card over the dialog;\n"
+    "or, with --contact-sheet, draws one tile of every enabled action.\n"
     "\n"
     "  --ini FILE       settings file to load (default: the normal one)\n"
     "  --size WxH       screen size in pixels (default 1024x768)\n"
@@ -22,18 +25,30 @@ const char* const kRenderUsage =
     "  --frames N       stop right after frame N (counted from 1) is presented\n"
     "  --trace FILE     write the JSON Lines trace to FILE ('-': standard output)\n"
     "  --png DIR        write presented frames as DIR/frame-NNNNNN.png\n"
-    "  --every K        with --png, only every K-th frame (default 1)\n"
+    "  --every K        with --png and --output, only every K-th frame (default 1)\n"
+    "  --output FILE    write the frames as one animated file, by its extension:\n"
+    "                   .webp, .apng, .png (animated PNG), .gif, .webm or .mp4;\n"
+    "                   each frame lasts as long as the saver shows it\n"
+    "  --fps N          frames a second of .webm and .mp4 (default 30, up to 120)\n"
+    "  --scale F        size of --output and --contact-sheet pictures to the\n"
+    "                   screen's, from 0.05 to 1 (default 1)\n"
+    "  --quality Q      .webp: lossy at quality Q from 0 to 100 (default lossless)\n"
     "  --desktop IMAGE  the picture that stands for the screen at start\n"
     "  --full-redraw    restore and present every frame whole instead of only what\n"
     "                   changed (the frames are the same; for comparison)\n"
     "  --dialog         write the settings dialog over the screen to DIR/dialog.png\n"
     "  --version-card   press the dialog's version button and write every frame of\n"
-    "                   the card as DIR/frame-NNNNNN.png\n"
+    "                   the card as DIR/frame-NNNNNN.png, or into the --output file\n"
+    "  --contact-sheet FILE.png\n"
+    "                   one tile per enabled action, each as its figure completes,\n"
+    "                   labelled with its caption, on a grid (the tile is the screen)\n"
     "  --help           this text\n"
     "\n"
     "The saver never ends by itself, so at least one of --ticks and --frames is\n"
     "required; with both, the run stops at whichever comes first. Stopping flushes\n"
-    "every output and exits 0; a bad command line exits 2.\n";
+    "every output and exits 0; a bad command line, or a file format this build\n"
+    "cannot write, exits 2; a run that cannot go on (no frame can come, a file\n"
+    "cannot be written, memory runs out) exits 1.\n";
 
 namespace {
 
@@ -41,6 +56,10 @@ namespace {
 // frames alone would take gigabytes, which no real screen needs.
 constexpr std::int64_t kMaxSide = 16384;
 constexpr std::int64_t kMaxPixels = std::int64_t(64) * 1024 * 1024;
+// Video faster than 120 frames a second only repeats the saver's frames.
+constexpr std::int64_t kMaxFps = 120;
+// Below a twentieth a 1024x768 screen is a smudge of about 50x38 pixels.
+constexpr double kMinScale = 0.05;
 
 // Digits alone: no sign, no blanks, within 64 bits signed.
 std::optional<std::int64_t> whole_int64(std::string_view text)
@@ -63,6 +82,29 @@ bool parse_size(std::string_view text, int& width, int& height)
     width = int(*w);
     height = int(*h);
     return true;
+}
+
+// A decimal fraction such as 0.5 or 1: digits, at most one point, no sign or exponent.
+std::optional<double> decimal(std::string_view text)
+{
+    double value = 0;
+    double unit = 1;
+    bool point = false;
+    bool digits = false;
+    for (char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            digits = true;
+            if (point)
+                value += (unit /= 10) * (c - '0');
+            else if (value < 1e6)
+                value = value * 10 + (c - '0');
+        } else {
+            return std::nullopt;
+        }
+    }
+    return digits ? std::optional<double>(value) : std::nullopt;
 }
 
 } // namespace
@@ -96,7 +138,8 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
         }
         static const char* const kWithValue[] = {"--ini",   "--size",  "--seed",  "--ticks",
                                                   "--frames", "--trace", "--png",  "--every",
-                                                  "--desktop"};
+                                                  "--desktop", "--output", "--fps", "--scale",
+                                                  "--quality", "--contact-sheet"};
         bool known = false;
         for (const char* n : kWithValue)
             known = known || name == n;
@@ -173,16 +216,55 @@ std::optional<RenderOptions> parse_render_options(const std::vector<std::string>
             if (!path())
                 return std::nullopt;
             options.desktop_path = value;
+        } else if (name == "--output") {
+            if (!path())
+                return std::nullopt;
+            options.output_path = value;
+        } else if (name == "--contact-sheet") {
+            if (!path())
+                return std::nullopt;
+            options.contact_sheet_path = value;
+        } else if (name == "--fps") {
+            auto fps = count(1);
+            if (!fps || *fps > kMaxFps) {
+                error = "option --fps needs a whole number from 1 to " + std::to_string(kMaxFps)
+                        + ", not '" + value + "'";
+                return std::nullopt;
+            }
+            options.fps = int(*fps);
+        } else if (name == "--quality") {
+            auto quality = whole_int64(value);
+            if (!quality || *quality > 100) {
+                error = "option --quality needs a whole number from 0 to 100, not '" + value + "'";
+                return std::nullopt;
+            }
+            options.quality = int(*quality);
+        } else if (name == "--scale") {
+            auto scale = decimal(value);
+            if (!scale || *scale < kMinScale || *scale > 1) {
+                error = "option --scale needs a number from 0.05 to 1, not '" + value + "'";
+                return std::nullopt;
+            }
+            options.scale = *scale;
         }
     }
-    if (options.dialog && options.version_card) {
-        error = "--dialog and --version-card draw different things: give one (see --help)";
+    const int kinds = int(options.dialog) + int(options.version_card)
+                      + int(options.contact_sheet_path.has_value());
+    if (kinds > 1) {
+        error = "--dialog, --version-card and --contact-sheet draw different things: give one "
+                "(see --help)";
         return std::nullopt;
     }
+    if (options.contact_sheet_path && !options.help)
+        return options;
     if ((options.dialog || options.version_card) && !options.help) {
-        if (!options.png_dir) {
-            error = std::string(options.dialog ? "--dialog" : "--version-card")
-                    + " needs --png DIR to write the pictures into (see --help)";
+        if (options.dialog && !options.png_dir) {
+            error = "--dialog needs --png DIR to write the picture into (see --help)";
+            return std::nullopt;
+        }
+        if (options.version_card && !options.png_dir && !options.output_path) {
+            error = "--version-card needs --png DIR or --output FILE to write the frames into "
+                    "(see --help)";
             return std::nullopt;
         }
         return options;

@@ -25,6 +25,13 @@ struct RenderOptions {
     bool version_card = false;
     // Every frame restored and presented whole, as with ORVELUNE_FULL_REDRAW=1.
     bool full_redraw = false;
+    // The played frames as one animated file, its format from the extension.
+    std::optional<std::string> output_path;
+    int fps = 30;                             // frames a second of video formats
+    double scale = 1;                         // size of what is written, to the screen's
+    std::optional<int> quality;               // lossy WebP at this quality (0-100)
+    // Instead of the saver's run: one tile per enabled action on a grid.
+    std::optional<std::string> contact_sheet_path;
     bool help = false;
 };
 

@@ -1,5 +1,6 @@
 #include "render_version_card.h"
 
+#include "animation_export.h"
 #include "png_frames.h"
 #include "render_setup.h"
 
@@ -9,6 +10,7 @@
 #include "settings/settings_file.h"
 #include "version/ball_v.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -41,14 +43,26 @@ int render_version_card(const RenderOptions& options, const std::string& program
 
     // Only the card's frames: the dialog's own refreshes (its button going
     // down and up) are not the card's.
-    PngFrameWriter png(*options.png_dir);
+    std::unique_ptr<PngFrameWriter> png;
+    if (options.png_dir)
+        png = std::make_unique<PngFrameWriter>(*options.png_dir);
+    std::unique_ptr<AnimationExport> output;
+    int open_status = EXIT_SUCCESS;
+    if (options.output_path && !(output = AnimationExport::open(options, open_status)))
+        return open_status;
     std::int64_t frames = 0;
+    std::int64_t last_at_ms = 0;
     std::string write_error;
     host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
         if (&window == dialog.window.get())
             return;
         ++frames;
-        if (frames % options.every == 0 && !png.write(frames, frame, write_error))
+        last_at_ms = std::int64_t(host.now_ms());
+        if (frames % options.every != 0)
+            return;
+        if (png && !png->write(frames, frame, write_error))
+            throw host::ProcessEnd{EXIT_FAILURE};
+        if (output && !output->add(std::int64_t(host.now_ms()), frame, write_error))
             throw host::ProcessEnd{EXIT_FAILURE};
     });
 
@@ -70,9 +84,14 @@ int render_version_card(const RenderOptions& options, const std::string& program
     } catch (const host::ProcessEnd& end) {
         status = end.status;
     }
-    if (!write_error.empty())
-        return fail(EXIT_FAILURE, "cannot write a frame: " + write_error);
     if (frames == 0)
         return fail(EXIT_FAILURE, "the version card showed no frame");
+    // The last frame stays for the pause after every frame, or for as long
+    // as the card went on after it.
+    if (output && write_error.empty())
+        output->finish(std::max(std::int64_t(host.now_ms()), last_at_ms + settings.g_PcSpec),
+                       write_error);
+    if (!write_error.empty())
+        return fail(EXIT_FAILURE, "cannot write a frame: " + write_error);
     return status;
 }

@@ -1,0 +1,406 @@
+// orvelune-render --output and --contact-sheet: the files read back with
+// FFmpeg's tools and the WebP library, against the PNG frames and the trace
+// of the same run.
+#include "render_test_support.h"
+
+#include "settings/settings_file.h"
+
+#include <gtest/gtest.h>
+#include <webp/demux.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The saver's timer comes due this long after a tick ends.
+constexpr long long kTickGapMs = 10;
+
+std::string Slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Standard output of a shell command; an empty string when it failed.
+std::string Output(const std::string& command)
+{
+    std::string text;
+    if (std::FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, n);
+        if (::pclose(pipe) != 0)
+            text.clear();
+    }
+    return text;
+}
+
+fs::path WriteSettings(const fs::path& dir, const std::function<void(Settings&)>& change)
+{
+    Settings s{};
+    LoadSettings(s, (dir / "none.ini").string());
+    change(s);
+    fs::path ini = dir / "Orvelune.ini";
+    SaveResult saved = save_settings_file(ini.string(), s);
+    EXPECT_TRUE(saved.ok) << saved.error;
+    return ini;
+}
+
+// When each frame of a trace was presented, in milliseconds of the virtual
+// clock: every frame is followed by its pause, a sleep holds the picture,
+// and each tick after the first waits for the timer (the first tick's line
+// follows the opening it plays).
+std::vector<long long> FrameTimes(const std::string& trace)
+{
+    std::vector<long long> times;
+    long long now = 0;
+    for (const std::string& line : Lines(trace)) {
+        if (line.rfind("{\"ev\":\"frame\"", 0) == 0) {
+            times.push_back(now);
+            now += Field(line, "pause");
+        } else if (line.rfind("{\"ev\":\"sleep\"", 0) == 0) {
+            now += Field(line, "ms");
+        } else if (line.rfind("{\"ev\":\"tick\"", 0) == 0 && Field(line, "n") > 1) {
+            now += kTickGapMs;
+        }
+    }
+    return times;
+}
+
+struct Decoded {
+    int width = 0;
+    int height = 0;
+    std::vector<long long> durations_ms;
+    std::vector<gfx::Surface> pictures; // lossless formats only
+};
+
+// Animated WebP through the library's own demuxing decoder.
+Decoded DecodeWebP(const fs::path& file)
+{
+    Decoded d;
+    const std::string bytes = Slurp(file);
+    WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+    WebPAnimDecoderOptions options;
+    WebPAnimDecoderOptionsInit(&options);
+    options.color_mode = MODE_RGBA;
+    WebPAnimDecoder* decoder = WebPAnimDecoderNew(&data, &options);
+    if (!decoder)
+        return d;
+    WebPAnimInfo info;
+    WebPAnimDecoderGetInfo(decoder, &info);
+    d.width = int(info.canvas_width);
+    d.height = int(info.canvas_height);
+    int previous = 0;
+    std::uint8_t* rgba = nullptr;
+    int timestamp = 0;
+    while (WebPAnimDecoderGetNext(decoder, &rgba, &timestamp)) {
+        // The timestamp is where the frame ends.
+        d.durations_ms.push_back(timestamp - previous);
+        previous = timestamp;
+        gfx::Surface picture(d.width, d.height);
+        for (int y = 0; y < d.height; ++y)
+            for (int x = 0; x < d.width; ++x, rgba += 4)
+                picture.set(x, y, gfx::rgb(rgba[0], rgba[1], rgba[2]));
+        d.pictures.push_back(std::move(picture));
+    }
+    WebPAnimDecoderDelete(decoder);
+    return d;
+}
+
+// The other formats through ffprobe (sizes and durations) and ffmpeg (every
+// frame as it is, for the lossless ones).
+Decoded DecodeWithFfmpeg(const fs::path& file, bool pixels)
+{
+    Decoded d;
+    const std::string quoted = "'" + file.string() + "'";
+    std::istringstream size(Output("ffprobe -v error -select_streams v:0 -show_entries stream=width,height "
+                                   "-of csv=p=0:s=x " + quoted));
+    char x = 0;
+    size >> d.width >> x >> d.height;
+    // Each frame lasts until the next one starts; the last for its own duration.
+    std::istringstream frames(Output("ffprobe -v error -select_streams v:0 -show_entries "
+                                     "frame=best_effort_timestamp_time,pkt_duration_time -of csv=p=0 "
+                                     + quoted));
+    std::vector<double> starts;
+    double last = 0;
+    for (std::string line; std::getline(frames, line);) {
+        if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0])))
+            continue; // a frame's side data
+        starts.push_back(std::atof(line.c_str()));
+        last = std::atof(line.c_str() + line.find(',') + 1); // 0 when not given
+    }
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const double seconds = i + 1 < starts.size() ? starts[i + 1] - starts[i] : last;
+        d.durations_ms.push_back((long long)(seconds * 1000 + 0.5));
+    }
+    if (pixels && d.width > 0) {
+        const std::string raw = Output("ffmpeg -v error -i " + quoted
+                                       + " -fps_mode passthrough -f rawvideo -pix_fmt rgb24 -");
+        const std::size_t frame_bytes = std::size_t(d.width) * std::size_t(d.height) * 3;
+        for (std::size_t at = 0; at + frame_bytes <= raw.size(); at += frame_bytes) {
+            gfx::Surface picture(d.width, d.height);
+            auto b = reinterpret_cast<const unsigned char*>(raw.data() + at);
+            for (int y = 0; y < d.height; ++y)
+                for (int px = 0; px < d.width; ++px, b += 3)
+                    picture.set(px, y, gfx::rgb(b[0], b[1], b[2]));
+            d.pictures.push_back(std::move(picture));
+        }
+    }
+    return d;
+}
+
+// One run of the saver over the start of two actions, on a small screen:
+// the trace, every frame as PNG, and the animated file.
+struct ExportRun {
+    ScratchDir dir;
+    ToolRun run;
+    std::vector<long long> times;
+    fs::path file;
+
+    explicit ExportRun(const std::string& name, std::vector<std::string> extra = {})
+    {
+        const fs::path ini = WriteSettings(dir.path, [](Settings& s) {
+            s.g_Speed = 1;      // short glides: the run reaches the second action soon
+            s.g_OrderMode = 1;
+            s.g_BackgroundMode = 1;
+        });
+        file = dir.path / name;
+        std::vector<std::string> args = {"--ini", ini.string(), "--size", "48x36", "--seed", "6",
+                                         "--frames", "120", "--trace", (dir.path / "t.jsonl").string(),
+                                         "--png", (dir.path / "png").string(), "--output", file.string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        run = RunRenderTool(args, 120);
+        times = FrameTimes(Slurp(dir.path / "t.jsonl"));
+    }
+
+    gfx::Surface png(std::size_t frame) const
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%06zu.png", frame);
+        return ReadPng(dir.path / "png" / name);
+    }
+};
+
+// What the file shows at each frame's moment is that frame, and it ends when
+// the last frame's pause does. (An encoder may join equal frames into one.)
+void ExpectSameTimeline(const ExportRun& r, const Decoded& d, bool pixels)
+{
+    ASSERT_FALSE(d.durations_ms.empty());
+    if (pixels) {
+        ASSERT_EQ(d.pictures.size(), d.durations_ms.size());
+    }
+    std::size_t shown = 0;
+    long long shown_end = d.durations_ms[0];
+    for (std::size_t i = 0; i < r.times.size(); ++i) {
+        const long long at = r.times[i] - r.times[0];
+        while (at >= shown_end && shown + 1 < d.durations_ms.size())
+            shown_end += d.durations_ms[++shown];
+        ASSERT_LT(at, shown_end) << "frame " << i + 1 << " is past the end of the file";
+        // It starts just when the frame does: no earlier frame is shown late.
+        ASSERT_EQ(shown_end - d.durations_ms[shown] <= at, true) << "frame " << i + 1;
+        if (pixels) {
+            const gfx::Surface png = r.png(i + 1);
+            EXPECT_TRUE(std::equal(png.pixels().begin(), png.pixels().end(),
+                                   d.pictures[shown].pixels().begin()))
+                << "frame " << i + 1 << " differs from its PNG";
+        }
+    }
+    EXPECT_EQ(shown + 1, d.durations_ms.size()) << "pictures after the last frame";
+    EXPECT_EQ(shown_end, r.times.back() - r.times[0] + 50) << "the last frame stays for its pause";
+}
+
+// The lossless image formats show every frame exactly as drawn, each for
+// as long as the saver shows it; the last for the pause after every frame.
+TEST(RenderExport, LosslessFormatsHoldEveryFrameForItsTimeOnTheClock)
+{
+    for (const char* name : {"clip.webp", "clip.apng"}) {
+        SCOPED_TRACE(name);
+        ExportRun r(name);
+        ASSERT_EQ(r.run.status, 0) << r.run.err;
+        ASSERT_EQ(r.times.size(), 120u);
+        // The run must hold a frame longer than its pause, or this proves little.
+        bool held = false;
+        for (std::size_t i = 1; i < r.times.size(); ++i)
+            held = held || r.times[i] - r.times[i - 1] > 50;
+        ASSERT_TRUE(held) << "no hold in the run";
+
+        const Decoded d = name == std::string("clip.webp") ? DecodeWebP(r.file) : DecodeWithFfmpeg(r.file, true);
+        EXPECT_EQ(d.width, 48);
+        EXPECT_EQ(d.height, 36);
+        ExpectSameTimeline(r, d, true);
+    }
+}
+
+// GIF counts hundredths and video whole frames at a constant rate: both
+// last as long as the run, and each shows the frame of its moment.
+TEST(RenderExport, GifAndVideoLastAsLongAsTheRun)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> extra;
+        int fps; // 0: image frames of their own lengths
+    };
+    const std::vector<Case> cases = {
+        {"clip.gif", {}, 0},
+        {"clip.webm", {}, 30},
+        {"clip.mp4", {"--fps", "25"}, 25},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExportRun r(c.name, c.extra);
+        ASSERT_EQ(r.run.status, 0) << r.run.err;
+        ASSERT_EQ(r.times.size(), 120u);
+        const long long total_ms = r.times.back() - r.times.front() + 50;
+        const Decoded d = DecodeWithFfmpeg(r.file, c.fps == 0);
+        EXPECT_EQ(d.width, 48);
+        EXPECT_EQ(d.height, 36);
+        ASSERT_FALSE(d.durations_ms.empty());
+        if (c.fps == 0) {
+            // Times on the clock are whole hundredths here: nothing is rounded.
+            ExpectSameTimeline(r, d, false);
+            // The palette keeps a frame's few colours exactly.
+            ASSERT_FALSE(d.pictures.empty());
+            EXPECT_EQ(d.pictures[0].pixels()[0], r.png(1).pixels()[0]);
+        } else {
+            const long long frames = (total_ms * c.fps + 999) / 1000;
+            EXPECT_EQ((long long)d.durations_ms.size(), frames);
+            for (std::size_t i = 0; i + 1 < d.durations_ms.size(); ++i)
+                EXPECT_NEAR(double(d.durations_ms[i]), 1000.0 / c.fps, 1.0) << i;
+        }
+    }
+}
+
+// --every keeps every K-th frame, for as long as the K frames it stands for;
+// --scale makes a smaller file of the same length.
+TEST(RenderExport, EveryAndScaleKeepTheClipsLength)
+{
+    ExportRun r("clip.webp", {"--every", "4", "--scale", "0.5"});
+    ASSERT_EQ(r.run.status, 0) << r.run.err;
+    const Decoded d = DecodeWebP(r.file);
+    EXPECT_EQ(d.width, 24);
+    EXPECT_EQ(d.height, 18);
+    ASSERT_EQ(d.durations_ms.size(), 30u);
+    for (std::size_t i = 0; i + 1 < 30; ++i)
+        EXPECT_EQ(d.durations_ms[i], r.times[4 * i + 7] - r.times[4 * i + 3]) << i;
+    // The 120th frame was the last presented: it stays for its pause.
+    EXPECT_EQ(d.durations_ms[29], 50);
+}
+
+TEST(RenderExport, TheSameRunWritesTheSameBytes)
+{
+    for (const char* name : {"clip.webp", "clip.gif", "clip.mp4", "clip.webm", "clip.png"}) {
+        ExportRun a(name);
+        ExportRun b(name);
+        ASSERT_EQ(a.run.status, 0) << name << ": " << a.run.err;
+        EXPECT_EQ(Slurp(a.file), Slurp(b.file)) << name;
+    }
+}
+
+TEST(RenderExport, OneFrameInAPngIsAStillPicture)
+{
+    ScratchDir dir;
+    ToolRun run = RunRenderTool({"--frames", "1", "--size", "40x30", "--seed", "1", "--output",
+                                 (dir.path / "one.png").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Slurp(dir.path / "one.png").find("acTL"), std::string::npos) << "no animation chunk";
+    EXPECT_EQ(ReadPng(dir.path / "one.png").width(), 40);
+}
+
+TEST(RenderExport, RefusalsSayWhy)
+{
+    ScratchDir dir;
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* says;
+    };
+    const std::vector<Case> cases = {
+        {{"--output", (dir.path / "clip.avi").string()}, 2, "format"},
+        {{"--output", (dir.path / "clip").string()}, 2, "format"},
+        {{"--output", (dir.path / "no/such/folder/clip.mp4").string()}, 1, "cannot write"},
+        {{"--output", (dir.path / "no/such/folder/clip.webp").string()}, 1, "cannot"},
+        {{"--output", (dir.path / "c.mp4").string(), "--fps", "0"}, 2, "--fps"},
+        {{"--output", (dir.path / "c.mp4").string(), "--fps", "121"}, 2, "--fps"},
+        {{"--output", (dir.path / "c.webp").string(), "--scale", "0.01"}, 2, "--scale"},
+        {{"--output", (dir.path / "c.webp").string(), "--scale", "1.5"}, 2, "--scale"},
+        {{"--output", (dir.path / "c.webp").string(), "--scale", "1e-1"}, 2, "--scale"},
+        {{"--output", (dir.path / "c.webp").string(), "--quality", "101"}, 2, "--quality"},
+        {{"--output", (dir.path / "c.gif").string(), "--quality", "50"}, 2, "--quality"},
+        // No frame played, or every K-th never reached: no file that looks like a clip.
+        {{"--output", (dir.path / "c.webp").string(), "--ticks", "0"}, 1, "not written"},
+        {{"--output", (dir.path / "c.mp4").string(), "--every", "50"}, 1, "not written"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--frames", "3", "--size", "32x24", "--seed", "1"});
+        ToolRun run = RunRenderTool(args, 60);
+        EXPECT_EQ(run.status, c.status) << args[1] << " " << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+        EXPECT_FALSE(fs::exists(args[1])) << args[1] << " was left behind";
+    }
+}
+
+// A frame count that no action will ever draw ended in a busy loop.
+TEST(RenderExport, FramesThatCanNeverComeEndTheRun)
+{
+    ScratchDir dir;
+    const fs::path ini = WriteSettings(dir.path, [](Settings& s) { s.g_ActionEnabled.fill(0); });
+    ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "100", "--size", "32x24", "--seed", "1"}, 60);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("never comes"), std::string::npos) << run.err;
+    // A clip of such a run is not left half written.
+    ToolRun clip = RunRenderTool({"--ini", ini.string(), "--frames", "100", "--size", "32x24", "--seed", "1",
+                                  "--output", (dir.path / "c.mp4").string()}, 60);
+    EXPECT_EQ(clip.status, 1) << clip.err;
+    EXPECT_FALSE(fs::exists(dir.path / "c.mp4"));
+    // Ticks alone still end, each one empty.
+    ToolRun ticks = RunRenderTool({"--ini", ini.string(), "--ticks", "60", "--size", "32x24", "--seed", "1"}, 60);
+    EXPECT_EQ(ticks.status, 0) << ticks.err;
+    // One action enabled, in random order, may wait 38 empty ticks: never refused.
+    const fs::path one = WriteSettings(dir.path, [](Settings& s) {
+        s.g_ActionEnabled.fill(0);
+        s.g_ActionEnabled[7] = 1;
+        s.g_Speed = 1;
+    });
+    for (const char* seed : {"1", "2", "3", "4", "5"}) {
+        ToolRun r = RunRenderTool({"--ini", one.string(), "--ticks", "120", "--frames", "100000000",
+                                   "--size", "32x24", "--seed", seed}, 60);
+        EXPECT_EQ(r.status, 0) << seed << ": " << r.err;
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// A screen too big for the memory given ended with an uncaught bad_alloc.
+TEST(RenderExport, RunningOutOfMemoryEndsWithAMessage)
+{
+    if (kSanitized)
+        GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
+    ScratchDir dir;
+    const std::string command = "ulimit -v 300000; '" + std::string(ORVELUNE_BIN_DIR)
+                                + "/orvelune-render' --size 8192x8192 --frames 1 --seed 1 2>'"
+                                + (dir.path / "err").string() + "'; echo $?";
+    EXPECT_EQ(Output(command), "1\n");
+    EXPECT_NE(Slurp(dir.path / "err").find("out of memory"), std::string::npos) << Slurp(dir.path / "err");
+}
+
+} // namespace
