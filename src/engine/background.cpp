@@ -106,6 +106,14 @@ void tile_picture(gfx::Surface& base, const gfx::Surface& picture, double screen
 void compose_picture(Ball_A& saver)
 {
     const Settings& settings = saver.settings;
+    // Decoding a picture can take a while. The saver's window goes up first,
+    // in the background colour the picture will lie on, so that what ends
+    // the saver (a click, a key, a move) reaches it meanwhile: the hosts
+    // keep delivering input while they decode.
+    if (saver.window) {
+        saver.window->show(true);
+        saver.window->set_topmost(true);
+    }
     if (!saver.host.load_picture(settings.g_BackgroundPicturePath, saver.Pic_bk_G))
         saver.Pic_bk_G.resize(0, 0);
     const gfx::Surface& picture = saver.Pic_bk_G;

@@ -270,7 +270,11 @@ public:
     // False, leaving `into` as it was, when the screen cannot be read.
     virtual bool capture_desktop(gfx::Surface& into) = 0;
     // Decodes a picture file (at least BMP, GIF, JPEG and PNG). False, leaving
-    // `out` as it was, when the file cannot be read or decoded.
+    // `out` as it was, when the file cannot be read or decoded, or when
+    // decoding it would take more than its share of time or memory. A
+    // desktop host keeps delivering input (as process_pending_messages()
+    // does) and ending on its signals while it decodes, so handlers may run
+    // inside this call.
     virtual bool load_picture(const std::string& path_utf8, gfx::Surface& out) = 0;
     // Draws text with its top-left at `at`; returns the width drawn in pixels.
     virtual int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,

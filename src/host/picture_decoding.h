@@ -28,7 +28,8 @@ enum class PictureResult {
     Decoded,
     Unreadable,    // missing, no regular file (a folder, a FIFO, a device), or unreadable
     UnknownFormat, // not one of the formats the decoder takes, whatever its name says
-    TooLarge,      // more pixels than the limit allows, or a file of over 256 MiB
+    TooLarge,      // more pixels or memory than the limit allows, a file of over 256 MiB,
+                   // or a decode that ran past its time
     Truncated,     // far too few bytes for the pixels its header claims
     Broken,        // the decoder found it damaged
 };

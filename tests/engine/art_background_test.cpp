@@ -274,3 +274,35 @@ TEST(ComposeBackground, PictureIsLoadedOnlyOnTheFirstRun)
     EXPECT_EQ(loads, 1);
     EXPECT_TRUE(holds_at(rig.saver.Pic_Base, 462, 359, numbered_picture(100, 50)));
 }
+
+// A picture can take a while to decode, and the host goes on delivering
+// input meanwhile: the saver's window is already up, on top and in the
+// background colour, so a click that comes then ends the saver.
+TEST(ComposeBackground, TheWindowIsUpAndAnswersWhileThePictureDecodes)
+{
+    for (const bool click : {false, true}) {
+        host::HeadlessOptions options = with_picture(100, 50);
+        auto decode = options.picture_loader;
+        SaverRig* rig = nullptr;
+        bool shown = false, topmost = false, coloured = false;
+        options.picture_loader = [&](const std::string& path, gfx::Surface& out) {
+            const host::WindowRecord& record = rig->host.windows().front();
+            shown = record.shown;
+            topmost = record.topmost;
+            const gfx::Surface& display = *rig->saver.Display;
+            coloured = all_of_colour(display, display.rect(), kBackgroundPixel);
+            rig->host.process_pending_messages();
+            return decode(path, out);
+        };
+        SaverRig saver_rig(picture_settings(1), std::move(options));
+        rig = &saver_rig;
+        if (click) {
+            rig->host.add_input({0, host::MouseEventKind::Down, host::kLeftButton, 10, 10});
+            EXPECT_THROW(rig->saver.Form_Load(), host::ProcessEnd);
+        } else {
+            rig->saver.Form_Load();
+            EXPECT_TRUE(holds_at(rig->saver.Pic_Base, 462, 359, numbered_picture(100, 50)));
+        }
+        EXPECT_TRUE(shown && topmost && coloured) << "click " << click;
+    }
+}

@@ -139,10 +139,19 @@ bool Win32Host::capture_desktop(gfx::Surface& into)
     return true;
 }
 
+// The picture is decoded on a thread of its own; meanwhile the loop goes
+// on, so the input that ends the saver reaches it however long the picture
+// takes, and a decode past its deadline leaves the background colour.
 bool Win32Host::load_picture(const std::string& path_utf8, gfx::Surface& out)
 {
     const Size screen = screen_size();
-    return decode_picture_file(path_utf8, out, picture_pixel_limit(screen.width, screen.height))
+    const auto wait = [this](void* done, int timeout_ms) {
+        HANDLE event = done;
+        MsgWaitForMultipleObjectsEx(1, &event, DWORD(timeout_ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        process_pending_messages();
+    };
+    return decode_picture_file_off_thread(path_utf8, out,
+                                          picture_pixel_limit(screen.width, screen.height), wait)
            == PictureResult::Decoded;
 }
 

@@ -18,6 +18,10 @@
 #include "host/win32/win32_host.h"
 #include "host/win32/win32_present.h"
 
+#include <algorithm>
+#include <new>
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace host {
@@ -100,6 +104,26 @@ bool picture_pixels(IPicture* picture, int& width, int& height)
     return true;
 }
 
+// The size the Windows Imaging Component reads from the header of the
+// file's first frame, before anything is decoded; nothing when it does not
+// know the format (a metafile).
+std::optional<std::pair<UINT, UINT>> declared_size(const std::wstring& path)
+{
+    ComRef<IWICImagingFactory> factory;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(factory.out()))))
+        return std::nullopt;
+    ComRef<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, decoder.out())))
+        return std::nullopt;
+    ComRef<IWICBitmapFrameDecode> frame;
+    UINT width = 0, height = 0;
+    if (FAILED(decoder->GetFrame(0, frame.out())) || FAILED(frame->GetSize(&width, &height)))
+        return std::nullopt;
+    return std::pair{width, height};
+}
+
 bool decode_with_ole(const std::wstring& path, gfx::Surface& out, std::int64_t max_pixels)
 {
     HGLOBAL memory = read_whole_file(path);
@@ -180,9 +204,84 @@ PictureResult decode_picture_file(const std::string& path_utf8, gfx::Surface& ou
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return PictureResult::Unreadable;
     ComForCall com;
+    // OLE decodes a picture whole before its size can be asked (a JPEG
+    // declaring 13000 x 13000 would take gigabytes): a picture whose header
+    // declares more than the limit never reaches it.
+    if (const auto size = declared_size(path); size && !acceptable_size(size->first, size->second, max_pixels))
+        return PictureResult::TooLarge;
     if (decode_with_ole(path, out, max_pixels) || decode_with_wic(path, out, max_pixels))
         return PictureResult::Decoded;
     return PictureResult::Broken;
+}
+
+namespace {
+
+// What the decoding thread and its caller share; whichever lets go last
+// frees it, so a caller that gives up never waits for the thread.
+struct DecodeJob {
+    std::string path;
+    std::int64_t max_pixels = 0;
+    gfx::Surface picture;
+    PictureResult result = PictureResult::Broken;
+    HANDLE done = nullptr;
+    LONG holders = 2;
+
+    void let_go()
+    {
+        if (InterlockedDecrement(&holders) == 0) {
+            CloseHandle(done);
+            delete this;
+        }
+    }
+};
+
+DWORD WINAPI run_decode_job(void* parameter)
+{
+    auto* job = static_cast<DecodeJob*>(parameter);
+    try {
+        job->result = decode_picture_file(job->path, job->picture, job->max_pixels);
+    } catch (const std::bad_alloc&) {
+        job->result = PictureResult::TooLarge;
+    }
+    SetEvent(job->done);
+    job->let_go();
+    return 0;
+}
+
+} // namespace
+
+PictureResult decode_picture_file_off_thread(const std::string& path_utf8, gfx::Surface& out,
+                                             std::int64_t max_pixels,
+                                             const std::function<void(void* done, int timeout_ms)>& wait,
+                                             int deadline_ms)
+{
+    auto* job = new DecodeJob{path_utf8, max_pixels, {}, PictureResult::Broken, nullptr, 2};
+    job->done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread = job->done ? CreateThread(nullptr, 0, run_decode_job, job, 0, nullptr) : nullptr;
+    if (!thread) {
+        // No thread to decode on: decoded here, as bounded as the decoder is.
+        if (job->done)
+            CloseHandle(job->done);
+        delete job;
+        return decode_picture_file(path_utf8, out, max_pixels);
+    }
+    CloseHandle(thread);
+    // The caller's hold, let go however the wait ends.
+    struct Hold {
+        DecodeJob* job;
+        ~Hold() { job->let_go(); }
+    } hold{job};
+
+    const ULONGLONG deadline = GetTickCount64() + ULONGLONG(std::max(deadline_ms, 0));
+    while (WaitForSingleObject(job->done, 0) != WAIT_OBJECT_0) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline)
+            return PictureResult::TooLarge;
+        wait(job->done, int(deadline - now));
+    }
+    if (job->result == PictureResult::Decoded)
+        out = std::move(job->picture);
+    return job->result;
 }
 
 } // namespace host

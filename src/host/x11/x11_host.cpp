@@ -2,8 +2,10 @@
 #include "host/x11/x11_signals.h"
 
 #include "host/gdk/picture_file.h"
+#include "host/gdk/picture_process.h"
 
 #include <X11/Xutil.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -167,10 +169,24 @@ bool X11Host::capture_desktop(gfx::Surface& into)
                         primary.height, into, {primary.x, primary.y});
 }
 
+// The picture is decoded in a child process, bounded in time and memory
+// (picture_process.h); meanwhile the loop goes on, so input reaches the
+// windows and SIGTERM or SIGINT ends the program as at any other moment.
 bool X11Host::load_picture(const std::string& path_utf8, gfx::Surface& out)
 {
     const Size screen = screen_size();
-    return decode_picture_file(path_utf8, out, picture_pixel_limit(screen.width, screen.height))
+    const auto wait = [this](int decoder, int timeout_ms) {
+        // Events Xlib has already read would never wake the poll.
+        if (XPending(m_display) == 0) {
+            pollfd fds[3] = {{decoder, POLLIN, 0},
+                             {ConnectionNumber(m_display), POLLIN, 0},
+                             {EndSignals::read_fd(), POLLIN, 0}};
+            const nfds_t count = m_options.end_on_signals && EndSignals::read_fd() >= 0 ? 3 : 2;
+            poll(fds, count, timeout_ms);
+        }
+        process_pending_messages();
+    };
+    return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait)
            == PictureResult::Decoded;
 }
 

@@ -1,0 +1,82 @@
+// The saver's background picture under Wine: decoded on a thread of its own
+// while the saver's window is already up, then shown centred on the
+// background colour; a click ends the saver.
+#include "wine_rig.h"
+
+#include "settings/settings_file.h"
+
+// GoogleTest before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace winetest {
+namespace {
+
+constexpr const char* kSaverTitle = "Orvelune(Main)";
+
+// A 24-bit BMP of one colour (red, green, blue).
+std::string SolidBmp(int width, int height, int red, int green, int blue)
+{
+    auto put32 = [](std::string& b, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            b += char((v >> (8 * i)) & 0xFF);
+    };
+    const std::uint32_t row = std::uint32_t(width * 3 + 3) / 4 * 4;
+    std::string b = "BM";
+    put32(b, 54 + row * std::uint32_t(height));
+    put32(b, 0);
+    put32(b, 54);
+    put32(b, 40);
+    put32(b, std::uint32_t(width));
+    put32(b, std::uint32_t(height));
+    b += std::string("\x01\x00\x18\x00", 4);
+    for (int i = 0; i < 6; ++i)
+        put32(b, 0);
+    std::string line;
+    for (int x = 0; x < width; ++x)
+        line += {char(blue), char(green), char(red)};
+    line.resize(row, '\0');
+    for (int y = 0; y < height; ++y)
+        b += line;
+    return b;
+}
+
+TEST(PictureUnderWine, TheDecodedPictureShowsCentredAndAClickEndsTheSaver)
+{
+    if (!WineSuite::get().ready())
+        GTEST_SKIP() << WineSuite::get().why();
+    if (!x11test::XvfbRig::have_xdotool())
+        GTEST_SKIP() << "xdotool is not installed";
+    x11test::XvfbRig& screen = WineSuite::get().screen();
+    SaverFolder folder("picture");
+    const std::string picture = folder.path() + "/wall.bmp";
+    std::ofstream(picture, std::ios::binary) << SolidBmp(400, 300, 0x40, 0xC0, 0x20);
+    Settings settings = x11test::SlowSettings(50);
+    settings.g_BackgroundMode = 4;
+    settings.g_BackgroundArrangement = 1;
+    settings.g_BackgroundPicturePath = windows_path(picture);
+    folder.write_settings(settings);
+    const gfx::Pixel background = gfx::pixel_from_colorref(settings.g_BackgroundColor);
+
+    WineProcess saver = WineSuite::get().start(folder.scr(), {"/s"});
+    ASSERT_TRUE(screen.wait_for_window(kSaverTitle, 30s)) << "expected the saver's window";
+    // The picture's top-left corner, well away from the balls' ring.
+    const int left = (kScreenWidth - 400) / 2, top = (kScreenHeight - 300) / 2;
+    gfx::Pixel corner = 0, outside = 0;
+    const bool shown = screen.poll_grab(screen.root(), kScreenWidth, kScreenHeight, 20s, [&](const gfx::Surface& shot) {
+        corner = shot.at(left + 4, top + 4);
+        outside = shot.at(left - 4, top - 4);
+        return corner == gfx::rgb(0x40, 0xC0, 0x20) && outside == background;
+    });
+    EXPECT_TRUE(shown) << std::hex << "picture corner 0x" << corner << ", beside it 0x" << outside;
+
+    ASSERT_TRUE(screen.xdotool({"mousemove", "30", "30", "click", "1"}));
+    const std::optional<int> code = saver.wait_exit(20s);
+    ASSERT_TRUE(code.has_value()) << "expected a click to end the saver";
+    EXPECT_EQ(*code, 0);
+    EXPECT_TRUE(WineSuite::get().wait_until_gone(kSaverTitle));
+}
+
+} // namespace
+} // namespace winetest
