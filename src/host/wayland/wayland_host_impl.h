@@ -61,6 +61,7 @@ struct ShmBuffer {
     int width = 0;
     int height = 0;
     bool busy = false;
+    std::uint64_t last_used = 0; // the take() that last handed it out
     // What changed in the frame since this buffer last took it: the blocks
     // later presents sent through other buffers, or everything.
     std::vector<gfx::Rect> stale;
@@ -90,6 +91,7 @@ private:
 
     WaylandHost& m_host;
     std::vector<std::unique_ptr<ShmBuffer>> m_buffers;
+    std::uint64_t m_takes = 0;
     bool m_reported = false;
 };
 

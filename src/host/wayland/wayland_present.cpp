@@ -130,15 +130,18 @@ ShmBuffer* FrameBuffers::take(const gfx::Surface& frame, std::span<const gfx::Re
     if (!m_buffers.empty()
         && (m_buffers.front()->width != frame.width() || m_buffers.front()->height != frame.height()))
         clear();
+    // The free buffer used longest ago: the two take turns even where the
+    // compositor lets go of a buffer at once, so a frame is never written
+    // into the buffer the compositor was last given.
     auto free_buffer = [this]() -> ShmBuffer* {
+        ShmBuffer* oldest = nullptr;
         for (auto& buffer : m_buffers)
-            if (!buffer->busy)
-                return buffer.get();
-        return nullptr;
+            if (!buffer->busy && (!oldest || buffer->last_used < oldest->last_used))
+                oldest = buffer.get();
+        return oldest;
     };
-    ShmBuffer* buffer = free_buffer();
-    if (!buffer && m_buffers.size() < kUsualBuffers)
-        buffer = create(frame.width(), frame.height());
+    ShmBuffer* buffer = m_buffers.size() < kUsualBuffers ? create(frame.width(), frame.height())
+                                                         : free_buffer();
     for (int waited = 0; !buffer && waited < kReleaseWaitMs; waited += 10) {
         m_host.pump(10);
         buffer = free_buffer();
@@ -162,6 +165,7 @@ ShmBuffer* FrameBuffers::take(const gfx::Surface& frame, std::span<const gfx::Re
     }
     buffer->stale.clear();
     buffer->all_stale = false;
+    buffer->last_used = ++m_takes;
     return buffer;
 }
 
