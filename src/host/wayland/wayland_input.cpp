@@ -150,6 +150,9 @@ void WaylandHost::pointer_entered(wl_surface* surface, std::uint32_t serial, dou
     m_pointer_y = y;
     m_buttons = 0;
     apply_cursor();
+    // The pointer has come to this place: the window hears of it as of any
+    // move (on X11 the motion that brought it there is reported too).
+    pointer_moved(x, y);
 }
 
 void WaylandHost::pointer_left(wl_surface* surface)
