@@ -118,5 +118,29 @@ TEST_F(DialogOnWayland, EscapeCancelsAndLeavesTheFile)
     EXPECT_EQ(x11test::ReadFile(rig->settings_path()), before) << "nothing was saved";
 }
 
+// The card turns the dial over in a picture over the dialog; then the dialog
+// shows and answers as before.
+TEST_F(DialogOnWayland, TheVersionCardTurnsOverTheDialAndGivesTheDialogBack)
+{
+    rig->write_settings(SlowSettings(30));
+    const gfx::Surface expected = expected_dialog(rig->settings());
+    Child dialog = rig->start_orvelune({"/c"});
+    std::string difference;
+    ASSERT_TRUE(Shows(expected, difference)) << difference;
+
+    Click(556 + 62, 396 + 10); // "ﾊﾟｰｼﾞｮﾝ情報"
+    int yellow = 0;
+    EXPECT_TRUE(rig->poll_screenshot("HEADLESS-1", 10s, [&](const gfx::Surface& shot) {
+        yellow = 0;
+        for (int y = kTop + 36; y < kTop + 36 + 290; ++y)
+            for (int x = kLeft + 18; x < kLeft + 18 + 290; ++x)
+                yellow += shot.at(x, y) == gfx::rgb(255, 255, 0) ? 1 : 0;
+        return yellow > 200;
+    })) << "expected the version line on the dial; most yellow pixels seen " << yellow;
+    EXPECT_TRUE(Shows(expected, difference)) << "expected the dialog back; " << difference;
+    ASSERT_TRUE(rig->type_key("Escape"));
+    EXPECT_TRUE(dialog.wait(10s).has_value()) << "expected Escape to close the dialog after the card";
+}
+
 } // namespace
 } // namespace wltest

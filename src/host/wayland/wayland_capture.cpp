@@ -109,6 +109,21 @@ const zwlr_screencopy_frame_v1_listener kCopyListener = {
 
 bool WaylandHost::capture_desktop(gfx::Surface& into)
 {
+    // Under a picture over a window of ours (the card over the dialog) lies
+    // that window, whose frame the host has: the picture shows only there
+    // (WaylandWindow::shown_part), wherever the compositor put the window.
+    const auto over = std::find_if(m_windows.begin(), m_windows.end(), [](const WaylandWindow* w) {
+        return w->role() == WindowRole::Subsurface && w->parent();
+    });
+    if (over != m_windows.end()) {
+        const WaylandWindow& under = *(*over)->parent();
+        const gfx::Surface& frame = const_cast<WaylandWindow&>(under).frame();
+        const gfx::Rect at = under.rect();
+        for (int y = std::max(at.y, 0); y < std::min(at.y + frame.height(), into.height()); ++y)
+            for (int x = std::max(at.x, 0); x < std::min(at.x + frame.width(), into.width()); ++x)
+                into.set(x, y, frame.at(x - at.x, y - at.y));
+        return true;
+    }
     Output* output = figure_output();
     if (!m_screencopy || !output) {
         if (!m_capture_reported)

@@ -80,7 +80,10 @@ public:
     // A free buffer the frame's size, holding the frame wherever it showed
     // something else, and `areas` taken from the frame anew. Null when no
     // buffer can be had (the reason went to standard error once).
-    ShmBuffer* take(const gfx::Surface& frame, std::span<const gfx::Rect> areas, bool whole);
+    // `source` is the part of the frame the buffers hold (all of it but for
+    // a subsurface); `areas` are in buffer pixels.
+    ShmBuffer* take(const gfx::Surface& frame, gfx::Rect source, std::span<const gfx::Rect> areas,
+                    bool whole);
     // The blocks another buffer now shows and the others do not.
     void sent(const ShmBuffer& sent_buffer, std::span<const gfx::Rect> areas, bool whole);
     void clear();
@@ -127,6 +130,7 @@ public:
     bool takes_input() const;
     bool takes_keyboard() const { return m_takes_keyboard; }
     bool mapped() const { return m_mapped; }
+    WaylandWindow* parent() const { return m_parent; }
     // The output went away, or the compositor closed the role.
     void role_closed();
 
@@ -141,6 +145,9 @@ public:
     void pressed(std::uint32_t serial) { m_press_serial = serial; m_move_asked = false; }
 
 private:
+    // The part of the frame that the surface shows, in frame pixels.
+    gfx::Rect shown_part() const;
+    void place_subsurface();
     bool map();
     void unmap();
     void create_role();

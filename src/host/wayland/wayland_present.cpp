@@ -50,11 +50,13 @@ gfx::Rect clipped(const gfx::Rect& area, int width, int height)
     return {left, top, right - left, bottom - top};
 }
 
-void copy_block(const gfx::Surface& frame, ShmBuffer& buffer, const gfx::Rect& area)
+// `area` in buffer pixels, taken from the frame at the same place moved by `origin`.
+void copy_block(const gfx::Surface& frame, gfx::Point origin, ShmBuffer& buffer, const gfx::Rect& area)
 {
     for (int y = area.y; y < area.y + area.height; ++y)
         std::memcpy(buffer.pixels + std::size_t(y) * std::size_t(buffer.width) + std::size_t(area.x),
-                    frame.row(y) + area.x, std::size_t(area.width) * sizeof(std::uint32_t));
+                    frame.row(y + origin.y) + area.x + origin.x,
+                    std::size_t(area.width) * sizeof(std::uint32_t));
 }
 
 } // namespace
@@ -123,12 +125,12 @@ ShmBuffer* FrameBuffers::create(int width, int height)
     return m_buffers.back().get();
 }
 
-ShmBuffer* FrameBuffers::take(const gfx::Surface& frame, std::span<const gfx::Rect> areas,
-                              bool whole)
+ShmBuffer* FrameBuffers::take(const gfx::Surface& frame, gfx::Rect source,
+                              std::span<const gfx::Rect> areas, bool whole)
 {
     // A frame of a new size starts the buffers over.
     if (!m_buffers.empty()
-        && (m_buffers.front()->width != frame.width() || m_buffers.front()->height != frame.height()))
+        && (m_buffers.front()->width != source.width || m_buffers.front()->height != source.height))
         clear();
     // The free buffer used longest ago: the two take turns even where the
     // compositor lets go of a buffer at once, so a frame is never written
@@ -140,14 +142,14 @@ ShmBuffer* FrameBuffers::take(const gfx::Surface& frame, std::span<const gfx::Re
                 oldest = buffer.get();
         return oldest;
     };
-    ShmBuffer* buffer = m_buffers.size() < kUsualBuffers ? create(frame.width(), frame.height())
+    ShmBuffer* buffer = m_buffers.size() < kUsualBuffers ? create(source.width, source.height)
                                                          : free_buffer();
     for (int waited = 0; !buffer && waited < kReleaseWaitMs; waited += 10) {
         m_host.pump(10);
         buffer = free_buffer();
     }
     if (!buffer && m_buffers.size() < kMostBuffers)
-        buffer = create(frame.width(), frame.height());
+        buffer = create(source.width, source.height);
     while (!buffer && !m_buffers.empty()) {
         m_host.pump(kReleaseWaitMs);
         buffer = free_buffer();
@@ -155,13 +157,14 @@ ShmBuffer* FrameBuffers::take(const gfx::Surface& frame, std::span<const gfx::Re
     if (!buffer)
         return nullptr;
 
+    const gfx::Point origin{source.x, source.y};
     if (whole || buffer->all_stale) {
-        copy_block(frame, *buffer, frame.rect());
+        copy_block(frame, origin, *buffer, {0, 0, source.width, source.height});
     } else {
         for (const gfx::Rect& area : buffer->stale)
-            copy_block(frame, *buffer, area);
+            copy_block(frame, origin, *buffer, area);
         for (const gfx::Rect& area : areas)
-            copy_block(frame, *buffer, area);
+            copy_block(frame, origin, *buffer, area);
     }
     buffer->stale.clear();
     buffer->all_stale = false;
@@ -181,6 +184,22 @@ void FrameBuffers::sent(const ShmBuffer& sent_buffer, std::span<const gfx::Rect>
         }
         buffer->stale.insert(buffer->stale.end(), areas.begin(), areas.end());
     }
+}
+
+gfx::Rect WaylandWindow::shown_part() const
+{
+    const gfx::Rect all = m_frame.rect();
+    if (m_role != WindowRole::Subsurface || !m_host.alive(m_parent))
+        return all;
+    // The part of a picture over a window of ours that lies over that window:
+    // a client learns nothing of the screen beyond its own surfaces.
+    gfx::Rect over = m_parent->rect();
+    over.x -= m_rect.x;
+    over.y -= m_rect.y;
+    const int left = std::max(over.x, 0), top = std::max(over.y, 0);
+    const int right = std::min(over.x + over.width, all.width);
+    const int bottom = std::min(over.y + over.height, all.height);
+    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
 }
 
 void WaylandWindow::refresh()
@@ -207,22 +226,25 @@ void WaylandWindow::wait_for_frame_callback()
 void WaylandWindow::present(std::span<const gfx::Rect> areas, bool whole)
 {
     // A hidden window is shown whole when it is shown.
-    if (!m_mapped || m_frame.empty())
+    const gfx::Rect source = shown_part();
+    if (!m_mapped || source.width <= 0 || source.height <= 0)
         return;
     std::vector<gfx::Rect> damage;
     if (whole) {
-        damage.push_back(m_frame.rect());
+        damage.push_back({0, 0, source.width, source.height});
     } else {
-        for (const gfx::Rect& area : areas)
-            if (const gfx::Rect inside = clipped(area, m_frame.width(), m_frame.height());
-                inside.width > 0)
+        for (gfx::Rect area : areas) {
+            area.x -= source.x;
+            area.y -= source.y;
+            if (const gfx::Rect inside = clipped(area, source.width, source.height); inside.width > 0)
                 damage.push_back(inside);
+        }
         // Nothing to put on the screen: no commit, so no frame goes by.
         if (damage.empty())
             return;
     }
     wait_for_frame_callback();
-    ShmBuffer* buffer = m_buffers.take(m_frame, damage, whole);
+    ShmBuffer* buffer = m_buffers.take(m_frame, source, damage, whole);
     if (!buffer || !m_mapped)
         return;
     wl_surface_attach(m_surface, buffer->buffer, 0, 0);

@@ -181,15 +181,25 @@ void WaylandWindow::create_role()
     case WindowRole::Subsurface:
         m_subsurface = wl_subcompositor_get_subsurface(m_host.subcompositor(), m_surface,
                                                        m_parent->surface());
-        wl_subsurface_set_position(m_subsurface, m_rect.x - m_parent->rect().x,
-                                   m_rect.y - m_parent->rect().y);
+        place_subsurface();
         // Its frames show when it commits, not when the dialog next does.
         wl_subsurface_set_desync(m_subsurface);
         wl_subsurface_place_above(m_subsurface, m_parent->surface());
+        // A subsurface, its place and its stacking take effect with the
+        // parent's next commit; the dialog under the card draws nothing
+        // meanwhile, so it commits now, its picture unchanged.
+        wl_surface_commit(m_parent->surface());
         m_configured = true;
         return;
     }
     wl_surface_commit(m_surface);
+}
+
+void WaylandWindow::place_subsurface()
+{
+    const gfx::Rect shown = shown_part();
+    wl_subsurface_set_position(m_subsurface, m_rect.x + shown.x - m_parent->rect().x,
+                               m_rect.y + shown.y - m_parent->rect().y);
 }
 
 void WaylandWindow::destroy_role()
@@ -307,9 +317,8 @@ void WaylandWindow::move(gfx::Rect rect)
     if (!moved)
         return;
     if (m_subsurface && m_host.alive(m_parent)) {
-        wl_subsurface_set_position(m_subsurface, rect.x - m_parent->rect().x,
-                                   rect.y - m_parent->rect().y);
-        wl_surface_commit(m_surface);
+        place_subsurface();
+        wl_surface_commit(m_parent->surface());
     }
     // A window of ours moved while a button is held on it is being dragged
     // (the dialog by its bar): Wayland leaves the move to the compositor,
