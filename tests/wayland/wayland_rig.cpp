@@ -239,13 +239,15 @@ SwayRig::SwayRig(std::vector<OutputSpec> outputs, bool pointer)
         "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputs.size())};
     m_sway = Child(spawn(*sway, {"-c", m_folder + "/sway.config"}, env, m_folder + "/sway.log"));
 
-    // The socket shows when the compositor listens.
+    // The sockets show when the compositor listens: its clients' and swaymsg's.
     const auto until = Clock::now() + 10s;
-    while (m_socket.empty() && Clock::now() < until && m_sway.running()) {
+    while ((m_socket.empty() || m_ipc_socket.empty()) && Clock::now() < until && m_sway.running()) {
         for (const auto& entry : std::filesystem::directory_iterator(m_folder)) {
             const std::string name = entry.path().filename();
             if (name.starts_with("wayland-") && !name.ends_with(".lock"))
                 m_socket = name;
+            if (name.starts_with("sway-ipc."))
+                m_ipc_socket = entry.path();
         }
         std::this_thread::sleep_for(20ms);
     }
@@ -303,6 +305,7 @@ std::vector<std::string> SwayRig::environment(const std::vector<std::string>& ex
                                     "XDG_RUNTIME_DIR=" + m_folder,
                                     "XDG_CONFIG_HOME=" + m_folder + "/config",
                                     "WAYLAND_DISPLAY=" + m_socket,
+                                    "SWAYSOCK=" + m_ipc_socket,
                                     "LANG=C.UTF-8"};
     for (const std::string& e : extra) {
         const std::string name = e.substr(0, e.find('=') + 1);

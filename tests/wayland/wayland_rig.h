@@ -81,6 +81,7 @@ private:
     std::string m_why;
     std::string m_folder;
     std::string m_socket;
+    std::string m_ipc_socket;
     std::string m_program;
     int m_layout_width = 0;
     int m_layout_height = 0;

@@ -190,6 +190,33 @@ TEST_F(SaverOnWayland, RootIsAWallpaperThatInputLeavesAndSigtermEnds)
     ExpectEndedWithZero(wallpaper, "SIGTERM");
 }
 
+TEST_F(SaverOnWayland, BackgroundThreeShowsTheScreenAsItWasBeforeTheSaver)
+{
+    // A gradient as the desktop's background, put up by sway's own
+    // background program; no pointer, whose cursor would be in the picture.
+    Start({OutputSpec{}}, false);
+    const std::string picture = rig->path("desktop.png");
+    ASSERT_TRUE(rig->run_tool("convert", {"-size", "640x480", "gradient:#ff8000-#0040c0", picture}))
+        << "ImageMagick's convert makes the test's picture";
+    ASSERT_TRUE(rig->run_tool("swaymsg", {"output", "HEADLESS-1", "bg", picture, "stretch"}));
+    std::optional<gfx::Surface> desktop;
+    ASSERT_TRUE(rig->poll_screenshot("HEADLESS-1", 10s, [&](const gfx::Surface& shot) {
+        desktop = shot;
+        return shot.at(0, 0) != shot.at(0, kHeight - 1);
+    })) << "expected the gradient on the desktop";
+
+    Settings settings = SlowSettings(250);
+    settings.g_BackgroundMode = 3;
+    rig->write_settings(settings);
+    const gfx::Surface ring = ExpectedRingFrame(rig->settings(), kWidth, kHeight, *desktop);
+    Child saver = rig->start_orvelune({"/s"});
+    std::string last_difference;
+    EXPECT_TRUE(rig->poll_screenshot("HEADLESS-1", 15s, [&](const gfx::Surface& shot) {
+        last_difference = FirstDifference(ring, shot);
+        return last_difference.empty();
+    })) << "expected the balls over the screen as it was; last screenshot: " << last_difference;
+}
+
 TEST_F(SaverOnWayland, ThePreviewEndsAtOnceWithAMessage)
 {
     Start();
