@@ -132,18 +132,20 @@ ShmBuffer* FrameBuffers::take(const gfx::Surface& frame, gfx::Rect source,
     if (!m_buffers.empty()
         && (m_buffers.front()->width != source.width || m_buffers.front()->height != source.height))
         clear();
-    // The free buffer used longest ago: the two take turns even where the
-    // compositor lets go of a buffer at once, so a frame is never written
-    // into the buffer the compositor was last given.
+    // The free buffer used last: where the compositor lets go of a buffer as
+    // soon as it has taken the damaged blocks into its own copy (wlroots
+    // does), the one buffer goes on and only those blocks are ever copied,
+    // here and there; the second one serves while the first is held.
     auto free_buffer = [this]() -> ShmBuffer* {
-        ShmBuffer* oldest = nullptr;
+        ShmBuffer* latest = nullptr;
         for (auto& buffer : m_buffers)
-            if (!buffer->busy && (!oldest || buffer->last_used < oldest->last_used))
-                oldest = buffer.get();
-        return oldest;
+            if (!buffer->busy && (!latest || buffer->last_used > latest->last_used))
+                latest = buffer.get();
+        return latest;
     };
-    ShmBuffer* buffer = m_buffers.size() < kUsualBuffers ? create(source.width, source.height)
-                                                         : free_buffer();
+    ShmBuffer* buffer = free_buffer();
+    if (!buffer && m_buffers.size() < kUsualBuffers)
+        buffer = create(source.width, source.height);
     for (int waited = 0; !buffer && waited < kReleaseWaitMs; waited += 10) {
         m_host.pump(10);
         buffer = free_buffer();
