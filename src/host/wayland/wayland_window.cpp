@@ -135,6 +135,11 @@ void WaylandWindow::create_role()
 {
     m_configured = false;
     wl_surface_set_buffer_scale(m_surface, m_scale);
+    // Every pixel is opaque: the compositor need draw nothing beneath.
+    wl_region* opaque = wl_compositor_create_region(m_host.compositor());
+    wl_region_add(opaque, 0, 0, std::max(m_frame.width(), 1), std::max(m_frame.height(), 1));
+    wl_surface_set_opaque_region(m_surface, opaque);
+    wl_region_destroy(opaque);
     switch (m_role) {
     case WindowRole::Layer: {
         const bool wallpaper = m_host.options().placement == WaylandPlacement::Wallpaper;
