@@ -35,7 +35,8 @@ std::optional<std::string> option_value(const std::vector<std::string>& args, st
 BackendChoice choose_backend(const std::vector<std::string>& args,
                              std::optional<std::string_view> backend_variable,
                              std::optional<std::string_view> wayland_display,
-                             std::optional<std::string_view> x_display)
+                             std::optional<std::string_view> x_display,
+                             std::optional<std::string_view> daemon_window)
 {
     BackendChoice choice;
     std::optional<std::string> named;
@@ -74,7 +75,8 @@ BackendChoice choose_backend(const std::vector<std::string>& args,
     // the compositor itself is the better host there.
     // Without either, the X11 host says that there is no display.
     (void)x_display;
-    const bool wayland = wayland_display && !wayland_display->empty();
+    const bool wayland = wayland_display && !wayland_display->empty()
+                         && !(daemon_window && !daemon_window->empty());
     choice.backend = wayland ? DesktopBackend::Wayland : DesktopBackend::X11;
     return choice;
 }

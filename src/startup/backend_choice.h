@@ -25,9 +25,13 @@ struct BackendChoice {
     std::string error;              // non-empty: what was wrong, for a person to read
 };
 
-// `backend_variable`, `wayland_display` and `x_display` are the values of
-// ORVELUNE_BACKEND, WAYLAND_DISPLAY and DISPLAY (nothing when unset).
+// `backend_variable`, `wayland_display`, `x_display` and `daemon_window` are
+// the values of ORVELUNE_BACKEND, WAYLAND_DISPLAY, DISPLAY and
+// XSCREENSAVER_WINDOW (nothing when unset). A hack that the xscreensaver
+// daemon started (it sets XSCREENSAVER_WINDOW) draws on X11, in the
+// daemon's window, unless an option or the variable says otherwise.
 BackendChoice choose_backend(const std::vector<std::string>& args,
                              std::optional<std::string_view> backend_variable,
                              std::optional<std::string_view> wayland_display,
-                             std::optional<std::string_view> x_display);
+                             std::optional<std::string_view> x_display,
+                             std::optional<std::string_view> daemon_window = std::nullopt);

@@ -115,7 +115,8 @@ int main(int argc, char** argv)
     // The host's options go first, wherever they stand.
     const BackendChoice choice =
         choose_backend(std::vector<std::string>(argv + std::min(argc, 1), argv + argc),
-                       variable("ORVELUNE_BACKEND"), variable("WAYLAND_DISPLAY"), variable("DISPLAY"));
+                       variable("ORVELUNE_BACKEND"), variable("WAYLAND_DISPLAY"), variable("DISPLAY"),
+                       variable("XSCREENSAVER_WINDOW"));
     if (!choice.error.empty()) {
         std::fprintf(stderr, "orvelune: %s\n%s", choice.error.c_str(), hack_usage("orvelune").c_str());
         return EXIT_FAILURE;

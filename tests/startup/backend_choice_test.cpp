@@ -13,6 +13,7 @@ struct ChoiceCase {
     DesktopBackend backend;
     std::vector<std::string> rest;
     std::string output;
+    std::optional<std::string_view> daemon = std::nullopt; // XSCREENSAVER_WINDOW
 };
 
 TEST(BackendChoice, PicksTheHostAndTakesItsOptionsOut)
@@ -30,12 +31,15 @@ TEST(BackendChoice, PicksTheHostAndTakesItsOptionsOut)
         {"the option with =", {"/s", "--backend=x11"}, nullopt, "wayland-1", nullopt, X, {"/s"}, ""},
         {"the output", {"/s", "--output", "DP-2"}, nullopt, "wayland-1", nullopt, W, {"/s"}, "DP-2"},
         {"the output with =", {"--output=HDMI-A-1", "-root"}, nullopt, "w", nullopt, W, {"-root"}, "HDMI-A-1"},
+        {"a hack of the X daemon", {"-root"}, nullopt, "wayland-0", ":0", X, {"-root"}, "", "0x400001"},
+        {"a hack of the X daemon told otherwise", {"-root", "--backend", "wayland"}, nullopt, "wayland-0",
+         ":0", W, {"-root"}, "", "0x400001"},
         {"an option that only starts alike stays", {"--backends", "/s"}, nullopt, "w", nullopt, W,
          {"--backends", "/s"}, ""},
     };
     for (const ChoiceCase& c : cases) {
         SCOPED_TRACE(c.what);
-        const BackendChoice choice = choose_backend(c.args, c.variable, c.wayland, c.x);
+        const BackendChoice choice = choose_backend(c.args, c.variable, c.wayland, c.x, c.daemon);
         EXPECT_EQ(choice.error, "");
         EXPECT_EQ(choice.backend, c.backend);
         EXPECT_EQ(choice.args, c.rest);
