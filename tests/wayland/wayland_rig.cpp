@@ -209,7 +209,10 @@ SwayRig::SwayRig(std::vector<OutputSpec> outputs, bool pointer)
     m_program = m_folder + "/orvelune";
     std::error_code failed;
     std::filesystem::copy_file(std::string(ORVELUNE_BIN_DIR) + "/orvelune", m_program, failed);
-    chmod(m_program.c_str(), 0755);
+    if (failed || chmod(m_program.c_str(), 0755) != 0) {
+        m_why = "cannot copy the program for the test user: " + failed.message();
+        return;
+    }
 
     std::ostringstream config;
     // No background program: sway's own grey shows where nothing covers

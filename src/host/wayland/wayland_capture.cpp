@@ -112,8 +112,8 @@ bool WaylandHost::capture_desktop(gfx::Surface& into)
     // Under a picture over a window of ours (the card over the dialog) lies
     // that window, whose frame the host has: the picture shows only there
     // (WaylandWindow::shown_part), wherever the compositor put the window.
-    const auto over = std::find_if(m_windows.begin(), m_windows.end(), [](const WaylandWindow* w) {
-        return w->role() == WindowRole::Subsurface && w->parent();
+    const auto over = std::find_if(m_windows.begin(), m_windows.end(), [this](const WaylandWindow* w) {
+        return w->role() == WindowRole::Subsurface && alive(w->parent());
     });
     if (over != m_windows.end()) {
         const WaylandWindow& under = *(*over)->parent();
