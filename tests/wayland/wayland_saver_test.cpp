@@ -151,15 +151,21 @@ TEST_F(SaverOnWayland, TwoOutputsTheRingOnTheChosenOneTheOtherCovered)
     const Case cases[] = {
         {{"/s"}, "HEADLESS-1", "HEADLESS-2"},
         {{"/s", "--output", "HEADLESS-2"}, "HEADLESS-2", "HEADLESS-1"},
+        // A name no output has: the first output, and a word on standard error.
+        {{"/s", "--output", "DP-9"}, "HEADLESS-1", "HEADLESS-2"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.ring_on);
-        Child saver = rig->start_orvelune(c.args);
+        SCOPED_TRACE(c.args.back());
+        const std::string errors = rig->path("saver.err");
+        Child saver = rig->start_orvelune(c.args, {}, errors);
         EXPECT_EQ(WaitForRing(c.ring_on, kWidth, kHeight), "");
         EXPECT_TRUE(rig->poll_screenshot(c.covered, 5s, all_black))
             << "expected " << c.covered << " covered in black";
         saver.signal(SIGTERM);
         ExpectEndedWithZero(saver, "SIGTERM");
+        EXPECT_EQ(x11test::ReadFile(errors).find("no output is named") != std::string::npos,
+                  c.args.back() == "DP-9")
+            << x11test::ReadFile(errors);
     }
 }
 
