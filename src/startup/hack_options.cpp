@@ -148,6 +148,11 @@ std::string hack_usage(std::string_view program)
              "                   accepted and ignored\n"
              "  -help            print these options\n"
              "  -version         print the version\n"
+             "  --backend x11|wayland\n"
+             "                   the desktop to run on (also ORVELUNE_BACKEND); by default\n"
+             "                   Wayland when WAYLAND_DISPLAY is set, else X11. On Wayland\n"
+             "                   -root is a live wallpaper below every window\n"
+             "  --output <name>  the Wayland output the figure plays on (default: the first)\n"
              "Without these options the screen-saver switches apply:\n"
              "  /s full screen, /p <id> preview inside window <id>, /c settings,\n"
              "  none: full screen with the cursor shown, ended by a click.\n";

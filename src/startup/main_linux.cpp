@@ -1,6 +1,8 @@
 // The orvelune program on Linux: the screen-saver switches as arguments
 // ("orvelune /s", "orvelune /c", ...), run on the desktop host.
 #include "settings/settings_file.h"
+#include "startup/backend_choice.h"
+#include "startup/command_line.h"
 #include "startup/hack_options.h"
 #include "startup/startup.h"
 #include "startup/windowed_modes.h"
@@ -18,6 +20,9 @@
 // ---- the desktop host ------------------------------------------------------
 #ifdef ORVELUNE_HAVE_X11
 #include "host/x11/x11_host.h"
+#endif
+#ifdef ORVELUNE_HAVE_WAYLAND
+#include "host/wayland/wayland_host.h"
 #endif
 
 namespace {
@@ -44,9 +49,41 @@ host::X11HostOptions x11_options_for(const HackCommand& hack)
 }
 #endif
 
-// Null, with the reason in `error`, when there is no display to run on.
-std::unique_ptr<host::Host> create_desktop_host(const HackCommand& hack, std::string& error)
+#ifdef ORVELUNE_HAVE_WAYLAND
+// -root is the background layer of every output (a live wallpaper), -window
+// an ordinary window; a compositor hands out no other program's window.
+std::unique_ptr<host::Host> open_wayland(const HackCommand& hack, const BackendChoice& choice,
+                                         std::string& error)
 {
+    host::WaylandHostOptions wayland;
+    wayland.end_on_signals = true;
+    wayland.output_name = choice.output;
+    const char* layer_shell = std::getenv("ORVELUNE_WAYLAND_LAYER_SHELL");
+    wayland.use_layer_shell = !(layer_shell && std::string(layer_shell) == "0");
+    if (hack.outcome == HackCommand::Outcome::Run) {
+        if (hack.target == HackTarget::WindowId) {
+            error = "-window-id names an X window; Wayland gives no window of another program";
+            return nullptr;
+        }
+        wayland.placement = hack.target == HackTarget::Root ? host::WaylandPlacement::Wallpaper
+                                                            : host::WaylandPlacement::OrdinaryWindow;
+    }
+    return host::open_wayland_host(wayland, error);
+}
+#endif
+
+// Null, with the reason in `error`, when there is no display to run on.
+std::unique_ptr<host::Host> create_desktop_host(const HackCommand& hack, const BackendChoice& choice,
+                                                std::string& error)
+{
+    if (choice.backend == DesktopBackend::Wayland) {
+#ifdef ORVELUNE_HAVE_WAYLAND
+        return open_wayland(hack, choice, error);
+#else
+        error = "this build has no Wayland host";
+        return nullptr;
+#endif
+    }
 #ifdef ORVELUNE_HAVE_X11
     return host::open_x11_host(x11_options_for(hack), error);
 #else
@@ -54,6 +91,12 @@ std::unique_ptr<host::Host> create_desktop_host(const HackCommand& hack, std::st
     error = "this build has no display host";
     return nullptr;
 #endif
+}
+
+std::optional<std::string_view> variable(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string_view>(value) : std::nullopt;
 }
 // -----------------------------------------------------------------------------
 
@@ -69,11 +112,17 @@ std::string program_folder(const char* argv0)
 
 int main(int argc, char** argv)
 {
+    // The host's options go first, wherever they stand.
+    const BackendChoice choice =
+        choose_backend(std::vector<std::string>(argv + std::min(argc, 1), argv + argc),
+                       variable("ORVELUNE_BACKEND"), variable("WAYLAND_DISPLAY"), variable("DISPLAY"),
+                       variable("XSCREENSAVER_WINDOW"));
+    if (!choice.error.empty()) {
+        std::fprintf(stderr, "orvelune: %s\n%s", choice.error.c_str(), hack_usage("orvelune").c_str());
+        return EXIT_FAILURE;
+    }
     // The xscreensaver options come first when they come at all.
-    const char* daemon_window = std::getenv("XSCREENSAVER_WINDOW");
-    const HackCommand hack = parse_hack_command_line(
-        std::vector<std::string>(argv + std::min(argc, 1), argv + argc),
-        daemon_window ? std::optional<std::string_view>(daemon_window) : std::nullopt);
+    const HackCommand hack = parse_hack_command_line(choice.args, variable("XSCREENSAVER_WINDOW"));
     if (hack.outcome == HackCommand::Outcome::Help) {
         std::fputs(hack_usage("orvelune").c_str(), stdout);
         return EXIT_SUCCESS;
@@ -92,16 +141,22 @@ int main(int argc, char** argv)
     // The runtime of a screen saver hands over one argument text; here it is
     // the arguments joined by single blanks.
     StartupOptions options;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
+    for (std::size_t i = 0; i < choice.args.size(); ++i) {
+        if (i > 0)
             options.command_line += ' ';
-        options.command_line += argv[i];
+        options.command_line += choice.args[i];
+    }
+    if (choice.backend == DesktopBackend::Wayland && hack.outcome != HackCommand::Outcome::Run
+        && parse_command_line(options.command_line).switch_letter == 'P') {
+        std::fprintf(stderr, "orvelune: the preview draws into another program's window, which "
+                             "Wayland does not give; it runs on X11 only\n");
+        return EXIT_FAILURE;
     }
     options.ini_path = default_ini_path(program_folder(argc > 0 ? argv[0] : nullptr));
     options.seed = std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
     std::string error;
-    std::unique_ptr<host::Host> host = create_desktop_host(hack, error);
+    std::unique_ptr<host::Host> host = create_desktop_host(hack, choice, error);
     if (!host) {
         std::fprintf(stderr, "orvelune: %s\n", error.c_str());
         return EXIT_FAILURE;

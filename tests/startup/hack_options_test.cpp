@@ -96,7 +96,8 @@ TEST(HackOptions, HelpAndMistakes)
 
     const std::string usage = hack_usage("orvelune");
     for (const char* option : {"-root", "-window-id", "-window", "-install", "-noinstall",
-                               "-visual", "-mono", "-fps", "-no-fps", "-help", "-version"})
+                               "-visual", "-mono", "-fps", "-no-fps", "-help", "-version", "--backend",
+                               "--output"})
         EXPECT_NE(usage.find(option), std::string::npos) << "expected " << option << " in the usage";
 }
 

@@ -231,7 +231,10 @@ std::string XvfbRig::settings_path() const
 std::vector<std::string> XvfbRig::environment(const std::vector<std::string>& extra) const
 {
     std::vector<std::string> env = CurrentEnvironment();
-    std::erase_if(env, [](const std::string& e) { return e.starts_with("XSCREENSAVER_WINDOW="); });
+    // Run from a Wayland session, the program would otherwise go to its compositor.
+    std::erase_if(env, [](const std::string& e) {
+        return e.starts_with("XSCREENSAVER_WINDOW=") || e.starts_with("WAYLAND_DISPLAY=");
+    });
     SetVariable(env, "DISPLAY=" + m_name);
     SetVariable(env, "XDG_CONFIG_HOME=" + m_config_home);
     for (const std::string& e : extra)

@@ -1,0 +1,467 @@
+#include "host/wayland/wayland_host_impl.h"
+
+#include "host/gdk/picture_file.h"
+#include "host/pango/pango_text.h"
+#include "host/x11/x11_signals.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace host::wl {
+
+namespace {
+
+// The versions whose requests and events the host uses; a compositor that
+// offers less is bound at what it offers.
+constexpr std::uint32_t kCompositorVersion = 4; // damage_buffer
+constexpr std::uint32_t kWmBaseVersion = 3;
+constexpr std::uint32_t kLayerShellVersion = 3;
+constexpr std::uint32_t kXdgOutputVersion = 3; // names
+constexpr std::uint32_t kScreencopyVersion = 2;
+constexpr std::uint32_t kSeatVersion = 5;
+constexpr std::uint32_t kOutputVersion = 2; // done, scale
+
+template <typename T>
+T* bind(wl_registry* registry, std::uint32_t name, const wl_interface& interface,
+        std::uint32_t offered, std::uint32_t wanted)
+{
+    return static_cast<T*>(wl_registry_bind(registry, name, &interface, std::min(offered, wanted)));
+}
+
+void registry_global(void* host, wl_registry* registry, std::uint32_t name, const char* interface,
+                     std::uint32_t version)
+{
+    static_cast<WaylandHost*>(host)->global_added(registry, name, interface, version);
+}
+
+void registry_global_remove(void* host, wl_registry*, std::uint32_t name)
+{
+    static_cast<WaylandHost*>(host)->global_removed(name);
+}
+
+const wl_registry_listener kRegistryListener = {registry_global, registry_global_remove};
+
+void wm_base_ping(void*, xdg_wm_base* base, std::uint32_t serial)
+{
+    xdg_wm_base_pong(base, serial);
+}
+
+const xdg_wm_base_listener kWmBaseListener = {wm_base_ping};
+
+void output_geometry(void* data, wl_output*, std::int32_t, std::int32_t, std::int32_t,
+                     std::int32_t, std::int32_t, const char*, const char*, std::int32_t transform)
+{
+    static_cast<Output*>(data)->transform = transform;
+}
+
+void output_mode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
+                 std::int32_t height, std::int32_t)
+{
+    if (!(flags & WL_OUTPUT_MODE_CURRENT))
+        return;
+    auto* output = static_cast<Output*>(data);
+    output->mode_width = width;
+    output->mode_height = height;
+}
+
+void output_done(void* data, wl_output*)
+{
+    static_cast<Output*>(data)->host->layout_outputs();
+}
+
+void output_scale(void* data, wl_output*, std::int32_t factor)
+{
+    static_cast<Output*>(data)->scale = std::max(factor, 1);
+}
+
+void output_name(void* data, wl_output*, const char* name)
+{
+    static_cast<Output*>(data)->name = name ? name : "";
+}
+
+void output_description(void*, wl_output*, const char*) {}
+
+const wl_output_listener kOutputListener = {output_geometry, output_mode,     output_done,
+                                            output_scale,    output_name,     output_description};
+
+void xdg_output_position(void*, zxdg_output_v1*, std::int32_t, std::int32_t) {}
+void xdg_output_size(void*, zxdg_output_v1*, std::int32_t, std::int32_t) {}
+void xdg_output_done(void*, zxdg_output_v1*) {}
+void xdg_output_name(void* data, zxdg_output_v1*, const char* name)
+{
+    static_cast<Output*>(data)->name = name ? name : "";
+}
+void xdg_output_description(void*, zxdg_output_v1*, const char*) {}
+
+const zxdg_output_v1_listener kXdgOutputListener = {xdg_output_position, xdg_output_size,
+                                                    xdg_output_done, xdg_output_name,
+                                                    xdg_output_description};
+
+void seat_capabilities(void* host, wl_seat*, std::uint32_t capabilities)
+{
+    static_cast<WaylandHost*>(host)->seat_capabilities(capabilities);
+}
+
+void seat_name(void*, wl_seat*, const char*) {}
+
+const wl_seat_listener kSeatListener = {seat_capabilities, seat_name};
+
+gfx::Rect bounds_of(const std::vector<gfx::Rect>& rects)
+{
+    int right = 0, bottom = 0;
+    for (const gfx::Rect& r : rects) {
+        right = std::max(right, r.x + r.width);
+        bottom = std::max(bottom, r.y + r.height);
+    }
+    return {0, 0, right, bottom};
+}
+
+} // namespace
+
+WaylandHost::WaylandHost(wl_display* display, const WaylandHostOptions& options)
+    : m_display(display), m_options(options)
+{
+}
+
+WaylandHost::~WaylandHost()
+{
+    for (auto& output : m_outputs) {
+        if (output->xdg_output)
+            zxdg_output_v1_destroy(output->xdg_output);
+        wl_output_destroy(output->output);
+    }
+    if (m_cursor_surface)
+        wl_surface_destroy(m_cursor_surface);
+    if (m_cursor_theme)
+        wl_cursor_theme_destroy(m_cursor_theme);
+    if (m_pointer)
+        wl_pointer_destroy(m_pointer);
+    if (m_keyboard)
+        wl_keyboard_destroy(m_keyboard);
+    xkb_state_unref(m_xkb_state);
+    xkb_keymap_unref(m_xkb_keymap);
+    xkb_context_unref(m_xkb_context);
+    if (m_seat)
+        wl_seat_destroy(m_seat);
+    if (m_screencopy)
+        zwlr_screencopy_manager_v1_destroy(m_screencopy);
+    if (m_xdg_output_manager)
+        zxdg_output_manager_v1_destroy(m_xdg_output_manager);
+    if (m_layer_shell)
+        zwlr_layer_shell_v1_destroy(m_layer_shell);
+    if (m_wm_base)
+        xdg_wm_base_destroy(m_wm_base);
+    if (m_subcompositor)
+        wl_subcompositor_destroy(m_subcompositor);
+    if (m_shm)
+        wl_shm_destroy(m_shm);
+    if (m_compositor)
+        wl_compositor_destroy(m_compositor);
+    if (m_registry)
+        wl_registry_destroy(m_registry);
+    wl_display_roundtrip(m_display);
+    wl_display_disconnect(m_display);
+    if (m_instance_fd >= 0)
+        close(m_instance_fd);
+}
+
+void WaylandHost::global_added(wl_registry* registry, std::uint32_t name, const char* interface,
+                               std::uint32_t version)
+{
+    const std::string_view which(interface);
+    if (which == wl_compositor_interface.name) {
+        m_compositor = bind<wl_compositor>(registry, name, wl_compositor_interface, version,
+                                           kCompositorVersion);
+        m_compositor_version = int(std::min(version, kCompositorVersion));
+    } else if (which == wl_subcompositor_interface.name) {
+        m_subcompositor = bind<wl_subcompositor>(registry, name, wl_subcompositor_interface, version, 1);
+    } else if (which == wl_shm_interface.name) {
+        m_shm = bind<wl_shm>(registry, name, wl_shm_interface, version, 1);
+    } else if (which == xdg_wm_base_interface.name) {
+        m_wm_base = bind<xdg_wm_base>(registry, name, xdg_wm_base_interface, version, kWmBaseVersion);
+        xdg_wm_base_add_listener(m_wm_base, &kWmBaseListener, this);
+    } else if (which == zwlr_layer_shell_v1_interface.name && m_options.use_layer_shell) {
+        m_layer_shell = bind<zwlr_layer_shell_v1>(registry, name, zwlr_layer_shell_v1_interface,
+                                                  version, kLayerShellVersion);
+    } else if (which == zxdg_output_manager_v1_interface.name) {
+        m_xdg_output_manager = bind<zxdg_output_manager_v1>(
+            registry, name, zxdg_output_manager_v1_interface, version, kXdgOutputVersion);
+    } else if (which == zwlr_screencopy_manager_v1_interface.name) {
+        m_screencopy = bind<zwlr_screencopy_manager_v1>(
+            registry, name, zwlr_screencopy_manager_v1_interface, version, kScreencopyVersion);
+    } else if (which == wl_seat_interface.name && !m_seat) {
+        m_seat = bind<wl_seat>(registry, name, wl_seat_interface, version, kSeatVersion);
+        wl_seat_add_listener(m_seat, &kSeatListener, this);
+    } else if (which == wl_output_interface.name) {
+        output_added(name, version);
+    }
+}
+
+void WaylandHost::output_added(std::uint32_t name, std::uint32_t version)
+{
+    auto output = std::make_unique<Output>();
+    output->host = this;
+    output->global_name = name;
+    output->output = bind<wl_output>(m_registry, name, wl_output_interface, version, kOutputVersion);
+    wl_output_add_listener(output->output, &kOutputListener, output.get());
+    if (m_xdg_output_manager) {
+        output->xdg_output = zxdg_output_manager_v1_get_xdg_output(m_xdg_output_manager, output->output);
+        zxdg_output_v1_add_listener(output->xdg_output, &kXdgOutputListener, output.get());
+    }
+    m_outputs.push_back(std::move(output));
+}
+
+void WaylandHost::global_removed(std::uint32_t name)
+{
+    for (auto it = m_outputs.begin(); it != m_outputs.end(); ++it) {
+        Output* output = it->get();
+        if (output->global_name != name)
+            continue;
+        // A window on the output that went is closed the way the compositor
+        // closes it; its surface must not name the output again.
+        for (WaylandWindow* window : std::vector<WaylandWindow*>(m_windows))
+            if (alive(window) && output_for(window->rect()) == output)
+                window->role_closed();
+        if (output->xdg_output)
+            zxdg_output_v1_destroy(output->xdg_output);
+        wl_output_destroy(output->output);
+        m_outputs.erase(it);
+        layout_outputs();
+        return;
+    }
+}
+
+bool WaylandHost::start(std::string& error)
+{
+    m_registry = wl_display_get_registry(m_display);
+    wl_registry_add_listener(m_registry, &kRegistryListener, this);
+    roundtrip();
+    // Outputs announced before the xdg-output manager still need its names.
+    if (m_xdg_output_manager)
+        for (auto& output : m_outputs)
+            if (!output->xdg_output) {
+                output->xdg_output =
+                    zxdg_output_manager_v1_get_xdg_output(m_xdg_output_manager, output->output);
+                zxdg_output_v1_add_listener(output->xdg_output, &kXdgOutputListener, output.get());
+            }
+    roundtrip();
+    if (!m_compositor || !m_shm) {
+        error = "the Wayland compositor offers no shared-memory surfaces";
+        return false;
+    }
+    if (!m_wm_base && !m_layer_shell) {
+        error = "the Wayland compositor offers neither xdg-shell nor the layer shell";
+        return false;
+    }
+    layout_outputs();
+    if (!m_options.output_name.empty()
+        && std::none_of(m_outputs.begin(), m_outputs.end(),
+                        [&](const auto& o) { return o->name == m_options.output_name; })) {
+        const Output* first = figure_output();
+        std::fprintf(stderr, "orvelune: no output is named %s; the figure plays on %s\n",
+                     m_options.output_name.c_str(),
+                     first && !first->name.empty() ? first->name.c_str() : "the first output");
+    }
+    return true;
+}
+
+Output* WaylandHost::figure_output()
+{
+    Output* first = nullptr;
+    for (auto& output : m_outputs) {
+        if (!output->known())
+            continue;
+        if (!m_options.output_name.empty() && output->name == m_options.output_name)
+            return output.get();
+        if (!first)
+            first = output.get();
+    }
+    return first;
+}
+
+void WaylandHost::layout_outputs()
+{
+    // The figure's output at the origin and the others in a row to its
+    // right: the engine plays on the first monitor and covers the others,
+    // wherever the compositor puts them.
+    Output* figure = figure_output();
+    int x = 0;
+    if (figure) {
+        figure->rect = {0, 0, figure->pixel_width(), figure->pixel_height()};
+        x = figure->rect.width;
+    }
+    for (auto& output : m_outputs) {
+        if (output.get() == figure || !output->known())
+            continue;
+        output->rect = {x, 0, output->pixel_width(), output->pixel_height()};
+        x += output->rect.width;
+    }
+}
+
+Output* WaylandHost::output_for(const gfx::Rect& rect)
+{
+    for (auto& output : m_outputs)
+        if (output->known() && output->rect == rect)
+            return output.get();
+    const int cx = rect.x + rect.width / 2, cy = rect.y + rect.height / 2;
+    for (auto& output : m_outputs) {
+        const gfx::Rect& r = output->rect;
+        if (output->known() && cx >= r.x && cy >= r.y && cx < r.x + r.width && cy < r.y + r.height)
+            return output.get();
+    }
+    return figure_output();
+}
+
+std::vector<gfx::Rect> WaylandHost::monitors()
+{
+    if (m_options.placement == WaylandPlacement::OrdinaryWindow)
+        return {gfx::Rect{0, 0, m_options.ordinary_size.width, m_options.ordinary_size.height}};
+    std::vector<gfx::Rect> found;
+    if (Output* figure = figure_output())
+        found.push_back(figure->rect);
+    for (auto& output : m_outputs)
+        if (output->known() && output.get() != figure_output())
+            found.push_back(output->rect);
+    // A compositor without outputs yet (all switched off): one screen of a
+    // usual size, so that nothing is ever drawn into nothing.
+    if (found.empty())
+        found.push_back({0, 0, 1024, 768});
+    return found;
+}
+
+Size WaylandHost::screen_size()
+{
+    const gfx::Rect bounds = bounds_of(monitors());
+    return {bounds.width, bounds.height};
+}
+
+std::optional<gfx::Rect> WaylandHost::native_window_rect(NativeHandle window)
+{
+    for (WaylandWindow* ours : m_windows)
+        if (ours->native_handle() == window)
+            return ours->rect();
+    return std::nullopt;
+}
+
+std::uint64_t WaylandHost::now_ms()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::uint64_t(now.tv_sec) * 1000 + std::uint64_t(now.tv_nsec) / 1000000;
+}
+
+bool WaylandHost::load_picture(const std::string& path_utf8, gfx::Surface& out)
+{
+    const Size screen = screen_size();
+    return decode_picture_file(path_utf8, out, picture_pixel_limit(screen.width, screen.height))
+           == PictureResult::Decoded;
+}
+
+int WaylandHost::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
+                           const Font& font, gfx::Pixel colour)
+{
+    return draw_pango_text(into, at, utf8, font, colour);
+}
+
+int WaylandHost::text_height(std::string_view utf8, const Font& font)
+{
+    return pango_text_height(utf8, font);
+}
+
+int WaylandHost::text_width(std::string_view utf8, const Font& font)
+{
+    return pango_text_width(utf8, font);
+}
+
+void WaylandHost::window_created(WaylandWindow& window)
+{
+    m_windows.push_back(&window);
+}
+
+void WaylandHost::window_destroyed(WaylandWindow& window)
+{
+    std::erase(m_windows, &window);
+    std::erase_if(m_input, [&](const InputEvent& e) { return e.window == &window; });
+    if (m_pointer_surface == window.surface())
+        m_pointer_surface = nullptr;
+    if (m_keyboard_surface == window.surface())
+        m_keyboard_surface = nullptr;
+}
+
+bool WaylandHost::alive(const WaylandWindow* window) const
+{
+    return std::find(m_windows.begin(), m_windows.end(), window) != m_windows.end();
+}
+
+WaylandWindow* WaylandHost::find(wl_surface* surface) const
+{
+    if (!surface)
+        return nullptr;
+    for (WaylandWindow* window : m_windows)
+        if (window->surface() == surface)
+            return window;
+    return nullptr;
+}
+
+void WaylandHost::record_damage(const WaylandWindow& window, std::span<const gfx::Rect> damage)
+{
+    if (m_recorder)
+        m_recorder(window, damage);
+}
+
+void WaylandHost::end_process(int status)
+{
+    // Everything committed reaches the compositor before the connection goes.
+    wl_display_flush(m_display);
+    std::fflush(nullptr);
+    _exit(status);
+}
+
+} // namespace host::wl
+
+namespace host {
+
+std::unique_ptr<Host> open_wayland_host(const WaylandHostOptions& options, std::string& error)
+{
+    std::setlocale(LC_CTYPE, "");
+    const char* name = std::getenv("WAYLAND_DISPLAY");
+    if (!name || !*name) {
+        error = "no Wayland compositor: WAYLAND_DISPLAY is not set";
+        return nullptr;
+    }
+    if (options.end_on_signals && !x11::EndSignals::install(error))
+        return nullptr;
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display) {
+        error = std::string("cannot connect to the Wayland compositor \"") + name
+                + "\": " + std::strerror(errno);
+        return nullptr;
+    }
+    auto host = std::make_unique<wl::WaylandHost>(display, options);
+    if (!host->start(error))
+        return nullptr;
+    return host;
+}
+
+bool record_wayland_damage(Host& host, WaylandDamageRecorder recorder)
+{
+    auto* wayland = dynamic_cast<wl::WaylandHost*>(&host);
+    if (!wayland)
+        return false;
+    wayland->set_damage_recorder(std::move(recorder));
+    return true;
+}
+
+int wayland_buffer_scale(const Window& window)
+{
+    const auto* wayland = dynamic_cast<const wl::WaylandWindow*>(&window);
+    return wayland ? wayland->scale() : 0;
+}
+
+} // namespace host

@@ -1,0 +1,240 @@
+// The saver under a headless sway: what it shows on which output, what ends
+// it, the wallpaper (-root), the window every compositor knows where there
+// is no layer shell, and the single-instance guard per Wayland display.
+#include "wayland_rig.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <memory>
+#include <thread>
+
+namespace wltest {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+bool all_black(const gfx::Surface& shot)
+{
+    for (const gfx::Pixel p : shot.pixels())
+        if (p != gfx::kBlack)
+            return false;
+    return true;
+}
+
+class SaverOnWayland : public ::testing::Test {
+protected:
+    void Start(std::vector<OutputSpec> outputs = {OutputSpec{}}, bool pointer = true)
+    {
+        rig = std::make_unique<SwayRig>(std::move(outputs), pointer);
+        if (!rig->available())
+            GTEST_SKIP() << rig->why();
+        // Each frame held long enough to be read back.
+        rig->write_settings(SlowSettings(250));
+    }
+
+    static void ExpectEndedWithZero(Child& child, const char* what)
+    {
+        const std::optional<int> status = child.wait(10s);
+        ASSERT_TRUE(status.has_value()) << "expected " << what << " to end the saver, it runs on";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+            << "expected exit status 0 after " << what << ", got wait status " << *status;
+    }
+
+    // Waits for the starting ring on `output`; "" when it showed, else the
+    // last screenshot's first difference.
+    std::string WaitForRing(const std::string& output, int width, int height)
+    {
+        const gfx::Surface ring = ExpectedRingFrame(rig->settings(), width, height);
+        std::string last = "no screenshot";
+        const bool shown = rig->poll_screenshot(output, 15s, [&](const gfx::Surface& shot) {
+            last = FirstDifference(ring, shot);
+            return last.empty();
+        });
+        return shown ? std::string() : last;
+    }
+
+    // The saver has drawn something over the desktop's colour.
+    void WaitUntilShown()
+    {
+        ASSERT_TRUE(rig->poll_screenshot("HEADLESS-1", 10s, [](const gfx::Surface& shot) {
+            return shot.at(0, 0) == gfx::kBlack;
+        })) << "expected the saver over the output";
+        std::this_thread::sleep_for(200ms);
+    }
+
+    std::unique_ptr<SwayRig> rig;
+};
+
+TEST_F(SaverOnWayland, ShowsTheOpeningAndThenTheExactStartingRing)
+{
+    Start();
+    const gfx::Surface ring = ExpectedRingFrame(rig->settings(), kWidth, kHeight);
+    const gfx::Pixel background = ring.at(0, 0);
+
+    Child saver = rig->start_orvelune({"/s"});
+    // During the opening the centre ball grows from nothing: at first a
+    // point 30 pixels above the centre, inside the full ball, is still ground.
+    bool saw_growing_centre = false;
+    std::string last_difference;
+    const bool saw_ring = rig->poll_screenshot("HEADLESS-1", 15s, [&](const gfx::Surface& shot) {
+        if (shot.at(320, 240) != background && shot.at(320, 210) == background)
+            saw_growing_centre = true;
+        last_difference = FirstDifference(ring, shot);
+        return last_difference.empty();
+    });
+    EXPECT_TRUE(saw_growing_centre) << "expected a frame of the opening with a small centre ball";
+    EXPECT_TRUE(saw_ring) << "expected the starting ring on the output; last screenshot: "
+                          << last_difference;
+    EXPECT_TRUE(saver.running());
+}
+
+TEST_F(SaverOnWayland, AMoveAlongOneAxisKeepsItADiagonalMoveEndsIt)
+{
+    Start();
+    Child saver = rig->start_orvelune({"/s"});
+    WaitUntilShown();
+    for (const int x : {100, 400, 600}) {
+        ASSERT_TRUE(rig->move_pointer(x, 100));
+        std::this_thread::sleep_for(300ms);
+    }
+    EXPECT_TRUE(saver.running()) << "expected moves along x only to leave the saver running";
+    ASSERT_TRUE(rig->move_pointer(600, 300));
+    ExpectEndedWithZero(saver, "a diagonal move");
+}
+
+TEST_F(SaverOnWayland, KeysLeaveItRunningAClickEndsIt)
+{
+    // The saver has no keyboard handling: its surface takes the keys (none
+    // reach the windows beneath) and ignores them.
+    Start();
+    Child saver = rig->start_orvelune({"/s"});
+    WaitUntilShown();
+    ASSERT_TRUE(rig->type_key("a"));
+    ASSERT_TRUE(rig->type_key("Escape"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(saver.running()) << "expected keys to leave the saver running";
+    ASSERT_TRUE(rig->move_pointer(320, 240));
+    ASSERT_TRUE(rig->click());
+    ExpectEndedWithZero(saver, "a click");
+}
+
+TEST_F(SaverOnWayland, ASecondStartEndsAtOnceAndLeavesTheFirstRunning)
+{
+    Start();
+    Child first = rig->start_orvelune({"/s"});
+    WaitUntilShown();
+    for (const char* line : {"/s", "/c", ""}) {
+        SCOPED_TRACE(line);
+        Child second = rig->start_orvelune(line[0] ? std::vector<std::string>{line}
+                                                   : std::vector<std::string>{});
+        ExpectEndedWithZero(second, "finding the first");
+    }
+    EXPECT_TRUE(first.running()) << "expected the first saver to run on";
+}
+
+TEST_F(SaverOnWayland, TwoOutputsTheRingOnTheChosenOneTheOtherCovered)
+{
+    // The second output at scale 2: its buffer must still be its 640 x 480
+    // pixels, or the ring there would be blurred and unlike the rendered one.
+    Start({OutputSpec{kWidth, kHeight, 1}, OutputSpec{kWidth, kHeight, 2}});
+    struct Case {
+        std::vector<std::string> args;
+        const char* ring_on;
+        const char* covered;
+    };
+    const Case cases[] = {
+        {{"/s"}, "HEADLESS-1", "HEADLESS-2"},
+        {{"/s", "--output", "HEADLESS-2"}, "HEADLESS-2", "HEADLESS-1"},
+        // A name no output has: the first output, and a word on standard error.
+        {{"/s", "--output", "DP-9"}, "HEADLESS-1", "HEADLESS-2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const std::string errors = rig->path("saver.err");
+        Child saver = rig->start_orvelune(c.args, {}, errors);
+        EXPECT_EQ(WaitForRing(c.ring_on, kWidth, kHeight), "");
+        EXPECT_TRUE(rig->poll_screenshot(c.covered, 5s, all_black))
+            << "expected " << c.covered << " covered in black";
+        saver.signal(SIGTERM);
+        ExpectEndedWithZero(saver, "SIGTERM");
+        EXPECT_EQ(x11test::ReadFile(errors).find("no output is named") != std::string::npos,
+                  c.args.back() == "DP-9")
+            << x11test::ReadFile(errors);
+    }
+}
+
+TEST_F(SaverOnWayland, WithoutTheLayerShellAFullScreenWindowShowsTheRing)
+{
+    Start();
+    Child saver = rig->start_orvelune({"/s"}, {"ORVELUNE_WAYLAND_LAYER_SHELL=0"});
+    EXPECT_EQ(WaitForRing("HEADLESS-1", kWidth, kHeight), "");
+    EXPECT_TRUE(saver.running());
+}
+
+TEST_F(SaverOnWayland, RootIsAWallpaperThatInputLeavesAndSigtermEnds)
+{
+    // The pointer joins later: over a surface that takes no input the
+    // compositor draws its own cursor, which the screenshots would show.
+    Start({OutputSpec{}}, false);
+    Child wallpaper = rig->start_orvelune({"-root"});
+    EXPECT_EQ(WaitForRing("HEADLESS-1", kWidth, kHeight), "");
+    ASSERT_TRUE(rig->attach_pointer());
+    ASSERT_TRUE(rig->move_pointer(100, 100));
+    ASSERT_TRUE(rig->move_pointer(500, 400));
+    ASSERT_TRUE(rig->click());
+    ASSERT_TRUE(rig->type_key("Escape"));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_TRUE(wallpaper.running()) << "expected input to leave the wallpaper running";
+
+    wallpaper.signal(SIGTERM);
+    ExpectEndedWithZero(wallpaper, "SIGTERM");
+}
+
+TEST_F(SaverOnWayland, BackgroundThreeShowsTheScreenAsItWasBeforeTheSaver)
+{
+    // A gradient as the desktop's background, put up by sway's own
+    // background program; no pointer, whose cursor would be in the picture.
+    Start({OutputSpec{}}, false);
+    const std::string picture = rig->path("desktop.png");
+    ASSERT_TRUE(rig->run_tool("convert", {"-size", "640x480", "gradient:#ff8000-#0040c0", picture}))
+        << "ImageMagick's convert makes the test's picture";
+    ASSERT_TRUE(rig->run_tool("swaymsg", {"output", "HEADLESS-1", "bg", picture, "stretch"}));
+    std::optional<gfx::Surface> desktop;
+    ASSERT_TRUE(rig->poll_screenshot("HEADLESS-1", 10s, [&](const gfx::Surface& shot) {
+        desktop = shot;
+        return shot.at(0, 0) != shot.at(0, kHeight - 1);
+    })) << "expected the gradient on the desktop";
+
+    Settings settings = SlowSettings(250);
+    settings.g_BackgroundMode = 3;
+    rig->write_settings(settings);
+    const gfx::Surface ring = ExpectedRingFrame(rig->settings(), kWidth, kHeight, *desktop);
+    Child saver = rig->start_orvelune({"/s"});
+    std::string last_difference;
+    EXPECT_TRUE(rig->poll_screenshot("HEADLESS-1", 15s, [&](const gfx::Surface& shot) {
+        last_difference = FirstDifference(ring, shot);
+        return last_difference.empty();
+    })) << "expected the balls over the screen as it was; last screenshot: " << last_difference;
+}
+
+TEST_F(SaverOnWayland, ThePreviewEndsAtOnceWithAMessage)
+{
+    Start();
+    const std::string errors = rig->path("preview.err");
+    Child preview = rig->start_orvelune({"/p", "1234"}, {}, errors);
+    const std::optional<int> status = preview.wait(5s);
+    ASSERT_TRUE(status) << "expected /p to end at once";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1)
+        << "expected status 1, got wait status " << *status;
+    EXPECT_NE(x11test::ReadFile(errors).find("Wayland"), std::string::npos)
+        << "expected a message that names Wayland, got: " << x11test::ReadFile(errors);
+}
+
+} // namespace
+} // namespace wltest
