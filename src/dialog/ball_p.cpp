@@ -67,7 +67,7 @@ void Ball_P::Form_Load()
     DragActive = 0;
 
     // A colour the dial cannot show (above 24 bits, or negative) leaves the
-    // dial black, as it was made.
+    // dial black, the colour it is first painted in.
     const std::int32_t colour = settings.g_BackgroundColor;
     DisplayBackColor = colour >= 0 && colour <= 0xFFFFFF ? colour : 0;
     g_CenterX = kDisplay.width / 2.0;

@@ -92,7 +92,8 @@ void Ball_P::lbl_C_MouseUp()
     release_image_button(ImageButton::BackgroundColor);
     if (!window)
         return;
-    // No colour is preset: the chooser starts at black, as it always has.
+    // No colour is preset: the chooser opens at black whatever the ball's
+    // colour is now.
     const std::optional<gfx::ColorRef> chosen = host.choose_color(window.get(), 0);
     if (!chosen || !window)
         return;

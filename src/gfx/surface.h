@@ -23,7 +23,8 @@ struct Rect {
 };
 
 // A width x height block of 0x00RRGGBB pixels, rows top to bottom, no padding.
-// This is the saver's stand-in for a picture box with a persistent image.
+// Every window's picture, the frames and the layers they are composed from
+// are surfaces; a window's surface keeps its picture between refreshes.
 class Surface {
 public:
     Surface() = default;

@@ -36,7 +36,7 @@ enum class PictureResult {
 
 // Decodes a picture file into `out`, never more than `max_pixels` of it; on
 // any failure `out` is left as it was. Transparent pixels are composited over
-// black, the colour a picture box shows where a picture leaves it bare; of an
+// black, the colour a window shows where a picture leaves it bare; of an
 // animation only the first frame is taken. The path is UTF-8.
 PictureResult decode_picture_file(const std::string& path, gfx::Surface& out,
                                   std::int64_t max_pixels = kMaxPicturePixels);

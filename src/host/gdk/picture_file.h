@@ -23,7 +23,7 @@ namespace host {
 // limit's pixels would. A decoder is given only what makes the first
 // picture: an animation's later frames are never read, nor a file's
 // metadata (text, profiles, camera data). Transparent pixels are composited
-// over black, the colour a picture box shows where a picture leaves it
+// over black, the colour a window shows where a picture leaves it
 // bare. On any failure `out` is left as it was.
 // (declared in host/picture_decoding.h)
 

@@ -1,6 +1,7 @@
 #include "host/wayland/wayland_host_impl.h"
 
 #include "host/gdk/picture_file.h"
+#include "host/gdk/picture_process.h"
 #include "host/pango/pango_text.h"
 #include "host/x11/x11_signals.h"
 
@@ -359,7 +360,14 @@ std::uint64_t WaylandHost::now_ms()
 bool WaylandHost::load_picture(const std::string& path_utf8, gfx::Surface& out)
 {
     const Size screen = screen_size();
-    return decode_picture_file(path_utf8, out, picture_pixel_limit(screen.width, screen.height))
+    // The picture is decoded in a child process under limits of time and
+    // memory; meanwhile the compositor's events and the end signals keep
+    // coming, so a click or SIGTERM ends the saver however long it takes.
+    const auto wait = [this](int decoder, int timeout_ms) {
+        pump(timeout_ms, decoder);
+        process_pending_messages();
+    };
+    return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait)
            == PictureResult::Decoded;
 }
 

@@ -278,7 +278,10 @@ public:
     // Sends what is queued, waits up to `timeout_ms` (-1: without end) for
     // the compositor or an end signal, and handles what arrived. A lost
     // connection ends the process.
-    void pump(int timeout_ms);
+    // Reads and dispatches the compositor's events, waiting up to
+    // `timeout_ms` for them (or for `also_fd`, when not -1, to become
+    // readable), then ends the process if an end signal has come.
+    void pump(int timeout_ms, int also_fd = -1);
     // Sends what is queued and waits for every answer.
     void roundtrip();
 

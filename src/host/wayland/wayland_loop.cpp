@@ -24,7 +24,7 @@ void WaylandHost::lost_connection()
     _exit(1);
 }
 
-void WaylandHost::pump(int timeout_ms)
+void WaylandHost::pump(int timeout_ms, int also_fd)
 {
     if (wl_display_dispatch_pending(m_display) < 0)
         lost_connection();
@@ -35,8 +35,12 @@ void WaylandHost::pump(int timeout_ms)
         wl_display_cancel_read(m_display);
         lost_connection();
     }
-    pollfd fds[2] = {{wl_display_get_fd(m_display), POLLIN, 0}, {x11::EndSignals::read_fd(), POLLIN, 0}};
-    const nfds_t count = m_options.end_on_signals && x11::EndSignals::read_fd() >= 0 ? 2 : 1;
+    pollfd fds[3] = {{wl_display_get_fd(m_display), POLLIN, 0}, {also_fd, POLLIN, 0},
+                     {x11::EndSignals::read_fd(), POLLIN, 0}};
+    // poll() passes over a negative descriptor, so the unused places cost nothing.
+    if (!(m_options.end_on_signals && x11::EndSignals::read_fd() >= 0))
+        fds[2].fd = -1;
+    const nfds_t count = 3;
     // A signal cuts the wait short (EINTR) or shows on its pipe; either way
     // check_end() looks at it next.
     const int ready = poll(fds, count, timeout_ms);

@@ -1,5 +1,5 @@
 // Picture files through the system's decoders. OLE's picture loader reads
-// the formats a picture box always took (bitmaps, GIF, JPEG, metafiles);
+// the classic formats (bitmaps, GIF, JPEG, metafiles);
 // what it refuses goes to the Windows Imaging Component, which reads PNG
 // and whatever codecs the system has. See win32_picture_file.h.
 #include "host/win32/win32_picture_file.h"
