@@ -100,7 +100,7 @@ struct WindowOptions {
     // size. The frame covers the top-left part of the client area and the
     // rest of the window shows black, so the window holds no more memory
     // than its picture.
-    std::optional<Size> frame_limit;
+    std::optional<Size> frame_limit = std::nullopt;
 };
 
 // The size of the frame of a window of `width` x `height` client pixels

@@ -81,8 +81,9 @@ std::string without_middle(std::string_view line)
     std::size_t head = 0;
     for (int columns = 0; head < glyphs.size() && columns + glyphs[head].columns <= half; ++head)
         columns += glyphs[head].columns;
+    const int ellipsis = columns_of(0x2026);
     std::size_t tail = glyphs.size();
-    for (int columns = 0; tail > head && columns + glyphs[tail - 1].columns <= half - 1; --tail)
+    for (int columns = 0; tail > head && columns + glyphs[tail - 1].columns <= half - ellipsis; --tail)
         columns += glyphs[tail - 1].columns;
     return bytes_of(line, glyphs, 0, head) + "\u2026" + bytes_of(line, glyphs, tail, glyphs.size());
 }

@@ -10,15 +10,17 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text)
+std::vector<std::string> Split(const std::string& text, char at)
 {
-    std::vector<std::string> lines;
+    std::vector<std::string> parts;
     std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-        lines.push_back(text.substr(start, end - start));
-    lines.push_back(text.substr(start));
-    return lines;
+    for (std::size_t end; (end = text.find(at, start)) != std::string::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    return parts;
 }
+
+std::vector<std::string> Lines(const std::string& text) { return Split(text, '\n'); }
 
 // Columns as a message box shows them: CJK two, everything else (the
 // half-width katakana too) one.
@@ -31,21 +33,11 @@ int Columns(const std::string& line)
         char32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
         for (std::size_t k = 1; k < length && i + k < line.size(); ++k)
             code = (code << 6) | (static_cast<unsigned char>(line[i + k]) & 0x3Fu);
-        const bool wide = code >= 0x1100 && code != 0x2026 && !(code >= 0xFF61 && code <= 0xFF9F);
+        const bool wide = code >= 0x1100 && !(code >= 0xFF61 && code <= 0xFF9F);
         columns += wide ? 2 : 1;
         i += length;
     }
     return columns;
-}
-
-std::vector<std::string> Runs(const std::string& line)
-{
-    std::vector<std::string> runs;
-    std::size_t start = 0;
-    for (std::size_t end; (end = line.find(' ', start)) != std::string::npos; start = end + 1)
-        runs.push_back(line.substr(start, end - start));
-    runs.push_back(line.substr(start));
-    return runs;
 }
 
 std::string Without(std::string text, char removed)
@@ -99,7 +91,7 @@ TEST(MessageText, LongRunsBreakIntoLinesThatFitAfterSeparatorsWherePossible)
         EXPECT_GT(lines.size(), Lines(c.text).size()) << c.what << ": expected breaks";
         for (std::size_t i = 0; i < lines.size(); ++i) {
             // The box itself breaks at blanks: each run between them must fit.
-            for (const std::string& run : Runs(lines[i]))
+            for (const std::string& run : Split(lines[i], ' '))
                 EXPECT_LE(Columns(run), host::kMessageColumns) << c.what << ": line " << i;
             if (!lines[i].empty()) {
                 EXPECT_NE(static_cast<unsigned char>(lines[i][0]) & 0xC0, 0x80)
