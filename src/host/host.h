@@ -3,6 +3,7 @@
 #include "gfx/color.h"
 #include "gfx/surface.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -102,7 +103,25 @@ struct WindowOptions {
     // window manager. A backend whose borderless topmost windows already
     // behave so may ignore it.
     bool overlay = false;
+    // A window that shows one picture of a fixed size (the preview, in a
+    // pane whose size another program declares, up to 32767 pixels each
+    // way): its frame never grows past this size, whatever the window's
+    // size. The frame covers the top-left part of the client area and the
+    // rest of the window shows black, so the window holds no more memory
+    // than its picture.
+    std::optional<Size> frame_limit = std::nullopt;
 };
+
+// The size of the frame of a window of `width` x `height` client pixels
+// made with `limit` (WindowOptions::frame_limit); never negative.
+inline Size frame_size_within(int width, int height, const std::optional<Size>& limit)
+{
+    if (limit) {
+        width = std::min(width, limit->width);
+        height = std::min(height, limit->height);
+    }
+    return {std::max(width, 0), std::max(height, 0)};
+}
 
 // A mouse pointer drawn by the program: `image` black and white, shown where
 // `mask` is white; `hot_spot` is the pixel that points.
@@ -118,7 +137,8 @@ class Window {
 public:
     virtual ~Window() = default;
 
-    // The off-screen image, always the size of the client area.
+    // The off-screen image: the size of the client area, or of its top-left
+    // part within WindowOptions::frame_limit.
     virtual gfx::Surface& frame() = 0;
     // Puts the whole frame on the screen.
     virtual void refresh() = 0;
@@ -146,7 +166,7 @@ public:
 
     virtual void set_title(std::string_view utf8) = 0;
     // Moves and sizes the window; the frame follows the new size (its content
-    // is kept where it overlaps).
+    // is kept where it overlaps), within the window's frame limit.
     virtual void move(gfx::Rect rect) = 0;
     virtual void show(bool visible) = 0;
     // Above all non-topmost windows, or back among them; neither moves nor activates.

@@ -1,14 +1,19 @@
 #include "host/monitors.h"
 
+#include "gfx/rect_set.h"
+
 #include <algorithm>
 
 namespace host {
 
 std::vector<gfx::Rect> order_monitors(const std::vector<gfx::Rect>& found,
-                                      std::optional<std::size_t> primary, Size screen)
+                                      std::optional<std::size_t> primary, Size screen,
+                                      std::optional<gfx::Rect> extent)
 {
     std::vector<gfx::Rect> ordered;
-    auto take = [&ordered](const gfx::Rect& monitor) {
+    auto take = [&ordered, &extent](gfx::Rect monitor) {
+        if (extent)
+            monitor = gfx::intersection(monitor, *extent);
         if (monitor.width <= 0 || monitor.height <= 0)
             return;
         if (std::find(ordered.begin(), ordered.end(), monitor) == ordered.end())

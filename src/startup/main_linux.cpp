@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,6 +21,7 @@
 // ---- the desktop host ------------------------------------------------------
 #ifdef ORVELUNE_HAVE_X11
 #include "host/x11/x11_host.h"
+#include "host/x11/x11_signals.h"
 #endif
 #ifdef ORVELUNE_HAVE_WAYLAND
 #include "host/wayland/wayland_host.h"
@@ -108,9 +110,35 @@ std::string program_folder(const char* argv0)
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+int run(int argc, char** argv);
+
 } // namespace
 
 int main(int argc, char** argv)
+{
+#ifdef ORVELUNE_HAVE_X11
+    // Before anything that takes time: until the handlers are in place, a
+    // SIGTERM ends the process abruptly. A failure is reported when the host
+    // opens, which installs them too. (The Wayland host ends on the same
+    // signals through the same handlers.)
+    std::string signals_error;
+    (void)host::x11::EndSignals::install(signals_error);
+#endif
+    // Pictures the size of the screen (several of them) may be more than the
+    // system lets us have.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("orvelune: out of memory: the system refused the memory for the pictures, "
+                   "each as large as the screen\n",
+                   stderr);
+        return EXIT_FAILURE;
+    }
+}
+
+namespace {
+
+int run(int argc, char** argv)
 {
     // The host's options go first, wherever they stand.
     const BackendChoice choice =
@@ -166,3 +194,5 @@ int main(int argc, char** argv)
     plug_in_windowed_modes(options.seams, options.seed);
     return run_startup(*host, options);
 }
+
+} // namespace

@@ -15,7 +15,9 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -59,9 +61,7 @@ std::string program_folder()
     return host::utf8_from_utf16(separator == std::wstring::npos ? L"." : path.substr(0, separator));
 }
 
-} // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+int run()
 {
     StartupOptions options;
     options.command_line = host::utf8_from_utf16(argument_text());
@@ -77,4 +77,24 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     plug_in_windowed_modes(options.seams, options.seed);
     return run_startup(*host, options);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+{
+    // Pictures the size of the screen (several of them) may be more than the
+    // system lets us have. Every window has gone with the unwinding by the
+    // time the message shows.
+    try {
+        return run();
+    } catch (const std::bad_alloc&) {
+        constexpr const char* kMessage = "Orvelune: out of memory: the system refused the memory "
+                                         "for the pictures, each as large as the screen";
+        std::fprintf(stderr, "%s\n", kMessage);
+        std::fflush(stderr);
+        MessageBoxW(nullptr, host::utf16_from_utf8(kMessage).c_str(), L"Orvelune",
+                    MB_OK | MB_ICONEXCLAMATION);
+        return EXIT_FAILURE;
+    }
 }

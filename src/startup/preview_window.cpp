@@ -24,6 +24,9 @@ bool Ball_X::Form_Load(host::NativeHandle parent, host::Size pane)
     options.borderless = true;
     options.visible = false;
     options.parent = parent;
+    // The pane's size is whatever its program declares; the memory held is
+    // the picture's, and the host shows black beyond it.
+    options.frame_limit = host::Size{Master.width(), Master.height()};
     m_window = m_host.create_window(options, *this);
     return m_window != nullptr;
 }

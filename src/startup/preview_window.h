@@ -10,8 +10,10 @@
 // is shown at its natural size from the pane's top-left corner on black,
 // never stretched, so a larger pane shows it with black around it and a
 // smaller one shows its top-left part. The window covers the pane and
-// follows its size; when the pane goes away (or the window is asked to
-// close) the preview unloads and the process has nothing left to run.
+// follows its size, but its frame is never larger than the picture (the
+// host paints the rest black), whatever size the pane claims. When the pane
+// goes away (or the window is asked to close) the preview unloads and the
+// process has nothing left to run.
 class Ball_X : public host::WindowHandler {
 public:
     Ball_X(host::Host& host, gfx::Surface picture);

@@ -36,4 +36,35 @@ TEST(MonitorOrder, PrimaryFirstThenTheRestWithoutEmptyOrMirroredOnes)
         EXPECT_EQ(host::order_monitors(c.found, c.primary, screen), c.expected) << c.what;
 }
 
+// What a server declares is cut to the desktop it really has: the saver's
+// pictures are sized to the monitor, so a claim of 32767 x 32767 on a
+// 2048 x 768 screen must not become one.
+TEST(MonitorOrder, MonitorsAreClippedToTheDesktopsRealExtent)
+{
+    const host::Size screen{2048, 768};
+    const gfx::Rect root{0, 0, 2048, 768};
+    const gfx::Rect left{0, 0, 1024, 768}, right{1024, 0, 1024, 768};
+    struct Case {
+        const char* what;
+        Rects found;
+        std::optional<std::size_t> primary;
+        std::optional<gfx::Rect> extent;
+        Rects expected;
+    };
+    const Case cases[] = {
+        {"a huge primary", {{0, 0, 32767, 32767}, right}, 0, root, {root, right}},
+        {"a huge primary off the origin", {left, {1024, 0, 16384, 16384}}, 1, root, {right, left}},
+        {"one reaching left of and above the screen", {{-500, -300, 1524, 1068}}, 0, root, {left}},
+        {"one wholly outside: dropped, the next is primary", {{4096, 0, 800, 600}, right}, 0, root, {right}},
+        {"two that clip to the same place: one", {{1024, 0, 5000, 768}, right}, 0, root, {right}},
+        {"nothing inside: the whole screen", {{-900, 0, 800, 600}}, 0, root, {root}},
+        {"a desktop with negative corners keeps them",
+         {{-1280, 0, 1280, 1024}, {0, 0, 99999, 1080}}, 1, gfx::Rect{-1280, 0, 3200, 1080},
+         {{0, 0, 1920, 1080}, {-1280, 0, 1280, 1024}}},
+        {"no extent: as declared", {{0, 0, 32767, 32767}}, 0, std::nullopt, {{0, 0, 32767, 32767}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(host::order_monitors(c.found, c.primary, screen, c.extent), c.expected) << c.what;
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -78,27 +79,36 @@ TEST(PreviewWindow, ShowsThePictureTopLeftOnBlackAndFollowsThePane)
     EXPECT_TRUE(record.shown);
     EXPECT_EQ(record.rect, (gfx::Rect{0, 0, 200, 150}));
 
+    // The window covers the pane; its frame is the part of the picture the
+    // pane shows (the host paints the rest of the window black).
     auto check = [&](int width, int height) {
+        EXPECT_EQ(rig.host.windows()[0].rect, (gfx::Rect{0, 0, width, height}));
         const gfx::Surface& frame = preview.window()->frame();
-        ASSERT_EQ(frame.width(), width);
-        ASSERT_EQ(frame.height(), height);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const gfx::Pixel expected = rig.picture.contains(x, y) ? rig.picture.at(x, y)
-                                                                       : gfx::kBlack;
-                ASSERT_EQ(frame.at(x, y), expected) << "at (" << x << ", " << y << ") in a "
-                                                    << width << " x " << height << " pane";
-            }
+        ASSERT_EQ(frame.width(), std::min(width, 152));
+        ASSERT_EQ(frame.height(), std::min(height, 112));
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x)
+                ASSERT_EQ(frame.at(x, y), rig.picture.at(x, y))
+                    << "at (" << x << ", " << y << ") in a " << width << " x " << height << " pane";
     };
     check(200, 150);
 
-    // A smaller pane shows the top-left part, a larger one the whole picture.
-    preview.on_parent_resized({100, 80});
-    check(100, 80);
-    preview.on_parent_resized({152, 112});
-    check(152, 112);
-    preview.on_parent_resized({300, 40});
-    check(300, 40);
+    // A smaller pane shows the top-left part, a larger one the whole picture;
+    // a pane as large as its program may claim holds no more than the picture.
+    for (host::Size pane : {host::Size{100, 80}, {152, 112}, {300, 40}, {32767, 32767}, {0, 0}}) {
+        preview.on_parent_resized(pane);
+        check(pane.width, pane.height);
+    }
+}
+
+TEST(PreviewWindow, AHugePaneFromTheStartHoldsOnlyThePicture)
+{
+    PreviewRig rig;
+    Ball_X preview(rig.host, rig.picture);
+    ASSERT_TRUE(preview.Form_Load(PreviewRig::kPane, {32767, 32767}));
+    preview.RunPreview();
+    EXPECT_EQ(rig.host.windows()[0].rect, (gfx::Rect{0, 0, 32767, 32767}));
+    EXPECT_EQ(preview.window()->frame(), rig.picture);
 }
 
 TEST(PreviewWindow, EndsWhenThePaneGoesAway)

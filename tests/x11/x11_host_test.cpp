@@ -373,5 +373,46 @@ TEST_F(HostOnX, RefreshingBlocksSendsThemAndNothingElse)
     }
 }
 
+// A message naming a long path (a folder name has no blanks to break the
+// line at; this one is 4,000 bytes) stays within the screen, in both
+// directions.
+TEST(MessageBoxOnX, ALongPathKeepsTheBoxWithinTheScreen)
+{
+    XvfbRig rig(1024, 768);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    std::string path = "/home/someone";
+    for (int i = 0; i < 150; ++i)
+        path += "/a_folder_with_a_long_name";
+    path += "/picture.bmp";
+    const std::string text = "このファイルのパスは長すぎるため (設定ファイルに書けるのは 255 バイトまで)、"
+                             "背景の画像にできません。\n\n" + path;
+    const std::string title = "Orvelune long message";
+
+    // The box is modal: it runs in a child process of its own until it is ended.
+    setenv("DISPLAY", rig.display_name().c_str(), 1);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::string error;
+        std::unique_ptr<host::Host> x11 = host::open_x11_host({}, error);
+        if (x11)
+            x11->message_box(nullptr, text, title, host::MessageStyle::Exclamation);
+        _exit(x11 ? 0 : 1);
+    }
+    Child box(pid);
+    const std::optional<XID> window = rig.wait_for_window(title, 20s);
+    ASSERT_TRUE(window) << "expected the message box";
+    // GTK may size the box again once it is mapped: the last size counts.
+    XWindowAttributes a{};
+    for (int i = 0; i < 10; ++i) {
+        std::this_thread::sleep_for(100ms);
+        ASSERT_TRUE(XGetWindowAttributes(rig.display(), *window, &a));
+    }
+    EXPECT_LE(a.width, rig.width()) << "the box is wider than the screen: " << a.width;
+    EXPECT_LE(a.height, rig.height()) << "the box is taller than the screen: " << a.height;
+    EXPECT_GT(a.width, 0);
+}
+
 } // namespace
 } // namespace x11test

@@ -78,6 +78,44 @@ TEST(PreviewOnX, ShowsTheStillPictureInThePaneFollowsItAndEndsWithIt)
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
 }
 
+// A pane may claim any size up to 32767 x 32767 pixels: the preview still
+// holds only its picture, and shows it on black as in any other pane.
+TEST(PreviewOnX, APaneOfTheLargestSizeHoldsOnlyThePicture)
+{
+    if (!kMemoryLimitsWork)
+        GTEST_SKIP() << "a sanitized program cannot run under a memory limit";
+    XvfbRig rig(320, 240);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    Display* d = rig.display();
+    const XID pane = XCreateSimpleWindow(d, rig.root(), 0, 0, 32767, 32767, 0, 0,
+                                         0x808080);
+    XMapWindow(d, pane);
+    XSync(d, False);
+
+    // A frame of the pane's size would take 4 GiB, and as much again to send it.
+    Launch launch;
+    launch.memory_limit_kib = 300000;
+    Child preview = rig.start_orvelune({"/p", std::to_string(pane)}, {}, launch);
+
+    gfx::Surface expected(rig.width(), rig.height(), gfx::kBlack);
+    gfx::blit(expected, 0, 0, render_preview_picture(), gfx::RasterOp::Copy);
+    std::string last_difference;
+    EXPECT_TRUE(rig.poll_grab(pane, rig.width(), rig.height(), 10s, [&](const gfx::Surface& shot) {
+        last_difference = FirstDifference(expected, shot);
+        return last_difference.empty();
+    })) << "expected the still picture on black; last grab: " << last_difference;
+    const std::optional<XID> child = OnlyChild(d, pane);
+    ASSERT_TRUE(child) << "expected the preview in the pane";
+    EXPECT_EQ(Geometry(d, *child), (gfx::Rect{0, 0, 32767, 32767}));
+
+    XDestroyWindow(d, pane);
+    XSync(d, False);
+    const std::optional<int> status = preview.wait(5s);
+    ASSERT_TRUE(status) << "expected the preview to end with its pane";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+}
+
 TEST(PreviewOnX, APaneThatIsNoWindowEndsThePreviewAtOnce)
 {
     XvfbRig rig(320, 240);

@@ -50,7 +50,8 @@ int IgnoreXErrors(Display*, XErrorEvent*)
 
 
 pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
-            const std::vector<std::string>& env, posix_spawn_file_actions_t* actions = nullptr)
+            const std::vector<std::string>& env, posix_spawn_file_actions_t* actions = nullptr,
+            const posix_spawnattr_t* attributes = nullptr)
 {
     std::vector<std::string> argv_text{program};
     argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -63,7 +64,7 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
         envp.push_back(e.data());
     envp.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, program.c_str(), actions, nullptr, argv.data(), envp.data()) != 0)
+    if (posix_spawnp(&pid, program.c_str(), actions, attributes, argv.data(), envp.data()) != 0)
         return -1;
     return pid;
 }
@@ -251,22 +252,36 @@ Child XvfbRig::start_orvelune(const std::vector<std::string>& args,
     if (!launch.stderr_path.empty())
         posix_spawn_file_actions_addopen(&actions, 2, launch.stderr_path.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (launch.end_signals_blocked) {
+        sigset_t ends;
+        sigemptyset(&ends);
+        sigaddset(&ends, SIGTERM);
+        sigaddset(&ends, SIGINT);
+        sigaddset(&ends, SIGHUP);
+        posix_spawnattr_setsigmask(&attributes, &ends);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    }
     pid_t pid = -1;
-    if (launch.open_file_limit > 0 || !launch.gate_path.empty()) {
+    if (launch.open_file_limit > 0 || !launch.gate_path.empty() || launch.memory_limit_kib > 0) {
         // The shell closes what it inherited beyond the standard three,
-        // lowers the limit, waits at the gate and becomes the program.
+        // lowers the limits, waits at the gate and becomes the program.
         std::string script = "exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-";
         if (launch.open_file_limit > 0)
             script += " && ulimit -n " + std::to_string(launch.open_file_limit);
+        if (launch.memory_limit_kib > 0)
+            script += " && ulimit -v " + std::to_string(launch.memory_limit_kib);
         if (!launch.gate_path.empty())
             script += " && { : < '" + launch.gate_path + "'; }";
         script += " && exec \"$0\" \"$@\"";
         std::vector<std::string> shell_args = {"-c", script, program};
         shell_args.insert(shell_args.end(), args.begin(), args.end());
-        pid = Spawn("/bin/sh", shell_args, environment(extra_env), &actions);
+        pid = Spawn("/bin/sh", shell_args, environment(extra_env), &actions, &attributes);
     } else {
-        pid = Spawn(program, args, environment(extra_env), &actions);
+        pid = Spawn(program, args, environment(extra_env), &actions, &attributes);
     }
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return Child(pid);
 }

@@ -53,7 +53,28 @@ struct Launch {
     // Non-empty: a named pipe the start waits on before the program runs, so
     // that starts held there all go at once when a writer opens and closes it.
     std::string gate_path;
+    // Non-zero: the most address space the program may take, in KiB (ulimit -v).
+    // A sanitized program reserves far more than any such limit: see
+    // kMemoryLimitsWork.
+    long memory_limit_kib = 0;
+    // The program starts with SIGTERM, SIGINT and SIGHUP blocked (a signal
+    // mask passes through exec), so that one sent at once waits for it.
+    bool end_signals_blocked = false;
 };
+
+// Whether a program under Launch::memory_limit_kib can run at all: not
+// under AddressSanitizer, whose shadow memory alone is terabytes of address space.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kMemoryLimitsWork = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kMemoryLimitsWork = false;
+#else
+inline constexpr bool kMemoryLimitsWork = true;
+#endif
+#else
+inline constexpr bool kMemoryLimitsWork = true;
+#endif
 
 class XvfbRig {
 public:

@@ -14,6 +14,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -192,7 +195,7 @@ TEST_F(SaverOnX, OfTwentyStartsAtOnceExactlyOneRuns)
     EXPECT_EQ(rig->count_windows(kSaverTitle), 1);
 }
 
-TEST_F(SaverOnX, SigtermAndSigintEndTheSaverWithStatusZero)
+TEST_F(SaverOnX, SigtermSigintAndSighupEndTheSaverWithStatusZero)
 {
     struct Case {
         std::vector<std::string> args;
@@ -200,14 +203,69 @@ TEST_F(SaverOnX, SigtermAndSigintEndTheSaverWithStatusZero)
         int pause_ms; // a long pause: the signal comes while the saver sleeps
     };
     for (const Case& c : {Case{{"/s"}, SIGTERM, 0}, Case{{}, SIGINT, 0}, Case{{"/s"}, SIGINT, 1000},
-                          Case{{}, SIGTERM, 1000}}) {
+                          Case{{}, SIGTERM, 1000}, Case{{"/s"}, SIGHUP, 0}}) {
         rig->write_settings(SlowSettings(c.pause_ms));
         Child saver = rig->start_orvelune(c.args);
         ASSERT_TRUE(rig->wait_for_window(kSaverTitle, 10s));
         WaitForFrames();
         saver.signal(c.signal);
-        ExpectEndedWithZero(saver, c.signal == SIGTERM ? "SIGTERM" : "SIGINT");
+        ExpectEndedWithZero(saver, strsignal(c.signal));
     }
+}
+
+// A signal may come before the program has had a moment to set up anything:
+// here it comes before the program runs at all, held by a blocked mask
+// until the program lets it through. Every mode must then end in order.
+TEST_F(SaverOnX, EndSignalsSentAtTheStartEndEveryModeWithStatusZero)
+{
+    const XID pane = rig->create_foreign_window(rig->root(), gfx::Surface(100, 80, 0x808080));
+    struct Case {
+        std::vector<std::string> args;
+        int signal;
+    };
+    for (const Case& c : {Case{{"/s"}, SIGTERM}, Case{{}, SIGHUP}, Case{{"/c"}, SIGTERM},
+                          Case{{"-root"}, SIGINT}, Case{{"/p", std::to_string(pane)}, SIGTERM},
+                          Case{{"/s"}, SIGHUP}}) {
+        for (int round = 0; round < 2; ++round) {
+            Launch launch;
+            launch.end_signals_blocked = true;
+            Child start = rig->start_orvelune(c.args, {}, launch);
+            start.signal(c.signal);
+            const std::string what = std::string(strsignal(c.signal)) + " at the start of "
+                                     + (c.args.empty() ? std::string("no arguments") : c.args[0]);
+            ExpectEndedWithZero(start, what.c_str());
+        }
+    }
+}
+
+// A screen of 7680 x 4320 needs about 130 MiB for each of the saver's
+// pictures; with less memory than they take, the program says so and ends
+// with status 1 instead of aborting.
+TEST(SaverOnALargeScreen, WithoutMemoryForItsPicturesItSaysSoAndEndsWithOne)
+{
+    if (!kMemoryLimitsWork)
+        GTEST_SKIP() << "a sanitized program cannot run under a memory limit";
+    XvfbRig rig(7680, 4320);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    const std::string said = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp")
+                             + "/orvelune-memory-" + std::to_string(getpid()) + ".txt";
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"/s"}, {}, {"-root"}}) {
+        Launch launch;
+        launch.memory_limit_kib = 300000;
+        launch.stderr_path = said;
+        Child saver = rig.start_orvelune(args, {}, launch);
+        const std::string what = args.empty() ? "no arguments" : args[0];
+        const std::optional<int> status = saver.wait(30s);
+        ASSERT_TRUE(status) << what << ": expected the saver to end";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1)
+            << what << ": wait status " << *status;
+        const std::string text = ReadFile(said);
+        EXPECT_NE(text.find("orvelune: out of memory"), std::string::npos)
+            << what << ": got \"" << text << "\"";
+    }
+    std::remove(said.c_str());
 }
 
 // Whether the pointer shows: any pixel of the current cursor image that is

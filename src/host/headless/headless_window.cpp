@@ -13,9 +13,11 @@ HeadlessWindow::HeadlessWindow(HeadlessHost& host, WindowHandler& handler,
                                const WindowOptions& options, std::size_t record,
                                NativeHandle handle)
     : m_host(&host), m_handler(handler),
-      m_frame(std::max(options.rect.width, 0), std::max(options.rect.height, 0)),
-      m_record(record), m_handle(handle), m_timer(host.m_loop, handler)
+      m_frame_limit(options.frame_limit), m_record(record), m_handle(handle),
+      m_timer(host.m_loop, handler)
 {
+    const Size frame = frame_size_within(options.rect.width, options.rect.height, m_frame_limit);
+    m_frame = gfx::Surface(frame.width, frame.height);
 }
 
 HeadlessWindow::~HeadlessWindow()
@@ -66,7 +68,8 @@ void HeadlessWindow::move(gfx::Rect rect)
     if (m_host)
         m_host->record_of(*this).rect = rect;
     // The frame follows the new size; what overlaps is kept.
-    m_frame.resize_keeping(rect.width, rect.height);
+    const Size frame = frame_size_within(rect.width, rect.height, m_frame_limit);
+    m_frame.resize_keeping(frame.width, frame.height);
 }
 
 void HeadlessWindow::show(bool visible)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace host {
 
@@ -39,6 +40,7 @@ public:
 private:
     HeadlessHost* m_host;
     WindowHandler& m_handler;
+    std::optional<Size> m_frame_limit;
     gfx::Surface m_frame;
     std::size_t m_record;
     NativeHandle m_handle;

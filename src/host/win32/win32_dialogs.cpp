@@ -2,6 +2,7 @@
 // requests the settings dialog makes. Each is modal over its owner and
 // runs its own message loop until it closes; our windows are repainted
 // meanwhile by their WM_PAINT, and their input waits in the system's queue.
+#include "host/message_text.h"
 #include "host/win32/win32_host_impl.h"
 
 #include <commdlg.h>
@@ -40,7 +41,9 @@ void Win32Host::message_box(host::Window* owner, std::string_view text_utf8,
 {
     const UINT type = MB_OK | (style == MessageStyle::Exclamation ? MB_ICONEXCLAMATION
                                                                    : MB_ICONINFORMATION);
-    MessageBoxW(hwnd_of(owner), utf16_from_utf8(text_utf8).c_str(),
+    // The box breaks its lines only at blanks: a long path, which has
+    // none, is broken here (or loses its middle), so that it fits the screen.
+    MessageBoxW(hwnd_of(owner), utf16_from_utf8(message_box_text(text_utf8)).c_str(),
                 utf16_from_utf8(title_utf8).c_str(), type);
 }
 

@@ -98,6 +98,7 @@ private:
     std::uint64_t m_serial;
     FramePresenter m_presenter;
     HCURSOR m_cursor = nullptr;
+    std::optional<Size> m_frame_limit;
     gfx::Surface m_frame;
     WindowTimer m_timer;
 };

@@ -2,6 +2,7 @@
 // are in the coordinates every window takes (the primary's top-left corner
 // is 0, 0; a monitor to its left or above it has negative ones), and in real
 // pixels, since the program's manifest says it knows each monitor's scale.
+#include "gfx/rect_set.h"
 #include "host/monitors.h"
 #include "host/win32/win32_host_impl.h"
 
@@ -34,7 +35,11 @@ std::vector<gfx::Rect> Win32Host::monitors()
 {
     MonitorList list;
     EnumDisplayMonitors(nullptr, nullptr, note_monitor, reinterpret_cast<LPARAM>(&list));
-    return order_monitors(list.found, list.primary, screen_size());
+    // A monitor reaches no further than the virtual screen, which holds them all.
+    const gfx::Rect desktop{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                            GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    return order_monitors(list.found, list.primary, screen_size(),
+                          gfx::is_empty(desktop) ? std::nullopt : std::optional(desktop));
 }
 
 } // namespace host::win32

@@ -63,9 +63,9 @@ Win32Window::Win32Window(Win32Host& host, WindowHandler& handler, const WindowOp
                          WindowKind kind, HWND hwnd)
     : m_host(host), m_handler(handler), m_kind(kind), m_hwnd(hwnd),
       m_serial(host.next_window_serial()),
-      m_frame(std::max(options.rect.width, 0), std::max(options.rect.height, 0)),
-      m_timer(host.loop(), handler)
+      m_frame_limit(options.frame_limit), m_timer(host.loop(), handler)
 {
+    resize_frame(options.rect.width, options.rect.height);
     if (kind == WindowKind::Child) {
         m_parent = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(options.parent));
         RECT client{};
@@ -129,6 +129,17 @@ void Win32Window::refresh_areas(std::span<const gfx::Rect> areas)
 void Win32Window::paint(HDC dc)
 {
     m_presenter.repaint(dc, m_frame);
+    // What a limited frame does not cover is black: right of it, then below it.
+    RECT client{};
+    if (!m_hwnd || !GetClientRect(m_hwnd, &client))
+        return;
+    const RECT right{m_frame.width(), 0, client.right, client.bottom};
+    const RECT below{0, m_frame.height(), std::min<LONG>(m_frame.width(), client.right), client.bottom};
+    const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    if (right.left < right.right && right.top < right.bottom)
+        FillRect(dc, &right, black);
+    if (below.left < below.right && below.top < below.bottom)
+        FillRect(dc, &below, black);
 }
 
 void Win32Window::set_title(std::string_view utf8)
@@ -139,7 +150,8 @@ void Win32Window::set_title(std::string_view utf8)
 
 void Win32Window::resize_frame(int width, int height)
 {
-    m_frame.resize_keeping(width, height);
+    const Size frame = frame_size_within(width, height, m_frame_limit);
+    m_frame.resize_keeping(frame.width, frame.height);
 }
 
 void Win32Window::move(gfx::Rect rect)
@@ -207,7 +219,9 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
         window->paint(reinterpret_cast<HDC>(wparam));
         return 0;
     case WM_ERASEBKGND:
-        return 1; // the frame covers the whole client area: no flash of background
+        // The frame covers the client area (or WM_PAINT blackens what a
+        // limited frame leaves): no flash of background.
+        return 1;
 
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:

@@ -1,5 +1,6 @@
 #include "host/x11/x11_host_impl.h"
 
+#include "host/message_text.h"
 #include "host/x11/x11_signals.h"
 
 #include <gdk/gdkx.h>
@@ -28,7 +29,7 @@ gboolean repaint_tick(gpointer host)
     return G_SOURCE_CONTINUE;
 }
 
-// SIGTERM or SIGINT while a dialog holds the loop: the pipe of the signal
+// SIGTERM, SIGINT or SIGHUP while a dialog holds the loop: the pipe of the signal
 // handlers wakes GTK's loop, and the process ends as it would in ours.
 gboolean end_on_signal(gint, GIOCondition, gpointer host)
 {
@@ -108,16 +109,26 @@ bool X11Host::ensure_gtk()
 void X11Host::message_box(host::Window* owner, std::string_view text_utf8,
                           std::string_view title_utf8, MessageStyle style)
 {
-    const std::string text(text_utf8);
     const std::string title(title_utf8);
     if (!ensure_gtk()) {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+        std::fprintf(stderr, "%s: %s\n", title.c_str(), std::string(text_utf8).c_str());
         return;
     }
+    // A long path, which has no blanks to break at, is broken (or loses its
+    // middle) so that the box stays within the screen.
+    const std::string text = message_box_text(text_utf8);
     GtkWidget* dialog = gtk_message_dialog_new(
         nullptr, GTK_DIALOG_MODAL,
         style == MessageStyle::Exclamation ? GTK_MESSAGE_WARNING : GTK_MESSAGE_INFO,
         GTK_BUTTONS_OK, "%s", text.c_str());
+    // Lines too long for the box are broken between words, or inside a
+    // word that is longer than a line.
+    GtkWidget* area = gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog));
+    GList* labels = gtk_container_get_children(GTK_CONTAINER(area));
+    for (GList* item = labels; item; item = item->next)
+        if (GTK_IS_LABEL(item->data))
+            gtk_label_set_line_wrap_mode(GTK_LABEL(item->data), PANGO_WRAP_WORD_CHAR);
+    g_list_free(labels);
     gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
     run_modal(*this, dialog, owner);

@@ -34,7 +34,7 @@ struct X11HostOptions {
     bool draw_on_root = false;
     // OrdinaryWindow: its client size.
     Size ordinary_size{1280, 720};
-    // SIGTERM and SIGINT end the process with status 0 (checked by the loop,
+    // SIGTERM, SIGINT and SIGHUP end the process with status 0 (checked by the loop,
     // the pump, every sleep and the system's dialogs) instead of killing it.
     // The program sets this; a test that opens a host in its own process
     // keeps its default signals.

@@ -67,6 +67,8 @@ public:
 
 private:
     void resize_frame(int width, int height);
+    // Paints black what the frame does not cover (a window with a frame limit).
+    void clear_beyond_frame();
 
     X11Host& m_host;
     WindowHandler& m_handler;
@@ -75,6 +77,8 @@ private:
     ::Window m_parent = 0; // the parent we follow (child windows only)
     GC m_gc;
     std::unique_ptr<FramePresenter> m_presenter;
+    std::optional<Size> m_frame_limit;
+    Size m_size;           // the client area's, which the frame may not fill
     gfx::Surface m_frame;
     bool m_topmost = false;
     WindowTimer m_timer;

@@ -9,8 +9,8 @@
 #include <limits>
 
 // The X11 host's side of the loop (whose rules live in run_loop.cpp): the X
-// connection's events, the waits between them, and SIGTERM and SIGINT, whose
-// pipe wakes every wait.
+// connection's events, the waits between them, and SIGTERM, SIGINT and
+// SIGHUP, whose pipe wakes every wait.
 namespace host::x11 {
 
 namespace {

@@ -74,7 +74,8 @@ std::vector<gfx::Rect> X11Host::monitors()
         primary.reset();
         xinerama_monitors(m_display, found);
     }
-    return order_monitors(found, primary, screen);
+    // A monitor reaches no further than the root, whatever RandR declares.
+    return order_monitors(found, primary, screen, gfx::Rect{0, 0, screen.width, screen.height});
 }
 
 } // namespace host::x11

@@ -1,6 +1,7 @@
 #include "host/x11/x11_signals.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -32,7 +33,7 @@ bool EndSignals::install(std::string& error)
         return true;
     int fds[2] = {-1, -1};
     if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) {
-        error = std::string("cannot catch SIGTERM and SIGINT: no pipe for them: ")
+        error = std::string("cannot catch SIGTERM, SIGINT and SIGHUP: no pipe for them: ")
                 + std::strerror(errno);
         return false;
     }
@@ -42,10 +43,23 @@ bool EndSignals::install(std::string& error)
     action.sa_handler = on_end_signal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;
-    if (sigaction(SIGTERM, &action, nullptr) != 0 || sigaction(SIGINT, &action, nullptr) != 0) {
-        error = std::string("cannot catch SIGTERM and SIGINT: ") + std::strerror(errno);
+    // A hang-up that whoever started us chose to ignore (nohup) stays ignored.
+    struct sigaction hang_up {};
+    const bool keep_hang_up_ignored
+        = sigaction(SIGHUP, nullptr, &hang_up) == 0 && hang_up.sa_handler == SIG_IGN;
+    if (sigaction(SIGTERM, &action, nullptr) != 0 || sigaction(SIGINT, &action, nullptr) != 0
+        || (!keep_hang_up_ignored && sigaction(SIGHUP, &action, nullptr) != 0)) {
+        error = std::string("cannot catch SIGTERM, SIGINT and SIGHUP: ") + std::strerror(errno);
         return false;
     }
+    // A start that blocked them (a signal mask is inherited through exec)
+    // would otherwise never hear them; one that came meanwhile is handled now.
+    sigset_t ends;
+    sigemptyset(&ends);
+    sigaddset(&ends, SIGTERM);
+    sigaddset(&ends, SIGINT);
+    sigaddset(&ends, SIGHUP);
+    pthread_sigmask(SIG_UNBLOCK, &ends, nullptr);
     return true;
 }
 

@@ -4,7 +4,7 @@
 
 namespace host::x11 {
 
-// SIGTERM and SIGINT turned into an orderly end. The handler only writes a
+// SIGTERM, SIGINT and SIGHUP turned into an orderly end. The handler only writes a
 // byte to a pipe (the one thing a signal handler may safely do); the loop
 // polls the pipe's read end beside the X connection, and the frame pump and
 // every sleep look at it, so the process ends within one frame or one pause.
@@ -12,13 +12,15 @@ namespace host::x11 {
 // cuts short looks at the flag at once.
 class EndSignals {
 public:
-    // Installs the handlers once per process. False, with the reason in
-    // `error`, when they cannot be installed; the signals then keep their
-    // default action.
+    // Installs the handlers once per process, and lets the three signals
+    // through if the process was started with them blocked. main() calls it
+    // before anything else, since until then a signal ends the process
+    // abruptly. False, with the reason in `error`, when they cannot be
+    // installed; the signals then keep their default action.
     static bool install(std::string& error);
     // The fd to poll for reading; -1 before install().
     static int read_fd();
-    // True once SIGTERM or SIGINT has arrived.
+    // True once one of them has arrived.
     static bool arrived();
 };
 

@@ -36,9 +36,11 @@ X11Window::X11Window(X11Host& host, WindowHandler& handler, const WindowOptions&
     : m_host(host), m_handler(handler), m_kind(kind), m_id(resources.id), m_gc(resources.gc),
       m_presenter(std::make_unique<FramePresenter>(host.display(), resources.visual,
                                                    resources.depth, host.options().use_shm)),
-      m_frame(std::max(options.rect.width, 0), std::max(options.rect.height, 0)),
+      m_frame_limit(options.frame_limit),
+      m_size{std::max(options.rect.width, 0), std::max(options.rect.height, 0)},
       m_topmost(options.topmost), m_timer(host.loop(), handler)
 {
+    resize_frame(m_size.width, m_size.height);
     // Another program's window, and our child that dies with its pane, may
     // go away under us at any moment; the loop hears of it and ends us.
     if (kind == WindowKind::Child) {
@@ -76,6 +78,24 @@ void X11Window::refresh()
 {
     m_presenter->present(m_id, m_gc, m_frame);
     m_host.set_shm_used(m_presenter->uses_shm());
+    clear_beyond_frame();
+}
+
+void X11Window::clear_beyond_frame()
+{
+    const int frame_width = m_frame.width(), frame_height = m_frame.height();
+    if (frame_width >= m_size.width && frame_height >= m_size.height)
+        return;
+    ::Display* d = m_host.display();
+    XSetForeground(d, m_gc, BlackPixel(d, DefaultScreen(d)));
+    // Right of the frame, then below it.
+    if (frame_width < m_size.width)
+        XFillRectangle(d, m_id, m_gc, frame_width, 0, unsigned(m_size.width - frame_width),
+                       unsigned(m_size.height));
+    if (frame_height < m_size.height)
+        XFillRectangle(d, m_id, m_gc, 0, frame_height, unsigned(frame_width),
+                       unsigned(m_size.height - frame_height));
+    XFlush(d);
 }
 
 void X11Window::set_title(std::string_view utf8)
@@ -88,12 +108,14 @@ void X11Window::set_title(std::string_view utf8)
 
 void X11Window::resize_frame(int width, int height)
 {
-    m_frame.resize_keeping(width, height);
+    const Size frame = frame_size_within(width, height, m_frame_limit);
+    m_frame.resize_keeping(frame.width, frame.height);
 }
 
 void X11Window::move(gfx::Rect rect)
 {
     resize_frame(rect.width, rect.height);
+    m_size = {std::max(rect.width, 0), std::max(rect.height, 0)};
     // Another program's window is never moved or sized; the ordinary window's
     // place is the window manager's to choose.
     if (m_kind == WindowKind::Foreign || rect.width <= 0 || rect.height <= 0)
