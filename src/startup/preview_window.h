@@ -5,7 +5,7 @@
 
 #include <memory>
 
-// Ball_X: the still preview inside another program's pane. One picture box,
+// Ball_X: the still preview inside another program's pane. One surface,
 // Master, holds the 152 x 112 picture of the saver's starting formation; it
 // is shown at its natural size from the pane's top-left corner on black,
 // never stretched, so a larger pane shows it with black around it and a
