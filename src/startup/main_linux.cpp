@@ -112,15 +112,29 @@ std::string program_folder(const char* argv0)
 
 int run(int argc, char** argv);
 
+#ifdef ORVELUNE_HAVE_X11
+// The end signals are caught before any library's initialisers run (GTK
+// and what it brings take several milliseconds to start), so a SIGTERM
+// that comes as the program starts still ends it in order, with status 0.
+// The dynamic loader runs the executable's pre-initialisers first.
+void catch_end_signals_first(int, char**, char**)
+{
+    std::string error;
+    (void)host::x11::EndSignals::install(error);
+}
+[[gnu::section(".preinit_array"), gnu::used]] void (*const g_catch_end_signals_first)(int, char**, char**) =
+    catch_end_signals_first;
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
 {
 #ifdef ORVELUNE_HAVE_X11
-    // Before anything that takes time: until the handlers are in place, a
-    // SIGTERM ends the process abruptly. A failure is reported when the host
-    // opens, which installs them too. (The Wayland host ends on the same
-    // signals through the same handlers.)
+    // Installed already before the libraries started (above); this is a
+    // no-op then. A failure is reported when the host opens, which installs
+    // them too. (The Wayland host ends on the same signals through the same
+    // handlers.)
     std::string signals_error;
     (void)host::x11::EndSignals::install(signals_error);
 #endif
