@@ -1,50 +1,17 @@
-// The claim of the one saver or settings dialog per Wayland display: a lock
-// on a file named after the compositor's socket, in the user's runtime
-// folder. The kernel arbitrates the lock, so of any number of starts at once
-// exactly one gets it, and it lets go when the process ends, however it
-// ends. An open file description lock can be tested without being taken, so
-// that a look for a running saver never keeps one from starting.
+// The claim of the one saver or settings dialog per Wayland display: the
+// desktop hosts' lock file (host/x11/instance_lock.h), named after the
+// compositor's socket.
 #include "host/wayland/wayland_host_impl.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "host/x11/instance_lock.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 namespace host::wl {
 
 namespace {
-
-// A folder only this user can write to, or "" with the reason in `error`:
-// $XDG_RUNTIME_DIR, where the compositor's socket lives too, else a folder
-// of our own in /tmp that must be ours and closed to others.
-std::string private_folder(std::string& error)
-{
-    const uid_t me = getuid();
-    auto is_private = [me](const std::string& path) {
-        struct stat info {};
-        return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == me
-               && (info.st_mode & 077) == 0;
-    };
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        runtime && runtime[0] == '/' && is_private(runtime))
-        return runtime;
-    const std::string folder = "/tmp/orvelune-" + std::to_string(me);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = "cannot make the folder " + folder + ": " + std::strerror(errno);
-        return {};
-    }
-    if (!is_private(folder)) {
-        error = folder + " is not a folder of this user's alone";
-        return {};
-    }
-    return folder;
-}
 
 // One name per compositor: "wayland-1" and the same socket's full path in
 // the runtime folder give the same key.
@@ -64,26 +31,7 @@ std::string display_key()
 
 std::string lock_path(std::string& error)
 {
-    const std::string folder = private_folder(error);
-    if (folder.empty())
-        return {};
-    return folder + "/orvelune-wayland-" + display_key() + ".lock";
-}
-
-struct flock whole_file_write_lock()
-{
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = 0;
-    lock.l_len = 0; // to the end, however long
-    return lock;
-}
-
-InstanceClaim unavailable(const std::string& why)
-{
-    std::fprintf(stderr, "orvelune: cannot make sure only one saver runs: %s\n", why.c_str());
-    return InstanceClaim::Unavailable;
+    return x11::instance_lock_path("orvelune-wayland-" + display_key() + ".lock", error);
 }
 
 } // namespace
@@ -94,22 +42,11 @@ InstanceClaim WaylandHost::claim_instance()
         return InstanceClaim::Claimed;
     std::string error;
     const std::string path = lock_path(error);
-    if (path.empty())
-        return unavailable(error);
-    // Close-on-exec: a program we start must not carry the lock past our end.
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0)
-        return unavailable("cannot open " + path + ": " + std::strerror(errno));
-    struct flock lock = whole_file_write_lock();
-    if (fcntl(fd, F_OFD_SETLK, &lock) == 0) {
-        m_instance_fd = fd;
-        return InstanceClaim::Claimed;
+    if (path.empty()) {
+        std::fprintf(stderr, "orvelune: cannot make sure only one saver runs: %s\n", error.c_str());
+        return InstanceClaim::Unavailable;
     }
-    const int reason = errno;
-    close(fd);
-    if (reason == EAGAIN || reason == EACCES)
-        return InstanceClaim::HeldElsewhere;
-    return unavailable("cannot lock " + path + ": " + std::strerror(reason));
+    return x11::claim_instance_lock(path, m_instance_fd);
 }
 
 bool WaylandHost::instance_claimed_elsewhere()
@@ -118,13 +55,7 @@ bool WaylandHost::instance_claimed_elsewhere()
         return false;
     std::string error;
     const std::string path = lock_path(error);
-    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false; // no file: nobody has ever claimed this display
-    struct flock lock = whole_file_write_lock();
-    const bool held = fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
-    close(fd);
-    return held;
+    return !path.empty() && x11::instance_lock_held_elsewhere(path);
 }
 
 } // namespace host::wl
