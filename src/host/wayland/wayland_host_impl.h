@@ -4,6 +4,7 @@
 #include "host/host.h"
 #include "host/run_loop.h"
 #include "host/wayland/wayland_host.h"
+#include "host/x11/gtk_dialogs.h"
 
 #include <wayland-client.h>
 
@@ -307,6 +308,8 @@ public:
     void keyboard_entered(wl_surface* surface) { m_keyboard_surface = surface; }
     void keyboard_left() { m_keyboard_surface = nullptr; }
     bool ensure_gtk();
+    // The modal loop GTK's dialogs run in.
+    x11::GtkDialogLoop dialog_loop();
 
     // The registry's answers.
     void global_added(wl_registry* registry, std::uint32_t name, const char* interface,

@@ -6,6 +6,7 @@
 #include "host/run_loop.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/x11_present.h"
+#include "host/x11/gtk_dialogs.h"
 
 #include <X11/Xlib.h>
 
@@ -197,6 +198,8 @@ private:
     X11Window* find(::Window id) const;
     bool alive(const X11Window* window) const;
     bool ensure_gtk();
+    // The modal loop GTK's dialogs run in, over `owner`.
+    GtkDialogLoop dialog_loop(host::Window* owner);
 
     ::Display* m_display;
     X11HostOptions m_options;
