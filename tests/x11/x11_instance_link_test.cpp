@@ -228,54 +228,14 @@ TEST_F(InstanceLinkOnX, OfManyClaimsAtOnceWithTheLockFileALinkExactlyOneWins)
     }
 }
 
-// Waits until the process sleeps opening a pipe that has no writer yet.
-bool WaitUntilAtThePipe(Child& child)
-{
-    const auto until = Clock::now() + 30s;
-    while (Clock::now() < until) {
-        if (ReadFile("/proc/" + std::to_string(child.pid()) + "/wchan") == "wait_for_partner")
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
-}
-
 TEST_F(InstanceLinkOnX, OfTenStartsAtOnceWithTheLockFileALinkExactlyOneRuns)
 {
     // All ten find the link at the same moment: each would replace it with a
     // file of its own and lock that, unless the replacing is arbitrated.
     constexpr int kStarts = 10;
     ASSERT_EQ(symlink((runtime.path() + "/elsewhere").c_str(), lock.c_str()), 0);
-    const std::string gate = runtime.path() + "/gate";
-    ASSERT_EQ(mkfifo(gate.c_str(), 0600), 0);
-    Launch gated;
-    gated.gate_path = gate;
-    std::vector<Child> starts;
-    for (int i = 0; i < kStarts; ++i)
-        starts.push_back(rig->start_orvelune({"/s"}, {"XDG_RUNTIME_DIR=" + runtime.path()}, gated));
-    for (Child& start : starts)
-        ASSERT_TRUE(WaitUntilAtThePipe(start));
-    const int writer = open(gate.c_str(), O_WRONLY | O_NONBLOCK);
-    ASSERT_GE(writer, 0);
-    close(writer);
-
-    ASSERT_TRUE(rig->wait_for_window(kSaverTitle, 60s)) << "expected one saver to show";
-    int ended = 0;
-    const auto until = Clock::now() + 60s;
-    while (ended < kStarts - 1 && Clock::now() < until) {
-        ended = 0;
-        for (Child& start : starts)
-            if (const std::optional<int> status = start.wait(0ms)) {
-                ++ended;
-                ASSERT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
-                    << "expected a second start to end with status 0, got wait status " << *status;
-            }
-        std::this_thread::sleep_for(20ms);
-    }
-    ASSERT_TRUE(rig->wait_for_frames(rig->root(), 320, 240, 2, 20s)) << "expected the saver to go on drawing";
-    const int running = int(std::count_if(starts.begin(), starts.end(), [](Child& start) { return start.running(); }));
-    EXPECT_EQ(running, 1) << "expected exactly one of " << kStarts << " savers to run";
-    EXPECT_EQ(rig->count_windows(kSaverTitle), 1);
+    ExpectOneOfManyStartsAtOnceRuns(*rig, kStarts, runtime.path() + "/gate",
+                                    {"XDG_RUNTIME_DIR=" + runtime.path()});
     struct stat info {};
     ASSERT_EQ(lstat(lock.c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));

@@ -141,58 +141,14 @@ TEST_F(SaverOnX, ASecondStartEndsAtOnceAndLeavesTheFirstRunning)
     EXPECT_EQ(rig->find_window(kSaverTitle), window);
 }
 
-// Waits until the process sleeps opening a pipe that has no writer yet.
-bool WaitUntilAtThePipe(Child& child)
-{
-    const auto until = Clock::now() + 30s;
-    while (Clock::now() < until) {
-        if (ReadFile("/proc/" + std::to_string(child.pid()) + "/wchan") == "wait_for_partner")
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
-}
-
 TEST_F(SaverOnX, OfTwentyStartsAtOnceExactlyOneRuns)
 {
     // Twenty starts wait at a gate and are let go at the same moment, so
     // that they look for a running saver's window while none exists yet:
     // only a claim that the system arbitrates can leave exactly one.
-    constexpr int kStarts = 20;
     const std::string gate = rig->settings_path() + ".gate";
     std::filesystem::create_directories(std::filesystem::path(gate).parent_path());
-    ASSERT_EQ(mkfifo(gate.c_str(), 0600), 0);
-    Launch gated;
-    gated.gate_path = gate;
-    std::vector<Child> starts;
-    for (int i = 0; i < kStarts; ++i)
-        starts.push_back(rig->start_orvelune({"/s"}, {}, gated));
-    for (Child& start : starts)
-        ASSERT_TRUE(WaitUntilAtThePipe(start));
-    const int writer = open(gate.c_str(), O_WRONLY | O_NONBLOCK);
-    ASSERT_GE(writer, 0);
-    close(writer);
-
-    ASSERT_TRUE(rig->wait_for_window(kSaverTitle, 60s)) << "expected one saver to show";
-
-    // Every other start ends with status 0.
-    int ended = 0;
-    const auto until = Clock::now() + 60s;
-    while (ended < kStarts - 1 && Clock::now() < until) {
-        ended = 0;
-        for (Child& start : starts)
-            if (const std::optional<int> status = start.wait(0ms)) {
-                ++ended;
-                ASSERT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
-                    << "expected a second start to end with status 0, got wait status " << *status;
-            }
-        std::this_thread::sleep_for(20ms);
-    }
-    WaitForFrames(); // the one left draws on
-    const int running = int(std::count_if(starts.begin(), starts.end(),
-                                          [](Child& start) { return start.running(); }));
-    EXPECT_EQ(running, 1) << "expected exactly one of " << kStarts << " savers to run";
-    EXPECT_EQ(rig->count_windows(kSaverTitle), 1);
+    ExpectOneOfManyStartsAtOnceRuns(*rig, 20, gate);
 }
 
 TEST_F(SaverOnX, SigtermSigintAndSighupEndTheSaverWithStatusZero)
