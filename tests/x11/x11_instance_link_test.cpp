@@ -3,6 +3,7 @@
 // a socket. The guard never follows or opens it, puts a file of its own in
 // its place, and keeps working.
 #include "x11_rig.h"
+#include "x11_scenarios.h"
 
 #include "host/x11/x11_host.h"
 

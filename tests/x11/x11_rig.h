@@ -170,17 +170,6 @@ std::optional<std::string> find_program(const std::string& name);
 // The whole of a (small) text file; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 
-// Waits until the process sleeps opening a pipe that has no writer yet.
-bool WaitUntilAtThePipe(Child& child);
-
-// Starts `count` copies of "orvelune /s" (each with `env` added), holds them
-// at a gate (a FIFO made at `gate`) and lets them all go at the same moment,
-// so that they look for a running saver while none exists yet; then expects
-// exactly one saver to show and go on drawing, and every other start to end
-// with status 0.
-void ExpectOneOfManyStartsAtOnceRuns(XvfbRig& rig, int count, const std::string& gate,
-                                     const std::vector<std::string>& env = {});
-
 // The default settings with a longer pause after each frame, so that every
 // frame stays on the screen long enough to be read back.
 Settings SlowSettings(int pause_ms);

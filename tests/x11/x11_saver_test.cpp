@@ -1,6 +1,7 @@
 // The saver full screen on a real X server: what it shows, what ends it,
 // the cursor, and the single-instance guard.
 #include "x11_rig.h"
+#include "x11_scenarios.h"
 
 // GoogleTest before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
