@@ -3,19 +3,13 @@
 #include "engine/ball_geometry.h"
 
 #include "gfx/numeric.h"
+#include "settings/action_captions.h"
 #include "settings/settings.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace dialog {
-
-const std::string_view kActionCaptions[20] = {
-    "等速直線運動", "棒の回転", "半径の変化", "転がり回転", "立体回転",
-    "輪と帯", "正葉線", "輪のﾜｰﾌﾟ", "ﾘｻｰｼﾞｭ曲線", "ｻｲｸﾛｲﾄﾞ曲線",
-    "通り抜け", "楕円の相互軌跡", "輪と帯の軌跡", "棒回転の軌跡", "棒と球",
-    "小円の大小楕円回転", "中心点からの楕円", "二本の棒", "ｽﾊﾟｲﾗﾙ曲線の軌跡", "楕円の相互(時間差)",
-};
 
 namespace {
 
@@ -215,7 +209,7 @@ std::vector<Control> build_control_table()
                 add(indexed("Img_Action_Kind", k), ControlKind::CheckMark, k, in_panel(0, 8, y, 12, 12));
                 add(indexed("lbl_Action_Kind", k), ControlKind::CheckCaption, k,
                     in_panel(0, 24, y, 160, kCaptionHeight))
-                    .caption = kActionCaptions[k - 1];
+                    .caption = ::kActionCaptions[k - 1];
             }
             break;
         case 1: // background

@@ -98,9 +98,6 @@ gfx::Rect dialog_placement(gfx::Rect monitor);
 // The home page the link shows and opens.
 inline constexpr std::string_view kHomePageAddress = "https://www.orvelune.example/";
 
-// The captions of the twenty check items, item 1 first.
-extern const std::string_view kActionCaptions[20];
-
 // Offsets from the dial's centre, in whole pixels, of ball n's swatch centre
 // and of its selection mark (n = 1..11).
 gfx::Point swatch_offset(int n);
