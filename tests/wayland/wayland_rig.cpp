@@ -30,41 +30,16 @@ namespace {
 
 constexpr const char* kTestUser = "orvelune-test";
 
-std::optional<std::string> find_program(const std::string& name)
-{
-    return x11test::find_program(name);
-}
+using testrig::find_program;
 
-pid_t spawn_plain(const std::string& program, const std::vector<std::string>& args,
-                  const std::vector<std::string>& env, const std::string& stderr_path)
+// The compositor's tools and the programs under test write nothing to the
+// test's own output.
+testrig::SpawnOptions Quiet(const std::string& stderr_path)
 {
-    std::vector<std::string> argv_text{program};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv, envp;
-    for (std::string& a : argv_text)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env_text = env;
-    for (std::string& e : env_text)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (!stderr_path.empty())
-        posix_spawn_file_actions_addopen(&actions, 2, stderr_path.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = -1;
-    const int failed = posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    return failed ? -1 : pid;
-}
-
-bool run_and_wait(const std::string& program, const std::vector<std::string>& args)
-{
-    Child child(spawn_plain(program, args, {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"}, {}));
-    const std::optional<int> status = child.wait(10s);
-    return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+    testrig::SpawnOptions options;
+    options.output = testrig::SpawnOptions::Output::Null;
+    options.stderr_path = stderr_path;
+    return options;
 }
 
 // A binary PPM as grim writes it ("P6", width, height, 255, then RGB bytes).
@@ -185,8 +160,9 @@ SwayRig::SwayRig(std::vector<OutputSpec> outputs, bool pointer)
     m_switch_user = geteuid() == 0;
     if (m_switch_user) {
         if (!getpwnam(kTestUser))
-            run_and_wait("useradd", {"--system", "--no-create-home", "--shell", "/usr/sbin/nologin",
-                                     kTestUser});
+            testrig::run_to_success({"useradd", "--system", "--no-create-home", "--shell",
+                                     "/usr/sbin/nologin", kTestUser},
+                                    {"PATH=/usr/sbin:/usr/bin:/sbin:/bin"});
         const passwd* user = getpwnam(kTestUser);
         if (!user) {
             m_why = std::string("cannot make the test user ") + kTestUser;
@@ -198,12 +174,11 @@ SwayRig::SwayRig(std::vector<OutputSpec> outputs, bool pointer)
         m_uid = getuid();
         m_gid = getgid();
     }
-    char folder[] = "/tmp/orvelune-wayland-XXXXXX";
-    if (!mkdtemp(folder)) {
+    if (m_folder_handle.path().empty()) {
         m_why = "cannot make a folder for the compositor";
         return;
     }
-    m_folder = folder;
+    m_folder = m_folder_handle.path();
     std::filesystem::create_directories(m_folder + "/config/orvelune");
     // The program is copied where the test user can surely run it.
     m_program = m_folder + "/orvelune";
@@ -240,7 +215,7 @@ SwayRig::SwayRig(std::vector<OutputSpec> outputs, bool pointer)
         "PATH=/usr/bin:/bin", "HOME=" + m_folder, "XDG_RUNTIME_DIR=" + m_folder,
         "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1",
         "WLR_HEADLESS_OUTPUTS=" + std::to_string(outputs.size())};
-    m_sway = Child(spawn(*sway, {"-c", m_folder + "/sway.config"}, env, m_folder + "/sway.log"));
+    m_sway = spawn(*sway, {"-c", m_folder + "/sway.config"}, env, m_folder + "/sway.log");
 
     // The sockets show when the compositor listens: its clients' and swaymsg's.
     const auto until = Clock::now() + 10s;
@@ -255,7 +230,7 @@ SwayRig::SwayRig(std::vector<OutputSpec> outputs, bool pointer)
         std::this_thread::sleep_for(20ms);
     }
     if (m_socket.empty()) {
-        m_why = "sway did not start: " + x11test::ReadFile(m_folder + "/sway.log");
+        m_why = "sway did not start: " + testrig::ReadFile(m_folder + "/sway.log");
         return;
     }
     // Every output at its size before a test looks at it.
@@ -283,22 +258,19 @@ SwayRig::~SwayRig()
         if (!m_sway.wait(3s))
             m_sway = Child();
     }
-    if (!m_folder.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
-    }
 }
 
-pid_t SwayRig::spawn(const std::string& program, const std::vector<std::string>& args,
+Child SwayRig::spawn(const std::string& program, const std::vector<std::string>& args,
                      const std::vector<std::string>& env, const std::string& stderr_path)
 {
-    if (!m_switch_user)
-        return spawn_plain(program, args, env, stderr_path);
-    // setpriv becomes the program, so the pid is the program's own.
-    std::vector<std::string> wrapped = {"--reuid=" + std::to_string(m_uid),
-                                        "--regid=" + std::to_string(m_gid), "--clear-groups", program};
-    wrapped.insert(wrapped.end(), args.begin(), args.end());
-    return spawn_plain("setpriv", wrapped, env, stderr_path);
+    std::vector<std::string> argv{program};
+    if (m_switch_user) {
+        // setpriv becomes the program, so the pid is the program's own.
+        argv = {"setpriv", "--reuid=" + std::to_string(m_uid), "--regid=" + std::to_string(m_gid),
+                "--clear-groups", program};
+    }
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testrig::spawn(argv, env, Quiet(stderr_path));
 }
 
 std::vector<std::string> SwayRig::environment(const std::vector<std::string>& extra) const
@@ -341,12 +313,12 @@ Child SwayRig::start_orvelune(const std::vector<std::string>& args,
                               const std::vector<std::string>& extra_env,
                               const std::string& stderr_path)
 {
-    return Child(spawn(m_program, args, environment(extra_env), stderr_path));
+    return spawn(m_program, args, environment(extra_env), stderr_path);
 }
 
 bool SwayRig::run_tool(const std::string& program, const std::vector<std::string>& args)
 {
-    Child tool(spawn(program, args, environment({})));
+    Child tool = spawn(program, args, environment({}));
     const std::optional<int> status = tool.wait(10s);
     return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
 }

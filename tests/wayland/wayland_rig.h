@@ -5,7 +5,8 @@
 // root, since sway refuses root) with its own runtime folder, screenshots
 // of an output through grim, the pointer moved and clicked through the wlr
 // virtual-pointer protocol, keys typed with wtype.
-#include "x11_rig.h"
+#include "pictures.h"
+#include "process.h"
 
 #include "gfx/surface.h"
 #include "settings/settings.h"
@@ -19,8 +20,8 @@
 
 namespace wltest {
 
-using x11test::Child;
-using Clock = std::chrono::steady_clock;
+using testrig::Child;
+using testrig::Clock;
 
 struct OutputSpec {
     int width = 640; // pixels
@@ -74,9 +75,10 @@ public:
 
 private:
     std::vector<std::string> environment(const std::vector<std::string>& extra) const;
-    pid_t spawn(const std::string& program, const std::vector<std::string>& args,
+    Child spawn(const std::string& program, const std::vector<std::string>& args,
                 const std::vector<std::string>& env, const std::string& stderr_path = {});
 
+    testrig::TempFolder m_folder_handle{"orvelune-wayland"};
     bool m_ready = false;
     std::string m_why;
     std::string m_folder;
@@ -92,10 +94,8 @@ private:
     std::unique_ptr<VirtualPointer> m_pointer;
 };
 
-// The settings with every frame held `pause_ms`, so that each stays on
-// the screen long enough to be read back.
-using x11test::ExpectedRingFrame;
-using x11test::FirstDifference;
-using x11test::SlowSettings;
+using testrig::ExpectedRingFrame;
+using testrig::FirstDifference;
+using testrig::SlowSettings;
 
 } // namespace wltest

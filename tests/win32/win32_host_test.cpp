@@ -15,20 +15,7 @@
 namespace winetest {
 namespace {
 
-class HostUnderWine : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        if (!WineSuite::get().ready())
-            GTEST_SKIP() << WineSuite::get().why();
-    }
-    void TearDown() override
-    {
-        if (WineSuite::get().ready()) {
-            EXPECT_TRUE(WineSuite::get().wait_until_gone("Orvelune(Main)"));
-        }
-    }
-};
+using HostUnderWine = WineTest;
 
 TEST_F(HostUnderWine, JapaneseTextFindsAFaceWithItsGlyphsUnderEitherCodePage)
 {

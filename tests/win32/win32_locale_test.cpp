@@ -12,19 +12,11 @@
 // GoogleTest before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 
 namespace winetest {
 namespace {
 
 constexpr const char* kSaverTitle = "Orvelune(Main)";
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(LocalesUnderWine, SettingsAndTitlesAreTheSameUnderCodePages932And1252)
 {
@@ -43,7 +35,7 @@ TEST(LocalesUnderWine, SettingsAndTitlesAreTheSameUnderCodePages932And1252)
         Settings settings = x11test::SlowSettings(250);
         settings.g_BackgroundColor = gfx::colorref(0, 96, 160);
         folder.write_settings(settings);
-        const std::string file_before = ReadAll(folder.ini());
+        const std::string file_before = testrig::ReadFile(folder.ini());
 
         {
             WineProcess saver = wine.start(folder.scr(), {"/s"}, locale);
@@ -53,7 +45,7 @@ TEST(LocalesUnderWine, SettingsAndTitlesAreTheSameUnderCodePages932And1252)
             })) << "expected the background colour of the settings file beside the program";
             EXPECT_EQ(wine.probe({"find", hex(kSaverTitle)}, locale), "found " + hex(kSaverTitle));
         }
-        EXPECT_EQ(ReadAll(folder.ini()), file_before) << "expected the saver to leave its file as it was";
+        EXPECT_EQ(testrig::ReadFile(folder.ini()), file_before) << "expected the saver to leave its file as it was";
         ASSERT_TRUE(wine.wait_until_gone(kSaverTitle));
     }
 }

@@ -15,33 +15,6 @@ namespace {
 
 constexpr const char* kSaverTitle = "Orvelune(Main)";
 
-// A 24-bit BMP of one colour (red, green, blue).
-std::string SolidBmp(int width, int height, int red, int green, int blue)
-{
-    auto put32 = [](std::string& b, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b += char((v >> (8 * i)) & 0xFF);
-    };
-    const std::uint32_t row = std::uint32_t(width * 3 + 3) / 4 * 4;
-    std::string b = "BM";
-    put32(b, 54 + row * std::uint32_t(height));
-    put32(b, 0);
-    put32(b, 54);
-    put32(b, 40);
-    put32(b, std::uint32_t(width));
-    put32(b, std::uint32_t(height));
-    b += std::string("\x01\x00\x18\x00", 4);
-    for (int i = 0; i < 6; ++i)
-        put32(b, 0);
-    std::string line;
-    for (int x = 0; x < width; ++x)
-        line += {char(blue), char(green), char(red)};
-    line.resize(row, '\0');
-    for (int y = 0; y < height; ++y)
-        b += line;
-    return b;
-}
-
 TEST(PictureUnderWine, TheDecodedPictureShowsCentredAndAClickEndsTheSaver)
 {
     if (!WineSuite::get().ready())
@@ -51,7 +24,7 @@ TEST(PictureUnderWine, TheDecodedPictureShowsCentredAndAClickEndsTheSaver)
     x11test::XvfbRig& screen = WineSuite::get().screen();
     SaverFolder folder("picture");
     const std::string picture = folder.path() + "/wall.bmp";
-    std::ofstream(picture, std::ios::binary) << SolidBmp(400, 300, 0x40, 0xC0, 0x20);
+    std::ofstream(picture, std::ios::binary) << testrig::SolidBmp(400, 300, gfx::rgb(0x40, 0xC0, 0x20));
     Settings settings = x11test::SlowSettings(50);
     settings.g_BackgroundMode = 4;
     settings.g_BackgroundArrangement = 1;
@@ -72,7 +45,7 @@ TEST(PictureUnderWine, TheDecodedPictureShowsCentredAndAClickEndsTheSaver)
     EXPECT_TRUE(shown) << std::hex << "picture corner 0x" << corner << ", beside it 0x" << outside;
 
     ASSERT_TRUE(screen.xdotool({"mousemove", "30", "30", "click", "1"}));
-    const std::optional<int> code = saver.wait_exit(20s);
+    const std::optional<int> code = saver.exit_code(20s);
     ASSERT_TRUE(code.has_value()) << "expected a click to end the saver";
     EXPECT_EQ(*code, 0);
     EXPECT_TRUE(WineSuite::get().wait_until_gone(kSaverTitle));

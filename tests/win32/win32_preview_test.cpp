@@ -37,10 +37,10 @@ TEST(PreviewUnderWine, AShownChildOfThePanesSizeEndsWithThePane)
                               + " visible 1 other-process 1");
 
         EXPECT_EQ(pane.read_line(30s).value_or(""), "closed");
-        const std::optional<int> code = preview.wait_exit(20s);
+        const std::optional<int> code = preview.exit_code(20s);
         ASSERT_TRUE(code.has_value()) << "expected the preview to end with its pane";
         EXPECT_EQ(*code, 0);
-        pane.wait_exit(10s);
+        pane.exit_code(10s);
     }
 }
 

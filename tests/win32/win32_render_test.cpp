@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,32 +28,18 @@ protected:
     {
         if (!WineSuite::get().ready())
             GTEST_SKIP() << WineSuite::get().why();
-        char folder[] = "/tmp/orvelune-render-both-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        dir = folder;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        if (!dir.empty())
-            fs::remove_all(dir, ignored);
+        ASSERT_FALSE(folder.path().empty());
+        dir = folder.path();
     }
 
     // Runs the Linux tool; its exit status.
     int RunLinux(const std::vector<std::string>& args)
     {
-        std::vector<std::string> text{std::string(ORVELUNE_BIN_DIR) + "/orvelune-render"};
-        text.insert(text.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : text)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-            return -1;
-        int status = 0;
-        waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::vector<std::string> argv{std::string(ORVELUNE_BIN_DIR) + "/orvelune-render"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        testrig::Child tool = testrig::spawn(argv, testrig::current_environment());
+        const std::optional<int> status = tool.wait(std::chrono::hours(1));
+        return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
     }
 
     // Runs the Windows tool under Wine with the same arguments, paths given
@@ -65,17 +50,12 @@ protected:
         for (const std::string& a : args)
             windows_args.push_back(a.starts_with("/") ? windows_path(a) : a);
         WineProcess tool = WineSuite::get().start(win32_program("orvelune-render.exe"), windows_args);
-        return tool.wait_exit(120s).value_or(-1);
+        return tool.exit_code(120s).value_or(-1);
     }
 
+    testrig::TempFolder folder{"orvelune-render-both"};
     std::string dir;
 };
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The first line on which two traces differ, for the failure message.
 std::string FirstDifferentLine(const std::string& a, const std::string& b)
@@ -179,8 +159,8 @@ TEST_F(RenderOnBoth, TracesAreByteIdenticalForSeedsSizesAndSpeeds)
         windows_args.push_back(dir + "/windows.jsonl");
         ASSERT_EQ(RunLinux(linux_args), 0);
         ASSERT_EQ(RunWindows(windows_args), 0);
-        const std::string linux_trace = ReadAll(dir + "/linux.jsonl");
-        const std::string windows_trace = ReadAll(dir + "/windows.jsonl");
+        const std::string linux_trace = testrig::ReadFile(dir + "/linux.jsonl");
+        const std::string windows_trace = testrig::ReadFile(dir + "/windows.jsonl");
         ASSERT_GT(linux_trace.size(), 1000u);
         EXPECT_TRUE(linux_trace == windows_trace)
             << "expected the same trace, first difference at " << FirstDifferentLine(linux_trace, windows_trace);

@@ -8,6 +8,8 @@
 #include "settings/settings.h"
 #include "x11_rig.h"
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -16,33 +18,15 @@
 
 namespace winetest {
 
-using x11test::Clock;
+using testrig::Clock;
 using namespace std::chrono_literals;
 
 inline constexpr int kScreenWidth = 800;
 inline constexpr int kScreenHeight = 600;
 
-// A Windows program we started under Wine; killed when it goes out of scope.
-class WineProcess {
-public:
-    WineProcess() = default;
-    WineProcess(x11test::Child child, int output_fd) : m_child(std::move(child)), m_output(output_fd) {}
-    WineProcess(WineProcess&& other) noexcept;
-    WineProcess& operator=(WineProcess&& other) noexcept;
-    ~WineProcess();
-
-    bool running() { return m_child.running(); }
-    // The exit code once the program ends within `timeout`.
-    std::optional<int> wait_exit(std::chrono::milliseconds timeout);
-    // The next line the program writes (without its line end), or nothing
-    // when none comes within `timeout`.
-    std::optional<std::string> read_line(std::chrono::milliseconds timeout);
-
-private:
-    x11test::Child m_child;
-    int m_output = -1;
-    std::string m_buffer;
-};
+// A Windows program we started under Wine, its standard output captured
+// (read_line); killed when it goes out of scope.
+using WineProcess = testrig::Child;
 
 class WineSuite {
 public:
@@ -99,8 +83,17 @@ public:
     void write_settings(const Settings& settings) const;
 
 private:
-    std::string m_root;
+    testrig::TempFolder m_root{"orvelune-wine-test"};
     std::string m_path;
+};
+
+// A test that needs the suite's Wine: it skips, saying why, when Wine
+// cannot run here, and ends only once the saver's window has gone, so that
+// the next test's start does not find it.
+class WineTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
 };
 
 // The Windows form of a Linux path, through Wine's drive Z: (the root).

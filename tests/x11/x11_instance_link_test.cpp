@@ -2,8 +2,8 @@
 // something else: a link (to nothing, to another file, to a folder), a FIFO,
 // a socket. The guard never follows or opens it, puts a file of its own in
 // its place, and keeps working.
+#include "x11_program.h"
 #include "x11_rig.h"
-#include "x11_scenarios.h"
 
 #include "host/x11/x11_host.h"
 
@@ -32,31 +32,6 @@ namespace x11test {
 namespace {
 
 using namespace std::chrono_literals;
-
-constexpr const char* kSaverTitle = "Orvelune(Main)";
-
-// A folder of the test's own that stands for the session's runtime folder.
-class RuntimeFolder {
-public:
-    RuntimeFolder()
-    {
-        char name[] = "/tmp/orvelune-instance-link-XXXXXX";
-        if (mkdtemp(name))
-            m_path = name;
-    }
-    ~RuntimeFolder()
-    {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    RuntimeFolder(const RuntimeFolder&) = delete;
-    RuntimeFolder& operator=(const RuntimeFolder&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 // Puts a socket at `path`, as a program listening there would.
 bool MakeSocket(const std::string& path)
@@ -124,7 +99,8 @@ protected:
     }
 
     std::unique_ptr<XvfbRig> rig;
-    RuntimeFolder runtime;
+    // Stands for the session's runtime folder.
+    testrig::TempFolder runtime{"orvelune-instance-link"};
     std::string lock;
 };
 
@@ -235,8 +211,8 @@ TEST_F(InstanceLinkOnX, OfTenStartsAtOnceWithTheLockFileALinkExactlyOneRuns)
     // file of its own and lock that, unless the replacing is arbitrated.
     constexpr int kStarts = 10;
     ASSERT_EQ(symlink((runtime.path() + "/elsewhere").c_str(), lock.c_str()), 0);
-    ExpectOneOfManyStartsAtOnceRuns(*rig, kStarts, runtime.path() + "/gate",
-                                    {"XDG_RUNTIME_DIR=" + runtime.path()});
+    X11Program program(*rig, {"XDG_RUNTIME_DIR=" + runtime.path()});
+    testrig::ExpectOneOfManyStartsAtOnceRuns(program, kStarts);
     struct stat info {};
     ASSERT_EQ(lstat(lock.c_str(), &info), 0);
     EXPECT_TRUE(S_ISREG(info.st_mode));

@@ -26,28 +26,6 @@ constexpr int kWidth = 1280;
 constexpr int kHeight = 1024;
 constexpr const char* kSaverTitle = "Orvelune(Main)";
 
-// A 24-bit BMP of four screens' pixels: the largest the saver decodes here.
-std::string LargeBmp(int width, int height)
-{
-    auto put32 = [](std::string& b, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            b += char((v >> (8 * i)) & 0xFF);
-    };
-    const std::uint32_t row = std::uint32_t(width * 3 + 3) / 4 * 4;
-    std::string b = "BM";
-    put32(b, 54 + row * std::uint32_t(height));
-    put32(b, 0);
-    put32(b, 54);
-    put32(b, 40);
-    put32(b, std::uint32_t(width));
-    put32(b, std::uint32_t(height));
-    b += std::string("\x01\x00\x18\x00", 4);
-    for (int i = 0; i < 6; ++i)
-        put32(b, 0);
-    b += std::string(std::size_t(row) * std::size_t(height), '\x40');
-    return b;
-}
-
 // The first child of `parent`, as soon as there is one; 0 once `parent` no
 // longer lives or `give_up` has passed.
 pid_t FirstChildOf(pid_t parent, Clock::time_point give_up)
@@ -88,7 +66,8 @@ protected:
         if (!std::ifstream("/proc/self/task/" + std::to_string(getpid()) + "/children"))
             GTEST_SKIP() << "this kernel does not list a process's children";
         picture = std::filesystem::temp_directory_path() / ("orvelune-picture-" + std::to_string(getpid()) + ".bmp");
-        std::ofstream(picture, std::ios::binary) << LargeBmp(2 * kWidth, 2 * kHeight);
+        // Four screens' pixels: the largest picture the saver decodes here.
+        std::ofstream(picture, std::ios::binary) << testrig::SolidBmp(2 * kWidth, 2 * kHeight, gfx::rgb(0x40, 0x40, 0x40));
         Settings settings = SlowSettings(0);
         settings.g_BackgroundMode = 4;
         settings.g_BackgroundArrangement = 1;

@@ -1,45 +1,23 @@
 #include "x11_rig.h"
 
-#include "engine/random.h"
-#include "engine/saver_window.h"
-#include "gfx/raster.h"
-#include "host/headless/headless_host.h"
 #include "settings/settings_file.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 #include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string_view>
 #include <thread>
 
-extern char** environ;
-
 namespace x11test {
-
-std::optional<std::string> find_program(const std::string& name)
-{
-    const char* path = std::getenv("PATH");
-    std::stringstream dirs(path ? path : "/usr/bin:/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        const std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return std::nullopt;
-}
 
 namespace {
 
@@ -48,93 +26,7 @@ int IgnoreXErrors(Display*, XErrorEvent*)
     return 0; // windows of the program under test come and go under us
 }
 
-
-pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
-            const std::vector<std::string>& env, posix_spawn_file_actions_t* actions = nullptr,
-            const posix_spawnattr_t* attributes = nullptr)
-{
-    std::vector<std::string> argv_text{program};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
-    std::vector<char*> argv, envp;
-    for (std::string& a : argv_text)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env_text = env;
-    for (std::string& e : env_text)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, program.c_str(), actions, attributes, argv.data(), envp.data()) != 0)
-        return -1;
-    return pid;
-}
-
-std::vector<std::string> CurrentEnvironment()
-{
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
-    return env;
-}
-
-void SetVariable(std::vector<std::string>& env, const std::string& assignment)
-{
-    const std::string name = assignment.substr(0, assignment.find('=') + 1);
-    std::erase_if(env, [&](const std::string& e) { return e.starts_with(name); });
-    env.push_back(assignment);
-}
-
 } // namespace
-
-// ---- Child
-
-Child& Child::operator=(Child&& other) noexcept
-{
-    if (this != &other) {
-        this->~Child();
-        m_pid = other.m_pid;
-        m_status = other.m_status;
-        other.m_pid = -1;
-    }
-    return *this;
-}
-
-Child::~Child()
-{
-    if (m_pid > 0 && !m_status) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
-    }
-    m_pid = -1;
-}
-
-bool Child::running()
-{
-    return m_pid > 0 && !wait(std::chrono::milliseconds(0));
-}
-
-std::optional<int> Child::wait(std::chrono::milliseconds timeout)
-{
-    if (m_status || m_pid <= 0)
-        return m_status;
-    const auto until = Clock::now() + timeout;
-    for (;;) {
-        int status = 0;
-        if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_status = status;
-            return m_status;
-        }
-        if (Clock::now() >= until)
-            return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
-void Child::signal(int number)
-{
-    if (m_pid > 0 && !m_status)
-        kill(m_pid, number);
-}
 
 // ---- the server
 
@@ -153,16 +45,12 @@ XvfbRig::XvfbRig(int width, int height) : m_width(width), m_height(height)
         return;
     }
     fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    testrig::SpawnOptions quiet;
+    quiet.stderr_path = "/dev/null";
     const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    m_server = Child(Spawn(*xvfb,
-                           {"-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
-                            "-nolisten", "tcp", "-noreset"},
-                           CurrentEnvironment(), &actions));
-    posix_spawn_file_actions_destroy(&actions);
+    m_server = testrig::spawn({*xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", screen,
+                               "-nolisten", "tcp", "-noreset"},
+                              testrig::current_environment(), quiet);
     close(fds[1]);
 
     std::string number;
@@ -187,10 +75,8 @@ XvfbRig::XvfbRig(int width, int height) : m_width(width), m_height(height)
     m_display = XOpenDisplay(m_name.c_str());
     if (!m_display)
         m_why = "cannot open " + m_name;
-
-    char folder[] = "/tmp/orvelune-x11-test-XXXXXX";
-    if (mkdtemp(folder))
-        m_config_home = folder;
+    else if (m_config_home.path().empty())
+        m_why = "cannot make a settings folder";
 }
 
 XvfbRig::~XvfbRig()
@@ -200,10 +86,6 @@ XvfbRig::~XvfbRig()
     m_server.signal(SIGTERM);
     if (!m_server.wait(std::chrono::seconds(5)))
         m_server.signal(SIGKILL);
-    if (!m_config_home.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_config_home, ignored);
-    }
 }
 
 XID XvfbRig::root() const
@@ -213,7 +95,7 @@ XID XvfbRig::root() const
 
 void XvfbRig::write_settings(const Settings& settings)
 {
-    std::filesystem::create_directories(m_config_home + "/orvelune");
+    std::filesystem::create_directories(m_config_home / "orvelune");
     save_settings_file(settings_path(), settings);
 }
 
@@ -226,20 +108,20 @@ Settings XvfbRig::settings() const
 
 std::string XvfbRig::settings_path() const
 {
-    return m_config_home + "/orvelune/Orvelune.ini";
+    return m_config_home / "orvelune/Orvelune.ini";
 }
 
 std::vector<std::string> XvfbRig::environment(const std::vector<std::string>& extra) const
 {
-    std::vector<std::string> env = CurrentEnvironment();
+    std::vector<std::string> env = testrig::current_environment();
     // Run from a Wayland session, the program would otherwise go to its compositor.
     std::erase_if(env, [](const std::string& e) {
         return e.starts_with("XSCREENSAVER_WINDOW=") || e.starts_with("WAYLAND_DISPLAY=");
     });
-    SetVariable(env, "DISPLAY=" + m_name);
-    SetVariable(env, "XDG_CONFIG_HOME=" + m_config_home);
+    testrig::set_variable(env, "DISPLAY=" + m_name);
+    testrig::set_variable(env, "XDG_CONFIG_HOME=" + m_config_home.path());
     for (const std::string& e : extra)
-        SetVariable(env, e);
+        testrig::set_variable(env, e);
     return env;
 }
 
@@ -247,23 +129,11 @@ Child XvfbRig::start_orvelune(const std::vector<std::string>& args,
                               const std::vector<std::string>& extra_env, const Launch& launch)
 {
     const std::string program = std::string(ORVELUNE_BIN_DIR) + "/orvelune";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!launch.stderr_path.empty())
-        posix_spawn_file_actions_addopen(&actions, 2, launch.stderr_path.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    if (launch.end_signals_blocked) {
-        sigset_t ends;
-        sigemptyset(&ends);
-        sigaddset(&ends, SIGTERM);
-        sigaddset(&ends, SIGINT);
-        sigaddset(&ends, SIGHUP);
-        posix_spawnattr_setsigmask(&attributes, &ends);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
-    }
-    pid_t pid = -1;
+    testrig::SpawnOptions options;
+    options.stderr_path = launch.stderr_path;
+    if (launch.end_signals_blocked)
+        options.blocked_signals = {SIGTERM, SIGINT, SIGHUP};
+    std::vector<std::string> argv{program};
     if (launch.open_file_limit > 0 || !launch.gate_path.empty() || launch.memory_limit_kib > 0) {
         // The shell closes what it inherited beyond the standard three,
         // lowers the limits, waits at the gate and becomes the program.
@@ -275,15 +145,10 @@ Child XvfbRig::start_orvelune(const std::vector<std::string>& args,
         if (!launch.gate_path.empty())
             script += " && { : < '" + launch.gate_path + "'; }";
         script += " && exec \"$0\" \"$@\"";
-        std::vector<std::string> shell_args = {"-c", script, program};
-        shell_args.insert(shell_args.end(), args.begin(), args.end());
-        pid = Spawn("/bin/sh", shell_args, environment(extra_env), &actions, &attributes);
-    } else {
-        pid = Spawn(program, args, environment(extra_env), &actions, &attributes);
+        argv = {"/bin/sh", "-c", script, program};
     }
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    return Child(pid);
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testrig::spawn(argv, environment(extra_env), options);
 }
 
 bool XvfbRig::have_xdotool()
@@ -293,7 +158,9 @@ bool XvfbRig::have_xdotool()
 
 bool XvfbRig::xdotool(const std::vector<std::string>& args)
 {
-    Child tool(Spawn("xdotool", args, environment({})));
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Child tool = testrig::spawn(argv, environment({}));
     const std::optional<int> status = tool.wait(std::chrono::seconds(10));
     // Let the server deliver what the tool sent before anyone looks.
     XSync(m_display, False);
@@ -525,68 +392,20 @@ XID XvfbRig::create_foreign_window(XID parent, const gfx::Surface& picture, int 
     return window;
 }
 
-// ---- expectations
-
-gfx::Surface ExpectedRingFrame(const Settings& settings_in, int width, int height,
-                               const gfx::Surface& desktop)
+std::optional<bool> XvfbRig::cursor_visible()
 {
-    host::HeadlessOptions options;
-    options.screen = {width, height};
-    options.desktop = desktop;
-    host::HeadlessHost headless(options);
-    Settings settings = settings_in;
-    Random random(1);
-    Ball_A saver(headless, settings, random, SaverStart{});
-    saver.Form_Load();
-    saver.RestoreBackground();
-    for (int i = 1; i <= 10; ++i)
-        saver.BlitBall(i, saver.FormationX[std::size_t(i)], saver.FormationY[std::size_t(i)]);
-    saver.BlitBall(11, saver.CenterFormationX, saver.CenterFormationY);
-    return *saver.Display;
-}
-
-std::string Hex(unsigned long value)
-{
-    std::ostringstream out;
-    out << "0x" << std::hex << value;
-    return out.str();
-}
-
-std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& got)
-{
-    if (expected.width() != got.width() || expected.height() != got.height())
-        return "expected " + std::to_string(expected.width()) + " x "
-               + std::to_string(expected.height()) + ", got " + std::to_string(got.width())
-               + " x " + std::to_string(got.height());
-    for (int y = 0; y < expected.height(); ++y)
-        for (int x = 0; x < expected.width(); ++x)
-            if (expected.at(x, y) != got.at(x, y))
-                return "expected " + Hex(expected.at(x, y)) + " got " + Hex(got.at(x, y))
-                       + " at (" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    return {};
-}
-
-gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area)
-{
-    gfx::Surface part(area.width, area.height);
-    gfx::blit(part, -area.x, -area.y, picture, gfx::RasterOp::Copy);
-    return part;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-Settings SlowSettings(int pause_ms)
-{
-    Settings settings{};
-    LoadSettings(settings, std::string());
-    settings.g_PcSpec = std::int16_t(pause_ms);
-    return settings;
+    int event_base = 0, error_base = 0;
+    if (!XFixesQueryExtension(m_display, &event_base, &error_base))
+        return std::nullopt;
+    XFixesCursorImage* image = XFixesGetCursorImage(m_display);
+    if (!image)
+        return std::nullopt;
+    bool visible = false;
+    for (int i = 0; i < int(image->width) * int(image->height); ++i)
+        if ((image->pixels[i] >> 24) & 0xFF)
+            visible = true;
+    XFree(image);
+    return visible;
 }
 
 } // namespace x11test

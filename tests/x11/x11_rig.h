@@ -1,13 +1,12 @@
 #pragma once
 
 // A private X server per test and the orvelune program on it: starting and
-// stopping Xvfb, running the program and xdotool, reading the screen, and
-// the frames the saver must show, computed by the same engine on the
-// headless host.
+// stopping Xvfb, running the program and xdotool, reading the screen.
+#include "pictures.h"
+#include "process.h"
+
 #include "gfx/surface.h"
 #include "settings/settings.h"
-
-#include <sys/types.h>
 
 #include <chrono>
 #include <functional>
@@ -21,27 +20,15 @@ typedef unsigned long XID;
 
 namespace x11test {
 
-using Clock = std::chrono::steady_clock;
-
-// A process we started; killed and reaped when it goes out of scope.
-class Child {
-public:
-    Child() = default;
-    explicit Child(pid_t pid) : m_pid(pid) {}
-    Child(Child&& other) noexcept : m_pid(other.m_pid) { other.m_pid = -1; }
-    Child& operator=(Child&& other) noexcept;
-    ~Child();
-
-    pid_t pid() const { return m_pid; }
-    bool running();
-    // The wait status once it ends within `timeout`; nothing if it is still running.
-    std::optional<int> wait(std::chrono::milliseconds timeout);
-    void signal(int number);
-
-private:
-    pid_t m_pid = -1;
-    std::optional<int> m_status;
-};
+using testrig::Child;
+using testrig::Clock;
+using testrig::ExpectedRingFrame;
+using testrig::find_program;
+using testrig::FirstDifference;
+using testrig::Hex;
+using testrig::PartOf;
+using testrig::ReadFile;
+using testrig::SlowSettings;
 
 // How the program is started beside its arguments and environment.
 struct Launch {
@@ -139,6 +126,10 @@ public:
     // An ordinary window of another program, mapped, filled with `picture`.
     XID create_foreign_window(XID parent, const gfx::Surface& picture, int x = 0, int y = 0);
 
+    // Whether the pointer shows (any pixel of the cursor's image not fully
+    // transparent); nothing when the server does not report the image.
+    std::optional<bool> cursor_visible();
+
 private:
     std::vector<std::string> environment(const std::vector<std::string>& extra) const;
 
@@ -146,32 +137,9 @@ private:
     Display* m_display = nullptr;
     std::string m_name;
     std::string m_why;
-    std::string m_config_home;
+    testrig::TempFolder m_config_home{"orvelune-x11-test"};
     int m_width;
     int m_height;
 };
-
-// The saver's starting ring as its first frames show it (the last frame of
-// the opening): computed by the saver window itself on the headless host.
-gfx::Surface ExpectedRingFrame(const Settings& settings, int width, int height,
-                               const gfx::Surface& desktop = {});
-
-// "expected 0x.. got 0x.. at (x, y)" for the first difference, or "" when equal.
-std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& got);
-
-// The block `area` of `picture`.
-gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area);
-
-std::string Hex(unsigned long value);
-
-// The full path of a program along $PATH; nothing when it is not installed.
-std::optional<std::string> find_program(const std::string& name);
-
-// The whole of a (small) text file; empty when it cannot be read.
-std::string ReadFile(const std::string& path);
-
-// The default settings with a longer pause after each frame, so that every
-// frame stays on the screen long enough to be read back.
-Settings SlowSettings(int pause_ms);
 
 } // namespace x11test
