@@ -56,6 +56,28 @@ struct Traits {
     bool keys_during_card = true;
 };
 
+// The one window the preview puts in a pane: its size and whether it shows.
+struct PaneChild {
+    int width = 0;
+    int height = 0;
+    bool visible = false;
+    bool operator==(const PaneChild&) const = default;
+};
+
+// A pane of another program, as the display settings offer one, that the
+// preview is asked to draw in; it goes with its handle.
+class Pane {
+public:
+    virtual ~Pane() = default;
+    // The pane as the program takes it after "/p".
+    virtual std::string handle() const = 0;
+    // The window the preview put in the pane once it has settled at the
+    // pane's size; nothing when none comes within `timeout`.
+    virtual std::optional<PaneChild> child(std::chrono::milliseconds timeout) = 0;
+    // Closes the pane (and with it, the preview must end).
+    virtual bool close() = 0;
+};
+
 class ProgramUnderTest {
 public:
     virtual ~ProgramUnderTest() = default;
@@ -105,6 +127,9 @@ public:
     // makes one monitor of the screen again.
     virtual std::string split_monitors(gfx::Rect primary, gfx::Rect other) = 0;
     virtual void join_monitors() {}
+
+    // A pane of this size; nothing where the program offers no preview.
+    virtual std::unique_ptr<Pane> open_pane(int /*width*/, int /*height*/) { return nullptr; }
 
     // What the version card adds where the platform has it: "" when its
     // window is as it must be (asked while the card shows); a selection held

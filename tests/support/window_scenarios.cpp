@@ -352,6 +352,29 @@ TEST_P(RealWindow, TwoMonitorsTheRingOnThePrimaryTheOtherBlackAndInputOnEitherEn
     ExpectEndsWithZero(saver, "a click on the other monitor");
 }
 
+// The preview is a shown window of the pane's size in the pane, and ends
+// with it: in a pane of the still picture's own size, a larger one, and one
+// so large that a frame of its size would take over half a GiB, twice.
+TEST_P(RealWindow, ThePreviewIsAShownWindowOfThePanesSizeAndEndsWithThePane)
+{
+    for (const auto& [pane_width, pane_height] :
+         {std::pair{152, 112}, std::pair{200, 150}, std::pair{12000, 12000}}) {
+        SCOPED_TRACE("pane " + std::to_string(pane_width) + " x " + std::to_string(pane_height));
+        const std::unique_ptr<Pane> pane = program->open_pane(pane_width, pane_height);
+        if (!pane)
+            GTEST_SKIP() << "this program offers no preview in a pane";
+        ASSERT_FALSE(pane->handle().empty()) << "expected the pane's handle";
+        Child preview = program->start({"/p", pane->handle()});
+        const std::optional<PaneChild> child = pane->child(60s);
+        ASSERT_TRUE(child.has_value()) << "expected the preview's window in the pane";
+        EXPECT_EQ(child->width, pane_width);
+        EXPECT_EQ(child->height, pane_height);
+        EXPECT_TRUE(child->visible) << "expected the preview's window shown";
+        ASSERT_TRUE(pane->close());
+        ExpectEndsWithZero(preview, "closing the pane");
+    }
+}
+
 // A click on a check item and on "設 定" writes the settings file, byte for
 // byte what the settings library writes for those values, under each system
 // locale the platform has; what a killed save left goes with it, what is not

@@ -11,8 +11,54 @@
 
 #include <X11/Xlib.h>
 
+#include <sstream>
+
 namespace winetest {
 namespace {
+
+// A pane in a window of orvelune-probe, which reports the window that
+// settles in it and then closes the pane itself. Wine draws a child of
+// another process's window neither on the X screen nor into a capture the
+// pane's program asks for, so the pane's program checks the child in the
+// window tree.
+class WinePane : public testrig::Pane {
+public:
+    WinePane(int width, int height)
+        : m_probe(WineSuite::get().start(win32_program("orvelune-probe.exe"),
+                                         {"pane", std::to_string(width), std::to_string(height)}))
+    {
+        m_handle = m_probe.read_line(60s).value_or("");
+    }
+
+    std::string handle() const override { return m_handle; }
+
+    std::optional<testrig::PaneChild> child(std::chrono::milliseconds timeout) override
+    {
+        // "child W H visible V other-process O"
+        std::istringstream line(m_probe.read_line(timeout).value_or(""));
+        std::string child_word, visible_word, process_word;
+        testrig::PaneChild child;
+        int visible = 0, other_process = 0;
+        if (!(line >> child_word >> child.width >> child.height >> visible_word >> visible >> process_word
+              >> other_process)
+            || child_word != "child")
+            return std::nullopt;
+        child.visible = visible == 1;
+        EXPECT_EQ(other_process, 1) << "expected the preview's window from a process of its own";
+        return child;
+    }
+
+    bool close() override
+    {
+        const bool closed = m_probe.read_line(30s) == std::optional<std::string>("closed");
+        m_probe.exit_code(10s);
+        return closed;
+    }
+
+private:
+    testrig::Child m_probe;
+    std::string m_handle;
+};
 
 class WineProgram : public testrig::ProgramUnderTest {
 public:
@@ -132,6 +178,11 @@ public:
         EXPECT_TRUE(screen().clear_monitors());
         WineSuite::get().restart_server();
         EXPECT_EQ(WineSuite::get().probe({"monitors"}), OneMonitor());
+    }
+
+    std::unique_ptr<testrig::Pane> open_pane(int width, int height) override
+    {
+        return std::make_unique<WinePane>(width, height);
     }
 
     // The card in a window of its own.

@@ -14,6 +14,67 @@ namespace x11test {
 
 using namespace std::chrono_literals;
 
+namespace {
+
+// A grey window of another program; the preview's window is its child.
+class X11Pane : public testrig::Pane {
+public:
+    X11Pane(XvfbRig& rig, int width, int height) : m_rig(rig), m_width(width), m_height(height)
+    {
+        Display* d = m_rig.display();
+        m_window = XCreateSimpleWindow(d, m_rig.root(), 40, 30, unsigned(width), unsigned(height), 0, 0, 0x808080);
+        XMapWindow(d, m_window);
+        XSync(d, False);
+    }
+    ~X11Pane() override { close(); }
+
+    std::string handle() const override { return std::to_string(m_window); }
+
+    std::optional<testrig::PaneChild> child(std::chrono::milliseconds timeout) override
+    {
+        std::optional<testrig::PaneChild> seen;
+        testrig::WaitUntil(timeout, [&] {
+            seen = OnlyChild();
+            return seen && *seen == testrig::PaneChild{m_width, m_height, true};
+        });
+        return seen;
+    }
+
+    bool close() override
+    {
+        if (!m_window)
+            return false;
+        XDestroyWindow(m_rig.display(), m_window);
+        XSync(m_rig.display(), False);
+        m_window = 0;
+        return true;
+    }
+
+private:
+    std::optional<testrig::PaneChild> OnlyChild()
+    {
+        Display* d = m_rig.display();
+        ::Window root = 0, up = 0;
+        ::Window* children = nullptr;
+        unsigned count = 0;
+        std::optional<testrig::PaneChild> child;
+        XWindowAttributes a{};
+        if (XQueryTree(d, m_window, &root, &up, &children, &count) && count == 1
+            && XGetWindowAttributes(d, children[0], &a))
+            child = testrig::PaneChild{a.width, a.height, a.map_state == IsViewable};
+        if (children)
+            XFree(children);
+        return child;
+    }
+
+    XvfbRig& m_rig;
+    int m_width;
+    int m_height;
+    XID m_window = 0;
+};
+
+} // namespace
+
 X11Program::X11Program(int width, int height)
     : m_own(std::make_unique<XvfbRig>(width, height)), m_rig(m_own.get())
 {
@@ -137,6 +198,11 @@ void X11Program::join_monitors()
         EXPECT_TRUE(m_rig->clear_monitors());
     }
     m_split = false;
+}
+
+std::unique_ptr<testrig::Pane> X11Program::open_pane(int width, int height)
+{
+    return std::make_unique<X11Pane>(*m_rig, width, height);
 }
 
 std::string X11Program::card_window_check()

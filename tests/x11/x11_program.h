@@ -48,6 +48,8 @@ public:
     std::string split_monitors(gfx::Rect primary, gfx::Rect other) override;
     void join_monitors() override;
 
+    std::unique_ptr<testrig::Pane> open_pane(int width, int height) override;
+
     // The card: a window above everything (no window manager moves it)
     // over the whole screen.
     std::string card_window_check() override;
