@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -249,6 +250,27 @@ bool WaitUntil(std::chrono::milliseconds timeout, const std::function<bool()>& d
             return false;
         std::this_thread::sleep_for(step);
     }
+}
+
+std::vector<Child> StartAtOneGate(int count, const std::string& gate,
+                                  const std::function<Child(const std::string& gate)>& start)
+{
+    if (mkfifo(gate.c_str(), 0644) != 0 || chmod(gate.c_str(), 0644) != 0)
+        return {};
+    std::vector<Child> starts;
+    for (int i = 0; i < count; ++i)
+        starts.push_back(start(gate));
+    // Each sleeps opening the pipe, which has no writer yet.
+    for (Child& child : starts)
+        if (!WaitUntil(std::chrono::seconds(30), [&] {
+                return ReadFile("/proc/" + std::to_string(child.pid()) + "/wchan") == "wait_for_partner";
+            }, std::chrono::milliseconds(10)))
+            return {};
+    const int writer = open(gate.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (writer < 0)
+        return {};
+    close(writer);
+    return starts;
 }
 
 std::string DescribeStatus(int wait_status)

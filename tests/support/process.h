@@ -111,6 +111,13 @@ std::string ReadFile(const std::string& path);
 bool WaitUntil(std::chrono::milliseconds timeout, const std::function<bool()>& done,
                std::chrono::milliseconds step = std::chrono::milliseconds(20));
 
+// Starts `count` programs that each wait at the named pipe `gate` (made
+// here) before they run, and lets them all go at the same moment once every
+// one is there; `start` starts one, given the gate. Empty when the gate
+// could not be made or a start never reached it.
+std::vector<Child> StartAtOneGate(int count, const std::string& gate,
+                                  const std::function<Child(const std::string& gate)>& start);
+
 // A wait status as words: "exit status 3", "signal 9".
 std::string DescribeStatus(int wait_status);
 

@@ -39,6 +39,7 @@ public:
         static const testrig::Traits traits = [] {
             testrig::Traits t;
             t.name = "Wayland";
+            t.starts_at_once = 10;
             t.exact_dialog = true;
             // wtype's keyboard takes a moment to join the seat: the card
             // would be over before a key came.
@@ -69,6 +70,13 @@ public:
         if (!locale.empty())
             env.push_back("LC_ALL=" + locale);
         return m_rig.start_orvelune(args, env);
+    }
+
+    std::vector<Child> start_together(int count, const std::vector<std::string>& args) override
+    {
+        return testrig::StartAtOneGate(count, m_rig.path("gate"), [&](const std::string& gate) {
+            return m_rig.start_orvelune_at_gate(args, gate);
+        });
     }
 
     gfx::Surface screenshot() override { return m_rig.screenshot(kOutput).value_or(gfx::Surface()); }

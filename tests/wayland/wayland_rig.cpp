@@ -316,6 +316,13 @@ Child SwayRig::start_orvelune(const std::vector<std::string>& args,
     return spawn(m_program, args, environment(extra_env), stderr_path);
 }
 
+Child SwayRig::start_orvelune_at_gate(const std::vector<std::string>& args, const std::string& gate)
+{
+    std::vector<std::string> shell_args{"-c", "{ : < '" + gate + "'; } && exec \"$0\" \"$@\"", m_program};
+    shell_args.insert(shell_args.end(), args.begin(), args.end());
+    return spawn("/bin/sh", shell_args, environment({}));
+}
+
 bool SwayRig::run_tool(const std::string& program, const std::vector<std::string>& args)
 {
     Child tool = spawn(program, args, environment({}));

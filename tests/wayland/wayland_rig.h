@@ -52,6 +52,9 @@ public:
     Child start_orvelune(const std::vector<std::string>& args,
                          const std::vector<std::string>& extra_env = {},
                          const std::string& stderr_path = {});
+    // Runs the program as start_orvelune() does once a writer opens and
+    // closes the named pipe `gate`, which it waits on first.
+    Child start_orvelune_at_gate(const std::vector<std::string>& args, const std::string& gate);
     // Runs a program as the compositor's user and waits for it; true when it
     // ended with 0.
     bool run_tool(const std::string& program, const std::vector<std::string>& args);

@@ -6,9 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace x11test {
 
@@ -118,31 +115,13 @@ Child X11Program::start(const std::vector<std::string>& args, const std::string&
     return m_rig->start_orvelune(args, env);
 }
 
-bool WaitUntilAtThePipe(Child& child)
-{
-    return testrig::WaitUntil(30s, [&] {
-        return ReadFile("/proc/" + std::to_string(child.pid()) + "/wchan") == "wait_for_partner";
-    }, 10ms);
-}
-
 std::vector<Child> X11Program::start_together(int count, const std::vector<std::string>& args)
 {
-    std::vector<Child> starts;
-    const std::string gate = m_gates / ("gate-" + std::to_string(count));
-    if (m_gates.path().empty() || mkfifo(gate.c_str(), 0600) != 0)
-        return starts;
-    Launch gated;
-    gated.gate_path = gate;
-    for (int i = 0; i < count; ++i)
-        starts.push_back(m_rig->start_orvelune(args, m_env, gated));
-    for (Child& start : starts)
-        if (!WaitUntilAtThePipe(start))
-            return {};
-    const int writer = open(gate.c_str(), O_WRONLY | O_NONBLOCK);
-    if (writer < 0)
-        return {};
-    close(writer);
-    return starts;
+    return testrig::StartAtOneGate(count, m_gates / "gate", [&](const std::string& gate) {
+        Launch gated;
+        gated.gate_path = gate;
+        return m_rig->start_orvelune(args, m_env, gated);
+    });
 }
 
 bool X11Program::wait_for_window(const std::string& title, std::chrono::milliseconds timeout)

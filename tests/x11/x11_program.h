@@ -65,7 +65,4 @@ private:
     XID m_clipboard_holder = 0;
 };
 
-// Waits until the process sleeps opening a pipe that has no writer yet.
-bool WaitUntilAtThePipe(Child& child);
-
 } // namespace x11test
