@@ -486,6 +486,12 @@ TEST_P(RealWindow, KeysAloneChangeTheSettingsAndEnterSaves)
     for (std::size_t n = 2; n <= 20; ++n)
         EXPECT_EQ(saved.g_ActionEnabled[n], 1) << "action " << n;
     EXPECT_EQ(saved.g_Speed, start.g_Speed + 2);
+    // What a save by the mouse would have written for those values.
+    Settings expected = start;
+    expected.g_ActionEnabled[1] = 0;
+    expected.g_Speed = std::int16_t(start.g_Speed + 2);
+    expected.g_SpeedFactor = speed_factor_for(expected.g_Speed);
+    EXPECT_TRUE(ReadFile(program->settings_path()) == FileOf(expected)) << "expected the bytes the settings library writes";
 }
 
 // The card turns the dial over to the version line; keys meanwhile are
