@@ -1,8 +1,8 @@
 // What every program under test must do on its real window system, written
 // once and run by each platform's suite against its own program: the
 // opening and the ring, what ends the saver and what does not, the single
-// instance, the screen as it was, two monitors, and the settings dialog's
-// save, cancel, keys and version card.
+// instance, the screen as it was, two monitors, the preview in a pane, and
+// the settings dialog's save, cancel, keys and version card.
 #include "window_scenarios.h"
 
 #include "settings/settings_file.h"
@@ -145,7 +145,6 @@ void RealWindow::ExpectClosesWithZero(Child& dialog, const std::string& what)
 }
 
 namespace {
-
 
 // Points of the dialog's window the scenarios press: the middle of each.
 constexpr DialogPoint kItemOne{340 + 6, 68 + 6};   // the check mark of action 1
