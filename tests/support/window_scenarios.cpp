@@ -228,6 +228,22 @@ TEST_P(RealWindow, EmptyCommandLineEndsOnAClickNeverOnMovement)
     ExpectEndsWithZero(saver, "a click");
 }
 
+// The saver has no keyboard handling: its window takes the keys (none reach
+// the windows beneath) and ignores them.
+TEST_P(RealWindow, KeysLeaveTheSaverRunningAClickEndsIt)
+{
+    ASSERT_TRUE(program->move_pointer(width / 2, height / 2)); // before the saver, so no move after
+    Child saver = program->start({"/s"});
+    ASSERT_TRUE(program->wait_for_window(kSaverTitle, 30s)) << "expected the saver's window";
+    for (const char* key : {"a", "Escape", "Return", "space"})
+        ASSERT_TRUE(program->key(key)) << key;
+    ASSERT_TRUE(program->wait_for_frames()) << "expected the saver to go on drawing";
+    EXPECT_TRUE(saver.running()) << "expected keys to leave the saver running";
+
+    ASSERT_TRUE(program->click());
+    ExpectEndsWithZero(saver, "a click");
+}
+
 TEST_P(RealWindow, TheCursorHidesInSaverModeAndStaysWithAnEmptyCommandLine)
 {
     if (!traits().reads_cursor || program->cursor_visible() != true)

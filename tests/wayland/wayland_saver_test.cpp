@@ -1,5 +1,5 @@
 // The saver under a headless sway, beyond the real-window scenarios that
-// every platform runs: keys, the outputs it shows on, the wallpaper
+// every platform runs: the outputs it shows on, the wallpaper
 // (-root), the window every compositor knows where there is no layer
 // shell, and the preview it does not offer.
 #include "wayland_rig.h"
@@ -60,33 +60,8 @@ protected:
         return shown ? std::string() : last;
     }
 
-    // The saver has drawn something over the desktop's colour.
-    void WaitUntilShown()
-    {
-        ASSERT_TRUE(rig->poll_screenshot("HEADLESS-1", 10s, [](const gfx::Surface& shot) {
-            return shot.at(0, 0) == gfx::kBlack;
-        })) << "expected the saver over the output";
-        std::this_thread::sleep_for(200ms);
-    }
-
     std::unique_ptr<SwayRig> rig;
 };
-
-TEST_F(SaverOnWayland, KeysLeaveItRunningAClickEndsIt)
-{
-    // The saver has no keyboard handling: its surface takes the keys (none
-    // reach the windows beneath) and ignores them.
-    Start();
-    Child saver = rig->start_orvelune({"/s"});
-    WaitUntilShown();
-    ASSERT_TRUE(rig->type_key("a"));
-    ASSERT_TRUE(rig->type_key("Escape"));
-    std::this_thread::sleep_for(300ms);
-    EXPECT_TRUE(saver.running()) << "expected keys to leave the saver running";
-    ASSERT_TRUE(rig->move_pointer(320, 240));
-    ASSERT_TRUE(rig->click());
-    ExpectEndedWithZero(saver, "a click");
-}
 
 TEST_F(SaverOnWayland, TwoOutputsTheRingOnTheChosenOneTheOtherCovered)
 {
