@@ -46,6 +46,9 @@ struct Traits {
     bool exact_dialog = false;
     // The system locales the dialog's save is tried under ("" the rig's own).
     std::vector<std::string> locales{""};
+    // SIGTERM, SIGINT and SIGHUP end the program in order (the Linux
+    // programs; under Wine a signal ends the process from outside).
+    bool end_signals = false;
     // The pointer reports the cursor's image (hidden or shown).
     bool reads_cursor = false;
     // Empty when the dialog can be worked with the keys alone; else what

@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -242,6 +245,30 @@ TEST_P(RealWindow, KeysLeaveTheSaverRunningAClickEndsIt)
 
     ASSERT_TRUE(program->click());
     ExpectEndsWithZero(saver, "a click");
+}
+
+TEST_P(RealWindow, SigtermSigintAndSighupEndTheSaverWithZero)
+{
+    if (!traits().end_signals)
+        GTEST_SKIP() << "the program under test is not ended by POSIX signals of its own";
+    struct Case {
+        std::vector<std::string> args;
+        int signal;
+        int pause_ms; // a long pause: the signal comes while the saver sleeps
+    };
+    for (const Case& c : {Case{{"/s"}, SIGTERM, 0}, Case{{}, SIGINT, 0}, Case{{"/s"}, SIGINT, 1000},
+                          Case{{}, SIGTERM, 1000}, Case{{"/s"}, SIGHUP, 0}}) {
+        const std::string what = std::string(strsignal(c.signal)) + " to "
+                                 + (c.args.empty() ? std::string("no arguments") : c.args[0]);
+        SCOPED_TRACE(what);
+        program->write_settings(SlowSettings(c.pause_ms));
+        Child saver = program->start(c.args);
+        ASSERT_TRUE(program->wait_for_window(kSaverTitle, 30s)) << "expected the saver's window";
+        ASSERT_TRUE(program->wait_for_frames()) << "expected the saver to go on drawing";
+        saver.signal(c.signal);
+        ExpectEndsWithZero(saver, what);
+        ASSERT_TRUE(program->wait_until_gone(kSaverTitle, 10s));
+    }
 }
 
 TEST_P(RealWindow, TheCursorHidesInSaverModeAndStaysWithAnEmptyCommandLine)

@@ -41,6 +41,7 @@ public:
             t.name = "Wayland";
             t.starts_at_once = 10;
             t.exact_dialog = true;
+            t.end_signals = true;
             // wtype's keyboard takes a moment to join the seat: the card
             // would be over before a key came.
             t.keys_during_card = false;

@@ -93,6 +93,7 @@ const testrig::Traits& X11Program::traits() const
         t.starts_at_once = 20;
         t.exact_dialog = true;
         t.reads_cursor = true;
+        t.end_signals = true;
         return t;
     }();
     return traits;

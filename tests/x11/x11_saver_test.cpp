@@ -1,6 +1,7 @@
 // The saver full screen on a real X server, beyond the real-window
-// scenarios that every platform runs: the end signals, at any moment and
-// in every mode, and a screen too large for the memory there is.
+// scenarios that every platform runs: the end signals sent before the
+// program has set anything up, in every mode, and a screen too large for
+// the memory there is.
 #include "x11_rig.h"
 
 #include <gtest/gtest.h>
@@ -41,25 +42,6 @@ protected:
 
     std::unique_ptr<XvfbRig> rig;
 };
-
-TEST_F(SaverOnX, SigtermSigintAndSighupEndTheSaverWithStatusZero)
-{
-    struct Case {
-        std::vector<std::string> args;
-        int signal;
-        int pause_ms; // a long pause: the signal comes while the saver sleeps
-    };
-    for (const Case& c : {Case{{"/s"}, SIGTERM, 0}, Case{{}, SIGINT, 0}, Case{{"/s"}, SIGINT, 1000},
-                          Case{{}, SIGTERM, 1000}, Case{{"/s"}, SIGHUP, 0}}) {
-        rig->write_settings(SlowSettings(c.pause_ms));
-        Child saver = rig->start_orvelune(c.args);
-        ASSERT_TRUE(rig->wait_for_window(kSaverTitle, 10s));
-        ASSERT_TRUE(rig->wait_for_frames(rig->root(), rig->width(), rig->height(), 2, 20s))
-            << "expected the saver to go on drawing";
-        saver.signal(c.signal);
-        ExpectEndedWithZero(saver, strsignal(c.signal));
-    }
-}
 
 // A signal may come before the program has had a moment to set up anything:
 // here it comes before the program runs at all, held by a blocked mask
