@@ -97,6 +97,9 @@ public:
     virtual void write_settings(const Settings& settings) = 0;
     Settings settings() const;
 
+    // A path of the test's as the program names it in its settings.
+    virtual std::string path_for_program(const std::string& path) const { return path; }
+
     // Starts the program with these arguments (`locale` "" the rig's own).
     virtual Child start(const std::vector<std::string>& args, const std::string& locale = {}) = 0;
     // Starts `count` copies of the program together, held back until all

@@ -339,6 +339,39 @@ TEST_P(RealWindow, BackgroundThreeShowsTheScreenAsItWasBeforeTheSaver)
     EXPECT_TRUE(saver.running());
 }
 
+// The background picture is decoded while the saver's window is already
+// up, then shown centred on the background colour; a click ends the saver.
+TEST_P(RealWindow, TheBackgroundPictureShowsCentredAndAClickEndsTheSaver)
+{
+    // Beside the settings, where the program may surely read.
+    const std::filesystem::path folder = std::filesystem::path(program->settings_path()).parent_path();
+    std::filesystem::create_directories(folder);
+    const std::string picture = folder / "wall.bmp";
+    const gfx::Pixel green = gfx::rgb(0x40, 0xC0, 0x20);
+    ASSERT_TRUE(std::ofstream(picture, std::ios::binary) << SolidBmp(400, 300, green));
+    Settings settings = SlowSettings(50);
+    settings.g_BackgroundMode = 4;
+    settings.g_BackgroundArrangement = 1;
+    settings.g_BackgroundPicturePath = program->path_for_program(picture);
+    program->write_settings(settings);
+    const gfx::Pixel background = gfx::pixel_from_colorref(settings.g_BackgroundColor);
+    ASSERT_TRUE(program->move_pointer(30, 30)); // before the saver, so no move after
+
+    Child saver = program->start({"/s"});
+    ASSERT_TRUE(program->wait_for_window(kSaverTitle, 30s)) << "expected the saver's window";
+    // The picture's top-left corner, well away from the balls' ring.
+    const int left = (width - 400) / 2, top = (height - 300) / 2;
+    gfx::Pixel corner = 0, outside = 0;
+    EXPECT_TRUE(program->poll_screen(20s, [&](const gfx::Surface& shot) {
+        corner = shot.at(left + 4, top + 4);
+        outside = shot.at(left - 4, top - 4);
+        return corner == green && outside == background;
+    })) << "picture corner " << Hex(corner) << ", beside it " << Hex(outside);
+
+    ASSERT_TRUE(program->click());
+    ExpectEndsWithZero(saver, "a click");
+}
+
 // The primary is the smaller monitor, on the right, so that neither its
 // size nor its place is the screen's (and Windows, which puts the primary's
 // corner at 0, 0, gives the other negative coordinates); the rows below the

@@ -101,6 +101,8 @@ public:
     std::string settings_path() const override { return m_folder.ini(); }
     void write_settings(const Settings& settings) override { m_folder.write_settings(settings); }
 
+    std::string path_for_program(const std::string& path) const override { return windows_path(path); }
+
     testrig::Child start(const std::vector<std::string>& args, const std::string& locale) override
     {
         return WineSuite::get().start(m_folder.scr(), args, locale.empty() ? "en_US.UTF-8" : locale);
