@@ -180,7 +180,7 @@ TEST(VersionCardOverDialog, TheCreditFaceStandsOnTheDialWhereverTheDialogStands)
         OverDialog rig(0);
         rig.dialog.window->move({at.x, at.y, 701, 509});
         gfx::Surface screen = patterned_screen();
-        gfx::blit(screen, at.origin(), rig.dialog.picture(), gfx::RasterOp::Copy);
+        gfx::blit(screen, at, rig.dialog.picture(), gfx::RasterOp::Copy);
         show_version_card(rig.dialog, rig.random);
         ASSERT_EQ(rig.frames.size(), 51u);
         EXPECT_TRUE(rig.frames.front() == screen) << "the dialog is part of the snapshot";
