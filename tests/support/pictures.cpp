@@ -8,7 +8,6 @@
 #include "host/pango/pango_text.h"
 #include "settings/settings_file.h"
 
-#include <algorithm>
 #include <sstream>
 
 namespace testrig {
@@ -37,18 +36,16 @@ std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& go
 gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area)
 {
     gfx::Surface part(area.width, area.height);
-    gfx::blit(part, -area.x, -area.y, picture, gfx::RasterOp::Copy);
+    gfx::blit(part, {-area.x, -area.y}, picture, gfx::RasterOp::Copy);
     return part;
 }
 
 int CountPixels(const gfx::Surface& picture, gfx::Rect area, gfx::Pixel colour)
 {
-    const int left = std::max(area.x, 0), top = std::max(area.y, 0);
-    const int right = std::min(area.x + area.width, picture.width());
-    const int bottom = std::min(area.y + area.height, picture.height());
+    const gfx::Rect inside = area.intersected({0, 0, picture.width(), picture.height()});
     int count = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
+    for (int y = inside.y; y < inside.bottom(); ++y)
+        for (int x = inside.x; x < inside.right(); ++x)
             count += picture.at(x, y) == colour ? 1 : 0;
     return count;
 }

@@ -589,13 +589,12 @@ TEST_P(RealWindow, TheVersionCardTurnsOverTheDialAndGivesTheDialogBack)
 
     Press(kVersionCard);
     const gfx::Rect dialog_area = program->dialog_area();
-    const gfx::Rect dial{dialog_area.x + kDial.x, dialog_area.y + kDial.y, kDial.width, kDial.height};
+    const gfx::Rect dial = kDial.translated(dialog_area.origin());
     // The card covers the screen with its picture of the screen: a part of
     // the dialog that no turn draws over (right of the widest rows, below
     // the tallest columns) shows there as it was.
     const gfx::Rect untouched{380, 400, 170, 109};
-    const gfx::Rect untouched_on_screen{dialog_area.x + untouched.x, dialog_area.y + untouched.y,
-                                        untouched.width, untouched.height};
+    const gfx::Rect untouched_on_screen = untouched.translated(dialog_area.origin());
     int yellow = 0;
     std::string untouched_difference;
     EXPECT_TRUE(program->poll_screen(10s, [&](const gfx::Surface& shot) {
