@@ -1,7 +1,6 @@
 // The version card; see ball_v.h.
 #include "version/ball_v.h"
 
-#include "dialog/ball_p.h"
 #include "gfx/raster.h"
 #include "settings/settings_keys.h"
 #include "common/version.h"
@@ -183,17 +182,16 @@ void Ball_V::present_frame(gfx::Rect area)
 
 void Ball_V::Form_Unload() { window.reset(); }
 
-void show_version_card(Ball_P& dialog, Random& random)
+void show_version_card(host::Host& host, const DialogCardView& dialog, Random& random)
 {
     CardOwner owner;
-    const gfx::Rect at = dialog.window_rect();
-    owner.dialog_at = {at.x, at.y};
-    owner.ground = gfx::pixel_from_colorref(dialog.DisplayBackColor);
+    owner.dialog_at = {dialog.window_rect.x, dialog.window_rect.y};
+    owner.ground = gfx::pixel_from_colorref(dialog.dial_colour);
     // A pause outside the setting's range is taken at the nearer bound, as
     // the saver takes it: the card can be neither hurried past nor frozen.
     const SettingRange range = *setting_range(SettingKind::PcSpec);
-    owner.pause_ms = std::clamp(int(dialog.settings.g_PcSpec), range.lowest, range.highest);
-    Ball_V card(dialog.host, owner, random);
+    owner.pause_ms = std::clamp(int(dialog.pc_spec), range.lowest, range.highest);
+    Ball_V card(host, owner, random);
     card.Form_Load();
     card.show_modal();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialog/card_view.h"
 #include "engine/random.h"
 #include "gfx/surface.h"
 #include "host/host.h"
@@ -7,8 +8,6 @@
 
 #include <array>
 #include <memory>
-
-class Ball_P;
 
 // What the card takes from the settings dialog it turns over.
 struct CardOwner {
@@ -78,6 +77,6 @@ private:
     Random& m_random;
 };
 
-// The settings dialog's version command: plays the card over `dialog` and
-// returns once it has closed itself.
-void show_version_card(Ball_P& dialog, Random& random);
+// The settings dialog's version command: plays the card on `host` over the
+// dialog `dialog` describes and returns once it has closed itself.
+void show_version_card(host::Host& host, const DialogCardView& dialog, Random& random);

@@ -162,7 +162,7 @@ struct OverDialog {
         settings.g_PcSpec = pc_spec;
         dialog.Form_Load();
         host.set_frame_sink([this](const host::Window& window, const gfx::Surface& frame) {
-            if (&window != dialog.window.get())
+            if (&window != dialog.window())
                 frames.push_back(frame);
         });
     }
@@ -178,10 +178,10 @@ TEST(VersionCardOverDialog, TheCreditFaceStandsOnTheDialWhereverTheDialogStands)
     for (const gfx::Point at : {gfx::Point{-110, -44}, gfx::Point{0, 0}, gfx::Point{-40, -30}, gfx::Point{150, 100}}) {
         SCOPED_TRACE(std::to_string(at.x) + ", " + std::to_string(at.y));
         OverDialog rig(0);
-        rig.dialog.window->move({at.x, at.y, 701, 509});
+        rig.dialog.window()->move({at.x, at.y, 701, 509});
         gfx::Surface screen = patterned_screen();
         gfx::blit(screen, at.x, at.y, rig.dialog.picture(), gfx::RasterOp::Copy);
-        show_version_card(rig.dialog, rig.random);
+        show_version_card(rig.host, rig.dialog.card_view(), rig.random);
         ASSERT_EQ(rig.frames.size(), 51u);
         EXPECT_TRUE(rig.frames.front() == screen) << "the dialog is part of the snapshot";
 
@@ -212,7 +212,7 @@ TEST(VersionCardOverDialog, EveryFramePausesTheSettingsPauseTakenInRangeAndTheCr
     for (const auto& [pc_spec, elapsed] : cases) {
         OverDialog rig(pc_spec);
         const std::uint64_t before = rig.host.now_ms();
-        show_version_card(rig.dialog, rig.random);
+        show_version_card(rig.host, rig.dialog.card_view(), rig.random);
         EXPECT_EQ(rig.host.now_ms() - before, elapsed) << "pause " << pc_spec;
     }
 }
