@@ -98,15 +98,15 @@ TEST(VersionCard, EveryKindOfTurnPassesThroughTheBareCardAndEndsOnTheExactNewFac
         SCOPED_TRACE("direction " + std::to_string(kind.direction) + " axis " + std::to_string(kind.axis));
         CardRig rig({40, 30}, 1);
         rig.card.Form_Load();
-        rig.card.window->set_timer(0); // the turns are played here, not by Timer1
-        const gfx::Surface faces[2] = {crop(rig.card.Master[0], rig.card.card_rect()),
-                                       crop(rig.card.Master[1], rig.card.card_rect())};
+        rig.card.card_window()->set_timer(0); // the turns are played here, not by Timer1
+        const gfx::Surface faces[2] = {crop(rig.card.master(0), rig.card.card_rect()),
+                                       crop(rig.card.master(1), rig.card.card_rect())};
         ASSERT_FALSE(faces[0] == faces[1]);
         // Where neither face shows: the old one folded flat, the new not yet risen.
         const std::size_t bare = kind.direction == 0 ? 11 : 12;
         for (int front : {0, 1}) {
             rig.squares.clear();
-            rig.card.FrontIndex = front;
+            rig.card.set_front_index(front);
             rig.card.play_turn(kind);
             ASSERT_EQ(rig.squares.size(), 25u) << "24 frames and the exact copy";
             EXPECT_TRUE(rig.squares[bare] == gfx::Surface(290, 290, kGround)) << "turning to face " << front;
