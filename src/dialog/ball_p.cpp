@@ -106,7 +106,7 @@ void Ball_P::repaint(gfx::Rect area)
     if (!m_window)
         return;
     paint_area(scene(), m_window->frame(), area);
-    m_dirty = union_of(m_dirty, area);
+    m_dirty = m_dirty.united(area);
 }
 
 void Ball_P::repaint(const Control& c) { repaint(painted(c)); }

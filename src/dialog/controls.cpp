@@ -82,23 +82,6 @@ gfx::Point mark_offset(int n)
 
 int swatch_size(int n) { return n == 11 ? g_LargeBallSize : g_SmallBallSize; }
 
-bool intersects(const gfx::Rect& a, const gfx::Rect& b)
-{
-    return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.x < b.x + b.width
-           && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
-gfx::Rect union_of(const gfx::Rect& a, const gfx::Rect& b)
-{
-    if (a.width <= 0 || a.height <= 0)
-        return b;
-    if (b.width <= 0 || b.height <= 0)
-        return a;
-    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
-    const int x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
 std::vector<ControlId> build_focus_order(const ControlTable& table)
 {
     using Stop = ControlId;
@@ -310,7 +293,7 @@ const Control* ControlTable::find(std::string_view name) const
 const Control* ControlTable::at(int x, int y) const
 {
     for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it)
-        if (it->kind != ControlKind::WindowRim && contains(it->rect, x, y))
+        if (it->kind != ControlKind::WindowRim && it->rect.contains(gfx::Point{x, y}))
             return &*it;
     return nullptr;
 }

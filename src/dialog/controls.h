@@ -143,12 +143,5 @@ gfx::Point mark_offset(int n);
 // The edge of ball n's swatch: 72 for the centre ball, 48 for the others.
 int swatch_size(int n);
 
-constexpr bool contains(const gfx::Rect& r, int x, int y)
-{
-    return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height;
-}
-
-bool intersects(const gfx::Rect& a, const gfx::Rect& b);
-gfx::Rect union_of(const gfx::Rect& a, const gfx::Rect& b); // an empty rectangle adds nothing
 
 } // namespace dialog

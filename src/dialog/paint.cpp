@@ -21,8 +21,6 @@ constexpr gfx::Pixel kMarkColour = gfx::rgb(0, 128, 0);
 constexpr int kMarkRadius = 5;
 constexpr int kPathInset = 3; // text of BK_Path from its left edge
 
-gfx::Rect moved(gfx::Rect r, gfx::Point by) { return {r.x + by.x, r.y + by.y, r.width, r.height}; }
-
 void outline(gfx::Surface& dst, gfx::Rect r, gfx::Pixel colour)
 {
     gfx::fill_box(dst, {r.x, r.y, r.width, 1}, colour);
@@ -67,14 +65,14 @@ void draw_caption(const DialogScene& scene, gfx::Surface& into, gfx::Point origi
         return;
     // Drawn on a copy of the label's rectangle and copied back, so the text
     // stays inside its label as a label clips it.
-    const gfx::Rect r = moved(c.rect, origin);
+    const gfx::Rect r = c.rect.translated(origin);
     gfx::Surface label(r.width, r.height);
-    gfx::blit(label, 0, 0, into, r.x, r.y, r.width, r.height, gfx::RasterOp::Copy);
+    gfx::blit(label, {0, 0}, into, r, gfx::RasterOp::Copy);
     int x = 0;
     if (c.align == Align::Centre)
         x = (r.width - scene.text.text_width(text, kDialogFont)) / 2;
     scene.text.draw_text(label, {x + shift, c.text_dy + shift}, text, kDialogFont, c.ink);
-    gfx::blit(into, r.x, r.y, label, gfx::RasterOp::Copy);
+    gfx::blit(into, r.origin(), label, gfx::RasterOp::Copy);
 }
 
 void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point origin, const Control& c)
@@ -82,7 +80,7 @@ void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point orig
     const DialogModel& model = scene.model;
     const Settings& settings = model.settings();
     const DialogArt& art = scene.art;
-    const gfx::Rect r = moved(c.rect, origin);
+    const gfx::Rect r = c.rect.translated(origin);
     switch (c.kind) {
     case ControlKind::TopBar:
         draw_picture_smooth(into, r, art.Image1);
@@ -100,18 +98,18 @@ void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point orig
     case ControlKind::Ground:
         PaintTexture(art, into, origin, c.rect);
         // The dial sits in a frame: a rim round it and a light line outside that.
-        outline(into, moved({kDisplay.x - 2, kDisplay.y - 2, kDisplay.width + 4, kDisplay.height + 4}, origin),
+        outline(into, gfx::Rect{kDisplay.x - 2, kDisplay.y - 2, kDisplay.width + 4, kDisplay.height + 4}.translated(origin),
                 palette::kGrooveLight);
-        outline(into, moved({kDisplay.x - 1, kDisplay.y - 1, kDisplay.width + 2, kDisplay.height + 2}, origin),
+        outline(into, gfx::Rect{kDisplay.x - 1, kDisplay.y - 1, kDisplay.width + 2, kDisplay.height + 2}.translated(origin),
                 palette::kRim);
         break;
     case ControlKind::Dial:
         gfx::fill_box(into, r, gfx::pixel_from_colorref(model.DisplayBackColor()));
         if (const std::optional<gfx::Point>& mark = model.mark_centre())
-            gfx::draw_circle(into, r.x + mark->x, r.y + mark->y, kMarkRadius, kMarkColour);
+            gfx::draw_circle(into, r.origin().translated(*mark), kMarkRadius, kMarkColour);
         break;
     case ControlKind::Swatch:
-        gfx::blit(into, r.x, r.y, model.Pic_Mas(c.index), gfx::RasterOp::Copy);
+        gfx::blit(into, r.origin(), model.Pic_Mas(c.index), gfx::RasterOp::Copy);
         break;
     case ControlKind::Panel:
         PaintTexture(art, into, origin, c.rect);
@@ -231,10 +229,10 @@ void paint_area(const DialogScene& scene, gfx::Surface& into, gfx::Rect area)
     gfx::Surface scratch(clip.width, clip.height);
     const gfx::Point origin{-clip.x, -clip.y};
     for (const Control& c : scene.controls.all())
-        if (intersects(painted(c), clip))
+        if (painted(c).intersects(clip))
             paint_control(scene, scratch, origin, c);
     paint_focus(scene, scratch, origin);
-    gfx::blit(into, clip.x, clip.y, scratch, gfx::RasterOp::Copy);
+    gfx::blit(into, clip.origin(), scratch, gfx::RasterOp::Copy);
 }
 
 // Columns one strip wide, each filled top to bottom; the last row and
@@ -254,8 +252,8 @@ void PaintTexture(const DialogArt& art, gfx::Surface& into, gfx::Point origin, g
         for (int y = 0; y < box.height; y += strip.height()) {
             if (y + strip.height() <= visible_y0 || y >= visible_y1)
                 continue;
-            gfx::blit(into, origin.x + box.x + x, origin.y + box.y + y, strip.colour, 0, 0,
-                      std::min(strip.width(), box.width - x), std::min(strip.height(), box.height - y),
+            gfx::blit(into, origin.translated(box.x + x, box.y + y), strip.colour,
+                      {0, 0, std::min(strip.width(), box.width - x), std::min(strip.height(), box.height - y)},
                       gfx::RasterOp::Copy);
         }
     }

@@ -42,24 +42,6 @@ constexpr gfx::Pixel kWhite = gfx::rgb(255, 255, 255);
 constexpr std::string_view kDesignedBy = "Designed by";
 constexpr std::string_view kMakerLine = "            Quellar";
 
-gfx::Rect bounds(gfx::Rect a, gfx::Rect b)
-{
-    if (b.width <= 0 || b.height <= 0)
-        return a;
-    const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
-    const int right = std::max(a.x + a.width, b.x + b.width);
-    const int bottom = std::max(a.y + a.height, b.y + b.height);
-    return {left, top, right - left, bottom - top};
-}
-
-gfx::Rect clipped(gfx::Rect r, const gfx::Surface& to)
-{
-    const int left = std::max(r.x, 0), top = std::max(r.y, 0);
-    const int right = std::min(r.x + r.width, to.width());
-    const int bottom = std::min(r.y + r.height, to.height());
-    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
-}
-
 } // namespace
 
 Ball_V::Ball_V(host::Host& h, CardOwner owner, Random& random) : host(h), m_owner(owner), m_random(random) {}
@@ -92,7 +74,7 @@ void Ball_V::Form_Load()
     Master[0] = gfx::Surface(ScreenWidthPx, ScreenHeightPx, m_owner.ground);
     host.capture_desktop(Master[0]);
     Master[1] = Master[0];
-    gfx::blit(Display(), 0, 0, Master[0], gfx::RasterOp::Copy);
+    gfx::blit(Display(), {0, 0}, Master[0], gfx::RasterOp::Copy);
     draw_credit_face();
     window->set_timer(kTimer1IntervalMs);
 }
@@ -158,22 +140,21 @@ void Ball_V::play_turn(TurnKind kind)
         const gfx::Surface& face = n <= version::kHalfTurn ? old_face : new_face;
         gfx::Rect drawn = card;
         for (const CardStrip& s : version::card_strips(n, kind, {CardLeft, CardTop})) {
-            gfx::stretch_blit(display, s.to.x, s.to.y, s.to.width, s.to.height, face, s.from.x,
-                              s.from.y, s.from.width, s.from.height, gfx::RasterOp::Copy);
-            drawn = bounds(drawn, s.to);
+            gfx::stretch_blit(display, s.to, face, s.from, gfx::RasterOp::Copy);
+            drawn = drawn.united(s.to);
         }
         present_frame(drawn);
     }
-    gfx::blit(display, CardLeft, CardTop, new_face, CardLeft, CardTop, CardWidth, CardHeight,
+    gfx::blit(display, {CardLeft, CardTop}, new_face, {CardLeft, CardTop, CardWidth, CardHeight},
               gfx::RasterOp::Copy);
-    const gfx::Rect shown = clipped(card, display);
+    const gfx::Rect shown = card.intersected(display.rect());
     if (shown.width > 0 && shown.height > 0)
         window->refresh_area(shown);
 }
 
 void Ball_V::present_frame(gfx::Rect area)
 {
-    const gfx::Rect shown = clipped(area, Display());
+    const gfx::Rect shown = area.intersected(Display().rect());
     if (shown.width > 0 && shown.height > 0)
         window->refresh_area(shown);
     host.process_pending_messages();

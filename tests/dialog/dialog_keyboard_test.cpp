@@ -56,7 +56,7 @@ void expect_mark_drawn(const DialogRig& rig)
     const std::optional<gfx::Rect> mark = rig.dialog->focus_mark();
     ASSERT_TRUE(mark.has_value()) << "no mark on " << focused_name(rig);
     const dialog::Control& c = *rig.dialog->focused();
-    EXPECT_TRUE(dialog::intersects(*mark, c.rect)) << c.name;
+    EXPECT_TRUE(mark->intersects(c.rect)) << c.name;
     int inked = 0;
     for (int x = mark->x; x < mark->x + mark->width; ++x)
         inked += rig.picture().at(x, mark->y) == dialog::palette::kInk ? 1 : 0;
