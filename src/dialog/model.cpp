@@ -83,23 +83,9 @@ void DialogModel::load()
     m_pc_spec.set_value(m_settings.g_PcSpec);
 }
 
-const ScrollBar& DialogModel::bar(int index) const
-{
-    switch (index) {
-    case BarIndex::PcSpecBar: return m_pc_spec;
-    case BarIndex::SpeedBar: return m_speed;
-    default: return m_rgb[std::size_t(std::clamp(index, 1, 3) - 1)];
-    }
-}
+const ScrollBar& DialogModel::bar(int index) const { return bar_of(*this, index); }
 
-ScrollBar& DialogModel::bar_at(int index)
-{
-    switch (index) {
-    case BarIndex::PcSpecBar: return m_pc_spec;
-    case BarIndex::SpeedBar: return m_speed;
-    default: return m_rgb[std::size_t(std::clamp(index, 1, 3) - 1)];
-    }
-}
+ScrollBar& DialogModel::bar_at(int index) { return bar_of(*this, index); }
 
 bool DialogModel::any_action_enabled() const
 {

@@ -90,6 +90,17 @@ public:
 
 private:
     static std::size_t slot(int n) { return std::size_t(n >= 1 && n <= 11 ? n : 0); }
+    // The bar of a BarIndex, of the model as it is given (const or not);
+    // an index of no bar gives the nearest colour bar.
+    template <class Model>
+    static auto& bar_of(Model& model, int index)
+    {
+        switch (index) {
+        case BarIndex::PcSpecBar: return model.m_pc_spec;
+        case BarIndex::SpeedBar: return model.m_speed;
+        default: return model.m_rgb[std::size_t(index < 1 ? 1 : index > 3 ? 3 : index) - 1];
+        }
+    }
     ScrollBar& bar_at(int index);
     void draw_swatch(int n, Stale& stale);
     void ShowSelectedBall(int n, Stale& stale);
