@@ -1,9 +1,12 @@
-// The dialog's lifecycle and input; see ball_p.h.
+// The dialog's window: lifecycle, input, the keyboard and repainting; see ball_p.h.
 #include "dialog/ball_p.h"
 
 #include "common/window_titles.h"
+#include "dialog/commands.h"
 
 #include <algorithm>
+
+using namespace dialog;
 
 namespace {
 
@@ -12,191 +15,147 @@ namespace {
 constexpr int kFirstRepeatMs = 350;
 constexpr int kRepeatMs = 50;
 
-// The control ranges of the bars: the speed from 10 ("速", left) to 30
-// ("遅", right), the pause after each frame from 0 ("低") to 100 ("高") ms,
-// each colour component from 0 to 127.
-constexpr int kSpeedMin = 10, kSpeedMax = 30, kSpeedSmall = 1, kSpeedLarge = 5;
-constexpr int kPcSpecMin = 0, kPcSpecMax = 100, kPcSpecSmall = 1, kPcSpecLarge = 10;
-constexpr int kComponentMax = 127, kComponentSmall = 1, kComponentLarge = 10;
-
-gfx::Rect bar_size(const std::vector<dialog::Control>& controls, std::string_view name)
-{
-    for (const dialog::Control& c : controls)
-        if (c.name == name)
-            return c.rect;
-    return {};
-}
+std::int16_t to_int16(int value) { return std::int16_t(std::clamp(value, -32768, 32767)); }
 
 } // namespace
 
-using namespace dialog;
-
 Ball_P::Ball_P(host::Host& h, Settings& s, DialogSeams dialog_seams)
-    : host(h), settings(s), seams(std::move(dialog_seams)), m_art(make_dialog_art()),
-      m_controls(build_control_table()), m_focus_order(build_focus_order(m_controls))
+    : m_host(h), m_seams(std::move(dialog_seams)), m_art(make_dialog_art()), m_model(s, m_controls),
+      m_focus(m_controls)
 {
-    for (int j = 1; j <= 3; ++j) {
-        const gfx::Rect r = bar_size(m_controls, "H_RGB(" + std::to_string(j) + ")");
-        H_RGB[std::size_t(j - 1)] =
-            ScrollBar(r.width, r.height, 0, kComponentMax, kComponentSmall, kComponentLarge);
-    }
-    const gfx::Rect pc = bar_size(m_controls, "PC_Spec");
-    PC_Spec = ScrollBar(pc.width, pc.height, kPcSpecMin, kPcSpecMax, kPcSpecSmall, kPcSpecLarge);
-    const gfx::Rect fast = bar_size(m_controls, "HS_Fast");
-    HS_Fast = ScrollBar(fast.width, fast.height, kSpeedMin, kSpeedMax, kSpeedSmall, kSpeedLarge);
 }
 
 Ball_P::~Ball_P() = default;
 
 void Ball_P::Form_Load()
 {
-    ColorSyncOn = false;
-
     // Centred on the primary monitor (with several, centring on the whole
     // desktop would split it across two); on one smaller than the dialog the
     // top bar and the close button stay on it.
-    m_rect = dialog_placement(host.monitors().front());
+    m_rect = dialog_placement(m_host.monitors().front());
     host::WindowOptions options;
     options.title = kSettingsDialogTitle;
     options.rect = m_rect;
     options.borderless = true;
     options.takes_keyboard = true;
-    window = host.create_window(options, *this);
-    if (!window)
+    m_window = m_host.create_window(options, *this);
+    if (!m_window)
         return;
     DragActive = 0;
 
-    // A colour the dial cannot show (above 24 bits, or negative) leaves the
-    // dial black, the colour it is first painted in.
-    const std::int32_t colour = settings.g_BackgroundColor;
-    DisplayBackColor = colour >= 0 && colour <= 0xFFFFFF ? colour : 0;
-    g_CenterX = kDisplay.width / 2.0;
-    g_CenterY = kDisplay.height / 2.0;
-
-    // The dial: every swatch on the dial's colour, in the stored colours,
-    // which become the working colours; then ball 10 is selected.
-    for (int n = 1; n <= 11; ++n) {
-        const auto slot = std::size_t(n);
-        Pic_Mas[slot] = gfx::Surface(swatch_size(n), swatch_size(n), gfx::pixel_from_colorref(DisplayBackColor));
-        DrawBallSwatch(n, settings.g_BallRed[slot], settings.g_BallGreen[slot], settings.g_BallBlue[slot]);
-        EditRed[slot] = settings.g_BallRed[slot];
-        EditGreen[slot] = settings.g_BallGreen[slot];
-        EditBlue[slot] = settings.g_BallBlue[slot];
-    }
-    SelectedBall = 10;
-    ShowSelectedBall(10);
-
-    // The check items and options show the settings themselves (see
-    // paint.cpp); the bars take their values, or keep their first position
-    // when a value lies outside their range.
-    HS_Fast.set_value(settings.g_Speed);
-    m_path_text = settings.g_BackgroundPicturePath;
-    PC_Spec.set_value(settings.g_PcSpec);
-
-    paint_area(window->frame(), {0, 0, kWindowWidth, kWindowHeight});
+    m_model.load();
+    paint_area(scene(), m_window->frame(), {0, 0, kWindowWidth, kWindowHeight});
     m_dirty = {};
 
     // The window grows out of the pointer; where the pointer cannot be read
     // there is nothing to grow from, and the window simply appears.
-    const std::optional<gfx::Point> pointer = host.pointer_position();
-    g_ZoomX = pointer ? std::int16_t(std::clamp(pointer->x, -32768, 32767)) : 0;
-    g_ZoomY = pointer ? std::int16_t(std::clamp(pointer->y, -32768, 32767)) : 0;
+    const std::optional<gfx::Point> pointer = m_host.pointer_position();
+    g_ZoomX = pointer ? to_int16(pointer->x) : 0;
+    g_ZoomY = pointer ? to_int16(pointer->y) : 0;
     if (pointer)
         ZoomWindowOpen(g_ZoomX, g_ZoomY);
-    window->show(true);
-    window->refresh();
+    m_window->show(true);
+    m_window->refresh();
 }
 
 void Ball_P::Form_QueryUnload()
 {
-    if (host.pointer_position())
+    if (m_host.pointer_position())
         ZoomWindowClose(g_ZoomX, g_ZoomY);
 }
 
-void Ball_P::ZoomWindowOpen(int x, int y) { host.animate_zoom({x, y, 0, 0}, window_rect()); }
+void Ball_P::ZoomWindowOpen(int x, int y) { m_host.animate_zoom({x, y, 0, 0}, window_rect()); }
 
-void Ball_P::ZoomWindowClose(int x, int y) { host.animate_zoom(window_rect(), {x, y, 0, 0}); }
+void Ball_P::ZoomWindowClose(int x, int y) { m_host.animate_zoom(window_rect(), {x, y, 0, 0}); }
 
 void Ball_P::unload(DialogOutcome how)
 {
-    if (!window)
+    if (!m_window)
         return;
     m_outcome = how;
     Form_QueryUnload();
-    window.reset();
+    m_window.reset();
     m_captured = nullptr;
     m_buttons = 0;
-    host.quit();
+    m_host.quit();
 }
 
 gfx::Rect Ball_P::window_rect() const
 {
-    if (window)
-        if (auto rect = host.native_window_rect(window->native_handle()))
+    if (m_window)
+        if (auto rect = m_host.native_window_rect(m_window->native_handle()))
             return *rect;
     return m_rect;
 }
 
-const gfx::Surface& Ball_P::picture() const { return window ? window->frame() : m_empty; }
+const gfx::Surface& Ball_P::picture() const { return m_window ? m_window->frame() : m_empty; }
 
-const Control* Ball_P::control(std::string_view name) const
+DialogScene Ball_P::scene() const { return DialogScene{m_model, m_controls, m_art, m_host, focus_mark()}; }
+
+void Ball_P::paint_all(gfx::Surface& into) const { dialog::paint_all(scene(), into); }
+
+DialogCardView Ball_P::card_view() const
 {
-    for (const Control& c : m_controls)
-        if (c.name == name)
-            return &c;
-    return nullptr;
+    return DialogCardView{window_rect(), m_model.DisplayBackColor(), m_model.settings().g_PcSpec};
 }
 
-const Control* Ball_P::control_at(int x, int y) const
+// ---- repainting ------------------------------------------------------------
+
+void Ball_P::repaint(gfx::Rect area)
 {
-    for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it)
-        if (it->kind != ControlKind::WindowRim && contains(it->rect, x, y))
-            return &*it;
-    return nullptr;
+    if (!m_window)
+        return;
+    paint_area(scene(), m_window->frame(), area);
+    m_dirty = m_dirty.united(area);
 }
 
-ScrollBar& Ball_P::bar(int index)
+void Ball_P::repaint(const Control& c) { repaint(painted(c)); }
+
+void Ball_P::repaint(const Stale& stale)
 {
-    switch (index) {
-    case BarIndex::PcSpecBar: return PC_Spec;
-    case BarIndex::SpeedBar: return HS_Fast;
-    default: return H_RGB[std::size_t(std::clamp(index, 1, 3) - 1)];
-    }
+    for (const ControlId id : stale)
+        if (const Control* c = m_controls.find(id))
+            repaint(*c);
 }
 
-const ScrollBar& Ball_P::bar(int index) const { return const_cast<Ball_P*>(this)->bar(index); }
+void Ball_P::flush()
+{
+    if (m_window && m_dirty.width > 0 && m_dirty.height > 0)
+        m_window->refresh_area(m_dirty);
+    m_dirty = {};
+}
 
-// ---- the top bar ---------------------------------------------------------
+// ---- the top bar -----------------------------------------------------------
 
 void Ball_P::Image1_MouseDown(int button)
 {
     if (button != host::kLeftButton)
         return;
     DragActive = 1;
-    const gfx::Point pointer = host.cursor_pos();
+    const gfx::Point pointer = m_host.cursor_pos();
     const gfx::Rect rect = window_rect();
     m_rect = rect;
-    DragOffsetX = std::int16_t(std::clamp(pointer.x - rect.x, -32768, 32767));
-    DragOffsetY = std::int16_t(std::clamp(pointer.y - rect.y, -32768, 32767));
+    DragOffsetX = to_int16(pointer.x - rect.x);
+    DragOffsetY = to_int16(pointer.y - rect.y);
 }
 
 void Ball_P::Image1_MouseMove()
 {
-    if (DragActive != 1 || !window)
+    if (DragActive != 1 || !m_window)
         return;
-    const gfx::Point pointer = host.cursor_pos();
+    const gfx::Point pointer = m_host.cursor_pos();
     m_rect.y = pointer.y - DragOffsetY;
     m_rect.x = pointer.x - DragOffsetX;
-    window->move(m_rect);
+    m_window->move(m_rect);
 }
 
 void Ball_P::Image1_MouseUp() { DragActive = 0; }
 
-// ---- input ---------------------------------------------------------------
+// ---- input -----------------------------------------------------------------
 
 void Ball_P::on_mouse_down(int button, double x, double y)
 {
-    if (!window || m_card_shown)
+    if (!m_window || m_card_shown)
         return;
     const int px = int(x), py = int(y);
     const Control* target = m_captured ? m_captured : control_at(px, py);
@@ -213,14 +172,14 @@ void Ball_P::on_mouse_up(int button, double x, double y)
     // A release whose press we never saw (it went to a chooser that has
     // closed since) is nobody's: acting on it would run a command the user
     // never pressed.
-    if (!window || m_card_shown || !m_captured || !(m_buttons & button))
+    if (!m_window || m_card_shown || !m_captured || !(m_buttons & button))
         return;
     const Control* target = m_captured;
     m_buttons &= ~button;
     if (m_buttons == 0)
         m_captured = nullptr;
     release(*target, button, int(x), int(y));
-    if (!window)
+    if (!m_window)
         return;
     if (!m_captured)
         update_pointer_shape(control_at(int(x), int(y)));
@@ -229,7 +188,7 @@ void Ball_P::on_mouse_up(int button, double x, double y)
 
 void Ball_P::on_mouse_move(int buttons, double x, double y)
 {
-    if (!window || m_card_shown)
+    if (!m_window || m_card_shown)
         return;
     // Buttons released where we could not see it (over a chooser) no longer count.
     m_buttons &= buttons;
@@ -251,17 +210,14 @@ void Ball_P::on_close_request()
 
 void Ball_P::on_timer()
 {
-    if (!window)
+    if (!m_window)
         return;
     if (!m_captured || m_captured->kind != ControlKind::ScrollBar) {
-        window->set_timer(0);
+        m_window->set_timer(0);
         return;
     }
-    ScrollBar& held = bar(m_captured->index);
-    window->set_timer(kRepeatMs);
-    if (held.repeat())
-        bar_changed(m_captured->index);
-    invalidate(*m_captured);
+    m_window->set_timer(kRepeatMs);
+    repaint(m_model.repeat_bar(m_captured->index));
     flush();
 }
 
@@ -271,27 +227,32 @@ void Ball_P::update_pointer_shape(const Control* over)
     if (hand == m_hand_shown)
         return;
     m_hand_shown = hand;
-    window->set_cursor_picture(hand ? &m_art.hand : nullptr);
+    m_window->set_cursor_picture(hand ? &m_art.hand : nullptr);
 }
 
 void Ball_P::press(const Control& c, int button, int x, int y)
 {
     switch (c.kind) {
     case ControlKind::TopBar: Image1_MouseDown(button); break;
-    case ControlKind::CloseButton: ImgExit_MouseDown(); break;
+    case ControlKind::CloseButton: repaint(m_model.press_close(true)); break;
+    // The check items and options act at the press, of any mouse button.
     case ControlKind::CheckMark:
-    case ControlKind::CheckCaption: Img_Action_Kind_MouseDown(c.index); break;
+    case ControlKind::CheckCaption: repaint(m_model.Img_Action_Kind_MouseDown(c.index)); break;
     case ControlKind::OrderMark:
-    case ControlKind::OrderCaption: Img_Opt_Ptn_MouseDown(c.index); break;
+    case ControlKind::OrderCaption: repaint(m_model.Img_Opt_Ptn_MouseDown(c.index)); break;
     case ControlKind::BackgroundMark:
-    case ControlKind::BackgroundCaption: Img_Opt_bk_MouseDown(c.index); break;
+    case ControlKind::BackgroundCaption: repaint(m_model.Img_Opt_bk_MouseDown(c.index)); break;
     case ControlKind::ArrangementMark:
-    case ControlKind::ArrangementCaption: Img_Opt_bk_G_MouseDown(c.index); break;
+    case ControlKind::ArrangementCaption: repaint(m_model.Img_Opt_bk_G_MouseDown(c.index)); break;
     case ControlKind::ButtonCaption: image_button_down(c.index); break;
     case ControlKind::ScrollBar:
         // Scroll bars, swatches and the link answer the left button only.
-        if (button == host::kLeftButton && m_buttons == button)
-            bar_pressed(c, x, y);
+        if (button == host::kLeftButton && m_buttons == button) {
+            const Stale stale = m_model.press_bar(c.index, x - c.rect.x, y - c.rect.y);
+            if (m_model.bar(c.index).repeating())
+                m_window->set_timer(kFirstRepeatMs);
+            repaint(stale);
+        }
         break;
     case ControlKind::Swatch:
     case ControlKind::Link:
@@ -306,13 +267,17 @@ void Ball_P::release(const Control& c, int button, int x, int y)
 {
     switch (c.kind) {
     case ControlKind::TopBar: Image1_MouseUp(); break;
-    case ControlKind::CloseButton: ImgExit_MouseUp(); break;
+    case ControlKind::CloseButton:
+        repaint(m_model.press_close(false));
+        flush();
+        unload(DialogOutcome::Cancelled);
+        break;
     case ControlKind::ButtonCaption: image_button_up(c.index); break;
     case ControlKind::ScrollBar:
         if (button == host::kLeftButton) {
-            bar(c.index).release();
-            window->set_timer(0);
-            invalidate(c);
+            const Stale stale = m_model.release_bar(c.index);
+            m_window->set_timer(0);
+            repaint(stale);
         }
         break;
     case ControlKind::Swatch:
@@ -324,32 +289,12 @@ void Ball_P::release(const Control& c, int button, int x, int y)
         if (!click)
             break;
         if (c.kind == ControlKind::Swatch)
-            Pic_Mas_Click(c.index);
+            repaint(m_model.Pic_Mas_Click(c.index));
         else
-            lbl_URL_Click();
+            m_host.open_url(c.caption);
         break;
     }
     default: break;
-    }
-}
-
-void Ball_P::image_button_down(int button)
-{
-    switch (button) {
-    case ImageButton::SelectAll: lbl_All_MouseDown(); break;
-    case ImageButton::BackgroundColor: lbl_C_MouseDown(); break;
-    case ImageButton::PictureFile: lbl_Path_MouseDown(); break;
-    default: lbl_Cmd_MouseDown(button); break;
-    }
-}
-
-void Ball_P::image_button_up(int button)
-{
-    switch (button) {
-    case ImageButton::SelectAll: lbl_All_MouseUp(); break;
-    case ImageButton::BackgroundColor: lbl_C_MouseUp(); break;
-    case ImageButton::PictureFile: lbl_Path_MouseUp(); break;
-    default: lbl_Cmd_MouseUp(button); break;
     }
 }
 
@@ -357,35 +302,199 @@ void Ball_P::drag(const Control& c, int x, int y)
 {
     switch (c.kind) {
     case ControlKind::TopBar: Image1_MouseMove(); break;
-    case ControlKind::ScrollBar: {
-        ScrollBar& held = bar(c.index);
-        if (held.held() == ScrollBar::Part::None)
-            break; // held by another button than the left: the bar ignores it
-        if (held.move(x - c.rect.x, y - c.rect.y))
-            bar_changed(c.index); // a dragged thumb changes the value at every move
-        invalidate(c); // a held arrow or track side looks pressed only while the pointer is on it
-        break;
-    }
+    case ControlKind::ScrollBar: repaint(m_model.drag_bar(c.index, x - c.rect.x, y - c.rect.y)); break;
     default: break;
     }
 }
 
-void Ball_P::bar_pressed(const Control& c, int x, int y)
+// ---- image buttons and their commands -----------------------------------------
+
+void Ball_P::image_button_down(int button) { repaint(m_model.press_button(button)); }
+
+// The release acts wherever the pointer now is: a press on a button
+// followed by a release elsewhere still runs its command.
+void Ball_P::image_button_up(int button)
 {
-    ScrollBar& pressed = bar(c.index);
-    if (pressed.press(x - c.rect.x, y - c.rect.y))
-        bar_changed(c.index);
-    if (pressed.repeating())
-        window->set_timer(kFirstRepeatMs);
-    invalidate(c);
+    // The released face goes on the screen before the command runs (which
+    // may open a chooser or close the dialog).
+    repaint(m_model.release_button(button));
+    flush();
+    run_command(button);
 }
 
-void Ball_P::bar_changed(int index)
+void Ball_P::run_command(int button)
 {
-    // The colour bars redraw their ball at every change; the other two are
-    // only read when the settings are saved.
-    if (index >= BarIndex::RedBar && index <= BarIndex::BlueBar)
-        H_RGB_Change(index);
+    switch (button) {
+    case ImageButton::RestoreDefaults:
+        // A file that could not be written keeps the dialog open with nothing lost.
+        if (restore_defaults(m_model, m_host, m_window.get()))
+            unload(DialogOutcome::DefaultsRestored);
+        break;
+    case ImageButton::VersionInformation: show_version(); break;
+    case ImageButton::Cancel: unload(DialogOutcome::Cancelled); break;
+    case ImageButton::Save:
+        if (SaveAllSettings(m_model, m_host, m_window.get()))
+            unload(DialogOutcome::Saved);
+        break;
+    case ImageButton::SelectAll: repaint(m_model.select_all_actions()); break;
+    case ImageButton::BackgroundColor: choose_dial_colour(); break;
+    case ImageButton::PictureFile: choose_picture_file(); break;
+    default: break;
+    }
+}
+
+void Ball_P::show_version()
+{
+    if (!m_seams.show_version)
+        return;
+    // The card is modal: input that still reaches us while it plays (the
+    // keyboard focus stays here) is dropped, as a window under a modal one
+    // gets none.
+    m_card_shown = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{m_card_shown};
+    m_seams.show_version(m_host, card_view());
+}
+
+void Ball_P::choose_dial_colour()
+{
+    if (!m_window)
+        return;
+    const std::optional<gfx::ColorRef> chosen = dialog::choose_dial_colour(m_host, m_window.get());
+    // The dialog may have gone while the chooser was open.
+    if (!chosen || !m_window)
+        return;
+    repaint(m_model.set_dial_colour(*chosen));
+}
+
+void Ball_P::choose_picture_file()
+{
+    if (!m_window)
+        return;
+    std::optional<std::string> chosen = choose_picture_path(m_model, m_host, m_window.get());
+    if (!chosen || !m_window)
+        return;
+    if (const std::optional<std::string> refusal = picture_path_refusal(*chosen)) {
+        warn(m_host, m_window.get(), *refusal);
+        return;
+    }
+    repaint(m_model.set_picture_path(std::move(*chosen)));
+}
+
+// ---- the keyboard ------------------------------------------------------------
+// Each key does exactly what the mouse does on the same control, through the
+// same changes, so a setting changed by keys is saved byte for byte as one
+// changed by the mouse.
+
+std::vector<const Control*> Ball_P::focus_order() const
+{
+    std::vector<const Control*> order;
+    for (const ControlId id : m_focus.order())
+        order.push_back(m_controls.find(id));
+    return order;
+}
+
+const Control* Ball_P::focused() const
+{
+    const std::optional<ControlId> id = m_focus.focused();
+    return id ? m_controls.find(*id) : nullptr;
+}
+
+std::optional<gfx::Rect> Ball_P::focus_mark() const
+{
+    const Control* c = focused();
+    if (!m_focus.shown() || !c)
+        return std::nullopt;
+    return focus_mark_round(*c, m_model, m_controls, m_host);
+}
+
+void Ball_P::move_focus(int by)
+{
+    // The old mark's place is repainted once the focus has left it.
+    const std::optional<gfx::Rect> old_mark = focus_mark();
+    m_focus.move(by);
+    if (old_mark)
+        repaint(*old_mark);
+    if (const std::optional<gfx::Rect> mark = focus_mark())
+        repaint(*mark);
+}
+
+// Space: what a press of the mouse does on the focused control, and for an
+// image button its release as well.
+void Ball_P::work_focused()
+{
+    const Control* c = focused();
+    if (!c)
+        return;
+    switch (c->kind) {
+    case ControlKind::CheckCaption: repaint(m_model.Img_Action_Kind_MouseDown(c->index)); break;
+    case ControlKind::OrderCaption: repaint(m_model.Img_Opt_Ptn_MouseDown(c->index)); break;
+    case ControlKind::BackgroundCaption: repaint(m_model.Img_Opt_bk_MouseDown(c->index)); break;
+    case ControlKind::ArrangementCaption: repaint(m_model.Img_Opt_bk_G_MouseDown(c->index)); break;
+    case ControlKind::ButtonCaption:
+        image_button_down(c->index);
+        flush();
+        image_button_up(c->index);
+        break;
+    case ControlKind::Link: m_host.open_url(c->caption); break;
+    default: break; // the dial and the bars answer the arrows
+    }
+}
+
+// The arrows move a bar by its small step and the dial's selection to the
+// next ball clockwise (the centre ball after ball 10, then ball 1 again) or
+// back; on any other control they move the focus, as through a group.
+void Ball_P::arrow_key(int direction)
+{
+    const Control* c = focused();
+    if (!c)
+        return;
+    switch (c->kind) {
+    case ControlKind::Dial: {
+        const int ball = m_model.SelectedBall();
+        const int next = direction > 0 ? ball % 11 + 1 : (ball + 9) % 11 + 1;
+        repaint(m_model.Pic_Mas_Click(next));
+        break;
+    }
+    case ControlKind::ScrollBar: repaint(m_model.nudge_bar(c->index, direction)); break;
+    default: move_focus(direction); break;
+    }
+}
+
+void Ball_P::on_key_down(host::Key key)
+{
+    if (!m_window || m_card_shown)
+        return;
+    if (key == host::Key::Escape) {
+        unload(DialogOutcome::Cancelled);
+        return;
+    }
+    // A key that does nothing here shows nothing either; and while the
+    // mouse holds a control, that control keeps the dialog to itself.
+    if (key == host::Key::Other || m_captured)
+        return;
+    if (m_focus.show())
+        if (const std::optional<gfx::Rect> mark = focus_mark())
+            repaint(*mark);
+    switch (key) {
+    case host::Key::Tab: move_focus(1); break;
+    case host::Key::BackTab: move_focus(-1); break;
+    case host::Key::Space: work_focused(); break;
+    case host::Key::Enter:
+        // As the save button: its face goes down and up, then the save runs
+        // (or says why it cannot).
+        image_button_down(ImageButton::Save);
+        image_button_up(ImageButton::Save);
+        break;
+    case host::Key::Left:
+    case host::Key::Up: arrow_key(-1); break;
+    case host::Key::Right:
+    case host::Key::Down: arrow_key(1); break;
+    default: break;
+    }
+    flush();
 }
 
 DialogOutcome run_settings_dialog(host::Host& host, Settings& settings, DialogSeams seams)

@@ -82,29 +82,9 @@ gfx::Point mark_offset(int n)
 
 int swatch_size(int n) { return n == 11 ? g_LargeBallSize : g_SmallBallSize; }
 
-bool intersects(const gfx::Rect& a, const gfx::Rect& b)
+std::vector<ControlId> build_focus_order(const ControlTable& table)
 {
-    return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.x < b.x + b.width
-           && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
-}
-
-gfx::Rect union_of(const gfx::Rect& a, const gfx::Rect& b)
-{
-    if (a.width <= 0 || a.height <= 0)
-        return b;
-    if (b.width <= 0 || b.height <= 0)
-        return a;
-    const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
-    const int x1 = std::max(a.x + a.width, b.x + b.width), y1 = std::max(a.y + a.height, b.y + b.height);
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
-std::vector<const Control*> build_focus_order(const std::vector<Control>& table)
-{
-    struct Stop {
-        ControlKind kind;
-        int index;
-    };
+    using Stop = ControlId;
     std::vector<Stop> stops = {{ControlKind::Dial, 0}, {ControlKind::ButtonCaption, ImageButton::SelectAll}};
     for (int k = 1; k <= 20; ++k)
         stops.push_back({ControlKind::CheckCaption, k});
@@ -124,13 +104,10 @@ std::vector<const Control*> build_focus_order(const std::vector<Control>& table)
     for (int i = ImageButton::RestoreDefaults; i <= ImageButton::Save; ++i)
         stops.push_back({ControlKind::ButtonCaption, i});
 
-    std::vector<const Control*> order;
+    std::vector<ControlId> order;
     for (Stop s : stops)
-        for (const Control& c : table)
-            if (c.kind == s.kind && c.index == s.index) {
-                order.push_back(&c);
-                break;
-            }
+        if (table.find(s))
+            order.push_back(s);
     return order;
 }
 
@@ -277,7 +254,48 @@ std::vector<Control> build_control_table()
             c.rect.height = 17;
 
     add("Rim", ControlKind::WindowRim, 0, {0, 0, kWindowWidth, kWindowHeight});
+    // The labels are numbered in table order, so each has an id of its own.
+    int labels = 0;
+    for (Control& c : t)
+        if (c.kind == ControlKind::Label)
+            c.index = labels++;
     return t;
+}
+
+ControlTable::ControlTable() : m_controls(build_control_table())
+{
+    for (std::size_t row = 0; row < m_controls.size(); ++row) {
+        const Control& c = m_controls[row];
+        std::vector<std::int16_t>& rows = m_rows[std::size_t(c.kind)];
+        if (rows.size() <= std::size_t(c.index))
+            rows.resize(std::size_t(c.index) + 1, -1);
+        rows[std::size_t(c.index)] = std::int16_t(row);
+    }
+}
+
+const Control* ControlTable::find(ControlId id) const
+{
+    const auto kind = std::size_t(id.kind);
+    if (kind >= m_rows.size() || id.index < 0 || std::size_t(id.index) >= m_rows[kind].size())
+        return nullptr;
+    const std::int16_t row = m_rows[kind][std::size_t(id.index)];
+    return row < 0 ? nullptr : &m_controls[std::size_t(row)];
+}
+
+const Control* ControlTable::find(std::string_view name) const
+{
+    for (const Control& c : m_controls)
+        if (c.name == name)
+            return &c;
+    return nullptr;
+}
+
+const Control* ControlTable::at(int x, int y) const
+{
+    for (auto it = m_controls.rbegin(); it != m_controls.rend(); ++it)
+        if (it->kind != ControlKind::WindowRim && it->rect.contains(gfx::Point{x, y}))
+            return &*it;
+    return nullptr;
 }
 
 } // namespace dialog

@@ -3,6 +3,8 @@
 #include "dialog/artwork.h"
 #include "gfx/surface.h"
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +48,7 @@ enum class ControlKind {
     Link,          // lbl_URL: a click opens the address
     WindowRim,     // the outline of the window; never takes the mouse
 };
+inline constexpr int kControlKindCount = int(ControlKind::WindowRim) + 1;
 
 // The image buttons; the command buttons keep their design indexes 0 to 3.
 enum ImageButton : int {
@@ -69,6 +72,18 @@ enum BarIndex : int {
 
 enum class Align { Left, Centre };
 
+// A control as the code names it: its kind and its index within the kind
+// (the item, option, ball, panel, bar or ImageButton; the labels are
+// numbered in table order). Every control of the table has its own.
+struct ControlId {
+    ControlKind kind = ControlKind::Ground;
+    int index = 0;
+    friend constexpr bool operator==(ControlId, ControlId) = default;
+};
+
+// The controls a change made stale, to be repainted.
+using Stale = std::vector<ControlId>;
+
 struct Control {
     std::string name;  // as the design names it: "lbl_Cmd(3)", "Img_Opt_bk(2)"
     ControlKind kind;
@@ -78,16 +93,38 @@ struct Control {
     Align align = Align::Left;
     gfx::Pixel ink = palette::kInk;
     int text_dy = 0;   // the text's drop below the top of the rectangle
+
+    ControlId id() const { return {kind, index}; }
 };
 
 // Every control, bottom first.
 std::vector<Control> build_control_table();
 
+// The table with each id resolved once to its row.
+class ControlTable {
+public:
+    ControlTable();
+
+    const std::vector<Control>& all() const { return m_controls; }
+    // The control of an id; null when the table has none.
+    const Control* find(ControlId id) const;
+    // The control of a design name ("lbl_Cmd(3)"); null when there is none.
+    // For readers of the table (tests, tools); the code goes by id.
+    const Control* find(std::string_view name) const;
+    // The topmost control at a window pixel, null outside the window.
+    const Control* at(int x, int y) const;
+
+private:
+    std::vector<Control> m_controls;
+    // Per kind, the row of each index (-1: none).
+    std::array<std::vector<std::int16_t>, kControlKindCount> m_rows;
+};
+
 // The controls the keyboard's focus visits, in reading order: the dial; the
 // action panel from "全て選択" down; the right-hand column from the order down
 // to the speed; then the background panel row by row; the command buttons
 // last. The close button has Escape instead.
-std::vector<const Control*> build_focus_order(const std::vector<Control>& table);
+std::vector<ControlId> build_focus_order(const ControlTable& table);
 
 // Where the dialog stands on a monitor: centred, the halves of the
 // difference truncated; on a monitor smaller than the dialog, moved just so
@@ -106,12 +143,5 @@ gfx::Point mark_offset(int n);
 // The edge of ball n's swatch: 72 for the centre ball, 48 for the others.
 int swatch_size(int n);
 
-constexpr bool contains(const gfx::Rect& r, int x, int y)
-{
-    return x >= r.x && y >= r.y && x < r.x + r.width && y < r.y + r.height;
-}
-
-bool intersects(const gfx::Rect& a, const gfx::Rect& b);
-gfx::Rect union_of(const gfx::Rect& a, const gfx::Rect& b); // an empty rectangle adds nothing
 
 } // namespace dialog

@@ -29,6 +29,18 @@ struct SettingRange {
     int highest;
 };
 
+// How the settings dialog's scroll bar offers a setting: the value at its
+// left and right ends, and the steps of an arrow and of a press on the track.
+struct BarScale {
+    int min;
+    int max;
+    int small_change;
+    int large_change;
+};
+
+// Each colour component from 0 to 127.
+inline constexpr BarScale kComponentBar{0, 127, 1, 10};
+
 struct SettingKey {
     std::string_view key;          // UTF-8
     SettingKind kind;
@@ -36,6 +48,8 @@ struct SettingKey {
     std::string_view default_text; // what "restore defaults" writes; an empty value reads as this too
     // Keys without a range are used as they are read.
     std::optional<SettingRange> range = std::nullopt;
+    // Keys the dialog shows on a scroll bar.
+    std::optional<BarScale> bar = std::nullopt;
 };
 
 // The one section of the file.
@@ -43,17 +57,17 @@ inline constexpr std::string_view kSettingsSection = "Section";
 
 inline constexpr std::array<SettingKey, 38> kSettingKeys = {{
     // The default colour table: red, green, blue of each ball, "000" each.
-    {"球色_01", SettingKind::BallColor, 1, "000-000-088"},
-    {"球色_02", SettingKind::BallColor, 2, "000-048-000"},
-    {"球色_03", SettingKind::BallColor, 3, "076-000-000"},
-    {"球色_04", SettingKind::BallColor, 4, "082-026-000"},
-    {"球色_05", SettingKind::BallColor, 5, "080-000-070"},
-    {"球色_06", SettingKind::BallColor, 6, "000-048-062"},
-    {"球色_07", SettingKind::BallColor, 7, "068-042-004"},
-    {"球色_08", SettingKind::BallColor, 8, "070-048-048"},
-    {"球色_09", SettingKind::BallColor, 9, "080-030-030"},
-    {"球色_10", SettingKind::BallColor, 10, "072-032-056"},
-    {"球色_11", SettingKind::BallColor, 11, "000-000-088"},
+    {"球色_01", SettingKind::BallColor, 1, "000-000-088", std::nullopt, kComponentBar},
+    {"球色_02", SettingKind::BallColor, 2, "000-048-000", std::nullopt, kComponentBar},
+    {"球色_03", SettingKind::BallColor, 3, "076-000-000", std::nullopt, kComponentBar},
+    {"球色_04", SettingKind::BallColor, 4, "082-026-000", std::nullopt, kComponentBar},
+    {"球色_05", SettingKind::BallColor, 5, "080-000-070", std::nullopt, kComponentBar},
+    {"球色_06", SettingKind::BallColor, 6, "000-048-062", std::nullopt, kComponentBar},
+    {"球色_07", SettingKind::BallColor, 7, "068-042-004", std::nullopt, kComponentBar},
+    {"球色_08", SettingKind::BallColor, 8, "070-048-048", std::nullopt, kComponentBar},
+    {"球色_09", SettingKind::BallColor, 9, "080-030-030", std::nullopt, kComponentBar},
+    {"球色_10", SettingKind::BallColor, 10, "072-032-056", std::nullopt, kComponentBar},
+    {"球色_11", SettingKind::BallColor, 11, "000-000-088", std::nullopt, kComponentBar},
     {"ｱｸｼｮﾝ_01", SettingKind::ActionEnabled, 1, "1"},
     {"ｱｸｼｮﾝ_02", SettingKind::ActionEnabled, 2, "1"},
     {"ｱｸｼｮﾝ_03", SettingKind::ActionEnabled, 3, "1"},
@@ -81,15 +95,17 @@ inline constexpr std::array<SettingKey, 38> kSettingKeys = {{
     // speed factor derived from it. A speed below 1 would divide by zero (or
     // glide backwards with a negative count); a speed of 35 or more gives a
     // factor of 0 or below, with which a curve whose angle must reach a bound
-    // never gets there. The dialog offers 10 to 30; the saver runs 1 to 30.
-    {"速さ", SettingKind::Speed, 0, "15", SettingRange{1, 30}},
+    // never gets there. The dialog offers 10 ("速", left) to 30 ("遅",
+    // right); the saver runs 1 to 30.
+    {"速さ", SettingKind::Speed, 0, "15", SettingRange{1, 30}, BarScale{10, 30, 1, 5}},
     {"背景ﾊﾟﾀｰﾝ", SettingKind::BackgroundMode, 0, "2"},    // 2: single colour
     {"背景配列ﾊﾟﾀｰﾝ", SettingKind::BackgroundArrangement, 0, "1"}, // 1: centred
     {"背景画像ﾌｧｲﾙ", SettingKind::BackgroundPicturePath, 0, ""},
     // The pause after every frame in milliseconds. A negative pause means no
     // pause; beyond one second per frame the saver would look frozen and
     // ignore the mouse for that long between frames, so the pause stops there.
-    {"PCｽﾍﾟｯｸ", SettingKind::PcSpec, 0, "50", SettingRange{0, 1000}},
+    // The dialog offers 0 ("低") to 100 ("高").
+    {"PCｽﾍﾟｯｸ", SettingKind::PcSpec, 0, "50", SettingRange{0, 1000}, BarScale{0, 100, 1, 10}},
 }};
 
 // The default colour text of a ball slot (1..11).
@@ -101,5 +117,15 @@ constexpr std::optional<SettingRange> setting_range(SettingKind kind)
     for (const SettingKey& k : kSettingKeys)
         if (k.kind == kind)
             return k.range;
+    return std::nullopt;
+}
+
+// The scroll bar of the (first) key of a kind; a kind the dialog shows no
+// bar for has none.
+constexpr std::optional<BarScale> setting_bar(SettingKind kind)
+{
+    for (const SettingKey& k : kSettingKeys)
+        if (k.kind == kind)
+            return k.bar;
     return std::nullopt;
 }

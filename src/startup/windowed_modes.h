@@ -22,8 +22,8 @@ inline void plug_in_windowed_modes(StartupSeams& seams, std::uint64_t seed)
         // Each showing of the version card draws its turns from here.
         Random card_random(seed);
         DialogSeams dialog_seams;
-        dialog_seams.show_version = [&card_random](Ball_P& dialog) {
-            show_version_card(dialog, card_random);
+        dialog_seams.show_version = [&card_random](host::Host& host, const DialogCardView& dialog) {
+            show_version_card(host, dialog, card_random);
         };
         run_settings_dialog(h, s, std::move(dialog_seams));
     };

@@ -1,7 +1,6 @@
 // The version card; see ball_v.h.
 #include "version/ball_v.h"
 
-#include "dialog/ball_p.h"
 #include "gfx/raster.h"
 #include "settings/settings_keys.h"
 #include "common/version.h"
@@ -42,24 +41,6 @@ constexpr gfx::Pixel kYellow = gfx::rgb(255, 255, 0);
 constexpr gfx::Pixel kWhite = gfx::rgb(255, 255, 255);
 constexpr std::string_view kDesignedBy = "Designed by";
 constexpr std::string_view kMakerLine = "            Quellar";
-
-gfx::Rect bounds(gfx::Rect a, gfx::Rect b)
-{
-    if (b.width <= 0 || b.height <= 0)
-        return a;
-    const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
-    const int right = std::max(a.x + a.width, b.x + b.width);
-    const int bottom = std::max(a.y + a.height, b.y + b.height);
-    return {left, top, right - left, bottom - top};
-}
-
-gfx::Rect clipped(gfx::Rect r, const gfx::Surface& to)
-{
-    const int left = std::max(r.x, 0), top = std::max(r.y, 0);
-    const int right = std::min(r.x + r.width, to.width());
-    const int bottom = std::min(r.y + r.height, to.height());
-    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
-}
 
 } // namespace
 
@@ -160,20 +141,20 @@ void Ball_V::play_turn(TurnKind kind)
         gfx::Rect drawn = card;
         for (const CardStrip& s : version::card_strips(n, kind, {CardLeft, CardTop})) {
             gfx::stretch_blit(display, s.to, face, s.from, gfx::RasterOp::Copy);
-            drawn = bounds(drawn, s.to);
+            drawn = drawn.united(s.to);
         }
         present_frame(drawn);
     }
     gfx::blit(display, {CardLeft, CardTop}, new_face, {CardLeft, CardTop, CardWidth, CardHeight},
               gfx::RasterOp::Copy);
-    const gfx::Rect shown = clipped(card, display);
+    const gfx::Rect shown = card.intersected(display.rect());
     if (shown.width > 0 && shown.height > 0)
         window->refresh_area(shown);
 }
 
 void Ball_V::present_frame(gfx::Rect area)
 {
-    const gfx::Rect shown = clipped(area, Display());
+    const gfx::Rect shown = area.intersected(Display().rect());
     if (shown.width > 0 && shown.height > 0)
         window->refresh_area(shown);
     host.process_pending_messages();
@@ -182,17 +163,16 @@ void Ball_V::present_frame(gfx::Rect area)
 
 void Ball_V::Form_Unload() { window.reset(); }
 
-void show_version_card(Ball_P& dialog, Random& random)
+void show_version_card(host::Host& host, const DialogCardView& dialog, Random& random)
 {
     CardOwner owner;
-    const gfx::Rect at = dialog.window_rect();
-    owner.dialog_at = {at.x, at.y};
-    owner.ground = gfx::pixel_from_colorref(dialog.DisplayBackColor);
+    owner.dialog_at = {dialog.window_rect.x, dialog.window_rect.y};
+    owner.ground = gfx::pixel_from_colorref(dialog.dial_colour);
     // A pause outside the setting's range is taken at the nearer bound, as
     // the saver takes it: the card can be neither hurried past nor frozen.
     const SettingRange range = *setting_range(SettingKind::PcSpec);
-    owner.pause_ms = std::clamp(int(dialog.settings.g_PcSpec), range.lowest, range.highest);
-    Ball_V card(dialog.host, owner, random);
+    owner.pause_ms = std::clamp(int(dialog.pc_spec), range.lowest, range.highest);
+    Ball_V card(host, owner, random);
     card.Form_Load();
     card.show_modal();
 }

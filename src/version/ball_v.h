@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialog/card_view.h"
 #include "engine/random.h"
 #include "gfx/surface.h"
 #include "host/host.h"
@@ -7,8 +8,6 @@
 
 #include <array>
 #include <memory>
-
-class Ball_P;
 
 // What the card takes from the settings dialog it turns over.
 struct CardOwner {
@@ -51,14 +50,25 @@ public:
     void Form_Unload();
 
     bool loaded() const { return window != nullptr; }
+    // The card's window, null once it has closed itself.
+    host::Window* card_window() const { return window.get(); }
     // What the person sees; every frame is drawn here.
     gfx::Surface& Display() { return window->frame(); }
     gfx::Rect card_rect() const { return {CardLeft, CardTop, CardWidth, CardHeight}; }
+    // Face 0 (the credit face) and face 1 (the screen as it was).
+    const gfx::Surface& master(int index) const { return Master[std::size_t(index & 1)]; }
+    // The face the next turn turns to; the one turned away from is the other.
+    int front_index() const { return FrontIndex; }
+    void set_front_index(int index) { FrontIndex = index & 1; }
 
     // ---- window handler: input of every kind is ignored; Timer1 starts the card.
     void on_timer() override { Timer1_Timer(); }
 
-    // ================= state =================
+private:
+    void draw_credit_face();
+    // Puts `area` of Display on the screen, lets messages run, and pauses.
+    void present_frame(gfx::Rect area);
+
     host::Host& host;
     std::unique_ptr<host::Window> window;
     std::array<gfx::Surface, 2> Master;
@@ -66,18 +76,11 @@ public:
     int DialogLeftPx = 0, DialogTopPx = 0;
     int CardLeft = 0, CardTop = 0;
     int CardWidth = version::kCardSide, CardHeight = version::kCardSide;
-    // The face being turned to; the one turned away from is the other.
     int FrontIndex = 0;
-
-private:
-    void draw_credit_face();
-    // Puts `area` of Display on the screen, lets messages run, and pauses.
-    void present_frame(gfx::Rect area);
-
     CardOwner m_owner;
     Random& m_random;
 };
 
-// The settings dialog's version command: plays the card over `dialog` and
-// returns once it has closed itself.
-void show_version_card(Ball_P& dialog, Random& random);
+// The settings dialog's version command: plays the card on `host` over the
+// dialog `dialog` describes and returns once it has closed itself.
+void show_version_card(host::Host& host, const DialogCardView& dialog, Random& random);

@@ -37,10 +37,10 @@ const BarCase kBarCases[] = {
 
 TEST(DialogScrollBars, ArrowsTrackAndThumbMoveTheValueAsTheSystemsBarsDo)
 {
-    Scratch scratch;
+    TempFolder scratch;
     for (const BarCase& c : kBarCases) {
         SCOPED_TRACE(c.name);
-        Settings start = default_settings(scratch.file("none.ini"));
+        Settings start = Loaded(scratch.file("none.ini"));
         start.g_Speed = std::int16_t(c.start);
         start.g_PcSpec = std::int16_t(c.start);
         DialogRig rig(start);
@@ -53,73 +53,73 @@ TEST(DialogScrollBars, ArrowsTrackAndThumbMoveTheValueAsTheSystemsBarsDo)
         const gfx::Point end = c.move_to_x != -1 ? rig.at(c.bar, c.move_to_x, 8) : press;
         rig.release(end);
         const int index = std::string_view(c.bar) == "HS_Fast" ? dialog::BarIndex::SpeedBar : dialog::BarIndex::PcSpecBar;
-        EXPECT_EQ(rig.dialog->bar(index).value(), c.expected);
+        EXPECT_EQ(rig.dialog->model().bar(index).value(), c.expected);
         EXPECT_EQ(rig.record().timer_interval_ms, 0) << "nothing repeats after the release";
         rig.wait(500);
-        EXPECT_EQ(rig.dialog->bar(index).value(), c.expected);
+        EXPECT_EQ(rig.dialog->model().bar(index).value(), c.expected);
     }
 }
 
 TEST(DialogScrollBars, OnlyTheLeftButtonMovesABar)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     rig.click(rig.at("HS_Fast", 68, 8), host::kRightButton);
     rig.click(rig.at("HS_Fast", 68, 8), host::kMiddleButton);
-    EXPECT_EQ(rig.dialog->HS_Fast.value(), 15);
+    EXPECT_EQ(rig.dialog->model().bar(dialog::BarIndex::SpeedBar).value(), 15);
 }
 
 TEST(DialogScrollBars, ValuesOutsideTheRangeLeaveTheThumbAtItsStart)
 {
-    Scratch scratch;
-    Settings start = default_settings(scratch.file("none.ini"));
+    TempFolder scratch;
+    Settings start = Loaded(scratch.file("none.ini"));
     start.g_Speed = 40;
     start.g_PcSpec = -3;
     DialogRig rig(start);
     rig.load();
-    EXPECT_EQ(rig.dialog->HS_Fast.value(), 10);
-    EXPECT_EQ(rig.dialog->PC_Spec.value(), 0);
+    EXPECT_EQ(rig.dialog->model().bar(dialog::BarIndex::SpeedBar).value(), 10);
+    EXPECT_EQ(rig.dialog->model().bar(dialog::BarIndex::PcSpecBar).value(), 0);
 }
 
 TEST(DialogColourBars, DraggingTheThumbRedrawsTheBallAtEveryMoveBeforeTheRelease)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     // Ball 10 is 072-032-056: the red thumb (101 wide, 0..127) stands at 45..61.
-    ASSERT_EQ(rig.dialog->H_RGB[0].value(), 72);
+    ASSERT_EQ(rig.dialog->model().bar(1).value(), 72);
     const gfx::Surface ball_before = rig.region("Pic_Mas(10)");
     rig.press(rig.at("H_RGB(1)", 53, 8));
     rig.move(rig.at("H_RGB(1)", 63, 8));
-    const int first = rig.dialog->EditRed[10];
+    const int first = rig.dialog->model().EditRed(10);
     EXPECT_GT(first, 72);
     EXPECT_FALSE(rig.region("Pic_Mas(10)") == ball_before) << "redrawn while the thumb is held";
     const gfx::Surface ball_moved = rig.region("Pic_Mas(10)");
     rig.move(rig.at("H_RGB(1)", 73, 8));
-    EXPECT_GT(rig.dialog->EditRed[10], first);
+    EXPECT_GT(rig.dialog->model().EditRed(10), first);
     EXPECT_FALSE(rig.region("Pic_Mas(10)") == ball_moved);
     rig.release(rig.at("H_RGB(1)", 73, 8));
-    EXPECT_EQ(rig.dialog->EditRed[10], rig.dialog->H_RGB[0].value());
-    EXPECT_EQ(rig.dialog->EditGreen[10], 32);
-    EXPECT_EQ(rig.dialog->EditBlue[10], 56);
+    EXPECT_EQ(rig.dialog->model().EditRed(10), rig.dialog->model().bar(1).value());
+    EXPECT_EQ(rig.dialog->model().EditGreen(10), 32);
+    EXPECT_EQ(rig.dialog->model().EditBlue(10), 56);
     EXPECT_EQ(rig.settings.g_BallRed[10], 72) << "the setting itself waits for the save";
 }
 
 TEST(DialogColourBars, AComponentAbove127KeepsTheBarAndIsDrawnAsStored)
 {
-    Scratch scratch;
-    Settings start = default_settings(scratch.file("none.ini"));
+    TempFolder scratch;
+    Settings start = Loaded(scratch.file("none.ini"));
     start.g_BallRed[3] = 200;
     start.g_BallGreen[3] = 40;
     DialogRig rig(start);
     rig.load();
     rig.click("Pic_Mas(3)");
-    EXPECT_EQ(rig.dialog->H_RGB[0].value(), 72) << "still ball 10's red";
-    EXPECT_EQ(rig.dialog->H_RGB[1].value(), 40);
-    EXPECT_EQ(rig.dialog->EditRed[3], 200);
+    EXPECT_EQ(rig.dialog->model().bar(1).value(), 72) << "still ball 10's red";
+    EXPECT_EQ(rig.dialog->model().bar(2).value(), 40);
+    EXPECT_EQ(rig.dialog->model().EditRed(3), 200);
     rig.click(rig.at("H_RGB(1)", 95, 8)); // right arrow: the bar's own value plus one
-    EXPECT_EQ(rig.dialog->EditRed[3], 73);
+    EXPECT_EQ(rig.dialog->model().EditRed(3), 73);
 }
 
 } // namespace

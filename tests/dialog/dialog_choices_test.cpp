@@ -19,7 +19,7 @@ gfx::Surface loaded_picture(const Settings& settings)
 
 TEST(DialogCheckItems, APressOnMarkOrCaptionWithAnyButtonTogglesAndASecondRestores)
 {
-    Scratch scratch;
+    TempFolder scratch;
     struct Case {
         const char* target;
         int item;
@@ -34,7 +34,7 @@ TEST(DialogCheckItems, APressOnMarkOrCaptionWithAnyButtonTogglesAndASecondRestor
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
-        DialogRig rig(default_settings(scratch.file("none.ini")));
+        DialogRig rig(Loaded(scratch.file("none.ini")));
         rig.load();
         const gfx::Surface at_load = rig.picture();
         const std::string mark = "Img_Action_Kind(" + std::to_string(c.item) + ")";
@@ -54,7 +54,7 @@ TEST(DialogCheckItems, APressOnMarkOrCaptionWithAnyButtonTogglesAndASecondRestor
 
 TEST(DialogOptions, APressGivesThePictureOfADialogLoadedWithTheResult)
 {
-    Scratch scratch;
+    TempFolder scratch;
     struct Case {
         const char* target;
         int button;
@@ -78,7 +78,7 @@ TEST(DialogOptions, APressGivesThePictureOfADialogLoadedWithTheResult)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
-        Settings start = default_settings(scratch.file("none.ini"));
+        Settings start = Loaded(scratch.file("none.ini"));
         c.start(start);
         Settings expected = start;
         c.expect(expected);
@@ -94,8 +94,8 @@ TEST(DialogOptions, APressGivesThePictureOfADialogLoadedWithTheResult)
 
 TEST(DialogOptions, StoredValuesWithoutAMarkStayUntilAnOptionIsPressed)
 {
-    Scratch scratch;
-    Settings odd = default_settings(scratch.file("none.ini"));
+    TempFolder scratch;
+    Settings odd = Loaded(scratch.file("none.ini"));
     odd.g_OrderMode = 7;      // shown as random
     odd.g_BackgroundMode = 9; // no mark at all
     Settings shown = odd;
@@ -119,8 +119,8 @@ TEST(DialogOptions, StoredValuesWithoutAMarkStayUntilAnOptionIsPressed)
 
 TEST(DialogCheckItems, AValueOtherThanZeroOrOneShowsUncheckedAndAPressChecksIt)
 {
-    Scratch scratch;
-    Settings start = default_settings(scratch.file("none.ini"));
+    TempFolder scratch;
+    Settings start = Loaded(scratch.file("none.ini"));
     start.g_ActionEnabled[4] = 2;
     Settings unchecked = start, checked = start;
     unchecked.g_ActionEnabled[4] = 0;
@@ -135,8 +135,8 @@ TEST(DialogCheckItems, AValueOtherThanZeroOrOneShowsUncheckedAndAPressChecksIt)
 
 TEST(DialogSelectAll, ChecksEveryItemAtTheReleaseAndNothingClearsThemAll)
 {
-    Scratch scratch;
-    Settings start = default_settings(scratch.file("none.ini"));
+    TempFolder scratch;
+    Settings start = Loaded(scratch.file("none.ini"));
     for (int n = 1; n <= 20; n += 2)
         start.g_ActionEnabled[std::size_t(n)] = 0;
     DialogRig rig(start);
@@ -156,8 +156,8 @@ TEST(DialogSelectAll, ChecksEveryItemAtTheReleaseAndNothingClearsThemAll)
 
 TEST(DialogImageButtons, APressOnTheFacesRimOutsideTheCaptionDoesNothing)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     const gfx::Surface before = rig.picture();
     for (const char* face : {"Img_Cmd(2)", "Img_All", "Img_C", "Img_Path"}) {

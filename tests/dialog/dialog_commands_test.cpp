@@ -21,17 +21,17 @@ std::string file_text(std::initializer_list<std::string_view> lines)
     std::string text;
     for (std::string_view line : lines)
         text += std::string(line) + "\r\n";
-    return sjis(text);
+    return Sjis(text);
 }
 
 TEST(DialogSave, WritesEverySettingTheDialogShows)
 {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string ini = scratch.file("Orvelune.ini");
     host::HeadlessOptions options;
     options.chosen_color = gfx::colorref(10, 200, 30);
     options.chosen_picture_file = "/srv/壁紙/夕焼け.jpg";
-    DialogRig rig(default_settings(ini), options);
+    DialogRig rig(Loaded(ini), options);
     rig.load();
     rig.click("lbl_C");                                // the dial's colour
     rig.click("Pic_Mas(3)");
@@ -50,7 +50,7 @@ TEST(DialogSave, WritesEverySettingTheDialogShows)
 
     EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Saved);
     EXPECT_FALSE(rig.dialog->loaded());
-    EXPECT_EQ(read_bytes(ini),
+    EXPECT_EQ(ReadBytes(ini),
               file_text({"[Section]", "球色_01=000-000-088", "球色_02=000-048-000", "球色_03=077-000-000",
                         "球色_04=082-026-000", "球色_05=080-000-070", "球色_06=000-048-062",
                         "球色_07=068-042-004", "球色_08=070-048-048", "球色_09=080-030-030",
@@ -65,9 +65,9 @@ TEST(DialogSave, WritesEverySettingTheDialogShows)
 
 TEST(DialogSave, RefusesWithNoActionCheckedAndSucceedsWithAnyOne)
 {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string ini = scratch.file("Orvelune.ini");
-    Settings none = default_settings(ini);
+    Settings none = Loaded(ini);
     for (std::size_t n = 1; n <= 20; ++n)
         none.g_ActionEnabled[n] = 0;
     DialogRig rig(none);
@@ -84,17 +84,17 @@ TEST(DialogSave, RefusesWithNoActionCheckedAndSucceedsWithAnyOne)
     rig.click("lbl_Cmd(3)");
     EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Saved);
     EXPECT_EQ(rig.host.message_boxes().size(), 1u);
-    Settings saved = default_settings(ini);
+    Settings saved = Loaded(ini);
     EXPECT_EQ(saved.g_ActionEnabled[20], 1);
     EXPECT_EQ(saved.g_ActionEnabled[19], 0);
 }
 
 TEST(DialogRestoreDefaults, RewritesEveryKeyKeepsTheRestOfTheFileAndLeavesTheControls)
 {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string ini = scratch.file("Orvelune.ini");
-    write_bytes(ini, file_text({"; mine", "[Section]", "速さ=20", "球色_03=001-002-003", "[Other]", "key=value"}));
-    DialogRig rig(default_settings(ini));
+    WriteBytes(ini, file_text({"; mine", "[Section]", "速さ=20", "球色_03=001-002-003", "[Other]", "key=value"}));
+    DialogRig rig(Loaded(ini));
     rig.load();
     rig.click("Img_Action_Kind(2)");
     rig.press(rig.centre("lbl_Cmd(0)"));
@@ -102,7 +102,7 @@ TEST(DialogRestoreDefaults, RewritesEveryKeyKeepsTheRestOfTheFileAndLeavesTheCon
     rig.release(rig.centre("lbl_Cmd(0)"));
     EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::DefaultsRestored);
     EXPECT_EQ(rig.settings.g_ActionEnabled[2], 0) << "the controls are not reset";
-    EXPECT_EQ(read_bytes(ini),
+    EXPECT_EQ(ReadBytes(ini),
               file_text({"; mine", "[Section]", "速さ=15", "球色_03=076-000-000", "球色_01=000-000-088",
                         "球色_02=000-048-000", "球色_04=082-026-000", "球色_05=080-000-070",
                         "球色_06=000-048-062", "球色_07=068-042-004", "球色_08=070-048-048",
@@ -117,7 +117,7 @@ TEST(DialogRestoreDefaults, RewritesEveryKeyKeepsTheRestOfTheFileAndLeavesTheCon
 
 TEST(DialogCancel, EveryWayOfClosingWithoutSavingLeavesTheFileByteForByte)
 {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string ini = scratch.file("Orvelune.ini");
     const std::string original = file_text({"[Section]", "速さ=20", "ｱｸｼｮﾝ_04=0"});
     struct Case {
@@ -138,8 +138,8 @@ TEST(DialogCancel, EveryWayOfClosingWithoutSavingLeavesTheFileByteForByte)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
-        write_bytes(ini, original);
-        DialogRig rig(default_settings(ini));
+        WriteBytes(ini, original);
+        DialogRig rig(Loaded(ini));
         rig.load();
         ASSERT_TRUE(rig.host.top_level_window_exists(kSettingsDialogTitle)) << "a second start sees the dialog";
         rig.click("Img_Action_Kind(1)");
@@ -148,7 +148,7 @@ TEST(DialogCancel, EveryWayOfClosingWithoutSavingLeavesTheFileByteForByte)
         c.close(rig);
         EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Cancelled);
         EXPECT_FALSE(rig.host.top_level_window_exists(kSettingsDialogTitle));
-        EXPECT_EQ(read_bytes(ini), original);
+        EXPECT_EQ(ReadBytes(ini), original);
         ASSERT_EQ(rig.host.zooms().size(), 2u);
         EXPECT_EQ(rig.host.zooms()[1].from, window) << "the window shrinks into the point it grew from";
         EXPECT_EQ(rig.host.zooms()[1].to, rig.host.zooms()[0].from);
@@ -157,13 +157,13 @@ TEST(DialogCancel, EveryWayOfClosingWithoutSavingLeavesTheFileByteForByte)
 
 TEST(DialogSave, AFailingWriteIsReportedAndTheDialogStaysOpenWithNothingLost)
 {
-    Scratch scratch;
+    TempFolder scratch;
     // A file where the settings folder should be: nothing can be written there.
-    write_bytes(scratch.file("blocked"), "not a folder");
+    WriteBytes(scratch.file("blocked"), "not a folder");
     const std::string ini = scratch.file("blocked") + "/Orvelune.ini";
     for (const char* command : {"lbl_Cmd(3)", "lbl_Cmd(0)"}) {
         SCOPED_TRACE(command);
-        DialogRig rig(default_settings(ini));
+        DialogRig rig(Loaded(ini));
         rig.load();
         rig.click("Img_Action_Kind(3)");
         rig.click(command);
@@ -174,13 +174,13 @@ TEST(DialogSave, AFailingWriteIsReportedAndTheDialogStaysOpenWithNothingLost)
         EXPECT_TRUE(rig.dialog->loaded());
         EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Open);
         EXPECT_EQ(rig.settings.g_ActionEnabled[3], 0) << "the user's changes are still there";
-        EXPECT_EQ(read_bytes(scratch.file("blocked")), "not a folder");
+        EXPECT_EQ(ReadBytes(scratch.file("blocked")), "not a folder");
     }
 }
 
 TEST(DialogPictureFile, AChosenFileIsShownAndOneTheFileCannotHoldIsRefused)
 {
-    Scratch scratch;
+    TempFolder scratch;
     struct Case {
         std::string chosen;
         bool kept;
@@ -195,7 +195,7 @@ TEST(DialogPictureFile, AChosenFileIsShownAndOneTheFileCannotHoldIsRefused)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.chosen);
-        Settings start = default_settings(scratch.file("none.ini"));
+        Settings start = Loaded(scratch.file("none.ini"));
         start.g_BackgroundPicturePath = "/old/picture.bmp";
         host::HeadlessOptions options;
         options.chosen_picture_file = c.chosen;
@@ -207,7 +207,7 @@ TEST(DialogPictureFile, AChosenFileIsShownAndOneTheFileCannotHoldIsRefused)
         EXPECT_EQ(request.title, "背景にする画像ファイルを選択 ");
         EXPECT_EQ(request.filter_name, "画像ﾌｧｲﾙ (bmp gif jpg wmf)");
         EXPECT_EQ(request.filter_patterns, "*.bmp;*.gif;*.jpg;*.wmf");
-        EXPECT_EQ(rig.dialog->BK_Path(), c.kept ? c.chosen : "/old/picture.bmp");
+        EXPECT_EQ(rig.dialog->model().BK_Path(), c.kept ? c.chosen : "/old/picture.bmp");
         EXPECT_EQ(rig.host.message_boxes().size(), c.kept ? 0u : 1u);
         EXPECT_EQ(rig.settings.g_BackgroundMode, 2) << "choosing a file does not choose the picture background";
     }
@@ -215,17 +215,17 @@ TEST(DialogPictureFile, AChosenFileIsShownAndOneTheFileCannotHoldIsRefused)
 
 TEST(DialogPictureFile, TheChooserOpensWhereTheCurrentPictureIs)
 {
-    Scratch scratch;
-    Settings start = default_settings(scratch.file("none.ini"));
+    TempFolder scratch;
+    Settings start = Loaded(scratch.file("none.ini"));
     start.g_BackgroundPicturePath = scratch.file("sea.png");
     DialogRig rig(start);
     rig.load();
     rig.click("lbl_Path");
     EXPECT_EQ(std::filesystem::path(rig.host.last_picture_file_request().initial_folder),
               std::filesystem::path(scratch.file("sea.png")).parent_path());
-    EXPECT_EQ(rig.dialog->BK_Path(), scratch.file("sea.png")) << "a cancelled chooser changes nothing";
+    EXPECT_EQ(rig.dialog->model().BK_Path(), scratch.file("sea.png")) << "a cancelled chooser changes nothing";
 
-    DialogRig none(default_settings(scratch.file("none.ini")));
+    DialogRig none(Loaded(scratch.file("none.ini")));
     none.load();
     none.click("lbl_Path");
     EXPECT_EQ(none.host.last_picture_file_request().initial_folder, "") << "the host's pictures folder";
@@ -233,10 +233,10 @@ TEST(DialogPictureFile, TheChooserOpensWhereTheCurrentPictureIs)
 
 TEST(DialogCommands, VersionLinkAndTheirClicks)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     int versions = 0;
-    rig.seams.show_version = [&](Ball_P&) { ++versions; };
+    rig.seams.show_version = [&](host::Host&, const DialogCardView&) { ++versions; };
     rig.load();
     rig.click("lbl_Cmd(1)");
     EXPECT_EQ(versions, 1);
@@ -255,14 +255,14 @@ TEST(DialogCommands, VersionLinkAndTheirClicks)
 
 TEST(DialogCommands, TheVersionCardPlaysOverTheDialogWhichTakesNoInputUntilTheCardHasClosed)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     Random random(1);
-    rig.seams.show_version = [&](Ball_P& dialog) { show_version_card(dialog, random); };
+    rig.seams.show_version = [&](host::Host& on, const DialogCardView& dialog) { show_version_card(on, dialog, random); };
     rig.load();
     int card_frames = 0;
     rig.host.set_frame_sink([&](const host::Window& window, const gfx::Surface&) {
-        if (&window == rig.dialog->window.get() || ++card_frames != 10)
+        if (&window == rig.dialog->window() || ++card_frames != 10)
             return;
         // What a window system may still hand the dialog while the card
         // plays over it, the keyboard focus staying with the dialog.
@@ -285,10 +285,10 @@ TEST(DialogCommands, TheVersionCardPlaysOverTheDialogWhichTakesNoInputUntilTheCa
 
 TEST(DialogWindow, OpensCentredWithItsTitleGrowsFromThePointerAndMovesByItsTopBar)
 {
-    Scratch scratch;
+    TempFolder scratch;
     host::HeadlessOptions options;
     options.screen = {1024, 768};
-    DialogRig rig(default_settings(scratch.file("none.ini")), options);
+    DialogRig rig(Loaded(scratch.file("none.ini")), options);
     rig.load();
     EXPECT_EQ(rig.record().title, "Orveluneの設定");
     const gfx::Rect start{(1024 - 701) / 2, (768 - 509) / 2, 701, 509};
@@ -320,11 +320,11 @@ TEST(DialogWindow, OpensCentredWithItsTitleGrowsFromThePointerAndMovesByItsTopBa
 
 TEST(DialogWindow, OpensCentredOnThePrimaryMonitorNotAcrossTwo)
 {
-    Scratch scratch;
+    TempFolder scratch;
     host::HeadlessOptions options;
     options.screen = {3200, 1200};
     options.monitors = {{1920, 0, 1280, 1024}, {0, 0, 1920, 1200}};
-    DialogRig rig(default_settings(scratch.file("none.ini")), options);
+    DialogRig rig(Loaded(scratch.file("none.ini")), options);
     rig.load();
     EXPECT_EQ(rig.dialog->window_rect(),
               (gfx::Rect{1920 + (1280 - 701) / 2, (1024 - 509) / 2, 701, 509}));
@@ -332,13 +332,13 @@ TEST(DialogWindow, OpensCentredOnThePrimaryMonitorNotAcrossTwo)
 
 TEST(DialogWindow, WithoutAPointerToGrowFromTheWindowSimplyAppears)
 {
-    Scratch scratch;
+    TempFolder scratch;
     host::HeadlessOptions options;
     options.pointer_readable = false;
-    DialogRig rig(default_settings(scratch.file("none.ini")), options);
+    DialogRig rig(Loaded(scratch.file("none.ini")), options);
     rig.load();
     EXPECT_TRUE(rig.host.zooms().empty());
-    EXPECT_EQ(rig.dialog->g_ZoomX, 0);
+    EXPECT_EQ(rig.dialog->zoom_origin().x, 0);
     EXPECT_TRUE(rig.record().shown);
     rig.click("lbl_Cmd(2)");
     EXPECT_TRUE(rig.host.zooms().empty());

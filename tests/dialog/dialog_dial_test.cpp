@@ -26,18 +26,18 @@ const Offsets kOffsets[] = {
 
 TEST(DialogDial, SwatchesAndMarksStandWhereTheLayoutPutsThem)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     const gfx::Rect dial = rig.dialog->control("Display")->rect;
     // The dial is 309 wide: its centre pixel is 154.
     const gfx::Point centre{dial.x + 154, dial.y + 154};
     // After load the mark sits 128 pixels above the centre and one to the left.
-    EXPECT_EQ(rig.dialog->SelectedBall, 10);
+    EXPECT_EQ(rig.dialog->model().SelectedBall(), 10);
     EXPECT_EQ(rig.picture().at(centre.x - 1, centre.y - 128 - 5), kMarkGreen);
-    EXPECT_EQ(rig.dialog->H_RGB[0].value(), 72) << "the bars show ball 10's 072-032-056";
-    EXPECT_EQ(rig.dialog->H_RGB[1].value(), 32);
-    EXPECT_EQ(rig.dialog->H_RGB[2].value(), 56);
+    EXPECT_EQ(rig.dialog->model().bar(1).value(), 72) << "the bars show ball 10's 072-032-056";
+    EXPECT_EQ(rig.dialog->model().bar(2).value(), 32);
+    EXPECT_EQ(rig.dialog->model().bar(3).value(), 56);
     for (const Offsets& o : kOffsets) {
         SCOPED_TRACE("ball " + std::to_string(o.ball));
         const int half = o.ball == 11 ? 36 : 24;
@@ -45,7 +45,7 @@ TEST(DialogDial, SwatchesAndMarksStandWhereTheLayoutPutsThem)
         EXPECT_EQ(swatch, (gfx::Rect{centre.x + o.swatch.x - half, centre.y + o.swatch.y - half, 2 * half, 2 * half}));
 
         rig.click("Pic_Mas(" + std::to_string(o.ball) + ")");
-        EXPECT_EQ(rig.dialog->SelectedBall, o.ball);
+        EXPECT_EQ(rig.dialog->model().SelectedBall(), o.ball);
         const gfx::Point mark{centre.x + o.mark.x, centre.y + o.mark.y};
         // A ring of radius 5 in green about the mark's centre, nothing at the centre.
         EXPECT_EQ(rig.picture().at(mark.x, mark.y - 5), kMarkGreen);
@@ -63,14 +63,14 @@ TEST(DialogDial, SwatchesAndMarksStandWhereTheLayoutPutsThem)
 
 TEST(DialogDial, ASwatchIsShadedDiscByDiscLitFromTheUpperLeft)
 {
-    Scratch scratch;
-    Settings start = default_settings(scratch.file("none.ini"));
+    TempFolder scratch;
+    Settings start = Loaded(scratch.file("none.ini"));
     start.g_BallRed[1] = 127;
     start.g_BallGreen[1] = 0;
     start.g_BallBlue[1] = 0;
     DialogRig rig(start);
     rig.load();
-    const gfx::Surface& swatch = rig.dialog->Pic_Mas[1];
+    const gfx::Surface& swatch = rig.dialog->model().Pic_Mas(1);
     // Pixels whose topmost disc is disc k: the colour 127 + 16k, 16k, 16k
     // capped at 255, disc k centred at (24 - k, 24 - k) with radius 24 - 2k.
     struct Pixel {
@@ -91,36 +91,36 @@ TEST(DialogDial, ASwatchIsShadedDiscByDiscLitFromTheUpperLeft)
 
 TEST(DialogDial, SelectingBall3Then7LeavesBall3sColour)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     rig.click("Pic_Mas(3)");
-    EXPECT_EQ(rig.dialog->H_RGB[0].value(), 76);
+    EXPECT_EQ(rig.dialog->model().bar(1).value(), 76);
     rig.click("Pic_Mas(7)");
-    EXPECT_EQ(rig.dialog->EditRed[3], 76);
-    EXPECT_EQ(rig.dialog->EditGreen[3], 0);
-    EXPECT_EQ(rig.dialog->EditBlue[3], 0);
-    EXPECT_EQ(rig.dialog->H_RGB[0].value(), 68) << "the bars show ball 7's 068-042-004";
-    EXPECT_EQ(rig.dialog->H_RGB[1].value(), 42);
-    EXPECT_EQ(rig.dialog->H_RGB[2].value(), 4);
+    EXPECT_EQ(rig.dialog->model().EditRed(3), 76);
+    EXPECT_EQ(rig.dialog->model().EditGreen(3), 0);
+    EXPECT_EQ(rig.dialog->model().EditBlue(3), 0);
+    EXPECT_EQ(rig.dialog->model().bar(1).value(), 68) << "the bars show ball 7's 068-042-004";
+    EXPECT_EQ(rig.dialog->model().bar(2).value(), 42);
+    EXPECT_EQ(rig.dialog->model().bar(3).value(), 4);
 }
 
 TEST(DialogDial, AClickNeedsTheLeftButtonPressedAndReleasedOnTheSwatch)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     rig.click("Pic_Mas(2)", host::kRightButton);
-    EXPECT_EQ(rig.dialog->SelectedBall, 10);
+    EXPECT_EQ(rig.dialog->model().SelectedBall(), 10);
     rig.press(rig.centre("Pic_Mas(2)"));
     rig.release(rig.centre("Pic_Mas(4)"));
-    EXPECT_EQ(rig.dialog->SelectedBall, 10);
+    EXPECT_EQ(rig.dialog->model().SelectedBall(), 10);
 }
 
 TEST(DialogDial, TheHandShowsOverSwatchesAndTheLink)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     EXPECT_FALSE(rig.record().custom_cursor);
     rig.move(rig.centre("Pic_Mas(5)"));
@@ -133,18 +133,18 @@ TEST(DialogDial, TheHandShowsOverSwatchesAndTheLink)
 
 TEST(DialogBackgroundColour, AChosenColourRepaintsEverySwatchAndSelectsBall10)
 {
-    Scratch scratch;
+    TempFolder scratch;
     host::HeadlessOptions options;
     options.chosen_color = gfx::colorref(10, 200, 30);
-    DialogRig rig(default_settings(scratch.file("none.ini")), options);
+    DialogRig rig(Loaded(scratch.file("none.ini")), options);
     rig.load();
     rig.click("Pic_Mas(3)");
     rig.click("lbl_C");
     EXPECT_EQ(rig.host.color_requests(), 1);
-    EXPECT_EQ(rig.dialog->DisplayBackColor, gfx::colorref(10, 200, 30));
-    EXPECT_EQ(rig.dialog->SelectedBall, 10);
+    EXPECT_EQ(rig.dialog->model().DisplayBackColor(), gfx::colorref(10, 200, 30));
+    EXPECT_EQ(rig.dialog->model().SelectedBall(), 10);
     for (int n = 1; n <= 11; ++n)
-        EXPECT_EQ(rig.dialog->Pic_Mas[std::size_t(n)].at(0, 0), gfx::rgb(10, 200, 30)) << "ball " << n;
+        EXPECT_EQ(rig.dialog->model().Pic_Mas(n).at(0, 0), gfx::rgb(10, 200, 30)) << "ball " << n;
     EXPECT_EQ(rig.picture().at(rig.at("Display", 2, 2).x, rig.at("Display", 2, 2).y), gfx::rgb(10, 200, 30));
     EXPECT_EQ(rig.settings.g_BackgroundMode, 2) << "the kind of background stays the user's choice";
     EXPECT_EQ(rig.settings.g_BackgroundColor, 0) << "the setting waits for the save";
@@ -152,14 +152,14 @@ TEST(DialogBackgroundColour, AChosenColourRepaintsEverySwatchAndSelectsBall10)
 
 TEST(DialogBackgroundColour, ACancelledChooserChangesNothing)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     rig.click("Pic_Mas(3)");
     const gfx::Surface before = rig.picture();
     rig.click("lbl_C");
     EXPECT_EQ(rig.host.color_requests(), 1);
-    EXPECT_EQ(rig.dialog->SelectedBall, 3);
+    EXPECT_EQ(rig.dialog->model().SelectedBall(), 3);
     EXPECT_TRUE(rig.picture() == before);
 }
 

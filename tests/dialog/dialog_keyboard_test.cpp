@@ -56,7 +56,7 @@ void expect_mark_drawn(const DialogRig& rig)
     const std::optional<gfx::Rect> mark = rig.dialog->focus_mark();
     ASSERT_TRUE(mark.has_value()) << "no mark on " << focused_name(rig);
     const dialog::Control& c = *rig.dialog->focused();
-    EXPECT_TRUE(dialog::intersects(*mark, c.rect)) << c.name;
+    EXPECT_TRUE(mark->intersects(c.rect)) << c.name;
     int inked = 0;
     for (int x = mark->x; x < mark->x + mark->width; ++x)
         inked += rig.picture().at(x, mark->y) == dialog::palette::kInk ? 1 : 0;
@@ -66,15 +66,15 @@ void expect_mark_drawn(const DialogRig& rig)
 
 Settings start_settings(const std::string& ini)
 {
-    Settings s = default_settings(ini);
+    Settings s = Loaded(ini);
     s.g_ActionEnabled[5] = 0; // for "全て選択" to change
     return s;
 }
 
 TEST(DialogKeyboard, TabAndShiftTabWalkEveryControlInReadingOrderAndWrapAround)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     ASSERT_EQ(rig.dialog->focus_order().size(), kFocusOrder.size());
     EXPECT_EQ(focused_name(rig), "Display");
@@ -93,8 +93,8 @@ TEST(DialogKeyboard, TabAndShiftTabWalkEveryControlInReadingOrderAndWrapAround)
 
 TEST(DialogKeyboard, NoMarkUntilTheFirstKeyAndOtherKeysShowNone)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     const gfx::Surface loaded = rig.picture();
     rig.click("lbl_Opt_Ptn(1)");
@@ -105,30 +105,30 @@ TEST(DialogKeyboard, NoMarkUntilTheFirstKeyAndOtherKeysShowNone)
     EXPECT_TRUE(rig.picture() == loaded) << "the mouse alone shows no mark";
 
     rig.key(Key::Up); // on the dial: back from ball 10 to ball 9, and the mark shows
-    EXPECT_EQ(rig.dialog->SelectedBall, 9);
+    EXPECT_EQ(rig.dialog->model().SelectedBall(), 9);
     expect_mark_drawn(rig);
 }
 
 TEST(DialogKeyboard, ArrowsStepTheBarsToTheirEndsAndTurnTheDialRoundAllElevenBalls)
 {
-    Scratch scratch;
-    DialogRig rig(default_settings(scratch.file("none.ini")));
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
     const int expected_balls[] = {11, 1, 2};
     for (int expected : expected_balls) {
         rig.key(Key::Right);
-        EXPECT_EQ(rig.dialog->SelectedBall, expected);
+        EXPECT_EQ(rig.dialog->model().SelectedBall(), expected);
     }
     keys(rig, Key::Left, 3);
-    EXPECT_EQ(rig.dialog->SelectedBall, 10);
+    EXPECT_EQ(rig.dialog->model().SelectedBall(), 10);
     keys(rig, Key::Down, 10);
-    EXPECT_EQ(rig.dialog->SelectedBall, 9) << "ten steps clockwise from 10 over the centre ball";
+    EXPECT_EQ(rig.dialog->model().SelectedBall(), 9) << "ten steps clockwise from 10 over the centre ball";
 
     tab_to(rig, "HS_Fast");
     keys(rig, Key::Right, 20);
-    EXPECT_EQ(rig.dialog->HS_Fast.value(), 30);
+    EXPECT_EQ(rig.dialog->model().bar(dialog::BarIndex::SpeedBar).value(), 30);
     keys(rig, Key::Up, 25);
-    EXPECT_EQ(rig.dialog->HS_Fast.value(), 10);
+    EXPECT_EQ(rig.dialog->model().bar(dialog::BarIndex::SpeedBar).value(), 10);
     expect_mark_drawn(rig); // the mark follows the thumb
 
     tab_to(rig, "lbl_Action_Kind(3)", Key::BackTab);
@@ -140,7 +140,7 @@ TEST(DialogKeyboard, ArrowsStepTheBarsToTheirEndsAndTurnTheDialRoundAllElevenBal
 // written are the same bytes.
 TEST(DialogKeyboard, EveryKindOfControlByKeysThenEnterWritesWhatTheMouseWould)
 {
-    Scratch scratch;
+    TempFolder scratch;
     host::HeadlessOptions options;
     options.chosen_color = gfx::colorref(10, 200, 30);
     options.chosen_picture_file = "/srv/壁紙/夕焼け.jpg";
@@ -195,9 +195,9 @@ TEST(DialogKeyboard, EveryKindOfControlByKeysThenEnterWritesWhatTheMouseWould)
     rig.key(Key::Enter);
     ASSERT_EQ(rig.dialog->outcome(), DialogOutcome::Saved);
 
-    EXPECT_EQ(read_bytes(scratch.file("keys.ini")), read_bytes(scratch.file("mouse.ini")));
-    const Settings saved = default_settings(scratch.file("keys.ini"));
-    const Settings before = default_settings(scratch.file("none.ini"));
+    EXPECT_EQ(ReadBytes(scratch.file("keys.ini")), ReadBytes(scratch.file("mouse.ini")));
+    const Settings saved = Loaded(scratch.file("keys.ini"));
+    const Settings before = Loaded(scratch.file("none.ini"));
     EXPECT_EQ(saved.g_ActionEnabled[5], 1);
     EXPECT_EQ(saved.g_ActionEnabled[9], 0);
     EXPECT_EQ(saved.g_OrderMode, 1);
@@ -207,20 +207,20 @@ TEST(DialogKeyboard, EveryKindOfControlByKeysThenEnterWritesWhatTheMouseWould)
     EXPECT_EQ(saved.g_BackgroundArrangement, 2);
     EXPECT_EQ(saved.g_BackgroundColor, gfx::colorref(10, 200, 30));
     // The picture does not exist, so a load would fall back from it: the bytes tell.
-    const std::string bytes = read_bytes(scratch.file("keys.ini"));
+    const std::string bytes = ReadBytes(scratch.file("keys.ini"));
     for (const char* line : {"背景ﾊﾟﾀｰﾝ= 4\r\n", "背景画像ﾌｧｲﾙ=/srv/壁紙/夕焼け.jpg\r\n"})
-        EXPECT_NE(bytes.find(sjis(line)), std::string::npos) << "expected " << line;
+        EXPECT_NE(bytes.find(Sjis(line)), std::string::npos) << "expected " << line;
 }
 
 TEST(DialogKeyboard, EscapeAfterChangesByKeysLeavesTheFileByteForByte)
 {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string ini = scratch.file("Orvelune.ini");
-    write_bytes(ini, sjis("[Section]\r\n速さ=12\r\nｱｸｼｮﾝ_01=0\r\n; kept\r\n"));
-    const std::string bytes = read_bytes(ini);
+    WriteBytes(ini, Sjis("[Section]\r\n速さ=12\r\nｱｸｼｮﾝ_01=0\r\n; kept\r\n"));
+    const std::string bytes = ReadBytes(ini);
     host::HeadlessOptions options;
     options.chosen_color = gfx::colorref(1, 2, 3);
-    DialogRig rig(default_settings(ini), options);
+    DialogRig rig(Loaded(ini), options);
     rig.load();
     tab_to(rig, "lbl_Action_Kind(1)");
     rig.key(Key::Space);
@@ -230,18 +230,18 @@ TEST(DialogKeyboard, EscapeAfterChangesByKeysLeavesTheFileByteForByte)
     rig.key(Key::Space);
     rig.key(Key::Escape);
     EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Cancelled);
-    EXPECT_EQ(read_bytes(ini), bytes);
+    EXPECT_EQ(ReadBytes(ini), bytes);
 }
 
 TEST(DialogKeyboard, SpaceWorksTheCommandsAndEnterKeepsTheSaveCheck)
 {
-    Scratch scratch;
-    Settings none = default_settings(scratch.file("Orvelune.ini"));
+    TempFolder scratch;
+    Settings none = Loaded(scratch.file("Orvelune.ini"));
     for (std::size_t n = 1; n <= 20; ++n)
         none.g_ActionEnabled[n] = 0;
     DialogRig rig(none);
     int cards = 0;
-    rig.seams.show_version = [&](Ball_P&) { ++cards; };
+    rig.seams.show_version = [&](host::Host&, const DialogCardView&) { ++cards; };
     rig.load();
 
     rig.key(Key::Enter);
@@ -257,11 +257,11 @@ TEST(DialogKeyboard, SpaceWorksTheCommandsAndEnterKeepsTheSaveCheck)
 
     // While the mouse holds a bar, keys wait; Escape still cancels.
     tab_to(rig, "PC_Spec", Key::BackTab);
-    const int pc = rig.dialog->PC_Spec.value();
+    const int pc = rig.dialog->model().bar(dialog::BarIndex::PcSpecBar).value();
     rig.press(rig.at("H_RGB(2)", 50, 8));
     rig.key(Key::Right);
     rig.key(Key::Tab);
-    EXPECT_EQ(rig.dialog->PC_Spec.value(), pc);
+    EXPECT_EQ(rig.dialog->model().bar(dialog::BarIndex::PcSpecBar).value(), pc);
     EXPECT_EQ(focused_name(rig), "PC_Spec");
     rig.release(rig.at("H_RGB(2)", 50, 8));
 

@@ -1,60 +1,10 @@
 #include "dialog_rig.h"
 
 #include "gfx/raster.h"
-#include "settings/cp932.h"
-#include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <fstream>
-#include <iterator>
-#include <random>
-
-namespace fs = std::filesystem;
-
 namespace dialogtest {
-
-Scratch::Scratch()
-{
-    static std::atomic<int> counter{0};
-    std::random_device random;
-    m_path = fs::temp_directory_path()
-             / ("orvelune-dialog-" + std::to_string(random()) + "-" + std::to_string(counter++));
-    fs::create_directories(m_path);
-}
-
-Scratch::~Scratch()
-{
-    std::error_code ec;
-    fs::remove_all(m_path, ec);
-}
-
-std::string read_bytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void write_bytes(const std::string& path, std::string_view bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-std::string sjis(std::string_view utf8)
-{
-    auto bytes = cp932::from_utf8(utf8);
-    EXPECT_TRUE(bytes.has_value()) << "expected " << utf8 << " to convert to code page 932";
-    return bytes.value_or("");
-}
-
-Settings default_settings(const std::string& ini)
-{
-    Settings s{};
-    LoadSettings(s, ini);
-    return s;
-}
 
 DialogRig::DialogRig(Settings start, host::HeadlessOptions options)
     : host(std::move(options)), settings(std::move(start))

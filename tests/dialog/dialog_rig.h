@@ -3,36 +3,19 @@
 // The settings dialog on a headless host, driven through the host's input
 // like a person with a mouse: presses, moves and releases on controls named
 // as the design names them, with the virtual clock running between.
+// The folders, files and settings come from the settings tests' helpers:
+// TempFolder, ReadBytes, WriteBytes, Sjis and Loaded (the defaults, as a
+// missing file loads them, saving to that file).
 #include "dialog/ball_p.h"
 #include "host/headless/headless_host.h"
 #include "settings/settings.h"
+#include "settings/settings_test_support.h"
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
 namespace dialogtest {
-
-// A fresh folder under the system's temporary folder, removed at the end.
-class Scratch {
-public:
-    Scratch();
-    ~Scratch();
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    std::string file(std::string_view name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
-};
-
-std::string read_bytes(const std::string& path);
-void write_bytes(const std::string& path, std::string_view bytes);
-// UTF-8 text as the settings file holds it (code page 932).
-std::string sjis(std::string_view utf8);
-// The default settings, as loading a missing file gives them, saving to `ini`.
-Settings default_settings(const std::string& ini);
 
 class DialogRig {
 public:

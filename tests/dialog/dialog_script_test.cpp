@@ -46,10 +46,10 @@ std::vector<ScriptEvent> random_script(std::mt19937& random, const std::vector<d
 
 TEST(DialogScript, RandomInputKeepsEveryInvariant)
 {
-    Scratch scratch;
+    TempFolder scratch;
     const std::string ini = scratch.file("Orvelune.ini");
     dialog::ScriptSetup setup;
-    setup.settings = default_settings(ini);
+    setup.settings = Loaded(ini);
     setup.chosen_color = gfx::colorref(200, 180, 20);
     setup.chosen_picture_file = "/srv/背景.png";
     setup.picture_check_every = 3;
@@ -73,9 +73,9 @@ TEST(DialogScript, RandomInputKeepsEveryInvariant)
 
 TEST(DialogScript, BytesDecodeIntoEventsAndAnyBytesAreSafe)
 {
-    Scratch scratch;
+    TempFolder scratch;
     dialog::ScriptSetup setup;
-    setup.settings = default_settings(scratch.file("Orvelune.ini"));
+    setup.settings = Loaded(scratch.file("Orvelune.ini"));
     setup.picture_check_every = 0;
     std::mt19937 random(7);
     for (int run = 0; run < 20; ++run) {
@@ -91,9 +91,9 @@ TEST(DialogScript, BytesDecodeIntoEventsAndAnyBytesAreSafe)
 
 TEST(DialogScript, AScriptedSaveWritesWhatTheDialogShowed)
 {
-    Scratch scratch;
+    TempFolder scratch;
     dialog::ScriptSetup setup;
-    setup.settings = default_settings(scratch.file("Orvelune.ini"));
+    setup.settings = Loaded(scratch.file("Orvelune.ini"));
     DialogRig layout(setup.settings);
     layout.load();
     auto at = [&](const char* name, int dx, int dy) { return layout.at(name, dx, dy); };
@@ -113,7 +113,7 @@ TEST(DialogScript, AScriptedSaveWritesWhatTheDialogShowed)
     EXPECT_EQ(result.broken, "");
     EXPECT_EQ(result.outcome, DialogOutcome::Saved);
     EXPECT_EQ(result.events_run, 7);
-    EXPECT_EQ(default_settings(setup.settings.g_IniPath).g_ActionEnabled[9], 0);
+    EXPECT_EQ(Loaded(setup.settings.g_IniPath).g_ActionEnabled[9], 0);
 }
 
 } // namespace

@@ -98,15 +98,15 @@ TEST(VersionCard, EveryKindOfTurnPassesThroughTheBareCardAndEndsOnTheExactNewFac
         SCOPED_TRACE("direction " + std::to_string(kind.direction) + " axis " + std::to_string(kind.axis));
         CardRig rig({40, 30}, 1);
         rig.card.Form_Load();
-        rig.card.window->set_timer(0); // the turns are played here, not by Timer1
-        const gfx::Surface faces[2] = {crop(rig.card.Master[0], rig.card.card_rect()),
-                                       crop(rig.card.Master[1], rig.card.card_rect())};
+        rig.card.card_window()->set_timer(0); // the turns are played here, not by Timer1
+        const gfx::Surface faces[2] = {crop(rig.card.master(0), rig.card.card_rect()),
+                                       crop(rig.card.master(1), rig.card.card_rect())};
         ASSERT_FALSE(faces[0] == faces[1]);
         // Where neither face shows: the old one folded flat, the new not yet risen.
         const std::size_t bare = kind.direction == 0 ? 11 : 12;
         for (int front : {0, 1}) {
             rig.squares.clear();
-            rig.card.FrontIndex = front;
+            rig.card.set_front_index(front);
             rig.card.play_turn(kind);
             ASSERT_EQ(rig.squares.size(), 25u) << "24 frames and the exact copy";
             EXPECT_TRUE(rig.squares[bare] == gfx::Surface(290, 290, kGround)) << "turning to face " << front;
@@ -162,7 +162,7 @@ struct OverDialog {
         settings.g_PcSpec = pc_spec;
         dialog.Form_Load();
         host.set_frame_sink([this](const host::Window& window, const gfx::Surface& frame) {
-            if (&window != dialog.window.get())
+            if (&window != dialog.window())
                 frames.push_back(frame);
         });
     }
@@ -178,10 +178,10 @@ TEST(VersionCardOverDialog, TheCreditFaceStandsOnTheDialWhereverTheDialogStands)
     for (const gfx::Point at : {gfx::Point{-110, -44}, gfx::Point{0, 0}, gfx::Point{-40, -30}, gfx::Point{150, 100}}) {
         SCOPED_TRACE(std::to_string(at.x) + ", " + std::to_string(at.y));
         OverDialog rig(0);
-        rig.dialog.window->move({at.x, at.y, 701, 509});
+        rig.dialog.window()->move({at.x, at.y, 701, 509});
         gfx::Surface screen = patterned_screen();
         gfx::blit(screen, at, rig.dialog.picture(), gfx::RasterOp::Copy);
-        show_version_card(rig.dialog, rig.random);
+        show_version_card(rig.host, rig.dialog.card_view(), rig.random);
         ASSERT_EQ(rig.frames.size(), 51u);
         EXPECT_TRUE(rig.frames.front() == screen) << "the dialog is part of the snapshot";
 
@@ -212,7 +212,7 @@ TEST(VersionCardOverDialog, EveryFramePausesTheSettingsPauseTakenInRangeAndTheCr
     for (const auto& [pc_spec, elapsed] : cases) {
         OverDialog rig(pc_spec);
         const std::uint64_t before = rig.host.now_ms();
-        show_version_card(rig.dialog, rig.random);
+        show_version_card(rig.host, rig.dialog.card_view(), rig.random);
         EXPECT_EQ(rig.host.now_ms() - before, elapsed) << "pause " << pc_spec;
     }
 }

@@ -35,7 +35,9 @@ int render_version_card(const RenderOptions& options, const std::string& program
 
     host::HeadlessHost host(std::move(prepared->host_options));
     DialogSeams seams;
-    seams.show_version = [&random](Ball_P& dialog) { show_version_card(dialog, random); };
+    seams.show_version = [&random](host::Host& on, const DialogCardView& dialog) {
+        show_version_card(on, dialog, random);
+    };
     Ball_P dialog(host, settings, std::move(seams));
     dialog.Form_Load();
     if (!dialog.loaded())
@@ -54,7 +56,7 @@ int render_version_card(const RenderOptions& options, const std::string& program
     std::int64_t last_at_ms = 0;
     std::string write_error;
     host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
-        if (&window == dialog.window.get())
+        if (&window == dialog.window())
             return;
         ++frames;
         last_at_ms = std::int64_t(host.now_ms());
@@ -67,7 +69,8 @@ int render_version_card(const RenderOptions& options, const std::string& program
     });
 
     // "ﾊﾟｰｼﾞｮﾝ情報" pressed and released by the pointer, as a person would.
-    const dialog::Control* button = dialog.control("lbl_Cmd(1)");
+    const dialog::Control* button =
+        dialog.control(dialog::ControlId{dialog::ControlKind::ButtonCaption, dialog::ImageButton::VersionInformation});
     const gfx::Rect at = dialog.window_rect();
     host::MouseEvent event;
     event.x = at.x + button->rect.x + button->rect.width / 2;

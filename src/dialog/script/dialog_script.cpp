@@ -36,15 +36,13 @@ bool one_of(int value, std::initializer_list<int> allowed)
 }
 
 // Everything that must hold between two events while the dialog is open.
-// `scratch` is an unloaded dialog whose swatches serve for drawing the
-// expected ones.
-std::string check_state(const Ball_P& dialog, const Settings& start, int buttons_held,
-                        const host::WindowRecord& record, Ball_P& scratch)
+std::string check_state(const DialogModel& dialog, const Settings& start, int buttons_held,
+                        const host::WindowRecord& record)
 {
-    const Settings& s = dialog.settings;
-    if (dialog.SelectedBall < 1 || dialog.SelectedBall > 11)
-        return "the selected ball is " + std::to_string(dialog.SelectedBall);
-    if (!dialog.ColorSyncOn)
+    const Settings& s = dialog.settings();
+    if (dialog.SelectedBall() < 1 || dialog.SelectedBall() > 11)
+        return "the selected ball is " + std::to_string(dialog.SelectedBall());
+    if (!dialog.ColorSyncOn())
         return "the colour bars' guard was left off";
     for (int index = BarIndex::RedBar; index <= BarIndex::SpeedBar; ++index) {
         const ScrollBar& bar = dialog.bar(index);
@@ -62,18 +60,16 @@ std::string check_state(const Ball_P& dialog, const Settings& start, int buttons
         && !one_of(s.g_BackgroundArrangement, {1, 2}))
         return "the arrangement became " + std::to_string(s.g_BackgroundArrangement);
     // Each swatch is its ball in the working colour on the dial's colour.
-    Ball_P& fresh = scratch;
     for (int n = 1; n <= 11; ++n) {
-        const auto slot = std::size_t(n);
-        fresh.Pic_Mas[slot] = gfx::Surface(swatch_size(n), swatch_size(n),
-                                           gfx::pixel_from_colorref(dialog.DisplayBackColor));
-        fresh.DrawBallSwatch(n, dialog.EditRed[slot], dialog.EditGreen[slot], dialog.EditBlue[slot]);
-        if (!(fresh.Pic_Mas[slot] == dialog.Pic_Mas[slot]))
+        gfx::Surface fresh(swatch_size(n), swatch_size(n), gfx::pixel_from_colorref(dialog.DisplayBackColor()));
+        DrawBallSwatch(fresh, n, dialog.EditRed(n), dialog.EditGreen(n), dialog.EditBlue(n));
+        if (!(fresh == dialog.Pic_Mas(n)))
             return "swatch " + std::to_string(n) + " is stale";
     }
-    const gfx::Point mark = mark_offset(dialog.SelectedBall);
-    if (!dialog.mark_centre || dialog.mark_centre->x != 154 + mark.x || dialog.mark_centre->y != 154 + mark.y)
-        return "the mark is not beside ball " + std::to_string(dialog.SelectedBall);
+    const gfx::Point mark = mark_offset(dialog.SelectedBall());
+    const std::optional<gfx::Point>& centre = dialog.mark_centre();
+    if (!centre || centre->x != 154 + mark.x || centre->y != 154 + mark.y)
+        return "the mark is not beside ball " + std::to_string(dialog.SelectedBall());
     // Idle costs nothing: with no button held no timer runs.
     if (buttons_held == 0 && record.timer_interval_ms != 0)
         return "a timer runs with no button held";
@@ -116,8 +112,6 @@ ScriptResult run_dialog_script(const ScriptSetup& setup, std::span<const ScriptE
     });
 
     Settings settings = setup.settings;
-    Settings scratch_settings = setup.settings;
-    Ball_P scratch(host, scratch_settings);
     Ball_P dialog(host, settings);
     dialog.Form_Load();
     if (!dialog.loaded()) {
@@ -156,7 +150,7 @@ ScriptResult run_dialog_script(const ScriptSetup& setup, std::span<const ScriptE
         if (!dialog.loaded())
             break;
 
-        if (std::string broken = check_state(dialog, setup.settings, held, host.windows()[record_index], scratch);
+        if (std::string broken = check_state(dialog.model(), setup.settings, held, host.windows()[record_index]);
             !broken.empty()) {
             result.broken = after(result.events_run) + broken;
             break;
@@ -188,13 +182,17 @@ ScriptResult run_dialog_script(const ScriptSetup& setup, std::span<const ScriptE
     if (result.outcome == DialogOutcome::Saved) {
         Settings saved{};
         LoadSettings(saved, setup.settings.g_IniPath);
-        for (std::size_t n = 1; n <= 11; ++n)
-            if (saved.g_BallRed[n] != dialog.EditRed[n] || saved.g_BallGreen[n] != dialog.EditGreen[n]
-                || saved.g_BallBlue[n] != dialog.EditBlue[n])
+        const DialogModel& shown = dialog.model();
+        for (int n = 1; n <= 11; ++n) {
+            const auto slot = std::size_t(n);
+            if (saved.g_BallRed[slot] != shown.EditRed(n) || saved.g_BallGreen[slot] != shown.EditGreen(n)
+                || saved.g_BallBlue[slot] != shown.EditBlue(n))
                 result.broken = "ball " + std::to_string(n) + " was saved in another colour";
+        }
         if (saved.g_ActionEnabled != settings.g_ActionEnabled || saved.g_OrderMode != settings.g_OrderMode
-            || saved.g_BackgroundColor != dialog.DisplayBackColor || saved.g_Speed != dialog.HS_Fast.value()
-            || saved.g_PcSpec != dialog.PC_Spec.value()
+            || saved.g_BackgroundColor != shown.DisplayBackColor()
+            || saved.g_Speed != shown.bar(BarIndex::SpeedBar).value()
+            || saved.g_PcSpec != shown.bar(BarIndex::PcSpecBar).value()
             || saved.g_BackgroundArrangement != settings.g_BackgroundArrangement)
             result.broken = "the saved settings differ from what the dialog showed";
     }
