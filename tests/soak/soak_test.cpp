@@ -25,14 +25,14 @@ struct Soak {
 };
 
 // A tick runs one whole action, and a large screen costs most per frame:
-// under the sanitizers an action at 1024 x 768 takes about a second. So the
-// small screens run hundreds of ticks and the large one two cycles of twenty,
-// which keeps the whole soak within a few minutes when all twenty actions
-// are built (each built one runs 20, 10 and 2 times per speed).
+// under the sanitizers an action at 1024 x 768 takes about a second. A cycle
+// of twenty ticks plays every built action once, in a fresh random order, so
+// each screen runs whole cycles: the small screens several (each action
+// after several others), the large one a single cycle.
 const Soak kSoaks[] = {
-    {1, 1, 1, 400},     {15, 1, 1, 400},     {30, 1, 1, 400},
-    {1, 320, 200, 200}, {15, 320, 200, 200}, {30, 320, 200, 200},
-    {1, 1024, 768, 40}, {15, 1024, 768, 40}, {30, 1024, 768, 40},
+    {1, 1, 1, 100},     {15, 1, 1, 100},     {30, 1, 1, 100},
+    {1, 320, 200, 60},  {15, 320, 200, 60},  {30, 320, 200, 60},
+    {1, 1024, 768, 20}, {15, 1024, 768, 20}, {30, 1024, 768, 20},
 };
 
 class SoakTest : public testing::TestWithParam<Soak> {};
