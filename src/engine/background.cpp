@@ -34,7 +34,7 @@ constexpr int kLastHighlightStyle = 5;
 // shared out evenly as gaps before, between and after the balls.
 void compose_ball_grid(Ball_A& saver)
 {
-    gfx::Surface& grid_ball = saver.Pic_Mas[0];
+    gfx::Surface& grid_ball = saver.stage().paint_Pic_Mas(0);
     grid_ball.fill(gfx::kBlack);
 
     saver.GradientColumns = std::floor(saver.Rnd() * 5 + 4);
@@ -59,16 +59,16 @@ void compose_ball_grid(Ball_A& saver)
     saver.DrawHalftoneBall(0, std::int16_t(red), std::int16_t(green), std::int16_t(blue));
 
     // Plain copies, no mask: the sprite's black ground is the grid's black.
-    saver.Pic_Base.fill(gfx::kBlack);
+    gfx::Surface& base = saver.stage().change_Pic_Base(); // a new picture under every pixel
+    base.fill(gfx::kBlack);
     for (int i = 0; i < int(columns); ++i) {
         for (int j = 0; j < int(rows); ++j) {
             const int x = gfx::round_half_even(gap_x + (gap_x + size) * i);
             const int y = gfx::round_half_even(gap_y + (gap_y + size) * j);
-            gfx::blit(saver.Pic_Base, x, y, grid_ball, gfx::RasterOp::Copy);
+            gfx::blit(base, x, y, grid_ball, gfx::RasterOp::Copy);
         }
     }
-    saver.mark_whole_frame(); // a new picture under every pixel
-    saver.RestoreBackground();
+    saver.stage().RestoreBackground();
 }
 
 // Pattern 3. On the run inside the load the saver's window is not shown yet,
@@ -76,9 +76,8 @@ void compose_ball_grid(Ball_A& saver)
 // leaves the background colour that Pic_Base got at load.
 void compose_startup_screen(Ball_A& saver)
 {
-    saver.host.capture_desktop(saver.Pic_Base);
-    saver.mark_whole_frame();
-    saver.RestoreBackground();
+    saver.host.capture_desktop(saver.stage().change_Pic_Base());
+    saver.stage().RestoreBackground();
 }
 
 // Tiles from the top-left corner. A row or column is started as long as the
@@ -114,23 +113,24 @@ void compose_picture(Ball_A& saver)
         saver.window->show(true);
         saver.window->set_topmost(true);
     }
-    if (!saver.host.load_picture(settings.g_BackgroundPicturePath, saver.Pic_bk_G))
-        saver.Pic_bk_G.resize(0, 0);
-    const gfx::Surface& picture = saver.Pic_bk_G;
+    Stage& stage = saver.stage();
+    if (!saver.host.load_picture(settings.g_BackgroundPicturePath, stage.load_Pic_bk_G()))
+        stage.load_Pic_bk_G().resize(0, 0);
+    const gfx::Surface& picture = stage.Pic_bk_G();
 
-    saver.Pic_Base.fill(gfx::pixel_from_colorref(settings.g_BackgroundColor));
+    gfx::Surface& base = stage.change_Pic_Base();
+    base.fill(gfx::pixel_from_colorref(settings.g_BackgroundColor));
     if (!picture.empty()) {
         if (settings.g_BackgroundArrangement == kCentred) {
             // A picture larger than the screen is cut evenly on all sides.
             const int x = gfx::round_half_even((saver.ScreenWidthPx - picture.width()) / 2);
             const int y = gfx::round_half_even((saver.ScreenHeightPx - picture.height()) / 2);
-            gfx::blit(saver.Pic_Base, x, y, picture, gfx::RasterOp::Copy);
+            gfx::blit(base, x, y, picture, gfx::RasterOp::Copy);
         } else {
-            tile_picture(saver.Pic_Base, picture, saver.ScreenWidthPx, saver.ScreenHeightPx);
+            tile_picture(base, picture, saver.ScreenWidthPx, saver.ScreenHeightPx);
         }
     }
-    saver.mark_whole_frame();
-    saver.RestoreBackground();
+    stage.RestoreBackground();
 }
 
 } // namespace
@@ -164,6 +164,6 @@ void Ball_A::ComposeBackground()
         break;
     }
 
-    if (trace)
-        trace->compose(HighlightStyle);
+    if (trace())
+        trace()->compose(HighlightStyle);
 }

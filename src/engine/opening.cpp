@@ -13,8 +13,8 @@
 
 void Ball_A::PlayOpening()
 {
-    if (trace)
-        trace->opening();
+    if (trace())
+        trace()->opening();
 
     const double ring_radius = g_RingRadius;
 
@@ -29,21 +29,21 @@ void Ball_A::PlayOpening()
     // and is kept when it is not below it.
     for (double radius = ScreenWidthPx / 2; radius_step > 0 && radius >= ring_radius;
          radius -= radius_step) {
-        RestoreBackground();
+        m_stage.RestoreBackground();
         for (int i = 1; i <= kSmallBalls; ++i) {
             const double angle = gfx::clock_angle(ring_clock(i));
-            BlitBall(i, std::floor(std::cos(angle) * radius) + g_CenterX - kHalfSmallCell,
+            m_stage.BlitBall(i, std::floor(std::cos(angle) * radius) + g_CenterX - kHalfSmallCell,
                      std::floor(std::sin(angle) * radius) + g_CenterY - kHalfSmallCell);
         }
         size += growth;
-        blit_ball_scaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
-        PresentFrame();
+        m_stage.blit_ball_scaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
+        m_stage.PresentFrame();
     }
 
     // The final frame: the starting ring and the centre ball at full size.
-    RestoreBackground();
+    m_stage.RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i)
-        BlitBall(i, FormationX[std::size_t(i)], FormationY[std::size_t(i)]);
-    BlitBall(kCentreBall, g_CenterX - kHalfLargeCell, g_CenterY - kHalfLargeCell);
-    PresentFrame();
+        m_stage.BlitBall(i, FormationX[std::size_t(i)], FormationY[std::size_t(i)]);
+    m_stage.BlitBall(kCentreBall, g_CenterX - kHalfLargeCell, g_CenterY - kHalfLargeCell);
+    m_stage.PresentFrame();
 }

@@ -6,6 +6,7 @@
 #include "gfx/numeric.h"
 #include "settings/settings_keys.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -54,21 +55,9 @@ bool open_full_screen_window(Ball_A& saver)
         return false;
 
     const gfx::Pixel background = gfx::pixel_from_colorref(saver.settings.g_BackgroundColor);
-    saver.Display = &saver.window->frame();
-    saver.Display->fill(background);
-    saver.Pic_Base.resize(screen.width, screen.height, background);
-    saver.mark_whole_frame();
+    saver.stage().attach(saver.window->frame(), saver.window.get(), background);
     saver.covers = open_monitor_covers(saver, monitors);
     return true;
-}
-
-// Every sprite at its cell's size, black until the composer paints it (the
-// grid composer sizes ball 0 anew for its grid).
-void size_sprites(Ball_A& saver)
-{
-    for (int n = 0; n <= kSmallBalls; ++n)
-        saver.Pic_Mas[std::size_t(n)].resize(g_SmallBallSize, g_SmallBallSize, gfx::kBlack);
-    saver.Pic_Mas[kCentreBall].resize(g_LargeBallSize, g_LargeBallSize, gfx::kBlack);
 }
 
 // The starting ring around the centre ball. The floor of the offsets and the
@@ -117,8 +106,8 @@ void place_rods(Ball_A& saver)
 
 Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverStart start_,
                Trace* trace_)
-    : host(host_), settings(settings_), random(random_), start(start_), trace(trace_),
-      full_redraw(full_redraw_requested())
+    : host(host_), settings(settings_), random(random_), start(start_),
+      m_stage(settings_, &host_, trace_, start_.full_redraw)
 {
     g_CursorCount = start.cursor_count;
 
@@ -146,7 +135,6 @@ void Ball_A::Form_Load()
 
     g_CenterX = ScreenWidthPx / 2;
     g_CenterY = ScreenHeightPx / 2;
-    size_sprites(*this);
     place_starting_ring(*this);
     place_rods(*this);
 
@@ -154,7 +142,6 @@ void Ball_A::Form_Load()
     ActionCounter = 20; // the first tick builds a new order
     FirstRun = true;
 
-    build_ball_masks();
     ComposeBackground();
 
     // The covers go up first, so that where monitors overlap (a larger one
@@ -231,4 +218,17 @@ void Ball_A::on_mouse_move(int /*buttons*/, double x, double y)
 void Ball_A::on_timer()
 {
     Timer1_Timer();
+}
+
+void Ball_A::pause(int ms)
+{
+    ms = std::max(ms, 0);
+    if (trace())
+        trace()->sleep(ms);
+    host.sleep_ms(ms);
+}
+
+void Ball_A::do_events()
+{
+    host.process_pending_messages();
 }

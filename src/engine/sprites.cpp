@@ -61,12 +61,12 @@ int shade_component(int base, int k, int step) { return std::clamp(base + k * st
 void Ball_A::DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
                               std::int16_t blue)
 {
-    if (index < 0 || index >= int(Pic_Mas.size()))
+    if (index < 0 || index > kCentreBall)
         return;
     if (HighlightStyle < 1 || HighlightStyle > 5)
         return; // no highlight direction yet: the sprite is left as it is
 
-    gfx::Surface& sprite = Pic_Mas[std::size_t(index)];
+    gfx::Surface& sprite = m_stage.paint_Pic_Mas(index);
     const HighlightDrift drift = kHighlightDrifts[HighlightStyle - 1];
     const int step = colour_step(*this, index);
     const int cx = sprite.width() / 2;

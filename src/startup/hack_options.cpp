@@ -1,6 +1,7 @@
 // The xscreensaver hack options; see hack_options.h.
 #include "startup/hack_options.h"
 
+#include "common/full_redraw.h"
 #include "common/version.h"
 
 #include "engine/random.h"
@@ -170,6 +171,7 @@ int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t 
     LoadSettings(settings, ini_path);
     Random random(seed);
     SaverStart start; // as with an empty command line: only a click would end it
+    start.full_redraw = full_redraw_requested();
     Ball_A saver(host, settings, random, start);
     saver.Form_Load();
     if (!saver.window) {

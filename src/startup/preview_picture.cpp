@@ -62,9 +62,9 @@ gfx::Surface render_preview_picture()
     Ball_A saver(headless, settings, random, SaverStart{});
     saver.Form_Load();
 
-    saver.RestoreBackground();
+    saver.stage().RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i)
-        saver.BlitBall(i, saver.FormationX[i], saver.FormationY[i]);
-    saver.BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
-    return reduce(*saver.Display, kScale);
+        saver.stage().BlitBall(i, saver.FormationX[i], saver.FormationY[i]);
+    saver.stage().BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
+    return reduce(*saver.stage().Display(), kScale);
 }

@@ -1,6 +1,7 @@
 // Start-up and mode dispatch; see startup.h.
 #include "startup/startup.h"
 
+#include "common/full_redraw.h"
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "settings/settings_file.h"
@@ -71,6 +72,8 @@ int run_saver_mode(host::Host& host, Settings& settings, const CommandLine& line
     // saver can bring it back. With an empty command line it stays.
     if (start.switch_letter == 'S')
         start.cursor_count = host.show_cursor(false);
+
+    start.full_redraw = full_redraw_requested();
 
     Random random(seed);
     Ball_A saver(host, settings, random, start);

@@ -97,13 +97,13 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
 
     // Ball 1's first image (cell at x 36) is still on screen where no later
     // image of any ball reaches: its disc's left edge on its middle row.
-    const gfx::Pixel trail = s.Display->at(36 + 1, 102 + 24);
+    const gfx::Pixel trail = s.stage().Display()->at(36 + 1, 102 + 24);
     EXPECT_NE(trail, gfx::rgb(0, 0, 64)) << "the first image of ball 1 was erased";
 
     // Mode 1 erases the same place.
     SetUpGlide();
     s.GlideBalls(1);
-    EXPECT_EQ(s.Display->at(36 + 1, 102 + 24), gfx::rgb(0, 0, 64));
+    EXPECT_EQ(s.stage().Display()->at(36 + 1, 102 + 24), gfx::rgb(0, 0, 64));
 }
 
 TEST_F(Glides, CenterOnTopDrawsTheCentreBallLast)

@@ -80,15 +80,15 @@ TEST(SaverWindowLoad, OpensTheSaverWindowCoveringTheScreenTopmostWithItsTimer)
     EXPECT_EQ(w.timer_interval_ms, 10);
 
     const Ball_A& s = rig.saver;
-    ASSERT_NE(s.Display, nullptr);
-    EXPECT_EQ(s.Display->width(), 320);
-    EXPECT_EQ(s.Display->height(), 200);
-    EXPECT_EQ(s.Pic_Base.width(), 320);
-    EXPECT_EQ(s.Pic_Base.height(), 200);
-    EXPECT_EQ(s.Pic_Base.at(0, 0), gfx::rgb(10, 20, 30));
+    ASSERT_NE(s.stage().Display(), nullptr);
+    EXPECT_EQ(s.stage().Display()->width(), 320);
+    EXPECT_EQ(s.stage().Display()->height(), 200);
+    EXPECT_EQ(s.stage().Pic_Base().width(), 320);
+    EXPECT_EQ(s.stage().Pic_Base().height(), 200);
+    EXPECT_EQ(s.stage().Pic_Base().at(0, 0), gfx::rgb(10, 20, 30));
     for (int i = 1; i <= 10; ++i)
-        EXPECT_EQ(s.Pic_Mas[i].width(), 48) << "sprite " << i;
-    EXPECT_EQ(s.Pic_Mas[11].width(), 72);
+        EXPECT_EQ(s.stage().Pic_Mas(i).width(), 48) << "sprite " << i;
+    EXPECT_EQ(s.stage().Pic_Mas(11).width(), 72);
 }
 
 TEST(SaverWindowLoad, SaverModeHidesTheCursorAgainButAnEmptyCommandLineDoesNot)

@@ -538,11 +538,11 @@ gfx::Surface ExpectedRingFrame(const Settings& settings_in, int width, int heigh
     Random random(1);
     Ball_A saver(headless, settings, random, SaverStart{});
     saver.Form_Load();
-    saver.RestoreBackground();
+    saver.stage().RestoreBackground();
     for (int i = 1; i <= 10; ++i)
-        saver.BlitBall(i, saver.FormationX[std::size_t(i)], saver.FormationY[std::size_t(i)]);
-    saver.BlitBall(11, saver.CenterFormationX, saver.CenterFormationY);
-    return *saver.Display;
+        saver.stage().BlitBall(i, saver.FormationX[std::size_t(i)], saver.FormationY[std::size_t(i)]);
+    saver.stage().BlitBall(11, saver.CenterFormationX, saver.CenterFormationY);
+    return *saver.stage().Display();
 }
 
 std::string Hex(unsigned long value)

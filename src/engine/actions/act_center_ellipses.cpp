@@ -71,7 +71,7 @@ double RingStep(int r, int i, double factor)
 void DrawEllipseFrame(CenterEllipses& a, int r)
 {
     Ball_A& s = a.saver;
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
 
     // Out into depth over the first half turn of t, back over the second.
     if (a.EllipseParam < kPiSingle)
@@ -85,18 +85,18 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double c = a.turn_cos, sn = a.turn_sin;
     a.CenterDrawX = s.g_CenterX + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
     a.CenterDrawY = s.g_CenterY + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
-    s.blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
+    s.stage().blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
                      a.CenterBallSize);
 
     const double factor = s.settings.g_SpeedFactor;
     for (int i = 1; i <= kSmallBalls; ++i) {
         a.RingClock[i] += RingStep(r, i, factor);
         RingPlace(a, a.RingClock[i], s.StartX[i], s.StartY[i]);
-        s.BlitBall(i, s.StartX[i], s.StartY[i]);
+        s.stage().BlitBall(i, s.StartX[i], s.StartY[i]);
     }
 
     a.EllipseParam = float(a.EllipseParam + kParamStep);
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 } // namespace

@@ -84,12 +84,12 @@ void DrawLobeFrame(ChangingRadius& r, int f)
     const bool shrinking = quarter % 2 == 0;
 
     MoveAlongFigureOfEight(r);
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
 
     r.centre_size += shrinking ? -kCentreStep : kCentreStep;
     s.CenterStartX = r.cx - r.centre_size / 2;
     s.CenterStartY = r.cy - r.centre_size / 2;
-    s.blit_ball_scaled(kCentreBall, s.CenterStartX, s.CenterStartY, r.centre_size, r.centre_size);
+    s.stage().blit_ball_scaled(kCentreBall, s.CenterStartX, s.CenterStartY, r.centre_size, r.centre_size);
 
     const double factor = s.settings.g_SpeedFactor;
     for (int j = 1; j <= kSmallBalls; ++j) {
@@ -102,10 +102,10 @@ void DrawLobeFrame(ChangingRadius& r, int f)
         const CellCorner c = place_on_circle(r.cx, r.cy, r.angle[j], r.radius[j], r.size[j]);
         s.StartX[j] = c.x;
         s.StartY[j] = c.y;
-        s.blit_ball_scaled(j, s.StartX[j], s.StartY[j], r.size[j], r.size[j]);
+        s.stage().blit_ball_scaled(j, s.StartX[j], s.StartY[j], r.size[j], r.size[j]);
     }
 
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 } // namespace

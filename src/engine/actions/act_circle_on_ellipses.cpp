@@ -51,7 +51,7 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
     Ball_A& s = a.saver;
     const double factor = s.settings.g_SpeedFactor;
 
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     a.DepthFactor -= kDepthStep;
     const double e = a.DepthFactor;
     const double large_squeezed = g_LargeBallSize + g_RingRadius / e;
@@ -75,11 +75,11 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
         s.HoldX[i] = gfx::floor_int(std::cos(phi2) * small_x) + a.middle_x[i] - kHalfSmallCell;
         s.HoldY[i] = gfx::floor_int(std::sin(phi2) * small_y) + a.middle_y[i] - kHalfSmallCell;
 
-        s.BlitBall(i, s.HoldX[i], s.HoldY[i]);
+        s.stage().BlitBall(i, s.HoldX[i], s.HoldY[i]);
         if (i == 5)
-            s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+            s.stage().BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
     }
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 } // namespace

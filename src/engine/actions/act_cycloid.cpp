@@ -76,14 +76,14 @@ void GatherForCycloid(Ball_A& saver, CycloidState& s)
 // the lead's centre of i frames before.
 void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
 {
-    saver.RestoreBackground();
-    saver.BlitBall(kCentreBall, s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell);
+    saver.stage().RestoreBackground();
+    saver.stage().BlitBall(kCentreBall, s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell);
     for (int i = 1; i <= kSmallBalls; ++i) {
         s.drawn_x[i] = s.snake_x[i] - kHalfSmallCell;
         s.drawn_y[i] = s.snake_y[i] - kHalfSmallCell;
-        saver.BlitBall(i, s.drawn_x[i], s.drawn_y[i]);
+        saver.stage().BlitBall(i, s.drawn_x[i], s.drawn_y[i]);
     }
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
     Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 

@@ -66,20 +66,20 @@ void place_lead(const Ball_A& saver, LissajousState& s, float t)
 // ball 2 nearest the lead; afterwards the snake moves up by one place.
 void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
 {
-    saver.RestoreBackground();
+    saver.stage().RestoreBackground();
 
     bounce_axis(s.BounceX, s.BounceVX, saver.ScreenWidthPx);
     bounce_axis(s.BounceY, s.BounceVY, saver.ScreenHeightPx);
     s.centre_x = s.BounceX - kHalfLargeCell;
     s.centre_y = s.BounceY - kHalfLargeCell;
     // The centre ball goes through the stretching transfer at its own size.
-    saver.blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
+    saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
 
-    saver.BlitBall(1, s.lead_x, s.lead_y);
+    saver.stage().BlitBall(1, s.lead_x, s.lead_y);
     for (int j = 1; j <= 9; ++j)
-        saver.BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
+        saver.stage().BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
 
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
     Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 

@@ -61,13 +61,13 @@ void PickNextRing(RingWarp& w)
 // order, the centre ball after ball 5.
 void Jump(Ball_A& s)
 {
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.BlitBall(i, s.StartX[i], s.StartY[i]);
+        s.stage().BlitBall(i, s.StartX[i], s.StartY[i]);
         if (i == kCentreAfter)
-            s.BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
+            s.stage().BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
     }
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 // The move in g_Speed frames along the aimed glides, the small balls in
@@ -75,19 +75,19 @@ void Jump(Ball_A& s)
 void Glide(Ball_A& s)
 {
     for (int k = 1; k <= s.settings.g_Speed; ++k) {
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int b = s.DrawOrder[n];
             s.GlideX[b] -= s.GlideStepX[b];
             s.GlideY[b] -= s.GlideStepY[b];
-            s.BlitBall(b, s.GlideX[b], s.GlideY[b]);
+            s.stage().BlitBall(b, s.GlideX[b], s.GlideY[b]);
             if (n == kCentreAfter) {
                 s.CenterGlideX -= s.CenterStepX;
                 s.CenterGlideY -= s.CenterStepY;
-                s.BlitBall(kCentreBall, s.CenterGlideX, s.CenterGlideY);
+                s.stage().BlitBall(kCentreBall, s.CenterGlideX, s.CenterGlideY);
             }
         }
-        s.PresentFrame();
+        s.stage().PresentFrame();
     }
 }
 

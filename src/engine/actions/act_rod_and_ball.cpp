@@ -88,17 +88,17 @@ void place_centre_ball(RodAndBall& r)
 // everything; otherwise the hub lies on top and the centre ball underneath.
 void draw_rod(Ball_A& saver, const RodAndBall& r)
 {
-    saver.RestoreBackground();
+    saver.stage().RestoreBackground();
     if (r.flipped) {
         for (int m = kSmallBalls; m >= 1; --m)
-            saver.BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
-        saver.BlitBall(kCentreBall, r.cx, r.cy);
+            saver.stage().BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
+        saver.stage().BlitBall(kCentreBall, r.cx, r.cy);
     } else {
-        saver.BlitBall(kCentreBall, r.cx, r.cy);
+        saver.stage().BlitBall(kCentreBall, r.cx, r.cy);
         for (int m = 1; m <= kSmallBalls; ++m)
-            saver.BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
+            saver.stage().BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
     }
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
 }
 
 } // namespace

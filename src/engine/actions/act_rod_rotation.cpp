@@ -54,7 +54,7 @@ struct RodRotation {
 void flip_leg(Ball_A& s, bool outward)
 {
     for (int frame = 1; frame <= s.settings.g_Speed; ++frame) {
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int j = outward ? n : kSmallBalls + 1 - n;
             if (outward) {
@@ -64,11 +64,11 @@ void flip_leg(Ball_A& s, bool outward)
                 s.GlideX[j] += s.GlideStepX[j];
                 s.GlideY[j] += s.GlideStepY[j];
             }
-            s.BlitBall(j, s.GlideX[j] - kHalfSmallCell, s.GlideY[j] - kHalfSmallCell);
+            s.stage().BlitBall(j, s.GlideX[j] - kHalfSmallCell, s.GlideY[j] - kHalfSmallCell);
             if (j == 5)
-                s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+                s.stage().BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
         }
-        s.PresentFrame();
+        s.stage().PresentFrame();
     }
 }
 
@@ -124,11 +124,11 @@ void draw_rod_frame(RodRotation& r, double k)
     // Erase: every frame in mode 1; in mode 2 only once the trail is long
     // enough, while the balls shrink over the first half turn and grow back.
     if (r.mode == 1) {
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
     } else {
         r.trail += r.factor;
         if (r.trail >= kTrailLength)
-            s.RestoreBackground();
+            s.stage().RestoreBackground();
         r.size += k < 30 ? -kSizeStep : kSizeStep;
     }
 
@@ -146,14 +146,14 @@ void draw_rod_frame(RodRotation& r, double k)
         const double x = cx + dx - r.size / 2;
         const double y = cy + dy - r.size / 2;
         if (r.mode == 1)
-            s.BlitBall(j, x, y);
+            s.stage().BlitBall(j, x, y);
         else // stretched colour on colour; a negative size draws the ball mirrored
-            s.blit_ball_scaled(j, x, y, r.size, r.size);
+            s.stage().blit_ball_scaled(j, x, y, r.size, r.size);
         if (j == 5) // the centre ball, never scaled, on the rod's middle
-            s.BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
+            s.stage().BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
     }
 
-    s.PresentFrame();
+    s.stage().PresentFrame();
     r.a += 2; // the orbit advances 2 sixtieths per frame, whatever the factor
 }
 
@@ -185,7 +185,7 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
     for (int rep = 1; rep <= r.repetitions; ++rep) {
         pick_orbit(r);
         if (mode == 2) {
-            s.RestoreBackground();
+            s.stage().RestoreBackground();
             r.trail = 0;
         }
         r.size = g_SmallBallSize;

@@ -123,10 +123,10 @@ bool DrawWheelFrame(RollingRotation& r, int f)
     }
 
     // The centre ball, under the ring.
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     s.CenterStartX = r.x - kHalfLargeCell;
     s.CenterStartY = r.y - kHalfLargeCell;
-    s.BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
+    s.stage().BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
 
     // The ring, its angles kept across bounces: only their direction flips.
     BreatheRing(r, f);
@@ -136,10 +136,10 @@ bool DrawWheelFrame(RollingRotation& r, int f)
         const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, g_SmallBallSize);
         s.StartX[j] = c.x;
         s.StartY[j] = c.y;
-        s.BlitBall(j, s.StartX[j], s.StartY[j]);
+        s.stage().BlitBall(j, s.StartX[j], s.StartY[j]);
     }
 
-    s.PresentFrame();
+    s.stage().PresentFrame();
     return r.bounces == g_PhaseSteps;
 }
 

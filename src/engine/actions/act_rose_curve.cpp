@@ -132,22 +132,22 @@ void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
     s.lead_x = std::cos(theta) * s.RoseRadius + W / 2 - kHalfSmallCell;
     s.lead_y = std::sin(theta) * s.RoseRadius + H / 2 - kHalfSmallCell;
 
-    saver.RestoreBackground();
-    saver.BlitBall(s.LeadBall, s.lead_x, s.lead_y);
+    saver.stage().RestoreBackground();
+    saver.stage().BlitBall(s.LeadBall, s.lead_x, s.lead_y);
 
     // The snake takes the nine balls before the lead, counting down round
     // the ring, each drawn over the lead and over the ones nearer it.
     int c = ball_before(s.LeadBall);
     for (int j = 1; j <= 9; ++j) {
-        saver.BlitBall(c, s.snake_x[std::size_t(j)], s.snake_y[std::size_t(j)]);
+        saver.stage().BlitBall(c, s.snake_x[std::size_t(j)], s.snake_y[std::size_t(j)]);
         c = ball_before(c);
     }
 
     move_centre_ball(saver, s, saver.settings.g_SpeedFactor);
-    saver.blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
+    saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
                          s.CenterBallSize);
 
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
     Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 

@@ -49,7 +49,7 @@ void draw_centre_ball(SolidRotation& a)
         x = a.pivot_x + a.drift.ox + dx - kHalfLargeCell;
         y = a.pivot_y + a.drift.oy + dy - kHalfLargeCell;
     }
-    s.BlitBall(kCentreBall, x, y);
+    s.stage().BlitBall(kCentreBall, x, y);
     a.centre_drawn_x = x;
     a.centre_drawn_y = y;
 }
@@ -63,17 +63,17 @@ void draw_turn_frame(SolidRotation& a, bool outward)
     Ball_A& s = a.saver;
     const double sign = outward ? -1 : +1;
     BounceSolidOffEdges(s, a.drift);
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     for (int n = 1; n <= kSmallBalls; ++n) {
         const int slot = leg_slot(outward, n);
         const int b = s.DrawOrder[std::size_t(slot)];
         s.GlideX[b] += sign * s.GlideStepX[b];
         s.GlideY[b] += sign * s.GlideStepY[b];
-        s.BlitBall(b, s.GlideX[b] + a.drift.ox, s.GlideY[b] + a.drift.oy);
+        s.stage().BlitBall(b, s.GlideX[b] + a.drift.ox, s.GlideY[b] + a.drift.oy);
         if (slot == kCentreAfterSlot)
             draw_centre_ball(a);
     }
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 // One turn: the ring turns over about the pivot ball and back, 2 n frames.

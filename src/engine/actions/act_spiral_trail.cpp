@@ -74,7 +74,7 @@ void SpiralStepBall(SpiralTrail& sp, int i)
     if (sp.theta[i] >= kSpiralEnd)
         return;
     PlaceOnSpiral(sp, i, sp.theta[i]);
-    sp.saver.BlitBall(i, sp.saver.HoldX[i], sp.saver.HoldY[i]);
+    sp.saver.stage().BlitBall(i, sp.saver.HoldX[i], sp.saver.HoldY[i]);
     sp.theta[i] += sp.dtheta;
 }
 
@@ -91,8 +91,8 @@ void DrawStaggeredFlower(SpiralTrail& sp)
                                : kSmallBalls;
         for (int i = 1; i <= active; ++i)
             SpiralStepBall(sp, i);
-        s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
-        s.PresentFrame();
+        s.stage().BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+        s.stage().PresentFrame();
     }
 }
 
@@ -103,11 +103,11 @@ void DrawSimultaneousFlower(SpiralTrail& sp)
     while (kSpiralEndSingle > sp.theta_all) {
         for (int i = 1; i <= kSmallBalls; ++i) {
             PlaceOnSpiral(sp, i, sp.theta_all);
-            s.BlitBall(i, s.HoldX[i], s.HoldY[i]);
+            s.stage().BlitBall(i, s.HoldX[i], s.HoldY[i]);
         }
-        s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+        s.stage().BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
         sp.theta_all = float(sp.theta_all + sp.dtheta);
-        s.PresentFrame();
+        s.stage().PresentFrame();
     }
 }
 
@@ -149,7 +149,7 @@ void Act_SpiralTrail(Ball_A& saver, std::int16_t /*mode*/)
         sp.sy = float(h * 0.4);
         // Erased once, before the flower's first frame: every later frame
         // keeps the images of the ones before, so the arms are drawn as trails.
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
 
         for (int i = 1; i <= kSmallBalls; ++i) {
             sp.a = std::int16_t(sp.a + sp.s);

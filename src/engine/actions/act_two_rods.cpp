@@ -99,7 +99,7 @@ void DrawTwoRodsBall(TwoRods& r, int j)
         s.StartX[j] = mx + dx - kHalfSmallCell;
         s.StartY[j] = my + dy - kHalfSmallCell;
     }
-    s.BlitBall(j, s.StartX[j], s.StartY[j]);
+    s.stage().BlitBall(j, s.StartX[j], s.StartY[j]);
 }
 
 // The middles of both rods on the circle, opposite each other.
@@ -170,11 +170,11 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
             r.spin1 += kSpinStep;
             r.spin2 -= kSpinStep;
 
-            s.RestoreBackground();
-            s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+            s.stage().RestoreBackground();
+            s.stage().BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
             for (int j = 1; j <= kSmallBalls; ++j)
                 DrawTwoRodsBall(r, j);
-            s.PresentFrame();
+            s.stage().PresentFrame();
         }
     }
 

@@ -47,13 +47,13 @@ void glide_out_to_ellipses(Ball_A& saver, EllipseRosette& r)
 
 void clear_and_place(Ball_A& saver, EllipseRosette& r)
 {
-    saver.RestoreBackground();
-    saver.BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
+    saver.stage().RestoreBackground();
+    saver.stage().BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
     for (int i = 1; i <= kSmallBalls; ++i) {
         place_on_ellipse(saver, r, i, gfx::kTwoPi);
-        saver.BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
+        saver.stage().BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
     }
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
 }
 
 void glide_back_to_formation(Ball_A& saver, EllipseRosette& r)
