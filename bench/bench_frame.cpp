@@ -64,8 +64,8 @@ void BM_Frame(benchmark::State& state)
         saver.stage().RestoreBackground();
         for (int i = 0; i < balls; ++i) {
             const double a = turn + i * 6.28318530717958 / balls;
-            saver.stage().BlitBall(i % 11 + 1, saver.g_CenterX + std::cos(a) * radius - 24 + 0.3,
-                           saver.g_CenterY + std::sin(a) * radius - 24 + 0.7);
+            saver.stage().BlitBall(i % 11 + 1, saver.g_CenterX() + std::cos(a) * radius - 24 + 0.3,
+                           saver.g_CenterY() + std::sin(a) * radius - 24 + 0.7);
         }
         saver.stage().PresentFrame();
         turn += 0.01;

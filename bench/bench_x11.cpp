@@ -81,10 +81,10 @@ void BM_SaverFrameOnXvfb(benchmark::State& state)
         saver.stage().RestoreBackground();
         for (int i = 1; i <= 10; ++i) {
             const double a = turn + i * 6.28318530717958 / 10;
-            saver.stage().BlitBall(i, saver.g_CenterX + std::cos(a) * 90 - 24,
-                           saver.g_CenterY + std::sin(a) * 90 - 24);
+            saver.stage().BlitBall(i, saver.g_CenterX() + std::cos(a) * 90 - 24,
+                           saver.g_CenterY() + std::sin(a) * 90 - 24);
         }
-        saver.stage().BlitBall(11, saver.CenterFormationX, saver.CenterFormationY);
+        saver.stage().BlitBall(11, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
         saver.stage().PresentFrame();
         turn += 0.02;
     }

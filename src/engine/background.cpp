@@ -38,18 +38,18 @@ void compose_ball_grid(Ball_A& saver)
     grid_ball.fill(gfx::kBlack);
 
     saver.GradientColumns = std::floor(saver.Rnd() * 5 + 4);
-    const double ball_size = std::floor(saver.ScreenWidthPx / saver.GradientColumns);
+    const double ball_size = std::floor(saver.ScreenWidthPx() / saver.GradientColumns);
     saver.g_GradientBallSize =
         std::int16_t(std::min<double>(ball_size, std::numeric_limits<std::int16_t>::max()));
     const int size = saver.g_GradientBallSize;
     // A screen narrower than the columns has balls of size 0: no row fits.
-    saver.GradientRows = size > 0 ? std::floor(saver.ScreenHeightPx / size) : 0;
+    saver.GradientRows = size > 0 ? std::floor(saver.ScreenHeightPx() / size) : 0;
     grid_ball.resize(size, size);
 
     const double columns = saver.GradientColumns;
     const double rows = saver.GradientRows;
-    const double gap_x = (saver.ScreenWidthPx - columns * size) / (columns + 1);
-    const double gap_y = (saver.ScreenHeightPx - rows * size) / (rows + 1);
+    const double gap_x = (saver.ScreenWidthPx() - columns * size) / (columns + 1);
+    const double gap_y = (saver.ScreenHeightPx() - rows * size) / (rows + 1);
 
     // A dark colour: each component 0 to 63, so the balls of the grid stay
     // behind the brighter balls of the action.
@@ -123,11 +123,11 @@ void compose_picture(Ball_A& saver)
     if (!picture.empty()) {
         if (settings.g_BackgroundArrangement == kCentred) {
             // A picture larger than the screen is cut evenly on all sides.
-            const int x = gfx::round_half_even((saver.ScreenWidthPx - picture.width()) / 2);
-            const int y = gfx::round_half_even((saver.ScreenHeightPx - picture.height()) / 2);
+            const int x = gfx::round_half_even((saver.ScreenWidthPx() - picture.width()) / 2);
+            const int y = gfx::round_half_even((saver.ScreenHeightPx() - picture.height()) / 2);
             gfx::blit(base, x, y, picture, gfx::RasterOp::Copy);
         } else {
-            tile_picture(base, picture, saver.ScreenWidthPx, saver.ScreenHeightPx);
+            tile_picture(base, picture, saver.ScreenWidthPx(), saver.ScreenHeightPx());
         }
     }
     stage.RestoreBackground();

@@ -71,16 +71,16 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
 
 } // namespace
 
-// Every action ends here, with the balls' final places in FormationX/Y and
-// CenterFormationX/Y.
+// Every action ends here, with the balls' final places in m_formation.FormationX()/Y and
+// m_formation.CenterFormationX()/Y.
 void Ball_A::FinishAction()
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
-        LastX[i] = FormationX[i];
-        LastY[i] = FormationY[i];
+        LastX[i] = m_formation.FormationX()[i];
+        LastY[i] = m_formation.FormationY()[i];
     }
-    CenterLastX = CenterFormationX;
-    CenterLastY = CenterFormationY;
+    CenterLastX = m_formation.CenterFormationX();
+    CenterLastY = m_formation.CenterFormationY();
     PlayClosingTransition(1);
 }
 

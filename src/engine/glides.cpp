@@ -113,7 +113,7 @@ void Ball_A::GatherToCenter(std::int16_t mode)
     for (int k = 1; k <= settings.g_Speed; ++k) {
         m_stage.RestoreBackground();
         if (!with_centre)
-            m_stage.BlitBall(kCentreBall, CenterFormationX, CenterFormationY);
+            m_stage.BlitBall(kCentreBall, m_formation.CenterFormationX(), m_formation.CenterFormationY());
         for (int i = 1; i <= kSmallBalls; ++i) {
             GlideX[i] -= GlideStepX[i];
             GlideY[i] -= GlideStepY[i];
@@ -141,8 +141,8 @@ void Ball_A::GatherToCenter(std::int16_t mode)
 // under the small ones. The start positions stay as they were.
 void Ball_A::GlideIntoFormation()
 {
-    aim_glides(StartX, StartY, FormationX, FormationY);
-    aim_centre_glide(CenterStartX, CenterStartY, CenterFormationX, CenterFormationY);
+    aim_glides(StartX, StartY, m_formation.FormationX(), m_formation.FormationY());
+    aim_centre_glide(CenterStartX, CenterStartY, m_formation.CenterFormationX(), m_formation.CenterFormationY());
     glide_balls_centre_underneath();
 }
 

@@ -29,79 +29,6 @@ bool bring_into_range(Int& value, SettingKind kind)
     return false;
 }
 
-// A borderless window over the primary monitor, still hidden, and its frame
-// and the background picture filled with the background colour; the other
-// monitors get their covers, hidden too. The primary monitor is the screen
-// for everything the saver draws. False when the host gives no window.
-bool open_full_screen_window(Ball_A& saver)
-{
-    std::vector<gfx::Rect> monitors = saver.host.monitors();
-    if (monitors.empty()) {
-        const host::Size screen = saver.host.screen_size();
-        monitors.push_back({0, 0, screen.width, screen.height});
-    }
-    const gfx::Rect primary = monitors.front();
-    const host::Size screen{primary.width, primary.height};
-    saver.ScreenWidthPx = screen.width;
-    saver.ScreenHeightPx = screen.height;
-
-    host::WindowOptions options;
-    options.title = kSaverWindowTitle;
-    options.rect = primary;
-    options.borderless = true;
-    options.visible = false;
-    saver.window = saver.host.create_window(options, saver);
-    if (!saver.window)
-        return false;
-
-    const gfx::Pixel background = gfx::pixel_from_colorref(saver.settings.g_BackgroundColor);
-    saver.stage().attach(saver.window->frame(), saver.window.get(), background);
-    saver.covers = open_monitor_covers(saver, monitors);
-    return true;
-}
-
-// The starting ring around the centre ball. The floor of the offsets and the
-// 15-digit 2 pi put ball 10 one pixel left of the vertical (dx = -1), which
-// every figure starting from the ring inherits.
-void place_starting_ring(Ball_A& saver)
-{
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        const double angle = gfx::clock_angle(ring_clock(i));
-        const double dx = std::floor(std::cos(angle) * g_RingRadius);
-        const double dy = std::floor(std::sin(angle) * g_RingRadius);
-        saver.FormationX[i] = dx + saver.g_CenterX - kHalfSmallCell;
-        saver.FormationY[i] = dy + saver.g_CenterY - kHalfSmallCell;
-    }
-    saver.CenterFormationX = saver.g_CenterX - kHalfLargeCell;
-    saver.CenterFormationY = saver.g_CenterY - kHalfLargeCell;
-}
-
-// The rods: ten small cells and ten gaps plus the centre cell make 582
-// pixels, centred on the screen; after the fifth ball the centre ball's cell
-// and one more gap are skipped, so the centre ball fits between.
-void place_rods(Ball_A& saver)
-{
-    constexpr double small = g_SmallBallSize;
-    constexpr double large = g_LargeBallSize;
-    saver.BallGap = small / 16;
-    const double gap = saver.BallGap;
-    const double rod_length = small * kSmallBalls + gap * kSmallBalls + large;
-    double across = (saver.ScreenWidthPx - rod_length) / 2;
-    double down = (saver.ScreenHeightPx - rod_length) / 2;
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.VerticalRodX[i] = saver.g_CenterX - kHalfSmallCell;
-        saver.VerticalRodY[i] = down;
-        saver.HorizontalRodX[i] = across;
-        saver.HorizontalRodY[i] = saver.g_CenterY - kHalfSmallCell;
-        across += small + gap;
-        down += small + gap;
-        if (i == 5) {
-            across += large + gap;
-            down += large + gap;
-        }
-    }
-}
-
 } // namespace
 
 Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverStart start_,
@@ -119,6 +46,37 @@ Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverSta
 
 Ball_A::~Ball_A() = default;
 
+// A borderless window over the primary monitor, still hidden, and its frame
+// and the background picture filled with the background colour; the other
+// monitors get their covers, hidden too. The primary monitor is the screen
+// for everything the saver draws. False when the host gives no window.
+bool Ball_A::open_full_screen_window()
+{
+    std::vector<gfx::Rect> monitors = host.monitors();
+    if (monitors.empty()) {
+        const host::Size screen = host.screen_size();
+        monitors.push_back({0, 0, screen.width, screen.height});
+    }
+    const gfx::Rect primary = monitors.front();
+    const host::Size screen{primary.width, primary.height};
+    m_screen_width = screen.width;
+    m_screen_height = screen.height;
+
+    host::WindowOptions options;
+    options.title = kSaverWindowTitle;
+    options.rect = primary;
+    options.borderless = true;
+    options.visible = false;
+    window = host.create_window(options, *this);
+    if (!window)
+        return false;
+
+    const gfx::Pixel background = gfx::pixel_from_colorref(settings.g_BackgroundColor);
+    m_stage.attach(window->frame(), window.get(), background);
+    covers = open_monitor_covers(*this, monitors);
+    return true;
+}
+
 // The load handler, step by step: the window and its surfaces, the places
 // every figure starts from, the sprites and the background, then the timer.
 void Ball_A::Form_Load()
@@ -130,13 +88,10 @@ void Ball_A::Form_Load()
 
     HighlightStyle = 0;
 
-    if (!open_full_screen_window(*this))
+    if (!open_full_screen_window())
         return; // no window, nothing to draw on: the saver cannot run
 
-    g_CenterX = ScreenWidthPx / 2;
-    g_CenterY = ScreenHeightPx / 2;
-    place_starting_ring(*this);
-    place_rods(*this);
+    m_formation = Formation(m_screen_width, m_screen_height);
 
     ActionOrder.fill(0);
     ActionCounter = 20; // the first tick builds a new order

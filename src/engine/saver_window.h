@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ball_geometry.h"
+#include "engine/formation.h"
 #include "engine/monitor_covers.h"
 #include "engine/random.h"
 #include "engine/stage.h"
@@ -40,7 +41,7 @@ struct SaverStart {
 // screen pixels, as reals; they become whole pixels only when drawn.
 class Ball_A : public host::WindowHandler {
 public:
-    using BallArray = std::array<double, kSmallBalls + 1>;
+    using BallArray = Formation::BallArray;
 
     // Takes a speed and a pause outside the ranges of their settings keys
     // (1..30, 0..1000 ms; settings_keys.h) at the nearer bound, in `settings`,
@@ -79,6 +80,16 @@ public:
     // way anything reaches Display.
     Stage& stage() { return m_stage; }
     const Stage& stage() const { return m_stage; }
+    // ---- the formation (formation.h): where every action starts and ends.
+    const Formation& formation() const { return m_formation; }
+    Formation& formation() { return m_formation; }
+
+    // The primary monitor's size, "the screen" of every figure, and its middle.
+    double ScreenWidthPx() const { return m_screen_width; }
+    double ScreenHeightPx() const { return m_screen_height; }
+    double g_CenterX() const { return m_screen_width / 2; }
+    double g_CenterY() const { return m_screen_height / 2; }
+
     // The trace every routine writes to, the stage's; null when tracing is off.
     Trace* trace() const { return m_stage.trace(); }
 
@@ -158,18 +169,6 @@ public:
     // The other monitors' covers (monitor_covers.h); none on one monitor.
     std::vector<std::unique_ptr<MonitorCover>> covers;
 
-    // The primary monitor's size: "the screen" of every figure.
-    double ScreenWidthPx = 0;
-    double ScreenHeightPx = 0;
-    double g_CenterX = 0;
-    double g_CenterY = 0;
-
-    BallArray FormationX{}, FormationY{};
-    double CenterFormationX = 0, CenterFormationY = 0;
-    BallArray VerticalRodX{}, VerticalRodY{};
-    BallArray HorizontalRodX{}, HorizontalRodY{};
-    double BallGap = 0;
-
     std::array<std::int16_t, 21> ActionOrder{};
     std::int16_t ActionCounter = 20;
     bool FirstRun = true;
@@ -216,5 +215,12 @@ public:
     double RotationDegrees = 0;
 
 private:
+    // A borderless window over the primary monitor, still hidden, its frame
+    // and the background filled with the background colour; the other
+    // monitors get their covers, hidden too. False when the host gives no window.
+    bool open_full_screen_window();
+
     Stage m_stage;
+    double m_screen_width = 0, m_screen_height = 0;
+    Formation m_formation;
 };

@@ -64,7 +64,7 @@ gfx::Surface render_preview_picture()
 
     saver.stage().RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i)
-        saver.stage().BlitBall(i, saver.FormationX[i], saver.FormationY[i]);
-    saver.stage().BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
+        saver.stage().BlitBall(i, saver.formation().FormationX()[i], saver.formation().FormationY()[i]);
+    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     return reduce(*saver.stage().Display(), kScale);
 }

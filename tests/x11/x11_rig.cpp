@@ -540,8 +540,8 @@ gfx::Surface ExpectedRingFrame(const Settings& settings_in, int width, int heigh
     saver.Form_Load();
     saver.stage().RestoreBackground();
     for (int i = 1; i <= 10; ++i)
-        saver.stage().BlitBall(i, saver.FormationX[std::size_t(i)], saver.FormationY[std::size_t(i)]);
-    saver.stage().BlitBall(11, saver.CenterFormationX, saver.CenterFormationY);
+        saver.stage().BlitBall(i, saver.formation().FormationX()[std::size_t(i)], saver.formation().FormationY()[std::size_t(i)]);
+    saver.stage().BlitBall(11, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     return *saver.stage().Display();
 }
 

@@ -52,8 +52,8 @@ void RingPlace(const CenterEllipses& a, double m, double& x, double& y)
 {
     const Ball_A& s = a.saver;
     const double phi = gfx::clock_angle(m);
-    x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.g_CenterX - kHalfSmallCell;
-    y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.g_CenterY - kHalfSmallCell;
+    x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.g_CenterX() - kHalfSmallCell;
+    y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.g_CenterY() - kHalfSmallCell;
 }
 
 // How ball i moves on the ring during ellipse r: all clockwise, the even
@@ -83,8 +83,8 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double ex = a.EllipseRx * std::cos(t);
     const double ey = a.EllipseRy * std::sin(t);
     const double c = a.turn_cos, sn = a.turn_sin;
-    a.CenterDrawX = s.g_CenterX + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
-    a.CenterDrawY = s.g_CenterY + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
+    a.CenterDrawX = s.g_CenterX() + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
+    a.CenterDrawY = s.g_CenterY() + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
     s.stage().blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
                      a.CenterBallSize);
 
@@ -108,7 +108,7 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
 
     // The shrinking centre ball is drawn with the stretching stamp, which
     // always samples colour on colour. The ring balls start 6 minutes apart.
-    a.ring_radius = s.ScreenHeightPx / 4;
+    a.ring_radius = s.ScreenHeightPx() / 4;
     for (int i = 1; i <= kSmallBalls; ++i)
         a.RingClock[i] = 6 * i;
     a.CenterBallSize = g_LargeBallSize;
@@ -116,7 +116,7 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
     // The ring, and the glide into it from the formation; the centre ball stays.
     for (int i = 1; i <= kSmallBalls; ++i)
         RingPlace(a, 6 * i, s.LastX[i], s.LastY[i]);
-    glide_small_balls(s, s.FormationX, s.FormationY, s.LastX, s.LastY);
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.LastX, s.LastY);
 
     a.EllipseTurn = 0;
     a.EllipseRx = 2 * g_RingRadius;
@@ -142,8 +142,8 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
 
     // Home from the ring, the centre ball from its last cell corner, at full
     // size again from the glide's first frame.
-    s.aim_glides(s.StartX, s.StartY, s.FormationX, s.FormationY);
-    s.aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.CenterFormationX, s.CenterFormationY);
+    s.aim_glides(s.StartX, s.StartY, s.formation().FormationX(), s.formation().FormationY());
+    s.aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
     s.GlideBalls(1);
     s.FinishAction();
 }

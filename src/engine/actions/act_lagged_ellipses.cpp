@@ -46,7 +46,7 @@ void draw_lagged_trace(Ball_A& saver, LaggedEllipses& l)
 {
     l.t.fill(kParameterStep);
     l.n = 0;
-    saver.stage().BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
+    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
 
     while (l.t[kSmallBalls] < gfx::kTwoPi) {
         l.n += 1;

@@ -23,7 +23,7 @@ void draw_trace(Ball_A& saver, EllipseRosette& r)
 
     // Erased once: the trace frames that follow keep every image.
     saver.stage().RestoreBackground();
-    saver.stage().BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
+    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
 
     while (t < float(gfx::kTwoPi)) {
         for (int i = 1; i <= kSmallBalls; ++i) {

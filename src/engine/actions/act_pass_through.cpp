@@ -136,7 +136,7 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
 {
     const int n = saver.settings.g_Speed;
-    const double W = saver.ScreenWidthPx;
+    const double W = saver.ScreenWidthPx();
     PassThrough s;
 
     // The opening: the ring's middle runs from the screen centre up the
@@ -150,7 +150,7 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     s.rho = (W / 2 - g_RingRadius) / 2;
     s.left_x = W / 2 - s.rho;
     s.right_x = W / 2 + s.rho;
-    s.middle_y = saver.g_CenterY;
+    s.middle_y = saver.g_CenterY();
     s.step = 15.0 / n;
     s.b = 45 + s.step;
     for (double k = 45; k <= 60 + s.step / 2; k += s.step) {
@@ -178,8 +178,8 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     s.ox = s.oy = 0;
     s.a = 0;
     saver.PivotBall = 0;
-    saver.LastX = saver.FormationX;
-    saver.LastY = saver.FormationY;
+    saver.LastX = saver.formation().FormationX();
+    saver.LastY = saver.formation().FormationY();
 
     // A turn: the ring half turns over about the next pivot and back, the
     // balls going halfway to their mirror places in g_Speed frames.

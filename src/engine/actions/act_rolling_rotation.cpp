@@ -149,13 +149,13 @@ void Act_RollingRotation(Ball_A& saver, std::int16_t /*mode*/)
 {
     Ball_A& s = saver;
     RollingRotation r{saver};
-    r.W = s.ScreenWidthPx;
-    r.H = s.ScreenHeightPx;
+    r.W = s.ScreenWidthPx();
+    r.H = s.ScreenHeightPx();
 
     // The wheel starts on the screen centre with no glide before it, heading
     // diagonally in a random one of four directions, turning clockwise.
-    r.x = gfx::round_half_even(s.g_CenterX);
-    r.y = gfx::round_half_even(s.g_CenterY);
+    r.x = gfx::round_half_even(s.g_CenterX());
+    r.y = gfx::round_half_even(s.g_CenterY());
     r.spin = kClockwise;
     const int direction = gfx::floor_int(s.Rnd() * 4);
     r.vx = kStartVelocity[direction][0];

@@ -63,8 +63,8 @@ void PlaceOnSpiral(SpiralTrail& sp, int i, double t)
     sp.spiral_x[i] = r * std::cos(t) * sp.sx;
     sp.spiral_y[i] = r * std::sin(t) * sp.sy;
     const double c = sp.arm_cos[i], sn = sp.arm_sin[i];
-    s.HoldX[i] = s.g_CenterX + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
-    s.HoldY[i] = s.g_CenterY + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
+    s.HoldX[i] = s.g_CenterX() + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
+    s.HoldY[i] = s.g_CenterY() + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
 }
 
 // One step of ball i in the one-after-another style. A ball at the end of
@@ -91,7 +91,7 @@ void DrawStaggeredFlower(SpiralTrail& sp)
                                : kSmallBalls;
         for (int i = 1; i <= active; ++i)
             SpiralStepBall(sp, i);
-        s.stage().BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+        s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         s.stage().PresentFrame();
     }
 }
@@ -105,7 +105,7 @@ void DrawSimultaneousFlower(SpiralTrail& sp)
             PlaceOnSpiral(sp, i, sp.theta_all);
             s.stage().BlitBall(i, s.HoldX[i], s.HoldY[i]);
         }
-        s.stage().BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+        s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         sp.theta_all = float(sp.theta_all + sp.dtheta);
         s.stage().PresentFrame();
     }
@@ -118,15 +118,15 @@ void DrawSimultaneousFlower(SpiralTrail& sp)
 void GlideUnderCentre(Ball_A& s, const Ball_A::BallArray& from_x,
                       const Ball_A::BallArray& from_y, int legs)
 {
-    const double centre_x = s.g_CenterX - kHalfSmallCell;
-    const double centre_y = s.g_CenterY - kHalfSmallCell;
+    const double centre_x = s.g_CenterX() - kHalfSmallCell;
+    const double centre_y = s.g_CenterY() - kHalfSmallCell;
     for (int i = 1; i <= kSmallBalls; ++i) {
         s.aim_glide(i, from_x[i], from_y[i], centre_x, centre_y);
         s.GlideStepX[i] /= legs;
         s.GlideStepY[i] /= legs;
     }
-    s.aim_centre_glide(s.CenterFormationX, s.CenterFormationY, s.CenterFormationX,
-                       s.CenterFormationY);
+    s.aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
+                       s.formation().CenterFormationY());
     for (int leg = 1; leg <= legs; ++leg)
         s.GlideBallsCenterOnTop();
 }
@@ -139,12 +139,12 @@ void Act_SpiralTrail(Ball_A& saver, std::int16_t /*mode*/)
     SpiralTrail sp{saver};
 
     // The small balls gather under the centre ball, on the screen centre.
-    GlideUnderCentre(s, s.FormationX, s.FormationY, 1);
+    GlideUnderCentre(s, s.formation().FormationX(), s.formation().FormationY(), 1);
 
     // Six flowers, the arm step shrinking by 6 degrees each time.
     sp.dtheta = 0.1;
     for (sp.s = kFirstArmStep; sp.s >= kLastArmStep; sp.s -= 6) {
-        const double h = s.ScreenHeightPx;
+        const double h = s.ScreenHeightPx();
         sp.sx = float(h * 1.6);
         sp.sy = float(h * 0.4);
         // Erased once, before the flower's first frame: every later frame
