@@ -10,6 +10,7 @@
 
 #include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
+#include "engine/sprites.h"
 
 #include "gfx/color.h"
 #include "gfx/numeric.h"
@@ -25,9 +26,6 @@ constexpr int kBallGrid = 1;
 constexpr int kStartupScreen = 3;
 constexpr int kPictureFile = 4;
 constexpr int kCentred = 1;
-
-// The last highlight style before the cycle starts again at 1.
-constexpr int kLastHighlightStyle = 5;
 
 // Pattern 1: GradientColumns balls across, 4 to 8, each as large as the
 // screen's width allows, in as many rows as fit; the space left over is
@@ -140,11 +138,9 @@ void Ball_A::ComposeBackground()
     // One style per action: 1, 2, 3, 4, 5, 1, ...; the run at load gets 1.
     ++HighlightStyle;
     if (HighlightStyle > kLastHighlightStyle)
-        HighlightStyle = 1;
+        HighlightStyle = kFirstHighlightStyle;
 
-    for (std::int16_t n = 1; n <= kCentreBall; ++n)
-        DrawHalftoneBall(n, settings.g_BallRed[n], settings.g_BallGreen[n],
-                         settings.g_BallBlue[n]);
+    paint_ball_sprites(m_stage, settings, HighlightStyle);
 
     switch (settings.g_BackgroundMode) {
     case kBallGrid:
