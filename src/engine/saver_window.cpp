@@ -32,12 +32,10 @@ bool bring_into_range(Int& value, SettingKind kind)
 } // namespace
 
 Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverStart start_,
-               Trace* trace_)
-    : host(host_), settings(settings_), random(random_), start(start_),
+               Trace* trace_, SaverEnding* ending_)
+    : host(host_), settings(settings_), random(random_), start(start_), m_ending(ending_),
       m_stage(settings_, &host_, trace_, start_.full_redraw)
 {
-    g_CursorCount = start.cursor_count;
-
     // The factor the loader derived from a speed in range is kept as it is.
     if (bring_into_range(settings.g_Speed, SettingKind::Speed))
         settings.g_SpeedFactor = speed_factor_for(settings.g_Speed);
@@ -81,10 +79,8 @@ bool Ball_A::open_full_screen_window()
 // every figure starts from, the sprites and the background, then the timer.
 void Ball_A::Form_Load()
 {
-    // In saver mode the cursor is hidden here a second time (start-up hid
-    // it once); EndSaver shows it again by the counter kept here.
-    if (start.switch_letter == 'S')
-        g_CursorCount = host.show_cursor(false);
+    if (m_ending)
+        m_ending->saver_loading();
 
     HighlightStyle = 0;
 
@@ -138,26 +134,10 @@ void Ball_A::Display_MouseMove(float x, float y)
 
 void Ball_A::EndSaver()
 {
-    const bool saver_mode = start.switch_letter == 'S';
-
-    // Systems outside the NT family ask for the screen-saver password here.
-    // The cursor is shown for the password dialog (any non-zero counter asks
-    // to show) and hidden again when the password is refused, so the saver
-    // goes on exactly as it was.
-    if (saver_mode && !host.is_nt_platform() && window) {
-        g_CursorCount = host.show_cursor(g_CursorCount != 0);
-        if (!host.verify_screen_saver_password(*window)) {
-            g_CursorCount = host.show_cursor(false);
-            return;
-        }
-    }
-
-    if (saver_mode) {
-        host.set_screen_saver_running(false);
-        g_CursorCount = host.show_cursor(g_CursorCount != 0);
-    }
-    host.set_screen_saving_active(true);
-    host.end_process(0);
+    if (m_ending)
+        m_ending->end_saver(window.get());
+    else
+        host.end_process(0);
 }
 
 void Ball_A::on_mouse_down(int button, double x, double y)

@@ -27,6 +27,18 @@ struct SaverStart {
     bool full_redraw = false;
 };
 
+// Whoever started the saver decides what its load does to the cursor and
+// what ending it takes (a password, the cursor, the end of the process).
+class SaverEnding {
+public:
+    virtual ~SaverEnding() = default;
+    // Called first thing in the load, before the window opens.
+    virtual void saver_loading() {}
+    // The saver is asked to end (a click, a move); `window` is its window,
+    // null if it has none. Returns only when the saver goes on running.
+    virtual void end_saver(host::Window* window) = 0;
+};
+
 // Ball_A: the full-screen saver window. It owns every surface and every field
 // of the animation; the scheduler, the renderer, the background composer, the
 // compositor, the glides, the closing figure and all action routines work on
@@ -47,8 +59,11 @@ public:
     // (1..30, 0..1000 ms; settings_keys.h) at the nearer bound, in `settings`,
     // which it keeps a reference to: no routine ever sees one outside them,
     // so no glide divides by zero and no curve runs for ever.
+    //
+    // `ending` (may be null: ending then just ends the process with 0) is
+    // called back as the saver loads and ends; it must outlive the saver.
     Ball_A(host::Host& host, Settings& settings, Random& random, SaverStart start,
-           Trace* trace = nullptr);
+           Trace* trace = nullptr, SaverEnding* ending = nullptr);
     ~Ball_A() override;
     Ball_A(const Ball_A&) = delete;
     Ball_A& operator=(const Ball_A&) = delete;
@@ -177,7 +192,6 @@ public:
     // second (a run of empty ticks) 32 would overflow within a year.
     std::int64_t TickCount = 0;
 
-    int g_CursorCount = 0; // the display counter the last cursor call returned
     float MouseRefX = 0, MouseRefY = 0;
     bool MouseRefSet = false;
 
@@ -220,6 +234,7 @@ private:
     // monitors get their covers, hidden too. False when the host gives no window.
     bool open_full_screen_window();
 
+    SaverEnding* m_ending;
     Stage m_stage;
     double m_screen_width = 0, m_screen_height = 0;
     Formation m_formation;

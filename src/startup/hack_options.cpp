@@ -8,6 +8,7 @@
 #include "engine/saver_window.h"
 #include "settings/number_text.h"
 #include "settings/settings_file.h"
+#include "startup/saver_ending.h"
 
 #include <array>
 #include <cstdio>
@@ -172,7 +173,8 @@ int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t 
     Random random(seed);
     SaverStart start; // as with an empty command line: only a click would end it
     start.full_redraw = full_redraw_requested();
-    Ball_A saver(host, settings, random, start);
+    SaverEndingPolicy ending(host, start);
+    Ball_A saver(host, settings, random, start, nullptr, &ending);
     saver.Form_Load();
     if (!saver.window) {
         std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");

@@ -97,7 +97,7 @@ TEST(SaverWindowLoad, SaverModeHidesTheCursorAgainButAnEmptyCommandLineDoesNot)
     saver_mode.load();
     ASSERT_EQ(saver_mode.host.cursor_calls().size(), 1u);
     EXPECT_FALSE(saver_mode.host.cursor_calls()[0]);
-    EXPECT_EQ(saver_mode.saver.g_CursorCount, saver_mode.host.cursor_count());
+    EXPECT_EQ(saver_mode.ending.cursor_count(), saver_mode.host.cursor_count());
 
     SaverRig empty(default_settings(), screen_of(1024, 768), 1, SaverStart{0, true, 0});
     empty.load();
@@ -150,12 +150,11 @@ TEST(MovementRule, EmptyCommandLineNeverEndsOnMovementButEndsOnAClick)
 
 TEST(EndSaver, WrongPasswordKeepsRunningWithTheCursorHiddenAndNeedsANewReference)
 {
-    SaverRig rig;
+    // Start-up hid the cursor once.
+    SaverRig rig(default_settings(), screen_of(1024, 768), 1, SaverStart{'S', false, -1});
     rig.host.options().is_nt = false;
     rig.host.password_answers = {false, true};
-    rig.saver.start.cursor_count = -1; // start-up hid the cursor once
     rig.host.show_cursor(false);
-    rig.saver.g_CursorCount = -1;
     rig.load();
     Ball_A& s = rig.saver;
     ASSERT_EQ(rig.host.cursor_count(), -2);
@@ -164,7 +163,7 @@ TEST(EndSaver, WrongPasswordKeepsRunningWithTheCursorHiddenAndNeedsANewReference
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(20, 20); })) << "refused password";
     EXPECT_EQ(rig.host.password_verifications(), 1);
     EXPECT_EQ(rig.host.cursor_count(), -2) << "the cursor is hidden again";
-    EXPECT_EQ(s.g_CursorCount, -2);
+    EXPECT_EQ(rig.ending.cursor_count(), -2);
     EXPECT_TRUE(rig.host.screen_saver_running_calls().empty());
 
     // The next move records a new reference; only a move off it in both axes ends.
