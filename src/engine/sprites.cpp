@@ -70,8 +70,8 @@ void DrawHalftoneBall(gfx::Surface& sprite, int style, int step, int red, int gr
         const gfx::Pixel colour = gfx::rgb(shade_component(red, k, step),
                                            shade_component(green, k, step),
                                            shade_component(blue, k, step));
-        gfx::fill_disc(sprite, cx + drift.fixed_x + k * drift.per_step_x,
-                       cy + k * drift.per_step_y, radius, colour);
+        gfx::fill_disc(sprite, {cx + drift.fixed_x + k * drift.per_step_x, cy + k * drift.per_step_y},
+                       radius, colour);
     }
 }
 

@@ -94,7 +94,7 @@ void Stage::note_drawn(gfx::Rect block)
         mark_whole_frame();
         return;
     }
-    block = gfx::intersection(block, m_display->rect());
+    block = block.intersected(m_display->rect());
     if (!m_drawn_whole)
         m_drawn.add(block);
     if (!m_changed_whole)
@@ -114,7 +114,7 @@ void Stage::RestoreBackground()
         if (fill)
             m_display->fill(colour);
         else
-            gfx::blit(*m_display, 0, 0, m_base, gfx::RasterOp::Copy);
+            gfx::blit(*m_display, {0, 0}, m_base, gfx::RasterOp::Copy);
         m_frame_width = m_display->width();
         m_frame_height = m_display->height();
         m_changed_whole = true;
@@ -124,8 +124,7 @@ void Stage::RestoreBackground()
             if (fill)
                 gfx::fill_box(*m_display, r, colour);
             else
-                gfx::blit(*m_display, r.x, r.y, m_base, r.x, r.y, r.width, r.height,
-                          gfx::RasterOp::Copy);
+                gfx::blit(*m_display, r.origin(), m_base, r, gfx::RasterOp::Copy);
             if (!m_changed_whole)
                 m_changed.add(r);
         }
@@ -147,9 +146,9 @@ void Stage::BlitBall(int n, double x, double y)
         m_trace->ball(n, px, py, size, size);
     // A ball wholly off the frame changes nothing; transfers are clipped anyway.
     const gfx::Rect cell{px, py, size, size};
-    if (gfx::is_empty(gfx::intersection(cell, m_display->rect())))
+    if (!cell.intersects(m_display->rect()))
         return;
-    gfx::stamp(*m_display, px, py, centre ? m_mask_centre : m_mask, m_sprites[std::size_t(n)]);
+    gfx::stamp(*m_display, cell.origin(), centre ? m_mask_centre : m_mask, m_sprites[std::size_t(n)]);
     note_drawn(cell);
 }
 
@@ -164,11 +163,11 @@ void Stage::blit_ball_scaled(int n, double x, double y, double w, double h)
         m_trace->ball(n, px, py, pw, ph);
     // A negative size reaches left of (or above) the corner and includes the
     // corner's own column (row), as the stretching transfer draws it.
-    const gfx::Rect cover = gfx::stretch_cover(px, py, pw, ph);
-    if (gfx::is_empty(gfx::intersection(cover, m_display->rect())))
+    const gfx::Rect to{px, py, pw, ph};
+    const gfx::Rect cover = gfx::stretch_cover(to);
+    if (!cover.intersects(m_display->rect()))
         return;
-    gfx::stamp_scaled(*m_display, px, py, pw, ph, n == kCentreBall ? m_mask_centre : m_mask,
-                      m_sprites[std::size_t(n)]);
+    gfx::stamp_scaled(*m_display, to, n == kCentreBall ? m_mask_centre : m_mask, m_sprites[std::size_t(n)]);
     note_drawn(cover);
 }
 
