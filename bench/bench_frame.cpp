@@ -51,7 +51,7 @@ void BM_Frame(benchmark::State& state)
     Settings settings = BenchSettings(background);
     Random random(1);
     Ball_A saver(host, settings, random, SaverStart{'S', false, -1}, nullptr);
-    saver.full_redraw = full;
+    saver.stage().set_full_redraw(full);
     saver.Form_Load();
     saver.window->set_timer(0);
 
@@ -61,15 +61,15 @@ void BM_Frame(benchmark::State& state)
     const double radius = height / 3.0;
     double turn = 0;
     for (auto _ : state) {
-        saver.RestoreBackground();
+        saver.stage().RestoreBackground();
         for (int i = 0; i < balls; ++i) {
             const double a = turn + i * 6.28318530717958 / balls;
-            saver.BlitBall(i % 11 + 1, saver.g_CenterX + std::cos(a) * radius - 24 + 0.3,
-                           saver.g_CenterY + std::sin(a) * radius - 24 + 0.7);
+            saver.stage().BlitBall(i % 11 + 1, saver.g_CenterX() + std::cos(a) * radius - 24 + 0.3,
+                           saver.g_CenterY() + std::sin(a) * radius - 24 + 0.7);
         }
-        saver.PresentFrame();
+        saver.stage().PresentFrame();
         turn += 0.01;
-        benchmark::DoNotOptimize(saver.Display->row(0));
+        benchmark::DoNotOptimize(saver.stage().Display()->row(0));
         benchmark::ClobberMemory();
     }
     state.SetLabel(std::string(full ? "full" : "partial") + (background == 1 ? " grid" : " colour"));

@@ -70,7 +70,7 @@ void BM_SaverFrameOnXvfb(benchmark::State& state)
     settings.g_PcSpec = 0;
     Random random(1);
     Ball_A saver(*host, settings, random, SaverStart{});
-    saver.full_redraw = full;
+    saver.stage().set_full_redraw(full);
     saver.Form_Load();
     // The frames are drawn here, not by the actions: the saver's own timer
     // would run a whole action inside the first frame's message handling.
@@ -78,14 +78,14 @@ void BM_SaverFrameOnXvfb(benchmark::State& state)
 
     double turn = 0;
     for (auto _ : state) {
-        saver.RestoreBackground();
+        saver.stage().RestoreBackground();
         for (int i = 1; i <= 10; ++i) {
             const double a = turn + i * 6.28318530717958 / 10;
-            saver.BlitBall(i, saver.g_CenterX + std::cos(a) * 90 - 24,
-                           saver.g_CenterY + std::sin(a) * 90 - 24);
+            saver.stage().BlitBall(i, saver.g_CenterX() + std::cos(a) * 90 - 24,
+                           saver.g_CenterY() + std::sin(a) * 90 - 24);
         }
-        saver.BlitBall(11, saver.CenterFormationX, saver.CenterFormationY);
-        saver.PresentFrame();
+        saver.stage().BlitBall(11, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
+        saver.stage().PresentFrame();
         turn += 0.02;
     }
     state.SetItemsProcessed(state.iterations());

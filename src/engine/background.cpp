@@ -10,6 +10,7 @@
 
 #include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
+#include "engine/sprites.h"
 
 #include "gfx/color.h"
 #include "gfx/numeric.h"
@@ -26,30 +27,27 @@ constexpr int kStartupScreen = 3;
 constexpr int kPictureFile = 4;
 constexpr int kCentred = 1;
 
-// The last highlight style before the cycle starts again at 1.
-constexpr int kLastHighlightStyle = 5;
-
 // Pattern 1: GradientColumns balls across, 4 to 8, each as large as the
 // screen's width allows, in as many rows as fit; the space left over is
 // shared out evenly as gaps before, between and after the balls.
 void compose_ball_grid(Ball_A& saver)
 {
-    gfx::Surface& grid_ball = saver.Pic_Mas[0];
+    gfx::Surface& grid_ball = saver.stage().paint_Pic_Mas(0);
     grid_ball.fill(gfx::kBlack);
 
     saver.GradientColumns = std::floor(saver.Rnd() * 5 + 4);
-    const double ball_size = std::floor(saver.ScreenWidthPx / saver.GradientColumns);
+    const double ball_size = std::floor(saver.ScreenWidthPx() / saver.GradientColumns);
     saver.g_GradientBallSize =
         std::int16_t(std::min<double>(ball_size, std::numeric_limits<std::int16_t>::max()));
     const int size = saver.g_GradientBallSize;
     // A screen narrower than the columns has balls of size 0: no row fits.
-    saver.GradientRows = size > 0 ? std::floor(saver.ScreenHeightPx / size) : 0;
+    saver.GradientRows = size > 0 ? std::floor(saver.ScreenHeightPx() / size) : 0;
     grid_ball.resize(size, size);
 
     const double columns = saver.GradientColumns;
     const double rows = saver.GradientRows;
-    const double gap_x = (saver.ScreenWidthPx - columns * size) / (columns + 1);
-    const double gap_y = (saver.ScreenHeightPx - rows * size) / (rows + 1);
+    const double gap_x = (saver.ScreenWidthPx() - columns * size) / (columns + 1);
+    const double gap_y = (saver.ScreenHeightPx() - rows * size) / (rows + 1);
 
     // A dark colour: each component 0 to 63, so the balls of the grid stay
     // behind the brighter balls of the action.
@@ -59,16 +57,16 @@ void compose_ball_grid(Ball_A& saver)
     saver.DrawHalftoneBall(0, std::int16_t(red), std::int16_t(green), std::int16_t(blue));
 
     // Plain copies, no mask: the sprite's black ground is the grid's black.
-    saver.Pic_Base.fill(gfx::kBlack);
+    gfx::Surface& base = saver.stage().change_Pic_Base(); // a new picture under every pixel
+    base.fill(gfx::kBlack);
     for (int i = 0; i < int(columns); ++i) {
         for (int j = 0; j < int(rows); ++j) {
             const int x = gfx::round_half_even(gap_x + (gap_x + size) * i);
             const int y = gfx::round_half_even(gap_y + (gap_y + size) * j);
-            gfx::blit(saver.Pic_Base, {x, y}, grid_ball, gfx::RasterOp::Copy);
+            gfx::blit(base, {x, y}, grid_ball, gfx::RasterOp::Copy);
         }
     }
-    saver.mark_whole_frame(); // a new picture under every pixel
-    saver.RestoreBackground();
+    saver.stage().RestoreBackground();
 }
 
 // Pattern 3. On the run inside the load the saver's window is not shown yet,
@@ -76,9 +74,8 @@ void compose_ball_grid(Ball_A& saver)
 // leaves the background colour that Pic_Base got at load.
 void compose_startup_screen(Ball_A& saver)
 {
-    saver.host.capture_desktop(saver.Pic_Base);
-    saver.mark_whole_frame();
-    saver.RestoreBackground();
+    saver.host.capture_desktop(saver.stage().change_Pic_Base());
+    saver.stage().RestoreBackground();
 }
 
 // Tiles from the top-left corner. A row or column is started as long as the
@@ -114,23 +111,24 @@ void compose_picture(Ball_A& saver)
         saver.window->show(true);
         saver.window->set_topmost(true);
     }
-    if (!saver.host.load_picture(settings.g_BackgroundPicturePath, saver.Pic_bk_G))
-        saver.Pic_bk_G.resize(0, 0);
-    const gfx::Surface& picture = saver.Pic_bk_G;
+    Stage& stage = saver.stage();
+    if (!saver.host.load_picture(settings.g_BackgroundPicturePath, stage.load_Pic_bk_G()))
+        stage.load_Pic_bk_G().resize(0, 0);
+    const gfx::Surface& picture = stage.Pic_bk_G();
 
-    saver.Pic_Base.fill(gfx::pixel_from_colorref(settings.g_BackgroundColor));
+    gfx::Surface& base = stage.change_Pic_Base();
+    base.fill(gfx::pixel_from_colorref(settings.g_BackgroundColor));
     if (!picture.empty()) {
         if (settings.g_BackgroundArrangement == kCentred) {
             // A picture larger than the screen is cut evenly on all sides.
-            const int x = gfx::round_half_even((saver.ScreenWidthPx - picture.width()) / 2);
-            const int y = gfx::round_half_even((saver.ScreenHeightPx - picture.height()) / 2);
-            gfx::blit(saver.Pic_Base, {x, y}, picture, gfx::RasterOp::Copy);
+            const int x = gfx::round_half_even((saver.ScreenWidthPx() - picture.width()) / 2);
+            const int y = gfx::round_half_even((saver.ScreenHeightPx() - picture.height()) / 2);
+            gfx::blit(base, {x, y}, picture, gfx::RasterOp::Copy);
         } else {
-            tile_picture(saver.Pic_Base, picture, saver.ScreenWidthPx, saver.ScreenHeightPx);
+            tile_picture(base, picture, saver.ScreenWidthPx(), saver.ScreenHeightPx());
         }
     }
-    saver.mark_whole_frame();
-    saver.RestoreBackground();
+    stage.RestoreBackground();
 }
 
 } // namespace
@@ -140,11 +138,9 @@ void Ball_A::ComposeBackground()
     // One style per action: 1, 2, 3, 4, 5, 1, ...; the run at load gets 1.
     ++HighlightStyle;
     if (HighlightStyle > kLastHighlightStyle)
-        HighlightStyle = 1;
+        HighlightStyle = kFirstHighlightStyle;
 
-    for (std::int16_t n = 1; n <= kCentreBall; ++n)
-        DrawHalftoneBall(n, settings.g_BallRed[n], settings.g_BallGreen[n],
-                         settings.g_BallBlue[n]);
+    paint_ball_sprites(m_stage, settings, HighlightStyle);
 
     switch (settings.g_BackgroundMode) {
     case kBallGrid:
@@ -164,6 +160,6 @@ void Ball_A::ComposeBackground()
         break;
     }
 
-    if (trace)
-        trace->compose(HighlightStyle);
+    if (trace())
+        trace()->compose(HighlightStyle);
 }

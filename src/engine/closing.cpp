@@ -30,7 +30,7 @@ void start_swing(Ball_A& s, int pivot)
 void draw_closing_centre(Ball_A& s, bool swing)
 {
     if (!swing) {
-        s.BlitBall(kCentreBall, s.CenterLastX, s.CenterLastY);
+        s.stage().BlitBall(kCentreBall, s.CenterLastX, s.CenterLastY);
         return;
     }
     constexpr double swing_radius = g_RingRadius;
@@ -40,7 +40,7 @@ void draw_closing_centre(Ball_A& s, bool swing)
     const double dy = std::floor(swing_radius * std::sin(theta));
     s.CenterSwingX = s.GatherX + dx - kHalfSmallCell;
     s.CenterSwingY = s.GatherY + dy - kHalfSmallCell;
-    s.BlitBall(kCentreBall, s.CenterSwingX, s.CenterSwingY);
+    s.stage().BlitBall(kCentreBall, s.CenterSwingX, s.CenterSwingY);
 }
 
 // One leg of g_Speed frames. Outward, in DrawOrder, every ball ends on its
@@ -50,7 +50,7 @@ void draw_closing_centre(Ball_A& s, bool swing)
 void play_closing_leg(Ball_A& s, bool outward, bool swing)
 {
     for (int k = 1; k <= s.settings.g_Speed; ++k) {
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int i = leg_slot(outward, n);
             const int b = s.DrawOrder[std::size_t(i)];
@@ -61,26 +61,26 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
                 s.GlideX[b] += s.GlideStepX[b];
                 s.GlideY[b] += s.GlideStepY[b];
             }
-            s.BlitBall(b, s.GlideX[b], s.GlideY[b]);
+            s.stage().BlitBall(b, s.GlideX[b], s.GlideY[b]);
             if (i == kCentreAfterSlot)
                 draw_closing_centre(s, swing);
         }
-        s.PresentFrame();
+        s.stage().PresentFrame();
     }
 }
 
 } // namespace
 
-// Every action ends here, with the balls' final places in FormationX/Y and
-// CenterFormationX/Y.
+// Every action ends here, with the balls' final places in m_formation.FormationX()/Y and
+// m_formation.CenterFormationX()/Y.
 void Ball_A::FinishAction()
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
-        LastX[i] = FormationX[i];
-        LastY[i] = FormationY[i];
+        LastX[i] = m_formation.FormationX()[i];
+        LastY[i] = m_formation.FormationY()[i];
     }
-    CenterLastX = CenterFormationX;
-    CenterLastY = CenterFormationY;
+    CenterLastX = m_formation.CenterFormationX();
+    CenterLastY = m_formation.CenterFormationY();
     PlayClosingTransition(1);
 }
 
@@ -99,8 +99,8 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
     if (swing)
         start_swing(*this, PivotBall);
 
-    if (trace)
-        trace->closing(swing ? 2 : 1, PivotBall);
+    if (trace())
+        trace()->closing(swing ? 2 : 1, PivotBall);
 
     play_closing_leg(*this, true, swing);
     play_closing_leg(*this, false, swing);

@@ -63,21 +63,21 @@ void Ball_A::GlideBalls(std::int16_t mode)
 {
     const bool trail = mode == 2;
     if (trail)
-        RestoreBackground();
+        m_stage.RestoreBackground();
     for (int k = 1; k <= settings.g_Speed; ++k) {
         if (!trail)
-            RestoreBackground();
+            m_stage.RestoreBackground();
         for (int i = 1; i <= kSmallBalls; ++i) {
             GlideX[i] -= GlideStepX[i];
             GlideY[i] -= GlideStepY[i];
-            BlitBall(i, GlideX[i], GlideY[i]);
+            m_stage.BlitBall(i, GlideX[i], GlideY[i]);
             if (i == 5) {
                 CenterGlideX -= CenterStepX;
                 CenterGlideY -= CenterStepY;
-                BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
+                m_stage.BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
             }
         }
-        PresentFrame();
+        m_stage.PresentFrame();
     }
     if (trail)
         pause(kHoldAfterTrailMs);
@@ -86,16 +86,16 @@ void Ball_A::GlideBalls(std::int16_t mode)
 void Ball_A::GlideBallsCenterOnTop()
 {
     for (int k = 1; k <= settings.g_Speed; ++k) {
-        RestoreBackground();
+        m_stage.RestoreBackground();
         for (int i = 1; i <= kSmallBalls; ++i) {
             GlideX[i] -= GlideStepX[i];
             GlideY[i] -= GlideStepY[i];
-            BlitBall(i, GlideX[i], GlideY[i]);
+            m_stage.BlitBall(i, GlideX[i], GlideY[i]);
         }
         CenterGlideX -= CenterStepX;
         CenterGlideY -= CenterStepY;
-        BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
-        PresentFrame();
+        m_stage.BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
+        m_stage.PresentFrame();
     }
 }
 
@@ -111,20 +111,20 @@ void Ball_A::GatherToCenter(std::int16_t mode)
         aim_centre_glide(CenterStartX, CenterStartY, GatherX, GatherY);
 
     for (int k = 1; k <= settings.g_Speed; ++k) {
-        RestoreBackground();
+        m_stage.RestoreBackground();
         if (!with_centre)
-            BlitBall(kCentreBall, CenterFormationX, CenterFormationY);
+            m_stage.BlitBall(kCentreBall, m_formation.CenterFormationX(), m_formation.CenterFormationY());
         for (int i = 1; i <= kSmallBalls; ++i) {
             GlideX[i] -= GlideStepX[i];
             GlideY[i] -= GlideStepY[i];
-            BlitBall(i, GlideX[i], GlideY[i]);
+            m_stage.BlitBall(i, GlideX[i], GlideY[i]);
         }
         if (with_centre) {
             CenterGlideX -= CenterStepX;
             CenterGlideY -= CenterStepY;
-            BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
+            m_stage.BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
         }
-        PresentFrame();
+        m_stage.PresentFrame();
     }
 
     for (int i = 1; i <= kSmallBalls; ++i) {
@@ -141,24 +141,24 @@ void Ball_A::GatherToCenter(std::int16_t mode)
 // under the small ones. The start positions stay as they were.
 void Ball_A::GlideIntoFormation()
 {
-    aim_glides(StartX, StartY, FormationX, FormationY);
-    aim_centre_glide(CenterStartX, CenterStartY, CenterFormationX, CenterFormationY);
+    aim_glides(StartX, StartY, m_formation.FormationX(), m_formation.FormationY());
+    aim_centre_glide(CenterStartX, CenterStartY, m_formation.CenterFormationX(), m_formation.CenterFormationY());
     glide_balls_centre_underneath();
 }
 
 void Ball_A::glide_balls_centre_underneath()
 {
     for (int k = 1; k <= settings.g_Speed; ++k) {
-        RestoreBackground();
+        m_stage.RestoreBackground();
         CenterGlideX -= CenterStepX;
         CenterGlideY -= CenterStepY;
-        BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
+        m_stage.BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
         for (int i = 1; i <= kSmallBalls; ++i) {
             GlideX[i] -= GlideStepX[i];
             GlideY[i] -= GlideStepY[i];
-            BlitBall(i, GlideX[i], GlideY[i]);
+            m_stage.BlitBall(i, GlideX[i], GlideY[i]);
         }
-        PresentFrame();
+        m_stage.PresentFrame();
     }
 }
 

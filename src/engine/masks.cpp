@@ -10,7 +10,7 @@
 // size - 1 - inset and white elsewhere.
 
 #include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/stage.h"
 
 #include <cstddef>
 #include <iterator>
@@ -48,8 +48,8 @@ void draw_mask(gfx::Surface& mask, const int (&insets)[Size])
 
 } // namespace
 
-void Ball_A::build_ball_masks()
+void draw_ball_masks(gfx::Surface& small, gfx::Surface& centre)
 {
-    draw_mask(Pic_Mask, kSmallMaskInsets);
-    draw_mask(Pic_Mask_C, kLargeMaskInsets);
+    draw_mask(small, kSmallMaskInsets);
+    draw_mask(centre, kLargeMaskInsets);
 }

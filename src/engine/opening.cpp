@@ -13,37 +13,37 @@
 
 void Ball_A::PlayOpening()
 {
-    if (trace)
-        trace->opening();
+    if (trace())
+        trace()->opening();
 
     const double ring_radius = g_RingRadius;
 
     // A screen no wider than the starting ring has nothing to close in from:
     // the radius would never step down past the ring, so only the final
     // frame is shown.
-    const double radius_step = (ScreenWidthPx / 2 - ring_radius) / settings.g_Speed;
+    const double radius_step = (ScreenWidthPx() / 2 - ring_radius) / settings.g_Speed;
     const double growth = double(g_LargeBallSize) / settings.g_Speed;
     double size = 0;
     // The radius is stepped by repeated subtraction, as a real-valued loop
     // counter is; the last frame's radius lands within rounding of the ring
     // and is kept when it is not below it.
-    for (double radius = ScreenWidthPx / 2; radius_step > 0 && radius >= ring_radius;
+    for (double radius = ScreenWidthPx() / 2; radius_step > 0 && radius >= ring_radius;
          radius -= radius_step) {
-        RestoreBackground();
+        m_stage.RestoreBackground();
         for (int i = 1; i <= kSmallBalls; ++i) {
             const double angle = gfx::clock_angle(ring_clock(i));
-            BlitBall(i, std::floor(std::cos(angle) * radius) + g_CenterX - kHalfSmallCell,
-                     std::floor(std::sin(angle) * radius) + g_CenterY - kHalfSmallCell);
+            m_stage.BlitBall(i, std::floor(std::cos(angle) * radius) + g_CenterX() - kHalfSmallCell,
+                     std::floor(std::sin(angle) * radius) + g_CenterY() - kHalfSmallCell);
         }
         size += growth;
-        blit_ball_scaled(kCentreBall, g_CenterX - size / 2, g_CenterY - size / 2, size, size);
-        PresentFrame();
+        m_stage.blit_ball_scaled(kCentreBall, g_CenterX() - size / 2, g_CenterY() - size / 2, size, size);
+        m_stage.PresentFrame();
     }
 
     // The final frame: the starting ring and the centre ball at full size.
-    RestoreBackground();
+    m_stage.RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i)
-        BlitBall(i, FormationX[std::size_t(i)], FormationY[std::size_t(i)]);
-    BlitBall(kCentreBall, g_CenterX - kHalfLargeCell, g_CenterY - kHalfLargeCell);
-    PresentFrame();
+        m_stage.BlitBall(i, m_formation.FormationX()[std::size_t(i)], m_formation.FormationY()[std::size_t(i)]);
+    m_stage.BlitBall(kCentreBall, g_CenterX() - kHalfLargeCell, g_CenterY() - kHalfLargeCell);
+    m_stage.PresentFrame();
 }

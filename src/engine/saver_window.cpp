@@ -6,6 +6,7 @@
 #include "gfx/numeric.h"
 #include "settings/settings_keys.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -28,100 +29,13 @@ bool bring_into_range(Int& value, SettingKind kind)
     return false;
 }
 
-// A borderless window over the primary monitor, still hidden, and its frame
-// and the background picture filled with the background colour; the other
-// monitors get their covers, hidden too. The primary monitor is the screen
-// for everything the saver draws. False when the host gives no window.
-bool open_full_screen_window(Ball_A& saver)
-{
-    std::vector<gfx::Rect> monitors = saver.host.monitors();
-    if (monitors.empty()) {
-        const host::Size screen = saver.host.screen_size();
-        monitors.push_back({0, 0, screen.width, screen.height});
-    }
-    const gfx::Rect primary = monitors.front();
-    const host::Size screen{primary.width, primary.height};
-    saver.ScreenWidthPx = screen.width;
-    saver.ScreenHeightPx = screen.height;
-
-    host::WindowOptions options;
-    options.title = kSaverWindowTitle;
-    options.rect = primary;
-    options.borderless = true;
-    options.visible = false;
-    saver.window = saver.host.create_window(options, saver);
-    if (!saver.window)
-        return false;
-
-    const gfx::Pixel background = gfx::pixel_from_colorref(saver.settings.g_BackgroundColor);
-    saver.Display = &saver.window->frame();
-    saver.Display->fill(background);
-    saver.Pic_Base.resize(screen.width, screen.height, background);
-    saver.mark_whole_frame();
-    saver.covers = open_monitor_covers(saver, monitors);
-    return true;
-}
-
-// Every sprite at its cell's size, black until the composer paints it (the
-// grid composer sizes ball 0 anew for its grid).
-void size_sprites(Ball_A& saver)
-{
-    for (int n = 0; n <= kSmallBalls; ++n)
-        saver.Pic_Mas[std::size_t(n)].resize(g_SmallBallSize, g_SmallBallSize, gfx::kBlack);
-    saver.Pic_Mas[kCentreBall].resize(g_LargeBallSize, g_LargeBallSize, gfx::kBlack);
-}
-
-// The starting ring around the centre ball. The floor of the offsets and the
-// 15-digit 2 pi put ball 10 one pixel left of the vertical (dx = -1), which
-// every figure starting from the ring inherits.
-void place_starting_ring(Ball_A& saver)
-{
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        const double angle = gfx::clock_angle(ring_clock(i));
-        const double dx = std::floor(std::cos(angle) * g_RingRadius);
-        const double dy = std::floor(std::sin(angle) * g_RingRadius);
-        saver.FormationX[i] = dx + saver.g_CenterX - kHalfSmallCell;
-        saver.FormationY[i] = dy + saver.g_CenterY - kHalfSmallCell;
-    }
-    saver.CenterFormationX = saver.g_CenterX - kHalfLargeCell;
-    saver.CenterFormationY = saver.g_CenterY - kHalfLargeCell;
-}
-
-// The rods: ten small cells and ten gaps plus the centre cell make 582
-// pixels, centred on the screen; after the fifth ball the centre ball's cell
-// and one more gap are skipped, so the centre ball fits between.
-void place_rods(Ball_A& saver)
-{
-    constexpr double small = g_SmallBallSize;
-    constexpr double large = g_LargeBallSize;
-    saver.BallGap = small / 16;
-    const double gap = saver.BallGap;
-    const double rod_length = small * kSmallBalls + gap * kSmallBalls + large;
-    double across = (saver.ScreenWidthPx - rod_length) / 2;
-    double down = (saver.ScreenHeightPx - rod_length) / 2;
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.VerticalRodX[i] = saver.g_CenterX - kHalfSmallCell;
-        saver.VerticalRodY[i] = down;
-        saver.HorizontalRodX[i] = across;
-        saver.HorizontalRodY[i] = saver.g_CenterY - kHalfSmallCell;
-        across += small + gap;
-        down += small + gap;
-        if (i == 5) {
-            across += large + gap;
-            down += large + gap;
-        }
-    }
-}
-
 } // namespace
 
 Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverStart start_,
-               Trace* trace_)
-    : host(host_), settings(settings_), random(random_), start(start_), trace(trace_),
-      full_redraw(full_redraw_requested())
+               Trace* trace_, SaverEnding* ending_)
+    : host(host_), settings(settings_), random(random_), start(start_), m_ending(ending_),
+      m_stage(settings_, &host_, trace_, start_.full_redraw)
 {
-    g_CursorCount = start.cursor_count;
-
     // The factor the loader derived from a speed in range is kept as it is.
     if (bring_into_range(settings.g_Speed, SettingKind::Speed))
         settings.g_SpeedFactor = speed_factor_for(settings.g_Speed);
@@ -130,31 +44,55 @@ Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverSta
 
 Ball_A::~Ball_A() = default;
 
+// A borderless window over the primary monitor, still hidden, and its frame
+// and the background picture filled with the background colour; the other
+// monitors get their covers, hidden too. The primary monitor is the screen
+// for everything the saver draws. False when the host gives no window.
+bool Ball_A::open_full_screen_window()
+{
+    std::vector<gfx::Rect> monitors = host.monitors();
+    if (monitors.empty()) {
+        const host::Size screen = host.screen_size();
+        monitors.push_back({0, 0, screen.width, screen.height});
+    }
+    const gfx::Rect primary = monitors.front();
+    const host::Size screen{primary.width, primary.height};
+    m_screen_width = screen.width;
+    m_screen_height = screen.height;
+
+    host::WindowOptions options;
+    options.title = kSaverWindowTitle;
+    options.rect = primary;
+    options.borderless = true;
+    options.visible = false;
+    window = host.create_window(options, *this);
+    if (!window)
+        return false;
+
+    const gfx::Pixel background = gfx::pixel_from_colorref(settings.g_BackgroundColor);
+    m_stage.attach(window->frame(), window.get(), background);
+    covers = open_monitor_covers(*this, monitors);
+    return true;
+}
+
 // The load handler, step by step: the window and its surfaces, the places
 // every figure starts from, the sprites and the background, then the timer.
 void Ball_A::Form_Load()
 {
-    // In saver mode the cursor is hidden here a second time (start-up hid
-    // it once); EndSaver shows it again by the counter kept here.
-    if (start.switch_letter == 'S')
-        g_CursorCount = host.show_cursor(false);
+    if (m_ending)
+        m_ending->saver_loading();
 
     HighlightStyle = 0;
 
-    if (!open_full_screen_window(*this))
+    if (!open_full_screen_window())
         return; // no window, nothing to draw on: the saver cannot run
 
-    g_CenterX = ScreenWidthPx / 2;
-    g_CenterY = ScreenHeightPx / 2;
-    size_sprites(*this);
-    place_starting_ring(*this);
-    place_rods(*this);
+    m_formation = Formation(m_screen_width, m_screen_height);
 
     ActionOrder.fill(0);
     ActionCounter = 20; // the first tick builds a new order
     FirstRun = true;
 
-    build_ball_masks();
     ComposeBackground();
 
     // The covers go up first, so that where monitors overlap (a larger one
@@ -196,26 +134,10 @@ void Ball_A::Display_MouseMove(float x, float y)
 
 void Ball_A::EndSaver()
 {
-    const bool saver_mode = start.switch_letter == 'S';
-
-    // Systems outside the NT family ask for the screen-saver password here.
-    // The cursor is shown for the password dialog (any non-zero counter asks
-    // to show) and hidden again when the password is refused, so the saver
-    // goes on exactly as it was.
-    if (saver_mode && !host.is_nt_platform() && window) {
-        g_CursorCount = host.show_cursor(g_CursorCount != 0);
-        if (!host.verify_screen_saver_password(*window)) {
-            g_CursorCount = host.show_cursor(false);
-            return;
-        }
-    }
-
-    if (saver_mode) {
-        host.set_screen_saver_running(false);
-        g_CursorCount = host.show_cursor(g_CursorCount != 0);
-    }
-    host.set_screen_saving_active(true);
-    host.end_process(0);
+    if (m_ending)
+        m_ending->end_saver(window.get());
+    else
+        host.end_process(0);
 }
 
 void Ball_A::on_mouse_down(int button, double x, double y)
@@ -231,4 +153,17 @@ void Ball_A::on_mouse_move(int /*buttons*/, double x, double y)
 void Ball_A::on_timer()
 {
     Timer1_Timer();
+}
+
+void Ball_A::pause(int ms)
+{
+    ms = std::max(ms, 0);
+    if (trace())
+        trace()->sleep(ms);
+    host.sleep_ms(ms);
+}
+
+void Ball_A::do_events()
+{
+    host.process_pending_messages();
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "engine/ball_geometry.h"
+#include "engine/formation.h"
 #include "engine/monitor_covers.h"
 #include "engine/random.h"
+#include "engine/stage.h"
 #include "engine/trace.h"
-#include "gfx/rect_set.h"
 #include "gfx/surface.h"
 #include "host/host.h"
 #include "settings/settings.h"
@@ -21,6 +22,21 @@ struct SaverStart {
     char switch_letter = 0;
     bool command_line_empty = true;
     int cursor_count = 0; // the cursor counter as start-up left it
+    // Every restore and every present covers the whole frame (for comparison
+    // with the partial ones, and as a fallback).
+    bool full_redraw = false;
+};
+
+// Whoever started the saver decides what its load does to the cursor and
+// what ending it takes (a password, the cursor, the end of the process).
+class SaverEnding {
+public:
+    virtual ~SaverEnding() = default;
+    // Called first thing in the load, before the window opens.
+    virtual void saver_loading() {}
+    // The saver is asked to end (a click, a move); `window` is its window,
+    // null if it has none. Returns only when the saver goes on running.
+    virtual void end_saver(host::Window* window) = 0;
 };
 
 // Ball_A: the full-screen saver window. It owns every surface and every field
@@ -37,14 +53,17 @@ struct SaverStart {
 // screen pixels, as reals; they become whole pixels only when drawn.
 class Ball_A : public host::WindowHandler {
 public:
-    using BallArray = std::array<double, kSmallBalls + 1>;
+    using BallArray = Formation::BallArray;
 
     // Takes a speed and a pause outside the ranges of their settings keys
     // (1..30, 0..1000 ms; settings_keys.h) at the nearer bound, in `settings`,
     // which it keeps a reference to: no routine ever sees one outside them,
     // so no glide divides by zero and no curve runs for ever.
+    //
+    // `ending` (may be null: ending then just ends the process with 0) is
+    // called back as the saver loads and ends; it must outlive the saver.
     Ball_A(host::Host& host, Settings& settings, Random& random, SaverStart start,
-           Trace* trace = nullptr);
+           Trace* trace = nullptr, SaverEnding* ending = nullptr);
     ~Ball_A() override;
     Ball_A(const Ball_A&) = delete;
     Ball_A& operator=(const Ball_A&) = delete;
@@ -64,9 +83,7 @@ public:
     void Timer1_Timer(); // one tick: at most one whole action
     void BuildActionOrder();
 
-    // ---- sprites (sprites.cpp, masks.cpp)
-    // Draws the two fixed disc masks Pic_Mask and Pic_Mask_C; called once by Form_Load.
-    void build_ball_masks();
+    // ---- sprites (sprites.cpp)
     void DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
                           std::int16_t blue);
 
@@ -74,27 +91,27 @@ public:
     void ComposeBackground();
     void PlayOpening();
 
-    // ---- compositor (compositor.cpp): the only way anything reaches Display
-    // A restore puts the background back only where balls were drawn since
-    // the last one, and a present sends the screen only the blocks that
-    // changed since the last present; the frames are the same pixel for
-    // pixel as with whole restores and whole presents, which full_redraw
-    // asks for instead (for comparison, and as a fallback).
-    void RestoreBackground();
-    void BlitBall(int n, double x, double y);
-    // Ball n stretched from its full cell to w x h (both may be 0 or negative,
-    // which draws nothing or draws mirrored).
-    void blit_ball_scaled(int n, double x, double y, double w, double h);
-    // Refresh, let pending messages run, pause g_PcSpec milliseconds.
-    void PresentFrame();
+    // ---- the stage (stage.h): the surfaces and the compositor, the only
+    // way anything reaches Display.
+    Stage& stage() { return m_stage; }
+    const Stage& stage() const { return m_stage; }
+    // ---- the formation (formation.h): where every action starts and ends.
+    const Formation& formation() const { return m_formation; }
+    Formation& formation() { return m_formation; }
+
+    // The primary monitor's size, "the screen" of every figure, and its middle.
+    double ScreenWidthPx() const { return m_screen_width; }
+    double ScreenHeightPx() const { return m_screen_height; }
+    double g_CenterX() const { return m_screen_width / 2; }
+    double g_CenterY() const { return m_screen_height / 2; }
+
+    // The trace every routine writes to, the stage's; null when tracing is off.
+    Trace* trace() const { return m_stage.trace(); }
+
     // A pause that is not a frame's own (holds, second pauses).
     void pause(int ms);
     // Lets pending window messages run (the mouse may end the saver here).
     void do_events();
-    // Whatever changed Display or Pic_Base other than through the routines
-    // above (a new background, the frame of a new window) calls this: the
-    // next restore and the next present then cover the whole frame.
-    void mark_whole_frame();
 
     // ---- glides (glides.cpp)
     // Every glide moves a ball in a straight line in g_Speed equal steps: the
@@ -162,34 +179,10 @@ public:
     Settings& settings;
     Random& random;
     SaverStart start;
-    Trace* trace; // null when tracing is off
-    // Every restore and every present covers the whole frame. Set when the
-    // environment holds ORVELUNE_FULL_REDRAW=1 (full_redraw_requested()).
-    bool full_redraw;
 
     std::unique_ptr<host::Window> window;
     // The other monitors' covers (monitor_covers.h); none on one monitor.
     std::vector<std::unique_ptr<MonitorCover>> covers;
-
-    // Surfaces. Display is the window's own off-screen frame.
-    gfx::Surface* Display = nullptr;
-    gfx::Surface Pic_Base;                 // the composed background
-    std::array<gfx::Surface, kCentreBall + 1> Pic_Mas; // ball sprites on black
-    gfx::Surface Pic_Mask;                 // 48 x 48: black disc on white
-    gfx::Surface Pic_Mask_C;               // 72 x 72: the same for the centre ball
-    gfx::Surface Pic_bk_G;                 // the loaded background picture
-
-    // The primary monitor's size: "the screen" of every figure.
-    double ScreenWidthPx = 0;
-    double ScreenHeightPx = 0;
-    double g_CenterX = 0;
-    double g_CenterY = 0;
-
-    BallArray FormationX{}, FormationY{};
-    double CenterFormationX = 0, CenterFormationY = 0;
-    BallArray VerticalRodX{}, VerticalRodY{};
-    BallArray HorizontalRodX{}, HorizontalRodY{};
-    double BallGap = 0;
 
     std::array<std::int16_t, 21> ActionOrder{};
     std::int16_t ActionCounter = 20;
@@ -199,7 +192,6 @@ public:
     // second (a run of empty ticks) 32 would overflow within a year.
     std::int64_t TickCount = 0;
 
-    int g_CursorCount = 0; // the display counter the last cursor call returned
     float MouseRefX = 0, MouseRefY = 0;
     bool MouseRefSet = false;
 
@@ -237,21 +229,13 @@ public:
     double RotationDegrees = 0;
 
 private:
-    // A block drawn on Display: it differs from the background until the
-    // next restore and from the screen until the next present.
-    void note_drawn(gfx::Rect block);
-    // True when Display is no longer the size the bookkeeping was made for
-    // (a window the system resized): then nothing it says can be trusted.
-    bool frame_resized() const;
+    // A borderless window over the primary monitor, still hidden, its frame
+    // and the background filled with the background colour; the other
+    // monitors get their covers, hidden too. False when the host gives no window.
+    bool open_full_screen_window();
 
-    // Where Display may differ from the background (m_drawn) and from the
-    // screen (m_changed); the flags stand for "anywhere". Both start as
-    // "anywhere": nothing is known of a window's first frame.
-    gfx::RectSet m_drawn, m_changed;
-    bool m_drawn_whole = true, m_changed_whole = true;
-    int m_frame_width = 0, m_frame_height = 0;
+    SaverEnding* m_ending;
+    Stage m_stage;
+    double m_screen_width = 0, m_screen_height = 0;
+    Formation m_formation;
 };
-
-// True when the environment asks for whole restores and presents
-// (ORVELUNE_FULL_REDRAW set to anything but empty or "0").
-bool full_redraw_requested();

@@ -34,8 +34,8 @@ void Ball_A::Timer1_Timer()
     const int kind = ActionOrder[std::size_t(ActionCounter)];
     const bool enabled = kind >= 1 && kind <= kKinds && settings.g_ActionEnabled[std::size_t(kind)] == 1;
     ++TickCount;
-    if (trace)
-        trace->tick(TickCount, kind, enabled);
+    if (trace())
+        trace()->tick(TickCount, kind, enabled);
     if (!enabled)
         return;
 
@@ -44,8 +44,8 @@ void Ball_A::Timer1_Timer()
     const ActionEntry& entry = action_table()[std::size_t(kind)];
     if (!entry.routine)
         return;
-    if (trace)
-        trace->action(kind);
+    if (trace())
+        trace()->action(kind);
     entry.routine(*this, entry.argument);
 
     // Next highlight style, fresh sprites and background for the next action.

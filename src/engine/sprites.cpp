@@ -5,6 +5,8 @@
 // compositor XORs the sprite into a blanked disc, so the ground outside the
 // outermost disc must stay black.
 
+#include "engine/sprites.h"
+
 #include "engine/ball_geometry.h"
 #include "engine/saver_window.h"
 
@@ -38,37 +40,26 @@ constexpr HighlightDrift kHighlightDrifts[] = {
     {0, 1, -1},
 };
 
-// The sprites of balls 1 to 10 lighten by 16 per disc, so a small ball's
-// twelve discs span +176; the centre ball's eighteen discs take 12 each
-// (+204). The grid ball lightens by its column count (4 to 8): with more and
-// smaller balls on the screen the grid stays dark.
-int colour_step(const Ball_A& saver, int index)
-{
-    if (index == kCentreBall)
-        return 12;
-    if (index == 0)
-        return gfx::round_half_even(saver.GradientColumns);
-    return 16;
-}
-
 // Components brighten up to white and no further. A component below 0 (a
 // settings file written by hand) is taken as 0 rather than wrapping round
 // into a bright value.
 int shade_component(int base, int k, int step) { return std::clamp(base + k * step, 0, 255); }
 
+// The sprites of balls 1 to 10 lighten by 16 per disc, so a small ball's
+// twelve discs span +176; the centre ball's eighteen discs take 12 each
+// (+204). The grid ball lightens by its column count (4 to 8): with more and
+// smaller balls on the screen the grid stays dark.
+constexpr int kSmallBallStep = 16;
+constexpr int kCentreBallStep = 12;
+
 } // namespace
 
-void Ball_A::DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
-                              std::int16_t blue)
+void DrawHalftoneBall(gfx::Surface& sprite, int style, int step, int red, int green, int blue)
 {
-    if (index < 0 || index >= int(Pic_Mas.size()))
-        return;
-    if (HighlightStyle < 1 || HighlightStyle > 5)
+    if (style < kFirstHighlightStyle || style > kLastHighlightStyle)
         return; // no highlight direction yet: the sprite is left as it is
 
-    gfx::Surface& sprite = Pic_Mas[std::size_t(index)];
-    const HighlightDrift drift = kHighlightDrifts[HighlightStyle - 1];
-    const int step = colour_step(*this, index);
+    const HighlightDrift drift = kHighlightDrifts[style - 1];
     const int cx = sprite.width() / 2;
     const int cy = sprite.height() / 2;
 
@@ -82,4 +73,28 @@ void Ball_A::DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t
         gfx::fill_disc(sprite, {cx + drift.fixed_x + k * drift.per_step_x, cy + k * drift.per_step_y},
                        radius, colour);
     }
+}
+
+void paint_ball_sprites(Stage& stage, const Settings& settings, int style)
+{
+    for (int n = 1; n <= kCentreBall; ++n) {
+        const auto slot = std::size_t(n);
+        DrawHalftoneBall(stage.paint_Pic_Mas(n), style,
+                         n == kCentreBall ? kCentreBallStep : kSmallBallStep,
+                         settings.g_BallRed[slot], settings.g_BallGreen[slot],
+                         settings.g_BallBlue[slot]);
+    }
+}
+
+void Ball_A::DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
+                              std::int16_t blue)
+{
+    if (index < 0 || index > kCentreBall)
+        return;
+    int step = kSmallBallStep;
+    if (index == kCentreBall)
+        step = kCentreBallStep;
+    else if (index == 0)
+        step = gfx::round_half_even(GradientColumns);
+    ::DrawHalftoneBall(m_stage.paint_Pic_Mas(index), HighlightStyle, step, red, green, blue);
 }

@@ -1,12 +1,14 @@
 // The xscreensaver hack options; see hack_options.h.
 #include "startup/hack_options.h"
 
+#include "common/full_redraw.h"
 #include "common/version.h"
 
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "settings/number_text.h"
 #include "settings/settings_file.h"
+#include "startup/saver_ending.h"
 
 #include <array>
 #include <cstdio>
@@ -170,7 +172,9 @@ int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t 
     LoadSettings(settings, ini_path);
     Random random(seed);
     SaverStart start; // as with an empty command line: only a click would end it
-    Ball_A saver(host, settings, random, start);
+    start.full_redraw = full_redraw_requested();
+    SaverEndingPolicy ending(host, start);
+    Ball_A saver(host, settings, random, start, nullptr, &ending);
     saver.Form_Load();
     if (!saver.window) {
         std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");

@@ -1,16 +1,17 @@
 #include "startup/preview_picture.h"
 
 #include "engine/ball_geometry.h"
-#include "engine/random.h"
-#include "engine/saver_window.h"
-#include "gfx/raster.h"
-#include "host/headless/headless_host.h"
+#include "engine/formation.h"
+#include "engine/sprites.h"
+#include "engine/stage.h"
+#include "gfx/color.h"
 #include "settings/settings_file.h"
 
-// How the miniature is made: a real saver window (Ball_A) loads on a canvas
-// three times the picture's size, 456 x 336, with the default settings and a
-// black single-colour background, and its starting formation is stamped once
-// as its first frame would be. Every 3 x 3 block of that frame is then
+// How the miniature is made: the saver's stage, on a canvas three times the
+// picture's size, 456 x 336, with the default settings and a black
+// single-colour background, stamps the starting formation once as the
+// saver's first frame after its load would (the sprites in the first
+// highlight style). Every 3 x 3 block of that frame is then
 // averaged into one pixel of the picture. At full size the ring (radius 90,
 // 48-pixel balls, the 72-pixel centre ball) spans 220 x 228 pixels, which
 // does not fit 112 rows; a third of it, about 73 x 76, sits in the middle of
@@ -53,18 +54,18 @@ gfx::Surface render_preview_picture()
     settings.g_BackgroundMode = 2;
     settings.g_BackgroundColor = gfx::colorref(0, 0, 0);
 
-    // The headless host gives the saver a screen of the canvas's size; the
-    // saver is loaded but never run, so nothing reaches the system.
-    host::HeadlessOptions canvas;
-    canvas.screen = {kPreviewPictureWidth * kScale, kPreviewPictureHeight * kScale};
-    host::HeadlessHost headless(canvas);
-    Random random(0); // the starting formation draws nothing at random
-    Ball_A saver(headless, settings, random, SaverStart{});
-    saver.Form_Load();
+    const int width = kPreviewPictureWidth * kScale;
+    const int height = kPreviewPictureHeight * kScale;
+    gfx::Surface canvas(width, height);
+    Stage stage(settings, nullptr, nullptr, false);
+    stage.attach(canvas, nullptr, gfx::pixel_from_colorref(settings.g_BackgroundColor));
+    paint_ball_sprites(stage, settings, kFirstHighlightStyle);
+    const Formation formation(width, height);
 
-    saver.RestoreBackground();
+    stage.RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i)
-        saver.BlitBall(i, saver.FormationX[i], saver.FormationY[i]);
-    saver.BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
-    return reduce(*saver.Display, kScale);
+        stage.BlitBall(i, formation.FormationX()[std::size_t(i)],
+                       formation.FormationY()[std::size_t(i)]);
+    stage.BlitBall(kCentreBall, formation.CenterFormationX(), formation.CenterFormationY());
+    return reduce(canvas, kScale);
 }

@@ -1,9 +1,11 @@
 // Start-up and mode dispatch; see startup.h.
 #include "startup/startup.h"
 
+#include "common/full_redraw.h"
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "settings/settings_file.h"
+#include "startup/saver_ending.h"
 #include "startup/command_line.h"
 
 #include <cstdio>
@@ -72,8 +74,11 @@ int run_saver_mode(host::Host& host, Settings& settings, const CommandLine& line
     if (start.switch_letter == 'S')
         start.cursor_count = host.show_cursor(false);
 
+    start.full_redraw = full_redraw_requested();
+
     Random random(seed);
-    Ball_A saver(host, settings, random, start);
+    SaverEndingPolicy ending(host, start);
+    Ball_A saver(host, settings, random, start, nullptr, &ending);
     saver.Form_Load();
     if (!saver.window) {
         std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");

@@ -39,8 +39,8 @@ TEST(CenterEllipses, TenEllipsesOf62FramesShrinkingTo10AndBack)
             ASSERT_EQ(BallOrder(frame), (std::vector<int>{11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         }
         const std::size_t home = std::size_t(n + figure);
-        ExpectGlideSetsOutFrom(frames[home - 1], frames[home], rig.saver.FormationX,
-                               rig.saver.FormationY, n);
+        ExpectGlideSetsOutFrom(frames[home - 1], frames[home], rig.saver.formation().FormationX(),
+                               rig.saver.formation().FormationY(), n);
     }
 }
 

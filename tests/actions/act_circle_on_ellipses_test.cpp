@@ -30,8 +30,8 @@ TEST(CircleOnEllipses, TwoHalvesOf120FramesAtEverySpeedTheCentreBallStill)
             ASSERT_TRUE(f.ball(11)->x == 476 && f.ball(11)->y == 348) << "frame " << k;
         }
         const std::size_t home = std::size_t(n + 2 * kHalf);
-        ExpectGlideSetsOutFrom(frames[home - 1], frames[home], rig.saver.FormationX,
-                               rig.saver.FormationY, n);
+        ExpectGlideSetsOutFrom(frames[home - 1], frames[home], rig.saver.formation().FormationX(),
+                               rig.saver.formation().FormationY(), n);
     }
 }
 

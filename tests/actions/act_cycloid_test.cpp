@@ -130,8 +130,8 @@ TEST(Cycloid, FourCurvesOf176FramesWithADoubledPause)
     Settings s = ActionSettings(15);
     s.g_PcSpec = 7;
     ActionRig rig(s);
-    const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-    const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
+    const auto fx = rig.saver.formation().FormationX(), fy = rig.saver.formation().FormationY();
+    const double cx = rig.saver.formation().CenterFormationX(), cy = rig.saver.formation().CenterFormationY();
     const auto events = rig.Run(Act_Cycloid);
     const CycloidRun run = Cut(events, 15);
 
@@ -193,7 +193,7 @@ TEST(Cycloid, GathersOnTheFirstPointAndTheSnakeRepeatsTheLead)
 TEST(Cycloid, ReturnGlideStartsOneStepFromTheLastDrawnPlaces)
 {
     ActionRig rig;
-    const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
+    const auto fx = rig.saver.formation().FormationX(), fy = rig.saver.formation().FormationY();
     const CycloidRun run = Cut(rig.Run(Act_Cycloid), 15);
     ASSERT_EQ(run.glide.size(), 15u);
     const Event& last = run.curves.back().frame;
@@ -202,8 +202,8 @@ TEST(Cycloid, ReturnGlideStartsOneStepFromTheLastDrawnPlaces)
         const Op* l = last.ball(i);
         const Op* g = first.ball(i);
         ASSERT_TRUE(l && g);
-        const double tx = i == 11 ? rig.saver.CenterFormationX : fx[std::size_t(i)];
-        const double ty = i == 11 ? rig.saver.CenterFormationY : fy[std::size_t(i)];
+        const double tx = i == 11 ? rig.saver.formation().CenterFormationX() : fx[std::size_t(i)];
+        const double ty = i == 11 ? rig.saver.formation().CenterFormationY() : fy[std::size_t(i)];
         const double ex = l->x + (tx - l->x) / 15, ey = l->y + (ty - l->y) / 15;
         EXPECT_LE(std::abs(g->x - ex), 1.0) << "ball " << i << ": expected x near " << ex << " got " << g->x;
         EXPECT_LE(std::abs(g->y - ey), 1.0) << "ball " << i << ": expected y near " << ey << " got " << g->y;
@@ -246,7 +246,7 @@ TEST(Cycloid, RunsToItsEndFromTheSchedulerAtSpeeds10_15_30)
         const std::vector<Event> frames = frames_of(run.events);
         EXPECT_EQ(frames.size(), std::size_t(speed + kCurveFrames + speed + 2 * speed));
         EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
-        ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
-                              s.CenterFormationY);
+        ExpectEndsInFormation(s, frames, s.formation().FormationX(), s.formation().FormationY(), s.formation().CenterFormationX(),
+                              s.formation().CenterFormationY());
     }
 }

@@ -115,8 +115,8 @@ TEST(LinearMotion, RingsAndOnlyRingsCloseAndTheRunLasts40nPlus2nPerRing)
     for (std::uint64_t seed : {1u, 2u, 3u}) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         ActionRig rig(ActionSettings(15), 1024, 768, seed);
-        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-        const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
+        const auto fx = rig.saver.formation().FormationX(), fy = rig.saver.formation().FormationY();
+        const double cx = rig.saver.formation().CenterFormationX(), cy = rig.saver.formation().CenterFormationY();
         const auto events = rig.Run(Act_LinearMotion);
         const int n = 15;
 
@@ -187,8 +187,8 @@ TEST(LinearMotion, RunsToItsEndAloneAtSpeeds10To30)
         EXPECT_EQ(modes.back(), 1);
         const int rings = int(modes.size()) - 1;
         EXPECT_EQ(int(frames.size()), 40 * speed + 2 * speed * rings + 2 * speed);
-        ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
-                              s.CenterFormationY);
+        ExpectEndsInFormation(s, frames, s.formation().FormationX(), s.formation().FormationY(), s.formation().CenterFormationX(),
+                              s.formation().CenterFormationY());
     }
 }
 
@@ -198,8 +198,8 @@ TEST(LinearMotion, EverySpeedFrom1To30RunsToTheEnd)
     for (std::int16_t speed = 1; speed <= 30; ++speed) {
         SCOPED_TRACE("speed " + std::to_string(speed));
         ActionRig rig(ActionSettings(speed), 320, 240);
-        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-        const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
+        const auto fx = rig.saver.formation().FormationX(), fy = rig.saver.formation().FormationY();
+        const double cx = rig.saver.formation().CenterFormationX(), cy = rig.saver.formation().CenterFormationY();
         const auto events = rig.Run(Act_LinearMotion);
         const int rings = int(ClosingModes(events).size()) - 1;
         EXPECT_EQ(int(frames_of(events).size()), 40 * speed + 2 * speed * rings + 2 * speed);

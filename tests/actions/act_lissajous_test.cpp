@@ -80,8 +80,8 @@ TEST(LissajousMath, MultiplesAndDivisors)
 TEST(Lissajous, SixFiguresOf91_181_46FramesBetweenGatherAndReturn)
 {
     ActionRig rig;
-    const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-    const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
+    const auto fx = rig.saver.formation().FormationX(), fy = rig.saver.formation().FormationY();
+    const double cx = rig.saver.formation().CenterFormationX(), cy = rig.saver.formation().CenterFormationY();
     const auto events = rig.Run(Act_Lissajous);
     const LissajousRun run = Cut(events, 15);
 
@@ -124,15 +124,15 @@ TEST(Lissajous, SnakeStartsOnTheGatherPointAndFollowsOneFrameBehind)
 TEST(Lissajous, ReturnGlideStartsOneStepFromTheLastDrawnPlaces)
 {
     ActionRig rig;
-    const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
+    const auto fx = rig.saver.formation().FormationX(), fy = rig.saver.formation().FormationY();
     const LissajousRun run = Cut(rig.Run(Act_Lissajous), 15);
     ASSERT_EQ(run.glide.size(), 15u);
     const Event& last = run.figures.back();
     const Event& first = run.glide.front();
     for (int i = 1; i <= 11; ++i) {
         const auto [lx, ly] = At(last, i);
-        const double tx = i == 11 ? rig.saver.CenterFormationX : fx[std::size_t(i)];
-        const double ty = i == 11 ? rig.saver.CenterFormationY : fy[std::size_t(i)];
+        const double tx = i == 11 ? rig.saver.formation().CenterFormationX() : fx[std::size_t(i)];
+        const double ty = i == 11 ? rig.saver.formation().CenterFormationY() : fy[std::size_t(i)];
         const double ex = lx + (tx - lx) / 15, ey = ly + (ty - ly) / 15;
         const auto [gx, gy] = At(first, i);
         EXPECT_LE(std::abs(gx - ex), 1.0) << "ball " << i << ": expected x near " << ex << " got " << gx;
@@ -186,8 +186,8 @@ TEST(Lissajous, AtEverySpeedTheCentreBallBouncesWithinTheScreenAndTheRunEnds)
     for (std::int16_t speed = 1; speed <= 30; ++speed) {
         SCOPED_TRACE("speed " + std::to_string(speed));
         ActionRig rig(ActionSettings(speed), kWidth, kHeight, std::uint64_t(speed));
-        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
-        const double cx = rig.saver.CenterFormationX, cy = rig.saver.CenterFormationY;
+        const auto fx = rig.saver.formation().FormationX(), fy = rig.saver.formation().FormationY();
+        const double cx = rig.saver.formation().CenterFormationX(), cy = rig.saver.formation().CenterFormationY();
         const auto events = rig.Run(Act_Lissajous);
         const LissajousRun run = Cut(events, speed);
         ASSERT_EQ(run.figures.size(), 636u);
@@ -224,7 +224,7 @@ TEST(Lissajous, RunsToItsEndFromTheSchedulerAtSpeeds10_15_30)
         const std::vector<Event> frames = frames_of(run.events);
         EXPECT_EQ(frames.size(), std::size_t(speed + 636 + speed + 2 * speed));
         EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
-        ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
-                              s.CenterFormationY);
+        ExpectEndsInFormation(s, frames, s.formation().FormationX(), s.formation().FormationY(), s.formation().CenterFormationX(),
+                              s.formation().CenterFormationY());
     }
 }

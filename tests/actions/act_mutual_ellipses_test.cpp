@@ -56,8 +56,8 @@ TEST(MutualEllipses, RepetitionsKeepTheirTracesAndFrameCounts)
             const std::vector<Event> frames = frames_of(events);
             ASSERT_EQ(int(frames.size()), 8 * (2 * n + f->trace_frames + 1) + 2 * n);
             EXPECT_EQ(index_of(events, "closing"), events.size() - std::size_t(2 * n) - 1);
-            ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
-                                  s.CenterFormationY);
+            ExpectEndsInFormation(s, frames, s.formation().FormationX(), s.formation().FormationY(), s.formation().CenterFormationX(),
+                                  s.formation().CenterFormationY());
 
             int holds = 0;
             for (std::size_t e = 1; e < events.size(); ++e)
@@ -78,7 +78,7 @@ TEST(MutualEllipses, RepetitionsKeepTheirTracesAndFrameCounts)
                     ASSERT_EQ(frame.ball(11) != nullptr, k == 1) << "trace frame " << k;
                 }
             const Op* centre = TraceFrame(frames, *f, n, 0, 1).ball(11);
-            EXPECT_TRUE(DrawnAt(centre->x, s.CenterFormationX) && DrawnAt(centre->y, s.CenterFormationY));
+            EXPECT_TRUE(DrawnAt(centre->x, s.formation().CenterFormationX()) && DrawnAt(centre->y, s.formation().CenterFormationY()));
         }
     }
 }

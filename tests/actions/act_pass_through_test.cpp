@@ -72,15 +72,15 @@ TEST(PassThrough, RingAndCentreBallMeetOnTheFarSideAndChangeCirclesAtTheCentre)
 
     const Event& meeting = frames[turns + 14];
     ExpectAt(meeting, 11, 934 - 36, 384 - 36);
-    ExpectAt(meeting, 1, int(s.FormationX[1]) + 422, int(s.FormationY[1]));
-    ExpectAt(meeting, 6, int(s.FormationX[6]) + 422, int(s.FormationY[6]));
+    ExpectAt(meeting, 1, int(s.formation().FormationX()[1]) + 422, int(s.formation().FormationY()[1]));
+    ExpectAt(meeting, 6, int(s.formation().FormationX()[6]) + 422, int(s.formation().FormationY()[6]));
 
     const Event& change = frames[turns + 43]; // turn 2, pivot 2: balls 2 and 7 stay
     ExpectAt(change, 11, 512 - 36, 384 - 36);
-    ExpectAt(change, 2, int(s.FormationX[2]), int(s.FormationY[2]));
-    ExpectAt(change, 7, int(s.FormationX[7]), int(s.FormationY[7]));
+    ExpectAt(change, 2, int(s.formation().FormationX()[2]), int(s.formation().FormationY()[2]));
+    ExpectAt(change, 7, int(s.formation().FormationX()[7]), int(s.formation().FormationY()[7]));
 
     // The opening starts with the ring on the starting ring.
     for (int i = 1; i <= 10; ++i)
-        ExpectAt(frames[0], i, int(s.FormationX[std::size_t(i)]), int(s.FormationY[std::size_t(i)]));
+        ExpectAt(frames[0], i, int(s.formation().FormationX()[std::size_t(i)]), int(s.formation().FormationY()[std::size_t(i)]));
 }

@@ -90,7 +90,7 @@ TEST(RingWarp, MovesToTheGeneratorsRingsMirroredAboutEachPivotUpToTheFormationRi
     for (const auto& [speed, seed] : cases) {
         SCOPED_TRACE("speed " + std::to_string(speed) + " seed " + std::to_string(seed));
         ActionRig rig(ActionSettings(speed), 1024, 768, seed);
-        const auto fx = rig.saver.FormationX, fy = rig.saver.FormationY;
+        const auto fx = rig.saver.formation().FormationX(), fy = rig.saver.formation().FormationY();
         const std::vector<Move> plan = PlanMoves(rig.random, 1024, 768);
         const auto events = rig.Run(Act_RingWarp);
         const auto frames = frames_of(events);

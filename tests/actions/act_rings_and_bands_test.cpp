@@ -44,8 +44,8 @@ TEST(RingsAndBands, LegsRunFromBandToRingAndTheTrailKindMatchesTheCleanOne)
         for (int leg = 0; leg < kLegs; ++leg) {
             SCOPED_TRACE("leg " + std::to_string(leg + 1));
             const Event& band = frames[std::size_t(leg * 2 * kSpeed + kSpeed - 1)];
-            vertical += OnRod(band, s.VerticalRodX, s.VerticalRodY);
-            horizontal += OnRod(band, s.HorizontalRodX, s.HorizontalRodY);
+            vertical += OnRod(band, s.formation().VerticalRodX(), s.formation().VerticalRodY());
+            horizontal += OnRod(band, s.formation().HorizontalRodX(), s.formation().HorizontalRodY());
             EXPECT_EQ(band.ball(11)->x, 476);
             EXPECT_EQ(band.ball(11)->y, 348);
 
@@ -56,8 +56,8 @@ TEST(RingsAndBands, LegsRunFromBandToRingAndTheTrailKindMatchesTheCleanOne)
             EXPECT_TRUE(last ? ty == 384 : ty >= 90 && ty <= 768 - 90) << "middle y " << ty;
             // The same ring as the starting ring round the screen centre.
             for (int i = 1; i <= 10; ++i) {
-                EXPECT_EQ(ring.ball(i)->x, int(s.FormationX[std::size_t(i)]) - 512 + tx);
-                EXPECT_EQ(ring.ball(i)->y, int(s.FormationY[std::size_t(i)]) - 384 + ty);
+                EXPECT_EQ(ring.ball(i)->x, int(s.formation().FormationX()[std::size_t(i)]) - 512 + tx);
+                EXPECT_EQ(ring.ball(i)->y, int(s.formation().FormationY()[std::size_t(i)]) - 384 + ty);
             }
         }
         EXPECT_EQ(vertical + horizontal, kLegs) << "every band is one of the rods";

@@ -22,7 +22,7 @@ std::vector<Event> RunRod(double factor)
     ActionRig rig(settings);
     const Ball_A& s = rig.saver;
     std::vector<Event> frames = frames_of(rig.Run(Act_RodAndBall));
-    ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX, s.CenterFormationY);
+    ExpectEndsInFormation(s, frames, s.formation().FormationX(), s.formation().FormationY(), s.formation().CenterFormationX(), s.formation().CenterFormationY());
     return frames;
 }
 

@@ -42,10 +42,10 @@ struct RodRun {
 RodRun RunRod(ActionRig& rig, std::int16_t mode)
 {
     RodRun run;
-    run.fx = rig.saver.FormationX;
-    run.fy = rig.saver.FormationY;
-    run.cx = rig.saver.CenterFormationX;
-    run.cy = rig.saver.CenterFormationY;
+    run.fx = rig.saver.formation().FormationX();
+    run.fy = rig.saver.formation().FormationY();
+    run.cx = rig.saver.formation().CenterFormationX();
+    run.cy = rig.saver.formation().CenterFormationY();
     run.events = rig.Run(Act_RodRotation, mode);
     run.frames = frames_of(run.events);
     return run;
@@ -145,11 +145,11 @@ TEST(RodRotation, FlipTurnsTheRodUpsideDownAndBack)
     const Event& flipped = run.frames[std::size_t(2 * n - 1)];
     const Event& back = run.frames[std::size_t(3 * n - 1)];
     for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(in_rod.ball(i)->y, int(s.VerticalRodY[i])) << "ball " << i << " in the rod";
-        EXPECT_EQ(flipped.ball(i)->x, int(s.VerticalRodX[i]));
-        EXPECT_EQ(flipped.ball(i)->y, int(s.VerticalRodY[11 - i]))
+        EXPECT_EQ(in_rod.ball(i)->y, int(s.formation().VerticalRodY()[i])) << "ball " << i << " in the rod";
+        EXPECT_EQ(flipped.ball(i)->x, int(s.formation().VerticalRodX()[i]));
+        EXPECT_EQ(flipped.ball(i)->y, int(s.formation().VerticalRodY()[11 - i]))
             << "ball " << i << " should stand where ball " << 11 - i << " stood";
-        EXPECT_EQ(back.ball(i)->y, int(s.VerticalRodY[i])) << "ball " << i << " back in place";
+        EXPECT_EQ(back.ball(i)->y, int(s.formation().VerticalRodY()[i])) << "ball " << i << " back in place";
     }
     EXPECT_EQ(BallOrder(flipped), (std::vector<int>{1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10}));
     EXPECT_EQ(BallOrder(back), (std::vector<int>{10, 9, 8, 7, 6, 5, 11, 4, 3, 2, 1}));
@@ -201,8 +201,8 @@ TEST(RodRotation, RunsToItsEndAloneAtSpeeds10To30)
                                            : speed + 10 * per_repetition + 3 * speed;
             EXPECT_EQ(int(frames.size()), expected);
             EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
-            ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
-                                  s.CenterFormationY);
+            ExpectEndsInFormation(s, frames, s.formation().FormationX(), s.formation().FormationY(), s.formation().CenterFormationX(),
+                                  s.formation().CenterFormationY());
         }
     }
 }

@@ -43,10 +43,10 @@ TEST(SolidRotation, FirstBouncesOn1024x768)
 {
     ActionRig rig;
     // The starting ring the edges are judged by.
-    ASSERT_EQ(rig.saver.FormationX[3], 573);
-    ASSERT_EQ(rig.saver.FormationX[8], 402);
-    ASSERT_EQ(rig.saver.FormationY[5], 450);
-    ASSERT_EQ(rig.saver.FormationY[10], 270);
+    ASSERT_EQ(rig.saver.formation().FormationX()[3], 573);
+    ASSERT_EQ(rig.saver.formation().FormationX()[8], 402);
+    ASSERT_EQ(rig.saver.formation().FormationY()[5], 450);
+    ASSERT_EQ(rig.saver.formation().FormationY()[10], 270);
 
     const std::vector<int> frames = BounceFrames(rig.saver, SolidDrift{}, 20);
     ASSERT_EQ(frames.size(), 20u);
@@ -89,8 +89,8 @@ TEST(SolidRotation, EndsAfterTheTurnHoldingTheTwentiethBounce)
     for (const auto& [speed, turns_end] : {std::pair<std::int16_t, int>{15, 1290}, {7, 1274}}) {
         SCOPED_TRACE("speed " + std::to_string(speed));
         auto rig = RigHeadingDownRight(speed);
-        const auto fx = rig->saver.FormationX, fy = rig->saver.FormationY;
-        const double cx = rig->saver.CenterFormationX, cy = rig->saver.CenterFormationY;
+        const auto fx = rig->saver.formation().FormationX(), fy = rig->saver.formation().FormationY();
+        const double cx = rig->saver.formation().CenterFormationX(), cy = rig->saver.formation().CenterFormationY();
         const auto events = rig->Run(Act_SolidRotation);
         const auto frames = frames_of(events);
         EXPECT_EQ(int(frames.size()), turns_end + 3 * speed)
@@ -117,11 +117,11 @@ TEST(SolidRotation, TheWayHomeStartsWhereTheBallsWereLastDrawn)
             return std::abs(to->x - from->x) <= step_x && std::abs(to->y - from->y) <= step_y;
         };
         for (int i = 1; i <= 10; ++i)
-            EXPECT_TRUE(near(last_turn.ball(11 - i), first_home.ball(i), rig.saver.FormationX[i],
-                             rig.saver.FormationY[i]))
+            EXPECT_TRUE(near(last_turn.ball(11 - i), first_home.ball(i), rig.saver.formation().FormationX()[i],
+                             rig.saver.formation().FormationY()[i]))
                 << "seed " << seed << " ball " << i << " jumped";
-        EXPECT_TRUE(near(last_turn.ball(11), first_home.ball(11), rig.saver.CenterFormationX,
-                         rig.saver.CenterFormationY))
+        EXPECT_TRUE(near(last_turn.ball(11), first_home.ball(11), rig.saver.formation().CenterFormationX(),
+                         rig.saver.formation().CenterFormationY()))
             << "seed " << seed << ": the centre ball jumped from (" << last_turn.ball(11)->x << ", "
             << last_turn.ball(11)->y << ") to (" << first_home.ball(11)->x << ", "
             << first_home.ball(11)->y << ")";
@@ -140,8 +140,8 @@ TEST(SolidRotation, EveryTurnMirrorsTheRingAboutItsPivotAndReturns)
         const int ox = b1->x - 540, oy = b1->y - 287;
         for (int i = 1; i <= 10; ++i) {
             const Op* b = frames[end].ball(i);
-            EXPECT_EQ(b->x - int(rig.saver.FormationX[i]), ox) << "frame " << end + 1 << " ball " << i;
-            EXPECT_EQ(b->y - int(rig.saver.FormationY[i]), oy) << "frame " << end + 1 << " ball " << i;
+            EXPECT_EQ(b->x - int(rig.saver.formation().FormationX()[i]), ox) << "frame " << end + 1 << " ball " << i;
+            EXPECT_EQ(b->y - int(rig.saver.formation().FormationY()[i]), oy) << "frame " << end + 1 << " ball " << i;
         }
     }
 }
@@ -159,7 +159,7 @@ TEST(SolidRotation, RunsToItsEndAloneAtSpeeds10To30)
         const int turns = int(frames.size()) - 3 * speed;
         EXPECT_EQ(turns % (2 * speed), 0) << "the turns are whole";
         EXPECT_EQ(ClosingModes(run.events), std::vector<int>{1});
-        ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
-                              s.CenterFormationY);
+        ExpectEndsInFormation(s, frames, s.formation().FormationX(), s.formation().FormationY(), s.formation().CenterFormationX(),
+                              s.formation().CenterFormationY());
     }
 }

@@ -90,8 +90,8 @@ TEST(SpiralTrail, SixTrailFiguresWithHoldsAndGlidesBack)
                 Ball_A::BallArray cx, cy;
                 cx.fill(488);
                 cy.fill(360);
-                ExpectGlideSetsOutFrom(last, frames[holds[f]], home ? rig.saver.FormationX : cx,
-                                       home ? rig.saver.FormationY : cy, home ? n : 2 * n);
+                ExpectGlideSetsOutFrom(last, frames[holds[f]], home ? rig.saver.formation().FormationX() : cx,
+                                       home ? rig.saver.formation().FormationY() : cy, home ? n : 2 * n);
                 start = holds[f] + (home ? 0 : 2 * std::size_t(n));
                 for (std::size_t k = holds[f]; k < start; ++k)
                     ASSERT_EQ(Restores(frames[k]), 1);

@@ -33,8 +33,8 @@ TEST(TwoRods, TwentyRepetitionsOf30FramesAboutOppositeMiddles)
         const bool vertical = rod.ball(1)->x == rod.ball(10)->x;
         orientations.insert(vertical);
         for (int i = 1; i <= 10; ++i) {
-            EXPECT_EQ(rod.ball(i)->x, int(vertical ? s.VerticalRodX[i] : s.HorizontalRodX[i]));
-            EXPECT_EQ(rod.ball(i)->y, int(vertical ? s.VerticalRodY[i] : s.HorizontalRodY[i]));
+            EXPECT_EQ(rod.ball(i)->x, int(vertical ? s.formation().VerticalRodX()[i] : s.formation().HorizontalRodX()[i]));
+            EXPECT_EQ(rod.ball(i)->y, int(vertical ? s.formation().VerticalRodY()[i] : s.formation().HorizontalRodY()[i]));
         }
         for (int k = n; k < n + kFigureFrames; ++k) {
             const Event& f = frames[std::size_t(k)];
@@ -44,7 +44,7 @@ TEST(TwoRods, TwentyRepetitionsOf30FramesAboutOppositeMiddles)
             ASSERT_NEAR(CentreY(f, 3) + CentreY(f, 8), 768, 2) << "frame " << k;
         }
         const std::size_t home = std::size_t(n + kFigureFrames);
-        ExpectGlideSetsOutFrom(frames[home - 1], frames[home], s.FormationX, s.FormationY, n);
+        ExpectGlideSetsOutFrom(frames[home - 1], frames[home], s.formation().FormationX(), s.formation().FormationY(), n);
     }
     EXPECT_EQ(orientations.size(), 2u) << "six runs all chose the same rod";
 }

@@ -78,11 +78,11 @@ inline void ExpectEndsInFormation(const Ball_A& saver, const std::vector<Event>&
                                   double cx, double cy)
 {
     for (std::size_t i = 1; i <= 10; ++i) {
-        EXPECT_EQ(saver.FormationX[i], fx[i]) << "FormationX(" << i << ") changed";
-        EXPECT_EQ(saver.FormationY[i], fy[i]) << "FormationY(" << i << ") changed";
+        EXPECT_EQ(saver.formation().FormationX()[i], fx[i]) << "FormationX(" << i << ") changed";
+        EXPECT_EQ(saver.formation().FormationY()[i], fy[i]) << "FormationY(" << i << ") changed";
     }
-    EXPECT_EQ(saver.CenterFormationX, cx) << "CenterFormationX changed";
-    EXPECT_EQ(saver.CenterFormationY, cy) << "CenterFormationY changed";
+    EXPECT_EQ(saver.formation().CenterFormationX(), cx) << "CenterFormationX changed";
+    EXPECT_EQ(saver.formation().CenterFormationY(), cy) << "CenterFormationY changed";
     ASSERT_FALSE(frames.empty()) << "the action drew no frame";
     const Event& last = frames.back();
     for (int i = 1; i <= 11; ++i) {

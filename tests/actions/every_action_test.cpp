@@ -92,8 +92,8 @@ TEST_P(EveryAction, RunsAloneToItsEndAndLeavesTheBallsInFormation)
     EXPECT_EQ(closings.back(), 1) << "the action does not end with the plain closing figure";
     const Ball_A& s = rig.saver;
     const std::vector<Event> frames = frames_of(events);
-    ExpectEndsInFormation(s, frames, s.FormationX, s.FormationY, s.CenterFormationX,
-                          s.CenterFormationY);
+    ExpectEndsInFormation(s, frames, s.formation().FormationX(), s.formation().FormationY(), s.formation().CenterFormationX(),
+                          s.formation().CenterFormationY());
 
     const int n = speed;
     ASSERT_GE(frames.size(), std::size_t(2 * n));

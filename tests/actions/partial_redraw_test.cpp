@@ -108,8 +108,8 @@ Frames Play(int kind, const Setup& setup, bool full_redraw)
         return true;
     };
     SaverRig rig(settings, options, 5);
-    rig.saver.trace = nullptr;
-    rig.saver.full_redraw = full_redraw;
+    rig.saver.stage().set_trace(nullptr);
+    rig.saver.stage().set_full_redraw(full_redraw);
 
     Frames frames;
     std::size_t stop_at = 0; // set once the kind is over

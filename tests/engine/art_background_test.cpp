@@ -105,12 +105,12 @@ TEST(ComposeBackground, GridOfFourColumnsFillsTheScreenWithTouchingBalls)
     EXPECT_EQ(s.GradientColumns, 4);
     EXPECT_EQ(s.g_GradientBallSize, 256);
     EXPECT_EQ(s.GradientRows, 3);
-    ASSERT_EQ(s.Pic_Mas[0].width(), 256);
+    ASSERT_EQ(s.stage().Pic_Mas(0).width(), 256);
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 3; ++j)
-            EXPECT_TRUE(holds_at(s.Pic_Base, 256 * i, 256 * j, s.Pic_Mas[0]))
+            EXPECT_TRUE(holds_at(s.stage().Pic_Base(), 256 * i, 256 * j, s.stage().Pic_Mas(0)))
                 << "expected the grid ball at (" << 256 * i << "," << 256 * j << ")";
-    EXPECT_TRUE(*s.Display == s.Pic_Base) << "the composed grid must be on the screen";
+    EXPECT_TRUE(*s.stage().Display() == s.stage().Pic_Base()) << "the composed grid must be on the screen";
 }
 
 TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
@@ -129,15 +129,15 @@ TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
     const int ys[] = {39, 282, 525};
     for (int x : xs)
         for (int y : ys)
-            EXPECT_TRUE(holds_at(s.Pic_Base, x, y, s.Pic_Mas[0]))
+            EXPECT_TRUE(holds_at(s.stage().Pic_Base(), x, y, s.stage().Pic_Mas(0)))
                 << "expected the grid ball at (" << x << "," << y << ")";
-    EXPECT_TRUE(all_of_colour(s.Pic_Base, {0, 0, 1024, 39}, gfx::kBlack)) << "top gap not black";
-    EXPECT_TRUE(all_of_colour(s.Pic_Base, {0, 0, 1, 768}, gfx::kBlack)) << "left gap not black";
+    EXPECT_TRUE(all_of_colour(s.stage().Pic_Base(), {0, 0, 1024, 39}, gfx::kBlack)) << "top gap not black";
+    EXPECT_TRUE(all_of_colour(s.stage().Pic_Base(), {0, 0, 1, 768}, gfx::kBlack)) << "left gap not black";
 
     // A dark colour (each component below 64) lightened by 5 per disc: the
     // outermost disc's rim and the second disc's rim differ by exactly 5.
-    const gfx::Pixel outer = s.Pic_Mas[0].at(202, 102); // k = 0 only
-    const gfx::Pixel second = s.Pic_Mas[0].at(1, 101);  // k = 1 only
+    const gfx::Pixel outer = s.stage().Pic_Mas(0).at(202, 102); // k = 0 only
+    const gfx::Pixel second = s.stage().Pic_Mas(0).at(1, 101);  // k = 1 only
     EXPECT_LT(gfx::red_of(outer), 64);
     EXPECT_LT(gfx::green_of(outer), 64);
     EXPECT_LT(gfx::blue_of(outer), 64);
@@ -169,13 +169,13 @@ TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
         rig.saver.Form_Load();
         EXPECT_EQ(rig.saver.g_GradientBallSize, 0);
         EXPECT_EQ(rig.saver.GradientRows, 0);
-        EXPECT_TRUE(all_of_colour(rig.saver.Pic_Base, rig.saver.Pic_Base.rect(), gfx::kBlack));
+        EXPECT_TRUE(all_of_colour(rig.saver.stage().Pic_Base(), rig.saver.stage().Pic_Base().rect(), gfx::kBlack));
     }
     // Wide but lower than any ball: 0 rows, a black screen.
     SaverRig rig(plain_settings(1), screen_of(1024, 100));
     rig.saver.Form_Load();
     EXPECT_EQ(rig.saver.GradientRows, 0);
-    EXPECT_TRUE(all_of_colour(*rig.saver.Display, rig.saver.Display->rect(), gfx::kBlack));
+    EXPECT_TRUE(all_of_colour(*rig.saver.stage().Display(), rig.saver.stage().Display()->rect(), gfx::kBlack));
 }
 
 TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
@@ -184,29 +184,29 @@ TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
     options.desktop = numbered_picture(64, 48);
     SaverRig rig(plain_settings(3), std::move(options));
     rig.saver.Form_Load();
-    EXPECT_TRUE(rig.saver.Pic_Base == numbered_picture(64, 48));
-    EXPECT_TRUE(*rig.saver.Display == numbered_picture(64, 48));
+    EXPECT_TRUE(rig.saver.stage().Pic_Base() == numbered_picture(64, 48));
+    EXPECT_TRUE(*rig.saver.stage().Display() == numbered_picture(64, 48));
 
     // After the first run the desktop is not read again.
     rig.saver.FirstRun = false;
     rig.host.options().desktop = gfx::Surface(64, 48, gfx::kWhite);
     for (int run = 0; run < 6; ++run)
         rig.saver.ComposeBackground();
-    EXPECT_TRUE(rig.saver.Pic_Base == numbered_picture(64, 48));
+    EXPECT_TRUE(rig.saver.stage().Pic_Base() == numbered_picture(64, 48));
 }
 
 TEST(ComposeBackground, PictureCentredOnTheBackgroundColour)
 {
     SaverRig rig(picture_settings(1), with_picture(100, 50));
     rig.saver.Form_Load();
-    const gfx::Surface& base = rig.saver.Pic_Base;
+    const gfx::Surface& base = rig.saver.stage().Pic_Base();
 
     EXPECT_TRUE(holds_at(base, 462, 359, numbered_picture(100, 50)));
     EXPECT_EQ(base.at(461, 359), kBackgroundPixel);
     EXPECT_EQ(base.at(462, 358), kBackgroundPixel);
     EXPECT_EQ(base.at(562, 408), kBackgroundPixel);
     EXPECT_EQ(base.at(561, 409), kBackgroundPixel);
-    EXPECT_TRUE(*rig.saver.Display == base);
+    EXPECT_TRUE(*rig.saver.stage().Display() == base);
 }
 
 TEST(ComposeBackground, PictureLargerThanTheScreenIsCutOnAllSides)
@@ -214,15 +214,15 @@ TEST(ComposeBackground, PictureLargerThanTheScreenIsCutOnAllSides)
     SaverRig rig(picture_settings(1), with_picture(1030, 780));
     rig.saver.Form_Load();
     // Corner at (-3, -6): the screen's corner shows the picture's (3, 6).
-    EXPECT_EQ(rig.saver.Pic_Base.at(0, 0), gfx::rgb(3, 6, 200));
-    EXPECT_EQ(rig.saver.Pic_Base.at(1023, 767), gfx::rgb(1026 & 0xFF, 773 & 0xFF, 200));
+    EXPECT_EQ(rig.saver.stage().Pic_Base().at(0, 0), gfx::rgb(3, 6, 200));
+    EXPECT_EQ(rig.saver.stage().Pic_Base().at(1023, 767), gfx::rgb(1026 & 0xFF, 773 & 0xFF, 200));
 }
 
 TEST(ComposeBackground, PictureTiledFromTheCorner)
 {
     SaverRig rig(picture_settings(2), with_picture(100, 50));
     rig.saver.Form_Load();
-    const gfx::Surface& base = rig.saver.Pic_Base;
+    const gfx::Surface& base = rig.saver.stage().Pic_Base();
     const gfx::Surface tile = numbered_picture(100, 50);
 
     for (int x = 0; x + 100 <= 1024; x += 100)
@@ -230,7 +230,7 @@ TEST(ComposeBackground, PictureTiledFromTheCorner)
             ASSERT_TRUE(holds_at(base, x, y, tile)) << "expected a tile at (" << x << "," << y << ")";
     // The last column and row only begin on the screen.
     EXPECT_EQ(base.at(1023, 767), gfx::rgb(23, 17, 200));
-    EXPECT_TRUE(*rig.saver.Display == base);
+    EXPECT_TRUE(*rig.saver.stage().Display() == base);
 }
 
 TEST(ComposeBackground, PictureWithoutPixelsShowsTheBackgroundColour)
@@ -251,9 +251,9 @@ TEST(ComposeBackground, PictureWithoutPixelsShowsTheBackgroundColour)
     for (Case& c : cases) {
         SaverRig rig(picture_settings(c.arrangement), std::move(c.options));
         rig.saver.Form_Load();
-        EXPECT_TRUE(all_of_colour(rig.saver.Pic_Base, rig.saver.Pic_Base.rect(), kBackgroundPixel))
+        EXPECT_TRUE(all_of_colour(rig.saver.stage().Pic_Base(), rig.saver.stage().Pic_Base().rect(), kBackgroundPixel))
             << c.what;
-        EXPECT_TRUE(*rig.saver.Display == rig.saver.Pic_Base) << c.what;
+        EXPECT_TRUE(*rig.saver.stage().Display() == rig.saver.stage().Pic_Base()) << c.what;
     }
 }
 
@@ -272,7 +272,7 @@ TEST(ComposeBackground, PictureIsLoadedOnlyOnTheFirstRun)
     rig.saver.ComposeBackground();
     rig.saver.ComposeBackground();
     EXPECT_EQ(loads, 1);
-    EXPECT_TRUE(holds_at(rig.saver.Pic_Base, 462, 359, numbered_picture(100, 50)));
+    EXPECT_TRUE(holds_at(rig.saver.stage().Pic_Base(), 462, 359, numbered_picture(100, 50)));
 }
 
 // A picture can take a while to decode, and the host goes on delivering
@@ -289,7 +289,7 @@ TEST(ComposeBackground, TheWindowIsUpAndAnswersWhileThePictureDecodes)
             const host::WindowRecord& record = rig->host.windows().front();
             shown = record.shown;
             topmost = record.topmost;
-            const gfx::Surface& display = *rig->saver.Display;
+            const gfx::Surface& display = *rig->saver.stage().Display();
             coloured = all_of_colour(display, display.rect(), kBackgroundPixel);
             rig->host.process_pending_messages();
             return decode(path, out);
@@ -301,7 +301,7 @@ TEST(ComposeBackground, TheWindowIsUpAndAnswersWhileThePictureDecodes)
             EXPECT_THROW(rig->saver.Form_Load(), host::ProcessEnd);
         } else {
             rig->saver.Form_Load();
-            EXPECT_TRUE(holds_at(rig->saver.Pic_Base, 462, 359, numbered_picture(100, 50)));
+            EXPECT_TRUE(holds_at(rig->saver.stage().Pic_Base(), 462, 359, numbered_picture(100, 50)));
         }
         EXPECT_TRUE(shown && topmost && coloured) << "click " << click;
     }

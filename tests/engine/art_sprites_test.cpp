@@ -56,11 +56,11 @@ struct SpriteRig : SaverRig {
     SpriteRig() : SaverRig(plain_settings(2), screen_of(1024, 768))
     {
         for (int n = 1; n <= 10; ++n)
-            saver.Pic_Mas[n].resize(48, 48);
-        saver.Pic_Mas[11].resize(72, 72);
+            saver.stage().paint_Pic_Mas(n).resize(48, 48);
+        saver.stage().paint_Pic_Mas(11).resize(72, 72);
     }
 
-    gfx::Pixel pixel(int ball, int x, int y) const { return saver.Pic_Mas[ball].at(x, y); }
+    gfx::Pixel pixel(int ball, int x, int y) const { return saver.stage().Pic_Mas(ball).at(x, y); }
 };
 
 #define EXPECT_COLOUR(got, r, g, b)                                                            \
@@ -71,13 +71,13 @@ struct SpriteRig : SaverRig {
 
 TEST(BallMasks, EveryRowIsOneCentredRunWithTheDrawnInsets)
 {
-    SaverRig rig(plain_settings(2), screen_of(1024, 768));
-    rig.saver.build_ball_masks();
+    gfx::Surface small, centre;
+    draw_ball_masks(small, centre);
 
-    expect_insets(rig.saver.Pic_Mask, 48,
+    expect_insets(small, 48,
                   {20, 16, 14, 12, 11, 9, 8, 7, 6, 5, 5, 4, 3, 3, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0,
                    0,  0,  0,  0,  0,  1, 1, 1, 1, 2, 2, 3, 3, 4, 5, 5, 6, 7, 8, 10, 11, 13, 15, 19});
-    expect_insets(rig.saver.Pic_Mask_C, 72,
+    expect_insets(centre, 72,
                   {31, 26, 23, 21, 19, 17, 16, 15, 13, 12, 11, 10, 9, 8, 8, 7, 6, 5,
                    5,  4,  4,  3,  3,  2,  2,  2,  1,  1,  1,  1,  1, 0, 0, 0, 0, 0,
                    0,  0,  0,  0,  0,  0,  1,  1,  1,  1,  1,  2,  2, 2, 3, 3, 4, 4,
@@ -86,7 +86,7 @@ TEST(BallMasks, EveryRowIsOneCentredRunWithTheDrawnInsets)
     // The small mask's widest band, rows 20 to 28, is black from edge to edge.
     for (int y = 20; y <= 28; ++y)
         for (int x = 0; x < 48; ++x)
-            ASSERT_EQ(rig.saver.Pic_Mask.at(x, y), gfx::kBlack)
+            ASSERT_EQ(small.at(x, y), gfx::kBlack)
                 << "expected black at (" << x << "," << y << ")";
 }
 
@@ -94,9 +94,9 @@ TEST(BallMasks, TheLoadHandlerDrawsThem)
 {
     SaverRig rig(plain_settings(2), screen_of(320, 240));
     rig.saver.Form_Load();
-    EXPECT_EQ(rig.saver.Pic_Mask.width(), 48);
-    EXPECT_EQ(inset_of_row(rig.saver.Pic_Mask, 0), 20);
-    EXPECT_EQ(inset_of_row(rig.saver.Pic_Mask_C, 71), 30);
+    EXPECT_EQ(rig.saver.stage().Pic_Mask().width(), 48);
+    EXPECT_EQ(inset_of_row(rig.saver.stage().Pic_Mask(), 0), 20);
+    EXPECT_EQ(inset_of_row(rig.saver.stage().Pic_Mask_C(), 71), 30);
 }
 
 TEST(HalftoneBall, SmallBallLightensBySixteenToItsInnermostDisc)
@@ -161,12 +161,12 @@ TEST(HalftoneBall, PaintsOverTheOldSpriteAndDrawsNothingWithoutAStyle)
 {
     SpriteRig rig;
     const gfx::Pixel marker = gfx::rgb(1, 2, 3);
-    rig.saver.Pic_Mas[2].fill(marker);
+    rig.saver.stage().paint_Pic_Mas(2).fill(marker);
 
     for (int style : {0, 6, -1}) {
         rig.saver.HighlightStyle = std::int16_t(style);
         rig.saver.DrawHalftoneBall(2, 0, 0, 88);
-        for (gfx::Pixel p : rig.saver.Pic_Mas[2].pixels())
+        for (gfx::Pixel p : rig.saver.stage().Pic_Mas(2).pixels())
             ASSERT_EQ(p, marker) << "style " << style << " drew " << colour_text(p);
     }
 
@@ -181,8 +181,8 @@ TEST(HalftoneBall, AnEmptySpriteDrawsNothing)
 {
     SpriteRig rig;
     rig.saver.HighlightStyle = 1;
-    rig.saver.Pic_Mas[0].resize(0, 0);
+    rig.saver.stage().paint_Pic_Mas(0).resize(0, 0);
     rig.saver.GradientColumns = 4;
     rig.saver.DrawHalftoneBall(0, 10, 10, 10);
-    EXPECT_TRUE(rig.saver.Pic_Mas[0].empty());
+    EXPECT_TRUE(rig.saver.stage().Pic_Mas(0).empty());
 }

@@ -60,11 +60,10 @@ struct Closing {
         // The action left the balls on a ring and the centre ball off-centre.
         for (int i = 1; i <= 10; ++i) {
             // Quarter pixels: the glides' sums land well clear of a rounding tie.
-            s.FormationX[i] = std::floor(400 + 150 * std::cos(i * 0.6283)) + 0.25;
-            s.FormationY[i] = std::floor(300 + 150 * std::sin(i * 0.6283)) - 0.25;
+            s.formation().place(i, std::floor(400 + 150 * std::cos(i * 0.6283)) + 0.25,
+                                std::floor(300 + 150 * std::sin(i * 0.6283)) - 0.25);
         }
-        s.CenterFormationX = 123.4;
-        s.CenterFormationY = 234.6;
+        s.formation().place_centre(123.4, 234.6);
     }
     SaverRig rig;
 };
@@ -74,7 +73,7 @@ TEST(ClosingTransition, TwoLegsOfSpeedFramesWithPivotAndOppositeBallStill)
     for (int pivot : {1, 3, 5, 6, 10}) {
         Closing c(pivot);
         Ball_A& s = c.rig.saver;
-        const Ball_A::BallArray last_x = s.FormationX, last_y = s.FormationY;
+        const Ball_A::BallArray last_x = s.formation().FormationX(), last_y = s.formation().FormationY();
         s.FinishAction();
         const auto events = c.rig.take_events();
         ASSERT_FALSE(events.empty());
@@ -127,8 +126,8 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
         Closing c(pivot, 10);
         Ball_A& s = c.rig.saver;
         for (int i = 1; i <= 10; ++i) {
-            s.LastX[i] = s.FormationX[i];
-            s.LastY[i] = s.FormationY[i];
+            s.LastX[i] = s.formation().FormationX()[i];
+            s.LastY[i] = s.formation().FormationY()[i];
         }
         s.PlayClosingTransition(2);
         const auto events = c.rig.take_events();

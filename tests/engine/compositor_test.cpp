@@ -46,9 +46,9 @@ protected:
     void SetUp() override
     {
         rig.load(false);
-        FlatSprite(rig.saver.Pic_Mas[1], rig.saver.Pic_Mask, gfx::rgb(200, 10, 10));
-        FlatSprite(rig.saver.Pic_Mas[11], rig.saver.Pic_Mask_C, gfx::rgb(10, 200, 10));
-        rig.saver.Display->fill(kBackground); // no trace op pending
+        FlatSprite(rig.saver.stage().paint_Pic_Mas(1), rig.saver.stage().Pic_Mask(), gfx::rgb(200, 10, 10));
+        FlatSprite(rig.saver.stage().paint_Pic_Mas(11), rig.saver.stage().Pic_Mask_C(), gfx::rgb(10, 200, 10));
+        rig.saver.stage().Display()->fill(kBackground); // no trace op pending
         rig.take_events();
     }
     SaverRig rig{default_settings(), screen_of(200, 150)};
@@ -57,9 +57,9 @@ protected:
 TEST_F(Compositor, StampPutsTheBallInsideItsDiscAndKeepsTheBackgroundAround)
 {
     Ball_A& s = rig.saver;
-    s.BlitBall(1, 10, 20);
-    s.BlitBall(11, 100, 50);
-    const gfx::Surface& d = *s.Display;
+    s.stage().BlitBall(1, 10, 20);
+    s.stage().BlitBall(11, 100, 50);
+    const gfx::Surface& d = *s.stage().Display();
     EXPECT_EQ(d.at(10 + 24, 20 + 24), gfx::rgb(200, 10, 10)) << "small ball centre";
     EXPECT_EQ(d.at(10, 20), kBackground) << "small cell corner";
     EXPECT_EQ(d.at(10 + 47, 20 + 47), kBackground);
@@ -75,11 +75,11 @@ TEST_F(Compositor, StampPutsTheBallInsideItsDiscAndKeepsTheBackgroundAround)
 TEST_F(Compositor, PositionsRoundHalfToEvenAndTheTraceHoldsWholePixels)
 {
     Ball_A& s = rig.saver;
-    s.BlitBall(1, 10.5, 11.5);
-    s.BlitBall(11, -0.5, 2.4999);
-    s.BlitBall(2, -1.5, 3.5000001);
-    s.blit_ball_scaled(11, 10.5, 20, 35.5, -4.5);
-    s.PresentFrame();
+    s.stage().BlitBall(1, 10.5, 11.5);
+    s.stage().BlitBall(11, -0.5, 2.4999);
+    s.stage().BlitBall(2, -1.5, 3.5000001);
+    s.stage().blit_ball_scaled(11, 10.5, 20, 35.5, -4.5);
+    s.stage().PresentFrame();
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
     ASSERT_EQ(frames[0].ops.size(), 4u);
@@ -92,20 +92,20 @@ TEST_F(Compositor, PositionsRoundHalfToEvenAndTheTraceHoldsWholePixels)
 TEST_F(Compositor, BallsOffTheScreenOrAtImpossiblePositionsNeverCrash)
 {
     Ball_A& s = rig.saver;
-    const gfx::Surface before = *s.Display;
+    const gfx::Surface before = *s.stage().Display();
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    s.BlitBall(1, 5000, 5000);
-    s.BlitBall(1, -48, 0);
-    s.BlitBall(11, 2147483647.0, 0);
-    s.BlitBall(1, nan, 0);
-    s.BlitBall(1, 0, -inf);
-    s.blit_ball_scaled(11, 0, 0, 1e15, 1e15);
-    s.blit_ball_scaled(11, 10, 10, 0, 30);
-    s.BlitBall(0, 10, 10);  // no such sprite on the frame
-    s.BlitBall(12, 10, 10);
-    EXPECT_TRUE(*s.Display == before) << "nothing on screen may change";
-    s.PresentFrame();
+    s.stage().BlitBall(1, 5000, 5000);
+    s.stage().BlitBall(1, -48, 0);
+    s.stage().BlitBall(11, 2147483647.0, 0);
+    s.stage().BlitBall(1, nan, 0);
+    s.stage().BlitBall(1, 0, -inf);
+    s.stage().blit_ball_scaled(11, 0, 0, 1e15, 1e15);
+    s.stage().blit_ball_scaled(11, 10, 10, 0, 30);
+    s.stage().BlitBall(0, 10, 10);  // no such sprite on the frame
+    s.stage().BlitBall(12, 10, 10);
+    EXPECT_TRUE(*s.stage().Display() == before) << "nothing on screen may change";
+    s.stage().PresentFrame();
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
     // Off-screen stamps are traced; positions no pixel can take are skipped.
@@ -120,22 +120,22 @@ TEST_F(Compositor, BallsOffTheScreenOrAtImpossiblePositionsNeverCrash)
 TEST_F(Compositor, SingleColourBackgroundFillsAndOtherBackgroundsCopyPicBase)
 {
     Ball_A& s = rig.saver;
-    s.Pic_Base.fill(gfx::rgb(1, 2, 3));
+    s.stage().change_Pic_Base().fill(gfx::rgb(1, 2, 3));
     for (std::int16_t mode : {2, 1, 3, 4, 0}) {
         rig.settings.g_BackgroundMode = mode;
         const gfx::Pixel expected = mode == 2 ? kBackground : gfx::rgb(1, 2, 3);
-        s.Display->fill(gfx::rgb(9, 9, 9));
-        s.mark_whole_frame();
-        s.RestoreBackground();
-        EXPECT_EQ(s.Display->at(0, 0), expected) << "mode " << mode;
-        EXPECT_EQ(s.Display->at(199, 149), expected) << "mode " << mode;
+        s.stage().Display()->fill(gfx::rgb(9, 9, 9));
+        s.stage().mark_whole_frame();
+        s.stage().RestoreBackground();
+        EXPECT_EQ(s.stage().Display()->at(0, 0), expected) << "mode " << mode;
+        EXPECT_EQ(s.stage().Display()->at(199, 149), expected) << "mode " << mode;
 
         // Restoring only where a ball was drawn gives back the same
         // background: the fill never consults Pic_Base, the others copy it.
-        s.BlitBall(1, 150, 120);
-        s.blit_ball_scaled(11, 20, 30, 50, -40);
-        s.RestoreBackground();
-        EXPECT_TRUE(*s.Display == gfx::Surface(200, 150, expected)) << "mode " << mode;
+        s.stage().BlitBall(1, 150, 120);
+        s.stage().blit_ball_scaled(11, 20, 30, 50, -40);
+        s.stage().RestoreBackground();
+        EXPECT_TRUE(*s.stage().Display() == gfx::Surface(200, 150, expected)) << "mode " << mode;
     }
 }
 
@@ -148,7 +148,7 @@ protected:
         rig.host.set_frame_sink([this](const host::Window& w, const gfx::Surface& f) {
             shown.update(rig.host.record_for(w), f);
         });
-        rig.saver.mark_whole_frame();
+        rig.saver.stage().mark_whole_frame();
     }
     const host::WindowRecord& record() const { return rig.host.windows()[0]; }
     std::string sent() const
@@ -165,10 +165,10 @@ TEST_F(PartialPresent, SendsTheCellsABallLeftAndEnteredClippedToTheScreen)
 {
     Ball_A& s = rig.saver;
     const auto frame = [&](double x, double y) {
-        s.RestoreBackground();
-        s.BlitBall(1, x, y);
-        s.PresentFrame();
-        EXPECT_TRUE(shown.picture() == *s.Display) << "the screen differs from the frame";
+        s.stage().RestoreBackground();
+        s.stage().BlitBall(1, x, y);
+        s.stage().PresentFrame();
+        EXPECT_TRUE(shown.picture() == *s.stage().Display()) << "the screen differs from the frame";
     };
     frame(10, 20);
     EXPECT_EQ(sent(), "A 0 (0,0) 200x150") << "the first frame is whole";
@@ -186,18 +186,18 @@ TEST_F(PartialPresent, SendsTheCellsABallLeftAndEnteredClippedToTheScreen)
 TEST_F(PartialPresent, TrailsReachTheScreenAsDrawnAndTheNextRestoreWipesThemAll)
 {
     Ball_A& s = rig.saver;
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     // Far more stamps than the bookkeeping holds apart.
     for (int k = 0; k < 150; ++k) {
-        s.BlitBall(1, (k * 37) % 190 - 20, (k * 23) % 140 - 20);
-        s.blit_ball_scaled(11, (k * 13) % 200, (k * 29) % 150, -(k % 50), 30 - k % 60);
-        s.PresentFrame();
-        ASSERT_TRUE(shown.picture() == *s.Display) << "trail frame " << k;
+        s.stage().BlitBall(1, (k * 37) % 190 - 20, (k * 23) % 140 - 20);
+        s.stage().blit_ball_scaled(11, (k * 13) % 200, (k * 29) % 150, -(k % 50), 30 - k % 60);
+        s.stage().PresentFrame();
+        ASSERT_TRUE(shown.picture() == *s.stage().Display()) << "trail frame " << k;
     }
-    s.RestoreBackground();
-    EXPECT_TRUE(*s.Display == gfx::Surface(200, 150, kBackground)) << "a trail survived the restore";
-    s.PresentFrame();
-    EXPECT_TRUE(shown.picture() == *s.Display);
+    s.stage().RestoreBackground();
+    EXPECT_TRUE(*s.stage().Display() == gfx::Surface(200, 150, kBackground)) << "a trail survived the restore";
+    s.stage().PresentFrame();
+    EXPECT_TRUE(shown.picture() == *s.stage().Display());
 }
 
 // A mirrored ball whose corner lies on the first column or row covers that
@@ -205,33 +205,33 @@ TEST_F(PartialPresent, TrailsReachTheScreenAsDrawnAndTheNextRestoreWipesThemAll)
 TEST_F(PartialPresent, AMirroredBallOnTheFirstColumnIsDrawnRestoredAndSent)
 {
     Ball_A& s = rig.saver;
-    s.RestoreBackground();
-    s.PresentFrame();
-    s.blit_ball_scaled(11, 0, 40, -30, 30);
-    s.blit_ball_scaled(11, 80, 0, 30, -30);
+    s.stage().RestoreBackground();
+    s.stage().PresentFrame();
+    s.stage().blit_ball_scaled(11, 0, 40, -30, 30);
+    s.stage().blit_ball_scaled(11, 80, 0, 30, -30);
     int changed_column = 0, changed_row = 0;
     for (int i = 0; i < 150; ++i)
-        changed_column += s.Display->at(0, i) != kBackground;
+        changed_column += s.stage().Display()->at(0, i) != kBackground;
     for (int i = 0; i < 200; ++i)
-        changed_row += s.Display->at(i, 0) != kBackground;
+        changed_row += s.stage().Display()->at(i, 0) != kBackground;
     EXPECT_GT(changed_column, 0);
     EXPECT_GT(changed_row, 0);
-    s.PresentFrame();
-    EXPECT_TRUE(shown.picture() == *s.Display);
-    s.RestoreBackground();
-    s.PresentFrame();
-    EXPECT_TRUE(*s.Display == gfx::Surface(200, 150, kBackground));
-    EXPECT_TRUE(shown.picture() == *s.Display);
+    s.stage().PresentFrame();
+    EXPECT_TRUE(shown.picture() == *s.stage().Display());
+    s.stage().RestoreBackground();
+    s.stage().PresentFrame();
+    EXPECT_TRUE(*s.stage().Display() == gfx::Surface(200, 150, kBackground));
+    EXPECT_TRUE(shown.picture() == *s.stage().Display());
 }
 
 TEST_F(PartialPresent, FullRedrawRestoresAndSendsEveryFrameWhole)
 {
     Ball_A& s = rig.saver;
-    s.full_redraw = true;
+    s.stage().set_full_redraw(true);
     for (int k = 0; k < 3; ++k) {
-        s.RestoreBackground();
-        s.BlitBall(1, 10 + k, 20);
-        s.PresentFrame();
+        s.stage().RestoreBackground();
+        s.stage().BlitBall(1, 10 + k, 20);
+        s.stage().PresentFrame();
         EXPECT_EQ(sent(), "A 0 (0,0) 200x150");
     }
     EXPECT_EQ(record().area_refreshes, 0);
@@ -242,8 +242,8 @@ TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)
     rig.settings.g_PcSpec = 7;
     Ball_A& s = rig.saver;
     const std::uint64_t t0 = rig.host.now_ms();
-    s.RestoreBackground();
-    s.PresentFrame();
+    s.stage().RestoreBackground();
+    s.stage().PresentFrame();
     EXPECT_EQ(rig.host.now_ms(), t0 + 7);
     EXPECT_GE(rig.host.windows()[0].refreshes, 1);
     auto frames = rig.take_frames();
@@ -255,7 +255,7 @@ TEST_F(Compositor, PresentTracesRefreshesLetsInputInAndThenPauses)
     // A click due now reaches the saver inside the present, after the frame
     // was traced, and ends it before the pause.
     rig.host.add_input({rig.host.now_ms(), host::MouseEventKind::Down, host::kLeftButton, 5, 5});
-    EXPECT_THROW(s.PresentFrame(), host::ProcessEnd);
+    EXPECT_THROW(s.stage().PresentFrame(), host::ProcessEnd);
     EXPECT_EQ(rig.take_frames().size(), 1u);
     EXPECT_EQ(rig.host.now_ms(), t0 + 7);
 }

@@ -51,7 +51,7 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
         SaverRig rig(settings, screen_of(320, 240));
         rig.load(false);
         Ball_A& s = rig.saver;
-        s.trace = nullptr; // the trace writes text; frames alone must not allocate
+        s.stage().set_trace(nullptr); // the trace writes text; frames alone must not allocate
         for (int i = 1; i <= 10; ++i) {
             s.StartX[i] = 10.0 * i;
             s.StartY[i] = 5.0 * i;
@@ -75,13 +75,13 @@ TEST(FrameAllocation, ScaledStampsAllocateNothingOnceWarm)
     SaverRig rig(default_settings(), screen_of(320, 240));
     rig.load(false);
     Ball_A& s = rig.saver;
-    s.trace = nullptr;
-    s.blit_ball_scaled(11, 0, 0, 300, 200); // the sampling tables grow once
+    s.stage().set_trace(nullptr);
+    s.stage().blit_ball_scaled(11, 0, 0, 300, 200); // the sampling tables grow once
 
     g_allocations = 0;
     g_counting = true;
     for (double size : {72.0, 4.8, 48.0, -63.0, 0.0, 150.0})
-        s.blit_ball_scaled(11, 100, 80, size, size);
+        s.stage().blit_ball_scaled(11, 100, 80, size, size);
     s.PlayOpening();
     g_counting = false;
     EXPECT_EQ(g_allocations.load(), 0);

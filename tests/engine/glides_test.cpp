@@ -97,13 +97,13 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
 
     // Ball 1's first image (cell at x 36) is still on screen where no later
     // image of any ball reaches: its disc's left edge on its middle row.
-    const gfx::Pixel trail = s.Display->at(36 + 1, 102 + 24);
+    const gfx::Pixel trail = s.stage().Display()->at(36 + 1, 102 + 24);
     EXPECT_NE(trail, gfx::rgb(0, 0, 64)) << "the first image of ball 1 was erased";
 
     // Mode 1 erases the same place.
     SetUpGlide();
     s.GlideBalls(1);
-    EXPECT_EQ(s.Display->at(36 + 1, 102 + 24), gfx::rgb(0, 0, 64));
+    EXPECT_EQ(s.stage().Display()->at(36 + 1, 102 + 24), gfx::rgb(0, 0, 64));
 }
 
 TEST_F(Glides, CenterOnTopDrawsTheCentreBallLast)
@@ -121,13 +121,12 @@ TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.StartX[i] = s.FormationX[i] + 0.37 * i;
-        s.StartY[i] = s.FormationY[i] - 1.1 * i;
+        s.StartX[i] = s.formation().FormationX()[i] + 0.37 * i;
+        s.StartY[i] = s.formation().FormationY()[i] - 1.1 * i;
     }
     s.GatherX = 176.4;
     s.GatherY = 126.6;
-    s.CenterFormationX = 300.2;
-    s.CenterFormationY = 10.7;
+    s.formation().place_centre(300.2, 10.7);
     s.GatherToCenter(1);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
@@ -147,8 +146,8 @@ TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.StartX[i] = s.FormationX[i];
-        s.StartY[i] = s.FormationY[i];
+        s.StartX[i] = s.formation().FormationX()[i];
+        s.StartY[i] = s.formation().FormationY()[i];
     }
     s.CenterStartX = 10;
     s.CenterStartY = 20;
@@ -182,8 +181,8 @@ TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
         EXPECT_EQ(BallsDrawn(f), order);
     for (int i = 1; i <= 10; ++i) {
         EXPECT_EQ(WhereIs(frames.back(), i),
-                  std::make_pair(gfx::round_half_even(s.FormationX[i]),
-                                 gfx::round_half_even(s.FormationY[i])))
+                  std::make_pair(gfx::round_half_even(s.formation().FormationX()[i]),
+                                 gfx::round_half_even(s.formation().FormationY()[i])))
             << "ball " << i;
         EXPECT_EQ(s.StartX[i], 5.0 * i) << "start positions are kept";
     }

@@ -84,7 +84,7 @@ TEST(SeveralMonitors, TheFigurePlaysOnThePrimaryAsOnAScreenOfItsSizeTheOtherIsCo
         const std::string trace = on_one.take_trace();
         EXPECT_GT(trace.size(), 1000u);
         EXPECT_EQ(on_two.take_trace(), trace) << "background " << background;
-        EXPECT_EQ(*on_two.saver.Display, *on_one.saver.Display) << "background " << background;
+        EXPECT_EQ(*on_two.saver.stage().Display(), *on_one.saver.stage().Display()) << "background " << background;
 
         ASSERT_EQ(on_two.host.windows().size(), 2u);
         const host::WindowRecord& saver = on_two.host.windows()[0];

@@ -20,10 +20,10 @@ TEST(SaverWindowLoad, StartingRingMatchesTheTableIncludingTheMinusOneAtTheTop)
     const int dx[11] = {0, 52, 85, 85, 52, 0, -53, -86, -86, -53, -1};
     const int dy[11] = {0, -73, -28, 27, 72, 90, 72, 27, -28, -73, -90};
     for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(s.FormationX[i], 512 + dx[i] - 24) << "ball " << i << ": expected dx " << dx[i]
-                                                     << " got " << s.FormationX[i] - 488;
-        EXPECT_EQ(s.FormationY[i], 384 + dy[i] - 24) << "ball " << i << ": expected dy " << dy[i]
-                                                     << " got " << s.FormationY[i] - 360;
+        EXPECT_EQ(s.formation().FormationX()[i], 512 + dx[i] - 24) << "ball " << i << ": expected dx " << dx[i]
+                                                     << " got " << s.formation().FormationX()[i] - 488;
+        EXPECT_EQ(s.formation().FormationY()[i], 384 + dy[i] - 24) << "ball " << i << ": expected dy " << dy[i]
+                                                     << " got " << s.formation().FormationY()[i] - 360;
     }
 }
 
@@ -32,14 +32,14 @@ TEST(SaverWindowLoad, CentreAndFormationsOn1024x768)
     SaverRig rig;
     rig.load();
     const Ball_A& s = rig.saver;
-    EXPECT_EQ(s.ScreenWidthPx, 1024);
-    EXPECT_EQ(s.ScreenHeightPx, 768);
-    EXPECT_EQ(s.g_CenterX, 512);
-    EXPECT_EQ(s.g_CenterY, 384);
-    EXPECT_EQ(s.FormationX[1], 540);
-    EXPECT_EQ(s.FormationY[1], 287);
-    EXPECT_EQ(s.CenterFormationX, 476);
-    EXPECT_EQ(s.CenterFormationY, 348);
+    EXPECT_EQ(s.ScreenWidthPx(), 1024);
+    EXPECT_EQ(s.ScreenHeightPx(), 768);
+    EXPECT_EQ(s.g_CenterX(), 512);
+    EXPECT_EQ(s.g_CenterY(), 384);
+    EXPECT_EQ(s.formation().FormationX()[1], 540);
+    EXPECT_EQ(s.formation().FormationY()[1], 287);
+    EXPECT_EQ(s.formation().CenterFormationX(), 476);
+    EXPECT_EQ(s.formation().CenterFormationY(), 348);
     EXPECT_EQ(s.ActionCounter, 20);
     EXPECT_TRUE(s.FirstRun);
 }
@@ -49,20 +49,20 @@ TEST(SaverWindowLoad, RodsLeaveTheCentreCellFree)
     SaverRig rig;
     rig.load();
     const Ball_A& s = rig.saver;
-    EXPECT_EQ(s.BallGap, 3);
+    EXPECT_EQ(s.formation().BallGap(), 3);
     // 582 pixels centred: across = (1024 - 582) / 2, down = (768 - 582) / 2.
     const double across0 = 221, down0 = 93;
     for (int i = 1; i <= 10; ++i) {
         const double skip = i > 5 ? 75 : 0;
-        EXPECT_EQ(s.HorizontalRodX[i], across0 + (i - 1) * 51 + skip) << "ball " << i;
-        EXPECT_EQ(s.HorizontalRodY[i], 360) << "ball " << i;
-        EXPECT_EQ(s.VerticalRodX[i], 488) << "ball " << i;
-        EXPECT_EQ(s.VerticalRodY[i], down0 + (i - 1) * 51 + skip) << "ball " << i;
+        EXPECT_EQ(s.formation().HorizontalRodX()[i], across0 + (i - 1) * 51 + skip) << "ball " << i;
+        EXPECT_EQ(s.formation().HorizontalRodY()[i], 360) << "ball " << i;
+        EXPECT_EQ(s.formation().VerticalRodX()[i], 488) << "ball " << i;
+        EXPECT_EQ(s.formation().VerticalRodY()[i], down0 + (i - 1) * 51 + skip) << "ball " << i;
     }
-    EXPECT_EQ(s.HorizontalRodX[6], 551);
+    EXPECT_EQ(s.formation().HorizontalRodX()[6], 551);
     // The free cell is the centre ball's: 72 wide with a gap either side.
-    EXPECT_EQ(s.HorizontalRodX[6] - (s.HorizontalRodX[5] + 48), 72 + 2 * 3);
-    EXPECT_EQ(s.HorizontalRodX[5] + 48 + 3, s.CenterFormationX);
+    EXPECT_EQ(s.formation().HorizontalRodX()[6] - (s.formation().HorizontalRodX()[5] + 48), 72 + 2 * 3);
+    EXPECT_EQ(s.formation().HorizontalRodX()[5] + 48 + 3, s.formation().CenterFormationX());
 }
 
 TEST(SaverWindowLoad, OpensTheSaverWindowCoveringTheScreenTopmostWithItsTimer)
@@ -80,15 +80,15 @@ TEST(SaverWindowLoad, OpensTheSaverWindowCoveringTheScreenTopmostWithItsTimer)
     EXPECT_EQ(w.timer_interval_ms, 10);
 
     const Ball_A& s = rig.saver;
-    ASSERT_NE(s.Display, nullptr);
-    EXPECT_EQ(s.Display->width(), 320);
-    EXPECT_EQ(s.Display->height(), 200);
-    EXPECT_EQ(s.Pic_Base.width(), 320);
-    EXPECT_EQ(s.Pic_Base.height(), 200);
-    EXPECT_EQ(s.Pic_Base.at(0, 0), gfx::rgb(10, 20, 30));
+    ASSERT_NE(s.stage().Display(), nullptr);
+    EXPECT_EQ(s.stage().Display()->width(), 320);
+    EXPECT_EQ(s.stage().Display()->height(), 200);
+    EXPECT_EQ(s.stage().Pic_Base().width(), 320);
+    EXPECT_EQ(s.stage().Pic_Base().height(), 200);
+    EXPECT_EQ(s.stage().Pic_Base().at(0, 0), gfx::rgb(10, 20, 30));
     for (int i = 1; i <= 10; ++i)
-        EXPECT_EQ(s.Pic_Mas[i].width(), 48) << "sprite " << i;
-    EXPECT_EQ(s.Pic_Mas[11].width(), 72);
+        EXPECT_EQ(s.stage().Pic_Mas(i).width(), 48) << "sprite " << i;
+    EXPECT_EQ(s.stage().Pic_Mas(11).width(), 72);
 }
 
 TEST(SaverWindowLoad, SaverModeHidesTheCursorAgainButAnEmptyCommandLineDoesNot)
@@ -97,7 +97,7 @@ TEST(SaverWindowLoad, SaverModeHidesTheCursorAgainButAnEmptyCommandLineDoesNot)
     saver_mode.load();
     ASSERT_EQ(saver_mode.host.cursor_calls().size(), 1u);
     EXPECT_FALSE(saver_mode.host.cursor_calls()[0]);
-    EXPECT_EQ(saver_mode.saver.g_CursorCount, saver_mode.host.cursor_count());
+    EXPECT_EQ(saver_mode.ending.cursor_count(), saver_mode.host.cursor_count());
 
     SaverRig empty(default_settings(), screen_of(1024, 768), 1, SaverStart{0, true, 0});
     empty.load();
@@ -150,12 +150,11 @@ TEST(MovementRule, EmptyCommandLineNeverEndsOnMovementButEndsOnAClick)
 
 TEST(EndSaver, WrongPasswordKeepsRunningWithTheCursorHiddenAndNeedsANewReference)
 {
-    SaverRig rig;
+    // Start-up hid the cursor once.
+    SaverRig rig(default_settings(), screen_of(1024, 768), 1, SaverStart{'S', false, -1});
     rig.host.options().is_nt = false;
     rig.host.password_answers = {false, true};
-    rig.saver.start.cursor_count = -1; // start-up hid the cursor once
     rig.host.show_cursor(false);
-    rig.saver.g_CursorCount = -1;
     rig.load();
     Ball_A& s = rig.saver;
     ASSERT_EQ(rig.host.cursor_count(), -2);
@@ -164,7 +163,7 @@ TEST(EndSaver, WrongPasswordKeepsRunningWithTheCursorHiddenAndNeedsANewReference
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(20, 20); })) << "refused password";
     EXPECT_EQ(rig.host.password_verifications(), 1);
     EXPECT_EQ(rig.host.cursor_count(), -2) << "the cursor is hidden again";
-    EXPECT_EQ(s.g_CursorCount, -2);
+    EXPECT_EQ(rig.ending.cursor_count(), -2);
     EXPECT_TRUE(rig.host.screen_saver_running_calls().empty());
 
     // The next move records a new reference; only a move off it in both axes ends.

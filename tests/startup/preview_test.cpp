@@ -1,5 +1,9 @@
 #include "startup/preview_picture.h"
+#include "engine/random.h"
+#include "engine/saver_window.h"
+#include "gfx/color.h"
 #include "host/headless/headless_host.h"
+#include "settings/settings_file.h"
 #include "startup/preview_window.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +62,54 @@ TEST(PreviewPicture, TheStartingRingInMiniatureOnBlack)
     EXPECT_EQ(picture.at(76, 56 - 18), gfx::kBlack) << "expected the gap above the centre ball black";
 
     EXPECT_EQ(render_preview_picture(), picture) << "expected the same picture every time";
+}
+
+// The picture is drawn without a saver window, so nothing but this ties it
+// to what the saver shows: a saver loaded on a screen three times the
+// picture's size, its starting formation stamped as a frame, each 3 x 3
+// block averaged, rounded to nearest, must give the picture pixel for pixel.
+TEST(PreviewPicture, IsTheLoadedSaversFormationFrameInMiniature)
+{
+    Settings settings;
+    LoadSettings(settings, std::string());
+    settings.g_BackgroundMode = 2;
+    settings.g_BackgroundColor = gfx::colorref(0, 0, 0);
+    host::HeadlessOptions screen;
+    screen.screen = {456, 336};
+    host::HeadlessHost host(screen);
+    Random random(0);
+    Ball_A saver(host, settings, random, SaverStart{});
+    saver.Form_Load();
+    Stage& stage = saver.stage();
+    const Formation& formation = saver.formation();
+    stage.RestoreBackground();
+    for (std::size_t i = 1; i <= 10; ++i)
+        stage.BlitBall(int(i), formation.FormationX()[i], formation.FormationY()[i]);
+    stage.BlitBall(11, formation.CenterFormationX(), formation.CenterFormationY());
+    const gfx::Surface& frame = *stage.Display();
+
+    const gfx::Surface picture = render_preview_picture();
+    ASSERT_EQ(picture.width() * 3, frame.width());
+    ASSERT_EQ(picture.height() * 3, frame.height());
+    int differing = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            int sum[3] = {0, 0, 0};
+            for (int dy = 0; dy < 3; ++dy) {
+                for (int dx = 0; dx < 3; ++dx) {
+                    const gfx::Pixel p = frame.at(3 * x + dx, 3 * y + dy);
+                    sum[0] += gfx::red_of(p);
+                    sum[1] += gfx::green_of(p);
+                    sum[2] += gfx::blue_of(p);
+                }
+            }
+            const gfx::Pixel expected = gfx::rgb((sum[0] + 4) / 9, (sum[1] + 4) / 9, (sum[2] + 4) / 9);
+            if (picture.at(x, y) != expected && ++differing <= 5)
+                ADD_FAILURE() << "at (" << x << ", " << y << "): expected " << Hex(expected)
+                              << " got " << Hex(picture.at(x, y));
+        }
+    }
+    EXPECT_EQ(differing, 0) << "pixels that differ from the saver's frame";
 }
 
 struct PreviewRig {

@@ -11,6 +11,7 @@
 #include "gfx/color.h"
 #include "host/headless/headless_host.h"
 #include "settings/settings.h"
+#include "startup/saver_ending.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -65,7 +66,7 @@ public:
     explicit SaverRig(Settings s = default_settings(), host::HeadlessOptions options = {},
                       std::uint64_t seed = 1, SaverStart start = {'S', false, -1})
         : host(std::move(options)), settings(std::move(s)), random(seed), trace(trace_text),
-          saver(host, settings, random, start, &trace)
+          ending(host, start), saver(host, settings, random, start, &trace, &ending)
     {
     }
 
@@ -109,6 +110,7 @@ public:
     Random random;
     std::ostringstream trace_text;
     Trace trace;
+    SaverEndingPolicy ending; // start-up's, as the programs run it
     Ball_A saver;
 };
 

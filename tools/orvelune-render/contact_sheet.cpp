@@ -5,6 +5,7 @@
 #include "png_frames.h"
 #include "render_setup.h"
 
+#include "common/full_redraw.h"
 #include "engine/actions/action_table.h"
 #include "engine/random.h"
 #include "engine/saver_window.h"
@@ -122,6 +123,7 @@ bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& h
     Random random(seed);
     try {
         SaverStart start{'S', false, host.show_cursor(false)};
+        start.full_redraw = full_redraw_requested();
         Ball_A saver(host, settings, random, start, &trace);
         saver.Form_Load();
         host.run();

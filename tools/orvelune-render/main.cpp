@@ -9,6 +9,7 @@
 #include "render_setup.h"
 #include "render_version_card.h"
 
+#include "common/full_redraw.h"
 #include "engine/random.h"
 #include "engine/saver_window.h"
 #include "engine/trace.h"
@@ -140,8 +141,8 @@ int render(const RenderOptions& options, const std::string& program_folder)
         try {
             // As started with "/s": start-up hides the cursor before the load.
             SaverStart start{'S', false, host.show_cursor(false)};
+            start.full_redraw = options.full_redraw || full_redraw_requested();
             Ball_A saver(host, settings, random, start, trace.get());
-            saver.full_redraw = saver.full_redraw || options.full_redraw;
             pause_ms = settings.g_PcSpec;
             // The values in effect: the saver's constructor has already put
             // unsound speeds and pauses in bounds.

@@ -47,8 +47,8 @@ void RingPlace(const CenterEllipses& a, double m, double& x, double& y)
 {
     const Ball_A& s = a.saver;
     const double phi = gfx::clock_angle(m);
-    x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.g_CenterX - kHalfSmallCell;
-    y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.g_CenterY - kHalfSmallCell;
+    x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.g_CenterX() - kHalfSmallCell;
+    y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.g_CenterY() - kHalfSmallCell;
 }
 
 // How ball i moves on the ring during ellipse r: all clockwise, the even
@@ -66,7 +66,7 @@ double RingStep(int r, int i, double factor)
 void DrawEllipseFrame(CenterEllipses& a, int r)
 {
     Ball_A& s = a.saver;
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
 
     // Out into depth over the first half turn of t, back over the second.
     if (a.EllipseParam < gfx::kPiSingle)
@@ -78,20 +78,20 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double ex = a.EllipseRx * std::cos(t);
     const double ey = a.EllipseRy * std::sin(t);
     const double c = a.turn_cos, sn = a.turn_sin;
-    a.CenterDrawX = s.g_CenterX + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
-    a.CenterDrawY = s.g_CenterY + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
-    s.blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
+    a.CenterDrawX = s.g_CenterX() + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
+    a.CenterDrawY = s.g_CenterY() + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
+    s.stage().blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
                      a.CenterBallSize);
 
     const double factor = s.settings.g_SpeedFactor;
     for (int i = 1; i <= kSmallBalls; ++i) {
         a.RingClock[i] += RingStep(r, i, factor);
         RingPlace(a, a.RingClock[i], s.StartX[i], s.StartY[i]);
-        s.BlitBall(i, s.StartX[i], s.StartY[i]);
+        s.stage().BlitBall(i, s.StartX[i], s.StartY[i]);
     }
 
     a.EllipseParam = float(a.EllipseParam + kParamStep);
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 } // namespace
@@ -103,7 +103,7 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
 
     // The shrinking centre ball is drawn with the stretching stamp, which
     // always samples colour on colour. The ring balls start 6 minutes apart.
-    a.ring_radius = s.ScreenHeightPx / 4;
+    a.ring_radius = s.ScreenHeightPx() / 4;
     for (int i = 1; i <= kSmallBalls; ++i)
         a.RingClock[i] = 6 * i;
     a.CenterBallSize = g_LargeBallSize;
@@ -111,7 +111,7 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
     // The ring, and the glide into it from the formation; the centre ball stays.
     for (int i = 1; i <= kSmallBalls; ++i)
         RingPlace(a, 6 * i, s.LastX[i], s.LastY[i]);
-    glide_small_balls(s, s.FormationX, s.FormationY, s.LastX, s.LastY);
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.LastX, s.LastY);
 
     a.EllipseTurn = 0;
     a.EllipseRx = 2 * g_RingRadius;
@@ -137,8 +137,8 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
 
     // Home from the ring, the centre ball from its last cell corner, at full
     // size again from the glide's first frame.
-    s.aim_glides(s.StartX, s.StartY, s.FormationX, s.FormationY);
-    s.aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.CenterFormationX, s.CenterFormationY);
+    s.aim_glides(s.StartX, s.StartY, s.formation().FormationX(), s.formation().FormationY());
+    s.aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
     s.GlideBalls(1);
     s.FinishAction();
 }

@@ -65,7 +65,7 @@ void MoveAlongFigureOfEight(ChangingRadius& r)
     r.q += r.left_lobe ? 1 : -1;
     const double theta = gfx::clock_angle(r.q);
     r.cx = lobe_centre_x + gfx::floor_int(std::cos(theta) * lobe_radius);
-    r.cy = r.saver.g_CenterY + gfx::floor_int(std::sin(theta) * lobe_radius);
+    r.cy = r.saver.g_CenterY() + gfx::floor_int(std::sin(theta) * lobe_radius);
     if (r.left_lobe && r.q == 75) {
         r.q = 45;
         r.left_lobe = false;
@@ -84,12 +84,12 @@ void DrawLobeFrame(ChangingRadius& r, int f)
     const bool shrinking = quarter % 2 == 0;
 
     MoveAlongFigureOfEight(r);
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
 
     r.centre_size += shrinking ? -kCentreStep : kCentreStep;
     s.CenterStartX = r.cx - r.centre_size / 2;
     s.CenterStartY = r.cy - r.centre_size / 2;
-    s.blit_ball_scaled(kCentreBall, s.CenterStartX, s.CenterStartY, r.centre_size, r.centre_size);
+    s.stage().blit_ball_scaled(kCentreBall, s.CenterStartX, s.CenterStartY, r.centre_size, r.centre_size);
 
     const double factor = s.settings.g_SpeedFactor;
     for (int j = 1; j <= kSmallBalls; ++j) {
@@ -102,10 +102,10 @@ void DrawLobeFrame(ChangingRadius& r, int f)
         const CellCorner c = place_on_circle(r.cx, r.cy, r.angle[j], r.radius[j], r.size[j]);
         s.StartX[j] = c.x;
         s.StartY[j] = c.y;
-        s.blit_ball_scaled(j, s.StartX[j], s.StartY[j], r.size[j], r.size[j]);
+        s.stage().blit_ball_scaled(j, s.StartX[j], s.StartY[j], r.size[j], r.size[j]);
     }
 
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 } // namespace
@@ -114,8 +114,8 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
 {
     Ball_A& s = saver;
     ChangingRadius r{saver};
-    r.W = s.ScreenWidthPx;
-    r.H = s.ScreenHeightPx;
+    r.W = s.ScreenWidthPx();
+    r.H = s.ScreenHeightPx();
     const double ring_radius = r.H / 4; // in both directions, so a circle
 
     // The balls are drawn stretched, colour on colour; the compositor's
@@ -125,15 +125,15 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
     // radius of a quarter of the screen's height, in LastX/Y.
     for (int j = 1; j <= kSmallBalls; ++j) {
         const CellCorner c =
-            place_on_circle(s.g_CenterX, s.g_CenterY, 6.0 * j, ring_radius, g_SmallBallSize);
+            place_on_circle(s.g_CenterX(), s.g_CenterY(), 6.0 * j, ring_radius, g_SmallBallSize);
         s.LastX[j] = c.x;
         s.LastY[j] = c.y;
     }
 
     // Glide out to it; the centre ball stays where it is.
-    s.aim_glides(s.FormationX, s.FormationY, s.LastX, s.LastY);
-    s.aim_centre_glide(s.CenterFormationX, s.CenterFormationY, s.CenterFormationX,
-                       s.CenterFormationY);
+    s.aim_glides(s.formation().FormationX(), s.formation().FormationY(), s.LastX, s.LastY);
+    s.aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
+                       s.formation().CenterFormationY());
     s.GlideBalls(1);
 
     // Every ball starts on its ring angle, at the ring's radius, full size.
@@ -155,8 +155,8 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
             DrawLobeFrame(r, f);
 
     // Home from where every ball was last drawn, at full size again.
-    s.aim_glides(s.StartX, s.StartY, s.FormationX, s.FormationY);
-    s.aim_centre_glide(s.CenterStartX, s.CenterStartY, s.CenterFormationX, s.CenterFormationY);
+    s.aim_glides(s.StartX, s.StartY, s.formation().FormationX(), s.formation().FormationY());
+    s.aim_centre_glide(s.CenterStartX, s.CenterStartY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
     s.GlideBalls(1);
 
     s.FinishAction();

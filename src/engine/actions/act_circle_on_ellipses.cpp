@@ -51,7 +51,7 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
     Ball_A& s = a.saver;
     const double factor = s.settings.g_SpeedFactor;
 
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     a.DepthFactor -= kDepthStep;
     const double e = a.DepthFactor;
     const double large_squeezed = g_LargeBallSize + g_RingRadius / e;
@@ -66,8 +66,8 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
         // The middle: half a minute per frame around the large ellipse.
         a.BigClock[i] += factor / 2;
         const double phi1 = gfx::clock_angle(a.BigClock[i]);
-        a.middle_x[i] = gfx::floor_int(std::cos(phi1) * large_x) + s.g_CenterX;
-        a.middle_y[i] = gfx::floor_int(std::sin(phi1) * large_y) + s.g_CenterY;
+        a.middle_x[i] = gfx::floor_int(std::cos(phi1) * large_x) + s.g_CenterX();
+        a.middle_y[i] = gfx::floor_int(std::sin(phi1) * large_y) + s.g_CenterY();
 
         // The ball: four minutes per frame around its small ellipse.
         a.SmallClock[i] += 4 * factor;
@@ -75,11 +75,11 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
         s.HoldX[i] = gfx::floor_int(std::cos(phi2) * small_x) + a.middle_x[i] - kHalfSmallCell;
         s.HoldY[i] = gfx::floor_int(std::sin(phi2) * small_y) + a.middle_y[i] - kHalfSmallCell;
 
-        s.BlitBall(i, s.HoldX[i], s.HoldY[i]);
+        s.stage().BlitBall(i, s.HoldX[i], s.HoldY[i]);
         if (i == 5)
-            s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+            s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
     }
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 } // namespace
@@ -90,10 +90,10 @@ void Act_CircleOnEllipses(Ball_A& saver, std::int16_t /*mode*/)
     CircleOnEllipses a{saver};
 
     // The small balls gather on the screen centre; the centre ball stays.
-    s.StartX = s.FormationX;
-    s.StartY = s.FormationY;
-    s.GatherX = s.g_CenterX - kHalfSmallCell;
-    s.GatherY = s.g_CenterY - kHalfSmallCell;
+    s.StartX = s.formation().FormationX();
+    s.StartY = s.formation().FormationY();
+    s.GatherX = s.g_CenterX() - kHalfSmallCell;
+    s.GatherY = s.g_CenterY() - kHalfSmallCell;
     s.GatherToCenter(1);
 
     // The middles start 6 minutes apart like the ring; each ball starts on

@@ -76,14 +76,14 @@ void GatherForCycloid(Ball_A& saver, CycloidState& s)
 // the lead's centre of i frames before.
 void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
 {
-    saver.RestoreBackground();
-    saver.BlitBall(kCentreBall, s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell);
+    saver.stage().RestoreBackground();
+    saver.stage().BlitBall(kCentreBall, s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell);
     for (int i = 1; i <= kSmallBalls; ++i) {
         s.drawn_x[i] = s.snake_x[i] - kHalfSmallCell;
         s.drawn_y[i] = s.snake_y[i] - kHalfSmallCell;
-        saver.BlitBall(i, s.drawn_x[i], s.drawn_y[i]);
+        saver.stage().BlitBall(i, s.drawn_x[i], s.drawn_y[i]);
     }
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
     Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
@@ -103,11 +103,11 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
 
     // From here on the balls are handled by their centres.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.snake_x[i] = saver.FormationX[i] + kHalfSmallCell;
-        s.snake_y[i] = saver.FormationY[i] + kHalfSmallCell;
+        s.snake_x[i] = saver.formation().FormationX()[i] + kHalfSmallCell;
+        s.snake_y[i] = saver.formation().FormationY()[i] + kHalfSmallCell;
     }
-    s.lead_x = saver.CenterFormationX + kHalfLargeCell;
-    s.lead_y = saver.CenterFormationY + kHalfLargeCell;
+    s.lead_x = saver.formation().CenterFormationX() + kHalfLargeCell;
+    s.lead_y = saver.formation().CenterFormationY() + kHalfLargeCell;
 
     // The curve's constants.
     s.CycloidR1 = 20;
@@ -119,8 +119,8 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
     // Everything gathers on the first curve's first point, taken around the
     // screen centre, where the curve's middle sets out.
     s.CurveParam = float(s.CurveStep + s.CurveStart);
-    s.gather_x = Cyc_X(s.curve, s.CurveParam) + saver.g_CenterX;
-    s.gather_y = Cyc_Y(s.curve, s.CurveParam) + saver.g_CenterY;
+    s.gather_x = Cyc_X(s.curve, s.CurveParam) + saver.g_CenterX();
+    s.gather_y = Cyc_Y(s.curve, s.CurveParam) + saver.g_CenterY();
     GatherForCycloid(saver, s);
 
     // The figure-eight starts on the left circle at the touching point and
@@ -135,8 +135,8 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
         s.CurveParam = float(0.25 + s.CurveStart);
 
         while (s.CurveParam < s.CurvePeriod) {
-            move_curve_center(s.orbit, settings.g_SpeedFactor, saver.ScreenWidthPx,
-                              saver.g_CenterY);
+            move_curve_center(s.orbit, settings.g_SpeedFactor, saver.ScreenWidthPx(),
+                              saver.g_CenterY());
             place_lead(s, s.CurveParam);
             DrawCycloidFrame(saver, s);
             s.CurveParam = float(s.CurveStep + s.CurveParam);
@@ -152,9 +152,9 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // Every ball glides back from where it was last drawn to its place.
-    saver.aim_glides(s.drawn_x, s.drawn_y, saver.FormationX, saver.FormationY);
+    saver.aim_glides(s.drawn_x, s.drawn_y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.aim_centre_glide(s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell,
-                           saver.CenterFormationX, saver.CenterFormationY);
+                           saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     saver.GlideBalls(1);
     saver.FinishAction();
 }

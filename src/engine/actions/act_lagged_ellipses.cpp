@@ -34,7 +34,7 @@ void StepLaggedBall(Ball_A& saver, LaggedEllipses& l, int i)
     const auto n = std::size_t(i);
     if (l.t[n] < gfx::kTwoPi) {
         place_on_ellipse(saver, l.r, i, l.t[n]);
-        saver.BlitBall(i, l.r.x[n], l.r.y[n]);
+        saver.stage().BlitBall(i, l.r.x[n], l.r.y[n]);
         l.t[n] += kParameterStep;
     }
 }
@@ -46,14 +46,14 @@ void draw_lagged_trace(Ball_A& saver, LaggedEllipses& l)
 {
     l.t.fill(kParameterStep);
     l.n = 0;
-    saver.BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
+    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
 
     while (l.t[kSmallBalls] < gfx::kTwoPi) {
         l.n += 1;
         l.active = l.n < kAllActiveFrame ? l.n / kLagFrames + 1 : kSmallBalls;
         for (int i = 1; i <= l.active; ++i)
             StepLaggedBall(saver, l, i);
-        saver.PresentFrame();
+        saver.stage().PresentFrame();
     }
 }
 

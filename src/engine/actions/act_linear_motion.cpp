@@ -66,8 +66,8 @@ void pick_meeting_place(LinearMotion& m)
 EdgeTargets PickEdgeTargets(Ball_A& saver)
 {
     EdgeTargets edges;
-    const double width = saver.ScreenWidthPx;
-    const double height = saver.ScreenHeightPx;
+    const double width = saver.ScreenWidthPx();
+    const double height = saver.ScreenHeightPx();
     const double cell = g_SmallBallSize;
     for (int i = 1; i <= kSmallBalls; ++i) {
         const int side = gfx::floor_int(4 * saver.Rnd());
@@ -103,24 +103,24 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
     for (int leg = 1; leg <= legs; ++leg) {
         // Start: from the formation in the first leg, afterwards from the
         // meeting place the previous leg reached.
-        const Ball_A::BallArray& start_x = leg == 1 ? s.FormationX : s.LastX;
-        const Ball_A::BallArray& start_y = leg == 1 ? s.FormationY : s.LastY;
-        m.centre_from_x = leg == 1 ? s.CenterFormationX : m.centre_to_x;
-        m.centre_from_y = leg == 1 ? s.CenterFormationY : m.centre_to_y;
+        const Ball_A::BallArray& start_x = leg == 1 ? s.formation().FormationX() : s.LastX;
+        const Ball_A::BallArray& start_y = leg == 1 ? s.formation().FormationY() : s.LastY;
+        m.centre_from_x = leg == 1 ? s.formation().CenterFormationX() : m.centre_to_x;
+        m.centre_from_y = leg == 1 ? s.formation().CenterFormationY() : m.centre_to_y;
 
         // Outward: every ball towards its own edge point.
         m.edges = PickEdgeTargets(s);
         s.aim_glides(start_x, start_y, m.edges.EdgeX, m.edges.EdgeY);
 
         // The next meeting place, 90 pixels clear of every edge.
-        m.target_x = target_coordinate(s, s.ScreenWidthPx);
-        m.target_y = target_coordinate(s, s.ScreenHeightPx);
+        m.target_x = target_coordinate(s, s.ScreenWidthPx());
+        m.target_y = target_coordinate(s, s.ScreenHeightPx());
 
         // The centre ball heads for the middle of the meeting place (home
         // in the last leg), half its way in each of the leg's two glides.
         if (leg == legs) {
-            m.centre_to_x = s.CenterFormationX;
-            m.centre_to_y = s.CenterFormationY;
+            m.centre_to_x = s.formation().CenterFormationX();
+            m.centre_to_y = s.formation().CenterFormationY();
         } else {
             m.centre_to_x = m.target_x - kHalfLargeCell;
             m.centre_to_y = m.target_y - kHalfLargeCell;
@@ -134,7 +134,7 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 
         // The last leg turns home from the edges.
         if (leg == legs) {
-            s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.FormationX, s.FormationY);
+            s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.formation().FormationX(), s.formation().FormationY());
             break;
         }
 

@@ -58,28 +58,28 @@ void place_lead(const Ball_A& saver, LissajousState& s, float t)
     const double sn = std::sin(double(s.CurveRotation));
     const double x = s.AmpX * std::sin(double(float(s.FreqA * t)));
     const double y = s.AmpY * std::sin(double(float(s.FreqB * t)));
-    s.lead_x = saver.g_CenterX + x * c - y * sn - kHalfSmallCell;
-    s.lead_y = saver.g_CenterY + x * sn + y * c - kHalfSmallCell;
+    s.lead_x = saver.g_CenterX() + x * c - y * sn - kHalfSmallCell;
+    s.lead_y = saver.g_CenterY() + x * sn + y * c - kHalfSmallCell;
 }
 
 // One frame: the bouncing centre ball underneath, the lead, then the snake,
 // ball 2 nearest the lead; afterwards the snake moves up by one place.
 void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
 {
-    saver.RestoreBackground();
+    saver.stage().RestoreBackground();
 
-    bounce_axis(s.BounceX, s.BounceVX, saver.ScreenWidthPx);
-    bounce_axis(s.BounceY, s.BounceVY, saver.ScreenHeightPx);
+    bounce_axis(s.BounceX, s.BounceVX, saver.ScreenWidthPx());
+    bounce_axis(s.BounceY, s.BounceVY, saver.ScreenHeightPx());
     s.centre_x = s.BounceX - kHalfLargeCell;
     s.centre_y = s.BounceY - kHalfLargeCell;
     // The centre ball goes through the stretching transfer at its own size.
-    saver.blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
+    saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
 
-    saver.BlitBall(1, s.lead_x, s.lead_y);
+    saver.stage().BlitBall(1, s.lead_x, s.lead_y);
     for (int j = 1; j <= 9; ++j)
-        saver.BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
+        saver.stage().BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
 
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
     Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
@@ -111,8 +111,8 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
 
     // The centre ball starts from the screen centre on one of the four
     // diagonals, 9 pixels per frame on each axis at speed factor 1.
-    s.BounceX = std::int16_t(gfx::round_half_even(saver.g_CenterX));
-    s.BounceY = std::int16_t(gfx::round_half_even(saver.g_CenterY));
+    s.BounceX = std::int16_t(gfx::round_half_even(saver.g_CenterX()));
+    s.BounceY = std::int16_t(gfx::round_half_even(saver.g_CenterY()));
     constexpr double kDiagonals[4][2] = {{9, 9}, {-9, -9}, {9, -9}, {-9, 9}};
     const int diagonal = gfx::floor_int(4 * saver.Rnd());
     s.BounceVX = kDiagonals[diagonal][0] * settings.g_SpeedFactor;
@@ -120,11 +120,11 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
 
     // The ten small balls gather on the screen centre; the centre ball stays.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.StartX[i] = saver.FormationX[i];
-        saver.StartY[i] = saver.FormationY[i];
+        saver.StartX[i] = saver.formation().FormationX()[i];
+        saver.StartY[i] = saver.formation().FormationY()[i];
     }
-    saver.GatherX = saver.g_CenterX - kHalfSmallCell;
-    saver.GatherY = saver.g_CenterY - kHalfSmallCell;
+    saver.GatherX = saver.g_CenterX() - kHalfSmallCell;
+    saver.GatherY = saver.g_CenterY() - kHalfSmallCell;
     saver.GatherToCenter(1);
     // The snake sets out from the gather point, where the glide left every ball.
     s.snake_x = saver.StartX;
@@ -139,8 +139,8 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
         s.CurvePeriod = float(double(LeastCommonMultiple(s.FreqA, s.FreqB)) / s.FreqA / s.FreqB
                               * gfx::kTwoPi);
         s.CurveStep = 0.035;
-        s.AmpX = float(0.9 * saver.g_CenterX / 2);
-        s.AmpY = float(0.9 * saver.g_CenterY / 2);
+        s.AmpX = float(0.9 * saver.g_CenterX() / 2);
+        s.AmpY = float(0.9 * saver.g_CenterY() / 2);
         s.CurveRotation = 0;
 
         // Two figures: a half turn counted in quarter turns.
@@ -152,9 +152,9 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // Every ball glides from where it was last drawn back to its place.
-    saver.aim_glides(s.snake_x, s.snake_y, saver.FormationX, saver.FormationY);
-    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.CenterFormationX,
-                           saver.CenterFormationY);
+    saver.aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
+                           saver.formation().CenterFormationY());
     saver.GlideBalls(1);
     saver.FinishAction();
 }

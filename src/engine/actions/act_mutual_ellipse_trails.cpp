@@ -22,16 +22,16 @@ void draw_trace(Ball_A& saver, EllipseRosette& r)
     float t = float(kParameterStep);
 
     // Erased once: the trace frames that follow keep every image.
-    saver.RestoreBackground();
-    saver.BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
+    saver.stage().RestoreBackground();
+    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
 
     while (t < float(gfx::kTwoPi)) {
         for (int i = 1; i <= kSmallBalls; ++i) {
             place_on_ellipse(saver, r, i, t);
-            saver.BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
+            saver.stage().BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
         }
         t = float(t + kParameterStep);
-        saver.PresentFrame();
+        saver.stage().PresentFrame();
     }
 }
 

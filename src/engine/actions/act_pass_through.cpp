@@ -52,7 +52,7 @@ void point_on_circle(const PassThrough& s, double centre_x, double minutes, doub
 // The centre ball's cell around its centre (x, y).
 void blit_centre_ball(Ball_A& saver, double x, double y)
 {
-    saver.BlitBall(kCentreBall, x - kHalfLargeCell, y - kHalfLargeCell);
+    saver.stage().BlitBall(kCentreBall, x - kHalfLargeCell, y - kHalfLargeCell);
 }
 
 // One leg of a turn, g_Speed frames: outward, the balls slide towards their
@@ -106,7 +106,7 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
         double bx = 0, by = 0;
         point_on_circle(s, s.on_right ? s.right_x : s.left_x, s.b, bx, by);
 
-        saver.RestoreBackground();
+        saver.stage().RestoreBackground();
         for (int k = 1; k <= kSmallBalls; ++k) {
             const int slot = leg_slot(outward, k);
             const int d = saver.DrawOrder[std::size_t(slot)];
@@ -117,7 +117,7 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
                 saver.GlideX[std::size_t(d)] += saver.GlideStepX[std::size_t(d)];
                 saver.GlideY[std::size_t(d)] += saver.GlideStepY[std::size_t(d)];
             }
-            saver.BlitBall(d, saver.GlideX[std::size_t(d)] + s.ox,
+            saver.stage().BlitBall(d, saver.GlideX[std::size_t(d)] + s.ox,
                            saver.GlideY[std::size_t(d)] + s.oy);
             if (slot == kCentreAfterSlot) {
                 blit_centre_ball(saver, bx, by);
@@ -127,7 +127,7 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
                 }
             }
         }
-        saver.PresentFrame();
+        saver.stage().PresentFrame();
     }
 }
 
@@ -136,7 +136,7 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
 {
     const int n = saver.settings.g_Speed;
-    const double W = saver.ScreenWidthPx;
+    const double W = saver.ScreenWidthPx();
     PassThrough s;
 
     // The opening: the ring's middle runs from the screen centre up the
@@ -150,7 +150,7 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     s.rho = (W / 2 - g_RingRadius) / 2;
     s.left_x = W / 2 - s.rho;
     s.right_x = W / 2 + s.rho;
-    s.middle_y = saver.g_CenterY;
+    s.middle_y = saver.g_CenterY();
     s.step = 15.0 / n;
     s.b = 45 + s.step;
     for (double k = 45; k <= 60 + s.step / 2; k += s.step) {
@@ -163,12 +163,12 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
         s.b -= s.step;
 
         // The ring by ball number, the centre ball on top.
-        saver.RestoreBackground();
+        saver.stage().RestoreBackground();
         place_ring(saver.LastX, saver.LastY, rx, ry);
         for (int j = 1; j <= kSmallBalls; ++j)
-            saver.BlitBall(j, saver.LastX[std::size_t(j)], saver.LastY[std::size_t(j)]);
+            saver.stage().BlitBall(j, saver.LastX[std::size_t(j)], saver.LastY[std::size_t(j)]);
         blit_centre_ball(saver, bx, by);
-        saver.PresentFrame();
+        saver.stage().PresentFrame();
     }
 
     // The turns start from the starting ring, carried by the ring offset;
@@ -178,8 +178,8 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     s.ox = s.oy = 0;
     s.a = 0;
     saver.PivotBall = 0;
-    saver.LastX = saver.FormationX;
-    saver.LastY = saver.FormationY;
+    saver.LastX = saver.formation().FormationX();
+    saver.LastY = saver.formation().FormationY();
 
     // A turn: the ring half turns over about the next pivot and back, the
     // balls going halfway to their mirror places in g_Speed frames.

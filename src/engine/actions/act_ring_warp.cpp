@@ -45,8 +45,8 @@ int RingCentre(Ball_A& s, double extent)
 void PickNextRing(RingWarp& w)
 {
     Ball_A& s = w.saver;
-    const int cx = RingCentre(s, s.ScreenWidthPx);
-    const int cy = RingCentre(s, s.ScreenHeightPx);
+    const int cx = RingCentre(s, s.ScreenWidthPx());
+    const int cy = RingCentre(s, s.ScreenHeightPx());
     const double radius = g_RingRadius * kShapeFactor[w.shape];
     for (int i = 1; i <= kSmallBalls; ++i) {
         const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, g_SmallBallSize);
@@ -61,13 +61,13 @@ void PickNextRing(RingWarp& w)
 // order, the centre ball after ball 5.
 void Jump(Ball_A& s)
 {
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.BlitBall(i, s.StartX[i], s.StartY[i]);
+        s.stage().BlitBall(i, s.StartX[i], s.StartY[i]);
         if (i == kCentreAfter)
-            s.BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
+            s.stage().BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
     }
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 // The move in g_Speed frames along the aimed glides, the small balls in
@@ -75,19 +75,19 @@ void Jump(Ball_A& s)
 void Glide(Ball_A& s)
 {
     for (int k = 1; k <= s.settings.g_Speed; ++k) {
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int b = s.DrawOrder[n];
             s.GlideX[b] -= s.GlideStepX[b];
             s.GlideY[b] -= s.GlideStepY[b];
-            s.BlitBall(b, s.GlideX[b], s.GlideY[b]);
+            s.stage().BlitBall(b, s.GlideX[b], s.GlideY[b]);
             if (n == kCentreAfter) {
                 s.CenterGlideX -= s.CenterStepX;
                 s.CenterGlideY -= s.CenterStepY;
-                s.BlitBall(kCentreBall, s.CenterGlideX, s.CenterGlideY);
+                s.stage().BlitBall(kCentreBall, s.CenterGlideX, s.CenterGlideY);
             }
         }
-        s.PresentFrame();
+        s.stage().PresentFrame();
     }
 }
 
@@ -100,11 +100,11 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
 
     // The balls stand in their formation.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.HoldX[i] = s.FormationX[i];
-        s.HoldY[i] = s.FormationY[i];
+        s.HoldX[i] = s.formation().FormationX()[i];
+        s.HoldY[i] = s.formation().FormationY()[i];
     }
-    w.pcx = s.CenterFormationX;
-    w.pcy = s.CenterFormationY;
+    w.pcx = s.formation().CenterFormationX();
+    w.pcy = s.formation().CenterFormationY();
     w.shape = gfx::floor_int(s.Rnd() * 3);
 
     const int moves = 2 * g_PhaseSteps;
@@ -115,10 +115,10 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         if (!home) {
             PickNextRing(w);
         } else {
-            s.LastX = s.FormationX;
-            s.LastY = s.FormationY;
-            s.CenterStartX = s.CenterFormationX;
-            s.CenterStartY = s.CenterFormationY;
+            s.LastX = s.formation().FormationX();
+            s.LastY = s.formation().FormationY();
+            s.CenterStartX = s.formation().CenterFormationX();
+            s.CenterStartY = s.formation().CenterFormationY();
         }
 
         // Mirrored about a random pivot: ball p + t goes where the ring puts

@@ -36,12 +36,12 @@ struct RingsAndBands {
 
 // The two bands a leg may pass through, drawn with equal chances.
 struct Band {
-    Ball_A::BallArray Ball_A::*x;
-    Ball_A::BallArray Ball_A::*y;
+    const Formation::BallArray& (Formation::*x)() const;
+    const Formation::BallArray& (Formation::*y)() const;
 };
 constexpr Band kBands[2] = {
-    {&Ball_A::VerticalRodX, &Ball_A::VerticalRodY},
-    {&Ball_A::HorizontalRodX, &Ball_A::HorizontalRodY},
+    {&Formation::VerticalRodX, &Formation::VerticalRodY},
+    {&Formation::HorizontalRodX, &Formation::HorizontalRodY},
 };
 
 // A ring's middle keeps the ring radius from every screen edge: a whole
@@ -65,18 +65,18 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         // The band: either rod, with the centre ball on its own place, the
         // rods' free middle slot when that place is the screen centre.
         const Band& band = kBands[gfx::floor_int(2 * saver.Rnd())];
-        saver.StartX = saver.*band.x;
-        saver.StartY = saver.*band.y;
-        saver.CenterStartX = saver.CenterFormationX;
-        saver.CenterStartY = saver.CenterFormationY;
+        saver.StartX = (saver.formation().*band.x)();
+        saver.StartY = (saver.formation().*band.y)();
+        saver.CenterStartX = saver.formation().CenterFormationX();
+        saver.CenterStartY = saver.formation().CenterFormationY();
 
         // Where the leg starts: the formation in the first leg, afterwards
         // the ring the leg before ended in.
         if (r == 1) {
-            saver.HoldX = saver.FormationX;
-            saver.HoldY = saver.FormationY;
-            s.CenterHoldX = saver.CenterFormationX;
-            s.CenterHoldY = saver.CenterFormationY;
+            saver.HoldX = saver.formation().FormationX();
+            saver.HoldY = saver.formation().FormationY();
+            s.CenterHoldX = saver.formation().CenterFormationX();
+            s.CenterHoldY = saver.formation().CenterFormationY();
         } else {
             saver.HoldX = s.RingX;
             saver.HoldY = s.RingY;
@@ -93,13 +93,13 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         // Where the leg ends: back in the formation after the last leg, else
         // a ring around a random point, its middle under the centre ball.
         if (r == g_PhaseSteps) {
-            s.RingX = saver.FormationX;
-            s.RingY = saver.FormationY;
-            s.CenterRingX = saver.CenterFormationX;
-            s.CenterRingY = saver.CenterFormationY;
+            s.RingX = saver.formation().FormationX();
+            s.RingY = saver.formation().FormationY();
+            s.CenterRingX = saver.formation().CenterFormationX();
+            s.CenterRingY = saver.formation().CenterFormationY();
         } else {
-            const double TX = ring_middle(saver, saver.ScreenWidthPx);
-            const double TY = ring_middle(saver, saver.ScreenHeightPx);
+            const double TX = ring_middle(saver, saver.ScreenWidthPx());
+            const double TY = ring_middle(saver, saver.ScreenHeightPx());
             place_ring(s.RingX, s.RingY, TX, TY);
             s.CenterRingX = TX - kHalfLargeCell;
             s.CenterRingY = TY - kHalfLargeCell;

@@ -63,10 +63,10 @@ void breathe(RodAndBall& r)
 // clockwise), every offset rounded down to whole pixels.
 void place_rod(const Ball_A& saver, RodAndBall& r, double k)
 {
-    const double H = saver.ScreenHeightPx;
+    const double H = saver.ScreenHeightPx();
     const double theta = gfx::clock_angle(r.u);
-    r.px = saver.g_CenterX + gfx::floor_int(std::cos(theta) * H / 8);
-    r.py = saver.g_CenterY + gfx::floor_int(std::sin(theta) * H / 8);
+    r.px = saver.g_CenterX() + gfx::floor_int(std::cos(theta) * H / 8);
+    r.py = saver.g_CenterY() + gfx::floor_int(std::sin(theta) * H / 8);
 
     const double phi = gfx::clock_angle(k);
     for (std::size_t m = 1; m <= kSmallBalls; ++m) {
@@ -88,17 +88,17 @@ void place_centre_ball(RodAndBall& r)
 // everything; otherwise the hub lies on top and the centre ball underneath.
 void draw_rod(Ball_A& saver, const RodAndBall& r)
 {
-    saver.RestoreBackground();
+    saver.stage().RestoreBackground();
     if (r.flipped) {
         for (int m = kSmallBalls; m >= 1; --m)
-            saver.BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
-        saver.BlitBall(kCentreBall, r.cx, r.cy);
+            saver.stage().BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
+        saver.stage().BlitBall(kCentreBall, r.cx, r.cy);
     } else {
-        saver.BlitBall(kCentreBall, r.cx, r.cy);
+        saver.stage().BlitBall(kCentreBall, r.cx, r.cy);
         for (int m = 1; m <= kSmallBalls; ++m)
-            saver.BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
+            saver.stage().BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
     }
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
 }
 
 } // namespace
@@ -114,19 +114,19 @@ void Act_RodAndBall(Ball_A& saver, std::int16_t /*mode*/)
     // rod's top, its left edge on the rod's axis.
     Ball_A::BallArray x0{}, y0{};
     r.L[kSmallBalls] = 0;
-    x0[kSmallBalls] = saver.g_CenterX - kHalfSmallCell;
-    y0[kSmallBalls] = saver.g_CenterY - kHalfSmallCell + saver.ScreenHeightPx / 8;
+    x0[kSmallBalls] = saver.g_CenterX() - kHalfSmallCell;
+    y0[kSmallBalls] = saver.g_CenterY() - kHalfSmallCell + saver.ScreenHeightPx() / 8;
     for (std::size_t m = kSmallBalls - 1; m >= 1; --m) {
         r.L[m] = r.L[m + 1] + kHalfSmallCell;
-        x0[m] = saver.g_CenterX - kHalfSmallCell;
+        x0[m] = saver.g_CenterX() - kHalfSmallCell;
         y0[m] = y0[m + 1] - kHalfSmallCell;
     }
     const double centre_x0 = x0[1] + kHalfSmallCell;
     const double centre_y0 = y0[1] + kHalfSmallCell - g_SmallBallSize - kHalfLargeCell;
 
     // Every ball glides from its formation place into the rod.
-    saver.aim_glides(saver.FormationX, saver.FormationY, x0, y0);
-    saver.aim_centre_glide(saver.CenterFormationX, saver.CenterFormationY, centre_x0, centre_y0);
+    saver.aim_glides(saver.formation().FormationX(), saver.formation().FormationY(), x0, y0);
+    saver.aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(), centre_x0, centre_y0);
     saver.GlideBalls(1);
 
     // Passes: one turn of the rod each, k = 1 to 60 in steps of the speed
@@ -147,8 +147,8 @@ void Act_RodAndBall(Ball_A& saver, std::int16_t /*mode*/)
     } while (r.peaks < kPeaks);
 
     // Every ball glides home from where the last frame drew it.
-    saver.aim_glides(r.x, r.y, saver.FormationX, saver.FormationY);
-    saver.aim_centre_glide(r.cx, r.cy, saver.CenterFormationX, saver.CenterFormationY);
+    saver.aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.aim_centre_glide(r.cx, r.cy, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     saver.GlideBalls(1);
 
     saver.FinishAction();

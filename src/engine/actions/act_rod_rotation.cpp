@@ -54,7 +54,7 @@ struct RodRotation {
 void flip_leg(Ball_A& s, bool outward)
 {
     for (int frame = 1; frame <= s.settings.g_Speed; ++frame) {
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int j = outward ? n : kSmallBalls + 1 - n;
             if (outward) {
@@ -64,11 +64,11 @@ void flip_leg(Ball_A& s, bool outward)
                 s.GlideX[j] += s.GlideStepX[j];
                 s.GlideY[j] += s.GlideStepY[j];
             }
-            s.BlitBall(j, s.GlideX[j] - kHalfSmallCell, s.GlideY[j] - kHalfSmallCell);
+            s.stage().BlitBall(j, s.GlideX[j] - kHalfSmallCell, s.GlideY[j] - kHalfSmallCell);
             if (j == 5)
-                s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+                s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         }
-        s.PresentFrame();
+        s.stage().PresentFrame();
     }
 }
 
@@ -78,8 +78,8 @@ void flip_rod(Ball_A& s)
 {
     Ball_A::BallArray centre_x{}, centre_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
-        centre_x[i] = s.VerticalRodX[i] + kHalfSmallCell;
-        centre_y[i] = s.VerticalRodY[i] + kHalfSmallCell;
+        centre_x[i] = s.formation().VerticalRodX()[i] + kHalfSmallCell;
+        centre_y[i] = s.formation().VerticalRodY()[i] + kHalfSmallCell;
     }
     // Ball i slides along the rod to ball 11 - i's place.
     for (int i = 1; i <= kSmallBalls; ++i)
@@ -94,7 +94,7 @@ void pick_directions(RodRotation& r)
     Ball_A& s = r.saver;
     const int common = r.mode == 2 ? gfx::floor_int(s.Rnd() * 2) : 0;
     for (int i = 1; i <= kSmallBalls; ++i) {
-        r.offset[i] = s.g_CenterY - (s.VerticalRodY[i] + kHalfSmallCell);
+        r.offset[i] = s.g_CenterY() - (s.formation().VerticalRodY()[i] + kHalfSmallCell);
         r.direction[i] = r.mode == 2 ? common : gfx::floor_int(s.Rnd() * 2);
     }
 }
@@ -109,10 +109,10 @@ void pick_orbit(RodRotation& r)
     const int orbit_case = gfx::floor_int(s.Rnd() * 4);
     r.spin_mode = gfx::floor_int(s.Rnd() * 3);
     switch (orbit_case) {
-    case 0: r.px = s.g_CenterX - r.width / 10; r.py = s.g_CenterY; r.a = 15; break;
-    case 1: r.px = s.g_CenterX + r.width / 10; r.py = s.g_CenterY; r.a = 45; break;
-    case 2: r.px = s.g_CenterX; r.py = s.g_CenterY - r.height / 10; r.a = 30; break;
-    default: r.px = s.g_CenterX; r.py = s.g_CenterY + r.height / 10; r.a = 0; break;
+    case 0: r.px = s.g_CenterX() - r.width / 10; r.py = s.g_CenterY(); r.a = 15; break;
+    case 1: r.px = s.g_CenterX() + r.width / 10; r.py = s.g_CenterY(); r.a = 45; break;
+    case 2: r.px = s.g_CenterX(); r.py = s.g_CenterY() - r.height / 10; r.a = 30; break;
+    default: r.px = s.g_CenterX(); r.py = s.g_CenterY() + r.height / 10; r.a = 0; break;
     }
 }
 
@@ -124,11 +124,11 @@ void draw_rod_frame(RodRotation& r, double k)
     // Erase: every frame in mode 1; in mode 2 only once the trail is long
     // enough, while the balls shrink over the first half turn and grow back.
     if (r.mode == 1) {
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
     } else {
         r.trail += r.factor;
         if (r.trail >= kTrailLength)
-            s.RestoreBackground();
+            s.stage().RestoreBackground();
         r.size += k < 30 ? -kSizeStep : kSizeStep;
     }
 
@@ -146,14 +146,14 @@ void draw_rod_frame(RodRotation& r, double k)
         const double x = cx + dx - r.size / 2;
         const double y = cy + dy - r.size / 2;
         if (r.mode == 1)
-            s.BlitBall(j, x, y);
+            s.stage().BlitBall(j, x, y);
         else // stretched colour on colour; a negative size draws the ball mirrored
-            s.blit_ball_scaled(j, x, y, r.size, r.size);
+            s.stage().blit_ball_scaled(j, x, y, r.size, r.size);
         if (j == 5) // the centre ball, never scaled, on the rod's middle
-            s.BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
+            s.stage().BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
     }
 
-    s.PresentFrame();
+    s.stage().PresentFrame();
     r.a += 2; // the orbit advances 2 sixtieths per frame, whatever the factor
 }
 
@@ -164,15 +164,15 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
     Ball_A& s = saver;
     RodRotation r{saver, mode};
     r.repetitions = mode == 1 ? g_PhaseSteps : g_PhaseSteps / 2;
-    r.width = s.ScreenWidthPx;
-    r.height = s.ScreenHeightPx;
+    r.width = s.ScreenWidthPx();
+    r.height = s.ScreenHeightPx();
     r.factor = s.settings.g_SpeedFactor;
     // The step of the spin angle per frame: 2 sixtieths scaled by the speed
     // factor, so 30 frames per repetition at factor 1, 15 at 2, 119 at 0.25.
     const double spin_step = 2 * r.factor;
 
     // Glide into the vertical rod; the centre ball stays in the middle.
-    glide_small_balls(s, s.FormationX, s.FormationY, s.VerticalRodX, s.VerticalRodY);
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.formation().VerticalRodX(), s.formation().VerticalRodY());
 
     // The flip, in mode 1 only.
     if (mode == 1)
@@ -185,7 +185,7 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
     for (int rep = 1; rep <= r.repetitions; ++rep) {
         pick_orbit(r);
         if (mode == 2) {
-            s.RestoreBackground();
+            s.stage().RestoreBackground();
             r.trail = 0;
         }
         r.size = g_SmallBallSize;
@@ -195,7 +195,7 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
     }
 
     // The balls jump back into the vertical rod and glide home.
-    glide_small_balls(s, s.VerticalRodX, s.VerticalRodY, s.FormationX, s.FormationY);
+    glide_small_balls(s, s.formation().VerticalRodX(), s.formation().VerticalRodY(), s.formation().FormationX(), s.formation().FormationY());
 
     // The closing figure.
     s.FinishAction();

@@ -123,10 +123,10 @@ bool DrawWheelFrame(RollingRotation& r, int f)
     }
 
     // The centre ball, under the ring.
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     s.CenterStartX = r.x - kHalfLargeCell;
     s.CenterStartY = r.y - kHalfLargeCell;
-    s.BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
+    s.stage().BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
 
     // The ring, its angles kept across bounces: only their direction flips.
     BreatheRing(r, f);
@@ -136,10 +136,10 @@ bool DrawWheelFrame(RollingRotation& r, int f)
         const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, g_SmallBallSize);
         s.StartX[j] = c.x;
         s.StartY[j] = c.y;
-        s.BlitBall(j, s.StartX[j], s.StartY[j]);
+        s.stage().BlitBall(j, s.StartX[j], s.StartY[j]);
     }
 
-    s.PresentFrame();
+    s.stage().PresentFrame();
     return r.bounces == g_PhaseSteps;
 }
 
@@ -149,13 +149,13 @@ void Act_RollingRotation(Ball_A& saver, std::int16_t /*mode*/)
 {
     Ball_A& s = saver;
     RollingRotation r{saver};
-    r.W = s.ScreenWidthPx;
-    r.H = s.ScreenHeightPx;
+    r.W = s.ScreenWidthPx();
+    r.H = s.ScreenHeightPx();
 
     // The wheel starts on the screen centre with no glide before it, heading
     // diagonally in a random one of four directions, turning clockwise.
-    r.x = gfx::round_half_even(s.g_CenterX);
-    r.y = gfx::round_half_even(s.g_CenterY);
+    r.x = gfx::round_half_even(s.g_CenterX());
+    r.y = gfx::round_half_even(s.g_CenterY());
     r.spin = kClockwise;
     const int direction = gfx::floor_int(s.Rnd() * 4);
     r.vx = kStartVelocity[direction][0];

@@ -113,10 +113,10 @@ void move_centre_ball(Ball_A& saver, RoseCurve& s, double factor)
 
     s.OrbitClock += s.OrbitForward ? factor / 2 : -factor / 2;
     const double phi = gfx::clock_angle(s.OrbitClock);
-    const double dx = gfx::floor_int(std::cos(phi) * saver.g_CenterX);
-    const double dy = gfx::floor_int(std::sin(phi) * (saver.g_CenterY / 2));
-    const double loop_middle = s.OrbitForward ? 3 * (saver.g_CenterY / 2) : saver.g_CenterY / 2;
-    s.centre_x = dx + saver.g_CenterX - s.CenterBallSize / 2;
+    const double dx = gfx::floor_int(std::cos(phi) * saver.g_CenterX());
+    const double dy = gfx::floor_int(std::sin(phi) * (saver.g_CenterY() / 2));
+    const double loop_middle = s.OrbitForward ? 3 * (saver.g_CenterY() / 2) : saver.g_CenterY() / 2;
+    s.centre_x = dx + saver.g_CenterX() - s.CenterBallSize / 2;
     s.centre_y = dy + loop_middle - s.CenterBallSize / 2;
 }
 
@@ -124,30 +124,30 @@ void move_centre_ball(Ball_A& saver, RoseCurve& s, double factor)
 // ball scaled on top of everything; then the snake moves up by one place.
 void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
 {
-    const double W = saver.ScreenWidthPx;
-    const double H = saver.ScreenHeightPx;
+    const double W = saver.ScreenWidthPx();
+    const double H = saver.ScreenHeightPx();
     const double theta = s.RoseAngle;
 
     s.RoseRadius = std::cos(s.RoseK * theta) * H / 2;
     s.lead_x = std::cos(theta) * s.RoseRadius + W / 2 - kHalfSmallCell;
     s.lead_y = std::sin(theta) * s.RoseRadius + H / 2 - kHalfSmallCell;
 
-    saver.RestoreBackground();
-    saver.BlitBall(s.LeadBall, s.lead_x, s.lead_y);
+    saver.stage().RestoreBackground();
+    saver.stage().BlitBall(s.LeadBall, s.lead_x, s.lead_y);
 
     // The snake takes the nine balls before the lead, counting down round
     // the ring, each drawn over the lead and over the ones nearer it.
     int c = ball_before(s.LeadBall);
     for (int j = 1; j <= 9; ++j) {
-        saver.BlitBall(c, s.snake_x[std::size_t(j)], s.snake_y[std::size_t(j)]);
+        saver.stage().BlitBall(c, s.snake_x[std::size_t(j)], s.snake_y[std::size_t(j)]);
         c = ball_before(c);
     }
 
     move_centre_ball(saver, s, saver.settings.g_SpeedFactor);
-    saver.blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
+    saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
                          s.CenterBallSize);
 
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
     Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
@@ -165,8 +165,8 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
     // ball LeadBall - i + 1, counting down round the ring.
     int j = s.LeadBall;
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.StartX[std::size_t(i)] = saver.FormationX[std::size_t(j)];
-        saver.StartY[std::size_t(i)] = saver.FormationY[std::size_t(j)];
+        saver.StartX[std::size_t(i)] = saver.formation().FormationX()[std::size_t(j)];
+        saver.StartY[std::size_t(i)] = saver.formation().FormationY()[std::size_t(j)];
         j = ball_before(j);
     }
 
@@ -177,15 +177,15 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
     // Every small ball gathers on the roses' common point (theta = 0), half a
     // screen height right of the centre, while the centre ball stays put;
     // the whole snake starts there.
-    const double W = saver.ScreenWidthPx;
-    const double H = saver.ScreenHeightPx;
+    const double W = saver.ScreenWidthPx();
+    const double H = saver.ScreenHeightPx();
     saver.GatherX = std::cos(0.0) * (H / 2) + W / 2 - kHalfSmallCell;
     saver.GatherY = std::sin(0.0) * (H / 2) + H / 2 - kHalfSmallCell;
     saver.GatherToCenter(1);
     s.snake_x = saver.StartX;
     s.snake_y = saver.StartY;
-    s.centre_x = saver.CenterFormationX;
-    s.centre_y = saver.CenterFormationY;
+    s.centre_x = saver.formation().CenterFormationX();
+    s.centre_y = saver.formation().CenterFormationY();
 
     s.SizeStep = settings.g_SpeedFactor * (g_LargeBallSize - g_LargeBallSize / kSmallestShare)
                  / kQuarterLoopFrames;
@@ -202,9 +202,9 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
 
     // Home: ball i from snake slot i, the centre ball at its full size from
     // its last place on the figure-eight.
-    saver.aim_glides(s.snake_x, s.snake_y, saver.FormationX, saver.FormationY);
-    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.CenterFormationX,
-                           saver.CenterFormationY);
+    saver.aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
+                           saver.formation().CenterFormationY());
     saver.GlideBalls(1);
     saver.FinishAction();
 }

@@ -39,8 +39,8 @@ void draw_centre_ball(SolidRotation& a)
     Ball_A& s = a.saver;
     double x, y;
     if (!a.swing) {
-        x = s.g_CenterX + a.drift.ox - kHalfLargeCell;
-        y = s.g_CenterY + a.drift.oy - kHalfLargeCell;
+        x = s.g_CenterX() + a.drift.ox - kHalfLargeCell;
+        y = s.g_CenterY() + a.drift.oy - kHalfLargeCell;
     } else {
         a.swing_counter += 1;
         const double theta = gfx::clock_angle(a.swing_start + 30 * a.swing_counter / a.n);
@@ -49,7 +49,7 @@ void draw_centre_ball(SolidRotation& a)
         x = a.pivot_x + a.drift.ox + dx - kHalfLargeCell;
         y = a.pivot_y + a.drift.oy + dy - kHalfLargeCell;
     }
-    s.BlitBall(kCentreBall, x, y);
+    s.stage().BlitBall(kCentreBall, x, y);
     a.centre_drawn_x = x;
     a.centre_drawn_y = y;
 }
@@ -63,17 +63,17 @@ void draw_turn_frame(SolidRotation& a, bool outward)
     Ball_A& s = a.saver;
     const double sign = outward ? -1 : +1;
     BounceSolidOffEdges(s, a.drift);
-    s.RestoreBackground();
+    s.stage().RestoreBackground();
     for (int n = 1; n <= kSmallBalls; ++n) {
         const int slot = leg_slot(outward, n);
         const int b = s.DrawOrder[std::size_t(slot)];
         s.GlideX[b] += sign * s.GlideStepX[b];
         s.GlideY[b] += sign * s.GlideStepY[b];
-        s.BlitBall(b, s.GlideX[b] + a.drift.ox, s.GlideY[b] + a.drift.oy);
+        s.stage().BlitBall(b, s.GlideX[b] + a.drift.ox, s.GlideY[b] + a.drift.oy);
         if (slot == kCentreAfterSlot)
             draw_centre_ball(a);
     }
-    s.PresentFrame();
+    s.stage().PresentFrame();
 }
 
 // One turn: the ring turns over about the pivot ball and back, 2 n frames.
@@ -128,11 +128,11 @@ bool bounce_axis(double& offset, double& velocity, double low, double high, doub
 
 void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
 {
-    const double width = saver.ScreenWidthPx;
-    const double height = saver.ScreenHeightPx;
+    const double width = saver.ScreenWidthPx();
+    const double height = saver.ScreenHeightPx();
 
-    const bool across = bounce_axis(d.ox, d.vx, saver.FormationX[8], saver.FormationX[3], width);
-    const bool down = bounce_axis(d.oy, d.vy, saver.FormationY[10], saver.FormationY[5], height);
+    const bool across = bounce_axis(d.ox, d.vx, saver.formation().FormationX()[8], saver.formation().FormationX()[3], width);
+    const bool down = bounce_axis(d.oy, d.vy, saver.formation().FormationY()[10], saver.formation().FormationY()[5], height);
     d.bounced = across || down;
     if (d.bounced)
         d.bounces += 1;
@@ -143,8 +143,8 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
     Ball_A& s = saver;
     SolidRotation a{saver, SolidDrift{}};
     a.n = s.settings.g_Speed;
-    a.centre_drawn_x = s.CenterFormationX;
-    a.centre_drawn_y = s.CenterFormationY;
+    a.centre_drawn_x = s.formation().CenterFormationX();
+    a.centre_drawn_y = s.formation().CenterFormationY();
 
     // At rest, heading diagonally in one of four directions.
     const int direction = gfx::floor_int(s.Rnd() * 4);
@@ -154,8 +154,8 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
 
     // Every turn starts from the formation.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.LastX[i] = s.FormationX[i];
-        s.LastY[i] = s.FormationY[i];
+        s.LastX[i] = s.formation().FormationX()[i];
+        s.LastY[i] = s.formation().FormationY()[i];
     }
 
     // Turns until the twentieth bounce; the test comes only after a

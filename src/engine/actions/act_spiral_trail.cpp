@@ -63,8 +63,8 @@ void PlaceOnSpiral(SpiralTrail& sp, int i, double t)
     sp.spiral_x[i] = r * std::cos(t) * sp.sx;
     sp.spiral_y[i] = r * std::sin(t) * sp.sy;
     const double c = sp.arm_cos[i], sn = sp.arm_sin[i];
-    s.HoldX[i] = s.g_CenterX + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
-    s.HoldY[i] = s.g_CenterY + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
+    s.HoldX[i] = s.g_CenterX() + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
+    s.HoldY[i] = s.g_CenterY() + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
 }
 
 // One step of ball i in the one-after-another style. A ball at the end of
@@ -74,7 +74,7 @@ void SpiralStepBall(SpiralTrail& sp, int i)
     if (sp.theta[i] >= kSpiralEnd)
         return;
     PlaceOnSpiral(sp, i, sp.theta[i]);
-    sp.saver.BlitBall(i, sp.saver.HoldX[i], sp.saver.HoldY[i]);
+    sp.saver.stage().BlitBall(i, sp.saver.HoldX[i], sp.saver.HoldY[i]);
     sp.theta[i] += sp.dtheta;
 }
 
@@ -91,8 +91,8 @@ void DrawStaggeredFlower(SpiralTrail& sp)
                                : kSmallBalls;
         for (int i = 1; i <= active; ++i)
             SpiralStepBall(sp, i);
-        s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
-        s.PresentFrame();
+        s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+        s.stage().PresentFrame();
     }
 }
 
@@ -103,11 +103,11 @@ void DrawSimultaneousFlower(SpiralTrail& sp)
     while (kSpiralEndSingle > sp.theta_all) {
         for (int i = 1; i <= kSmallBalls; ++i) {
             PlaceOnSpiral(sp, i, sp.theta_all);
-            s.BlitBall(i, s.HoldX[i], s.HoldY[i]);
+            s.stage().BlitBall(i, s.HoldX[i], s.HoldY[i]);
         }
-        s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+        s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         sp.theta_all = float(sp.theta_all + sp.dtheta);
-        s.PresentFrame();
+        s.stage().PresentFrame();
     }
 }
 
@@ -118,15 +118,15 @@ void DrawSimultaneousFlower(SpiralTrail& sp)
 void GlideUnderCentre(Ball_A& s, const Ball_A::BallArray& from_x,
                       const Ball_A::BallArray& from_y, int legs)
 {
-    const double centre_x = s.g_CenterX - kHalfSmallCell;
-    const double centre_y = s.g_CenterY - kHalfSmallCell;
+    const double centre_x = s.g_CenterX() - kHalfSmallCell;
+    const double centre_y = s.g_CenterY() - kHalfSmallCell;
     for (int i = 1; i <= kSmallBalls; ++i) {
         s.aim_glide(i, from_x[i], from_y[i], centre_x, centre_y);
         s.GlideStepX[i] /= legs;
         s.GlideStepY[i] /= legs;
     }
-    s.aim_centre_glide(s.CenterFormationX, s.CenterFormationY, s.CenterFormationX,
-                       s.CenterFormationY);
+    s.aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
+                       s.formation().CenterFormationY());
     for (int leg = 1; leg <= legs; ++leg)
         s.GlideBallsCenterOnTop();
 }
@@ -139,17 +139,17 @@ void Act_SpiralTrail(Ball_A& saver, std::int16_t /*mode*/)
     SpiralTrail sp{saver};
 
     // The small balls gather under the centre ball, on the screen centre.
-    GlideUnderCentre(s, s.FormationX, s.FormationY, 1);
+    GlideUnderCentre(s, s.formation().FormationX(), s.formation().FormationY(), 1);
 
     // Six flowers, the arm step shrinking by 6 degrees each time.
     sp.dtheta = 0.1;
     for (sp.s = kFirstArmStep; sp.s >= kLastArmStep; sp.s -= 6) {
-        const double h = s.ScreenHeightPx;
+        const double h = s.ScreenHeightPx();
         sp.sx = float(h * 1.6);
         sp.sy = float(h * 0.4);
         // Erased once, before the flower's first frame: every later frame
         // keeps the images of the ones before, so the arms are drawn as trails.
-        s.RestoreBackground();
+        s.stage().RestoreBackground();
 
         for (int i = 1; i <= kSmallBalls; ++i) {
             sp.a = std::int16_t(sp.a + sp.s);

@@ -99,7 +99,7 @@ void DrawTwoRodsBall(TwoRods& r, int j)
         s.StartX[j] = mx + dx - kHalfSmallCell;
         s.StartY[j] = my + dy - kHalfSmallCell;
     }
-    s.BlitBall(j, s.StartX[j], s.StartY[j]);
+    s.stage().BlitBall(j, s.StartX[j], s.StartY[j]);
 }
 
 // The middles of both rods on the circle, opposite each other.
@@ -107,11 +107,11 @@ void PlaceMiddles(TwoRods& r)
 {
     const Ball_A& s = r.saver;
     const double theta1 = gfx::clock_angle(r.o);
-    r.m1x = s.g_CenterX + gfx::floor_int(std::cos(theta1) * r.orbit_radius);
-    r.m1y = s.g_CenterY + gfx::floor_int(std::sin(theta1) * r.orbit_radius);
+    r.m1x = s.g_CenterX() + gfx::floor_int(std::cos(theta1) * r.orbit_radius);
+    r.m1y = s.g_CenterY() + gfx::floor_int(std::sin(theta1) * r.orbit_radius);
     const double theta2 = gfx::clock_angle(r.o + 30);
-    r.m2x = s.g_CenterX + gfx::floor_int(std::cos(theta2) * r.orbit_radius);
-    r.m2y = s.g_CenterY + gfx::floor_int(std::sin(theta2) * r.orbit_radius);
+    r.m2x = s.g_CenterX() + gfx::floor_int(std::cos(theta2) * r.orbit_radius);
+    r.m2y = s.g_CenterY() + gfx::floor_int(std::sin(theta2) * r.orbit_radius);
 }
 
 } // namespace
@@ -129,14 +129,14 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     // formation's order (balls 1 and 2 above or left of ball 3), the second
     // turned end for end, so it flips at once in the first frame.
     if (vertical) {
-        s.StartX = s.VerticalRodX;
-        s.StartY = s.VerticalRodY;
+        s.StartX = s.formation().VerticalRodX();
+        s.StartY = s.formation().VerticalRodY();
         r.spin1 = 0;
         r.spin2 = 30;
         r.o = 0;
     } else {
-        s.StartX = s.HorizontalRodX;
-        s.StartY = s.HorizontalRodY;
+        s.StartX = s.formation().HorizontalRodX();
+        s.StartY = s.formation().HorizontalRodY();
         r.spin1 = 45;
         r.spin2 = 15;
         r.o = 45;
@@ -148,11 +148,11 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
         const int middle = i <= 5 ? kFirstMiddle : kSecondMiddle;
         r.arm[i] = std::abs(along[i] - along[middle]);
     }
-    r.orbit_radius = vertical ? s.g_CenterY - (s.StartY[kFirstMiddle] + kHalfSmallCell)
-                              : s.g_CenterX - (s.StartX[kFirstMiddle] + kHalfSmallCell);
+    r.orbit_radius = vertical ? s.g_CenterY() - (s.StartY[kFirstMiddle] + kHalfSmallCell)
+                              : s.g_CenterX() - (s.StartX[kFirstMiddle] + kHalfSmallCell);
 
     // Into the rod; the centre ball stays.
-    glide_small_balls(s, s.FormationX, s.FormationY, s.StartX, s.StartY);
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.StartX, s.StartY);
 
     r.scale_x = 1;
     r.scale_y = 1;
@@ -170,11 +170,11 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
             r.spin1 += kSpinStep;
             r.spin2 -= kSpinStep;
 
-            s.RestoreBackground();
-            s.BlitBall(kCentreBall, s.CenterFormationX, s.CenterFormationY);
+            s.stage().RestoreBackground();
+            s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
             for (int j = 1; j <= kSmallBalls; ++j)
                 DrawTwoRodsBall(r, j);
-            s.PresentFrame();
+            s.stage().PresentFrame();
         }
     }
 

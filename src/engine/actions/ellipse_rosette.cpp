@@ -6,8 +6,8 @@
 
 void set_up_rosette(const Ball_A& saver, EllipseRosette& r, int repetition)
 {
-    r.a = float(saver.ScreenWidthPx / 3.5);
-    r.b = float(saver.ScreenHeightPx / (2 * 3.5));
+    r.a = float(saver.ScreenWidthPx() / 3.5);
+    r.b = float(saver.ScreenHeightPx() / (2 * 3.5));
     r.D = kRosetteTurnSteps[std::size_t(repetition)];
     for (int i = 1; i <= kSmallBalls; ++i) {
         // The turn angle is taken to radians with the 15-digit pi and kept
@@ -27,9 +27,9 @@ void place_on_ellipse(const Ball_A& saver, EllipseRosette& r, int i, double t)
 {
     const auto n = std::size_t(i);
     const double cos_t = std::cos(t), sin_t = std::sin(t);
-    r.x[n] = saver.g_CenterX + double(r.c[n] * r.a) * cos_t - double(r.s[n] * r.b) * sin_t
+    r.x[n] = saver.g_CenterX() + double(r.c[n] * r.a) * cos_t - double(r.s[n] * r.b) * sin_t
              - kHalfSmallCell;
-    r.y[n] = saver.g_CenterY + double(r.s[n] * r.a) * cos_t + double(r.c[n] * r.b) * sin_t
+    r.y[n] = saver.g_CenterY() + double(r.s[n] * r.a) * cos_t + double(r.c[n] * r.b) * sin_t
              - kHalfSmallCell;
 }
 
@@ -37,29 +37,29 @@ void glide_out_to_ellipses(Ball_A& saver, EllipseRosette& r)
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
         place_on_ellipse(saver, r, i, 0);
-        saver.aim_glide(i, saver.FormationX[std::size_t(i)], saver.FormationY[std::size_t(i)],
+        saver.aim_glide(i, saver.formation().FormationX()[std::size_t(i)], saver.formation().FormationY()[std::size_t(i)],
                         r.x[std::size_t(i)], r.y[std::size_t(i)]);
     }
-    saver.aim_centre_glide(saver.CenterFormationX, saver.CenterFormationY,
-                           saver.CenterFormationX, saver.CenterFormationY);
+    saver.aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
+                           saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     saver.GlideBalls(1);
 }
 
 void clear_and_place(Ball_A& saver, EllipseRosette& r)
 {
-    saver.RestoreBackground();
-    saver.BlitBall(kCentreBall, saver.CenterFormationX, saver.CenterFormationY);
+    saver.stage().RestoreBackground();
+    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     for (int i = 1; i <= kSmallBalls; ++i) {
         place_on_ellipse(saver, r, i, gfx::kTwoPi);
-        saver.BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
+        saver.stage().BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
     }
-    saver.PresentFrame();
+    saver.stage().PresentFrame();
 }
 
 void glide_back_to_formation(Ball_A& saver, EllipseRosette& r)
 {
-    saver.aim_glides(r.x, r.y, saver.FormationX, saver.FormationY);
-    saver.aim_centre_glide(saver.CenterFormationX, saver.CenterFormationY,
-                           saver.CenterFormationX, saver.CenterFormationY);
+    saver.aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
+                           saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     saver.GlideBalls(1);
 }

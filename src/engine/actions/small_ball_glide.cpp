@@ -5,14 +5,14 @@ void glide_small_balls(Ball_A& saver, const Ball_A::BallArray& from_x,
                        const Ball_A::BallArray& to_y)
 {
     saver.aim_glides(from_x, from_y, to_x, to_y);
-    saver.aim_centre_glide(saver.CenterFormationX, saver.CenterFormationY,
-                           saver.CenterFormationX, saver.CenterFormationY);
+    saver.aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
+                           saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     saver.GlideBalls(1);
 }
 
 void glide_home_and_finish(Ball_A& saver, const Ball_A::BallArray& from_x,
                            const Ball_A::BallArray& from_y)
 {
-    glide_small_balls(saver, from_x, from_y, saver.FormationX, saver.FormationY);
+    glide_small_balls(saver, from_x, from_y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.FinishAction();
 }

@@ -1,5 +1,7 @@
+#include "engine/stage.h"
+
 #include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "host/host.h"
 
 #include "gfx/color.h"
 #include "gfx/numeric.h"
@@ -7,8 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <string_view>
 
 // The frame primitives. Everything an action draws reaches Display through
 // these, and each writes its own trace entry, so the trace is complete by
@@ -43,62 +43,88 @@ bool to_pixel(double v, int& out)
 
 } // namespace
 
-bool full_redraw_requested()
+Stage::Stage(const Settings& settings, host::Host* host, Trace* trace, bool full_redraw)
+    : m_settings(settings), m_host(host), m_trace(trace), m_full_redraw(full_redraw)
 {
-    const char* value = std::getenv("ORVELUNE_FULL_REDRAW");
-    return value != nullptr && value[0] != '\0' && std::string_view(value) != "0";
 }
 
-void Ball_A::mark_whole_frame()
+void Stage::attach(gfx::Surface& frame, host::Window* window, gfx::Pixel background)
+{
+    m_display = &frame;
+    m_window = window;
+    frame.fill(background);
+    m_base.resize(frame.width(), frame.height(), background);
+    // Every sprite at its cell's size, black until it is painted (the grid
+    // background sizes ball 0 anew for its grid).
+    for (int n = 0; n <= kSmallBalls; ++n)
+        m_sprites[std::size_t(n)].resize(g_SmallBallSize, g_SmallBallSize, gfx::kBlack);
+    m_sprites[kCentreBall].resize(g_LargeBallSize, g_LargeBallSize, gfx::kBlack);
+    draw_ball_masks(m_mask, m_mask_centre);
+    mark_whole_frame();
+}
+
+gfx::Surface& Stage::change_Pic_Base()
+{
+    mark_whole_frame();
+    return m_base;
+}
+
+void Stage::set_full_redraw(bool on)
+{
+    m_full_redraw = on;
+    mark_whole_frame();
+}
+
+void Stage::mark_whole_frame()
 {
     m_drawn_whole = true;
     m_changed_whole = true;
 }
 
-bool Ball_A::frame_resized() const
+bool Stage::frame_resized() const
 {
-    return Display->width() != m_frame_width || Display->height() != m_frame_height;
+    return m_display->width() != m_frame_width || m_display->height() != m_frame_height;
 }
 
-void Ball_A::note_drawn(gfx::Rect block)
+void Stage::note_drawn(gfx::Rect block)
 {
     // Whole redraws keep no account; should they be switched off, the
     // first restore and present after are whole.
-    if (full_redraw) {
+    if (m_full_redraw) {
         mark_whole_frame();
         return;
     }
-    block = block.intersected(Display->rect());
+    block = block.intersected(m_display->rect());
     if (!m_drawn_whole)
         m_drawn.add(block);
     if (!m_changed_whole)
         m_changed.add(block);
 }
 
-void Ball_A::RestoreBackground()
+void Stage::RestoreBackground()
 {
-    if (!Display)
+    if (!m_display)
         return;
-    if (trace)
-        trace->restore();
+    if (m_trace)
+        m_trace->restore();
     // The single-colour background is a fill; Pic_Base is not consulted.
-    const bool fill = settings.g_BackgroundMode == 2;
-    const gfx::Pixel colour = gfx::pixel_from_colorref(settings.g_BackgroundColor);
-    if (full_redraw || m_drawn_whole || frame_resized()) {
+    const bool fill = m_settings.g_BackgroundMode == 2;
+    const gfx::Pixel colour = gfx::pixel_from_colorref(m_settings.g_BackgroundColor);
+    if (m_full_redraw || m_drawn_whole || frame_resized()) {
         if (fill)
-            Display->fill(colour);
+            m_display->fill(colour);
         else
-            gfx::blit(*Display, {0, 0}, Pic_Base, gfx::RasterOp::Copy);
-        m_frame_width = Display->width();
-        m_frame_height = Display->height();
+            gfx::blit(*m_display, {0, 0}, m_base, gfx::RasterOp::Copy);
+        m_frame_width = m_display->width();
+        m_frame_height = m_display->height();
         m_changed_whole = true;
     } else {
         // Outside these blocks Display holds the background already.
         for (const gfx::Rect& r : m_drawn.rects()) {
             if (fill)
-                gfx::fill_box(*Display, r, colour);
+                gfx::fill_box(*m_display, r, colour);
             else
-                gfx::blit(*Display, r.origin(), Pic_Base, r, gfx::RasterOp::Copy);
+                gfx::blit(*m_display, r.origin(), m_base, r, gfx::RasterOp::Copy);
             if (!m_changed_whole)
                 m_changed.add(r);
         }
@@ -107,71 +133,60 @@ void Ball_A::RestoreBackground()
     m_drawn_whole = false;
 }
 
-void Ball_A::BlitBall(int n, double x, double y)
+void Stage::BlitBall(int n, double x, double y)
 {
-    if (!Display || n < 1 || n > kCentreBall)
+    if (!m_display || n < 1 || n > kCentreBall)
         return;
     int px = 0, py = 0;
     if (!to_pixel(x, px) || !to_pixel(y, py))
         return;
     const bool centre = n == kCentreBall;
     const int size = centre ? g_LargeBallSize : g_SmallBallSize;
-    if (trace)
-        trace->ball(n, px, py, size, size);
+    if (m_trace)
+        m_trace->ball(n, px, py, size, size);
     // A ball wholly off the frame changes nothing; transfers are clipped anyway.
     const gfx::Rect cell{px, py, size, size};
-    if (!cell.intersects(Display->rect()))
+    if (!cell.intersects(m_display->rect()))
         return;
-    gfx::stamp(*Display, cell.origin(), centre ? Pic_Mask_C : Pic_Mask, Pic_Mas[std::size_t(n)]);
+    gfx::stamp(*m_display, cell.origin(), centre ? m_mask_centre : m_mask, m_sprites[std::size_t(n)]);
     note_drawn(cell);
 }
 
-void Ball_A::blit_ball_scaled(int n, double x, double y, double w, double h)
+void Stage::blit_ball_scaled(int n, double x, double y, double w, double h)
 {
-    if (!Display || n < 1 || n > kCentreBall)
+    if (!m_display || n < 1 || n > kCentreBall)
         return;
     int px = 0, py = 0, pw = 0, ph = 0;
     if (!to_pixel(x, px) || !to_pixel(y, py) || !to_pixel(w, pw) || !to_pixel(h, ph))
         return;
-    if (trace)
-        trace->ball(n, px, py, pw, ph);
+    if (m_trace)
+        m_trace->ball(n, px, py, pw, ph);
     // A negative size reaches left of (or above) the corner and includes the
     // corner's own column (row), as the stretching transfer draws it.
     const gfx::Rect to{px, py, pw, ph};
     const gfx::Rect cover = gfx::stretch_cover(to);
-    if (!cover.intersects(Display->rect()))
+    if (!cover.intersects(m_display->rect()))
         return;
-    gfx::stamp_scaled(*Display, to, n == kCentreBall ? Pic_Mask_C : Pic_Mask, Pic_Mas[std::size_t(n)]);
+    gfx::stamp_scaled(*m_display, to, n == kCentreBall ? m_mask_centre : m_mask, m_sprites[std::size_t(n)]);
     note_drawn(cover);
 }
 
 // The trace line comes first: a headless run that stops at a frame limit
 // stops inside refresh(), and the frame it stops on must be in the trace.
-void Ball_A::PresentFrame()
+void Stage::PresentFrame()
 {
-    if (trace)
-        trace->frame(settings.g_PcSpec);
-    if (window && Display) {
-        if (full_redraw || m_changed_whole || frame_resized())
-            window->refresh();
+    if (m_trace)
+        m_trace->frame(m_settings.g_PcSpec);
+    if (m_window && m_display) {
+        if (m_full_redraw || m_changed_whole || frame_resized())
+            m_window->refresh();
         else
-            window->refresh_areas(m_changed.rects());
+            m_window->refresh_areas(m_changed.rects());
         m_changed.clear();
         m_changed_whole = false;
     }
-    do_events();
-    host.sleep_ms(settings.g_PcSpec);
-}
-
-void Ball_A::pause(int ms)
-{
-    ms = std::max(ms, 0);
-    if (trace)
-        trace->sleep(ms);
-    host.sleep_ms(ms);
-}
-
-void Ball_A::do_events()
-{
-    host.process_pending_messages();
+    if (m_host) {
+        m_host->process_pending_messages();
+        m_host->sleep_ms(m_settings.g_PcSpec);
+    }
 }
