@@ -105,11 +105,14 @@ gfx::Surface ExpectedRingFrame(const Settings& settings_in, int width, int heigh
     Random random(1);
     Ball_A saver(headless, settings, random, SaverStart{});
     saver.Form_Load();
-    saver.RestoreBackground();
+    Stage& stage = saver.stage();
+    const Formation& formation = saver.formation();
+    stage.RestoreBackground();
     for (int i = 1; i <= 10; ++i)
-        saver.BlitBall(i, saver.FormationX[std::size_t(i)], saver.FormationY[std::size_t(i)]);
-    saver.BlitBall(11, saver.CenterFormationX, saver.CenterFormationY);
-    return *saver.Display;
+        stage.BlitBall(i, formation.FormationX()[std::size_t(i)],
+                       formation.FormationY()[std::size_t(i)]);
+    stage.BlitBall(11, formation.CenterFormationX(), formation.CenterFormationY());
+    return *stage.Display();
 }
 
 gfx::Surface ExpectedDialog(const Settings& settings)
