@@ -14,7 +14,8 @@
 
 // The services the program needs from the system. Engine, start-up and dialog
 // code reach the system only through this contract; each backend
-// (headless/, x11/, win32/) fills it in, with the same file names per area.
+// (headless/, x11/, wayland/, win32/) fills it in, with the same file names
+// per area.
 //
 // Threading: one user-interface thread. Every call below is made on it, and
 // every WindowHandler callback runs on it, either inside Host::run() or inside
@@ -70,7 +71,9 @@ enum class Key {
 class WindowHandler {
 public:
     virtual ~WindowHandler() = default;
-    // Positions are in the window's client pixels.
+    // A button (MouseButton) went down, or up, or the pointer moved with
+    // `buttons` held (MouseButton bits). Positions are in the window's
+    // client pixels.
     virtual void on_mouse_down(int /*button*/, double /*x*/, double /*y*/) {}
     virtual void on_mouse_up(int /*button*/, double /*x*/, double /*y*/) {}
     virtual void on_mouse_move(int /*buttons*/, double /*x*/, double /*y*/) {}
@@ -132,7 +135,10 @@ struct CursorPicture {
 };
 
 // A top-level (or child) window with a persistent off-screen frame. All
-// drawing goes into frame(); refresh() copies it to the screen.
+// drawing goes into frame(); refresh() copies it to the screen. Made by
+// WindowService::create_window(), used and destroyed on the user-interface
+// thread. The calls below report no failure; a frame that cannot have its
+// memory throws std::bad_alloc.
 class Window {
 public:
     virtual ~Window() = default;
@@ -164,15 +170,21 @@ public:
     // call. The default leaves the pointer as the system has it.
     virtual void set_cursor_picture(const CursorPicture* cursor) { (void)cursor; }
 
+    // The title in the window's frame and in the system's lists of windows
+    // (UTF-8); other instances find the window by it.
     virtual void set_title(std::string_view utf8) = 0;
     // Moves and sizes the window; the frame follows the new size (its content
     // is kept where it overlaps), within the window's frame limit.
     virtual void move(gfx::Rect rect) = 0;
+    // Shows or hides the window; a hidden window gets no input.
     virtual void show(bool visible) = 0;
     // Above all non-topmost windows, or back among them; neither moves nor activates.
     virtual void set_topmost(bool on) = 0;
-    // Starts the timer with this interval, or stops it with 0.
+    // Starts the timer with this interval, or stops it with 0 (see
+    // WindowHandler::on_timer()).
     virtual void set_timer(int interval_ms) = 0;
+    // The window as the system names it, for other programs and for
+    // native_window_rect().
     virtual NativeHandle native_handle() const = 0;
 };
 
