@@ -28,7 +28,7 @@ void BM_FrameCopy(benchmark::State& state)
     const Surface background = patterned(width, height);
     Surface frame(width, height);
     for (auto _ : state) {
-        gfx::blit(frame, 0, 0, background, RasterOp::Copy);
+        gfx::blit(frame, {0, 0}, background, RasterOp::Copy);
         benchmark::DoNotOptimize(frame.pixels().data());
         benchmark::ClobberMemory();
     }
@@ -57,7 +57,7 @@ void BM_FrameCopyByRows(benchmark::State& state)
     const Surface background = patterned(width, height);
     Surface frame(width + 1, height);
     for (auto _ : state) {
-        gfx::blit(frame, 0, 0, background, RasterOp::Copy);
+        gfx::blit(frame, {0, 0}, background, RasterOp::Copy);
         benchmark::DoNotOptimize(frame.pixels().data());
         benchmark::ClobberMemory();
     }
@@ -72,8 +72,8 @@ struct Ball {
 Ball make_ball(int size)
 {
     Ball ball{Surface(size, size, gfx::kWhite), Surface(size, size, gfx::kBlack)};
-    gfx::fill_disc(ball.mask, size / 2, size / 2, size / 2, gfx::kBlack);
-    gfx::fill_disc(ball.sprite, size / 2, size / 2, size / 2, gfx::rgb(0, 0, 88));
+    gfx::fill_disc(ball.mask, {size / 2, size / 2}, size / 2, gfx::kBlack);
+    gfx::fill_disc(ball.sprite, {size / 2, size / 2}, size / 2, gfx::rgb(0, 0, 88));
     return ball;
 }
 
@@ -85,7 +85,7 @@ void BM_Stamp(benchmark::State& state)
     Surface frame = patterned(1920, 1080);
     int x = 0;
     for (auto _ : state) {
-        gfx::stamp(frame, 600 + x, 400, ball.mask, ball.sprite);
+        gfx::stamp(frame, {600 + x, 400}, ball.mask, ball.sprite);
         x = (x + 1) & 255;
         benchmark::ClobberMemory();
     }
@@ -100,7 +100,7 @@ void BM_StampScaled(benchmark::State& state)
     Surface frame = patterned(1920, 1080);
     int x = 0;
     for (auto _ : state) {
-        gfx::stamp_scaled(frame, 600 + x, 400, size, size, ball.mask, ball.sprite);
+        gfx::stamp_scaled(frame, {600 + x, 400, size, size}, ball.mask, ball.sprite);
         x = (x + 1) & 255;
         benchmark::ClobberMemory();
     }

@@ -1,4 +1,5 @@
 #include "dialog/artwork.h"
+#include "gfx/numeric.h"
 
 #include <algorithm>
 #include <cmath>
@@ -195,7 +196,7 @@ Picture linen_texture()
         const int length = 14 + int(hash01(std::uint32_t(s), 3, 5) * 50);
         const double depth = 4 + hash01(std::uint32_t(s), 4, 5) * 4;
         for (int i = 0; i < length; ++i) {
-            const double fade = std::sin(3.14159265358979 * i / length);
+            const double fade = std::sin(gfx::kPi * i / length);
             const int x = (start + i) % kWidth;
             canvas.over(x, thread_y, lighter(kLinen, -depth), fade * 0.55);
         }

@@ -26,7 +26,7 @@ void Ball_P::DrawBallSwatch(int n, int red, int green, int blue)
     for (int k = 0; k <= 63; ++k) {
         if (cx - 2 * k < 0 || k > cy)
             break;
-        gfx::fill_disc(swatch, cx - k, cy - k, cx - 2 * k,
+        gfx::fill_disc(swatch, {cx - k, cy - k}, cx - 2 * k,
                        gfx::rgb(shade(red, k, step), shade(green, k, step), shade(blue, k, step)));
     }
     invalidate("Pic_Mas(" + std::to_string(n) + ")");

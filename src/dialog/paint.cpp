@@ -117,7 +117,7 @@ void Ball_P::paint_area(gfx::Surface& into, gfx::Rect area) const
         if (intersects(painted(c), clip))
             paint_control(scratch, origin, c);
     paint_focus(scratch, origin);
-    gfx::blit(into, clip.x, clip.y, scratch, gfx::RasterOp::Copy);
+    gfx::blit(into, clip.origin(), scratch, gfx::RasterOp::Copy);
 }
 
 // Columns one strip wide, each filled top to bottom; the last row and
@@ -138,8 +138,8 @@ void Ball_P::PaintTexture(gfx::Surface& into, gfx::Point origin, gfx::Rect box) 
         for (int y = 0; y < box.height; y += strip.height()) {
             if (y + strip.height() <= visible_y0 || y >= visible_y1)
                 continue;
-            gfx::blit(into, origin.x + box.x + x, origin.y + box.y + y, strip.colour, 0, 0,
-                      std::min(strip.width(), box.width - x), std::min(strip.height(), box.height - y),
+            gfx::blit(into, origin.translated(box.x + x, box.y + y), strip.colour,
+                      {0, 0, std::min(strip.width(), box.width - x), std::min(strip.height(), box.height - y)},
                       gfx::RasterOp::Copy);
         }
     }
@@ -154,12 +154,12 @@ void Ball_P::draw_caption(gfx::Surface& into, gfx::Point origin, const Control& 
     // stays inside its label as a label clips it.
     const gfx::Rect r = moved(c.rect, origin);
     gfx::Surface label(r.width, r.height);
-    gfx::blit(label, 0, 0, into, r.x, r.y, r.width, r.height, gfx::RasterOp::Copy);
+    gfx::blit(label, {0, 0}, into, r, gfx::RasterOp::Copy);
     int x = 0;
     if (c.align == Align::Centre)
         x = (r.width - host.text_width(text, kDialogFont)) / 2;
     host.draw_text(label, {x + shift, c.text_dy + shift}, text, kDialogFont, c.ink);
-    gfx::blit(into, r.x, r.y, label, gfx::RasterOp::Copy);
+    gfx::blit(into, r.origin(), label, gfx::RasterOp::Copy);
 }
 
 void Ball_P::paint_control(gfx::Surface& into, gfx::Point origin, const Control& c) const
@@ -190,10 +190,10 @@ void Ball_P::paint_control(gfx::Surface& into, gfx::Point origin, const Control&
     case ControlKind::Dial:
         gfx::fill_box(into, r, gfx::pixel_from_colorref(DisplayBackColor));
         if (mark_centre)
-            gfx::draw_circle(into, r.x + mark_centre->x, r.y + mark_centre->y, kMarkRadius, kMarkColour);
+            gfx::draw_circle(into, r.origin().translated(*mark_centre), kMarkRadius, kMarkColour);
         break;
     case ControlKind::Swatch:
-        gfx::blit(into, r.x, r.y, Pic_Mas[std::size_t(c.index)], gfx::RasterOp::Copy);
+        gfx::blit(into, r.origin(), Pic_Mas[std::size_t(c.index)], gfx::RasterOp::Copy);
         break;
     case ControlKind::Panel:
         PaintTexture(into, origin, c.rect);

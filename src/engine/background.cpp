@@ -64,7 +64,7 @@ void compose_ball_grid(Ball_A& saver)
         for (int j = 0; j < int(rows); ++j) {
             const int x = gfx::round_half_even(gap_x + (gap_x + size) * i);
             const int y = gfx::round_half_even(gap_y + (gap_y + size) * j);
-            gfx::blit(saver.Pic_Base, x, y, grid_ball, gfx::RasterOp::Copy);
+            gfx::blit(saver.Pic_Base, {x, y}, grid_ball, gfx::RasterOp::Copy);
         }
     }
     saver.mark_whole_frame(); // a new picture under every pixel
@@ -91,7 +91,7 @@ void tile_picture(gfx::Surface& base, const gfx::Surface& picture, double screen
     const int h = picture.height();
     for (int x = 0;; x += w) {
         for (int y = 0;; y += h) {
-            gfx::blit(base, x, y, picture, gfx::RasterOp::Copy);
+            gfx::blit(base, {x, y}, picture, gfx::RasterOp::Copy);
             if (y > screen_height)
                 break;
         }
@@ -124,7 +124,7 @@ void compose_picture(Ball_A& saver)
             // A picture larger than the screen is cut evenly on all sides.
             const int x = gfx::round_half_even((saver.ScreenWidthPx - picture.width()) / 2);
             const int y = gfx::round_half_even((saver.ScreenHeightPx - picture.height()) / 2);
-            gfx::blit(saver.Pic_Base, x, y, picture, gfx::RasterOp::Copy);
+            gfx::blit(saver.Pic_Base, {x, y}, picture, gfx::RasterOp::Copy);
         } else {
             tile_picture(saver.Pic_Base, picture, saver.ScreenWidthPx, saver.ScreenHeightPx);
         }

@@ -68,7 +68,7 @@ void Ball_A::note_drawn(gfx::Rect block)
         mark_whole_frame();
         return;
     }
-    block = gfx::intersection(block, Display->rect());
+    block = block.intersected(Display->rect());
     if (!m_drawn_whole)
         m_drawn.add(block);
     if (!m_changed_whole)
@@ -88,7 +88,7 @@ void Ball_A::RestoreBackground()
         if (fill)
             Display->fill(colour);
         else
-            gfx::blit(*Display, 0, 0, Pic_Base, gfx::RasterOp::Copy);
+            gfx::blit(*Display, {0, 0}, Pic_Base, gfx::RasterOp::Copy);
         m_frame_width = Display->width();
         m_frame_height = Display->height();
         m_changed_whole = true;
@@ -98,8 +98,7 @@ void Ball_A::RestoreBackground()
             if (fill)
                 gfx::fill_box(*Display, r, colour);
             else
-                gfx::blit(*Display, r.x, r.y, Pic_Base, r.x, r.y, r.width, r.height,
-                          gfx::RasterOp::Copy);
+                gfx::blit(*Display, r.origin(), Pic_Base, r, gfx::RasterOp::Copy);
             if (!m_changed_whole)
                 m_changed.add(r);
         }
@@ -121,9 +120,9 @@ void Ball_A::BlitBall(int n, double x, double y)
         trace->ball(n, px, py, size, size);
     // A ball wholly off the frame changes nothing; transfers are clipped anyway.
     const gfx::Rect cell{px, py, size, size};
-    if (gfx::is_empty(gfx::intersection(cell, Display->rect())))
+    if (!cell.intersects(Display->rect()))
         return;
-    gfx::stamp(*Display, px, py, centre ? Pic_Mask_C : Pic_Mask, Pic_Mas[std::size_t(n)]);
+    gfx::stamp(*Display, cell.origin(), centre ? Pic_Mask_C : Pic_Mask, Pic_Mas[std::size_t(n)]);
     note_drawn(cell);
 }
 
@@ -138,11 +137,11 @@ void Ball_A::blit_ball_scaled(int n, double x, double y, double w, double h)
         trace->ball(n, px, py, pw, ph);
     // A negative size reaches left of (or above) the corner and includes the
     // corner's own column (row), as the stretching transfer draws it.
-    const gfx::Rect cover = gfx::stretch_cover(px, py, pw, ph);
-    if (gfx::is_empty(gfx::intersection(cover, Display->rect())))
+    const gfx::Rect to{px, py, pw, ph};
+    const gfx::Rect cover = gfx::stretch_cover(to);
+    if (!cover.intersects(Display->rect()))
         return;
-    gfx::stamp_scaled(*Display, px, py, pw, ph, n == kCentreBall ? Pic_Mask_C : Pic_Mask,
-                      Pic_Mas[std::size_t(n)]);
+    gfx::stamp_scaled(*Display, to, n == kCentreBall ? Pic_Mask_C : Pic_Mask, Pic_Mas[std::size_t(n)]);
     note_drawn(cover);
 }
 

@@ -79,7 +79,7 @@ void Ball_A::DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t
         const gfx::Pixel colour = gfx::rgb(shade_component(red, k, step),
                                            shade_component(green, k, step),
                                            shade_component(blue, k, step));
-        gfx::fill_disc(sprite, cx + drift.fixed_x + k * drift.per_step_x,
-                       cy + k * drift.per_step_y, radius, colour);
+        gfx::fill_disc(sprite, {cx + drift.fixed_x + k * drift.per_step_x, cy + k * drift.per_step_y},
+                       radius, colour);
     }
 }

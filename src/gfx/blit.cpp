@@ -26,9 +26,10 @@ Span clip_span(int dst_origin, int dst_limit, int src_origin, int src_limit, int
 
 } // namespace
 
-void blit(Surface& dst, int dst_x, int dst_y, const Surface& src, int src_x, int src_y,
-          int width, int height, RasterOp op)
+void blit(Surface& dst, Point at, const Surface& src, Rect from, RasterOp op)
 {
+    const int dst_x = at.x, dst_y = at.y, src_x = from.x, src_y = from.y;
+    const int width = from.width, height = from.height;
     Span cols = clip_span(dst_x, dst.width(), src_x, src.width(), width);
     Span rows = clip_span(dst_y, dst.height(), src_y, src.height(), height);
     if (cols.count == 0 || rows.count == 0)
@@ -47,8 +48,8 @@ void blit(Surface& dst, int dst_x, int dst_y, const Surface& src, int src_x, int
         bool overlaps = dx < sx + w && sx < dx + w && dy < sy + h && sy < dy + h;
         if (overlaps && op != RasterOp::Copy && dy == sy && dx > sx) {
             Surface block(w, h);
-            blit(block, 0, 0, src, sx, sy, w, h, RasterOp::Copy);
-            blit(dst, dx, dy, block, 0, 0, w, h, op);
+            blit(block, {0, 0}, src, {sx, sy, w, h}, RasterOp::Copy);
+            blit(dst, {dx, dy}, block, block.rect(), op);
             return;
         }
         if (overlaps && dy > sy) {
@@ -67,9 +68,9 @@ void blit(Surface& dst, int dst_x, int dst_y, const Surface& src, int src_x, int
         detail::combine_row(dst.row(dy + r) + dx, src.row(sy + r) + sx, w, op);
 }
 
-void blit(Surface& dst, int dst_x, int dst_y, const Surface& src, RasterOp op)
+void blit(Surface& dst, Point at, const Surface& src, RasterOp op)
 {
-    blit(dst, dst_x, dst_y, src, 0, 0, src.width(), src.height(), op);
+    blit(dst, at, src, src.rect(), op);
 }
 
 void fill_box(Surface& dst, Rect box, Pixel colour)
@@ -84,18 +85,16 @@ void fill_box(Surface& dst, Rect box, Pixel colour)
         std::fill(dst.row(int(y)) + x0, dst.row(int(y)) + x1, colour);
 }
 
-void stamp(Surface& dst, int x, int y, const Surface& mask, const Surface& sprite)
+void stamp(Surface& dst, Point at, const Surface& mask, const Surface& sprite)
 {
-    blit(dst, x, y, mask, RasterOp::And);
-    blit(dst, x, y, sprite, RasterOp::Xor);
+    blit(dst, at, mask, RasterOp::And);
+    blit(dst, at, sprite, RasterOp::Xor);
 }
 
-void stamp_scaled(Surface& dst, int x, int y, int width, int height, const Surface& mask,
-                  const Surface& sprite)
+void stamp_scaled(Surface& dst, Rect to, const Surface& mask, const Surface& sprite)
 {
-    stretch_blit(dst, x, y, width, height, mask, 0, 0, mask.width(), mask.height(), RasterOp::And);
-    stretch_blit(dst, x, y, width, height, sprite, 0, 0, sprite.width(), sprite.height(),
-                 RasterOp::Xor);
+    stretch_blit(dst, to, mask, mask.rect(), RasterOp::And);
+    stretch_blit(dst, to, sprite, sprite.rect(), RasterOp::Xor);
 }
 
 } // namespace gfx

@@ -44,14 +44,15 @@ void plot(Surface& dst, std::int64_t x, std::int64_t y, Pixel colour)
 } // namespace
 
 // Pixel (x, y) has its centre at (x + 1/2, y + 1/2); it belongs to the disc
-// when that centre lies inside the circle of radius r about (cx, cy):
+// when that centre lies inside the circle of radius r about (cx, cy) = centre:
 // (2(x - cx) + 1)^2 + (2(y - cy) + 1)^2 < 4r^2, all in integers. A sum of two
 // odd squares is 2 modulo 8 and 4r^2 is 0 or 4, so no centre lies exactly on
 // the circle and no tie rule is needed. The condition is unchanged by
 // x - cx -> -(x - cx) - 1, so the disc is symmetric about x = cx and y = cy
 // and fits the box [cx - r, cx + r) x [cy - r, cy + r).
-void fill_disc(Surface& dst, int cx, int cy, int r, Pixel colour)
+void fill_disc(Surface& dst, Point centre, int r, Pixel colour)
 {
+    const int cx = centre.x, cy = centre.y;
     if (r <= 0 || dst.empty())
         return;
     const std::int64_t radius = std::min<std::int64_t>(r, kMaxRadius);
@@ -74,8 +75,9 @@ void fill_disc(Surface& dst, int cx, int cy, int r, Pixel colour)
 // odd and 4(r^2 - t^2) even), walked over one octant (t <= v) and mirrored
 // to the other seven. Radius 5 gives the octant (0,5) (1,5) (2,5) (3,4).
 // Radius 0 is the single pixel (cx, cy); a negative radius draws nothing.
-void draw_circle(Surface& dst, int cx, int cy, int r, Pixel colour)
+void draw_circle(Surface& dst, Point centre, int r, Pixel colour)
 {
+    const int cx = centre.x, cy = centre.y;
     if (r < 0 || dst.empty())
         return;
     const std::int64_t radius = std::min<std::int64_t>(r, kMaxRadius);

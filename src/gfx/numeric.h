@@ -13,6 +13,12 @@ constexpr double kTwoPi = 6.28318530717958;
 constexpr double kHalfPi = 1.570796326794895;
 constexpr double kPi = 3.14159265358979;
 
+// The same constants rounded to single precision, for figures whose
+// parameter is a single and is compared with bounds of that precision.
+constexpr float kPiSingle = float(kPi);
+constexpr float kTwoPiSingle = float(kTwoPi);
+static_assert(kPiSingle == 3.1415927f && kTwoPiSingle == 6.2831855f);
+
 // Whole pixels from a real position: nearest integer, halves to even.
 inline int round_half_even(double v)
 {

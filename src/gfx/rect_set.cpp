@@ -5,32 +5,9 @@
 
 namespace gfx {
 
-Rect intersection(Rect a, Rect b)
+Rect stretch_cover(Rect to)
 {
-    const std::int64_t x0 = std::max(a.x, b.x);
-    const std::int64_t y0 = std::max(a.y, b.y);
-    const std::int64_t x1 = std::min(std::int64_t(a.x) + a.width, std::int64_t(b.x) + b.width);
-    const std::int64_t y1 = std::min(std::int64_t(a.y) + a.height, std::int64_t(b.y) + b.height);
-    if (is_empty(a) || is_empty(b) || x0 >= x1 || y0 >= y1)
-        return {};
-    return {int(x0), int(y0), int(x1 - x0), int(y1 - y0)};
-}
-
-Rect bounding_box(Rect a, Rect b)
-{
-    if (is_empty(a))
-        return b;
-    if (is_empty(b))
-        return a;
-    const int x0 = std::min(a.x, b.x);
-    const int y0 = std::min(a.y, b.y);
-    const int x1 = std::max(a.x + a.width, b.x + b.width);
-    const int y1 = std::max(a.y + a.height, b.y + b.height);
-    return {x0, y0, x1 - x0, y1 - y0};
-}
-
-Rect stretch_cover(int x, int y, int width, int height)
-{
+    const int x = to.x, y = to.y, width = to.width, height = to.height;
     if (width == 0 || height == 0)
         return {};
     // In 64 bits: x + width + 1 must not wrap for extents near the int limits.
@@ -51,7 +28,7 @@ Rect stretch_cover(int x, int y, int width, int height)
 
 void RectSet::add(Rect r)
 {
-    if (is_empty(r))
+    if (r.empty())
         return;
     // Join the piece whose bounding box with r costs the fewest extra
     // pixels, as long as that costs none; when the set is full, join it
@@ -62,8 +39,8 @@ void RectSet::add(Rect r)
         std::int64_t cheapest_extra = std::numeric_limits<std::int64_t>::max();
         Rect cheapest_box;
         for (std::size_t i = 0; i < m_count; ++i) {
-            const Rect box = bounding_box(m_rects[i], r);
-            const std::int64_t extra = area_of(box) - area_of(m_rects[i]) - area_of(r);
+            const Rect box = m_rects[i].united(r);
+            const std::int64_t extra = box.area() - m_rects[i].area() - r.area();
             if (extra < cheapest_extra) {
                 cheapest = i;
                 cheapest_extra = extra;

@@ -10,23 +10,10 @@
 // Rectangles of a surface that have to be redrawn or sent to the screen.
 namespace gfx {
 
-inline bool is_empty(Rect r) { return r.width <= 0 || r.height <= 0; }
-
-inline std::int64_t area_of(Rect r)
-{
-    return is_empty(r) ? 0 : std::int64_t(r.width) * std::int64_t(r.height);
-}
-
-// The part of `a` inside `b`; empty (0 x 0) when they do not meet.
-Rect intersection(Rect a, Rect b);
-
-// The smallest rectangle holding both; an empty one adds nothing.
-Rect bounding_box(Rect a, Rect b);
-
-// The block a stretching transfer to (x, y) with the signed extent w x h
-// covers (raster.h): [x, x + w) for a positive width, [x + w + 1, x + 1) for
-// a negative one, nothing for 0; rows likewise.
-Rect stretch_cover(int x, int y, int width, int height);
+// The pixels a stretching transfer to `to` covers, its size signed as
+// stretch_blit takes it (raster.h): [x, x + w) for a positive width,
+// [x + w + 1, x + 1) for a negative one, nothing for 0; rows likewise.
+Rect stretch_cover(Rect to);
 
 // A bounded set of rectangles that covers every rectangle added since it was
 // last cleared, never in more than kCapacity pieces, with no storage beyond

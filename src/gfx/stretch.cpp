@@ -113,22 +113,19 @@ void stretch_rows(Surface& dst, const Surface& src, const AxisSamples& cols, con
 
 } // namespace
 
-void stretch_blit(Surface& dst, int dst_x, int dst_y, int dst_width, int dst_height,
-                  const Surface& src, int src_x, int src_y, int src_width, int src_height,
-                  RasterOp op)
+void stretch_blit(Surface& dst, Rect to, const Surface& src, Rect from, RasterOp op)
 {
     if (&dst == &src) {
         // Sampling reads pixels the same call may already have written.
         Surface copy = src;
-        stretch_blit(dst, dst_x, dst_y, dst_width, dst_height, copy, src_x, src_y, src_width,
-                     src_height, op);
+        stretch_blit(dst, to, copy, from, op);
         return;
     }
     thread_local AxisSamples cols, rows;
-    sample_axis(cols, dst_x, dst_width, dst.width(), src_x, src_width, src.width());
+    sample_axis(cols, to.x, to.width, dst.width(), from.x, from.width, src.width());
     if (cols.src.empty())
         return;
-    sample_axis(rows, dst_y, dst_height, dst.height(), src_y, src_height, src.height());
+    sample_axis(rows, to.y, to.height, dst.height(), from.y, from.height, src.height());
     if (rows.src.empty())
         return;
 

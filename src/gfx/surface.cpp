@@ -1,9 +1,41 @@
 #include "gfx/surface.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 namespace gfx {
+
+namespace {
+
+// A size worked out in 64 bits, cut to what an int can hold: only a block
+// far beyond any surface gets that big.
+int clamped_size(std::int64_t size)
+{
+    return int(std::min<std::int64_t>(size, std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+Rect Rect::intersected(const Rect& r) const
+{
+    if (!intersects(r))
+        return {};
+    const int x0 = std::max(x, r.x), y0 = std::max(y, r.y);
+    const std::int64_t x1 = std::min(right(), r.right()), y1 = std::min(bottom(), r.bottom());
+    return {x0, y0, clamped_size(x1 - x0), clamped_size(y1 - y0)};
+}
+
+Rect Rect::united(const Rect& r) const
+{
+    if (empty())
+        return r;
+    if (r.empty())
+        return *this;
+    const int x0 = std::min(x, r.x), y0 = std::min(y, r.y);
+    const std::int64_t x1 = std::max(right(), r.right()), y1 = std::max(bottom(), r.bottom());
+    return {x0, y0, clamped_size(x1 - x0), clamped_size(y1 - y0)};
+}
 
 Surface::Surface(int width, int height, Pixel fill)
 {

@@ -3,22 +3,68 @@
 #include "gfx/color.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 #include <vector>
 
 namespace gfx {
 
+// A pixel position; y grows downward.
 struct Point {
     int x = 0;
     int y = 0;
+
+    Point translated(int dx, int dy) const { return {x + dx, y + dy}; }
+    Point translated(Point by) const { return translated(by.x, by.y); }
+
     friend bool operator==(Point, Point) = default;
 };
 
+// The block of pixels [x, x + width) x [y, y + height). A width or height of
+// 0 or below holds no pixel: such a rectangle is empty, contains nothing and
+// meets nothing. Edges are worked out in 64 bits, so a rectangle reaching
+// past the end of int is still answered correctly. Only stretch_blit
+// (raster.h) gives a negative size a meaning of its own: a mirrored block.
 struct Rect {
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
+
+    Point origin() const { return {x, y}; }
+    bool empty() const { return width <= 0 || height <= 0; }
+    std::int64_t area() const { return empty() ? 0 : std::int64_t(width) * std::int64_t(height); }
+
+    bool contains(Point p) const
+    {
+        return !empty() && p.x >= x && p.y >= y && std::int64_t(p.x) < right() && std::int64_t(p.y) < bottom();
+    }
+    // Whether every pixel of `r` is one of this rectangle's; an empty `r`
+    // has no pixel and so lies in any rectangle.
+    bool contains(const Rect& r) const
+    {
+        return r.empty()
+               || (!empty() && r.x >= x && r.y >= y && r.right() <= right() && r.bottom() <= bottom());
+    }
+    // Whether the two share a pixel: rectangles that only touch along an
+    // edge do not.
+    bool intersects(const Rect& r) const
+    {
+        return !empty() && !r.empty() && std::int64_t(x) < r.right() && std::int64_t(r.x) < right()
+               && std::int64_t(y) < r.bottom() && std::int64_t(r.y) < bottom();
+    }
+    // The pixels both hold; 0 x 0 at the origin when they share none.
+    Rect intersected(const Rect& r) const;
+    // The smallest rectangle holding both; an empty one adds nothing, so the
+    // union of an empty rectangle with `r` is `r` as it is.
+    Rect united(const Rect& r) const;
+    Rect translated(int dx, int dy) const { return {x + dx, y + dy, width, height}; }
+    Rect translated(Point by) const { return translated(by.x, by.y); }
+
+    // One past the last column and row, as 64-bit values.
+    std::int64_t right() const { return std::int64_t(x) + width; }
+    std::int64_t bottom() const { return std::int64_t(y) + height; }
+
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 

@@ -13,7 +13,7 @@ std::vector<gfx::Rect> order_monitors(const std::vector<gfx::Rect>& found,
     std::vector<gfx::Rect> ordered;
     auto take = [&ordered, &extent](gfx::Rect monitor) {
         if (extent)
-            monitor = gfx::intersection(monitor, *extent);
+            monitor = monitor.intersected(*extent);
         if (monitor.width <= 0 || monitor.height <= 0)
             return;
         if (std::find(ordered.begin(), ordered.end(), monitor) == ordered.end())

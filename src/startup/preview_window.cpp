@@ -44,7 +44,7 @@ void Ball_X::paint()
 {
     gfx::Surface& frame = m_window->frame();
     frame.fill(kPreviewBackground);
-    gfx::blit(frame, 0, 0, Master, gfx::RasterOp::Copy);
+    gfx::blit(frame, {0, 0}, Master, gfx::RasterOp::Copy);
 }
 
 void Ball_X::Form_Unload()

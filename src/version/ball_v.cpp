@@ -93,7 +93,7 @@ void Ball_V::Form_Load()
     Master[0] = gfx::Surface(ScreenWidthPx, ScreenHeightPx, m_owner.ground);
     host.capture_desktop(Master[0]);
     Master[1] = Master[0];
-    gfx::blit(Display(), 0, 0, Master[0], gfx::RasterOp::Copy);
+    gfx::blit(Display(), {0, 0}, Master[0], gfx::RasterOp::Copy);
     draw_credit_face();
     window->set_timer(kTimer1IntervalMs);
 }
@@ -159,13 +159,12 @@ void Ball_V::play_turn(TurnKind kind)
         const gfx::Surface& face = n <= version::kHalfTurn ? old_face : new_face;
         gfx::Rect drawn = card;
         for (const CardStrip& s : version::card_strips(n, kind, {CardLeft, CardTop})) {
-            gfx::stretch_blit(display, s.to.x, s.to.y, s.to.width, s.to.height, face, s.from.x,
-                              s.from.y, s.from.width, s.from.height, gfx::RasterOp::Copy);
+            gfx::stretch_blit(display, s.to, face, s.from, gfx::RasterOp::Copy);
             drawn = bounds(drawn, s.to);
         }
         present_frame(drawn);
     }
-    gfx::blit(display, CardLeft, CardTop, new_face, CardLeft, CardTop, CardWidth, CardHeight,
+    gfx::blit(display, {CardLeft, CardTop}, new_face, {CardLeft, CardTop, CardWidth, CardHeight},
               gfx::RasterOp::Copy);
     const gfx::Rect shown = clipped(card, display);
     if (shown.width > 0 && shown.height > 0)

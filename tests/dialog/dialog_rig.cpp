@@ -129,8 +129,7 @@ gfx::Surface DialogRig::region(std::string_view name) const
     if (!c)
         return {};
     gfx::Surface out(c->rect.width, c->rect.height);
-    gfx::blit(out, 0, 0, dialog->picture(), c->rect.x, c->rect.y, c->rect.width, c->rect.height,
-              gfx::RasterOp::Copy);
+    gfx::blit(out, {0, 0}, dialog->picture(), c->rect, gfx::RasterOp::Copy);
     return out;
 }
 

@@ -73,7 +73,7 @@ TEST(SeveralMonitors, TheFigurePlaysOnThePrimaryAsOnAScreenOfItsSizeTheOtherIsCo
         both.desktop = numbered_desktop();
         host::HeadlessOptions alone = screen_of(kPrimary.width, kPrimary.height);
         alone.desktop.resize(kPrimary.width, kPrimary.height);
-        gfx::blit(alone.desktop, -kPrimary.x, -kPrimary.y, both.desktop, gfx::RasterOp::Copy);
+        gfx::blit(alone.desktop, {-kPrimary.x, -kPrimary.y}, both.desktop, gfx::RasterOp::Copy);
 
         SaverRig on_two(settings, both, 7);
         SaverRig on_one(settings, alone, 7);

@@ -55,9 +55,9 @@ TEST(Blit, RasterOpsCombineExactly)
     src.set(1, 0, 0xFFFFFF);
 
     Surface copy = dst, anded = dst, xored = dst;
-    blit(copy, 0, 0, src, RasterOp::Copy);
-    blit(anded, 0, 0, src, RasterOp::And);
-    blit(xored, 0, 0, src, RasterOp::Xor);
+    blit(copy, {0, 0}, src, RasterOp::Copy);
+    blit(anded, {0, 0}, src, RasterOp::And);
+    blit(xored, {0, 0}, src, RasterOp::Xor);
     EXPECT_EQ(copy, src);
     EXPECT_EQ(anded.at(0, 0), 0x00F000u) << "AND: expected 0x00F000, got " << std::hex << anded.at(0, 0);
     EXPECT_EQ(anded.at(1, 0), 0x123456u);
@@ -69,9 +69,9 @@ TEST(Blit, PartOfABlockLandsWhereItWould)
 {
     Surface dst = surface_of("....|....|....");
     Surface src = surface_of("abc|def");
-    blit(dst, 3, 1, src, 1, 0, 2, 2, RasterOp::Copy); // "bc" and "ef"; the right column falls off
+    blit(dst, {3, 1}, src, {1, 0, 2, 2}, RasterOp::Copy); // "bc" and "ef"; the right column falls off
     EXPECT_EQ(text_of(dst), "....|...b|...e");
-    blit(dst, -1, -1, src, 0, 0, 3, 2, RasterOp::Copy); // only "ef" lands, at (0, 0)
+    blit(dst, {-1, -1}, src, {0, 0, 3, 2}, RasterOp::Copy); // only "ef" lands, at (0, 0)
     EXPECT_EQ(text_of(dst), "ef..|...b|...e");
 }
 
@@ -90,7 +90,7 @@ TEST(Blit, ClipsAtEveryEdgeAndCornerAgainstBothSurfaces)
                     for (int sx = -2; sx <= 2; sx += 2)
                         for (int size : {0, 1, 3, 6}) {
                             Surface got = background;
-                            blit(got, dx, dy, src, sx, sy, size, size - 1, op);
+                            blit(got, {dx, dy}, src, {sx, sy, size, size - 1}, op);
                             Surface expected =
                                 reference_blit(background, dx, dy, src, sx, sy, size, size - 1, op);
                             ASSERT_TRUE(same_pixels(got, expected))
@@ -115,17 +115,16 @@ TEST(Blit, NothingHappensForEmptyOrFarAwayBlocks)
     };
     for (const Case& c : cases) {
         Surface got = background;
-        blit(got, c.dx, c.dy, src, c.sx, c.sy, c.w, c.h, RasterOp::Copy);
+        blit(got, {c.dx, c.dy}, src, {c.sx, c.sy, c.w, c.h}, RasterOp::Copy);
         EXPECT_TRUE(same_pixels(got, background)) << "block (" << c.dx << ", " << c.dy << ") from (" << c.sx << ", "
                                    << c.sy << ") size " << c.w << " x " << c.h << " changed pixels";
     }
     // Huge blocks from far up-left still land their visible part where it belongs.
     Surface got = background;
-    blit(got, INT_MIN + 10, INT_MIN + 10, src, INT_MIN + 10, INT_MIN + 10, INT_MAX, INT_MAX,
-         RasterOp::Copy);
+    blit(got, {INT_MIN + 10, INT_MIN + 10}, src, {INT_MIN + 10, INT_MIN + 10, INT_MAX, INT_MAX}, RasterOp::Copy);
     EXPECT_TRUE(same_pixels(got, src));
     got = background;
-    blit(got, -2, -2, src, -1, -1, INT_MAX, INT_MAX, RasterOp::Copy);
+    blit(got, {-2, -2}, src, {-1, -1, INT_MAX, INT_MAX}, RasterOp::Copy);
     EXPECT_TRUE(same_pixels(got, reference_blit(background, -2, -2, src, -1, -1, 20, 20,
                                                 RasterOp::Copy)));
 }
@@ -135,8 +134,8 @@ TEST(Blit, EmptySurfacesAreSafe)
     Surface empty;
     Surface dst = numbered(3, 3, 1);
     const Surface before = dst;
-    blit(dst, 0, 0, empty, RasterOp::Copy);
-    blit(empty, 0, 0, dst, RasterOp::Xor);
+    blit(dst, {0, 0}, empty, RasterOp::Copy);
+    blit(empty, {0, 0}, dst, RasterOp::Xor);
     EXPECT_EQ(dst, before);
     EXPECT_TRUE(empty.empty());
 }
@@ -152,7 +151,7 @@ TEST(Blit, OverlappingSelfTransfersReadTheOriginal)
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx : {-10, -8, -7, -3, -1, 0, 1, 3, 7, 8, 10}) {
                 Surface got = original;
-                blit(got, 10 + dx, 1 + dy, got, 10, 1, 19, 3, op);
+                blit(got, {10 + dx, 1 + dy}, got, {10, 1, 19, 3}, op);
                 Surface expected = reference_blit(original, 10 + dx, 1 + dy, original, 10, 1, 19, 3, op);
                 ASSERT_TRUE(same_pixels(got, expected))
                     << "op " << int(op) << " shift (" << dx << ", " << dy << ")";

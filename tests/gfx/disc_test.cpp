@@ -25,7 +25,7 @@ int count_ink(const Surface& s)
 TEST(Disc, RadiusTwentyFourFillsTheBallCellSymmetrically)
 {
     Surface cell(48, 48);
-    fill_disc(cell, 24, 24, 24, kInk);
+    fill_disc(cell, {24, 24}, 24, kInk);
     for (int y = 0; y < 48; ++y) {
         int first = 48, last = -1;
         for (int x = 0; x < 48; ++x)
@@ -47,10 +47,10 @@ TEST(Disc, RadiusTwentyFourFillsTheBallCellSymmetrically)
 TEST(Disc, SmallDiscsAreExact)
 {
     Surface s(4, 4);
-    fill_disc(s, 2, 2, 1, testing::pixel_of('x'));
+    fill_disc(s, {2, 2}, 1, testing::pixel_of('x'));
     EXPECT_EQ(text_of(s), "....|.xx.|.xx.|....");
     s = Surface(4, 4);
-    fill_disc(s, 2, 2, 2, testing::pixel_of('x'));
+    fill_disc(s, {2, 2}, 2, testing::pixel_of('x'));
     EXPECT_EQ(text_of(s), ".xx.|xxxx|xxxx|.xx.");
 }
 
@@ -62,7 +62,7 @@ TEST(Disc, RadiiZeroToThirtySix)
     for (int r = -3; r <= 36; ++r) {
         const int cx = 40, cy = 41;
         Surface s(81, 83);
-        fill_disc(s, cx, cy, r, kInk);
+        fill_disc(s, {cx, cy}, r, kInk);
         if (r <= 0) {
             EXPECT_EQ(count_ink(s), 0) << "radius " << r << " drew something";
             continue;
@@ -93,11 +93,11 @@ TEST(Disc, ClippingAgreesWithTheUnclippedDisc)
         for (int cy = -14; cy <= 24; cy += 3)
             for (int cx = -14; cx <= 26; cx += 3) {
                 Surface canvas(12 + 2 * margin, 10 + 2 * margin, 0x808080);
-                fill_disc(canvas, cx + margin, cy + margin, r, kInk);
+                fill_disc(canvas, {cx + margin, cy + margin}, r, kInk);
                 Surface expected(12, 10);
-                blit(expected, 0, 0, canvas, margin, margin, 12, 10, RasterOp::Copy);
+                blit(expected, {0, 0}, canvas, {margin, margin, 12, 10}, RasterOp::Copy);
                 Surface got(12, 10, 0x808080);
-                fill_disc(got, cx, cy, r, kInk);
+                fill_disc(got, {cx, cy}, r, kInk);
                 ASSERT_TRUE(same_pixels(got, expected)) << "radius " << r << " at (" << cx << ", " << cy << ")";
             }
 }
@@ -105,21 +105,21 @@ TEST(Disc, ClippingAgreesWithTheUnclippedDisc)
 TEST(Disc, ExtremeValuesAreSafe)
 {
     Surface s(6, 6);
-    fill_disc(s, INT_MAX, INT_MAX, INT_MAX, kInk);
-    fill_disc(s, INT_MIN, INT_MIN, INT_MAX, kInk);
-    fill_disc(s, 3, 3, INT_MIN, kInk);
+    fill_disc(s, {INT_MAX, INT_MAX}, INT_MAX, kInk);
+    fill_disc(s, {INT_MIN, INT_MIN}, INT_MAX, kInk);
+    fill_disc(s, {3, 3}, INT_MIN, kInk);
     EXPECT_EQ(count_ink(s), 0);
-    fill_disc(s, 3, 3, INT_MAX, kInk);
+    fill_disc(s, {3, 3}, INT_MAX, kInk);
     EXPECT_EQ(count_ink(s), 36) << "a huge disc covers the whole surface";
     Surface empty;
-    fill_disc(empty, 0, 0, 5, kInk);
-    draw_circle(empty, 0, 0, 5, kInk);
+    fill_disc(empty, {0, 0}, 5, kInk);
+    draw_circle(empty, {0, 0}, 5, kInk);
 }
 
 TEST(Circle, RadiusFiveSelectionMark)
 {
     Surface s(13, 13);
-    draw_circle(s, 6, 6, 5, testing::pixel_of('o'));
+    draw_circle(s, {6, 6}, 5, testing::pixel_of('o'));
     EXPECT_EQ(text_of(s), ".............|"
                           "....ooooo....|"
                           "...o.....o...|"
@@ -138,9 +138,9 @@ TEST(Circle, RadiusFiveSelectionMark)
 TEST(Circle, RadiusZeroIsAPointAndNegativeIsNothing)
 {
     Surface s(3, 3);
-    draw_circle(s, 1, 1, -1, testing::pixel_of('o'));
+    draw_circle(s, {1, 1}, -1, testing::pixel_of('o'));
     EXPECT_EQ(text_of(s), "...|...|...");
-    draw_circle(s, 1, 1, 0, testing::pixel_of('o'));
+    draw_circle(s, {1, 1}, 0, testing::pixel_of('o'));
     EXPECT_EQ(text_of(s), "...|.o.|...");
 }
 
@@ -152,7 +152,7 @@ TEST(Circle, OutlinesAreRoundClosedAndClipped)
     for (int r = 1; r <= 36; ++r) {
         const int c = 40;
         Surface s(81, 81);
-        draw_circle(s, c, c, r, kInk);
+        draw_circle(s, {c, c}, r, kInk);
         int pixels = 0;
         for (int y = 0; y < 81; ++y)
             for (int x = 0; x < 81; ++x) {
@@ -171,15 +171,15 @@ TEST(Circle, OutlinesAreRoundClosedAndClipped)
 
         for (int at : {-r, -1, 3, 9, 9 + r}) {
             Surface got(10, 10);
-            draw_circle(got, at, 10 - at, r, kInk);
+            draw_circle(got, {at, 10 - at}, r, kInk);
             Surface expected(10, 10);
-            blit(expected, 0, 0, s, c - at, c - (10 - at), 10, 10, RasterOp::Copy);
+            blit(expected, {0, 0}, s, {c - at, c - (10 - at), 10, 10}, RasterOp::Copy);
             ASSERT_TRUE(same_pixels(got, expected)) << "radius " << r << " at " << at;
         }
     }
     // A huge circle through a small surface draws its arc there, quickly.
     Surface s(10, 10);
-    draw_circle(s, 5, 500000005, 500000000, kInk);
+    draw_circle(s, {5, 500000005}, 500000000, kInk);
     EXPECT_EQ(count_ink(s), 10) << "the top of a huge circle is a horizontal line";
     for (int x = 0; x < 10; ++x)
         EXPECT_EQ(s.at(x, 5), kInk) << "column " << x;

@@ -33,9 +33,8 @@ TEST(StretchCover, NamesExactlyThePixelsTheStretchDraws)
     Surface sprite(6, 5, rgb(1, 1, 1));
     for (const Case& c : cases) {
         Surface dst(20, 15, kBlack);
-        stretch_blit(dst, c.x, c.y, c.w, c.h, sprite, 0, 0, sprite.width(), sprite.height(),
-                     RasterOp::Copy);
-        const Rect cover = intersection(stretch_cover(c.x, c.y, c.w, c.h), dst.rect());
+        stretch_blit(dst, {c.x, c.y, c.w, c.h}, sprite, {0, 0, sprite.width(), sprite.height()}, RasterOp::Copy);
+        const Rect cover = stretch_cover({c.x, c.y, c.w, c.h}).intersected(dst.rect());
         for (int y = 0; y < dst.height(); ++y)
             for (int x = 0; x < dst.width(); ++x) {
                 const bool inside = x >= cover.x && x < cover.x + cover.width && y >= cover.y
@@ -49,10 +48,10 @@ TEST(StretchCover, NamesExactlyThePixelsTheStretchDraws)
 
 TEST(StretchCover, ExtentsAtTheLimitsOfIntStayInRange)
 {
-    const Rect r = stretch_cover(-2147483647, 0, -2147483647, 1);
-    EXPECT_TRUE(is_empty(intersection(r, {0, 0, 100, 100})));
-    const Rect s = stretch_cover(2147483647, 0, -2147483647, 1);
-    EXPECT_EQ(text_of(intersection(s, {0, 0, 100, 100})), "(1,0) 99x1");
+    const Rect r = stretch_cover({-2147483647, 0, -2147483647, 1});
+    EXPECT_FALSE(r.intersects({0, 0, 100, 100}));
+    const Rect s = stretch_cover({2147483647, 0, -2147483647, 1});
+    EXPECT_EQ(text_of(s.intersected({0, 0, 100, 100})), "(1,0) 99x1");
 }
 
 // Every pixel added is covered, the set never holds more than its capacity,
@@ -108,13 +107,13 @@ TEST(RectSet, CoversEveryBlockAddedWhateverTheirNumberAndPlaces)
             }
             set.add(block);
             added.push_back(block);
-            added_area += area_of(block);
+            added_area += block.area();
         }
         ExpectCovers(set, added, p.name);
         if (p.blocks <= int(RectSet::kCapacity)) {
             std::int64_t covered_area = 0;
             for (const Rect& r : set.rects())
-                covered_area += area_of(r);
+                covered_area += r.area();
             EXPECT_LE(covered_area, added_area) << p.name << ": merging made more pixels to copy";
         }
         set.clear();

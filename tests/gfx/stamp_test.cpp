@@ -18,7 +18,7 @@ struct Ball {
 Ball make_ball(int size)
 {
     Ball ball{Surface(size, size, kWhite), Surface(size, size, kBlack)};
-    fill_disc(ball.mask, size / 2, size / 2, size / 2, kBlack);
+    fill_disc(ball.mask, {size / 2, size / 2}, size / 2, kBlack);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x)
             if (ball.mask.at(x, y) == kBlack)
@@ -59,13 +59,13 @@ TEST(Stamp, ShowsTheSpriteInsideTheDiscAndKeepsTheBackgroundOutside)
                                  {70, -30}, {-30, 60}, {70, 60}, {-size, 0}, {100, 90}};
         for (auto [x, y] : places) {
             Surface screen = background;
-            stamp(screen, x, y, ball.mask, ball.sprite);
+            stamp(screen, {x, y}, ball.mask, ball.sprite);
             ASSERT_TRUE(same_pixels(screen, expected_stamp(background, x, y, ball)))
                 << size << "-pixel ball at (" << x << ", " << y << ")";
 
             // The scaled form at the cell's own size is the same picture.
             Surface scaled = background;
-            stamp_scaled(scaled, x, y, size, size, ball.mask, ball.sprite);
+            stamp_scaled(scaled, {x, y, size, size}, ball.mask, ball.sprite);
             ASSERT_TRUE(same_pixels(scaled, screen)) << "scaled " << size << " at (" << x << ", " << y << ")";
         }
     }
@@ -77,12 +77,12 @@ TEST(Stamp, ScaledStampKeepsTheBackgroundOutsideTheScaledDisc)
     const Surface background = make_background(80, 80);
     for (int size : {-60, -31, -1, 0, 1, 5, 24, 31, 47, 49, 60, 96}) {
         Surface screen = background;
-        stamp_scaled(screen, 40, 40, size, size, ball.mask, ball.sprite);
+        stamp_scaled(screen, {40, 40, size, size}, ball.mask, ball.sprite);
         // The mask and the sprite are sampled alike, so every pixel is
         // either the background or a pixel of the sprite's disc.
         Surface mask(80, 80, kWhite), sprite(80, 80, kBlack);
-        stretch_blit(mask, 40, 40, size, size, ball.mask, 0, 0, 48, 48, RasterOp::Copy);
-        stretch_blit(sprite, 40, 40, size, size, ball.sprite, 0, 0, 48, 48, RasterOp::Copy);
+        stretch_blit(mask, {40, 40, size, size}, ball.mask, {0, 0, 48, 48}, RasterOp::Copy);
+        stretch_blit(sprite, {40, 40, size, size}, ball.sprite, {0, 0, 48, 48}, RasterOp::Copy);
         for (int y = 0; y < 80; ++y)
             for (int x = 0; x < 80; ++x) {
                 Pixel want = mask.at(x, y) == kBlack ? sprite.at(x, y) : background.at(x, y);

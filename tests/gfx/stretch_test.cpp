@@ -19,7 +19,7 @@ std::string stretched(const std::string& src_text, int dst_w, int dst_h, int x, 
 {
     Surface src = surface_of(src_text);
     Surface dst(dst_w, dst_h);
-    stretch_blit(dst, x, y, w, h, src, 0, 0, src.width(), src.height(), RasterOp::Copy);
+    stretch_blit(dst, {x, y, w, h}, src, {0, 0, src.width(), src.height()}, RasterOp::Copy);
     return text_of(dst);
 }
 
@@ -51,7 +51,7 @@ TEST(Stretch, AMask48ShrunkTo24KeepsOddColumns)
     for (int x = 0; x < 48; ++x)
         src.set(x, 0, Pixel(x + 1));
     Surface dst(24, 1);
-    stretch_blit(dst, 0, 0, 24, 1, src, 0, 0, 48, 1, RasterOp::Copy);
+    stretch_blit(dst, {0, 0, 24, 1}, src, {0, 0, 48, 1}, RasterOp::Copy);
     for (int x = 0; x < 24; ++x)
         ASSERT_EQ(dst.at(x, 0), Pixel(2 * x + 2)) << "column " << x << ": expected source column "
                                                    << 2 * x + 1 << ", got " << dst.at(x, 0) - 1;
@@ -71,9 +71,9 @@ TEST(Stretch, NegativeExtentsMirrorAndIncludeTheOrigin)
     // A negative source extent mirrors the same way, from its origin leftwards.
     Surface src = surface_of("abcd");
     Surface dst(4, 1);
-    stretch_blit(dst, 0, 0, 4, 1, src, 3, 0, -4, 1, RasterOp::Copy);
+    stretch_blit(dst, {0, 0, 4, 1}, src, {3, 0, -4, 1}, RasterOp::Copy);
     EXPECT_EQ(text_of(dst), "dcba");
-    stretch_blit(dst, 3, 0, -4, 1, src, 3, 0, -4, 1, RasterOp::Copy);
+    stretch_blit(dst, {3, 0, -4, 1}, src, {3, 0, -4, 1}, RasterOp::Copy);
     EXPECT_EQ(text_of(dst), "abcd") << "both mirrored is the original";
 }
 
@@ -83,9 +83,9 @@ TEST(Stretch, ZeroSizesDrawNothing)
     EXPECT_EQ(stretched("ab|cd", 3, 3, 0, 0, 3, 0), "...|...|...");
     Surface src = surface_of("ab|cd");
     Surface dst(3, 3);
-    stretch_blit(dst, 0, 0, 3, 3, src, 0, 0, 0, 2, RasterOp::Copy);
-    stretch_blit(dst, 0, 0, 3, 3, src, 0, 0, 2, 0, RasterOp::Copy);
-    stretch_blit(dst, 0, 0, 3, 3, Surface(), 0, 0, 2, 2, RasterOp::Copy);
+    stretch_blit(dst, {0, 0, 3, 3}, src, {0, 0, 0, 2}, RasterOp::Copy);
+    stretch_blit(dst, {0, 0, 3, 3}, src, {0, 0, 2, 0}, RasterOp::Copy);
+    stretch_blit(dst, {0, 0, 3, 3}, Surface(), {0, 0, 2, 2}, RasterOp::Copy);
     EXPECT_EQ(text_of(dst), "...|...|...");
 }
 
@@ -93,10 +93,10 @@ TEST(Stretch, SourceOutsideItsSurfaceLeavesTheDestination)
 {
     Surface src = surface_of("ab");
     Surface dst = surface_of("xyz");
-    stretch_blit(dst, 0, 0, 3, 1, src, -1, 0, 3, 1, RasterOp::Copy);
+    stretch_blit(dst, {0, 0, 3, 1}, src, {-1, 0, 3, 1}, RasterOp::Copy);
     EXPECT_EQ(text_of(dst), "xab");
     dst = surface_of("xyzw");
-    stretch_blit(dst, 0, 0, 4, 1, src, 1, 0, 2, 1, RasterOp::Copy); // columns 1 and 2: "b", then nothing
+    stretch_blit(dst, {0, 0, 4, 1}, src, {1, 0, 2, 1}, RasterOp::Copy); // columns 1 and 2: "b", then nothing
     EXPECT_EQ(text_of(dst), "bbzw");
 }
 
@@ -123,13 +123,13 @@ TEST(Stretch, ClippingAgreesWithTheUnclippedPicture)
                 for (int y = -9; y <= 13; y += 2)
                     for (int x = -10; x <= 15; x += 2) {
                         canvas.fill(0);
-                        blit(canvas, margin, margin, background, RasterOp::Copy);
-                        stretch_blit(canvas, x + margin, y + margin, w, h, src, 0, 0, 5, 4, op);
+                        blit(canvas, {margin, margin}, background, RasterOp::Copy);
+                        stretch_blit(canvas, {x + margin, y + margin, w, h}, src, {0, 0, 5, 4}, op);
                         Surface expected(6, 5);
-                        blit(expected, 0, 0, canvas, margin, margin, 6, 5, RasterOp::Copy);
+                        blit(expected, {0, 0}, canvas, {margin, margin, 6, 5}, RasterOp::Copy);
 
                         Surface got = background;
-                        stretch_blit(got, x, y, w, h, src, 0, 0, 5, 4, op);
+                        stretch_blit(got, {x, y, w, h}, src, {0, 0, 5, 4}, op);
                         ASSERT_TRUE(same_pixels(got, expected))
                             << "op " << int(op) << " at (" << x << ", " << y << ") size " << w
                             << " x " << h;
@@ -145,8 +145,8 @@ TEST(Stretch, EqualSizesMatchABlockTransfer)
     for (RasterOp op : {RasterOp::Copy, RasterOp::And, RasterOp::Xor})
         for (int at : {-3, 0, 2, 5}) {
             Surface by_blit(8, 8, 0xA5A5A5), by_stretch(8, 8, 0xA5A5A5);
-            blit(by_blit, at, at - 1, src, 1, 1, 5, 4, op);
-            stretch_blit(by_stretch, at, at - 1, 5, 4, src, 1, 1, 5, 4, op);
+            blit(by_blit, {at, at - 1}, src, {1, 1, 5, 4}, op);
+            stretch_blit(by_stretch, {at, at - 1, 5, 4}, src, {1, 1, 5, 4}, op);
             ASSERT_TRUE(same_pixels(by_stretch, by_blit)) << "op " << int(op) << " at " << at;
         }
 }
@@ -157,14 +157,14 @@ TEST(Stretch, ExtremeSizesAreSafe)
 {
     Surface src = surface_of("ab|cd");
     Surface dst(8, 8);
-    stretch_blit(dst, 0, 0, 100000, 100000, src, 0, 0, 2, 2, RasterOp::Copy);
+    stretch_blit(dst, {0, 0, 100000, 100000}, src, {0, 0, 2, 2}, RasterOp::Copy);
     EXPECT_EQ(text_of(dst), std::string("aaaaaaaa|") + "aaaaaaaa|aaaaaaaa|aaaaaaaa|aaaaaaaa|aaaaaaaa|"
                                                        "aaaaaaaa|aaaaaaaa");
     dst.fill(0);
-    stretch_blit(dst, 5, 5, -1000, -1000, src, 0, 0, 2, 2, RasterOp::Copy);
+    stretch_blit(dst, {5, 5, -1000, -1000}, src, {0, 0, 2, 2}, RasterOp::Copy);
     EXPECT_EQ(text_of(dst), "aaaaaa..|aaaaaa..|aaaaaa..|aaaaaa..|aaaaaa..|aaaaaa..|........|........");
     dst.fill(0);
-    stretch_blit(dst, -99996, -99996, 100000, 100000, src, 0, 0, 2, 2, RasterOp::Copy);
+    stretch_blit(dst, {-99996, -99996, 100000, 100000}, src, {0, 0, 2, 2}, RasterOp::Copy);
     EXPECT_EQ(text_of(dst), "dddd....|dddd....|dddd....|dddd....|........|........|........|........");
 
     const int sizes[] = {INT_MIN, INT_MIN + 1, -1000, -1, 0, 1, 1000, 100000, INT_MAX};
@@ -172,16 +172,16 @@ TEST(Stretch, ExtremeSizesAreSafe)
         for (int h : sizes)
             for (int at : {INT_MIN, -5, 3, INT_MAX}) {
                 Surface any(8, 8);
-                stretch_blit(any, at, at, w, h, src, 0, 0, 2, 2, RasterOp::Xor);
-                stretch_blit(any, 3, 3, w, h, src, at, at, w, h, RasterOp::Copy);
-                stretch_blit(any, 3, 3, 4, 4, src, 0, 0, w, h, RasterOp::And);
+                stretch_blit(any, {at, at, w, h}, src, {0, 0, 2, 2}, RasterOp::Xor);
+                stretch_blit(any, {3, 3, w, h}, src, {at, at, w, h}, RasterOp::Copy);
+                stretch_blit(any, {3, 3, 4, 4}, src, {0, 0, w, h}, RasterOp::And);
             }
 }
 
 TEST(Stretch, SelfTransferReadsTheOriginal)
 {
     Surface s = surface_of("ab..|cd..|....|....");
-    stretch_blit(s, 0, 0, 4, 4, s, 0, 0, 2, 2, RasterOp::Copy);
+    stretch_blit(s, {0, 0, 4, 4}, s, {0, 0, 2, 2}, RasterOp::Copy);
     EXPECT_EQ(text_of(s), "aabb|aabb|ccdd|ccdd");
 }
 

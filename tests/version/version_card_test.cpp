@@ -34,7 +34,7 @@ gfx::Surface patterned_screen()
 gfx::Surface crop(const gfx::Surface& from, gfx::Rect r)
 {
     gfx::Surface out(r.width, r.height, 0xFF000000u); // off-screen parts compare as themselves
-    gfx::blit(out, 0, 0, from, r.x, r.y, r.width, r.height, gfx::RasterOp::Copy);
+    gfx::blit(out, {0, 0}, from, r, gfx::RasterOp::Copy);
     return out;
 }
 
@@ -188,7 +188,7 @@ TEST(VersionCardOverDialog, TheCreditFaceStandsOnTheDialWhereverTheDialogStands)
         OverDialog rig(0);
         rig.dialog.window->move({at.x, at.y, 701, 509});
         gfx::Surface screen = patterned_screen();
-        gfx::blit(screen, at.x, at.y, rig.dialog.picture(), gfx::RasterOp::Copy);
+        gfx::blit(screen, at, rig.dialog.picture(), gfx::RasterOp::Copy);
         show_version_card(rig.dialog, rig.random);
         ASSERT_EQ(rig.frames.size(), 51u);
         EXPECT_TRUE(rig.frames.front() == screen) << "the dialog is part of the snapshot";

@@ -365,7 +365,7 @@ TEST_F(HostOnX, RefreshingBlocksSendsThemAndNothingElse)
             for (int x = 0; x < 320; ++x)
                 frame.set(x, y, gfx::rgb(y, x % 256, 200));
         for (const gfx::Rect& b : blocks)
-            gfx::blit(expected, b.x, b.y, frame, b.x, b.y, b.width, b.height, gfx::RasterOp::Copy);
+            gfx::blit(expected, b.origin(), frame, b, gfx::RasterOp::Copy);
         window->refresh_areas(blocks);
         std::string last;
         EXPECT_TRUE(rig->poll_grab(rig->root(), 320, 240, 5s, [&](const gfx::Surface& shot) {

@@ -51,7 +51,7 @@ TEST(PreviewOnX, ShowsTheStillPictureInThePaneFollowsItAndEndsWithIt)
     Child preview = rig.start_orvelune({"/p", std::to_string(pane)});
 
     gfx::Surface expected(200, 150, gfx::kBlack);
-    gfx::blit(expected, 0, 0, render_preview_picture(), gfx::RasterOp::Copy);
+    gfx::blit(expected, {0, 0}, render_preview_picture(), gfx::RasterOp::Copy);
     std::string last_difference;
     EXPECT_TRUE(rig.poll_grab(pane, 200, 150, 10s, [&](const gfx::Surface& shot) {
         last_difference = FirstDifference(expected, shot);
@@ -99,7 +99,7 @@ TEST(PreviewOnX, APaneOfTheLargestSizeHoldsOnlyThePicture)
     Child preview = rig.start_orvelune({"/p", std::to_string(pane)}, {}, launch);
 
     gfx::Surface expected(rig.width(), rig.height(), gfx::kBlack);
-    gfx::blit(expected, 0, 0, render_preview_picture(), gfx::RasterOp::Copy);
+    gfx::blit(expected, {0, 0}, render_preview_picture(), gfx::RasterOp::Copy);
     std::string last_difference;
     EXPECT_TRUE(rig.poll_grab(pane, rig.width(), rig.height(), 10s, [&](const gfx::Surface& shot) {
         last_difference = FirstDifference(expected, shot);

@@ -576,7 +576,7 @@ std::string FirstDifference(const gfx::Surface& expected, const gfx::Surface& go
 gfx::Surface PartOf(const gfx::Surface& picture, gfx::Rect area)
 {
     gfx::Surface part(area.width, area.height);
-    gfx::blit(part, -area.x, -area.y, picture, gfx::RasterOp::Copy);
+    gfx::blit(part, {-area.x, -area.y}, picture, gfx::RasterOp::Copy);
     return part;
 }
 

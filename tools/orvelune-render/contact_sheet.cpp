@@ -182,7 +182,7 @@ int render_contact_sheet(const RenderOptions& options, const std::string& progra
     for (int i = 0; i < count; ++i) {
         const int x = kGap + (i % columns) * cell_width;
         const int y = kGap + (i / columns) * cell_height;
-        gfx::blit(sheet, x, y, tiles[std::size_t(i)].picture, gfx::RasterOp::Copy);
+        gfx::blit(sheet, {x, y}, tiles[std::size_t(i)].picture, gfx::RasterOp::Copy);
         if (text) {
             const std::string& caption = tiles[std::size_t(i)].caption;
             const int width = text->text_width(caption, kCaptionFont);

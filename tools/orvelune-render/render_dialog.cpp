@@ -22,7 +22,7 @@ int render_dialog(const RenderOptions& options, const std::string& program_folde
     if (!prepared)
         return status;
     gfx::Surface screen(options.width, options.height);
-    gfx::blit(screen, 0, 0, prepared->host_options.desktop, gfx::RasterOp::Copy);
+    gfx::blit(screen, {0, 0}, prepared->host_options.desktop, gfx::RasterOp::Copy);
 
     Settings settings{};
     LoadSettings(settings, prepared->ini_path);
@@ -32,7 +32,7 @@ int render_dialog(const RenderOptions& options, const std::string& program_folde
     if (!dialog.loaded())
         return fail(EXIT_FAILURE, "the dialog could not be made");
     const gfx::Rect at = dialog.window_rect();
-    gfx::blit(screen, at.x, at.y, dialog.picture(), gfx::RasterOp::Copy);
+    gfx::blit(screen, at.origin(), dialog.picture(), gfx::RasterOp::Copy);
 
     std::vector<unsigned char> buffer;
     std::string error;

@@ -111,7 +111,7 @@ ScriptResult run_dialog_script(const ScriptSetup& setup, std::span<const ScriptE
         for (const host::WindowRecord& record : host.windows())
             if (record.handle == window.native_handle()) {
                 const gfx::Rect a = record.last_refresh;
-                gfx::blit(screen, a.x, a.y, frame, a.x, a.y, a.width, a.height, gfx::RasterOp::Copy);
+                gfx::blit(screen, a.origin(), frame, a, gfx::RasterOp::Copy);
             }
     });
 

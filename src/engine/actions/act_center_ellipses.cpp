@@ -17,11 +17,6 @@
 
 namespace {
 
-// 2 pi and pi rounded to single precision: the ellipse parameter is a
-// single, and so are the bounds it is compared with.
-constexpr float kTwoPiSingle = 6.2831855f;
-constexpr float kPiSingle = 3.1415927f;
-
 // The centre ball's edge shrinks by 2 pixels a frame over the first half of
 // an ellipse (31 frames, 72 down to 10) and grows back over the second.
 constexpr double kSizeStep = 2;
@@ -74,7 +69,7 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     s.RestoreBackground();
 
     // Out into depth over the first half turn of t, back over the second.
-    if (a.EllipseParam < kPiSingle)
+    if (a.EllipseParam < gfx::kPiSingle)
         a.CenterBallSize -= kSizeStep;
     else
         a.CenterBallSize += kSizeStep;
@@ -136,7 +131,7 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
         a.EllipseOffsetY = a.turn_sin * a.EllipseRx + a.turn_cos * 0.0f;
 
         a.EllipseParam = float(kParamStep);
-        while (a.EllipseParam < kTwoPiSingle)
+        while (a.EllipseParam < gfx::kTwoPiSingle)
             DrawEllipseFrame(a, r);
     }
 

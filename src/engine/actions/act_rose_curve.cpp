@@ -34,12 +34,12 @@ struct RoseFigure {
 };
 
 constexpr std::array<RoseFigure, 6> kRoseFigures = {{
-    {2, 6.28318530717958, kFineStep},     // 2 pi:  90 frames
-    {4, 6.28318530717958, kFineStep},     // 2 pi:  90 frames
-    {3, 3.14159265358979, kFineStep},     // pi, where three petals close: 45 frames
-    {0.5, 12.56637061435916, kCoarseStep}, // 4 pi:  61 frames
-    {0.25, 25.13274122871832, kCoarseStep}, // 8 pi: 120 frames
-    {1.0 / 5, 15.70796326794895, kCoarseStep}, // 5 pi: 76 frames
+    {2, gfx::kTwoPi, kFineStep},          // 2 pi:  90 frames
+    {4, gfx::kTwoPi, kFineStep},          // 2 pi:  90 frames
+    {3, gfx::kPi, kFineStep},             // pi, where three petals close: 45 frames
+    {0.5, 4 * gfx::kPi, kCoarseStep},     // 4 pi:  61 frames
+    {0.25, 8 * gfx::kPi, kCoarseStep},    // 8 pi: 120 frames
+    {1.0 / 5, 5 * gfx::kPi, kCoarseStep}, // 5 pi: 76 frames
 }};
 
 // The centre ball shrinks from its full 72 pixels to a third of that over a

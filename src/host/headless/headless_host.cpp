@@ -93,7 +93,7 @@ void ShownPicture::update(const WindowRecord& record, const gfx::Surface& frame)
     if (m_picture.width() != frame.width() || m_picture.height() != frame.height())
         m_picture.resize(frame.width(), frame.height(), gfx::kBlack);
     for (const gfx::Rect& a : record.last_refresh_areas)
-        gfx::blit(m_picture, a.x, a.y, frame, a.x, a.y, a.width, a.height, gfx::RasterOp::Copy);
+        gfx::blit(m_picture, a.origin(), frame, a, gfx::RasterOp::Copy);
 }
 
 bool HeadlessHost::window_alive(const HeadlessWindow* window) const
@@ -154,15 +154,15 @@ bool HeadlessHost::capture_desktop(gfx::Surface& into)
 {
     const gfx::Rect primary = monitors().front();
     into.fill(gfx::kBlack);
-    gfx::blit(into, -primary.x, -primary.y, m_options.desktop, gfx::RasterOp::Copy);
+    gfx::blit(into, {-primary.x, -primary.y}, m_options.desktop, gfx::RasterOp::Copy);
     // The screen shows our own shown top-level windows over the desktop, as
     // a real one would: the topmost above the others, later above earlier.
     for (const bool topmost : {false, true})
         for (const HeadlessWindow* window : m_live) {
             const WindowRecord& record = m_windows[window->record()];
             if (record.shown && record.parent == 0 && record.topmost == topmost)
-                gfx::blit(into, record.rect.x - primary.x, record.rect.y - primary.y,
-                          window->frame(), gfx::RasterOp::Copy);
+                gfx::blit(into, record.rect.origin().translated(-primary.x, -primary.y), window->frame(),
+                          gfx::RasterOp::Copy);
         }
     return true;
 }

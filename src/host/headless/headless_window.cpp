@@ -45,7 +45,7 @@ void HeadlessWindow::refresh_areas(std::span<const gfx::Rect> areas)
     record.last_refresh_areas.assign(areas.begin(), areas.end());
     record.last_refresh = {};
     for (const gfx::Rect& area : areas)
-        record.last_refresh = gfx::bounding_box(record.last_refresh, area);
+        record.last_refresh = record.last_refresh.united(area);
     m_host->window_refreshed(*this);
 }
 

@@ -39,7 +39,7 @@ std::vector<gfx::Rect> Win32Host::monitors()
     const gfx::Rect desktop{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                             GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     return order_monitors(list.found, list.primary, screen_size(),
-                          gfx::is_empty(desktop) ? std::nullopt : std::optional(desktop));
+                          desktop.empty() ? std::nullopt : std::optional(desktop));
 }
 
 } // namespace host::win32

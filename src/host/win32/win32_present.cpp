@@ -117,8 +117,8 @@ void FramePresenter::present_areas(HWND hwnd, const gfx::Surface& frame,
     // The window's context is taken once for all the blocks of a frame.
     HDC dc = nullptr;
     for (const gfx::Rect& area : areas) {
-        const gfx::Rect block = gfx::intersection(area, frame.rect());
-        if (gfx::is_empty(block))
+        const gfx::Rect block = area.intersected(frame.rect());
+        if (block.empty())
             continue;
         m_dib.copy_from(frame, block);
         if (!dc && !(dc = GetDC(hwnd)))

@@ -98,7 +98,7 @@ bool capture_through_getimage(::Display* display, ::Window window, gfx::Surface&
                           picture);
         if (ok) {
             into.fill(gfx::kBlack);
-            gfx::blit(into, 0, 0, picture, gfx::RasterOp::Copy);
+            gfx::blit(into, {0, 0}, picture, gfx::RasterOp::Copy);
         }
     }
     XFreePixmap(display, pixmap);

@@ -15,8 +15,8 @@ void FramePresenter::present_areas(Drawable target, GC gc, const gfx::Surface& f
         return;
     bool sent = false;
     for (const gfx::Rect& area : areas) {
-        const gfx::Rect block = gfx::intersection(area, frame.rect());
-        if (gfx::is_empty(block))
+        const gfx::Rect block = area.intersected(frame.rect());
+        if (block.empty())
             continue;
         fill_image(frame, block);
         put_image(target, gc, block);
