@@ -5,6 +5,8 @@
 // it plays: its real_time_factor counter is played seconds per second spent.
 // The processor time the tool used (cpu_seconds) is beside it: on a machine
 // that others share, it is the figure that stays put.
+#include "support/processes.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -12,19 +14,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
-// Processor time used by the finished child processes so far, in seconds.
-double children_cpu_seconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_CHILDREN, &usage);
-    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
+using testsupport::children_cpu_seconds;
 
 // The saver's default pause: twenty frames a second.
 constexpr double kFramesPerPlayedSecond = 20;
@@ -37,9 +30,10 @@ void BM_Export(benchmark::State& state)
     const int width = int(state.range(1));
     const int height = int(state.range(2));
     const long long frames = state.range(3);
-    const std::string file = (std::filesystem::temp_directory_path()
-                              / ("orvelune-bench-" + std::to_string(::getpid()) + "." + extension))
-                                 .string();
+    const std::string file =
+        (std::filesystem::temp_directory_path()
+         / ("orvelune-bench-" + std::to_string(testsupport::process_id()) + "." + extension))
+            .string();
     const std::string command = std::string("'") + ORVELUNE_BIN_DIR + "/orvelune-render' --seed 1 --size "
                                 + std::to_string(width) + "x" + std::to_string(height) + " --frames "
                                 + std::to_string(frames) + " --output '" + file + "'";

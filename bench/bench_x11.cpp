@@ -20,12 +20,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <signal.h>
-
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -131,23 +128,18 @@ void BM_TimeToFirstFrame(benchmark::State& state)
     Settings settings = x11test::SlowSettings(50);
     settings.g_BackgroundColor = gfx::colorref(10, 200, 30);
     server.write_settings(settings);
-    const unsigned long wanted = 0x0AC81E; // the colour as the 24-bit visual holds it
+    const gfx::Pixel wanted = 0x0AC81E; // the colour as the 24-bit visual holds it
 
     for (auto _ : state) {
         // A frame of the previous run must not count: the screen starts black.
-        XSetWindowBackground(server.display(), server.root(), 0);
-        XClearWindow(server.display(), server.root());
-        XSync(server.display(), False);
+        server.clear_root();
 
         const Clock::time_point start = Clock::now();
         x11test::Child saver = server.start_orvelune({"/s"});
         bool shown = false;
         while (!shown && Clock::now() - start < std::chrono::seconds(20)) {
-            XImage* pixel = XGetImage(server.display(), server.root(), 0, 0, 1, 1, AllPlanes, ZPixmap);
-            if (pixel) {
-                shown = (XGetPixel(pixel, 0, 0) & 0xFFFFFF) == wanted;
-                XDestroyImage(pixel);
-            }
+            const gfx::Surface pixel = server.grab(server.root(), 1, 1);
+            shown = !pixel.empty() && pixel.at(0, 0) == wanted;
             if (!shown)
                 std::this_thread::sleep_for(std::chrono::microseconds(500));
         }

@@ -14,7 +14,8 @@
 
 // The services the program needs from the system. Engine, start-up and dialog
 // code reach the system only through this contract; each backend
-// (headless/, x11/, win32/) fills it in, with the same file names per area.
+// (headless/, x11/, wayland/, win32/) fills it in, with the same file names
+// per area.
 //
 // Threading: one user-interface thread. Every call below is made on it, and
 // every WindowHandler callback runs on it, either inside Host::run() or inside
@@ -70,7 +71,9 @@ enum class Key {
 class WindowHandler {
 public:
     virtual ~WindowHandler() = default;
-    // Positions are in the window's client pixels.
+    // A button (MouseButton) went down, or up, or the pointer moved with
+    // `buttons` held (MouseButton bits). Positions are in the window's
+    // client pixels.
     virtual void on_mouse_down(int /*button*/, double /*x*/, double /*y*/) {}
     virtual void on_mouse_up(int /*button*/, double /*x*/, double /*y*/) {}
     virtual void on_mouse_move(int /*buttons*/, double /*x*/, double /*y*/) {}
@@ -132,7 +135,10 @@ struct CursorPicture {
 };
 
 // A top-level (or child) window with a persistent off-screen frame. All
-// drawing goes into frame(); refresh() copies it to the screen.
+// drawing goes into frame(); refresh() copies it to the screen. Made by
+// WindowService::create_window(), used and destroyed on the user-interface
+// thread. The calls below report no failure; a frame that cannot have its
+// memory throws std::bad_alloc.
 class Window {
 public:
     virtual ~Window() = default;
@@ -164,15 +170,21 @@ public:
     // call. The default leaves the pointer as the system has it.
     virtual void set_cursor_picture(const CursorPicture* cursor) { (void)cursor; }
 
+    // The title in the window's frame and in the system's lists of windows
+    // (UTF-8); other instances find the window by it.
     virtual void set_title(std::string_view utf8) = 0;
     // Moves and sizes the window; the frame follows the new size (its content
     // is kept where it overlaps), within the window's frame limit.
     virtual void move(gfx::Rect rect) = 0;
+    // Shows or hides the window; a hidden window gets no input.
     virtual void show(bool visible) = 0;
     // Above all non-topmost windows, or back among them; neither moves nor activates.
     virtual void set_topmost(bool on) = 0;
-    // Starts the timer with this interval, or stops it with 0.
+    // Starts the timer with this interval, or stops it with 0 (see
+    // WindowHandler::on_timer()).
     virtual void set_timer(int interval_ms) = 0;
+    // The window as the system names it, for other programs and for
+    // native_window_rect().
     virtual NativeHandle native_handle() const = 0;
 };
 
@@ -205,15 +217,27 @@ struct PictureFileRequest {
     std::string initial_folder;
 };
 
-class Host {
+// ---- the services
+// The contract comes in six small services, each of which a part of the
+// program can be handed alone. Host (below) is all of them together: what
+// a backend implements, and what start-up hands to the saver, the dialog
+// and the card. Unless a method says otherwise it is called on the
+// user-interface thread, and a failure is in its answer (never an
+// exception, except ProcessEnd from the headless host).
+
+// Windows and presenting: the screen, the program's own windows (each with
+// the frame it presents, see Window), other programs' windows, the pointer,
+// and the claim that keeps the saver and the dialog to one instance.
+class WindowService {
 public:
-    virtual ~Host() = default;
+    virtual ~WindowService() = default;
 
     // ---- screen and windows
     // The size of the screen the saver is given: the window a hack draws
     // into, else the screen as the system reports it (on X11 the root, which
     // holds every monitor; on Windows the primary monitor). Where things go
-    // on a desktop of several monitors is monitors()'s to say.
+    // on a desktop of several monitors is monitors()'s to say. Never fails:
+    // a display that cannot be asked gave no host to begin with.
     virtual Size screen_size() = 0;
     // The monitors the desktop spans, as rectangles in the coordinates that
     // create_window() takes, the primary monitor first; never empty. The saver
@@ -225,13 +249,17 @@ public:
         const Size screen = screen_size();
         return {gfx::Rect{0, 0, screen.width, screen.height}};
     }
+    // Makes a window as `options` say, reporting to `handler` (which must
+    // outlive it). Null when the system refuses the window (or the memory
+    // for its frame); the reason, where the system gives one, went to
+    // standard error.
     virtual std::unique_ptr<Window> create_window(const WindowOptions& options,
                                                   WindowHandler& handler) = 0;
     // The rectangle of another program's window in screen pixels, or nothing
     // when the handle names no window.
     virtual std::optional<gfx::Rect> native_window_rect(NativeHandle window) = 0;
     // True when a top-level window with exactly this title exists (the
-    // single-instance guard).
+    // single-instance guard); false also when the windows cannot be listed.
     virtual bool top_level_window_exists(std::string_view title_utf8) = 0;
 
     // ---- one instance
@@ -243,48 +271,90 @@ public:
     // given up when the process ends, however it ends.
     virtual InstanceClaim claim_instance() = 0;
     // True while another process holds the claim. Claims nothing, so that a
-    // preview that looks never keeps a saver from starting.
+    // preview that looks never keeps a saver from starting. False when the
+    // system cannot arbitrate.
     virtual bool instance_claimed_elsewhere() = 0;
 
-    // ---- the loop
-    // Every host keeps these rules (they live once, in run_loop.h):
-    // - run() delivers input and timer ticks until quit() is called or no
-    //   window is left. Input that has arrived by the time the next tick is
-    //   due goes first, so a click at the moment of a tick wins.
-    // - quit() makes run() return once the handler that called it has
-    //   returned. Called while no run() is running, it makes the next run()
-    //   return at once (a test can load a window without running it). run()
-    //   forgets the request when it returns, however it returns.
-    // - process_pending_messages() delivers the input that has arrived when
-    //   it is called, then the ticks of other windows that are due by then,
-    //   each at most once; what arrives meanwhile waits for the next call, so
-    //   that a stream of pointer motion cannot hold a running animation
-    //   between two of its frames.
-    virtual void run() = 0;
-    virtual void quit() = 0;
-    virtual void process_pending_messages() = 0;
-    virtual void sleep_ms(int ms) = 0;
-    // Milliseconds on a monotonic clock (virtual on the headless host).
-    virtual std::uint64_t now_ms() = 0;
-
-    // ---- cursor
+    // ---- the pointer
     // Counts like ShowCursor: show adds one, hide takes one away; the cursor is
     // visible while the count is 0 or more. Returns the new count.
     virtual int show_cursor(bool show) = 0;
+    // The pointer's screen position; where it cannot be read, the last one
+    // known (or (0, 0)).
     virtual gfx::Point cursor_pos() = 0;
     // The pointer's screen position, or nothing when it cannot be read (the
     // pointer is on another screen of the display). The default trusts cursor_pos().
     virtual std::optional<gfx::Point> pointer_position() { return cursor_pos(); }
     // Plays the system's window zoom between two screen rectangles (an empty
     // rectangle is a point): outlines that grow from `from` into `to` in about
-    // a fifth of a second, leaving the screen as it was. The default plays nothing.
+    // a fifth of a second, leaving the screen as it was. Returns when it has
+    // played. The default plays nothing.
     virtual void animate_zoom(gfx::Rect from, gfx::Rect to)
     {
         (void)from;
         (void)to;
     }
+};
 
-    // ---- screen capture, pictures and text
+// The loop and its clock. Every host keeps these rules (they live once, in
+// run_loop.h):
+// - run() delivers input and timer ticks until quit() is called or no
+//   window is left. Input that has arrived by the time the next tick is
+//   due goes first, so a click at the moment of a tick wins.
+// - quit() makes run() return once the handler that called it has
+//   returned. Called while no run() is running, it makes the next run()
+//   return at once (a test can load a window without running it). run()
+//   forgets the request when it returns, however it returns.
+// - process_pending_messages() delivers the input that has arrived when
+//   it is called, then the ticks of other windows that are due by then,
+//   each at most once; what arrives meanwhile waits for the next call, so
+//   that a stream of pointer motion cannot hold a running animation
+//   between two of its frames.
+// A desktop host that is asked to end by a signal ends the process inside
+// whichever of these is running (see end_process()).
+class LoopService {
+public:
+    virtual ~LoopService() = default;
+
+    virtual void run() = 0;
+    virtual void quit() = 0;
+    virtual void process_pending_messages() = 0;
+    // Waits this long (nothing for 0 or less) without delivering anything.
+    virtual void sleep_ms(int ms) = 0;
+    // Milliseconds on a monotonic clock (virtual on the headless host).
+    virtual std::uint64_t now_ms() = 0;
+    // Ends the process at once with this status; never returns (see the
+    // top of this file).
+    [[noreturn]] virtual void end_process(int status) = 0;
+};
+
+// Text in the system's fonts, drawn into surfaces. Any surface, not only a
+// window's frame. Text that is not valid UTF-8 shows replacement
+// characters; a face the system lacks falls back to its usual one.
+class TextService {
+public:
+    virtual ~TextService() = default;
+
+    // Draws text with its top-left at `at`, clipped to `into`; returns the
+    // width drawn in pixels (0 for empty text).
+    virtual int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
+                          const Font& font, gfx::Pixel colour) = 0;
+    // The height of a line of this text in pixels.
+    virtual int text_height(std::string_view utf8, const Font& font) = 0;
+    // The width draw_text() would return for this text, without drawing it.
+    // The default draws it on a scratch surface to learn the width.
+    virtual int text_width(std::string_view utf8, const Font& font)
+    {
+        gfx::Surface scratch(1, 1);
+        return draw_text(scratch, {0, 0}, utf8, font, gfx::kBlack);
+    }
+};
+
+// Pictures from the system: the screen as it is, and picture files.
+class PictureService {
+public:
+    virtual ~PictureService() = default;
+
     // Copies into.width() x into.height() pixels of the screen, from the
     // primary monitor's top-left corner (monitors().front()), into `into`.
     // False, leaving `into` as it was, when the screen cannot be read.
@@ -296,46 +366,83 @@ public:
     // does) and ending on its signals while it decodes, so handlers may run
     // inside this call.
     virtual bool load_picture(const std::string& path_utf8, gfx::Surface& out) = 0;
-    // Draws text with its top-left at `at`; returns the width drawn in pixels.
-    virtual int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
-                          const Font& font, gfx::Pixel colour) = 0;
-    virtual int text_height(std::string_view utf8, const Font& font) = 0;
-    // The width draw_text() would return for this text, without drawing it.
-    // The default draws it on a scratch surface to learn the width.
-    virtual int text_width(std::string_view utf8, const Font& font)
-    {
-        gfx::Surface scratch(1, 1);
-        return draw_text(scratch, {0, 0}, utf8, font, gfx::kBlack);
-    }
+};
 
-    // ---- screen-saver services of the system
-    virtual bool is_nt_platform() = 0;
-    // Asks the user for the screen-saver password; true when it was right (or
-    // the system has no such password).
-    virtual bool verify_screen_saver_password(Window& saver) = 0;
-    virtual void change_screen_saver_password(NativeHandle parent) = 0;
-    // Tells the system whether a screen saver is running now.
-    virtual void set_screen_saver_running(bool running) = 0;
-    virtual void set_screen_saving_active(bool active) = 0;
+// The system's own dialogs. Each of the first three is modal: it returns
+// once the person has answered, and while it runs `owner` (which may be
+// null) gets no input but keeps its picture on screen; the loop keeps
+// running meanwhile, so other windows' handlers may run inside the call.
+class DialogService {
+public:
+    virtual ~DialogService() = default;
 
-    // ---- dialogs of the system
-    // Each of these is modal: it returns once the person has answered, and
-    // while it runs `owner` gets no input (but keeps its picture on screen).
+    // A message with one OK button; where the system cannot show it, the
+    // text goes to standard error instead.
     virtual void message_box(Window* owner, std::string_view text_utf8,
                              std::string_view title_utf8, MessageStyle style) = 0;
     // The system's colour chooser, starting at `initial`, offering the
     // system's display colours 0 to 15 as its sixteen custom colours.
-    // Nothing when the person cancels.
+    // Nothing when the person cancels (or no chooser can be shown).
     virtual std::optional<gfx::ColorRef> choose_color(Window* owner, gfx::ColorRef initial) = 0;
     // The system's file chooser for one existing picture file: the UTF-8
-    // path, or nothing when the person cancels.
+    // path, or nothing when the person cancels (or no chooser can be shown).
     virtual std::optional<std::string> choose_picture_file(Window* owner,
                                                            const PictureFileRequest& request) = 0;
-    // Opens the address with the desktop's default browser; failures are not reported.
+    // Opens the address with the desktop's default browser and returns at
+    // once; failures are not reported.
     virtual void open_url(std::string_view url) = 0;
+};
 
-    // Ends the process at once with this status; never returns (see above).
-    [[noreturn]] virtual void end_process(int status) = 0;
+// The screen-saver services of older Windows, whose screen savers asked for
+// the password themselves and told the system when they ran. Only the
+// Windows backend (and the headless one, which records the calls) fills
+// them in; the defaults are those of a system that looks after all of it
+// itself, as Windows NT and every Linux desktop do.
+class ScreenSaverService {
+public:
+    virtual ~ScreenSaverService() = default;
+
+    // True on a system that asks for the screen-saver password itself.
+    virtual bool is_nt_platform() { return true; }
+    // Asks the user for the screen-saver password, modally over `saver`;
+    // true when it was right (or the system has no such password).
+    virtual bool verify_screen_saver_password(Window& saver)
+    {
+        (void)saver;
+        return true;
+    }
+    // The system's dialog that changes the password, owned by `parent`;
+    // returns when it has closed. Nothing where the system has none.
+    virtual void change_screen_saver_password(NativeHandle parent) { (void)parent; }
+    // Tells the system whether a screen saver is running now.
+    virtual void set_screen_saver_running(bool running) { (void)running; }
+    // Turns the system's own screen saving back on (true) or off.
+    virtual void set_screen_saving_active(bool active) { (void)active; }
+};
+
+// Every service together: what each backend (headless/, x11/, wayland/,
+// win32/) implements, with the same file names per area. Text is the one
+// service a backend hands over as an object of its own (text()), since the
+// same text serves several backends: Pango both Linux desktops and the
+// render tool, GDI the Windows host and the render tool on Windows.
+class Host : public WindowService,
+             public LoopService,
+             public PictureService,
+             public DialogService,
+             public ScreenSaverService {
+public:
+    ~Host() override = default;
+
+    // The host's text; it lives as long as the host.
+    virtual TextService& text() = 0;
+    // The text calls as the dialog and the card make them, on the host.
+    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+                  gfx::Pixel colour)
+    {
+        return text().draw_text(into, at, utf8, font, colour);
+    }
+    int text_height(std::string_view utf8, const Font& font) { return text().text_height(utf8, font); }
+    int text_width(std::string_view utf8, const Font& font) { return text().text_width(utf8, font); }
 };
 
 } // namespace host

@@ -2,6 +2,7 @@
 
 #include "settings/cp932.h"
 #include "settings/file_io.h"
+#include "settings/file_io_platform.h"
 #include "settings/number_text.h"
 #include "settings/profile.h"
 #include "settings/settings_keys.h"
@@ -9,11 +10,6 @@
 #include <cstdlib>
 #include <utility>
 #include <vector>
-
-#ifndef _WIN32
-#include <pwd.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -126,24 +122,6 @@ SaveResult write_keys(const std::string& ini_path, const KeyValues& values)
     return {};
 }
 
-#ifndef _WIN32
-// $HOME, or where the password database puts the user's home when HOME is
-// unset, empty or relative (a program started by a service or with a
-// cleared environment); "" when neither gives a full path.
-std::string home_folder()
-{
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
-        return home;
-    std::vector<char> buffer(16384);
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found
-        && found->pw_dir && found->pw_dir[0] == '/')
-        return found->pw_dir;
-    return {};
-}
-#endif
-
 } // namespace
 
 std::string default_ini_path(const std::string& program_folder)
@@ -160,7 +138,7 @@ std::string default_ini_path(const std::string& program_folder)
     std::string base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
         base = xdg;
-    else if (std::string home = home_folder(); !home.empty())
+    else if (std::string home = file_io::platform::home_folder(); !home.empty())
         base = home + "/.config";
     else
         return {};

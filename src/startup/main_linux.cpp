@@ -1,5 +1,8 @@
 // The orvelune program on Linux: the screen-saver switches as arguments
-// ("orvelune /s", "orvelune /c", ...), run on the desktop host.
+// ("orvelune /s", "orvelune /c", ...), run on the desktop host. The entry
+// point that catches the end signals and hands the arguments over is the
+// host's (host/x11/x11_main.cpp).
+#include "host/program.h"
 #include "settings/settings_file.h"
 #include "startup/backend_choice.h"
 #include "startup/command_line.h"
@@ -12,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -21,7 +23,6 @@
 // ---- the desktop host ------------------------------------------------------
 #ifdef ORVELUNE_HAVE_X11
 #include "host/x11/x11_host.h"
-#include "host/x11/x11_signals.h"
 #endif
 #ifdef ORVELUNE_HAVE_WAYLAND
 #include "host/wayland/wayland_host.h"
@@ -102,63 +103,14 @@ std::optional<std::string_view> variable(const char* name)
 }
 // -----------------------------------------------------------------------------
 
-// The folder the program was started from, for the default settings path.
-std::string program_folder(const char* argv0)
-{
-    std::string path = argv0 ? argv0 : "";
-    auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-int run(int argc, char** argv);
-
-#ifdef ORVELUNE_HAVE_X11
-// The end signals are caught before any library's initialisers run (GTK
-// and what it brings take several milliseconds to start), so a SIGTERM
-// that comes as the program starts still ends it in order, with status 0.
-// The dynamic loader runs the executable's pre-initialisers first.
-void catch_end_signals_first(int, char**, char**)
-{
-    std::string error;
-    (void)host::x11::EndSignals::install(error);
-}
-[[gnu::section(".preinit_array"), gnu::used]] void (*const g_catch_end_signals_first)(int, char**, char**) =
-    catch_end_signals_first;
-#endif
-
 } // namespace
 
-int main(int argc, char** argv)
-{
-#ifdef ORVELUNE_HAVE_X11
-    // Installed already before the libraries started (above); this is a
-    // no-op then. A failure is reported when the host opens, which installs
-    // them too. (The Wayland host ends on the same signals through the same
-    // handlers.)
-    std::string signals_error;
-    (void)host::x11::EndSignals::install(signals_error);
-#endif
-    // Pictures the size of the screen (several of them) may be more than the
-    // system lets us have.
-    try {
-        return run(argc, argv);
-    } catch (const std::bad_alloc&) {
-        std::fputs("orvelune: out of memory: the system refused the memory for the pictures, "
-                   "each as large as the screen\n",
-                   stderr);
-        return EXIT_FAILURE;
-    }
-}
-
-namespace {
-
-int run(int argc, char** argv)
+int program_main(const host::ProgramArguments& arguments)
 {
     // The host's options go first, wherever they stand.
     const BackendChoice choice =
-        choose_backend(std::vector<std::string>(argv + std::min(argc, 1), argv + argc),
-                       variable("ORVELUNE_BACKEND"), variable("WAYLAND_DISPLAY"), variable("DISPLAY"),
-                       variable("XSCREENSAVER_WINDOW"));
+        choose_backend(arguments.list, variable("ORVELUNE_BACKEND"), variable("WAYLAND_DISPLAY"),
+                       variable("DISPLAY"), variable("XSCREENSAVER_WINDOW"));
     if (!choice.error.empty()) {
         std::fprintf(stderr, "orvelune: %s\n%s", choice.error.c_str(), hack_usage("orvelune").c_str());
         return EXIT_FAILURE;
@@ -194,7 +146,7 @@ int run(int argc, char** argv)
                              "Wayland does not give; it runs on X11 only\n");
         return EXIT_FAILURE;
     }
-    options.ini_path = default_ini_path(program_folder(argc > 0 ? argv[0] : nullptr));
+    options.ini_path = default_ini_path(host::program_folder());
     options.seed = std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
 
     std::string error;
@@ -208,5 +160,3 @@ int run(int argc, char** argv)
     plug_in_windowed_modes(options.seams, options.seed);
     return run_startup(*host, options);
 }
-
-} // namespace

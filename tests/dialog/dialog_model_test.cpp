@@ -132,16 +132,23 @@ const ChangeCase kChanges[] = {
 };
 
 // Text as a row of boxes, one a byte, so that captions and the path show.
-host::HeadlessHost box_text()
-{
-    host::HeadlessOptions options;
-    options.text_width = [](std::string_view utf8, const host::Font&) { return int(utf8.size()) * 4; };
-    options.draw_text = [](gfx::Surface& into, gfx::Point at, std::string_view utf8, const host::Font&,
-                           gfx::Pixel colour) {
+class BoxText : public host::TextService {
+public:
+    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const host::Font&,
+                  gfx::Pixel colour) override
+    {
         for (std::size_t i = 0; i < utf8.size(); ++i)
             gfx::fill_box(into, {at.x + int(i) * 4, at.y + 2, 3, 8}, colour);
         return int(utf8.size()) * 4;
-    };
+    }
+    int text_height(std::string_view, const host::Font&) override { return 12; }
+    int text_width(std::string_view utf8, const host::Font&) override { return int(utf8.size()) * 4; }
+};
+
+host::HeadlessHost box_text()
+{
+    host::HeadlessOptions options;
+    options.text = std::make_shared<BoxText>();
     return host::HeadlessHost(std::move(options));
 }
 

@@ -119,9 +119,7 @@ gfx::Surface ExpectedDialog(const Settings& settings)
 {
     host::HeadlessOptions options;
     options.screen = {1024, 768};
-    options.draw_text = host::draw_pango_text;
-    options.text_width = host::pango_text_width;
-    options.text_height = host::pango_text_height;
+    options.text = std::make_shared<host::PangoText>();
     host::HeadlessHost host(std::move(options));
     Settings copy = settings;
     Ball_P dialog(host, copy);

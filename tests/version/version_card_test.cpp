@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,17 +40,24 @@ gfx::Surface crop(const gfx::Surface& from, gfx::Rect r)
 
 // Text as boxes 8 pixels a character wide and as high as the font's points;
 // a line measures 7 more. Where each line went can be read off the face.
+class BoxText final : public host::TextService {
+public:
+    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view text, const host::Font& font,
+                  gfx::Pixel colour) override
+    {
+        gfx::fill_box(into, {at.x, at.y, 8 * int(text.size()), int(font.size_pt)}, colour);
+        return 8 * int(text.size());
+    }
+    int text_height(std::string_view, const host::Font& font) override { return int(font.size_pt) + 7; }
+    int text_width(std::string_view, const host::Font&) override { return 0; }
+};
+
 host::HeadlessOptions screen_with_box_text()
 {
     host::HeadlessOptions o;
     o.screen = {kWidth, kHeight};
     o.desktop = patterned_screen();
-    o.draw_text = [](gfx::Surface& into, gfx::Point at, std::string_view text, const host::Font& font,
-                     gfx::Pixel colour) {
-        gfx::fill_box(into, {at.x, at.y, 8 * int(text.size()), int(font.size_pt)}, colour);
-        return 8 * int(text.size());
-    };
-    o.text_height = [](std::string_view, const host::Font& font) { return int(font.size_pt) + 7; };
+    o.text = std::make_shared<BoxText>();
     return o;
 }
 

@@ -12,8 +12,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -412,6 +414,42 @@ TEST(MessageBoxOnX, ALongPathKeepsTheBoxWithinTheScreen)
     EXPECT_LE(a.width, rig.width()) << "the box is wider than the screen: " << a.width;
     EXPECT_LE(a.height, rig.height()) << "the box is taller than the screen: " << a.height;
     EXPECT_GT(a.width, 0);
+}
+
+// A system dialog runs in GTK's loop, not the host's; the end signals still
+// end the process there, at once and with status 0, as they would in the
+// host's loop.
+TEST(MessageBoxOnX, AnEndSignalEndsTheProcessWhileTheBoxIsOpen)
+{
+    XvfbRig rig(640, 480);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    setenv("DISPLAY", rig.display_name().c_str(), 1);
+    struct Case {
+        int signal;
+        const char* name;
+    };
+    for (const Case& c : {Case{SIGTERM, "SIGTERM"}, Case{SIGINT, "SIGINT"}, Case{SIGHUP, "SIGHUP"}}) {
+        const std::string title = std::string("Orvelune box for ") + c.name;
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            host::X11HostOptions options;
+            options.end_on_signals = true;
+            std::string error;
+            std::unique_ptr<host::Host> x11 = host::open_x11_host(options, error);
+            if (x11)
+                x11->message_box(nullptr, "設定を保存できませんでした。", title, host::MessageStyle::Exclamation);
+            _exit(x11 ? 3 : 1); // the box was answered, or never came
+        }
+        Child box(pid);
+        ASSERT_TRUE(rig.wait_for_window(title, 20s)) << "expected the message box (" << c.name << ")";
+        box.signal(c.signal);
+        const std::optional<int> status = box.wait(10s);
+        ASSERT_TRUE(status) << c.name << " did not end the process while its message box was open";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
+            << "expected exit status 0 after " << c.name << ", got wait status " << *status;
+    }
 }
 
 } // namespace

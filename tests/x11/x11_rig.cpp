@@ -319,6 +319,13 @@ bool XvfbRig::clear_monitors()
     return count == 1;
 }
 
+void XvfbRig::clear_root()
+{
+    XSetWindowBackground(m_display, root(), 0);
+    XClearWindow(m_display, root());
+    XSync(m_display, False);
+}
+
 gfx::Surface XvfbRig::grab(XID window, int width, int height)
 {
     gfx::Surface out;

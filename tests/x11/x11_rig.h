@@ -109,6 +109,9 @@ public:
     // monitor again; false when the server still reports others.
     bool clear_monitors();
 
+    // Paints the root (the screen where no window covers it) black.
+    void clear_root();
+
     // The pixels of a window (the root: the whole screen), with its children.
     gfx::Surface grab(XID window, int width, int height);
     gfx::Surface grab_screen() { return grab(root(), m_width, m_height); }

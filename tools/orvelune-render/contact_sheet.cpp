@@ -173,9 +173,8 @@ int render_contact_sheet(const RenderOptions& options, const std::string& progra
         return fail(EXIT_FAILURE, "no action is enabled in the settings: the sheet would be empty");
 
     // As square a grid as the tiles make: five columns of four rows for twenty.
-    const host::HeadlessOptions& text = prepared->host_options;
-    const int caption_height =
-        (text.text_height ? text.text_height("あ", kCaptionFont) : 12) + kGap / 2;
+    host::TextService* const text = prepared->host_options.text.get();
+    const int caption_height = (text ? text->text_height("あ", kCaptionFont) : 12) + kGap / 2;
     const int count = int(tiles.size());
     const int columns = int(std::ceil(std::sqrt(double(count))));
     const int rows = (count + columns - 1) / columns;
@@ -186,11 +185,11 @@ int render_contact_sheet(const RenderOptions& options, const std::string& progra
         const int x = kGap + (i % columns) * cell_width;
         const int y = kGap + (i / columns) * cell_height;
         gfx::blit(sheet, {x, y}, tiles[std::size_t(i)].picture, gfx::RasterOp::Copy);
-        if (text.draw_text) {
+        if (text) {
             const std::string& caption = tiles[std::size_t(i)].caption;
-            const int width = text.text_width ? text.text_width(caption, kCaptionFont) : 0;
-            text.draw_text(sheet, {x + std::max(0, (tile_width - width) / 2), y + tile_height + kGap / 4},
-                           caption, kCaptionFont, kCaptionColour);
+            const int width = text->text_width(caption, kCaptionFont);
+            text->draw_text(sheet, {x + std::max(0, (tile_width - width) / 2), y + tile_height + kGap / 4},
+                            caption, kCaptionFont, kCaptionColour);
         }
     }
     std::vector<unsigned char> buffer;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 namespace render_setup {
 
@@ -55,13 +56,9 @@ std::optional<Prepared> prepare(const RenderOptions& options, const std::string&
         return host::decode_picture_file(path, out, picture_limit) == host::PictureResult::Decoded;
     };
 #ifdef _WIN32
-    host_options.draw_text = host::draw_gdi_text;
-    host_options.text_width = host::gdi_text_width;
-    host_options.text_height = host::gdi_text_height;
+    host_options.text = std::make_shared<host::GdiText>();
 #else
-    host_options.draw_text = host::draw_pango_text;
-    host_options.text_width = host::pango_text_width;
-    host_options.text_height = host::pango_text_height;
+    host_options.text = std::make_shared<host::PangoText>();
 #endif
     if (options.desktop_path) {
         const host::PictureResult desktop =

@@ -178,23 +178,24 @@ bool HeadlessHost::load_picture(const std::string& path, gfx::Surface& out)
     return true;
 }
 
+namespace {
+
 // Text comes with the desktop hosts; unless given a text service, the
 // headless host measures and draws nothing, with a fixed line height so that
 // layouts stay deterministic.
-int HeadlessHost::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
-                            const Font& font, gfx::Pixel colour)
-{
-    return m_options.draw_text ? m_options.draw_text(into, at, utf8, font, colour) : 0;
-}
+class NoText final : public TextService {
+public:
+    int draw_text(gfx::Surface&, gfx::Point, std::string_view, const Font&, gfx::Pixel) override { return 0; }
+    int text_height(std::string_view, const Font&) override { return 12; }
+    int text_width(std::string_view, const Font&) override { return 0; }
+};
 
-int HeadlessHost::text_height(std::string_view utf8, const Font& font)
-{
-    return m_options.text_height ? m_options.text_height(utf8, font) : 12;
-}
+} // namespace
 
-int HeadlessHost::text_width(std::string_view utf8, const Font& font)
+TextService& HeadlessHost::text()
 {
-    return m_options.text_width ? m_options.text_width(utf8, font) : 0;
+    static NoText none;
+    return m_options.text ? *m_options.text : none;
 }
 
 std::optional<gfx::Point> HeadlessHost::pointer_position()

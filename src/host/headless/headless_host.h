@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,13 +57,10 @@ struct HeadlessOptions {
     // What the colour and picture-file choosers return (nothing: cancelled).
     std::optional<gfx::ColorRef> chosen_color;
     std::optional<std::string> chosen_picture_file;
-    // Text for draw_text(), text_width() and text_height(). Where a function
-    // is null, text is neither drawn nor measured (width 0, lines 12 pixels
-    // high), which keeps layouts the same on every machine.
-    std::function<int(gfx::Surface&, gfx::Point, std::string_view, const Font&, gfx::Pixel)>
-        draw_text;
-    std::function<int(std::string_view, const Font&)> text_width;
-    std::function<int(std::string_view, const Font&)> text_height;
+    // The text service (a desktop host's, such as host::PangoText, or a
+    // test's). Null: text is neither drawn nor measured (width 0, lines 12
+    // pixels high), which keeps layouts the same on every machine.
+    std::shared_ptr<TextService> text;
     // False: pointer_position() answers that the pointer cannot be read.
     bool pointer_readable = true;
 };
@@ -207,10 +205,7 @@ public:
 
     bool capture_desktop(gfx::Surface& into) override;
     bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
-    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
-                  gfx::Pixel colour) override;
-    int text_height(std::string_view utf8, const Font& font) override;
-    int text_width(std::string_view utf8, const Font& font) override;
+    TextService& text() override;
 
     bool is_nt_platform() override { return m_options.is_nt; }
     bool verify_screen_saver_password(Window& saver) override;

@@ -56,8 +56,8 @@ PangoRectangle measure(std::string_view utf8, const Font& font)
 
 } // namespace
 
-int draw_pango_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
-                  gfx::Pixel colour)
+int PangoText::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+                         gfx::Pixel colour)
 {
     if (into.empty())
         return 0;
@@ -89,8 +89,8 @@ int draw_pango_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, co
     return logical.width;
 }
 
-int pango_text_width(std::string_view utf8, const Font& font) { return measure(utf8, font).width; }
+int PangoText::text_width(std::string_view utf8, const Font& font) { return measure(utf8, font).width; }
 
-int pango_text_height(std::string_view utf8, const Font& font) { return measure(utf8, font).height; }
+int PangoText::text_height(std::string_view utf8, const Font& font) { return measure(utf8, font).height; }
 
 } // namespace host

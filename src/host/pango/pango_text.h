@@ -12,11 +12,15 @@
 // pictures expect. Text that is not valid UTF-8 shows replacement characters.
 namespace host {
 
-// Draws the text with its top-left at `at`, clipped to the surface; returns
-// the width of its line in pixels.
-int draw_pango_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
-                  gfx::Pixel colour);
-int pango_text_width(std::string_view utf8, const Font& font);
-int pango_text_height(std::string_view utf8, const Font& font);
+// The text service of the Linux desktop hosts and of the render tool's
+// headless host on Linux. Holds nothing: any number may be made, and used
+// from any one thread at a time.
+class PangoText final : public TextService {
+public:
+    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+                  gfx::Pixel colour) override;
+    int text_height(std::string_view utf8, const Font& font) override;
+    int text_width(std::string_view utf8, const Font& font) override;
+};
 
 } // namespace host

@@ -6,9 +6,7 @@
 // dialog is modal.
 #include "host/wayland/wayland_host_impl.h"
 #include "host/x11/gtk_dialogs.h"
-#include "host/x11/x11_signals.h"
 
-#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -16,48 +14,6 @@
 #include <vector>
 
 namespace host::wl {
-
-namespace {
-
-// How often our connection is served while a dialog holds the loop.
-constexpr guint kServeIntervalMs = 50;
-
-
-gboolean serve_tick(gpointer host)
-{
-    static_cast<WaylandHost*>(host)->pump(0);
-    return G_SOURCE_CONTINUE;
-}
-
-gboolean end_on_signal(gint, GIOCondition, gpointer host)
-{
-    static_cast<WaylandHost*>(host)->end_process(0);
-    return G_SOURCE_REMOVE; // not reached: the process has ended
-}
-
-gint run_modal(WaylandHost& host, GtkWidget* dialog)
-{
-    const guint serve = g_timeout_add(kServeIntervalMs, serve_tick, &host);
-    const bool watch_signals = host.options().end_on_signals && x11::EndSignals::read_fd() >= 0;
-    const guint signals = watch_signals ? g_unix_fd_add(x11::EndSignals::read_fd(), G_IO_IN,
-                                                        end_on_signal, &host)
-                                        : 0;
-    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
-    if (signals)
-        g_source_remove(signals);
-    g_source_remove(serve);
-    return response;
-}
-
-void close_dialog(WaylandHost& host, GtkWidget* dialog)
-{
-    gtk_widget_destroy(dialog);
-    while (gtk_events_pending())
-        gtk_main_iteration();
-    host.drop_input();
-}
-
-} // namespace
 
 bool WaylandHost::ensure_gtk()
 {
@@ -68,8 +24,12 @@ bool WaylandHost::ensure_gtk()
 
 x11::GtkDialogLoop WaylandHost::dialog_loop()
 {
-    return {[this](GtkWidget* dialog) { return run_modal(*this, dialog); },
-            [this](GtkWidget* dialog) { close_dialog(*this, dialog); }};
+    x11::GtkDialogLoop loop;
+    loop.serve = [this] { pump(0); };
+    if (m_options.end_on_signals)
+        loop.end = [this] { end_process(0); };
+    loop.after_close = [this] { drop_input(); };
+    return loop;
 }
 
 void WaylandHost::message_box(host::Window*, std::string_view text_utf8, std::string_view title_utf8,

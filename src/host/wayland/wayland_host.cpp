@@ -2,7 +2,6 @@
 
 #include "host/gdk/picture_file.h"
 #include "host/gdk/picture_process.h"
-#include "host/pango/pango_text.h"
 #include "host/x11/x11_signals.h"
 
 #include <unistd.h>
@@ -369,22 +368,6 @@ bool WaylandHost::load_picture(const std::string& path_utf8, gfx::Surface& out)
     };
     return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait)
            == PictureResult::Decoded;
-}
-
-int WaylandHost::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
-                           const Font& font, gfx::Pixel colour)
-{
-    return draw_pango_text(into, at, utf8, font, colour);
-}
-
-int WaylandHost::text_height(std::string_view utf8, const Font& font)
-{
-    return pango_text_height(utf8, font);
-}
-
-int WaylandHost::text_width(std::string_view utf8, const Font& font)
-{
-    return pango_text_width(utf8, font);
 }
 
 void WaylandHost::window_created(WaylandWindow& window)

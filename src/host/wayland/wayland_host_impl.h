@@ -2,6 +2,7 @@
 
 // The Wayland host's own classes. Included only by the files of src/host/wayland.
 #include "host/host.h"
+#include "host/pango/pango_text.h"
 #include "host/run_loop.h"
 #include "host/wayland/wayland_host.h"
 #include "host/x11/gtk_dialogs.h"
@@ -228,17 +229,11 @@ public:
 
     bool capture_desktop(gfx::Surface& into) override; // wayland_capture.cpp
     bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
-    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
-                  gfx::Pixel colour) override;
-    int text_height(std::string_view utf8, const Font& font) override;
-    int text_width(std::string_view utf8, const Font& font) override;
+    // Pango over Cairo, as on X11.
+    TextService& text() override { return m_text; }
 
-    // The session's locker does locking, as on X11.
-    bool is_nt_platform() override { return true; }
-    bool verify_screen_saver_password(host::Window&) override { return true; }
-    void change_screen_saver_password(NativeHandle) override {}
-    void set_screen_saver_running(bool) override {}
-    void set_screen_saving_active(bool) override {}
+    // The screen-saver services keep their defaults: the session's locker
+    // does locking, as on X11.
 
     // A lock file per Wayland display (wayland_instance.cpp).
     InstanceClaim claim_instance() override;
@@ -325,6 +320,7 @@ private:
 
     wl_display* m_display;
     WaylandHostOptions m_options;
+    PangoText m_text;
     wl_registry* m_registry = nullptr;
     wl_compositor* m_compositor = nullptr;
     int m_compositor_version = 0;

@@ -111,3 +111,8 @@ void Win32Host::open_url(std::string_view url)
 }
 
 } // namespace host::win32
+
+void host::show_start_failure(std::string_view text_utf8)
+{
+    MessageBoxW(nullptr, utf16_from_utf8(text_utf8).c_str(), L"Orvelune", MB_OK | MB_ICONEXCLAMATION);
+}

@@ -17,6 +17,12 @@ namespace host {
 // `error` for a person to read, when the system refuses any of it.
 std::unique_ptr<Host> open_win32_host(std::string& error);
 
+// Tells the person why the program could not start, before any window of
+// its own is open (the host could not be made, the memory ran out): a
+// message box with an exclamation icon, titled with the program's name.
+// Returns once it is answered; shows nothing when the system cannot.
+void show_start_failure(std::string_view text_utf8);
+
 // UTF-8 and UTF-16, as the wide-character calls take their text. Invalid
 // sequences become U+FFFD rather than cutting the text short.
 std::wstring utf16_from_utf8(std::string_view utf8);

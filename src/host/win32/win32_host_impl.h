@@ -13,6 +13,7 @@
 #include "host/run_loop.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/win32_present.h"
+#include "host/win32/win32_text.h"
 
 #include <cstdint>
 #include <deque>
@@ -137,10 +138,8 @@ public:
 
     bool capture_desktop(gfx::Surface& into) override;
     bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
-    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
-                  gfx::Pixel colour) override;
-    int text_height(std::string_view utf8, const Font& font) override;
-    int text_width(std::string_view utf8, const Font& font) override;
+    // GDI fonts (win32_text.cpp), shared with the render tool on Windows.
+    TextService& text() override { return m_text; }
 
     bool is_nt_platform() override;
     bool verify_screen_saver_password(host::Window& saver) override;
@@ -193,6 +192,7 @@ private:
     void watch_parents();
 
     HINSTANCE m_instance;
+    GdiText m_text;
     bool m_com_started = false;
     bool m_timer_resolution_raised = false;
     std::vector<Win32Window*> m_windows; // in creation order

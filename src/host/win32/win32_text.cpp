@@ -130,8 +130,8 @@ SIZE measure(HDC dc, HFONT font, std::wstring_view text)
 
 } // namespace
 
-int draw_gdi_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
-                  gfx::Pixel colour)
+int GdiText::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+                       gfx::Pixel colour)
 {
     const std::wstring text = utf16_from_utf8(utf8);
     if (text.empty() || into.empty())
@@ -167,7 +167,7 @@ int draw_gdi_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, cons
     return int(size.cx);
 }
 
-int gdi_text_width(std::string_view utf8, const Font& font)
+int GdiText::text_width(std::string_view utf8, const Font& font)
 {
     const std::wstring text = utf16_from_utf8(utf8);
     if (text.empty())
@@ -180,7 +180,7 @@ int gdi_text_width(std::string_view utf8, const Font& font)
     return int(size.cx);
 }
 
-int gdi_text_height(std::string_view utf8, const Font& font)
+int GdiText::text_height(std::string_view utf8, const Font& font)
 {
     const std::wstring text = utf16_from_utf8(utf8);
     HDC screen = CreateCompatibleDC(nullptr);
@@ -193,23 +193,3 @@ int gdi_text_height(std::string_view utf8, const Font& font)
 }
 
 } // namespace host
-
-namespace host::win32 {
-
-int Win32Host::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
-                         const Font& font, gfx::Pixel colour)
-{
-    return draw_gdi_text(into, at, utf8, font, colour);
-}
-
-int Win32Host::text_width(std::string_view utf8, const Font& font)
-{
-    return gdi_text_width(utf8, font);
-}
-
-int Win32Host::text_height(std::string_view utf8, const Font& font)
-{
-    return gdi_text_height(utf8, font);
-}
-
-} // namespace host::win32

@@ -14,11 +14,15 @@
 // faces under Wine on Linux).
 namespace host {
 
-// Draws the text with its top-left at `at`, clipped to the surface; returns
-// the width of its line in pixels.
-int draw_gdi_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
-                  gfx::Pixel colour);
-int gdi_text_width(std::string_view utf8, const Font& font);
-int gdi_text_height(std::string_view utf8, const Font& font);
+// The text service of the Windows host and of the render tool's headless
+// host on Windows. Holds nothing: any number may be made, and used from any
+// one thread at a time.
+class GdiText final : public TextService {
+public:
+    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+                  gfx::Pixel colour) override;
+    int text_height(std::string_view utf8, const Font& font) override;
+    int text_width(std::string_view utf8, const Font& font) override;
+};
 
 } // namespace host

@@ -1,7 +1,9 @@
 #include "host/x11/gtk_dialogs.h"
 
 #include "host/message_text.h"
+#include "host/x11/x11_signals.h"
 
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <algorithm>
@@ -20,6 +22,50 @@ constexpr gfx::Pixel kSystemColours[16] = {
     0xC8C8C8, 0x008080, 0x000080, 0x808080, 0xC0C0C0, 0xFFFFFF, 0x000000, 0x000000,
     0x000000, 0xFFFFFF, 0xC0C0C0, 0xC0C0C0, 0x808080, 0x000080, 0xFFFFFF, 0xC0C0C0,
 };
+
+// How often the host is served while a dialog holds the loop.
+constexpr guint kServeIntervalMs = 50;
+
+gboolean serve_tick(gpointer loop)
+{
+    static_cast<const GtkDialogLoop*>(loop)->serve();
+    return G_SOURCE_CONTINUE;
+}
+
+gboolean end_on_signal(gint, GIOCondition, gpointer loop)
+{
+    static_cast<const GtkDialogLoop*>(loop)->end();
+    return G_SOURCE_REMOVE; // not reached: the process has ended
+}
+
+// Runs a dialog modally to its response. The dialog stays alive, so that
+// its answer can be read; close_dialog ends it.
+gint run_modal(const GtkDialogLoop& loop, GtkWidget* dialog)
+{
+    if (loop.before_run)
+        loop.before_run(dialog);
+    gpointer data = const_cast<GtkDialogLoop*>(&loop);
+    const guint serve = loop.serve ? g_timeout_add(kServeIntervalMs, serve_tick, data) : 0;
+    const guint signals =
+        loop.end && EndSignals::read_fd() >= 0 ? g_unix_fd_add(EndSignals::read_fd(), G_IO_IN, end_on_signal, data)
+                                               : 0;
+    // A signal that came before the dialog has already been written to the pipe.
+    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
+    if (signals)
+        g_source_remove(signals);
+    if (serve)
+        g_source_remove(serve);
+    return response;
+}
+
+void close_dialog(const GtkDialogLoop& loop, GtkWidget* dialog)
+{
+    gtk_widget_destroy(dialog);
+    while (gtk_events_pending())
+        gtk_main_iteration();
+    if (loop.after_close)
+        loop.after_close();
+}
 
 std::vector<std::string> split_patterns(const std::string& patterns)
 {
@@ -55,8 +101,8 @@ void gtk_message_box(const GtkDialogLoop& loop, std::string_view text_utf8, std:
     g_list_free(labels);
     gtk_window_set_title(GTK_WINDOW(dialog), title.c_str());
     gtk_window_set_keep_above(GTK_WINDOW(dialog), TRUE);
-    loop.run_modal(dialog);
-    loop.close(dialog);
+    run_modal(loop, dialog);
+    close_dialog(loop, dialog);
 }
 
 std::optional<gfx::ColorRef> gtk_choose_color(const GtkDialogLoop& loop, gfx::ColorRef initial)
@@ -74,10 +120,10 @@ std::optional<gfx::ColorRef> gtk_choose_color(const GtkDialogLoop& loop, gfx::Co
                        gfx::blue_of(start) / 255.0, 1.0};
     gtk_color_chooser_set_rgba(chooser, &rgba);
     GdkRGBA chosen = rgba;
-    const bool ok = loop.run_modal(dialog) == GTK_RESPONSE_OK;
+    const bool ok = run_modal(loop, dialog) == GTK_RESPONSE_OK;
     if (ok)
         gtk_color_chooser_get_rgba(chooser, &chosen);
-    loop.close(dialog);
+    close_dialog(loop, dialog);
     if (!ok)
         return std::nullopt;
     auto channel = [](double v) { return int(v * 255.0 + 0.5); };
@@ -114,13 +160,13 @@ std::optional<std::string> gtk_choose_picture_file(const GtkDialogLoop& loop, co
     gtk_file_chooser_set_current_folder(chooser, folder.c_str());
 
     std::optional<std::string> chosen;
-    if (loop.run_modal(dialog) == GTK_RESPONSE_ACCEPT) {
+    if (run_modal(loop, dialog) == GTK_RESPONSE_ACCEPT) {
         if (gchar* name = gtk_file_chooser_get_filename(chooser)) {
             chosen = std::string(name);
             g_free(name);
         }
     }
-    loop.close(dialog);
+    close_dialog(loop, dialog);
     return chosen;
 }
 

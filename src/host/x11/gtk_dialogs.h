@@ -1,8 +1,9 @@
 // The system's dialogs of the Linux desktop hosts (X11 and Wayland), built
 // with GTK 3: a message box, a colour chooser and a picture-file chooser.
-// The host starts GTK before it calls them, and lends its own modal loop:
-// `run_modal` shows a dialog over the host's windows and runs it to its
-// answer while the host's own connection is served, and `close` ends it.
+// The host starts GTK before it calls them. Each dialog runs modally in
+// GTK's own loop, over the host's windows, to its answer; meanwhile the
+// host's connection is still served and its end signals still end the
+// process, through what the host lends in a GtkDialogLoop.
 #pragma once
 
 #include "gfx/color.h"
@@ -18,8 +19,19 @@ struct _GtkWidget;
 namespace host::x11 {
 
 struct GtkDialogLoop {
-    std::function<int(_GtkWidget* dialog)> run_modal; // the dialog's response
-    std::function<void(_GtkWidget* dialog)> close;
+    // Done every 50 ms while a dialog runs: the X11 host repaints its
+    // windows from their frames, the Wayland host serves its connection.
+    std::function<void()> serve;
+    // Ends the process, where the host ends on the end signals (SIGTERM,
+    // SIGINT, SIGHUP): the signal handlers' pipe wakes GTK's loop, and the
+    // process ends as it would in the host's. Null: the signals wait.
+    std::function<void()> end;
+    // Done to the dialog before it runs (may be null): the X11 host makes
+    // it a transient of its owner.
+    std::function<void(_GtkWidget* dialog)> before_run;
+    // Done once the dialog has gone: the X11 host repaints what it
+    // uncovered, the Wayland host drops the input that came meanwhile.
+    std::function<void()> after_close;
 };
 
 // A long path, which has no blanks to break at, is broken (or loses its

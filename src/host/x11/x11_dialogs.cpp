@@ -1,10 +1,8 @@
 #include "host/x11/x11_host_impl.h"
 
 #include "host/x11/gtk_dialogs.h"
-#include "host/x11/x11_signals.h"
 
 #include <gdk/gdkx.h>
-#include <glib-unix.h>
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -17,61 +15,6 @@
 // While a dialog runs, our own windows are repainted from their frames but
 // get no input: the dialog is modal.
 namespace host::x11 {
-
-namespace {
-
-// How often our windows are repainted while a dialog holds the loop.
-constexpr guint kRepaintIntervalMs = 50;
-
-gboolean repaint_tick(gpointer host)
-{
-    static_cast<X11Host*>(host)->repaint_exposed();
-    return G_SOURCE_CONTINUE;
-}
-
-// SIGTERM, SIGINT or SIGHUP while a dialog holds the loop: the pipe of the signal
-// handlers wakes GTK's loop, and the process ends as it would in ours.
-gboolean end_on_signal(gint, GIOCondition, gpointer host)
-{
-    static_cast<X11Host*>(host)->end_process(0);
-    return G_SOURCE_REMOVE; // not reached: the process has ended
-}
-
-// Runs a dialog modally over `owner`, keeping our windows painted. The
-// dialog stays alive, so that its answer can be read; close_dialog ends it.
-gint run_modal(X11Host& host, GtkWidget* dialog, host::Window* owner)
-{
-    gtk_widget_realize(dialog);
-    if (owner) {
-        GdkWindow* foreign = gdk_x11_window_foreign_new_for_display(
-            gdk_display_get_default(), ::Window(owner->native_handle()));
-        if (foreign) {
-            gdk_window_set_transient_for(gtk_widget_get_window(dialog), foreign);
-            g_object_unref(foreign);
-        }
-    }
-    const guint repaint = g_timeout_add(kRepaintIntervalMs, repaint_tick, &host);
-    const bool watch_signals = host.options().end_on_signals && EndSignals::read_fd() >= 0;
-    const guint signals = watch_signals
-                              ? g_unix_fd_add(EndSignals::read_fd(), G_IO_IN, end_on_signal, &host)
-                              : 0;
-    // A signal that came before the dialog has already been written to the pipe.
-    const gint response = gtk_dialog_run(GTK_DIALOG(dialog));
-    if (signals)
-        g_source_remove(signals);
-    g_source_remove(repaint);
-    return response;
-}
-
-void close_dialog(X11Host& host, GtkWidget* dialog)
-{
-    gtk_widget_destroy(dialog);
-    while (gtk_events_pending())
-        gtk_main_iteration();
-    host.repaint_exposed();
-}
-
-} // namespace
 
 bool X11Host::ensure_gtk()
 {
@@ -86,8 +29,23 @@ bool X11Host::ensure_gtk()
 
 GtkDialogLoop X11Host::dialog_loop(host::Window* owner)
 {
-    return {[this, owner](GtkWidget* dialog) { return run_modal(*this, dialog, owner); },
-            [this](GtkWidget* dialog) { close_dialog(*this, dialog); }};
+    GtkDialogLoop loop;
+    loop.serve = [this] { repaint_exposed(); };
+    if (m_options.end_on_signals)
+        loop.end = [this] { end_process(0); };
+    loop.before_run = [owner](GtkWidget* dialog) {
+        gtk_widget_realize(dialog);
+        if (!owner)
+            return;
+        GdkWindow* foreign = gdk_x11_window_foreign_new_for_display(gdk_display_get_default(),
+                                                                    ::Window(owner->native_handle()));
+        if (foreign) {
+            gdk_window_set_transient_for(gtk_widget_get_window(dialog), foreign);
+            g_object_unref(foreign);
+        }
+    };
+    loop.after_close = [this] { repaint_exposed(); };
+    return loop;
 }
 
 void X11Host::message_box(host::Window* owner, std::string_view text_utf8,

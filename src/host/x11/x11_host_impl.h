@@ -3,6 +3,7 @@
 // The X11 host's own classes. Included only by the files of src/host/x11:
 // after Xlib, `Window` means the X resource id and `host::Window` ours.
 #include "host/host.h"
+#include "host/pango/pango_text.h"
 #include "host/run_loop.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/x11_present.h"
@@ -117,18 +118,13 @@ public:
 
     bool capture_desktop(gfx::Surface& into) override;
     bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
-    int draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
-                  gfx::Pixel colour) override;
-    int text_height(std::string_view utf8, const Font& font) override;
-    int text_width(std::string_view utf8, const Font& font) override;
+    // Pango over Cairo (src/host/pango), shared with the Wayland host and
+    // the render tool.
+    TextService& text() override { return m_text; }
 
-    // Linux has no screen-saver password of its own: the session's locker
-    // does locking, so the saver behaves as on the NT family.
-    bool is_nt_platform() override { return true; }
-    bool verify_screen_saver_password(host::Window&) override { return true; }
-    void change_screen_saver_password(NativeHandle) override {}
-    void set_screen_saver_running(bool) override {}
-    void set_screen_saving_active(bool) override {}
+    // The screen-saver services keep their defaults: Linux has no
+    // screen-saver password of its own (the session's locker does locking),
+    // so the saver behaves as on the NT family.
 
     // A lock file per display under $XDG_RUNTIME_DIR (x11_instance.cpp).
     InstanceClaim claim_instance() override;
@@ -203,6 +199,7 @@ private:
 
     ::Display* m_display;
     X11HostOptions m_options;
+    PangoText m_text;
     Atoms m_atoms;
     int m_screen;
     ::Window m_root;

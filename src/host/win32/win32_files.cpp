@@ -1,4 +1,4 @@
-// Files on Windows; see file_io.h.
+// Files on Windows; see settings/file_io.h. Compiled into the settings library.
 #include "settings/file_io.h"
 #include "settings/file_io_platform.h"
 

@@ -1,16 +1,20 @@
-// Files on POSIX systems; see file_io.h.
+// Files on POSIX systems (see settings/file_io.h), and where the user's
+// home is. Compiled into the settings library.
 #include "settings/file_io.h"
 #include "settings/file_io_platform.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
+#include <vector>
 
 namespace file_io {
 
@@ -264,6 +268,19 @@ std::optional<ReplaceError> replace_in_folder(const std::filesystem::path& folde
     // so that is no reason to report the save as failed.
     (void)::fsync(folder.fd);
     return std::nullopt;
+}
+
+std::string home_folder()
+{
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        return home;
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found
+        && found->pw_dir && found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
 }
 
 } // namespace platform
