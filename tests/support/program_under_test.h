@@ -51,9 +51,6 @@ struct Traits {
     bool end_signals = false;
     // The pointer reports the cursor's image (hidden or shown).
     bool reads_cursor = false;
-    // Empty when the dialog can be worked with the keys alone; else what
-    // the platform's host does not pass on (the keys scenario then skips).
-    std::string dialog_keys_missing;
     // Keys while the version card plays reach the program (so that it can
     // be seen to drop them).
     bool keys_during_card = true;

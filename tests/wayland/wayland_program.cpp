@@ -45,8 +45,6 @@ public:
             // wtype's keyboard takes a moment to join the seat: the card
             // would be over before a key came.
             t.keys_during_card = false;
-            t.dialog_keys_missing = "the Wayland host passes the dialog Escape alone: Tab, Shift+Tab, "
-                                    "Space, Enter and the arrows reach it as other keys";
             return t;
         }();
         return traits;

@@ -289,6 +289,7 @@ public:
     void pointer_button(std::uint32_t serial, std::uint32_t button, bool pressed);
     void keymap(int fd, std::uint32_t size, std::uint32_t format);
     void key(std::uint32_t key, bool pressed);
+    Key key_of(std::uint32_t code) const;
     void modifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
                    std::uint32_t group);
     void apply_cursor();

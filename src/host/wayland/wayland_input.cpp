@@ -235,18 +235,59 @@ void WaylandHost::modifiers(std::uint32_t depressed, std::uint32_t latched, std:
         xkb_state_update_mask(m_xkb_state, depressed, latched, locked, 0, 0, group);
 }
 
+// The key the dialog knows, from the keymap's keysym (as the keys are now
+// shifted): the keypad's arrows and Enter count as the main ones, and Tab
+// with Shift is BackTab whichever keysym the layout gives it. Without a
+// keymap the evdev codes of the main keys stand in.
+Key WaylandHost::key_of(std::uint32_t code) const
+{
+    if (!m_xkb_state) {
+        switch (code) {
+        case KEY_ESC: return Key::Escape;
+        case KEY_TAB: return Key::Tab;
+        case KEY_SPACE: return Key::Space;
+        case KEY_ENTER:
+        case KEY_KPENTER: return Key::Enter;
+        case KEY_LEFT: return Key::Left;
+        case KEY_RIGHT: return Key::Right;
+        case KEY_UP: return Key::Up;
+        case KEY_DOWN: return Key::Down;
+        default: return Key::Other;
+        }
+    }
+    // xkbcommon numbers keys as X does: the evdev code plus 8.
+    const xkb_keysym_t sym = xkb_state_key_get_one_sym(m_xkb_state, code + 8);
+    const bool shift =
+        xkb_state_mod_name_is_active(m_xkb_state, XKB_MOD_NAME_SHIFT, XKB_STATE_MODS_EFFECTIVE) > 0;
+    switch (sym) {
+    case XKB_KEY_Escape: return Key::Escape;
+    case XKB_KEY_Tab: return shift ? Key::BackTab : Key::Tab;
+    case XKB_KEY_ISO_Left_Tab: return Key::BackTab;
+    case XKB_KEY_space:
+    case XKB_KEY_KP_Space: return Key::Space;
+    case XKB_KEY_Return:
+    case XKB_KEY_KP_Enter: return Key::Enter;
+    case XKB_KEY_Left:
+    case XKB_KEY_KP_Left: return Key::Left;
+    case XKB_KEY_Right:
+    case XKB_KEY_KP_Right: return Key::Right;
+    case XKB_KEY_Up:
+    case XKB_KEY_KP_Up: return Key::Up;
+    case XKB_KEY_Down:
+    case XKB_KEY_KP_Down: return Key::Down;
+    default: return Key::Other;
+    }
+}
+
 void WaylandHost::key(std::uint32_t code, bool pressed)
 {
     WaylandWindow* window = find(m_keyboard_surface);
     if (!pressed || !window || !window->takes_input())
         return;
-    // xkbcommon numbers keys as X does: the evdev code plus 8.
-    const bool escape = m_xkb_state ? xkb_state_key_get_one_sym(m_xkb_state, code + 8) == XKB_KEY_Escape
-                                    : code == KEY_ESC;
     InputEvent event;
     event.kind = InputEvent::Kind::Key;
     event.window = window;
-    event.key = escape ? Key::Escape : Key::Other;
+    event.key = key_of(code);
     queue_input(event);
 }
 
