@@ -30,7 +30,7 @@ void start_swing(Ball_A& s, int pivot)
 void draw_closing_centre(Ball_A& s, bool swing)
 {
     if (!swing) {
-        s.stage().BlitBall(kCentreBall, s.CenterLastX, s.CenterLastY);
+        s.stage().BlitBall(kCentreBall, s.glides().CenterLastX(), s.glides().CenterLastY());
         return;
     }
     constexpr double swing_radius = g_RingRadius;
@@ -53,15 +53,15 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
         s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int i = leg_slot(outward, n);
-            const int b = s.DrawOrder[std::size_t(i)];
+            const int b = s.glides().DrawOrder()[std::size_t(i)];
             if (outward) {
-                s.GlideX[b] -= s.GlideStepX[b];
-                s.GlideY[b] -= s.GlideStepY[b];
+                s.glides().GlideX()[b] -= s.glides().GlideStepX()[b];
+                s.glides().GlideY()[b] -= s.glides().GlideStepY()[b];
             } else {
-                s.GlideX[b] += s.GlideStepX[b];
-                s.GlideY[b] += s.GlideStepY[b];
+                s.glides().GlideX()[b] += s.glides().GlideStepX()[b];
+                s.glides().GlideY()[b] += s.glides().GlideStepY()[b];
             }
-            s.stage().BlitBall(b, s.GlideX[b], s.GlideY[b]);
+            s.stage().BlitBall(b, s.glides().GlideX()[b], s.glides().GlideY()[b]);
             if (i == kCentreAfterSlot)
                 draw_closing_centre(s, swing);
         }
@@ -76,11 +76,10 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
 void Ball_A::FinishAction()
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
-        LastX[i] = m_formation.FormationX()[i];
-        LastY[i] = m_formation.FormationY()[i];
+        m_glides.LastX()[i] = m_formation.FormationX()[i];
+        m_glides.LastY()[i] = m_formation.FormationY()[i];
     }
-    CenterLastX = m_formation.CenterFormationX();
-    CenterLastY = m_formation.CenterFormationY();
+    m_glides.set_centre_last(m_formation.CenterFormationX(), m_formation.CenterFormationY());
     PlayClosingTransition(1);
 }
 
@@ -91,11 +90,11 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
     // The mirror places about a random pivot ball, in StartX/Y, and the
     // glides there from the last places.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        HoldX[i] = LastX[i];
-        HoldY[i] = LastY[i];
+        HoldX[i] = m_glides.LastX()[i];
+        HoldY[i] = m_glides.LastY()[i];
     }
-    RotateBallOrder(1);
-    aim_glides(HoldX, HoldY, StartX, StartY);
+    PivotBall = m_glides.RotateBallOrder(1, PivotBall);
+    m_glides.aim_glides(HoldX, HoldY, m_glides.StartX(), m_glides.StartY());
     if (swing)
         start_swing(*this, PivotBall);
 
