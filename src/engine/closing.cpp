@@ -18,10 +18,8 @@ namespace {
 // ball's top-left circles at the ring radius.
 void start_swing(Ball_A& s, int pivot)
 {
-    s.SwingClock = clock_towards_centre(pivot);
-    s.GatherX = s.HoldX[pivot] + kHalfSmallCell;
-    s.GatherY = s.HoldY[pivot] + kHalfSmallCell;
-    s.SwingCount = 2;
+    s.closing().start(clock_towards_centre(pivot), s.HoldX[pivot] + kHalfSmallCell,
+                      s.HoldY[pivot] + kHalfSmallCell);
 }
 
 // The centre ball in one frame: where the action left it, or, swinging, one
@@ -33,14 +31,8 @@ void draw_closing_centre(Ball_A& s, bool swing)
         s.stage().BlitBall(kCentreBall, s.glides().CenterLastX(), s.glides().CenterLastY());
         return;
     }
-    constexpr double swing_radius = g_RingRadius;
-    s.SwingCount += 1;
-    const double theta = gfx::clock_angle(s.SwingClock + 30 * s.SwingCount / s.settings.g_Speed);
-    const double dx = std::floor(swing_radius * std::cos(theta));
-    const double dy = std::floor(swing_radius * std::sin(theta));
-    s.CenterSwingX = s.GatherX + dx - kHalfSmallCell;
-    s.CenterSwingY = s.GatherY + dy - kHalfSmallCell;
-    s.stage().BlitBall(kCentreBall, s.CenterSwingX, s.CenterSwingY);
+    s.closing().step(s.settings.g_Speed, g_RingRadius, kHalfSmallCell);
+    s.stage().BlitBall(kCentreBall, s.closing().CenterSwingX(), s.closing().CenterSwingY());
 }
 
 // One leg of g_Speed frames. Outward, in DrawOrder, every ball ends on its
@@ -93,14 +85,33 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
         HoldX[i] = m_glides.LastX()[i];
         HoldY[i] = m_glides.LastY()[i];
     }
-    PivotBall = m_glides.RotateBallOrder(1, PivotBall);
+    m_closing.set_pivot(m_glides.RotateBallOrder(1, m_closing.PivotBall()));
     m_glides.aim_glides(HoldX, HoldY, m_glides.StartX(), m_glides.StartY());
     if (swing)
-        start_swing(*this, PivotBall);
+        start_swing(*this, m_closing.PivotBall());
 
     if (trace())
-        trace()->closing(swing ? 2 : 1, PivotBall);
+        trace()->closing(swing ? 2 : 1, m_closing.PivotBall());
 
     play_closing_leg(*this, true, swing);
     play_closing_leg(*this, false, swing);
+}
+
+void ClosingSwing::start(double clock, double centre_x, double centre_y)
+{
+    m_clock = clock;
+    m_centre_x = centre_x;
+    m_centre_y = centre_y;
+    m_count = 2;
+}
+
+// The hand moves 30/n minutes a frame, so 2n frames (both legs) turn it once.
+void ClosingSwing::step(int frames_per_leg, double radius, double half_cell)
+{
+    m_count += 1;
+    const double theta = gfx::clock_angle(m_clock + 30 * m_count / frames_per_leg);
+    const double dx = std::floor(radius * std::cos(theta));
+    const double dy = std::floor(radius * std::sin(theta));
+    m_ball_x = m_centre_x + dx - half_cell;
+    m_ball_y = m_centre_y + dy - half_cell;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ball_geometry.h"
+#include "engine/closing_swing.h"
 #include "engine/formation.h"
 #include "engine/glides.h"
 #include "engine/monitor_covers.h"
@@ -119,7 +120,9 @@ public:
     Glides& glides() { return m_glides; }
     const Glides& glides() const { return m_glides; }
 
-    // ---- closing figure (closing.cpp)
+    // ---- closing figure (closing.cpp, closing_swing.h)
+    ClosingSwing& closing() { return m_closing; }
+    const ClosingSwing& closing() const { return m_closing; }
     void FinishAction();
     void PlayClosingTransition(std::int16_t mode);
 
@@ -135,11 +138,10 @@ public:
 
     // ================= state =================
     // Which state lives here. The window holds what routines share that has
-    // no object of its own yet: GatherX/Y, the point the glides gather on;
-    // PivotBall, which RotateBallOrder advances for the closing figure; the
-    // closing figure's hold and swing; RotationDegrees, which carries over
-    // between runs of its action. The glides and the formation own the
-    // balls' places handed from one routine to the next.
+    // no object of its own yet: the closing figure's hold, and
+    // RotationDegrees, which carries over between runs of its action. The
+    // glides and the formation own the balls' places handed from one routine
+    // to the next; the closing figure's pivot and swing are its own.
     // A value that lives only while one action runs (its edge points, its
     // snake, its lead, the centres it computes with) belongs in that action's
     // own state struct, never in a field here, and a field here keeps one
@@ -167,15 +169,6 @@ public:
     // The closing figure's own copy of the last places.
     BallArray HoldX{}, HoldY{};
 
-    // The closing figure's swing.
-    double CenterSwingX = 0, CenterSwingY = 0;
-    // The point GatherToCenter gathers on; in the closing figure's swing, the
-    // centre of the pivot ball the centre ball circles.
-    double GatherX = 0, GatherY = 0;
-    int PivotBall = 0;
-    double SwingClock = 0;
-    double SwingCount = 0;
-
     // The ball-grid background.
     double GradientColumns = 0;
     double GradientRows = 0;
@@ -195,4 +188,5 @@ private:
     double m_screen_width = 0, m_screen_height = 0;
     Formation m_formation;
     Glides m_glides;
+    ClosingSwing m_closing;
 };

@@ -133,9 +133,9 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
         const auto events = c.rig.take_events();
         EXPECT_EQ(events[0].line, R"({"ev":"closing","mode":2,"pivot":)" + std::to_string(pivot) + "}");
         const double clock = pivot == 5 ? 60 : pivot == 1 ? 36 : 12;
-        EXPECT_EQ(s.SwingClock, clock) << "pivot " << pivot;
-        EXPECT_EQ(s.GatherX, s.glides().LastX()[pivot] + 24);
-        EXPECT_EQ(s.GatherY, s.glides().LastY()[pivot] + 24);
+        EXPECT_EQ(s.closing().SwingClock(), clock) << "pivot " << pivot;
+        EXPECT_EQ(s.closing().GatherX(), s.glides().LastX()[pivot] + 24);
+        EXPECT_EQ(s.closing().GatherY(), s.glides().LastY()[pivot] + 24);
 
         std::vector<Event> frames(events.begin() + 1, events.end());
         ASSERT_EQ(frames.size(), 20u);
@@ -143,8 +143,8 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
         // first frame is 90/n minutes on, and the turn is complete after 2n.
         for (int k = 1; k <= 20; ++k) {
             const double theta = (clock + 30.0 * (k + 2) / 10) * 6.28318530717958 / 60 - 1.570796326794895;
-            const int x = gfx::round_half_even(s.GatherX + std::floor(90 * std::cos(theta)) - 24);
-            const int y = gfx::round_half_even(s.GatherY + std::floor(90 * std::sin(theta)) - 24);
+            const int x = gfx::round_half_even(s.closing().GatherX() + std::floor(90 * std::cos(theta)) - 24);
+            const int y = gfx::round_half_even(s.closing().GatherY() + std::floor(90 * std::sin(theta)) - 24);
             EXPECT_EQ(WhereIs(frames[std::size_t(k - 1)], 11), std::make_pair(x, y))
                 << "pivot " << pivot << " frame " << k;
         }
@@ -167,12 +167,12 @@ TEST(ClosingTransition, SwingClockSixtyForPivotFiveIsStraightUp)
         s.glides().LastY()[i] = 200;
     }
     s.PlayClosingTransition(2);
-    EXPECT_EQ(s.SwingClock, 60);
-    EXPECT_EQ(s.SwingCount, 2 + 30) << "one step per frame over both legs";
+    EXPECT_EQ(s.closing().SwingClock(), 60);
+    EXPECT_EQ(s.closing().SwingCount(), 2 + 30) << "one step per frame over both legs";
     // The last frame's hand stands at 60 + 30 x 32 / 15 = 124 minutes, 4
     // minutes past the top: x = floor(90 sin(24 deg)) = 36, y = floor(-90 cos(24 deg)) = -83.
-    EXPECT_EQ(s.CenterSwingX, 250 + 24 + 36 - 24);
-    EXPECT_EQ(s.CenterSwingY, 200 + 24 - 83 - 24);
+    EXPECT_EQ(s.closing().CenterSwingX(), 250 + 24 + 36 - 24);
+    EXPECT_EQ(s.closing().CenterSwingY(), 200 + 24 - 83 - 24);
 }
 
 } // namespace

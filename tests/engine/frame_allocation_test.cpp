@@ -56,12 +56,10 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
             s.glides().StartX()[i] = 10.0 * i;
             s.glides().StartY()[i] = 5.0 * i;
         }
-        s.GatherX = 136;
-        s.GatherY = 96;
 
         g_allocations = 0;
         g_counting = true;
-        s.glides().GatherToCenter(2, s.GatherX, s.GatherY);
+        s.glides().GatherToCenter(2, 136, 96);
         s.glides().GlideIntoFormation();
         s.glides().GlideBalls(2);
         s.FinishAction();

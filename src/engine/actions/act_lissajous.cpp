@@ -123,9 +123,8 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
         saver.glides().StartX()[i] = saver.formation().FormationX()[i];
         saver.glides().StartY()[i] = saver.formation().FormationY()[i];
     }
-    saver.GatherX = saver.g_CenterX() - kHalfSmallCell;
-    saver.GatherY = saver.g_CenterY() - kHalfSmallCell;
-    saver.glides().GatherToCenter(1, saver.GatherX, saver.GatherY);
+    saver.glides().GatherToCenter(1, saver.g_CenterX() - kHalfSmallCell,
+                                  saver.g_CenterY() - kHalfSmallCell);
     // The snake sets out from the gather point, where the glide left every ball.
     s.snake_x = saver.glides().StartX();
     s.snake_y = saver.glides().StartY();

@@ -176,7 +176,7 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     s.circles_left = 0;
     s.ox = s.oy = 0;
     s.a = 0;
-    saver.PivotBall = 0;
+    int pivot = 0;
     saver.glides().LastX() = saver.formation().FormationX();
     saver.glides().LastY() = saver.formation().FormationY();
 
@@ -185,7 +185,7 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     do {
         saver.HoldX = saver.glides().LastX();
         saver.HoldY = saver.glides().LastY();
-        saver.PivotBall = saver.glides().RotateBallOrder(2, saver.PivotBall);
+        pivot = saver.glides().RotateBallOrder(2, pivot);
         for (int i = 1; i <= kSmallBalls; ++i) {
             const auto b = std::size_t(i);
             saver.glides().aim_glide(i, saver.HoldX[b], saver.HoldY[b], saver.glides().StartX()[b], saver.glides().StartY()[b]);

@@ -123,7 +123,7 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         // the balls in mirrored places, and the closing figure then sets out
         // from every ball's own place, so the colours trade places as it
         // begins.
-        s.PivotBall = s.glides().RotateBallOrder(1, s.PivotBall);
+        s.glides().RotateBallOrder(1, 0);
 
         s.glides().aim_glides(s.HoldX, s.HoldY, s.glides().StartX(), s.glides().StartY());
         s.glides().aim_centre_glide(w.pcx, w.pcy, s.glides().CenterStartX(), s.glides().CenterStartY());

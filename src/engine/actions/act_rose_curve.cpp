@@ -179,9 +179,9 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
     // the whole snake starts there.
     const double W = saver.ScreenWidthPx();
     const double H = saver.ScreenHeightPx();
-    saver.GatherX = std::cos(0.0) * (H / 2) + W / 2 - kHalfSmallCell;
-    saver.GatherY = std::sin(0.0) * (H / 2) + H / 2 - kHalfSmallCell;
-    saver.glides().GatherToCenter(1, saver.GatherX, saver.GatherY);
+    const double gather_x = std::cos(0.0) * (H / 2) + W / 2 - kHalfSmallCell;
+    const double gather_y = std::sin(0.0) * (H / 2) + H / 2 - kHalfSmallCell;
+    saver.glides().GatherToCenter(1, gather_x, gather_y);
     s.snake_x = saver.glides().StartX();
     s.snake_y = saver.glides().StartY();
     s.centre_x = saver.formation().CenterFormationX();

@@ -83,8 +83,7 @@ void play_turn(SolidRotation& a)
 
     // From the formation (kept in LastX/Y) to its mirror image about a
     // new random pivot ball, which RotateBallOrder puts in StartX/Y.
-    s.PivotBall = s.glides().RotateBallOrder(1, s.PivotBall);
-    const int p = s.PivotBall;
+    const int p = s.glides().RotateBallOrder(1, 0);
 
     // Steps of the outward leg.
     s.glides().aim_glides(s.glides().LastX(), s.glides().LastY(), s.glides().StartX(), s.glides().StartY());
