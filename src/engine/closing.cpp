@@ -18,10 +18,8 @@ namespace {
 // ball's top-left circles at the ring radius.
 void start_swing(Ball_A& s, int pivot)
 {
-    s.SwingClock = clock_towards_centre(pivot);
-    s.GatherX = s.HoldX[pivot] + kHalfSmallCell;
-    s.GatherY = s.HoldY[pivot] + kHalfSmallCell;
-    s.SwingCount = 2;
+    s.closing().start(clock_towards_centre(pivot), s.HoldX[pivot] + kHalfSmallCell,
+                      s.HoldY[pivot] + kHalfSmallCell);
 }
 
 // The centre ball in one frame: where the action left it, or, swinging, one
@@ -30,17 +28,11 @@ void start_swing(Ball_A& s, int pivot)
 void draw_closing_centre(Ball_A& s, bool swing)
 {
     if (!swing) {
-        s.stage().BlitBall(kCentreBall, s.CenterLastX, s.CenterLastY);
+        s.stage().BlitBall(kCentreBall, s.glides().CenterLastX(), s.glides().CenterLastY());
         return;
     }
-    constexpr double swing_radius = g_RingRadius;
-    s.SwingCount += 1;
-    const double theta = gfx::clock_angle(s.SwingClock + 30 * s.SwingCount / s.settings.g_Speed);
-    const double dx = std::floor(swing_radius * std::cos(theta));
-    const double dy = std::floor(swing_radius * std::sin(theta));
-    s.CenterSwingX = s.GatherX + dx - kHalfSmallCell;
-    s.CenterSwingY = s.GatherY + dy - kHalfSmallCell;
-    s.stage().BlitBall(kCentreBall, s.CenterSwingX, s.CenterSwingY);
+    s.closing().step(s.settings.g_Speed, g_RingRadius, kHalfSmallCell);
+    s.stage().BlitBall(kCentreBall, s.closing().CenterSwingX(), s.closing().CenterSwingY());
 }
 
 // One leg of g_Speed frames. Outward, in DrawOrder, every ball ends on its
@@ -53,15 +45,15 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
         s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int i = leg_slot(outward, n);
-            const int b = s.DrawOrder[std::size_t(i)];
+            const int b = s.glides().DrawOrder()[std::size_t(i)];
             if (outward) {
-                s.GlideX[b] -= s.GlideStepX[b];
-                s.GlideY[b] -= s.GlideStepY[b];
+                s.glides().GlideX()[b] -= s.glides().GlideStepX()[b];
+                s.glides().GlideY()[b] -= s.glides().GlideStepY()[b];
             } else {
-                s.GlideX[b] += s.GlideStepX[b];
-                s.GlideY[b] += s.GlideStepY[b];
+                s.glides().GlideX()[b] += s.glides().GlideStepX()[b];
+                s.glides().GlideY()[b] += s.glides().GlideStepY()[b];
             }
-            s.stage().BlitBall(b, s.GlideX[b], s.GlideY[b]);
+            s.stage().BlitBall(b, s.glides().GlideX()[b], s.glides().GlideY()[b]);
             if (i == kCentreAfterSlot)
                 draw_closing_centre(s, swing);
         }
@@ -76,11 +68,10 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
 void Ball_A::FinishAction()
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
-        LastX[i] = m_formation.FormationX()[i];
-        LastY[i] = m_formation.FormationY()[i];
+        m_glides.LastX()[i] = m_formation.FormationX()[i];
+        m_glides.LastY()[i] = m_formation.FormationY()[i];
     }
-    CenterLastX = m_formation.CenterFormationX();
-    CenterLastY = m_formation.CenterFormationY();
+    m_glides.set_centre_last(m_formation.CenterFormationX(), m_formation.CenterFormationY());
     PlayClosingTransition(1);
 }
 
@@ -91,17 +82,36 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
     // The mirror places about a random pivot ball, in StartX/Y, and the
     // glides there from the last places.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        HoldX[i] = LastX[i];
-        HoldY[i] = LastY[i];
+        HoldX[i] = m_glides.LastX()[i];
+        HoldY[i] = m_glides.LastY()[i];
     }
-    RotateBallOrder(1);
-    aim_glides(HoldX, HoldY, StartX, StartY);
+    m_closing.set_pivot(m_glides.RotateBallOrder(1, m_closing.PivotBall()));
+    m_glides.aim_glides(HoldX, HoldY, m_glides.StartX(), m_glides.StartY());
     if (swing)
-        start_swing(*this, PivotBall);
+        start_swing(*this, m_closing.PivotBall());
 
     if (trace())
-        trace()->closing(swing ? 2 : 1, PivotBall);
+        trace()->closing(swing ? 2 : 1, m_closing.PivotBall());
 
     play_closing_leg(*this, true, swing);
     play_closing_leg(*this, false, swing);
+}
+
+void ClosingSwing::start(double clock, double centre_x, double centre_y)
+{
+    m_clock = clock;
+    m_centre_x = centre_x;
+    m_centre_y = centre_y;
+    m_count = 2;
+}
+
+// The hand moves 30/n minutes a frame, so 2n frames (both legs) turn it once.
+void ClosingSwing::step(int frames_per_leg, double radius, double half_cell)
+{
+    m_count += 1;
+    const double theta = gfx::clock_angle(m_clock + 30 * m_count / frames_per_leg);
+    const double dx = std::floor(radius * std::cos(theta));
+    const double dy = std::floor(radius * std::sin(theta));
+    m_ball_x = m_centre_x + dx - half_cell;
+    m_ball_y = m_centre_y + dy - half_cell;
 }

@@ -1,5 +1,11 @@
+#include "engine/glides.h"
+
 #include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/random.h"
+#include "engine/stage.h"
+#include "settings/settings.h"
+
+#include <utility>
 
 #include <cmath>
 
@@ -20,32 +26,39 @@ int previous_ball(int b) { return b <= 1 ? b + kSmallBalls - 1 : b - 1; }
 
 } // namespace
 
-void Ball_A::aim_glide(int i, double from_x, double from_y, double to_x, double to_y)
+Glides::Glides(Stage& stage, const Settings& settings, const Formation& formation, Random& random,
+               std::function<void(int)> pause)
+    : m_stage(stage), m_settings(settings), m_formation(formation), m_random(random),
+      m_pause(std::move(pause))
 {
-    const double frames = settings.g_Speed;
-    GlideStepX[i] = (from_x - to_x) / frames;
-    GlideStepY[i] = (from_y - to_y) / frames;
-    GlideX[i] = from_x;
-    GlideY[i] = from_y;
 }
 
-void Ball_A::aim_glides(const BallArray& from_x, const BallArray& from_y, const BallArray& to_x,
+void Glides::aim_glide(int i, double from_x, double from_y, double to_x, double to_y)
+{
+    const double frames = m_settings.g_Speed;
+    m_step_x[i] = (from_x - to_x) / frames;
+    m_step_y[i] = (from_y - to_y) / frames;
+    m_glide_x[i] = from_x;
+    m_glide_y[i] = from_y;
+}
+
+void Glides::aim_glides(const BallArray& from_x, const BallArray& from_y, const BallArray& to_x,
                         const BallArray& to_y)
 {
     for (int i = 1; i <= kSmallBalls; ++i)
         aim_glide(i, from_x[i], from_y[i], to_x[i], to_y[i]);
 }
 
-void Ball_A::aim_centre_glide(double from_x, double from_y, double to_x, double to_y)
+void Glides::aim_centre_glide(double from_x, double from_y, double to_x, double to_y)
 {
-    const double frames = settings.g_Speed;
-    CenterStepX = (from_x - to_x) / frames;
-    CenterStepY = (from_y - to_y) / frames;
-    CenterGlideX = from_x;
-    CenterGlideY = from_y;
+    const double frames = m_settings.g_Speed;
+    m_centre_step_x = (from_x - to_x) / frames;
+    m_centre_step_y = (from_y - to_y) / frames;
+    m_centre_glide_x = from_x;
+    m_centre_glide_y = from_y;
 }
 
-void Ball_A::shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y)
+void Glides::shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y)
 {
     for (int i = kSmallBalls; i >= 2; --i) {
         x[i] = x[i - 1];
@@ -59,42 +72,42 @@ void Ball_A::shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_
 // every ball leaves a trail of all its images, and holds the finished
 // picture for a second. The centre ball moves and is drawn in ball 5's pass,
 // so balls 6 to 10 cover it.
-void Ball_A::GlideBalls(std::int16_t mode)
+void Glides::GlideBalls(std::int16_t mode)
 {
     const bool trail = mode == 2;
     if (trail)
         m_stage.RestoreBackground();
-    for (int k = 1; k <= settings.g_Speed; ++k) {
+    for (int k = 1; k <= m_settings.g_Speed; ++k) {
         if (!trail)
             m_stage.RestoreBackground();
         for (int i = 1; i <= kSmallBalls; ++i) {
-            GlideX[i] -= GlideStepX[i];
-            GlideY[i] -= GlideStepY[i];
-            m_stage.BlitBall(i, GlideX[i], GlideY[i]);
+            m_glide_x[i] -= m_step_x[i];
+            m_glide_y[i] -= m_step_y[i];
+            m_stage.BlitBall(i, m_glide_x[i], m_glide_y[i]);
             if (i == 5) {
-                CenterGlideX -= CenterStepX;
-                CenterGlideY -= CenterStepY;
-                m_stage.BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
+                m_centre_glide_x -= m_centre_step_x;
+                m_centre_glide_y -= m_centre_step_y;
+                m_stage.BlitBall(kCentreBall, m_centre_glide_x, m_centre_glide_y);
             }
         }
         m_stage.PresentFrame();
     }
     if (trail)
-        pause(kHoldAfterTrailMs);
+        m_pause(kHoldAfterTrailMs);
 }
 
-void Ball_A::GlideBallsCenterOnTop()
+void Glides::GlideBallsCenterOnTop()
 {
-    for (int k = 1; k <= settings.g_Speed; ++k) {
+    for (int k = 1; k <= m_settings.g_Speed; ++k) {
         m_stage.RestoreBackground();
         for (int i = 1; i <= kSmallBalls; ++i) {
-            GlideX[i] -= GlideStepX[i];
-            GlideY[i] -= GlideStepY[i];
-            m_stage.BlitBall(i, GlideX[i], GlideY[i]);
+            m_glide_x[i] -= m_step_x[i];
+            m_glide_y[i] -= m_step_y[i];
+            m_stage.BlitBall(i, m_glide_x[i], m_glide_y[i]);
         }
-        CenterGlideX -= CenterStepX;
-        CenterGlideY -= CenterStepY;
-        m_stage.BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
+        m_centre_glide_x -= m_centre_step_x;
+        m_centre_glide_y -= m_centre_step_y;
+        m_stage.BlitBall(kCentreBall, m_centre_glide_x, m_centre_glide_y);
         m_stage.PresentFrame();
     }
 }
@@ -102,61 +115,61 @@ void Ball_A::GlideBallsCenterOnTop()
 // The small balls glide from StartX/Y onto the gather point, ball 10 ending
 // uppermost. Mode 1 leaves the centre ball where the action placed it, drawn
 // under the small balls; mode 2 brings it to the gather point too, on top.
-void Ball_A::GatherToCenter(std::int16_t mode)
+void Glides::GatherToCenter(std::int16_t mode, double gather_x, double gather_y)
 {
     const bool with_centre = mode == 2;
     for (int i = 1; i <= kSmallBalls; ++i)
-        aim_glide(i, StartX[i], StartY[i], GatherX, GatherY);
+        aim_glide(i, m_start_x[i], m_start_y[i], gather_x, gather_y);
     if (with_centre)
-        aim_centre_glide(CenterStartX, CenterStartY, GatherX, GatherY);
+        aim_centre_glide(m_centre_start_x, m_centre_start_y, gather_x, gather_y);
 
-    for (int k = 1; k <= settings.g_Speed; ++k) {
+    for (int k = 1; k <= m_settings.g_Speed; ++k) {
         m_stage.RestoreBackground();
         if (!with_centre)
             m_stage.BlitBall(kCentreBall, m_formation.CenterFormationX(), m_formation.CenterFormationY());
         for (int i = 1; i <= kSmallBalls; ++i) {
-            GlideX[i] -= GlideStepX[i];
-            GlideY[i] -= GlideStepY[i];
-            m_stage.BlitBall(i, GlideX[i], GlideY[i]);
+            m_glide_x[i] -= m_step_x[i];
+            m_glide_y[i] -= m_step_y[i];
+            m_stage.BlitBall(i, m_glide_x[i], m_glide_y[i]);
         }
         if (with_centre) {
-            CenterGlideX -= CenterStepX;
-            CenterGlideY -= CenterStepY;
-            m_stage.BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
+            m_centre_glide_x -= m_centre_step_x;
+            m_centre_glide_y -= m_centre_step_y;
+            m_stage.BlitBall(kCentreBall, m_centre_glide_x, m_centre_glide_y);
         }
         m_stage.PresentFrame();
     }
 
     for (int i = 1; i <= kSmallBalls; ++i) {
-        StartX[i] = GatherX;
-        StartY[i] = GatherY;
+        m_start_x[i] = gather_x;
+        m_start_y[i] = gather_y;
     }
     if (with_centre) {
-        CenterStartX = GatherX;
-        CenterStartY = GatherY;
+        m_centre_start_x = gather_x;
+        m_centre_start_y = gather_y;
     }
 }
 
 // Every ball glides from its start onto its formation place, the centre ball
 // under the small ones. The start positions stay as they were.
-void Ball_A::GlideIntoFormation()
+void Glides::GlideIntoFormation()
 {
-    aim_glides(StartX, StartY, m_formation.FormationX(), m_formation.FormationY());
-    aim_centre_glide(CenterStartX, CenterStartY, m_formation.CenterFormationX(), m_formation.CenterFormationY());
+    aim_glides(m_start_x, m_start_y, m_formation.FormationX(), m_formation.FormationY());
+    aim_centre_glide(m_centre_start_x, m_centre_start_y, m_formation.CenterFormationX(), m_formation.CenterFormationY());
     glide_balls_centre_underneath();
 }
 
-void Ball_A::glide_balls_centre_underneath()
+void Glides::glide_balls_centre_underneath()
 {
-    for (int k = 1; k <= settings.g_Speed; ++k) {
+    for (int k = 1; k <= m_settings.g_Speed; ++k) {
         m_stage.RestoreBackground();
-        CenterGlideX -= CenterStepX;
-        CenterGlideY -= CenterStepY;
-        m_stage.BlitBall(kCentreBall, CenterGlideX, CenterGlideY);
+        m_centre_glide_x -= m_centre_step_x;
+        m_centre_glide_y -= m_centre_step_y;
+        m_stage.BlitBall(kCentreBall, m_centre_glide_x, m_centre_glide_y);
         for (int i = 1; i <= kSmallBalls; ++i) {
-            GlideX[i] -= GlideStepX[i];
-            GlideY[i] -= GlideStepY[i];
-            m_stage.BlitBall(i, GlideX[i], GlideY[i]);
+            m_glide_x[i] -= m_step_x[i];
+            m_glide_y[i] -= m_step_y[i];
+            m_stage.BlitBall(i, m_glide_x[i], m_glide_y[i]);
         }
         m_stage.PresentFrame();
     }
@@ -169,28 +182,28 @@ void Ball_A::glide_balls_centre_underneath()
 // skipping 5 and wrapping after 9, so repeated advancing visits
 // 1, 2, 3, 4, 6, 7, 8, 9: a pivot of 5 or 10 would mirror the ring about the
 // same axis as 10 or 5 does.
-void Ball_A::RotateBallOrder(std::int16_t mode)
+int Glides::RotateBallOrder(std::int16_t mode, int pivot)
 {
     if (mode == 1) {
-        PivotBall = int(std::floor(10 * Rnd() + 1));
+        pivot = int(std::floor(10 * m_random.Rnd() + 1));
     } else {
-        PivotBall += 1;
-        if (PivotBall == 5)
-            PivotBall = 6;
-        if (PivotBall >= 10)
-            PivotBall = 1;
+        pivot += 1;
+        if (pivot == 5)
+            pivot = 6;
+        if (pivot >= 10)
+            pivot = 1;
     }
-    if (PivotBall < 1 || PivotBall > kSmallBalls) // only a bad generator or a stray field
-        PivotBall = 1;
-    const int p = PivotBall;
+    if (pivot < 1 || pivot > kSmallBalls) // only a bad generator or a stray pivot
+        pivot = 1;
+    const int p = pivot;
 
     // Reflection: StartX(p + t) = LastX(p - t), cyclically in 1..10. The
     // pivot and the ball opposite it (p + 5) keep their own places; every
     // other pair exchanges them.
     int a = p, b = p;
     for (int t = 0; t < kSmallBalls; ++t) {
-        StartX[b] = LastX[a];
-        StartY[b] = LastY[a];
+        m_start_x[b] = m_last_x[a];
+        m_start_y[b] = m_last_y[a];
         a = previous_ball(a);
         b = next_ball(b);
     }
@@ -198,10 +211,41 @@ void Ball_A::RotateBallOrder(std::int16_t mode)
     // Drawing order: the pairs p+2/p+3, p+1/p+4, p/p+5, p-1/p+6, p-2/p+7,
     // fanning out from the pair p+2, p+3, so each pair further out is drawn
     // over the pairs inside it.
-    DrawOrder[1] = p + 2 > kSmallBalls ? p + 2 - kSmallBalls : p + 2;
-    DrawOrder[2] = p + 3 > kSmallBalls ? p + 3 - kSmallBalls : p + 3;
+    m_draw_order[1] = p + 2 > kSmallBalls ? p + 2 - kSmallBalls : p + 2;
+    m_draw_order[2] = p + 3 > kSmallBalls ? p + 3 - kSmallBalls : p + 3;
     for (int k = 3; k <= 9; k += 2) {
-        DrawOrder[k] = previous_ball(DrawOrder[k - 2]);
-        DrawOrder[k + 1] = next_ball(DrawOrder[k - 1]);
+        m_draw_order[k] = previous_ball(m_draw_order[k - 2]);
+        m_draw_order[k + 1] = next_ball(m_draw_order[k - 1]);
     }
+    return p;
+}
+
+void Glides::set_centre_start(double x, double y)
+{
+    m_centre_start_x = x;
+    m_centre_start_y = y;
+}
+
+void Glides::set_centre_last(double x, double y)
+{
+    m_centre_last_x = x;
+    m_centre_last_y = y;
+}
+
+void Glides::step_centre_glide()
+{
+    m_centre_glide_x -= m_centre_step_x;
+    m_centre_glide_y -= m_centre_step_y;
+}
+
+void Glides::shift_centre_glide(double dx, double dy)
+{
+    m_centre_glide_x += dx;
+    m_centre_glide_y += dy;
+}
+
+void Glides::halve_centre_step()
+{
+    m_centre_step_x /= 2;
+    m_centre_step_y /= 2;
 }

@@ -34,7 +34,8 @@ bool bring_into_range(Int& value, SettingKind kind)
 Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverStart start_,
                Trace* trace_, SaverEnding* ending_)
     : host(host_), settings(settings_), random(random_), start(start_), m_ending(ending_),
-      m_stage(settings_, &host_, trace_, start_.full_redraw)
+      m_stage(settings_, &host_, trace_, start_.full_redraw),
+      m_glides(m_stage, settings_, m_formation, random_, [this](int ms) { pause(ms); })
 {
     // The factor the loader derived from a speed in range is kept as it is.
     if (bring_into_range(settings.g_Speed, SettingKind::Speed))

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "engine/ball_geometry.h"
+#include "engine/closing_swing.h"
 #include "engine/formation.h"
+#include "engine/glides.h"
 #include "engine/monitor_covers.h"
 #include "engine/random.h"
 #include "engine/stage.h"
@@ -113,43 +115,14 @@ public:
     // Lets pending window messages run (the mouse may end the saver here).
     void do_events();
 
-    // ---- glides (glides.cpp)
-    // Every glide moves a ball in a straight line in g_Speed equal steps: the
-    // ball starts on its first place and the glide subtracts the step once
-    // per frame, so it stands on its second place after the last frame. The
-    // helpers below set one up; the glides that follow read the fields they
-    // fill. The step is always (from - to) / g_Speed, computed the same way
-    // wherever a glide is aimed, so that every ball lands on the same pixels.
-    //
-    // Small ball i (1..10): GlideX/Y(i) = from, GlideStepX/Y(i) = the step.
-    void aim_glide(int i, double from_x, double from_y, double to_x, double to_y);
-    // All ten small balls, ball i from (from_x(i), from_y(i)) to (to_x(i), to_y(i)).
-    void aim_glides(const BallArray& from_x, const BallArray& from_y, const BallArray& to_x,
-                    const BallArray& to_y);
-    // The centre ball: CenterGlideX/Y = from, CenterStepX/Y = the step. A
-    // centre ball that is to stay where it is gets from == to, a step of 0.
-    void aim_centre_glide(double from_x, double from_y, double to_x, double to_y);
-    // Moves a snake on by one frame: slot 1 of (x, y) takes the lead's place
-    // and slot i + 1 takes slot i's (slots 1..10), so slot i repeats where
-    // the lead was i frames before. Called after each frame is drawn.
-    static void shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y);
+    // ---- the glides (glides.h): the balls' straight-line glides, the places
+    // they start from and hand on, and the closing figure's drawing order.
+    Glides& glides() { return m_glides; }
+    const Glides& glides() const { return m_glides; }
 
-    // The glides proper: g_Speed frames of the aimed glides, each erased
-    // first. GlideBalls draws the centre ball in ball 5's pass (mode 2 keeps
-    // every frame's images as trails and holds the picture for a second),
-    // GlideBallsCenterOnTop after the small balls, glide_balls_centre_underneath
-    // before them.
-    void GlideBalls(std::int16_t mode);
-    void GlideBallsCenterOnTop();
-    void glide_balls_centre_underneath();
-    // Aim and glide: the small balls from StartX/Y onto (GatherX, GatherY)
-    // (mode 2 brings the centre ball from CenterStartX/Y too), and every ball
-    // from its start onto its formation place.
-    void GatherToCenter(std::int16_t mode);
-    void GlideIntoFormation();
-    void RotateBallOrder(std::int16_t mode);
-
-    // ---- closing figure (closing.cpp)
+    // ---- closing figure (closing.cpp, closing_swing.h)
+    ClosingSwing& closing() { return m_closing; }
+    const ClosingSwing& closing() const { return m_closing; }
     void FinishAction();
     void PlayClosingTransition(std::int16_t mode);
 
@@ -164,13 +137,11 @@ public:
     void on_timer() override;
 
     // ================= state =================
-    // Which state lives here. The window holds what routines share: the
-    // shared glides read GlideX/Y, GlideStepX/Y and the centre ball's glide
-    // fields (which aim_glide and aim_centre_glide fill), StartX/Y,
-    // CenterStartX/Y and GatherX/Y; RotateBallOrder leaves StartX/Y,
-    // PivotBall and DrawOrder for the closing figure; FormationX/Y,
-    // CenterFormationX/Y and LastX/Y carry the balls' places from one routine
-    // to the next; RotationDegrees carries over between runs of its action.
+    // Which state lives here. The window holds what routines share that has
+    // no object of its own yet: the closing figure's hold, and
+    // RotationDegrees, which carries over between runs of its action. The
+    // glides and the formation own the balls' places handed from one routine
+    // to the next; the closing figure's pivot and swing are its own.
     // A value that lives only while one action runs (its edge points, its
     // snake, its lead, the centres it computes with) belongs in that action's
     // own state struct, never in a field here, and a field here keeps one
@@ -195,30 +166,8 @@ public:
     float MouseRefX = 0, MouseRefY = 0;
     bool MouseRefSet = false;
 
-    // The small balls: where a glide stands and its step per frame; where
-    // the balls last stood (what the closing figure starts from); where the
-    // next glide starts (the closing figure's mirror places, or an action's
-    // hand-over to GatherToCenter and GlideIntoFormation); the closing
-    // figure's own copy of the last places; its drawing order.
-    BallArray GlideX{}, GlideY{};
-    BallArray GlideStepX{}, GlideStepY{};
-    BallArray LastX{}, LastY{};
-    BallArray StartX{}, StartY{};
+    // The closing figure's own copy of the last places.
     BallArray HoldX{}, HoldY{};
-    std::array<int, kSmallBalls + 1> DrawOrder{};
-
-    // The centre ball, likewise, and the closing figure's swing.
-    double CenterStartX = 0, CenterStartY = 0;
-    double CenterLastX = 0, CenterLastY = 0;
-    double CenterStepX = 0, CenterStepY = 0;
-    double CenterGlideX = 0, CenterGlideY = 0;
-    double CenterSwingX = 0, CenterSwingY = 0;
-    // The point GatherToCenter gathers on; in the closing figure's swing, the
-    // centre of the pivot ball the centre ball circles.
-    double GatherX = 0, GatherY = 0;
-    int PivotBall = 0;
-    double SwingClock = 0;
-    double SwingCount = 0;
 
     // The ball-grid background.
     double GradientColumns = 0;
@@ -238,4 +187,6 @@ private:
     Stage m_stage;
     double m_screen_width = 0, m_screen_height = 0;
     Formation m_formation;
+    Glides m_glides;
+    ClosingSwing m_closing;
 };

@@ -101,8 +101,8 @@ TEST(ClosingTransition, TwoLegsOfSpeedFramesWithPivotAndOppositeBallStill)
                                                              gfx::round_half_even(last_y[b])))
                 << "pivot " << pivot << " ball " << b;
         }
-        EXPECT_EQ(s.LastX, last_x);
-        EXPECT_EQ(s.CenterLastX, 123.4);
+        EXPECT_EQ(s.glides().LastX(), last_x);
+        EXPECT_EQ(s.glides().CenterLastX(), 123.4);
     }
 }
 
@@ -126,16 +126,16 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
         Closing c(pivot, 10);
         Ball_A& s = c.rig.saver;
         for (int i = 1; i <= 10; ++i) {
-            s.LastX[i] = s.formation().FormationX()[i];
-            s.LastY[i] = s.formation().FormationY()[i];
+            s.glides().LastX()[i] = s.formation().FormationX()[i];
+            s.glides().LastY()[i] = s.formation().FormationY()[i];
         }
         s.PlayClosingTransition(2);
         const auto events = c.rig.take_events();
         EXPECT_EQ(events[0].line, R"({"ev":"closing","mode":2,"pivot":)" + std::to_string(pivot) + "}");
         const double clock = pivot == 5 ? 60 : pivot == 1 ? 36 : 12;
-        EXPECT_EQ(s.SwingClock, clock) << "pivot " << pivot;
-        EXPECT_EQ(s.GatherX, s.LastX[pivot] + 24);
-        EXPECT_EQ(s.GatherY, s.LastY[pivot] + 24);
+        EXPECT_EQ(s.closing().SwingClock(), clock) << "pivot " << pivot;
+        EXPECT_EQ(s.closing().GatherX(), s.glides().LastX()[pivot] + 24);
+        EXPECT_EQ(s.closing().GatherY(), s.glides().LastY()[pivot] + 24);
 
         std::vector<Event> frames(events.begin() + 1, events.end());
         ASSERT_EQ(frames.size(), 20u);
@@ -143,15 +143,15 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
         // first frame is 90/n minutes on, and the turn is complete after 2n.
         for (int k = 1; k <= 20; ++k) {
             const double theta = (clock + 30.0 * (k + 2) / 10) * 6.28318530717958 / 60 - 1.570796326794895;
-            const int x = gfx::round_half_even(s.GatherX + std::floor(90 * std::cos(theta)) - 24);
-            const int y = gfx::round_half_even(s.GatherY + std::floor(90 * std::sin(theta)) - 24);
+            const int x = gfx::round_half_even(s.closing().GatherX() + std::floor(90 * std::cos(theta)) - 24);
+            const int y = gfx::round_half_even(s.closing().GatherY() + std::floor(90 * std::sin(theta)) - 24);
             EXPECT_EQ(WhereIs(frames[std::size_t(k - 1)], 11), std::make_pair(x, y))
                 << "pivot " << pivot << " frame " << k;
         }
         // Round the top-left corner of the pivot's cell at radius 90.
         const auto first = WhereIs(frames[0], 11);
         const auto final = WhereIs(frames[19], 11);
-        const double r = std::hypot(first.first - s.LastX[pivot], first.second - s.LastY[pivot]);
+        const double r = std::hypot(first.first - s.glides().LastX()[pivot], first.second - s.glides().LastY()[pivot]);
         EXPECT_NEAR(r, 90, 2);
         EXPECT_NEAR(final.first, first.first, 60) << "ends near where it began";
         EXPECT_NEAR(final.second, first.second, 60);
@@ -163,16 +163,16 @@ TEST(ClosingTransition, SwingClockSixtyForPivotFiveIsStraightUp)
     Closing c(5, 15);
     Ball_A& s = c.rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.LastX[i] = 100 + 30 * i;
-        s.LastY[i] = 200;
+        s.glides().LastX()[i] = 100 + 30 * i;
+        s.glides().LastY()[i] = 200;
     }
     s.PlayClosingTransition(2);
-    EXPECT_EQ(s.SwingClock, 60);
-    EXPECT_EQ(s.SwingCount, 2 + 30) << "one step per frame over both legs";
+    EXPECT_EQ(s.closing().SwingClock(), 60);
+    EXPECT_EQ(s.closing().SwingCount(), 2 + 30) << "one step per frame over both legs";
     // The last frame's hand stands at 60 + 30 x 32 / 15 = 124 minutes, 4
     // minutes past the top: x = floor(90 sin(24 deg)) = 36, y = floor(-90 cos(24 deg)) = -83.
-    EXPECT_EQ(s.CenterSwingX, 250 + 24 + 36 - 24);
-    EXPECT_EQ(s.CenterSwingY, 200 + 24 - 83 - 24);
+    EXPECT_EQ(s.closing().CenterSwingX(), 250 + 24 + 36 - 24);
+    EXPECT_EQ(s.closing().CenterSwingY(), 200 + 24 - 83 - 24);
 }
 
 } // namespace

@@ -53,17 +53,15 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
         Ball_A& s = rig.saver;
         s.stage().set_trace(nullptr); // the trace writes text; frames alone must not allocate
         for (int i = 1; i <= 10; ++i) {
-            s.StartX[i] = 10.0 * i;
-            s.StartY[i] = 5.0 * i;
+            s.glides().StartX()[i] = 10.0 * i;
+            s.glides().StartY()[i] = 5.0 * i;
         }
-        s.GatherX = 136;
-        s.GatherY = 96;
 
         g_allocations = 0;
         g_counting = true;
-        s.GatherToCenter(2);
-        s.GlideIntoFormation();
-        s.GlideBalls(2);
+        s.glides().GatherToCenter(2, 136, 96);
+        s.glides().GlideIntoFormation();
+        s.glides().GlideBalls(2);
         s.FinishAction();
         g_counting = false;
         EXPECT_EQ(g_allocations.load(), 0) << "background " << background;

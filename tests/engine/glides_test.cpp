@@ -46,15 +46,14 @@ protected:
     {
         Ball_A& s = rig.saver;
         for (int i = 1; i <= 10; ++i) {
-            s.GlideX[i] = 20 + 10 * i;
-            s.GlideY[i] = 100 + 5 * i;
-            s.GlideStepX[i] = -6;
-            s.GlideStepY[i] = 3;
+            s.glides().GlideX()[i] = 20 + 10 * i;
+            s.glides().GlideY()[i] = 100 + 5 * i;
+            s.glides().GlideStepX()[i] = -6;
+            s.glides().GlideStepY()[i] = 3;
         }
-        s.CenterGlideX = 200;
-        s.CenterGlideY = 150;
-        s.CenterStepX = 1;
-        s.CenterStepY = -2;
+        // At the default speed of 15 frames: a step of exactly (1, -2).
+        ASSERT_EQ(s.settings.g_Speed, 15);
+        s.glides().aim_centre_glide(200, 150, 185, 180);
     }
     SaverRig rig{default_settings(), screen_of(400, 300)};
 };
@@ -62,7 +61,7 @@ protected:
 TEST_F(Glides, GlideBallsDrawsTheCentreBallInBallFivesPassAndErasesEveryFrame)
 {
     SetUpGlide();
-    rig.saver.GlideBalls(1);
+    rig.saver.glides().GlideBalls(1);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10};
@@ -78,7 +77,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
     Ball_A& s = rig.saver;
     SetUpGlide();
     const std::uint64_t t0 = rig.host.now_ms();
-    s.GlideBalls(2);
+    s.glides().GlideBalls(2);
     const auto events = rig.take_events();
     std::vector<Event> frames;
     for (const Event& e : events)
@@ -102,14 +101,14 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
 
     // Mode 1 erases the same place.
     SetUpGlide();
-    s.GlideBalls(1);
+    s.glides().GlideBalls(1);
     EXPECT_EQ(s.stage().Display()->at(36 + 1, 102 + 24), gfx::rgb(0, 0, 64));
 }
 
 TEST_F(Glides, CenterOnTopDrawsTheCentreBallLast)
 {
     SetUpGlide();
-    rig.saver.GlideBallsCenterOnTop();
+    rig.saver.glides().GlideBallsCenterOnTop();
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
@@ -121,13 +120,11 @@ TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.StartX[i] = s.formation().FormationX()[i] + 0.37 * i;
-        s.StartY[i] = s.formation().FormationY()[i] - 1.1 * i;
+        s.glides().StartX()[i] = s.formation().FormationX()[i] + 0.37 * i;
+        s.glides().StartY()[i] = s.formation().FormationY()[i] - 1.1 * i;
     }
-    s.GatherX = 176.4;
-    s.GatherY = 126.6;
     s.formation().place_centre(300.2, 10.7);
-    s.GatherToCenter(1);
+    s.glides().GatherToCenter(1, 176.4, 126.6);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -137,8 +134,8 @@ TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10
     }
     for (int i = 1; i <= 10; ++i) {
         EXPECT_EQ(WhereIs(frames.back(), i), std::make_pair(176, 127)) << "ball " << i;
-        EXPECT_EQ(s.StartX[i], 176.4);
-        EXPECT_EQ(s.StartY[i], 126.6);
+        EXPECT_EQ(s.glides().StartX()[i], 176.4);
+        EXPECT_EQ(s.glides().StartY()[i], 126.6);
     }
 }
 
@@ -146,34 +143,30 @@ TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.StartX[i] = s.formation().FormationX()[i];
-        s.StartY[i] = s.formation().FormationY()[i];
+        s.glides().StartX()[i] = s.formation().FormationX()[i];
+        s.glides().StartY()[i] = s.formation().FormationY()[i];
     }
-    s.CenterStartX = 10;
-    s.CenterStartY = 20;
-    s.GatherX = 100;
-    s.GatherY = 50;
-    s.GatherToCenter(2);
+    s.glides().set_centre_start(10, 20);
+    s.glides().GatherToCenter(2, 100, 50);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
     EXPECT_EQ(BallsDrawn(frames[0]), order);
     EXPECT_EQ(WhereIs(frames[0], 11), std::make_pair(16, 22));
     EXPECT_EQ(WhereIs(frames.back(), 11), std::make_pair(100, 50));
-    EXPECT_EQ(s.CenterStartX, 100);
-    EXPECT_EQ(s.CenterStartY, 50);
+    EXPECT_EQ(s.glides().CenterStartX(), 100);
+    EXPECT_EQ(s.glides().CenterStartY(), 50);
 }
 
 TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.StartX[i] = 5.0 * i;
-        s.StartY[i] = 7.0 * i;
+        s.glides().StartX()[i] = 5.0 * i;
+        s.glides().StartY()[i] = 7.0 * i;
     }
-    s.CenterStartX = 0;
-    s.CenterStartY = 0;
-    s.GlideIntoFormation();
+    s.glides().set_centre_start(0, 0);
+    s.glides().GlideIntoFormation();
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -184,7 +177,7 @@ TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
                   std::make_pair(gfx::round_half_even(s.formation().FormationX()[i]),
                                  gfx::round_half_even(s.formation().FormationY()[i])))
             << "ball " << i;
-        EXPECT_EQ(s.StartX[i], 5.0 * i) << "start positions are kept";
+        EXPECT_EQ(s.glides().StartX()[i], 5.0 * i) << "start positions are kept";
     }
     EXPECT_EQ(WhereIs(frames.back(), 11), std::make_pair(164, 114));
     // The first frame already shows the first step.
@@ -199,13 +192,11 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
     rig.load(false);
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.StartX[i] = 0;
-        s.StartY[i] = 0;
+        s.glides().StartX()[i] = 0;
+        s.glides().StartY()[i] = 0;
     }
-    s.GatherX = 33;
-    s.GatherY = 44;
     rig.take_events();
-    s.GatherToCenter(1);
+    s.glides().GatherToCenter(1, 33, 44);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
     for (int i = 1; i <= 10; ++i)
@@ -231,10 +222,10 @@ TEST(AimGlide, EveryBallLandsOnItsTargetAtEverySpeed)
             to_x[i] = 380 - 11.23 * double(i);
             to_y[i] = 1.37 * double(i);
         }
-        s.aim_glides(from_x, from_y, to_x, to_y);
-        s.aim_glide(4, 17.5, 250.5, 101.25, -20.75); // one ball aimed on its own
-        s.aim_centre_glide(123.4, 56.6, 123.4, 56.6);
-        s.GlideBalls(1);
+        s.glides().aim_glides(from_x, from_y, to_x, to_y);
+        s.glides().aim_glide(4, 17.5, 250.5, 101.25, -20.75); // one ball aimed on its own
+        s.glides().aim_centre_glide(123.4, 56.6, 123.4, 56.6);
+        s.glides().GlideBalls(1);
         const auto frames = rig.take_frames();
         ASSERT_EQ(int(frames.size()), speed);
         for (int i = 1; i <= 10; ++i) {
@@ -257,7 +248,7 @@ TEST(ShiftSnake, SlotIRepeatsTheLeadOfIFramesBefore)
     x.fill(-1);
     y.fill(-2);
     for (int k = 1; k <= 14; ++k) {
-        Ball_A::shift_snake(x, y, 10.0 * k, 100.0 * k);
+        ::Glides::shift_snake(x, y, 10.0 * k, 100.0 * k);
         for (int i = 1; i <= 10; ++i) {
             const bool reached = i <= k;
             EXPECT_EQ(x[std::size_t(i)], reached ? 10.0 * (k - i + 1) : -1) << "frame " << k << " slot " << i;
@@ -274,25 +265,22 @@ TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
     SaverRig rig(default_settings(), screen_of(400, 300));
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.LastX[i] = 100 * i;
-        s.LastY[i] = 1000 * i;
+        s.glides().LastX()[i] = 100 * i;
+        s.glides().LastY()[i] = 1000 * i;
     }
-    s.PivotBall = 2;
-    s.RotateBallOrder(2); // advances to 3
-    ASSERT_EQ(s.PivotBall, 3);
+    ASSERT_EQ(s.glides().RotateBallOrder(2, 2), 3); // 2 advances to 3
     // StartX(3 + t) = LastX(3 - t), cyclic: 3<-3, 4<-2, 5<-1, 6<-10, 7<-9, 8<-8, ...
     const int partner[11] = {0, 5, 4, 3, 2, 1, 10, 9, 8, 7, 6};
     for (int i = 1; i <= 10; ++i) {
-        EXPECT_EQ(s.StartX[i], 100 * partner[i]) << "ball " << i;
-        EXPECT_EQ(s.StartY[i], 1000 * partner[i]) << "ball " << i;
+        EXPECT_EQ(s.glides().StartX()[i], 100 * partner[i]) << "ball " << i;
+        EXPECT_EQ(s.glides().StartY()[i], 1000 * partner[i]) << "ball " << i;
     }
     const std::array<int, 11> order{0, 5, 6, 4, 7, 3, 8, 2, 9, 1, 10};
-    EXPECT_EQ(s.DrawOrder, order);
+    EXPECT_EQ(s.glides().DrawOrder(), order);
 
-    s.PivotBall = 10;
-    s.RotateBallOrder(2); // 10 advances to 1
+    ASSERT_EQ(s.glides().RotateBallOrder(2, 10), 1); // 10 advances to 1
     const std::array<int, 11> order_for_1{0, 3, 4, 2, 5, 1, 6, 10, 7, 9, 8};
-    EXPECT_EQ(s.DrawOrder, order_for_1);
+    EXPECT_EQ(s.glides().DrawOrder(), order_for_1);
 }
 
 TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
@@ -302,15 +290,13 @@ TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
     const int from[] = {0, 1, 4, 5, 8, 9, 10, 11, 37};
     const int to[] = {1, 2, 6, 6, 9, 1, 1, 1, 1};
     for (std::size_t k = 0; k < std::size(from); ++k) {
-        s.PivotBall = from[k];
-        s.RotateBallOrder(2);
-        EXPECT_EQ(s.PivotBall, to[k]) << "from " << from[k];
+        EXPECT_EQ(s.glides().RotateBallOrder(2, from[k]), to[k]) << "from " << from[k];
     }
     std::vector<int> cycle;
-    s.PivotBall = 9;
+    int pivot = 9;
     for (int k = 0; k < 9; ++k) {
-        s.RotateBallOrder(0);
-        cycle.push_back(s.PivotBall);
+        pivot = s.glides().RotateBallOrder(0, pivot);
+        cycle.push_back(pivot);
     }
     EXPECT_EQ(cycle, (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 1}));
 }
@@ -321,9 +307,9 @@ TEST(RotateBallOrder, ModeOneDrawsThePivotFromTheOneGenerator)
         SaverRig rig(default_settings(), screen_of(400, 300), seed);
         Random twin(seed);
         for (int k = 0; k < 20; ++k) {
-            rig.saver.RotateBallOrder(1);
+            const int pivot = rig.saver.glides().RotateBallOrder(1, k);
             const int expected = int(std::floor(10 * twin.Rnd() + 1));
-            EXPECT_EQ(rig.saver.PivotBall, expected) << "seed " << seed << " draw " << k;
+            EXPECT_EQ(pivot, expected) << "seed " << seed << " draw " << k;
         }
     }
 }

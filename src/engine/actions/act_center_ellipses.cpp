@@ -86,8 +86,8 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double factor = s.settings.g_SpeedFactor;
     for (int i = 1; i <= kSmallBalls; ++i) {
         a.RingClock[i] += RingStep(r, i, factor);
-        RingPlace(a, a.RingClock[i], s.StartX[i], s.StartY[i]);
-        s.stage().BlitBall(i, s.StartX[i], s.StartY[i]);
+        RingPlace(a, a.RingClock[i], s.glides().StartX()[i], s.glides().StartY()[i]);
+        s.stage().BlitBall(i, s.glides().StartX()[i], s.glides().StartY()[i]);
     }
 
     a.EllipseParam = float(a.EllipseParam + kParamStep);
@@ -110,8 +110,8 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
 
     // The ring, and the glide into it from the formation; the centre ball stays.
     for (int i = 1; i <= kSmallBalls; ++i)
-        RingPlace(a, 6 * i, s.LastX[i], s.LastY[i]);
-    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.LastX, s.LastY);
+        RingPlace(a, 6 * i, s.glides().LastX()[i], s.glides().LastY()[i]);
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.glides().LastX(), s.glides().LastY());
 
     a.EllipseTurn = 0;
     a.EllipseRx = 2 * g_RingRadius;
@@ -137,8 +137,8 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
 
     // Home from the ring, the centre ball from its last cell corner, at full
     // size again from the glide's first frame.
-    s.aim_glides(s.StartX, s.StartY, s.formation().FormationX(), s.formation().FormationY());
-    s.aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
-    s.GlideBalls(1);
+    s.glides().aim_glides(s.glides().StartX(), s.glides().StartY(), s.formation().FormationX(), s.formation().FormationY());
+    s.glides().aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+    s.glides().GlideBalls(1);
     s.FinishAction();
 }

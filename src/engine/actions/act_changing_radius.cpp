@@ -87,9 +87,8 @@ void DrawLobeFrame(ChangingRadius& r, int f)
     s.stage().RestoreBackground();
 
     r.centre_size += shrinking ? -kCentreStep : kCentreStep;
-    s.CenterStartX = r.cx - r.centre_size / 2;
-    s.CenterStartY = r.cy - r.centre_size / 2;
-    s.stage().blit_ball_scaled(kCentreBall, s.CenterStartX, s.CenterStartY, r.centre_size, r.centre_size);
+    s.glides().set_centre_start(r.cx - r.centre_size / 2, r.cy - r.centre_size / 2);
+    s.stage().blit_ball_scaled(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY(), r.centre_size, r.centre_size);
 
     const double factor = s.settings.g_SpeedFactor;
     for (int j = 1; j <= kSmallBalls; ++j) {
@@ -100,9 +99,9 @@ void DrawLobeFrame(ChangingRadius& r, int f)
         // A radius below zero (on screens lower than 600 pixels) puts the
         // ball on the far side of the centre ball; nothing is clamped.
         const CellCorner c = place_on_circle(r.cx, r.cy, r.angle[j], r.radius[j], r.size[j]);
-        s.StartX[j] = c.x;
-        s.StartY[j] = c.y;
-        s.stage().blit_ball_scaled(j, s.StartX[j], s.StartY[j], r.size[j], r.size[j]);
+        s.glides().StartX()[j] = c.x;
+        s.glides().StartY()[j] = c.y;
+        s.stage().blit_ball_scaled(j, s.glides().StartX()[j], s.glides().StartY()[j], r.size[j], r.size[j]);
     }
 
     s.stage().PresentFrame();
@@ -126,15 +125,15 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
     for (int j = 1; j <= kSmallBalls; ++j) {
         const CellCorner c =
             place_on_circle(s.g_CenterX(), s.g_CenterY(), 6.0 * j, ring_radius, g_SmallBallSize);
-        s.LastX[j] = c.x;
-        s.LastY[j] = c.y;
+        s.glides().LastX()[j] = c.x;
+        s.glides().LastY()[j] = c.y;
     }
 
     // Glide out to it; the centre ball stays where it is.
-    s.aim_glides(s.formation().FormationX(), s.formation().FormationY(), s.LastX, s.LastY);
-    s.aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
+    s.glides().aim_glides(s.formation().FormationX(), s.formation().FormationY(), s.glides().LastX(), s.glides().LastY());
+    s.glides().aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
                        s.formation().CenterFormationY());
-    s.GlideBalls(1);
+    s.glides().GlideBalls(1);
 
     // Every ball starts on its ring angle, at the ring's radius, full size.
     for (int j = 1; j <= kSmallBalls; ++j) {
@@ -155,9 +154,9 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
             DrawLobeFrame(r, f);
 
     // Home from where every ball was last drawn, at full size again.
-    s.aim_glides(s.StartX, s.StartY, s.formation().FormationX(), s.formation().FormationY());
-    s.aim_centre_glide(s.CenterStartX, s.CenterStartY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
-    s.GlideBalls(1);
+    s.glides().aim_glides(s.glides().StartX(), s.glides().StartY(), s.formation().FormationX(), s.formation().FormationY());
+    s.glides().aim_centre_glide(s.glides().CenterStartX(), s.glides().CenterStartY(), s.formation().CenterFormationX(), s.formation().CenterFormationY());
+    s.glides().GlideBalls(1);
 
     s.FinishAction();
 }

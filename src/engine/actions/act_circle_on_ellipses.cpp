@@ -90,11 +90,9 @@ void Act_CircleOnEllipses(Ball_A& saver, std::int16_t /*mode*/)
     CircleOnEllipses a{saver};
 
     // The small balls gather on the screen centre; the centre ball stays.
-    s.StartX = s.formation().FormationX();
-    s.StartY = s.formation().FormationY();
-    s.GatherX = s.g_CenterX() - kHalfSmallCell;
-    s.GatherY = s.g_CenterY() - kHalfSmallCell;
-    s.GatherToCenter(1);
+    s.glides().StartX() = s.formation().FormationX();
+    s.glides().StartY() = s.formation().FormationY();
+    s.glides().GatherToCenter(1, s.g_CenterX() - kHalfSmallCell, s.g_CenterY() - kHalfSmallCell);
 
     // The middles start 6 minutes apart like the ring; each ball starts on
     // the far side of its small ellipse (30 minutes on, 60 kept as 60).

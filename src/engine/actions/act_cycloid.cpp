@@ -56,14 +56,13 @@ void GatherForCycloid(Ball_A& saver, CycloidState& s)
 {
     // Aimed by the centres, drawn by the cells' corners: the step is the same.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.aim_glide(i, s.snake_x[i], s.snake_y[i], s.gather_x, s.gather_y);
-        saver.GlideX[i] -= kHalfSmallCell;
-        saver.GlideY[i] -= kHalfSmallCell;
+        saver.glides().aim_glide(i, s.snake_x[i], s.snake_y[i], s.gather_x, s.gather_y);
+        saver.glides().GlideX()[i] -= kHalfSmallCell;
+        saver.glides().GlideY()[i] -= kHalfSmallCell;
     }
-    saver.aim_centre_glide(s.lead_x, s.lead_y, s.gather_x, s.gather_y);
-    saver.CenterGlideX -= kHalfLargeCell;
-    saver.CenterGlideY -= kHalfLargeCell;
-    saver.glide_balls_centre_underneath();
+    saver.glides().aim_centre_glide(s.lead_x, s.lead_y, s.gather_x, s.gather_y);
+    saver.glides().shift_centre_glide(-kHalfLargeCell, -kHalfLargeCell);
+    saver.glides().glide_balls_centre_underneath();
 
     s.snake_x.fill(s.gather_x);
     s.snake_y.fill(s.gather_y);
@@ -84,7 +83,7 @@ void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
         saver.stage().BlitBall(i, s.drawn_x[i], s.drawn_y[i]);
     }
     saver.stage().PresentFrame();
-    Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
+    Glides::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 // The lead at parameter t around the curve's current middle.
@@ -152,9 +151,9 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // Every ball glides back from where it was last drawn to its place.
-    saver.aim_glides(s.drawn_x, s.drawn_y, saver.formation().FormationX(), saver.formation().FormationY());
-    saver.aim_centre_glide(s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell,
+    saver.glides().aim_glides(s.drawn_x, s.drawn_y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.glides().aim_centre_glide(s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell,
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.GlideBalls(1);
+    saver.glides().GlideBalls(1);
     saver.FinishAction();
 }

@@ -52,11 +52,11 @@ void pick_meeting_place(LinearMotion& m)
             const double theta = gfx::clock_angle(ring_clock(i));
             const int dx = gfx::floor_int(g_RingRadius * std::cos(theta));
             const int dy = gfx::floor_int(g_RingRadius * std::sin(theta));
-            s.LastX[i] = dx + m.target_x - kHalfSmallCell;
-            s.LastY[i] = dy + m.target_y - kHalfSmallCell;
+            s.glides().LastX()[i] = dx + m.target_x - kHalfSmallCell;
+            s.glides().LastY()[i] = dy + m.target_y - kHalfSmallCell;
         } else {
-            s.LastX[i] = m.target_x - kHalfSmallCell;
-            s.LastY[i] = m.target_y - kHalfSmallCell;
+            s.glides().LastX()[i] = m.target_x - kHalfSmallCell;
+            s.glides().LastY()[i] = m.target_y - kHalfSmallCell;
         }
     }
 }
@@ -103,14 +103,14 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
     for (int leg = 1; leg <= legs; ++leg) {
         // Start: from the formation in the first leg, afterwards from the
         // meeting place the previous leg reached.
-        const Ball_A::BallArray& start_x = leg == 1 ? s.formation().FormationX() : s.LastX;
-        const Ball_A::BallArray& start_y = leg == 1 ? s.formation().FormationY() : s.LastY;
+        const Ball_A::BallArray& start_x = leg == 1 ? s.formation().FormationX() : s.glides().LastX();
+        const Ball_A::BallArray& start_y = leg == 1 ? s.formation().FormationY() : s.glides().LastY();
         m.centre_from_x = leg == 1 ? s.formation().CenterFormationX() : m.centre_to_x;
         m.centre_from_y = leg == 1 ? s.formation().CenterFormationY() : m.centre_to_y;
 
         // Outward: every ball towards its own edge point.
         m.edges = PickEdgeTargets(s);
-        s.aim_glides(start_x, start_y, m.edges.EdgeX, m.edges.EdgeY);
+        s.glides().aim_glides(start_x, start_y, m.edges.EdgeX, m.edges.EdgeY);
 
         // The next meeting place, 90 pixels clear of every edge.
         m.target_x = target_coordinate(s, s.ScreenWidthPx());
@@ -125,31 +125,30 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
             m.centre_to_x = m.target_x - kHalfLargeCell;
             m.centre_to_y = m.target_y - kHalfLargeCell;
         }
-        s.aim_centre_glide(m.centre_from_x, m.centre_from_y, m.centre_to_x, m.centre_to_y);
-        s.CenterStepX /= 2;
-        s.CenterStepY /= 2;
+        s.glides().aim_centre_glide(m.centre_from_x, m.centre_from_y, m.centre_to_x, m.centre_to_y);
+        s.glides().halve_centre_step();
 
         // Outward half of the leg.
-        s.GlideBallsCenterOnTop();
+        s.glides().GlideBallsCenterOnTop();
 
         // The last leg turns home from the edges.
         if (leg == legs) {
-            s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.formation().FormationX(), s.formation().FormationY());
+            s.glides().aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.formation().FormationX(), s.formation().FormationY());
             break;
         }
 
         // Any other leg ends at a ring or a single spot.
         pick_meeting_place(m);
-        s.aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.LastX, s.LastY);
+        s.glides().aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.glides().LastX(), s.glides().LastY());
 
         // Inward half; a ring turns over once with the centre ball circling.
-        s.GlideBallsCenterOnTop();
+        s.glides().GlideBallsCenterOnTop();
         if (m.ring)
             s.PlayClosingTransition(2);
     }
 
     // Home: balls from the edges back into formation, the centre ball the
     // second half of its way back.
-    s.GlideBallsCenterOnTop();
+    s.glides().GlideBallsCenterOnTop();
     s.FinishAction();
 }

@@ -80,7 +80,7 @@ void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
         saver.stage().BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
 
     saver.stage().PresentFrame();
-    Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
+    Glides::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 // One closed figure: its first point, every step of 0.035 short of the period
@@ -120,15 +120,14 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
 
     // The ten small balls gather on the screen centre; the centre ball stays.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.StartX[i] = saver.formation().FormationX()[i];
-        saver.StartY[i] = saver.formation().FormationY()[i];
+        saver.glides().StartX()[i] = saver.formation().FormationX()[i];
+        saver.glides().StartY()[i] = saver.formation().FormationY()[i];
     }
-    saver.GatherX = saver.g_CenterX() - kHalfSmallCell;
-    saver.GatherY = saver.g_CenterY() - kHalfSmallCell;
-    saver.GatherToCenter(1);
+    saver.glides().GatherToCenter(1, saver.g_CenterX() - kHalfSmallCell,
+                                  saver.g_CenterY() - kHalfSmallCell);
     // The snake sets out from the gather point, where the glide left every ball.
-    s.snake_x = saver.StartX;
-    s.snake_y = saver.StartY;
+    s.snake_x = saver.glides().StartX();
+    s.snake_y = saver.glides().StartY();
 
     // Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
     // window's counter. The figure closes after LCM(a, b) / a / b full
@@ -152,9 +151,9 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // Every ball glides from where it was last drawn back to its place.
-    saver.aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
-    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
+    saver.glides().aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.glides().aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
                            saver.formation().CenterFormationY());
-    saver.GlideBalls(1);
+    saver.glides().GlideBalls(1);
     saver.FinishAction();
 }

@@ -109,21 +109,20 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
         saver.stage().RestoreBackground();
         for (int k = 1; k <= kSmallBalls; ++k) {
             const int slot = leg_slot(outward, k);
-            const int d = saver.DrawOrder[std::size_t(slot)];
+            const int d = saver.glides().DrawOrder()[std::size_t(slot)];
             if (outward) {
-                saver.GlideX[std::size_t(d)] -= saver.GlideStepX[std::size_t(d)];
-                saver.GlideY[std::size_t(d)] -= saver.GlideStepY[std::size_t(d)];
+                saver.glides().GlideX()[std::size_t(d)] -= saver.glides().GlideStepX()[std::size_t(d)];
+                saver.glides().GlideY()[std::size_t(d)] -= saver.glides().GlideStepY()[std::size_t(d)];
             } else {
-                saver.GlideX[std::size_t(d)] += saver.GlideStepX[std::size_t(d)];
-                saver.GlideY[std::size_t(d)] += saver.GlideStepY[std::size_t(d)];
+                saver.glides().GlideX()[std::size_t(d)] += saver.glides().GlideStepX()[std::size_t(d)];
+                saver.glides().GlideY()[std::size_t(d)] += saver.glides().GlideStepY()[std::size_t(d)];
             }
-            saver.stage().BlitBall(d, saver.GlideX[std::size_t(d)] + s.ox,
-                           saver.GlideY[std::size_t(d)] + s.oy);
+            saver.stage().BlitBall(d, saver.glides().GlideX()[std::size_t(d)] + s.ox,
+                           saver.glides().GlideY()[std::size_t(d)] + s.oy);
             if (slot == kCentreAfterSlot) {
                 blit_centre_ball(saver, bx, by);
                 if (!outward) {
-                    saver.CenterStartX = bx - kHalfLargeCell;
-                    saver.CenterStartY = by - kHalfLargeCell;
+                    saver.glides().set_centre_start(bx - kHalfLargeCell, by - kHalfLargeCell);
                 }
             }
         }
@@ -164,9 +163,9 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
 
         // The ring by ball number, the centre ball on top.
         saver.stage().RestoreBackground();
-        place_ring(saver.LastX, saver.LastY, rx, ry);
+        place_ring(saver.glides().LastX(), saver.glides().LastY(), rx, ry);
         for (int j = 1; j <= kSmallBalls; ++j)
-            saver.stage().BlitBall(j, saver.LastX[std::size_t(j)], saver.LastY[std::size_t(j)]);
+            saver.stage().BlitBall(j, saver.glides().LastX()[std::size_t(j)], saver.glides().LastY()[std::size_t(j)]);
         blit_centre_ball(saver, bx, by);
         saver.stage().PresentFrame();
     }
@@ -177,21 +176,21 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     s.circles_left = 0;
     s.ox = s.oy = 0;
     s.a = 0;
-    saver.PivotBall = 0;
-    saver.LastX = saver.formation().FormationX();
-    saver.LastY = saver.formation().FormationY();
+    int pivot = 0;
+    saver.glides().LastX() = saver.formation().FormationX();
+    saver.glides().LastY() = saver.formation().FormationY();
 
     // A turn: the ring half turns over about the next pivot and back, the
     // balls going halfway to their mirror places in g_Speed frames.
     do {
-        saver.HoldX = saver.LastX;
-        saver.HoldY = saver.LastY;
-        saver.RotateBallOrder(2);
+        saver.HoldX = saver.glides().LastX();
+        saver.HoldY = saver.glides().LastY();
+        pivot = saver.glides().RotateBallOrder(2, pivot);
         for (int i = 1; i <= kSmallBalls; ++i) {
             const auto b = std::size_t(i);
-            saver.aim_glide(i, saver.HoldX[b], saver.HoldY[b], saver.StartX[b], saver.StartY[b]);
-            saver.GlideStepX[b] /= 2;
-            saver.GlideStepY[b] /= 2;
+            saver.glides().aim_glide(i, saver.HoldX[b], saver.HoldY[b], saver.glides().StartX()[b], saver.glides().StartY()[b]);
+            saver.glides().GlideStepX()[b] /= 2;
+            saver.glides().GlideStepY()[b] /= 2;
         }
         PassThroughLeg(saver, s, true);
         PassThroughLeg(saver, s, false);
@@ -201,15 +200,15 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     // reverse ball order (ball i from ball 11 - i's place), the centre ball
     // from its last place.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.StartX[std::size_t(i)] = saver.GlideX[std::size_t(i)] + s.ox;
-        saver.StartY[std::size_t(i)] = saver.GlideY[std::size_t(i)] + s.oy;
+        saver.glides().StartX()[std::size_t(i)] = saver.glides().GlideX()[std::size_t(i)] + s.ox;
+        saver.glides().StartY()[std::size_t(i)] = saver.glides().GlideY()[std::size_t(i)] + s.oy;
     }
-    saver.HoldX = saver.StartX;
-    saver.HoldY = saver.StartY;
+    saver.HoldX = saver.glides().StartX();
+    saver.HoldY = saver.glides().StartY();
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.StartX[std::size_t(i)] = saver.HoldX[std::size_t(kSmallBalls + 1 - i)];
-        saver.StartY[std::size_t(i)] = saver.HoldY[std::size_t(kSmallBalls + 1 - i)];
+        saver.glides().StartX()[std::size_t(i)] = saver.HoldX[std::size_t(kSmallBalls + 1 - i)];
+        saver.glides().StartY()[std::size_t(i)] = saver.HoldY[std::size_t(kSmallBalls + 1 - i)];
     }
-    saver.GlideIntoFormation();
+    saver.glides().GlideIntoFormation();
     saver.FinishAction();
 }

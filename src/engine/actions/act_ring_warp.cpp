@@ -50,11 +50,10 @@ void PickNextRing(RingWarp& w)
     const double radius = g_RingRadius * kShapeFactor[w.shape];
     for (int i = 1; i <= kSmallBalls; ++i) {
         const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, g_SmallBallSize);
-        s.LastX[i] = c.x;
-        s.LastY[i] = c.y;
+        s.glides().LastX()[i] = c.x;
+        s.glides().LastY()[i] = c.y;
     }
-    s.CenterStartX = cx - kHalfLargeCell;
-    s.CenterStartY = cy - kHalfLargeCell;
+    s.glides().set_centre_start(cx - kHalfLargeCell, cy - kHalfLargeCell);
 }
 
 // The move in one frame: every ball straight on its new place, in ball
@@ -63,9 +62,9 @@ void Jump(Ball_A& s)
 {
     s.stage().RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.stage().BlitBall(i, s.StartX[i], s.StartY[i]);
+        s.stage().BlitBall(i, s.glides().StartX()[i], s.glides().StartY()[i]);
         if (i == kCentreAfter)
-            s.stage().BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
+            s.stage().BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
     }
     s.stage().PresentFrame();
 }
@@ -77,14 +76,13 @@ void Glide(Ball_A& s)
     for (int k = 1; k <= s.settings.g_Speed; ++k) {
         s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
-            const int b = s.DrawOrder[n];
-            s.GlideX[b] -= s.GlideStepX[b];
-            s.GlideY[b] -= s.GlideStepY[b];
-            s.stage().BlitBall(b, s.GlideX[b], s.GlideY[b]);
+            const int b = s.glides().DrawOrder()[n];
+            s.glides().GlideX()[b] -= s.glides().GlideStepX()[b];
+            s.glides().GlideY()[b] -= s.glides().GlideStepY()[b];
+            s.stage().BlitBall(b, s.glides().GlideX()[b], s.glides().GlideY()[b]);
             if (n == kCentreAfter) {
-                s.CenterGlideX -= s.CenterStepX;
-                s.CenterGlideY -= s.CenterStepY;
-                s.stage().BlitBall(kCentreBall, s.CenterGlideX, s.CenterGlideY);
+                s.glides().step_centre_glide();
+                s.stage().BlitBall(kCentreBall, s.glides().CenterGlideX(), s.glides().CenterGlideY());
             }
         }
         s.stage().PresentFrame();
@@ -115,10 +113,9 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         if (!home) {
             PickNextRing(w);
         } else {
-            s.LastX = s.formation().FormationX();
-            s.LastY = s.formation().FormationY();
-            s.CenterStartX = s.formation().CenterFormationX();
-            s.CenterStartY = s.formation().CenterFormationY();
+            s.glides().LastX() = s.formation().FormationX();
+            s.glides().LastY() = s.formation().FormationY();
+            s.glides().set_centre_start(s.formation().CenterFormationX(), s.formation().CenterFormationY());
         }
 
         // Mirrored about a random pivot: ball p + t goes where the ring puts
@@ -126,10 +123,10 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         // the balls in mirrored places, and the closing figure then sets out
         // from every ball's own place, so the colours trade places as it
         // begins.
-        s.RotateBallOrder(1);
+        s.glides().RotateBallOrder(1, 0);
 
-        s.aim_glides(s.HoldX, s.HoldY, s.StartX, s.StartY);
-        s.aim_centre_glide(w.pcx, w.pcy, s.CenterStartX, s.CenterStartY);
+        s.glides().aim_glides(s.HoldX, s.HoldY, s.glides().StartX(), s.glides().StartY());
+        s.glides().aim_centre_glide(w.pcx, w.pcy, s.glides().CenterStartX(), s.glides().CenterStartY());
 
         // One move in three jumps, the others glide.
         if (gfx::floor_int(s.Rnd() * 3) == 0)
@@ -138,10 +135,10 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
             Glide(s);
 
         // Arrived; the next ring's size.
-        s.HoldX = s.StartX;
-        s.HoldY = s.StartY;
-        w.pcx = s.CenterStartX;
-        w.pcy = s.CenterStartY;
+        s.HoldX = s.glides().StartX();
+        s.HoldY = s.glides().StartY();
+        w.pcx = s.glides().CenterStartX();
+        w.pcy = s.glides().CenterStartY();
         w.shape = gfx::floor_int(s.Rnd() * 3);
     }
 

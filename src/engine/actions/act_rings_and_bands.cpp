@@ -65,10 +65,9 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         // The band: either rod, with the centre ball on its own place, the
         // rods' free middle slot when that place is the screen centre.
         const Band& band = kBands[gfx::floor_int(2 * saver.Rnd())];
-        saver.StartX = (saver.formation().*band.x)();
-        saver.StartY = (saver.formation().*band.y)();
-        saver.CenterStartX = saver.formation().CenterFormationX();
-        saver.CenterStartY = saver.formation().CenterFormationY();
+        saver.glides().StartX() = (saver.formation().*band.x)();
+        saver.glides().StartY() = (saver.formation().*band.y)();
+        saver.glides().set_centre_start(saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
 
         // Where the leg starts: the formation in the first leg, afterwards
         // the ring the leg before ended in.
@@ -85,10 +84,10 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         }
 
         // Into the band.
-        saver.aim_glides(saver.HoldX, saver.HoldY, saver.StartX, saver.StartY);
-        saver.aim_centre_glide(s.CenterHoldX, s.CenterHoldY, saver.CenterStartX,
-                               saver.CenterStartY);
-        saver.GlideBalls(mode);
+        saver.glides().aim_glides(saver.HoldX, saver.HoldY, saver.glides().StartX(), saver.glides().StartY());
+        saver.glides().aim_centre_glide(s.CenterHoldX, s.CenterHoldY, saver.glides().CenterStartX(),
+                               saver.glides().CenterStartY());
+        saver.glides().GlideBalls(mode);
 
         // Where the leg ends: back in the formation after the last leg, else
         // a ring around a random point, its middle under the centre ball.
@@ -106,10 +105,10 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         }
 
         // Out of the band.
-        saver.aim_glides(saver.StartX, saver.StartY, s.RingX, s.RingY);
-        saver.aim_centre_glide(saver.CenterStartX, saver.CenterStartY, s.CenterRingX,
+        saver.glides().aim_glides(saver.glides().StartX(), saver.glides().StartY(), s.RingX, s.RingY);
+        saver.glides().aim_centre_glide(saver.glides().CenterStartX(), saver.glides().CenterStartY(), s.CenterRingX,
                                s.CenterRingY);
-        saver.GlideBalls(mode);
+        saver.glides().GlideBalls(mode);
     }
 
     saver.FinishAction();

@@ -125,9 +125,9 @@ void Act_RodAndBall(Ball_A& saver, std::int16_t /*mode*/)
     const double centre_y0 = y0[1] + kHalfSmallCell - g_SmallBallSize - kHalfLargeCell;
 
     // Every ball glides from its formation place into the rod.
-    saver.aim_glides(saver.formation().FormationX(), saver.formation().FormationY(), x0, y0);
-    saver.aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(), centre_x0, centre_y0);
-    saver.GlideBalls(1);
+    saver.glides().aim_glides(saver.formation().FormationX(), saver.formation().FormationY(), x0, y0);
+    saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(), centre_x0, centre_y0);
+    saver.glides().GlideBalls(1);
 
     // Passes: one turn of the rod each, k = 1 to 60 in steps of the speed
     // factor, one frame per k (60 frames at factor 1, 30 at 2, 237 at 0.25).
@@ -147,9 +147,9 @@ void Act_RodAndBall(Ball_A& saver, std::int16_t /*mode*/)
     } while (r.peaks < kPeaks);
 
     // Every ball glides home from where the last frame drew it.
-    saver.aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
-    saver.aim_centre_glide(r.cx, r.cy, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.GlideBalls(1);
+    saver.glides().aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.glides().aim_centre_glide(r.cx, r.cy, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
+    saver.glides().GlideBalls(1);
 
     saver.FinishAction();
 }

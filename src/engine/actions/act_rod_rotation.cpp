@@ -58,13 +58,13 @@ void flip_leg(Ball_A& s, bool outward)
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int j = outward ? n : kSmallBalls + 1 - n;
             if (outward) {
-                s.GlideX[j] -= s.GlideStepX[j];
-                s.GlideY[j] -= s.GlideStepY[j];
+                s.glides().GlideX()[j] -= s.glides().GlideStepX()[j];
+                s.glides().GlideY()[j] -= s.glides().GlideStepY()[j];
             } else {
-                s.GlideX[j] += s.GlideStepX[j];
-                s.GlideY[j] += s.GlideStepY[j];
+                s.glides().GlideX()[j] += s.glides().GlideStepX()[j];
+                s.glides().GlideY()[j] += s.glides().GlideStepY()[j];
             }
-            s.stage().BlitBall(j, s.GlideX[j] - kHalfSmallCell, s.GlideY[j] - kHalfSmallCell);
+            s.stage().BlitBall(j, s.glides().GlideX()[j] - kHalfSmallCell, s.glides().GlideY()[j] - kHalfSmallCell);
             if (j == 5)
                 s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         }
@@ -83,7 +83,7 @@ void flip_rod(Ball_A& s)
     }
     // Ball i slides along the rod to ball 11 - i's place.
     for (int i = 1; i <= kSmallBalls; ++i)
-        s.aim_glide(i, centre_x[i], centre_y[i], centre_x[i], centre_y[kSmallBalls + 1 - i]);
+        s.glides().aim_glide(i, centre_x[i], centre_y[i], centre_x[i], centre_y[kSmallBalls + 1 - i]);
     flip_leg(s, true);
     flip_leg(s, false);
 }

@@ -124,9 +124,8 @@ bool DrawWheelFrame(RollingRotation& r, int f)
 
     // The centre ball, under the ring.
     s.stage().RestoreBackground();
-    s.CenterStartX = r.x - kHalfLargeCell;
-    s.CenterStartY = r.y - kHalfLargeCell;
-    s.stage().BlitBall(kCentreBall, s.CenterStartX, s.CenterStartY);
+    s.glides().set_centre_start(r.x - kHalfLargeCell, r.y - kHalfLargeCell);
+    s.stage().BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
 
     // The ring, its angles kept across bounces: only their direction flips.
     BreatheRing(r, f);
@@ -134,9 +133,9 @@ bool DrawWheelFrame(RollingRotation& r, int f)
     for (int j = 1; j <= kSmallBalls; ++j) {
         r.angle[j] += r.spin == kClockwise ? factor : -factor;
         const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, g_SmallBallSize);
-        s.StartX[j] = c.x;
-        s.StartY[j] = c.y;
-        s.stage().BlitBall(j, s.StartX[j], s.StartY[j]);
+        s.glides().StartX()[j] = c.x;
+        s.glides().StartY()[j] = c.y;
+        s.stage().BlitBall(j, s.glides().StartX()[j], s.glides().StartY()[j]);
     }
 
     s.stage().PresentFrame();
@@ -173,7 +172,7 @@ void Act_RollingRotation(Ball_A& saver, std::int16_t /*mode*/)
     for (;;) {
         for (int f = 1; f <= kCycleFrames; ++f) {
             if (DrawWheelFrame(r, f)) {
-                s.GlideIntoFormation();
+                s.glides().GlideIntoFormation();
                 s.FinishAction();
                 return;
             }

@@ -148,7 +148,7 @@ void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
                          s.CenterBallSize);
 
     saver.stage().PresentFrame();
-    Ball_A::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
+    Glides::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 } // namespace
@@ -165,8 +165,8 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
     // ball LeadBall - i + 1, counting down round the ring.
     int j = s.LeadBall;
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.StartX[std::size_t(i)] = saver.formation().FormationX()[std::size_t(j)];
-        saver.StartY[std::size_t(i)] = saver.formation().FormationY()[std::size_t(j)];
+        saver.glides().StartX()[std::size_t(i)] = saver.formation().FormationX()[std::size_t(j)];
+        saver.glides().StartY()[std::size_t(i)] = saver.formation().FormationY()[std::size_t(j)];
         j = ball_before(j);
     }
 
@@ -179,11 +179,11 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
     // the whole snake starts there.
     const double W = saver.ScreenWidthPx();
     const double H = saver.ScreenHeightPx();
-    saver.GatherX = std::cos(0.0) * (H / 2) + W / 2 - kHalfSmallCell;
-    saver.GatherY = std::sin(0.0) * (H / 2) + H / 2 - kHalfSmallCell;
-    saver.GatherToCenter(1);
-    s.snake_x = saver.StartX;
-    s.snake_y = saver.StartY;
+    const double gather_x = std::cos(0.0) * (H / 2) + W / 2 - kHalfSmallCell;
+    const double gather_y = std::sin(0.0) * (H / 2) + H / 2 - kHalfSmallCell;
+    saver.glides().GatherToCenter(1, gather_x, gather_y);
+    s.snake_x = saver.glides().StartX();
+    s.snake_y = saver.glides().StartY();
     s.centre_x = saver.formation().CenterFormationX();
     s.centre_y = saver.formation().CenterFormationY();
 
@@ -202,9 +202,9 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
 
     // Home: ball i from snake slot i, the centre ball at its full size from
     // its last place on the figure-eight.
-    saver.aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
-    saver.aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
+    saver.glides().aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.glides().aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
                            saver.formation().CenterFormationY());
-    saver.GlideBalls(1);
+    saver.glides().GlideBalls(1);
     saver.FinishAction();
 }

@@ -66,10 +66,10 @@ void draw_turn_frame(SolidRotation& a, bool outward)
     s.stage().RestoreBackground();
     for (int n = 1; n <= kSmallBalls; ++n) {
         const int slot = leg_slot(outward, n);
-        const int b = s.DrawOrder[std::size_t(slot)];
-        s.GlideX[b] += sign * s.GlideStepX[b];
-        s.GlideY[b] += sign * s.GlideStepY[b];
-        s.stage().BlitBall(b, s.GlideX[b] + a.drift.ox, s.GlideY[b] + a.drift.oy);
+        const int b = s.glides().DrawOrder()[std::size_t(slot)];
+        s.glides().GlideX()[b] += sign * s.glides().GlideStepX()[b];
+        s.glides().GlideY()[b] += sign * s.glides().GlideStepY()[b];
+        s.stage().BlitBall(b, s.glides().GlideX()[b] + a.drift.ox, s.glides().GlideY()[b] + a.drift.oy);
         if (slot == kCentreAfterSlot)
             draw_centre_ball(a);
     }
@@ -83,19 +83,18 @@ void play_turn(SolidRotation& a)
 
     // From the formation (kept in LastX/Y) to its mirror image about a
     // new random pivot ball, which RotateBallOrder puts in StartX/Y.
-    s.RotateBallOrder(1);
-    const int p = s.PivotBall;
+    const int p = s.glides().RotateBallOrder(1, 0);
 
     // Steps of the outward leg.
-    s.aim_glides(s.LastX, s.LastY, s.StartX, s.StartY);
+    s.glides().aim_glides(s.glides().LastX(), s.glides().LastY(), s.glides().StartX(), s.glides().StartY());
 
     // Swing or ride: the swing starts from the direction of the ring's
     // centre as seen from the pivot ball.
     a.swing = gfx::floor_int(s.Rnd() * 2) == 1;
     if (a.swing) {
         a.swing_start = clock_towards_centre(p);
-        a.pivot_x = s.LastX[p] + kHalfSmallCell;
-        a.pivot_y = s.LastY[p] + kHalfSmallCell;
+        a.pivot_x = s.glides().LastX()[p] + kHalfSmallCell;
+        a.pivot_y = s.glides().LastY()[p] + kHalfSmallCell;
         a.swing_counter = 0;
     }
 
@@ -154,8 +153,8 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
 
     // Every turn starts from the formation.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.LastX[i] = s.formation().FormationX()[i];
-        s.LastY[i] = s.formation().FormationY()[i];
+        s.glides().LastX()[i] = s.formation().FormationX()[i];
+        s.glides().LastY()[i] = s.formation().FormationY()[i];
     }
 
     // Turns until the twentieth bounce; the test comes only after a
@@ -169,13 +168,12 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
     // place where ball 11 - i was drawn; the centre ball from where it was
     // last drawn (on the drifted figure or on its swing circle).
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.StartX[i] = s.GlideX[kSmallBalls + 1 - i] + a.drift.ox;
-        s.StartY[i] = s.GlideY[kSmallBalls + 1 - i] + a.drift.oy;
+        s.glides().StartX()[i] = s.glides().GlideX()[kSmallBalls + 1 - i] + a.drift.ox;
+        s.glides().StartY()[i] = s.glides().GlideY()[kSmallBalls + 1 - i] + a.drift.oy;
     }
-    s.CenterStartX = a.centre_drawn_x;
-    s.CenterStartY = a.centre_drawn_y;
+    s.glides().set_centre_start(a.centre_drawn_x, a.centre_drawn_y);
 
     // Glide into formation, then the closing figure.
-    s.GlideIntoFormation();
+    s.glides().GlideIntoFormation();
     s.FinishAction();
 }

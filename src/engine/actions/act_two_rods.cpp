@@ -89,17 +89,17 @@ void DrawTwoRodsBall(TwoRods& r, int j)
     const double spin = first ? r.spin1 : r.spin2;
 
     if (j == middle) {
-        s.StartX[j] = mx - kHalfSmallCell;
-        s.StartY[j] = my - kHalfSmallCell;
+        s.glides().StartX()[j] = mx - kHalfSmallCell;
+        s.glides().StartY()[j] = my - kHalfSmallCell;
     } else {
         const double angle = j < middle ? spin : spin + 30;
         const double theta = gfx::clock_angle(angle);
         const int dx = gfx::floor_int(std::cos(theta) * (r.arm[j] * r.scale_x));
         const int dy = gfx::floor_int(std::sin(theta) * (r.arm[j] * r.scale_y));
-        s.StartX[j] = mx + dx - kHalfSmallCell;
-        s.StartY[j] = my + dy - kHalfSmallCell;
+        s.glides().StartX()[j] = mx + dx - kHalfSmallCell;
+        s.glides().StartY()[j] = my + dy - kHalfSmallCell;
     }
-    s.stage().BlitBall(j, s.StartX[j], s.StartY[j]);
+    s.stage().BlitBall(j, s.glides().StartX()[j], s.glides().StartY()[j]);
 }
 
 // The middles of both rods on the circle, opposite each other.
@@ -129,30 +129,30 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     // formation's order (balls 1 and 2 above or left of ball 3), the second
     // turned end for end, so it flips at once in the first frame.
     if (vertical) {
-        s.StartX = s.formation().VerticalRodX();
-        s.StartY = s.formation().VerticalRodY();
+        s.glides().StartX() = s.formation().VerticalRodX();
+        s.glides().StartY() = s.formation().VerticalRodY();
         r.spin1 = 0;
         r.spin2 = 30;
         r.o = 0;
     } else {
-        s.StartX = s.formation().HorizontalRodX();
-        s.StartY = s.formation().HorizontalRodY();
+        s.glides().StartX() = s.formation().HorizontalRodX();
+        s.glides().StartY() = s.formation().HorizontalRodY();
         r.spin1 = 45;
         r.spin2 = 15;
         r.o = 45;
     }
 
     // The arms along the rod, and the circle the middles run on.
-    const Ball_A::BallArray& along = vertical ? s.StartY : s.StartX;
+    const Ball_A::BallArray& along = vertical ? s.glides().StartY() : s.glides().StartX();
     for (int i = 1; i <= kSmallBalls; ++i) {
         const int middle = i <= 5 ? kFirstMiddle : kSecondMiddle;
         r.arm[i] = std::abs(along[i] - along[middle]);
     }
-    r.orbit_radius = vertical ? s.g_CenterY() - (s.StartY[kFirstMiddle] + kHalfSmallCell)
-                              : s.g_CenterX() - (s.StartX[kFirstMiddle] + kHalfSmallCell);
+    r.orbit_radius = vertical ? s.g_CenterY() - (s.glides().StartY()[kFirstMiddle] + kHalfSmallCell)
+                              : s.g_CenterX() - (s.glides().StartX()[kFirstMiddle] + kHalfSmallCell);
 
     // Into the rod; the centre ball stays.
-    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.StartX, s.StartY);
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.glides().StartX(), s.glides().StartY());
 
     r.scale_x = 1;
     r.scale_y = 1;
@@ -179,5 +179,5 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // Home from where each ball was last drawn.
-    glide_home_and_finish(s, s.StartX, s.StartY);
+    glide_home_and_finish(s, s.glides().StartX(), s.glides().StartY());
 }

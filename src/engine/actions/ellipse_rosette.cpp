@@ -37,12 +37,12 @@ void glide_out_to_ellipses(Ball_A& saver, EllipseRosette& r)
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
         place_on_ellipse(saver, r, i, 0);
-        saver.aim_glide(i, saver.formation().FormationX()[std::size_t(i)], saver.formation().FormationY()[std::size_t(i)],
+        saver.glides().aim_glide(i, saver.formation().FormationX()[std::size_t(i)], saver.formation().FormationY()[std::size_t(i)],
                         r.x[std::size_t(i)], r.y[std::size_t(i)]);
     }
-    saver.aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
+    saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.GlideBalls(1);
+    saver.glides().GlideBalls(1);
 }
 
 void clear_and_place(Ball_A& saver, EllipseRosette& r)
@@ -58,8 +58,8 @@ void clear_and_place(Ball_A& saver, EllipseRosette& r)
 
 void glide_back_to_formation(Ball_A& saver, EllipseRosette& r)
 {
-    saver.aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
-    saver.aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
+    saver.glides().aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.GlideBalls(1);
+    saver.glides().GlideBalls(1);
 }

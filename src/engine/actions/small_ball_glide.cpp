@@ -4,10 +4,10 @@ void glide_small_balls(Ball_A& saver, const Ball_A::BallArray& from_x,
                        const Ball_A::BallArray& from_y, const Ball_A::BallArray& to_x,
                        const Ball_A::BallArray& to_y)
 {
-    saver.aim_glides(from_x, from_y, to_x, to_y);
-    saver.aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
+    saver.glides().aim_glides(from_x, from_y, to_x, to_y);
+    saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.GlideBalls(1);
+    saver.glides().GlideBalls(1);
 }
 
 void glide_home_and_finish(Ball_A& saver, const Ball_A::BallArray& from_x,
