@@ -22,7 +22,8 @@ function(orvelune_precompile_gtest dir)
     get_target_property(type ${target} TYPE)
     get_target_property(libraries ${target} LINK_LIBRARIES)
     if(type STREQUAL "EXECUTABLE" AND "GTest::gtest" IN_LIST libraries)
-      target_precompile_headers(${target} PRIVATE <gtest/gtest.h>)
+      # C++ only: a program may hold C sources too (protocol glue).
+      target_precompile_headers(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:<gtest/gtest.h$<ANGLE-R>>")
       # With the standard library read from the precompiled header, GCC 12
       # inlines std::string's operator+ differently and reports copies past
       # a string's end that do not happen (the same false report family as
