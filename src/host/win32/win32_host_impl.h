@@ -1,13 +1,7 @@
 #pragma once
 
 // The Windows host's own classes. Included only by the files of src/host/win32.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "host/win32/windows_api.h"
 
 #include "host/host.h"
 #include "host/run_loop.h"

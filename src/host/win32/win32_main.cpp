@@ -4,13 +4,7 @@
 #include "host/program.h"
 #include "host/win32/win32_host.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "host/win32/windows_api.h"
 
 #include <cstdio>
 #include <cstdlib>
