@@ -53,7 +53,7 @@ void BM_Frame(benchmark::State& state)
     Ball_A saver(host, settings, random, SaverStart{'S', false, -1}, nullptr);
     saver.stage().set_full_redraw(full);
     saver.Form_Load();
-    saver.window->set_timer(0);
+    saver.window()->set_timer(0);
 
     // The balls spread over a ring round the centre, at fractional
     // positions, each frame a little further round: every stamp lies fully

@@ -71,7 +71,7 @@ void BM_SaverFrameOnXvfb(benchmark::State& state)
     saver.Form_Load();
     // The frames are drawn here, not by the actions: the saver's own timer
     // would run a whole action inside the first frame's message handling.
-    saver.window->set_timer(0);
+    saver.window()->set_timer(0);
 
     double turn = 0;
     for (auto _ : state) {

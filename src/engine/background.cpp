@@ -27,25 +27,19 @@ constexpr int kStartupScreen = 3;
 constexpr int kPictureFile = 4;
 constexpr int kCentred = 1;
 
-// Pattern 1: GradientColumns balls across, 4 to 8, each as large as the
-// screen's width allows, in as many rows as fit; the space left over is
+// Pattern 1: the saver's grid() of dark shaded balls; the space left over is
 // shared out evenly as gaps before, between and after the balls.
 void compose_ball_grid(Ball_A& saver)
 {
     gfx::Surface& grid_ball = saver.stage().paint_Pic_Mas(0);
     grid_ball.fill(gfx::kBlack);
 
-    saver.GradientColumns = std::floor(saver.Rnd() * 5 + 4);
-    const double ball_size = std::floor(saver.ScreenWidthPx() / saver.GradientColumns);
-    saver.g_GradientBallSize =
-        std::int16_t(std::min<double>(ball_size, std::numeric_limits<std::int16_t>::max()));
-    const int size = saver.g_GradientBallSize;
-    // A screen narrower than the columns has balls of size 0: no row fits.
-    saver.GradientRows = size > 0 ? std::floor(saver.ScreenHeightPx() / size) : 0;
+    const BallGrid& grid = saver.grid();
+    const int size = grid.g_GradientBallSize();
     grid_ball.resize(size, size);
 
-    const double columns = saver.GradientColumns;
-    const double rows = saver.GradientRows;
+    const double columns = grid.GradientColumns();
+    const double rows = grid.GradientRows();
     const double gap_x = (saver.ScreenWidthPx() - columns * size) / (columns + 1);
     const double gap_y = (saver.ScreenHeightPx() - rows * size) / (rows + 1);
 
@@ -74,7 +68,7 @@ void compose_ball_grid(Ball_A& saver)
 // leaves the background colour that Pic_Base got at load.
 void compose_startup_screen(Ball_A& saver)
 {
-    saver.host.capture_desktop(saver.stage().change_Pic_Base());
+    saver.host().capture_desktop(saver.stage().change_Pic_Base());
     saver.stage().RestoreBackground();
 }
 
@@ -102,17 +96,17 @@ void tile_picture(gfx::Surface& base, const gfx::Surface& picture, double screen
 // picture is never tiled, since its zero width would never advance the loop.
 void compose_picture(Ball_A& saver)
 {
-    const Settings& settings = saver.settings;
+    const Settings& settings = saver.settings();
     // Decoding a picture can take a while. The saver's window goes up first,
     // in the background colour the picture will lie on, so that what ends
     // the saver (a click, a key, a move) reaches it meanwhile: the hosts
     // keep delivering input while they decode.
-    if (saver.window) {
-        saver.window->show(true);
-        saver.window->set_topmost(true);
+    if (host::Window* window = saver.window()) {
+        window->show(true);
+        window->set_topmost(true);
     }
     Stage& stage = saver.stage();
-    if (!saver.host.load_picture(settings.g_BackgroundPicturePath, stage.load_Pic_bk_G()))
+    if (!saver.host().load_picture(settings.g_BackgroundPicturePath, stage.load_Pic_bk_G()))
         stage.load_Pic_bk_G().resize(0, 0);
     const gfx::Surface& picture = stage.Pic_bk_G();
 
@@ -133,25 +127,32 @@ void compose_picture(Ball_A& saver)
 
 } // namespace
 
+BallGrid::BallGrid(double columns, double screen_width, double screen_height) : m_columns(columns)
+{
+    const double ball_size = std::floor(screen_width / columns);
+    m_ball_size = std::int16_t(std::min<double>(ball_size, std::numeric_limits<std::int16_t>::max()));
+    const int size = m_ball_size;
+    // A screen narrower than the columns has balls of size 0: no row fits.
+    m_rows = size > 0 ? std::floor(screen_height / size) : 0;
+}
+
 void Ball_A::ComposeBackground()
 {
-    // One style per action: 1, 2, 3, 4, 5, 1, ...; the run at load gets 1.
-    ++HighlightStyle;
-    if (HighlightStyle > kLastHighlightStyle)
-        HighlightStyle = kFirstHighlightStyle;
+    const std::int16_t style = m_scheduler.next_highlight_style();
+    paint_ball_sprites(m_stage, m_settings, style);
 
-    paint_ball_sprites(m_stage, settings, HighlightStyle);
-
-    switch (settings.g_BackgroundMode) {
+    switch (m_settings.g_BackgroundMode) {
     case kBallGrid:
+        // 4 to 8 columns.
+        m_grid = BallGrid(std::floor(Rnd() * 5 + 4), m_screen_width, m_screen_height);
         compose_ball_grid(*this);
         break;
     case kStartupScreen:
-        if (FirstRun)
+        if (m_scheduler.FirstRun())
             compose_startup_screen(*this);
         break;
     case kPictureFile:
-        if (FirstRun)
+        if (m_scheduler.FirstRun())
             compose_picture(*this);
         break;
     default:
@@ -161,5 +162,5 @@ void Ball_A::ComposeBackground()
     }
 
     if (trace())
-        trace()->compose(HighlightStyle);
+        trace()->compose(style);
 }

@@ -18,8 +18,8 @@ namespace {
 // ball's top-left circles at the ring radius.
 void start_swing(Ball_A& s, int pivot)
 {
-    s.closing().start(clock_towards_centre(pivot), s.HoldX[pivot] + kHalfSmallCell,
-                      s.HoldY[pivot] + kHalfSmallCell);
+    s.closing().start(clock_towards_centre(pivot), s.closing().HoldX()[pivot] + kHalfSmallCell,
+                      s.closing().HoldY()[pivot] + kHalfSmallCell);
 }
 
 // The centre ball in one frame: where the action left it, or, swinging, one
@@ -31,7 +31,7 @@ void draw_closing_centre(Ball_A& s, bool swing)
         s.stage().BlitBall(kCentreBall, s.glides().CenterLastX(), s.glides().CenterLastY());
         return;
     }
-    s.closing().step(s.settings.g_Speed, g_RingRadius, kHalfSmallCell);
+    s.closing().step(s.settings().g_Speed, g_RingRadius, kHalfSmallCell);
     s.stage().BlitBall(kCentreBall, s.closing().CenterSwingX(), s.closing().CenterSwingY());
 }
 
@@ -41,7 +41,7 @@ void draw_closing_centre(Ball_A& s, bool swing)
 // returns to its own.
 void play_closing_leg(Ball_A& s, bool outward, bool swing)
 {
-    for (int k = 1; k <= s.settings.g_Speed; ++k) {
+    for (int k = 1; k <= s.settings().g_Speed; ++k) {
         s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int i = leg_slot(outward, n);
@@ -81,12 +81,9 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
 
     // The mirror places about a random pivot ball, in StartX/Y, and the
     // glides there from the last places.
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        HoldX[i] = m_glides.LastX()[i];
-        HoldY[i] = m_glides.LastY()[i];
-    }
+    m_closing.hold(m_glides.LastX(), m_glides.LastY());
     m_closing.set_pivot(m_glides.RotateBallOrder(1, m_closing.PivotBall()));
-    m_glides.aim_glides(HoldX, HoldY, m_glides.StartX(), m_glides.StartY());
+    m_glides.aim_glides(m_closing.HoldX(), m_closing.HoldY(), m_glides.StartX(), m_glides.StartY());
     if (swing)
         start_swing(*this, m_closing.PivotBall());
 
@@ -95,6 +92,14 @@ void Ball_A::PlayClosingTransition(std::int16_t mode)
 
     play_closing_leg(*this, true, swing);
     play_closing_leg(*this, false, swing);
+}
+
+void ClosingSwing::hold(const BallArray& x, const BallArray& y)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_hold_x[std::size_t(i)] = x[std::size_t(i)];
+        m_hold_y[std::size_t(i)] = y[std::size_t(i)];
+    }
 }
 
 void ClosingSwing::start(double clock, double centre_x, double centre_y)

@@ -1,6 +1,9 @@
 #pragma once
 
-// The closing figure's pivot and the centre ball's swing. Every closing
+#include "engine/formation.h"
+
+// The closing figure's hold, pivot and the centre ball's swing. Every closing
+// sets out from its own copy of the balls' last places (HoldX/Y) and
 // mirrors the ring about a pivot ball (PivotBall, 1..10); in the swinging
 // mode the centre ball circles the pivot ball's cell centre (GatherX,
 // GatherY) at the ring radius, the hand starting at SwingClock minutes and
@@ -8,6 +11,10 @@
 // centre ball's cell corner was last drawn.
 class ClosingSwing {
 public:
+    using BallArray = Formation::BallArray;
+
+    const BallArray& HoldX() const { return m_hold_x; }
+    const BallArray& HoldY() const { return m_hold_y; }
     int PivotBall() const { return m_pivot; }
     double SwingClock() const { return m_clock; }
     double SwingCount() const { return m_count; }
@@ -16,6 +23,8 @@ public:
     double CenterSwingX() const { return m_ball_x; }
     double CenterSwingY() const { return m_ball_y; }
 
+    // The places the closing sets out from, small balls 1..10.
+    void hold(const BallArray& x, const BallArray& y);
     void set_pivot(int pivot) { m_pivot = pivot; }
     // A new swing round (centre_x, centre_y), the hand at `clock` minutes,
     // two steps already counted.
@@ -26,6 +35,7 @@ public:
     void step(int frames_per_leg, double radius, double half_cell);
 
 private:
+    BallArray m_hold_x{}, m_hold_y{};
     int m_pivot = 0;
     double m_clock = 0;
     double m_count = 0;

@@ -10,6 +10,17 @@ constexpr int kSingleColourBackground = 2;
 
 } // namespace
 
+bool MonitorCover::open(host::Host& host, const gfx::Rect& monitor, gfx::Pixel colour)
+{
+    // Untitled: a second start looks for the saver's window alone.
+    m_window = host.create_window(
+        {.title = {}, .rect = monitor, .borderless = true, .visible = false}, *this);
+    if (!m_window)
+        return false;
+    m_window->frame().fill(colour);
+    return true;
+}
+
 void MonitorCover::on_mouse_down(int button, double x, double y)
 {
     m_saver.Display_MouseDown(button, x + m_offset.x, y + m_offset.y);
@@ -22,8 +33,8 @@ void MonitorCover::on_mouse_move(int /*buttons*/, double x, double y)
 
 gfx::Pixel monitor_cover_colour(const Ball_A& saver)
 {
-    if (saver.settings.g_BackgroundMode == kSingleColourBackground)
-        return gfx::pixel_from_colorref(saver.settings.g_BackgroundColor);
+    if (saver.settings().g_BackgroundMode == kSingleColourBackground)
+        return gfx::pixel_from_colorref(saver.settings().g_BackgroundColor);
     return gfx::kBlack;
 }
 
@@ -39,15 +50,8 @@ std::vector<std::unique_ptr<MonitorCover>> open_monitor_covers(Ball_A& saver,
         const gfx::Rect& monitor = monitors[i];
         auto cover = std::make_unique<MonitorCover>(
             saver, gfx::Point{monitor.x - primary.x, monitor.y - primary.y});
-        host::WindowOptions options;
-        options.rect = monitor;
-        options.borderless = true;
-        options.visible = false;
-        cover->window = saver.host.create_window(options, *cover);
-        if (!cover->window)
-            continue;
-        cover->window->frame().fill(colour);
-        covers.push_back(std::move(cover));
+        if (cover->open(saver.host(), monitor, colour))
+            covers.push_back(std::move(cover));
     }
     return covers;
 }

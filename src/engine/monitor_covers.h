@@ -20,12 +20,17 @@ class MonitorCover : public host::WindowHandler {
 public:
     MonitorCover(Ball_A& saver, gfx::Point offset) : m_saver(saver), m_offset(offset) {}
 
+    // A borderless window over `monitor`, still hidden, its frame all
+    // `colour`. False when the host gives no window.
+    bool open(host::Host& host, const gfx::Rect& monitor, gfx::Pixel colour);
+    // The cover's window; null until it opened.
+    host::Window* window() const { return m_window.get(); }
+
     void on_mouse_down(int button, double x, double y) override;
     void on_mouse_move(int buttons, double x, double y) override;
 
-    std::unique_ptr<host::Window> window;
-
 private:
+    std::unique_ptr<host::Window> m_window;
     Ball_A& m_saver;
     gfx::Point m_offset; // the cover's corner in the saver window's pixels
 };

@@ -21,8 +21,8 @@ void Ball_A::PlayOpening()
     // A screen no wider than the starting ring has nothing to close in from:
     // the radius would never step down past the ring, so only the final
     // frame is shown.
-    const double radius_step = (ScreenWidthPx() / 2 - ring_radius) / settings.g_Speed;
-    const double growth = double(g_LargeBallSize) / settings.g_Speed;
+    const double radius_step = (ScreenWidthPx() / 2 - ring_radius) / m_settings.g_Speed;
+    const double growth = double(g_LargeBallSize) / m_settings.g_Speed;
     double size = 0;
     // The radius is stepped by repeated subtraction, as a real-valued loop
     // counter is; the last frame's radius lands within rounding of the ring

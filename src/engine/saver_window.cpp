@@ -33,14 +33,14 @@ bool bring_into_range(Int& value, SettingKind kind)
 
 Ball_A::Ball_A(host::Host& host_, Settings& settings_, Random& random_, SaverStart start_,
                Trace* trace_, SaverEnding* ending_)
-    : host(host_), settings(settings_), random(random_), start(start_), m_ending(ending_),
+    : m_host(host_), m_settings(settings_), m_random(random_), m_start(start_), m_ending(ending_),
       m_stage(settings_, &host_, trace_, start_.full_redraw),
       m_glides(m_stage, settings_, m_formation, random_, [this](int ms) { pause(ms); })
 {
     // The factor the loader derived from a speed in range is kept as it is.
-    if (bring_into_range(settings.g_Speed, SettingKind::Speed))
-        settings.g_SpeedFactor = speed_factor_for(settings.g_Speed);
-    bring_into_range(settings.g_PcSpec, SettingKind::PcSpec);
+    if (bring_into_range(m_settings.g_Speed, SettingKind::Speed))
+        m_settings.g_SpeedFactor = speed_factor_for(m_settings.g_Speed);
+    bring_into_range(m_settings.g_PcSpec, SettingKind::PcSpec);
 }
 
 Ball_A::~Ball_A() = default;
@@ -51,9 +51,9 @@ Ball_A::~Ball_A() = default;
 // for everything the saver draws. False when the host gives no window.
 bool Ball_A::open_full_screen_window()
 {
-    std::vector<gfx::Rect> monitors = host.monitors();
+    std::vector<gfx::Rect> monitors = m_host.monitors();
     if (monitors.empty()) {
-        const host::Size screen = host.screen_size();
+        const host::Size screen = m_host.screen_size();
         monitors.push_back({0, 0, screen.width, screen.height});
     }
     const gfx::Rect primary = monitors.front();
@@ -61,18 +61,14 @@ bool Ball_A::open_full_screen_window()
     m_screen_width = screen.width;
     m_screen_height = screen.height;
 
-    host::WindowOptions options;
-    options.title = kSaverWindowTitle;
-    options.rect = primary;
-    options.borderless = true;
-    options.visible = false;
-    window = host.create_window(options, *this);
-    if (!window)
+    m_window = m_host.create_window(
+        {.title = kSaverWindowTitle, .rect = primary, .borderless = true, .visible = false}, *this);
+    if (!m_window)
         return false;
 
-    const gfx::Pixel background = gfx::pixel_from_colorref(settings.g_BackgroundColor);
-    m_stage.attach(window->frame(), window.get(), background);
-    covers = open_monitor_covers(*this, monitors);
+    const gfx::Pixel background = gfx::pixel_from_colorref(m_settings.g_BackgroundColor);
+    m_stage.attach(m_window->frame(), m_window.get(), background);
+    m_covers = open_monitor_covers(*this, monitors);
     return true;
 }
 
@@ -83,29 +79,24 @@ void Ball_A::Form_Load()
     if (m_ending)
         m_ending->saver_loading();
 
-    HighlightStyle = 0;
-
     if (!open_full_screen_window())
         return; // no window, nothing to draw on: the saver cannot run
 
     m_formation = Formation(m_screen_width, m_screen_height);
-
-    ActionOrder.fill(0);
-    ActionCounter = 20; // the first tick builds a new order
-    FirstRun = true;
+    m_scheduler.reset(); // the first tick builds a new order and plays the opening
 
     ComposeBackground();
 
     // The covers go up first, so that where monitors overlap (a larger one
     // mirroring the primary) the saver's own window ends on top.
-    for (const std::unique_ptr<MonitorCover>& cover : covers) {
-        cover->window->show(true);
-        cover->window->set_topmost(true);
-        cover->window->refresh();
+    for (const std::unique_ptr<MonitorCover>& cover : m_covers) {
+        cover->window()->show(true);
+        cover->window()->set_topmost(true);
+        cover->window()->refresh();
     }
-    window->set_timer(kTimerIntervalMs);
-    window->show(true);
-    window->set_topmost(true);
+    m_window->set_timer(kTimerIntervalMs);
+    m_window->show(true);
+    m_window->set_topmost(true);
 }
 
 void Ball_A::Display_MouseDown(int /*button*/, double /*x*/, double /*y*/)
@@ -119,16 +110,16 @@ void Ball_A::Display_MouseDown(int /*button*/, double /*x*/, double /*y*/)
 // pointer is. With an empty command line only a click ends the saver.
 void Ball_A::Display_MouseMove(float x, float y)
 {
-    if (start.command_line_empty)
+    if (m_start.command_line_empty)
         return;
-    if (!MouseRefSet) {
-        MouseRefX = x;
-        MouseRefY = y;
-        MouseRefSet = true;
+    if (!m_mouse_ref_set) {
+        m_mouse_ref_x = x;
+        m_mouse_ref_y = y;
+        m_mouse_ref_set = true;
         return;
     }
-    if (x != MouseRefX && y != MouseRefY) {
-        MouseRefSet = false;
+    if (x != m_mouse_ref_x && y != m_mouse_ref_y) {
+        m_mouse_ref_set = false;
         EndSaver();
     }
 }
@@ -136,9 +127,9 @@ void Ball_A::Display_MouseMove(float x, float y)
 void Ball_A::EndSaver()
 {
     if (m_ending)
-        m_ending->end_saver(window.get());
+        m_ending->end_saver(m_window.get());
     else
-        host.end_process(0);
+        m_host.end_process(0);
 }
 
 void Ball_A::on_mouse_down(int button, double x, double y)
@@ -161,10 +152,10 @@ void Ball_A::pause(int ms)
     ms = std::max(ms, 0);
     if (trace())
         trace()->sleep(ms);
-    host.sleep_ms(ms);
+    m_host.sleep_ms(ms);
 }
 
 void Ball_A::do_events()
 {
-    host.process_pending_messages();
+    m_host.process_pending_messages();
 }

@@ -1,18 +1,20 @@
 #pragma once
 
 #include "engine/ball_geometry.h"
+#include "engine/ball_grid.h"
+#include "engine/carry_over.h"
 #include "engine/closing_swing.h"
 #include "engine/formation.h"
 #include "engine/glides.h"
 #include "engine/monitor_covers.h"
 #include "engine/random.h"
+#include "engine/scheduler.h"
 #include "engine/stage.h"
 #include "engine/trace.h"
 #include "gfx/surface.h"
 #include "host/host.h"
 #include "settings/settings.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -41,15 +43,18 @@ public:
     virtual void end_saver(host::Window* window) = 0;
 };
 
-// Ball_A: the full-screen saver window. It owns every surface and every field
-// of the animation; the scheduler, the renderer, the background composer, the
-// compositor, the glides, the closing figure and all action routines work on
-// this one object. Its member functions are spread over the files of
-// src/engine by subject (lifecycle, scheduler, sprites, background, opening,
-// compositor, glides, closing); the action routines are free functions in
-// src/engine/actions that receive it.
+// Ball_A: the full-screen saver window. It owns the parts of the animation,
+// each an object with its own state: the stage (the surfaces and the
+// compositor), the formation, the glides, the closing figure's hold and
+// swing, the scheduler, the ball grid and what actions carry over between
+// runs. Its member functions are spread over the files of src/engine by
+// subject (lifecycle, scheduler, sprites, background, opening, closing); the
+// action routines are free functions in src/engine/actions that receive it
+// and reach the parts through it. A value that lives only while one action
+// runs (its edge points, its snake, its lead, the places it holds) belongs in
+// that action's own state struct.
 //
-// Field names keep the saver's own names. Ball arrays have slots 0 to 10 and
+// Names keep the saver's own names. Ball arrays have slots 0 to 10 and
 // use 1 to 10; ball 11 is the centre ball, ball 0 the ball of the grid
 // background. Positions are the top-left corners of the balls' cells in
 // screen pixels, as reals; they become whole pixels only when drawn.
@@ -81,9 +86,8 @@ public:
     // Tries to end the saver; returns only when the saver goes on running.
     void EndSaver();
 
-    // ---- scheduler (scheduler.cpp)
+    // ---- scheduler (scheduler.cpp, scheduler.h)
     void Timer1_Timer(); // one tick: at most one whole action
-    void BuildActionOrder();
 
     // ---- sprites (sprites.cpp)
     void DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
@@ -107,6 +111,30 @@ public:
     double g_CenterX() const { return m_screen_width / 2; }
     double g_CenterY() const { return m_screen_height / 2; }
 
+    // The parts that do not draw: the scheduler's order and counters, the
+    // ball grid of the last composed background, what actions carry over.
+    Scheduler& scheduler() { return m_scheduler; }
+    const Scheduler& scheduler() const { return m_scheduler; }
+    const BallGrid& grid() const { return m_grid; }
+    CarryOver& carry_over() { return m_carry_over; }
+    const CarryOver& carry_over() const { return m_carry_over; }
+
+    // What the saver was given. Actions read the setting values and never
+    // change them.
+    host::Host& host() { return m_host; }
+    const Settings& settings() const { return m_settings; }
+    const SaverStart& start() const { return m_start; }
+    // The saver's window, null until the load opened it (or when the host
+    // gave none); the other monitors' covers (monitor_covers.h), none on one
+    // monitor.
+    host::Window* window() { return m_window.get(); }
+    const host::Window* window() const { return m_window.get(); }
+    const std::vector<std::unique_ptr<MonitorCover>>& covers() const { return m_covers; }
+    // Where the first move after the window showed found the pointer: the
+    // reference later moves are judged against.
+    float MouseRefX() const { return m_mouse_ref_x; }
+    float MouseRefY() const { return m_mouse_ref_y; }
+
     // The trace every routine writes to, the stage's; null when tracing is off.
     Trace* trace() const { return m_stage.trace(); }
 
@@ -127,55 +155,13 @@ public:
     void PlayClosingTransition(std::int16_t mode);
 
     // ---- shared services for the actions
-    // The one random generator's next value in [0, 1). Actions read the
-    // setting values through `settings` and never change them.
-    double Rnd() { return random.Rnd(); }
+    // The one random generator's next value in [0, 1).
+    double Rnd() { return m_random.Rnd(); }
 
     // ---- window handler
     void on_mouse_down(int button, double x, double y) override;
     void on_mouse_move(int buttons, double x, double y) override;
     void on_timer() override;
-
-    // ================= state =================
-    // Which state lives here. The window holds what routines share that has
-    // no object of its own yet: the closing figure's hold, and
-    // RotationDegrees, which carries over between runs of its action. The
-    // glides and the formation own the balls' places handed from one routine
-    // to the next; the closing figure's pivot and swing are its own.
-    // A value that lives only while one action runs (its edge points, its
-    // snake, its lead, the centres it computes with) belongs in that action's
-    // own state struct, never in a field here, and a field here keeps one
-    // meaning in every routine: positions are cell corners, never centres.
-    host::Host& host;
-    Settings& settings;
-    Random& random;
-    SaverStart start;
-
-    std::unique_ptr<host::Window> window;
-    // The other monitors' covers (monitor_covers.h); none on one monitor.
-    std::vector<std::unique_ptr<MonitorCover>> covers;
-
-    std::array<std::int16_t, 21> ActionOrder{};
-    std::int16_t ActionCounter = 20;
-    bool FirstRun = true;
-    std::int16_t HighlightStyle = 0;
-    // Ticks started since load, for the trace; 64 bits, since at 100 ticks a
-    // second (a run of empty ticks) 32 would overflow within a year.
-    std::int64_t TickCount = 0;
-
-    float MouseRefX = 0, MouseRefY = 0;
-    bool MouseRefSet = false;
-
-    // The closing figure's own copy of the last places.
-    BallArray HoldX{}, HoldY{};
-
-    // The ball-grid background.
-    double GradientColumns = 0;
-    double GradientRows = 0;
-    std::int16_t g_GradientBallSize = 0;
-
-    // Kept across runs of the Lissajous action: the turn of its rotated figures.
-    double RotationDegrees = 0;
 
 private:
     // A borderless window over the primary monitor, still hidden, its frame
@@ -183,10 +169,23 @@ private:
     // monitors get their covers, hidden too. False when the host gives no window.
     bool open_full_screen_window();
 
+    host::Host& m_host;
+    Settings& m_settings;
+    Random& m_random;
+    SaverStart m_start;
     SaverEnding* m_ending;
+
+    std::unique_ptr<host::Window> m_window;
+    std::vector<std::unique_ptr<MonitorCover>> m_covers;
+    float m_mouse_ref_x = 0, m_mouse_ref_y = 0;
+    bool m_mouse_ref_set = false;
+
     Stage m_stage;
     double m_screen_width = 0, m_screen_height = 0;
     Formation m_formation;
     Glides m_glides;
     ClosingSwing m_closing;
+    Scheduler m_scheduler;
+    BallGrid m_grid;
+    CarryOver m_carry_over;
 };

@@ -95,6 +95,6 @@ void Ball_A::DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t
     if (index == kCentreBall)
         step = kCentreBallStep;
     else if (index == 0)
-        step = gfx::round_half_even(GradientColumns);
-    ::DrawHalftoneBall(m_stage.paint_Pic_Mas(index), HighlightStyle, step, red, green, blue);
+        step = gfx::round_half_even(m_grid.GradientColumns());
+    ::DrawHalftoneBall(m_stage.paint_Pic_Mas(index), m_scheduler.HighlightStyle(), step, red, green, blue);
 }

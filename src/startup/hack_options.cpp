@@ -176,7 +176,7 @@ int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t 
     SaverEndingPolicy ending(host, start);
     Ball_A saver(host, settings, random, start, nullptr, &ending);
     saver.Form_Load();
-    if (!saver.window) {
+    if (!saver.window()) {
         std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");
         return 1;
     }

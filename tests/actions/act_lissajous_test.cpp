@@ -143,7 +143,7 @@ TEST(Lissajous, ReturnGlideStartsOneStepFromTheLastDrawnPlaces)
 TEST(Lissajous, RotatedFiguresTurnBy90_270_450AndTheNextRunGoesOnFrom540)
 {
     ActionRig rig;
-    ASSERT_EQ(rig.saver.RotationDegrees, 0);
+    ASSERT_EQ(rig.saver.carry_over().RotationDegrees(), 0);
 
     // The second point of a figure, as an offset from the screen centre.
     auto second_point = [](const LissajousRun& run, int figure) {
@@ -168,13 +168,13 @@ TEST(Lissajous, RotatedFiguresTurnBy90_270_450AndTheNextRunGoesOnFrom540)
     expect_turned(second_point(first, 0), second_point(first, 1), 90);
     expect_turned(second_point(first, 2), second_point(first, 3), 270);
     expect_turned(second_point(first, 4), second_point(first, 5), 450);
-    EXPECT_EQ(rig.saver.RotationDegrees, 540);
+    EXPECT_EQ(rig.saver.carry_over().RotationDegrees(), 540);
 
     const LissajousRun second = Cut(rig.Run(Act_Lissajous), 15);
     ASSERT_EQ(second.figures.size(), 636u);
     expect_turned(second_point(second, 0), second_point(second, 1), 630);
     expect_turned(second_point(second, 2), second_point(second, 3), 810);
-    EXPECT_EQ(rig.saver.RotationDegrees, 1080);
+    EXPECT_EQ(rig.saver.carry_over().RotationDegrees(), 1080);
 }
 
 TEST(Lissajous, AtEverySpeedTheCentreBallBouncesWithinTheScreenAndTheRunEnds)

@@ -44,8 +44,8 @@ public:
     // inside the routine's pauses: it runs alone, as it does inside a tick.
     std::vector<Event> Run(void (*routine)(Ball_A&, std::int16_t), std::int16_t mode = 0)
     {
-        if (saver.window)
-            saver.window->set_timer(0);
+        if (saver.window())
+            saver.window()->set_timer(0);
         routine(saver, mode);
         return take_events();
     }

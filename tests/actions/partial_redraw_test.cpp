@@ -115,7 +115,7 @@ Frames Play(int kind, const Setup& setup, bool full_redraw)
     std::size_t stop_at = 0; // set once the kind is over
     host::ShownPicture shown;
     rig.host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
-        if (&window != rig.saver.window.get())
+        if (&window != rig.saver.window())
             return; // a cover over the other monitor
         shown.update(rig.host.record_for(window), frame);
         frames.drawn.push_back(Fingerprint(frame));

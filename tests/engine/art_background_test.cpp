@@ -83,11 +83,11 @@ TEST(ComposeBackground, HighlightStylesCycleOnePerRun)
 {
     SaverRig rig(plain_settings(2), screen_of(320, 240));
     rig.saver.Form_Load();
-    EXPECT_EQ(rig.saver.HighlightStyle, 1);
-    rig.saver.FirstRun = false;
+    EXPECT_EQ(rig.saver.scheduler().HighlightStyle(), 1);
+    rig.saver.scheduler().opening_played();
     for (int expected : {2, 3, 4, 5, 1, 2}) {
         rig.saver.ComposeBackground();
-        EXPECT_EQ(rig.saver.HighlightStyle, expected);
+        EXPECT_EQ(rig.saver.scheduler().HighlightStyle(), expected);
     }
     const std::string trace = rig.take_trace();
     EXPECT_NE(trace.find("{\"ev\":\"compose\",\"style\":1}"), std::string::npos) << trace;
@@ -102,9 +102,9 @@ TEST(ComposeBackground, GridOfFourColumnsFillsTheScreenWithTouchingBalls)
     rig.saver.Form_Load();
     const Ball_A& s = rig.saver;
 
-    EXPECT_EQ(s.GradientColumns, 4);
-    EXPECT_EQ(s.g_GradientBallSize, 256);
-    EXPECT_EQ(s.GradientRows, 3);
+    EXPECT_EQ(s.grid().GradientColumns(), 4);
+    EXPECT_EQ(s.grid().g_GradientBallSize(), 256);
+    EXPECT_EQ(s.grid().GradientRows(), 3);
     ASSERT_EQ(s.stage().Pic_Mas(0).width(), 256);
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 3; ++j)
@@ -121,9 +121,9 @@ TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
     rig.saver.Form_Load();
     const Ball_A& s = rig.saver;
 
-    EXPECT_EQ(s.GradientColumns, 5);
-    EXPECT_EQ(s.g_GradientBallSize, 204);
-    EXPECT_EQ(s.GradientRows, 3);
+    EXPECT_EQ(s.grid().GradientColumns(), 5);
+    EXPECT_EQ(s.grid().g_GradientBallSize(), 204);
+    EXPECT_EQ(s.grid().GradientRows(), 3);
     // gapX = 4 / 6 and gapY = 156 / 4 = 39; cell corners rounded halves to even.
     const int xs[] = {1, 205, 410, 615, 819};
     const int ys[] = {39, 282, 525};
@@ -149,14 +149,14 @@ TEST(ComposeBackground, GridIsNewOnEveryRun)
 {
     SaverRig rig(plain_settings(1), screen_of(1024, 768), 7);
     rig.saver.Form_Load();
-    rig.saver.FirstRun = false;
+    rig.saver.scheduler().opening_played();
     bool column_count_changed = false;
-    const double first = rig.saver.GradientColumns;
+    const double first = rig.saver.grid().GradientColumns();
     for (int run = 0; run < 20; ++run) {
         rig.saver.ComposeBackground();
-        ASSERT_GE(rig.saver.GradientColumns, 4);
-        ASSERT_LE(rig.saver.GradientColumns, 8);
-        column_count_changed |= rig.saver.GradientColumns != first;
+        ASSERT_GE(rig.saver.grid().GradientColumns(), 4);
+        ASSERT_LE(rig.saver.grid().GradientColumns(), 8);
+        column_count_changed |= rig.saver.grid().GradientColumns() != first;
     }
     EXPECT_TRUE(column_count_changed) << "twenty grids all had " << first << " columns";
 }
@@ -167,14 +167,14 @@ TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
     for (int width : {1, 3}) {
         SaverRig rig(plain_settings(1), screen_of(width, 1));
         rig.saver.Form_Load();
-        EXPECT_EQ(rig.saver.g_GradientBallSize, 0);
-        EXPECT_EQ(rig.saver.GradientRows, 0);
+        EXPECT_EQ(rig.saver.grid().g_GradientBallSize(), 0);
+        EXPECT_EQ(rig.saver.grid().GradientRows(), 0);
         EXPECT_TRUE(all_of_colour(rig.saver.stage().Pic_Base(), rig.saver.stage().Pic_Base().rect(), gfx::kBlack));
     }
     // Wide but lower than any ball: 0 rows, a black screen.
     SaverRig rig(plain_settings(1), screen_of(1024, 100));
     rig.saver.Form_Load();
-    EXPECT_EQ(rig.saver.GradientRows, 0);
+    EXPECT_EQ(rig.saver.grid().GradientRows(), 0);
     EXPECT_TRUE(all_of_colour(*rig.saver.stage().Display(), rig.saver.stage().Display()->rect(), gfx::kBlack));
 }
 
@@ -188,7 +188,7 @@ TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
     EXPECT_TRUE(*rig.saver.stage().Display() == numbered_picture(64, 48));
 
     // After the first run the desktop is not read again.
-    rig.saver.FirstRun = false;
+    rig.saver.scheduler().opening_played();
     rig.host.options().desktop = gfx::Surface(64, 48, gfx::kWhite);
     for (int run = 0; run < 6; ++run)
         rig.saver.ComposeBackground();
@@ -268,7 +268,7 @@ TEST(ComposeBackground, PictureIsLoadedOnlyOnTheFirstRun)
     };
     SaverRig rig(picture_settings(1), std::move(options));
     rig.saver.Form_Load();
-    rig.saver.FirstRun = false;
+    rig.saver.scheduler().opening_played();
     rig.saver.ComposeBackground();
     rig.saver.ComposeBackground();
     EXPECT_EQ(loads, 1);

@@ -102,7 +102,7 @@ TEST(BallMasks, TheLoadHandlerDrawsThem)
 TEST(HalftoneBall, SmallBallLightensBySixteenToItsInnermostDisc)
 {
     SpriteRig rig;
-    rig.saver.HighlightStyle = 1;
+    rig.saver.scheduler().set_highlight_style(1);
     rig.saver.DrawHalftoneBall(1, 0, 0, 88);
 
     // The innermost disc (k = 11, radius 2) about (13, 13).
@@ -119,7 +119,7 @@ TEST(HalftoneBall, SmallBallLightensBySixteenToItsInnermostDisc)
 TEST(HalftoneBall, CentreBallLightensByTwelve)
 {
     SpriteRig rig;
-    rig.saver.HighlightStyle = 1;
+    rig.saver.scheduler().set_highlight_style(1);
     rig.saver.DrawHalftoneBall(11, 0, 0, 88);
     // Eighteen discs: the innermost (k = 17, radius 2) about (19, 19).
     EXPECT_COLOUR(rig.pixel(11, 19, 19), 204, 204, 255);
@@ -130,7 +130,7 @@ TEST(HalftoneBall, CentreBallLightensByTwelve)
 TEST(HalftoneBall, ComponentsStopAtWhite)
 {
     SpriteRig rig;
-    rig.saver.HighlightStyle = 2;
+    rig.saver.scheduler().set_highlight_style(2);
     rig.saver.DrawHalftoneBall(1, 250, 0, 0);
     EXPECT_COLOUR(rig.pixel(1, 46, 24), 250, 0, 0); // k = 0
     EXPECT_COLOUR(rig.pixel(1, 2, 24), 255, 16, 16); // k = 1: 266 is held at 255
@@ -148,7 +148,7 @@ TEST(HalftoneBall, EachStyleLeadsTheHighlightItsOwnWay)
     const Case cases[] = {{1, 13, 13}, {2, 24, 24}, {3, 35, 35}, {4, 23, 35}, {5, 35, 13}};
     for (const Case& c : cases) {
         SpriteRig rig;
-        rig.saver.HighlightStyle = std::int16_t(c.style);
+        rig.saver.scheduler().set_highlight_style(std::int16_t(c.style));
         rig.saver.DrawHalftoneBall(3, 0, 0, 88);
         for (int dy = -1; dy <= 0; ++dy)
             for (int dx = -1; dx <= 0; ++dx)
@@ -164,14 +164,14 @@ TEST(HalftoneBall, PaintsOverTheOldSpriteAndDrawsNothingWithoutAStyle)
     rig.saver.stage().paint_Pic_Mas(2).fill(marker);
 
     for (int style : {0, 6, -1}) {
-        rig.saver.HighlightStyle = std::int16_t(style);
+        rig.saver.scheduler().set_highlight_style(std::int16_t(style));
         rig.saver.DrawHalftoneBall(2, 0, 0, 88);
         for (gfx::Pixel p : rig.saver.stage().Pic_Mas(2).pixels())
             ASSERT_EQ(p, marker) << "style " << style << " drew " << colour_text(p);
     }
 
     // Nothing is cleared first: outside the outermost disc the old content stays.
-    rig.saver.HighlightStyle = 1;
+    rig.saver.scheduler().set_highlight_style(1);
     rig.saver.DrawHalftoneBall(2, 0, 0, 88);
     EXPECT_COLOUR(rig.pixel(2, 0, 0), 1, 2, 3);
     EXPECT_COLOUR(rig.pixel(2, 13, 13), 176, 176, 255);
@@ -180,9 +180,8 @@ TEST(HalftoneBall, PaintsOverTheOldSpriteAndDrawsNothingWithoutAStyle)
 TEST(HalftoneBall, AnEmptySpriteDrawsNothing)
 {
     SpriteRig rig;
-    rig.saver.HighlightStyle = 1;
+    rig.saver.scheduler().set_highlight_style(1);
     rig.saver.stage().paint_Pic_Mas(0).resize(0, 0);
-    rig.saver.GradientColumns = 4;
     rig.saver.DrawHalftoneBall(0, 10, 10, 10);
     EXPECT_TRUE(rig.saver.stage().Pic_Mas(0).empty());
 }

@@ -52,7 +52,7 @@ protected:
             s.glides().GlideStepY()[i] = 3;
         }
         // At the default speed of 15 frames: a step of exactly (1, -2).
-        ASSERT_EQ(s.settings.g_Speed, 15);
+        ASSERT_EQ(s.settings().g_Speed, 15);
         s.glides().aim_centre_glide(200, 150, 185, 180);
     }
     SaverRig rig{default_settings(), screen_of(400, 300)};

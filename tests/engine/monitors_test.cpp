@@ -95,7 +95,7 @@ TEST(SeveralMonitors, TheFigurePlaysOnThePrimaryAsOnAScreenOfItsSizeTheOtherIsCo
         EXPECT_NE(cover.title, saver.title) << "a second start must find one saver";
         EXPECT_EQ(cover.refreshes, 1) << "a cover needs no frames";
         const gfx::Pixel expected = background == 2 ? gfx::pixel_from_colorref(colour) : gfx::kBlack;
-        EXPECT_TRUE(all_of_colour(on_two.saver.covers.at(0)->window->frame(), expected))
+        EXPECT_TRUE(all_of_colour(on_two.saver.covers().at(0)->window()->frame(), expected))
             << "background " << background << ": expected the cover all " << std::hex << expected;
     }
 }
@@ -117,8 +117,8 @@ TEST(SeveralMonitors, InputOnAnyMonitorEndsTheSaverByTheSameRules)
     SaverRig moves(default_settings(), two_monitors());
     moves.load(false);
     EXPECT_FALSE(deliver(moves, move(10, 300))) << "the first move only records";
-    EXPECT_EQ(moves.saver.MouseRefX, 10 - 640);
-    EXPECT_EQ(moves.saver.MouseRefY, 300);
+    EXPECT_EQ(moves.saver.MouseRefX(), 10 - 640);
+    EXPECT_EQ(moves.saver.MouseRefY(), 300);
     EXPECT_FALSE(deliver(moves, move(600, 300))) << "along the cover's x only";
     EXPECT_FALSE(deliver(moves, move(1000, 300))) << "onto the primary, along x only";
     EXPECT_TRUE(deliver(moves, move(20, 310))) << "a diagonal move on the cover";

@@ -40,8 +40,8 @@ TEST(SaverWindowLoad, CentreAndFormationsOn1024x768)
     EXPECT_EQ(s.formation().FormationY()[1], 287);
     EXPECT_EQ(s.formation().CenterFormationX(), 476);
     EXPECT_EQ(s.formation().CenterFormationY(), 348);
-    EXPECT_EQ(s.ActionCounter, 20);
-    EXPECT_TRUE(s.FirstRun);
+    EXPECT_EQ(s.scheduler().ActionCounter(), 20);
+    EXPECT_TRUE(s.scheduler().FirstRun());
 }
 
 TEST(SaverWindowLoad, RodsLeaveTheCentreCellFree)
@@ -124,7 +124,7 @@ TEST(MovementRule, OnlyAMoveChangingBothCoordinatesEndsTheSaver)
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(100, 100); })) << "the first move only records";
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(200, 100); })) << "straight right by 100";
     EXPECT_FALSE(Ends([&] { s.Display_MouseMove(100, 700); })) << "straight down";
-    EXPECT_EQ(s.MouseRefX, 100) << "the reference is not updated by later moves";
+    EXPECT_EQ(s.MouseRefX(), 100) << "the reference is not updated by later moves";
     EXPECT_TRUE(Ends([&] { s.Display_MouseMove(101, 101); })) << "a diagonal move of one pixel";
     EXPECT_EQ(rig.host.ended_with(), 0);
     // In saver mode: the saver is reported stopped and screen saving re-armed.

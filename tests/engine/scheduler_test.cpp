@@ -129,8 +129,8 @@ TEST(Scheduler, RandomOrderPutsEveryKindFirstSometimes)
     SaverRig rig(WithEnabled({}, 2), screen_of(160, 120));
     std::array<int, 21> leads{};
     for (int k = 0; k < 200; ++k) {
-        rig.saver.BuildActionOrder();
-        std::vector<int> order(rig.saver.ActionOrder.begin() + 1, rig.saver.ActionOrder.end());
+        rig.saver.scheduler().BuildActionOrder(2, rig.random);
+        std::vector<int> order(rig.saver.scheduler().ActionOrder().begin() + 1, rig.saver.scheduler().ActionOrder().end());
         ASSERT_TRUE(IsPermutationOf1To20(order));
         ++leads[std::size_t(order[0])];
     }
@@ -142,14 +142,14 @@ TEST(Scheduler, TheOpeningPlaysOnTheFirstTickEvenWithNothingEnabled)
 {
     SaverRig rig(WithEnabled({}), screen_of(160, 120));
     rig.load();
-    EXPECT_TRUE(rig.saver.FirstRun);
+    EXPECT_TRUE(rig.saver.scheduler().FirstRun());
     rig.run_ticks(1);
     auto events = rig.take_events();
     ASSERT_GE(events.size(), 3u);
     EXPECT_EQ(events[0].ev, "opening");
     EXPECT_EQ(events.back().ev, "tick") << "the tick line follows the opening's frames";
     EXPECT_FALSE(Only(events, "frame").empty());
-    EXPECT_FALSE(rig.saver.FirstRun);
+    EXPECT_FALSE(rig.saver.scheduler().FirstRun());
 
     rig.run_ticks(5);
     events = rig.take_events();

@@ -78,7 +78,7 @@ public:
     {
         saver.Form_Load();
         if (!with_timer)
-            saver.window->set_timer(0);
+            saver.window()->set_timer(0);
         take_events();
     }
 

@@ -83,7 +83,7 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     s.stage().blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
                      a.CenterBallSize);
 
-    const double factor = s.settings.g_SpeedFactor;
+    const double factor = s.settings().g_SpeedFactor;
     for (int i = 1; i <= kSmallBalls; ++i) {
         a.RingClock[i] += RingStep(r, i, factor);
         RingPlace(a, a.RingClock[i], s.glides().StartX()[i], s.glides().StartY()[i]);

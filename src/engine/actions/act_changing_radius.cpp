@@ -90,7 +90,7 @@ void DrawLobeFrame(ChangingRadius& r, int f)
     s.glides().set_centre_start(r.cx - r.centre_size / 2, r.cy - r.centre_size / 2);
     s.stage().blit_ball_scaled(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY(), r.centre_size, r.centre_size);
 
-    const double factor = s.settings.g_SpeedFactor;
+    const double factor = s.settings().g_SpeedFactor;
     for (int j = 1; j <= kSmallBalls; ++j) {
         const bool even = j % 2 == 0;
         r.angle[j] += even ? factor : -factor;

@@ -38,6 +38,8 @@ struct CircleOnEllipses {
     double DepthFactor = -0.25;
     // The middle of each ball's small ellipse (a point, not a cell corner).
     Ball_A::BallArray middle_x{}, middle_y{};
+    // Where each ball was last drawn (a cell corner).
+    Ball_A::BallArray HoldX{}, HoldY{};
 };
 
 // The two halves differ only in which axis the depth value squeezes.
@@ -49,7 +51,7 @@ enum class Squeeze { Horizontal, Vertical };
 void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
 {
     Ball_A& s = a.saver;
-    const double factor = s.settings.g_SpeedFactor;
+    const double factor = s.settings().g_SpeedFactor;
 
     s.stage().RestoreBackground();
     a.DepthFactor -= kDepthStep;
@@ -72,10 +74,10 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
         // The ball: four minutes per frame around its small ellipse.
         a.SmallClock[i] += 4 * factor;
         const double phi2 = gfx::clock_angle(a.SmallClock[i]);
-        s.HoldX[i] = gfx::floor_int(std::cos(phi2) * small_x) + a.middle_x[i] - kHalfSmallCell;
-        s.HoldY[i] = gfx::floor_int(std::sin(phi2) * small_y) + a.middle_y[i] - kHalfSmallCell;
+        a.HoldX[i] = gfx::floor_int(std::cos(phi2) * small_x) + a.middle_x[i] - kHalfSmallCell;
+        a.HoldY[i] = gfx::floor_int(std::sin(phi2) * small_y) + a.middle_y[i] - kHalfSmallCell;
 
-        s.stage().BlitBall(i, s.HoldX[i], s.HoldY[i]);
+        s.stage().BlitBall(i, a.HoldX[i], a.HoldY[i]);
         if (i == 5)
             s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
     }
@@ -118,5 +120,5 @@ void Act_CircleOnEllipses(Ball_A& saver, std::int16_t /*mode*/)
         DrawEllipsesFrame(a, Squeeze::Vertical);
 
     // Home from where each ball was last drawn.
-    glide_home_and_finish(s, s.HoldX, s.HoldY);
+    glide_home_and_finish(s, a.HoldX, a.HoldY);
 }

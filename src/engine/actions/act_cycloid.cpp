@@ -97,7 +97,7 @@ void place_lead(CycloidState& s, float t)
 
 void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.settings;
+    const Settings& settings = saver.settings();
     CycloidState s;
 
     // From here on the balls are handled by their centres.

@@ -17,8 +17,8 @@
 
 namespace {
 
-// The figure's own data for one run. RotationDegrees alone lives on the saver
-// window, because the turn of the rotated figures carries over between runs.
+// The figure's own data for one run. RotationDegrees alone is the saver's
+// (carry_over()), because the turn of the rotated figures goes on from run to run.
 struct LissajousState {
     std::int16_t FreqA = 4;       // frequency of x
     std::int16_t FreqB = 2;       // frequency of y: 2, 5, 8
@@ -106,7 +106,7 @@ void draw_figure(Ball_A& saver, LissajousState& s)
 
 void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.settings;
+    const Settings& settings = saver.settings();
     LissajousState s;
 
     // The centre ball starts from the screen centre on one of the four
@@ -145,8 +145,8 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
         // Two figures: a half turn counted in quarter turns.
         for (int figure = 1; figure <= 180 / 90; ++figure) {
             draw_figure(saver, s);
-            saver.RotationDegrees += 90;
-            s.CurveRotation = float(gfx::kPi * saver.RotationDegrees / 180);
+            const double degrees = saver.carry_over().turn_figures(90);
+            s.CurveRotation = float(gfx::kPi * degrees / 180);
         }
     }
 

@@ -38,6 +38,8 @@ struct PassThrough {
     int frame_count = 0;         // frames since the last change of circle
     std::int16_t circles_left = 0; // changes from the right circle to the left
     double ox = 0, oy = 0;       // from the starting ring to the ring's middle
+    // Where a half turn sets out from; at the end, where the ring was last drawn.
+    Ball_A::BallArray HoldX{}, HoldY{};
 };
 
 // The point at clock position `minutes` on the circle of radius rho around
@@ -62,7 +64,7 @@ void blit_centre_ball(Ball_A& saver, double x, double y)
 // ball of DrawOrder slot 5 either way: fifth ball out, sixth ball back.
 void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 {
-    const int n = saver.settings.g_Speed;
+    const int n = saver.settings().g_Speed;
     for (int frame = 1; frame <= n; ++frame) {
         // On the right circle the ring runs clockwise and the centre ball
         // anticlockwise; on the left circle the other way round.
@@ -134,7 +136,7 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 
 void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const int n = saver.settings.g_Speed;
+    const int n = saver.settings().g_Speed;
     const double W = saver.ScreenWidthPx();
     PassThrough s;
 
@@ -183,12 +185,12 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     // A turn: the ring half turns over about the next pivot and back, the
     // balls going halfway to their mirror places in g_Speed frames.
     do {
-        saver.HoldX = saver.glides().LastX();
-        saver.HoldY = saver.glides().LastY();
+        s.HoldX = saver.glides().LastX();
+        s.HoldY = saver.glides().LastY();
         pivot = saver.glides().RotateBallOrder(2, pivot);
         for (int i = 1; i <= kSmallBalls; ++i) {
             const auto b = std::size_t(i);
-            saver.glides().aim_glide(i, saver.HoldX[b], saver.HoldY[b], saver.glides().StartX()[b], saver.glides().StartY()[b]);
+            saver.glides().aim_glide(i, s.HoldX[b], s.HoldY[b], saver.glides().StartX()[b], saver.glides().StartY()[b]);
             saver.glides().GlideStepX()[b] /= 2;
             saver.glides().GlideStepY()[b] /= 2;
         }
@@ -203,11 +205,11 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
         saver.glides().StartX()[std::size_t(i)] = saver.glides().GlideX()[std::size_t(i)] + s.ox;
         saver.glides().StartY()[std::size_t(i)] = saver.glides().GlideY()[std::size_t(i)] + s.oy;
     }
-    saver.HoldX = saver.glides().StartX();
-    saver.HoldY = saver.glides().StartY();
+    s.HoldX = saver.glides().StartX();
+    s.HoldY = saver.glides().StartY();
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[std::size_t(i)] = saver.HoldX[std::size_t(kSmallBalls + 1 - i)];
-        saver.glides().StartY()[std::size_t(i)] = saver.HoldY[std::size_t(kSmallBalls + 1 - i)];
+        saver.glides().StartX()[std::size_t(i)] = s.HoldX[std::size_t(kSmallBalls + 1 - i)];
+        saver.glides().StartY()[std::size_t(i)] = s.HoldY[std::size_t(kSmallBalls + 1 - i)];
     }
     saver.glides().GlideIntoFormation();
     saver.FinishAction();

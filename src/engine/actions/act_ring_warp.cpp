@@ -28,8 +28,9 @@ constexpr int kCentreAfter = 5;
 struct RingWarp {
     Ball_A& saver;
     int shape = 0; // the size of the next ring
-    // The centre ball's present place (a cell corner); HoldX/Y hold the
-    // small balls'.
+    // The balls' present places (cell corners): the small balls' and the
+    // centre ball's.
+    Ball_A::BallArray HoldX{}, HoldY{};
     double pcx = 0, pcy = 0;
 };
 
@@ -73,7 +74,7 @@ void Jump(Ball_A& s)
 // DrawOrder, fanning out from the pivot.
 void Glide(Ball_A& s)
 {
-    for (int k = 1; k <= s.settings.g_Speed; ++k) {
+    for (int k = 1; k <= s.settings().g_Speed; ++k) {
         s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int b = s.glides().DrawOrder()[n];
@@ -98,8 +99,8 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
 
     // The balls stand in their formation.
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.HoldX[i] = s.formation().FormationX()[i];
-        s.HoldY[i] = s.formation().FormationY()[i];
+        w.HoldX[i] = s.formation().FormationX()[i];
+        w.HoldY[i] = s.formation().FormationY()[i];
     }
     w.pcx = s.formation().CenterFormationX();
     w.pcy = s.formation().CenterFormationY();
@@ -125,7 +126,7 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         // begins.
         s.glides().RotateBallOrder(1, 0);
 
-        s.glides().aim_glides(s.HoldX, s.HoldY, s.glides().StartX(), s.glides().StartY());
+        s.glides().aim_glides(w.HoldX, w.HoldY, s.glides().StartX(), s.glides().StartY());
         s.glides().aim_centre_glide(w.pcx, w.pcy, s.glides().CenterStartX(), s.glides().CenterStartY());
 
         // One move in three jumps, the others glide.
@@ -135,8 +136,8 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
             Glide(s);
 
         // Arrived; the next ring's size.
-        s.HoldX = s.glides().StartX();
-        s.HoldY = s.glides().StartY();
+        w.HoldX = s.glides().StartX();
+        w.HoldY = s.glides().StartY();
         w.pcx = s.glides().CenterStartX();
         w.pcy = s.glides().CenterStartY();
         w.shape = gfx::floor_int(s.Rnd() * 3);

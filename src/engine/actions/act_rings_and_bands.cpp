@@ -20,7 +20,7 @@
 // second. Both modes make the same random choices.
 //
 // The band is StartX/Y and CenterStartX/Y, the place the second glide of the
-// leg starts from; HoldX/Y holds where the leg started.
+// leg starts from; HoldX/Y and CenterHoldX/Y hold where the leg started.
 
 namespace {
 
@@ -30,7 +30,8 @@ struct RingsAndBands {
     // start of the next leg, where the balls stand.
     Ball_A::BallArray RingX{}, RingY{};
     double CenterRingX = 0, CenterRingY = 0;
-    // Where the centre ball stands at the start of the current leg.
+    // Where the balls stand at the start of the current leg.
+    Ball_A::BallArray HoldX{}, HoldY{};
     double CenterHoldX = 0, CenterHoldY = 0;
 };
 
@@ -72,19 +73,19 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         // Where the leg starts: the formation in the first leg, afterwards
         // the ring the leg before ended in.
         if (r == 1) {
-            saver.HoldX = saver.formation().FormationX();
-            saver.HoldY = saver.formation().FormationY();
+            s.HoldX = saver.formation().FormationX();
+            s.HoldY = saver.formation().FormationY();
             s.CenterHoldX = saver.formation().CenterFormationX();
             s.CenterHoldY = saver.formation().CenterFormationY();
         } else {
-            saver.HoldX = s.RingX;
-            saver.HoldY = s.RingY;
+            s.HoldX = s.RingX;
+            s.HoldY = s.RingY;
             s.CenterHoldX = s.CenterRingX;
             s.CenterHoldY = s.CenterRingY;
         }
 
         // Into the band.
-        saver.glides().aim_glides(saver.HoldX, saver.HoldY, saver.glides().StartX(), saver.glides().StartY());
+        saver.glides().aim_glides(s.HoldX, s.HoldY, saver.glides().StartX(), saver.glides().StartY());
         saver.glides().aim_centre_glide(s.CenterHoldX, s.CenterHoldY, saver.glides().CenterStartX(),
                                saver.glides().CenterStartY());
         saver.glides().GlideBalls(mode);

@@ -105,7 +105,7 @@ void draw_rod(Ball_A& saver, const RodAndBall& r)
 
 void Act_RodAndBall(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const double factor = saver.settings.g_SpeedFactor;
+    const double factor = saver.settings().g_SpeedFactor;
     RodAndBall r;
 
     // The rod at rest stands upright, ball 10 lowest with its centre H / 8

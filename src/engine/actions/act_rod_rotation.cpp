@@ -53,7 +53,7 @@ struct RodRotation {
 // ball is drawn right after ball 5 on both legs.
 void flip_leg(Ball_A& s, bool outward)
 {
-    for (int frame = 1; frame <= s.settings.g_Speed; ++frame) {
+    for (int frame = 1; frame <= s.settings().g_Speed; ++frame) {
         s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int j = outward ? n : kSmallBalls + 1 - n;
@@ -166,7 +166,7 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
     r.repetitions = mode == 1 ? g_PhaseSteps : g_PhaseSteps / 2;
     r.width = s.ScreenWidthPx();
     r.height = s.ScreenHeightPx();
-    r.factor = s.settings.g_SpeedFactor;
+    r.factor = s.settings().g_SpeedFactor;
     // The step of the spin angle per frame: 2 sixtieths scaled by the speed
     // factor, so 30 frames per repetition at factor 1, 15 at 2, 119 at 0.25.
     const double spin_step = 2 * r.factor;

@@ -129,7 +129,7 @@ bool DrawWheelFrame(RollingRotation& r, int f)
 
     // The ring, its angles kept across bounces: only their direction flips.
     BreatheRing(r, f);
-    const double factor = s.settings.g_SpeedFactor;
+    const double factor = s.settings().g_SpeedFactor;
     for (int j = 1; j <= kSmallBalls; ++j) {
         r.angle[j] += r.spin == kClockwise ? factor : -factor;
         const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, g_SmallBallSize);

@@ -143,7 +143,7 @@ void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
         c = ball_before(c);
     }
 
-    move_centre_ball(saver, s, saver.settings.g_SpeedFactor);
+    move_centre_ball(saver, s, saver.settings().g_SpeedFactor);
     saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
                          s.CenterBallSize);
 
@@ -155,7 +155,7 @@ void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
 
 void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.settings;
+    const Settings& settings = saver.settings();
     RoseCurve s;
 
     // The lead, at random.

@@ -141,7 +141,7 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
 {
     Ball_A& s = saver;
     SolidRotation a{saver, SolidDrift{}};
-    a.n = s.settings.g_Speed;
+    a.n = s.settings().g_Speed;
     a.centre_drawn_x = s.formation().CenterFormationX();
     a.centre_drawn_y = s.formation().CenterFormationY();
 

@@ -50,21 +50,23 @@ struct SpiralTrail {
     float theta_all = 0;                   // the common parameter, all at once
     int style = 0;                         // 0 one after another, 1 all at once
     int frame_counter = 0;
-    // Each ball's spiral point before it is turned onto its arm.
+    // Each ball's spiral point before it is turned onto its arm, and the
+    // cell corner it was last drawn at.
     Ball_A::BallArray spiral_x{}, spiral_y{};
+    Ball_A::BallArray HoldX{}, HoldY{};
 };
 
 // Ball i at parameter t: the point of the spiral, turned by its arm angle
 // about the screen centre; its cell corner goes to HoldX/Y.
 void PlaceOnSpiral(SpiralTrail& sp, int i, double t)
 {
-    Ball_A& s = sp.saver;
+    const Ball_A& s = sp.saver;
     const double r = t * t / kSpiralDivisor;
     sp.spiral_x[i] = r * std::cos(t) * sp.sx;
     sp.spiral_y[i] = r * std::sin(t) * sp.sy;
     const double c = sp.arm_cos[i], sn = sp.arm_sin[i];
-    s.HoldX[i] = s.g_CenterX() + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
-    s.HoldY[i] = s.g_CenterY() + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
+    sp.HoldX[i] = s.g_CenterX() + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
+    sp.HoldY[i] = s.g_CenterY() + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
 }
 
 // One step of ball i in the one-after-another style. A ball at the end of
@@ -74,7 +76,7 @@ void SpiralStepBall(SpiralTrail& sp, int i)
     if (sp.theta[i] >= kSpiralEnd)
         return;
     PlaceOnSpiral(sp, i, sp.theta[i]);
-    sp.saver.stage().BlitBall(i, sp.saver.HoldX[i], sp.saver.HoldY[i]);
+    sp.saver.stage().BlitBall(i, sp.HoldX[i], sp.HoldY[i]);
     sp.theta[i] += sp.dtheta;
 }
 
@@ -103,7 +105,7 @@ void DrawSimultaneousFlower(SpiralTrail& sp)
     while (kSpiralEndSingle > sp.theta_all) {
         for (int i = 1; i <= kSmallBalls; ++i) {
             PlaceOnSpiral(sp, i, sp.theta_all);
-            s.stage().BlitBall(i, s.HoldX[i], s.HoldY[i]);
+            s.stage().BlitBall(i, sp.HoldX[i], sp.HoldY[i]);
         }
         s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         sp.theta_all = float(sp.theta_all + sp.dtheta);
@@ -174,9 +176,9 @@ void Act_SpiralTrail(Ball_A& saver, std::int16_t /*mode*/)
         if (sp.s == kLastArmStep)
             break;
         // Back to the centre over twice an ordinary glide's frames.
-        GlideUnderCentre(s, s.HoldX, s.HoldY, 2);
+        GlideUnderCentre(s, sp.HoldX, sp.HoldY, 2);
     }
 
     // Home from where each ball was last drawn.
-    glide_home_and_finish(s, s.HoldX, s.HoldY);
+    glide_home_and_finish(s, sp.HoldX, sp.HoldY);
 }

@@ -161,7 +161,7 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
 
     // Twenty repetitions of 30 frames: one spin turn each, a quarter of the
     // orbit at speed factor 1. The factors step before each repetition.
-    const double factor = s.settings.g_SpeedFactor;
+    const double factor = s.settings().g_SpeedFactor;
     for (int rep = 1; rep <= g_PhaseSteps; ++rep) {
         StepScales(r);
         for (int k = 1; k <= kSpinLoopEnd; k += kSpinLoopStep) {
