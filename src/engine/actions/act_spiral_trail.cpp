@@ -21,7 +21,7 @@ namespace {
 
 // Two turns of the spiral. The all-at-once style keeps its parameter in
 // single precision and compares it there too.
-constexpr double kSpiralEnd = 12.56637061435916;
+constexpr double kSpiralEnd = 2 * gfx::kTwoPi;
 constexpr float kSpiralEndSingle = float(kSpiralEnd);
 constexpr double kSpiralStart = 0.1;
 constexpr double kSpiralDivisor = 350;

@@ -17,18 +17,16 @@
 
 namespace {
 
-// Each repetition is 30 frames of the spin loop's k = 1, 3, ..., 59.
-constexpr int kSpinLoopEnd = 60;
-constexpr int kSpinLoopStep = 2;
+constexpr int kFramesPerRepetition = 30;
 // Both spins advance 2 sixtieths a frame whatever the speed factor: one
 // turn per repetition. The orbit advances half the speed factor.
 constexpr double kSpinStep = 2;
 // The depth factors close and open in steps of a fifth.
 constexpr double kScaleStep = 0.2;
 
-// The middle ball of each short rod.
+// The middle ball of ball j's short rod: ball 3 for balls 1-5, ball 8 for 6-10.
 constexpr int kFirstMiddle = 3;
-constexpr int kSecondMiddle = 8;
+constexpr int rod_middle(int j) { return j <= 5 ? kFirstMiddle : kFirstMiddle + 5; }
 
 struct TwoRods {
     Ball_A& saver;
@@ -85,7 +83,7 @@ void DrawTwoRodsBall(TwoRods& r, int j)
     const bool first = j <= 5;
     const double mx = first ? r.m1x : r.m2x;
     const double my = first ? r.m1y : r.m2y;
-    const int middle = first ? kFirstMiddle : kSecondMiddle;
+    const int middle = rod_middle(j);
     const double spin = first ? r.spin1 : r.spin2;
 
     if (j == middle) {
@@ -145,8 +143,7 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     // The arms along the rod, and the circle the middles run on.
     const Ball_A::BallArray& along = vertical ? s.glides().StartY() : s.glides().StartX();
     for (int i = 1; i <= kSmallBalls; ++i) {
-        const int middle = i <= 5 ? kFirstMiddle : kSecondMiddle;
-        r.arm[i] = std::abs(along[i] - along[middle]);
+        r.arm[i] = std::abs(along[i] - along[rod_middle(i)]);
     }
     r.orbit_radius = vertical ? s.g_CenterY() - (s.glides().StartY()[kFirstMiddle] + kHalfSmallCell)
                               : s.g_CenterX() - (s.glides().StartX()[kFirstMiddle] + kHalfSmallCell);
@@ -164,7 +161,7 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     const double factor = s.settings().g_SpeedFactor;
     for (int rep = 1; rep <= g_PhaseSteps; ++rep) {
         StepScales(r);
-        for (int k = 1; k <= kSpinLoopEnd; k += kSpinLoopStep) {
+        for (int frame = 1; frame <= kFramesPerRepetition; ++frame) {
             r.o += factor / 2;
             PlaceMiddles(r);
             r.spin1 += kSpinStep;
