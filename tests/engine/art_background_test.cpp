@@ -161,6 +161,32 @@ TEST(ComposeBackground, GridIsNewOnEveryRun)
     EXPECT_TRUE(column_count_changed) << "twenty grids all had " << first << " columns";
 }
 
+// The grid's layout on screens from none to far wider than a ball's size can
+// say: a ball never wraps round to a negative size, and a screen with no
+// room for a ball has no rows rather than a division by zero.
+TEST(BallGridLayout, BallsAsLargeAsTheWidthAllowsWithinTheirSizeInAsManyRowsAsFit)
+{
+    struct Case {
+        double columns, width, height;
+        int ball_size;
+        double rows;
+    };
+    const Case cases[] = {
+        {4, 1024, 768, 256, 3},
+        {8, 1024, 768, 128, 6},
+        {5, 1024, 100, 204, 0},        // lower than a ball
+        {8, 7, 600, 0, 0},             // narrower than the columns
+        {4, 0, 0, 0, 0},               // no screen
+        {4, 200000, 70000, 32767, 2},  // a ball held at the largest size it can have
+    };
+    for (const Case& c : cases) {
+        const BallGrid grid(c.columns, c.width, c.height);
+        EXPECT_EQ(grid.GradientColumns(), c.columns);
+        EXPECT_EQ(grid.g_GradientBallSize(), c.ball_size) << c.width << " x " << c.height;
+        EXPECT_EQ(grid.GradientRows(), c.rows) << c.width << " x " << c.height;
+    }
+}
+
 TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
 {
     // Narrower than four pixels: balls of size 0, no cells, no division by 0.
