@@ -130,7 +130,7 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     s.snake_y = saver.glides().StartY();
 
     // Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
-    // window's counter. The figure closes after LCM(a, b) / a / b full
+    // turn carried over from run to run. The figure closes after LCM(a, b) / a / b full
     // turns of 2 pi: pi, 2 pi and pi / 2.
     s.FreqA = 4;
     for (s.FreqB = 2; s.FreqB <= 8; s.FreqB = std::int16_t(s.FreqB + 3)) {
