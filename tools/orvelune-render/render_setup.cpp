@@ -1,6 +1,7 @@
 #include "render_setup.h"
 
 #include "host/picture_decoding.h"
+#include "host/program.h"
 #include "settings/settings_file.h"
 #ifdef _WIN32
 #include "host/win32/win32_text.h"
@@ -38,11 +39,10 @@ int fail(int status, const std::string& message)
     return status;
 }
 
-std::optional<Prepared> prepare(const RenderOptions& options, const std::string& program_folder,
-                                int& status)
+std::optional<Prepared> prepare(const RenderOptions& options, int& status)
 {
     Prepared prepared;
-    prepared.ini_path = options.ini_path ? *options.ini_path : default_ini_path(program_folder);
+    prepared.ini_path = options.ini_path ? *options.ini_path : default_ini_path(host::program_folder());
     // FileExists takes regular files only: a FIFO given here would hang the load.
     if (options.ini_path && !FileExists(prepared.ini_path)) {
         status = fail(kBadCommandLine, "cannot read the settings file '" + prepared.ini_path + "'");
@@ -79,17 +79,6 @@ std::optional<Prepared> prepare(const RenderOptions& options, const std::string&
         }
     }
     return prepared;
-}
-
-std::string program_folder_of(const char* argv0)
-{
-    std::string path = argv0 ? argv0 : "";
-#ifdef _WIN32
-    auto slash = path.find_last_of("\\/");
-#else
-    auto slash = path.rfind('/');
-#endif
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
 } // namespace render_setup
