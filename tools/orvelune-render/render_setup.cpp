@@ -2,12 +2,8 @@
 
 #include "host/picture_decoding.h"
 #include "host/program.h"
+#include "host/system_text.h"
 #include "settings/settings_file.h"
-#ifdef _WIN32
-#include "host/win32/win32_text.h"
-#else
-#include "host/pango/pango_text.h"
-#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -55,11 +51,7 @@ std::optional<Prepared> prepare(const RenderOptions& options, int& status)
     host_options.picture_loader = [picture_limit](const std::string& path, gfx::Surface& out) {
         return host::decode_picture_file(path, out, picture_limit) == host::PictureResult::Decoded;
     };
-#ifdef _WIN32
-    host_options.text = std::make_shared<host::GdiText>();
-#else
-    host_options.text = std::make_shared<host::PangoText>();
-#endif
+    host_options.text = std::make_shared<host::SystemText>();
     if (options.desktop_path) {
         const host::PictureResult desktop =
             host::decode_picture_file(*options.desktop_path, host_options.desktop, picture_limit);

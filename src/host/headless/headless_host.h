@@ -57,7 +57,7 @@ struct HeadlessOptions {
     // What the colour and picture-file choosers return (nothing: cancelled).
     std::optional<gfx::ColorRef> chosen_color;
     std::optional<std::string> chosen_picture_file;
-    // The text service (a desktop host's, such as host::PangoText, or a
+    // The text service (a desktop host's, such as host::SystemText, or a
     // test's). Null: text is neither drawn nor measured (width 0, lines 12
     // pixels high), which keeps layouts the same on every machine.
     std::shared_ptr<TextService> text;

@@ -2,8 +2,8 @@
 
 // The Wayland host's own classes. Included only by the files of src/host/wayland.
 #include "host/host.h"
-#include "host/pango/pango_text.h"
 #include "host/run_loop.h"
+#include "host/system_text.h"
 #include "host/wayland/wayland_host.h"
 #include "host/x11/gtk_dialogs.h"
 
@@ -321,7 +321,7 @@ private:
 
     wl_display* m_display;
     WaylandHostOptions m_options;
-    PangoText m_text;
+    SystemText m_text;
     wl_registry* m_registry = nullptr;
     wl_compositor* m_compositor = nullptr;
     int m_compositor_version = 0;

@@ -5,9 +5,9 @@
 
 #include "host/host.h"
 #include "host/run_loop.h"
+#include "host/system_text.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/win32_present.h"
-#include "host/win32/win32_text.h"
 
 #include <cstdint>
 #include <deque>
@@ -186,7 +186,7 @@ private:
     void watch_parents();
 
     HINSTANCE m_instance;
-    GdiText m_text;
+    SystemText m_text;
     bool m_com_started = false;
     bool m_timer_resolution_raised = false;
     std::vector<Win32Window*> m_windows; // in creation order

@@ -3,8 +3,8 @@
 // The X11 host's own classes. Included only by the files of src/host/x11:
 // after Xlib, `Window` means the X resource id and `host::Window` ours.
 #include "host/host.h"
-#include "host/pango/pango_text.h"
 #include "host/run_loop.h"
+#include "host/system_text.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/x11_present.h"
 #include "host/x11/gtk_dialogs.h"
@@ -199,7 +199,7 @@ private:
 
     ::Display* m_display;
     X11HostOptions m_options;
-    PangoText m_text;
+    SystemText m_text;
     Atoms m_atoms;
     int m_screen;
     ::Window m_root;
