@@ -195,7 +195,7 @@ struct InputEvent {
     Key key = Key::Other;
 };
 
-class WaylandHost : public host::Host, private EventSource {
+class WaylandHost : public LoopHost {
 public:
     WaylandHost(wl_display* display, const WaylandHostOptions& options);
     ~WaylandHost() override;
@@ -216,9 +216,6 @@ public:
     // Nor their titles: the instance claim alone keeps the saver single.
     bool top_level_window_exists(std::string_view) override { return false; }
 
-    void run() override { m_loop.run(); }
-    void quit() override { m_loop.quit(); }
-    void process_pending_messages() override { m_loop.process_pending_messages(); }
     void sleep_ms(int ms) override;
     std::uint64_t now_ms() override;
 
@@ -260,7 +257,6 @@ public:
     zwlr_layer_shell_v1* layer_shell() const { return m_layer_shell; }
     wl_seat* seat() const { return m_seat; }
     const WaylandHostOptions& options() const { return m_options; }
-    RunLoop& loop() { return m_loop; }
     NativeHandle next_handle() { return m_next_handle++; }
     void window_created(WaylandWindow& window);
     void window_destroyed(WaylandWindow& window);
@@ -337,7 +333,6 @@ private:
     std::vector<std::unique_ptr<Output>> m_outputs; // in the compositor's order
     std::vector<WaylandWindow*> m_windows;          // in creation order
     std::deque<InputEvent> m_input;
-    RunLoop m_loop{*this, *this};
     NativeHandle m_next_handle = 1;
     WaylandDamageRecorder m_recorder;
 

@@ -86,7 +86,7 @@ private:
     WindowTimer m_timer;
 };
 
-class X11Host : public host::Host, private EventSource {
+class X11Host : public LoopHost {
 public:
     X11Host(::Display* display, const X11HostOptions& options);
     ~X11Host() override;
@@ -105,9 +105,6 @@ public:
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
     bool top_level_window_exists(std::string_view title_utf8) override;
 
-    void run() override { m_loop.run(); }
-    void quit() override { m_loop.quit(); }
-    void process_pending_messages() override { m_loop.process_pending_messages(); }
     void sleep_ms(int ms) override;
     std::uint64_t now_ms() override;
 
@@ -152,7 +149,6 @@ public:
     ::Window root() const { return m_root; }
     const Atoms& atoms() const { return m_atoms; }
     const X11HostOptions& options() const { return m_options; }
-    RunLoop& loop() { return m_loop; }
     void window_created(X11Window& window);
     void window_destroyed(X11Window& window);
     bool uses_shm() const;
@@ -208,7 +204,6 @@ private:
     bool m_foreign_taken = false;
     bool m_ordinary_taken = false;
     std::vector<X11Window*> m_windows; // in creation order
-    RunLoop m_loop{*this, *this};
     int m_cursor_count = 0;
     Cursor m_invisible_cursor = 0;
     bool m_shm_used = false;
