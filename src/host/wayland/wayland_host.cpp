@@ -1,7 +1,5 @@
 #include "host/wayland/wayland_host_impl.h"
 
-#include "host/gdk/picture_file.h"
-#include "host/gdk/picture_process.h"
 #include "host/x11/x11_signals.h"
 
 #include <unistd.h>
@@ -167,8 +165,6 @@ WaylandHost::~WaylandHost()
         wl_registry_destroy(m_registry);
     wl_display_roundtrip(m_display);
     wl_display_disconnect(m_display);
-    if (m_instance_fd >= 0)
-        close(m_instance_fd);
 }
 
 void WaylandHost::global_added(wl_registry* registry, std::uint32_t name, const char* interface,
@@ -356,18 +352,11 @@ std::uint64_t WaylandHost::now_ms()
     return std::uint64_t(now.tv_sec) * 1000 + std::uint64_t(now.tv_nsec) / 1000000;
 }
 
-bool WaylandHost::load_picture(const std::string& path_utf8, gfx::Surface& out)
+void WaylandHost::wait_for_decoder(int decoder_fd, int timeout_ms)
 {
-    const Size screen = screen_size();
-    // The picture is decoded in a child process under limits of time and
-    // memory; meanwhile the compositor's events and the end signals keep
-    // coming, so a click or SIGTERM ends the saver however long it takes.
-    const auto wait = [this](int decoder, int timeout_ms) {
-        pump(timeout_ms, decoder);
-        process_pending_messages();
-    };
-    return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait)
-           == PictureResult::Decoded;
+    // The compositor's events and the end signals keep coming meanwhile, so
+    // a click or SIGTERM ends the saver however long the picture takes.
+    pump(timeout_ms, decoder_fd);
 }
 
 void WaylandHost::window_created(WaylandWindow& window)

@@ -3,9 +3,8 @@
 // The Wayland host's own classes. Included only by the files of src/host/wayland.
 #include "host/host.h"
 #include "host/run_loop.h"
-#include "host/system_text.h"
 #include "host/wayland/wayland_host.h"
-#include "host/x11/gtk_dialogs.h"
+#include "host/x11/desktop_host.h"
 
 #include <wayland-client.h>
 
@@ -195,7 +194,7 @@ struct InputEvent {
     Key key = Key::Other;
 };
 
-class WaylandHost : public LoopHost {
+class WaylandHost : public x11::DesktopHost {
 public:
     WaylandHost(wl_display* display, const WaylandHostOptions& options);
     ~WaylandHost() override;
@@ -225,25 +224,9 @@ public:
     std::optional<gfx::Point> pointer_position() override { return std::nullopt; }
 
     bool capture_desktop(gfx::Surface& into) override; // wayland_capture.cpp
-    bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
-    // Pango over Cairo, as on X11.
-    TextService& text() override { return m_text; }
-
-    // The screen-saver services keep their defaults: the session's locker
-    // does locking, as on X11.
-
-    // A lock file per Wayland display (wayland_instance.cpp).
-    InstanceClaim claim_instance() override;
-    bool instance_claimed_elsewhere() override;
-
-    // GTK's dialogs (wayland_dialogs.cpp).
-    void message_box(host::Window* owner, std::string_view text_utf8,
-                     std::string_view title_utf8, MessageStyle style) override;
-    std::optional<gfx::ColorRef> choose_color(host::Window* owner,
-                                              gfx::ColorRef initial) override;
-    std::optional<std::string> choose_picture_file(host::Window* owner,
-                                                   const PictureFileRequest& request) override;
-    void open_url(std::string_view url) override;
+    // Pictures, text, the instance claim and the system's dialogs are the
+    // desktop hosts', as on X11 (x11/desktop_host.h). The screen-saver
+    // services keep their defaults: the session's locker does locking.
 
     [[noreturn]] void end_process(int status) override;
 
@@ -299,9 +282,6 @@ public:
 
     void keyboard_entered(wl_surface* surface) { m_keyboard_surface = surface; }
     void keyboard_left() { m_keyboard_surface = nullptr; }
-    bool ensure_gtk();
-    // The modal loop GTK's dialogs run in.
-    x11::GtkDialogLoop dialog_loop();
 
     // The registry's answers.
     void global_added(wl_registry* registry, std::uint32_t name, const char* interface,
@@ -315,9 +295,16 @@ private:
     void check_end() override;
     void lost_connection();
 
+    // What the desktop hosts leave to each (x11/desktop_host.h): the lock
+    // file per Wayland display (wayland_instance.cpp), the wait while a
+    // picture decodes (wayland_host.cpp) and the loop GTK's dialogs run in
+    // (wayland_dialogs.cpp).
+    std::string instance_lock_name() override;
+    void wait_for_decoder(int decoder_fd, int timeout_ms) override;
+    x11::GtkDialogLoop dialog_loop(host::Window* owner) override;
+
     wl_display* m_display;
     WaylandHostOptions m_options;
-    SystemText m_text;
     wl_registry* m_registry = nullptr;
     wl_compositor* m_compositor = nullptr;
     int m_compositor_version = 0;
@@ -353,9 +340,7 @@ private:
     xkb_keymap* m_xkb_keymap = nullptr;
     xkb_state* m_xkb_state = nullptr;
 
-    int m_instance_fd = -1;
     bool m_capture_reported = false;
-    int m_gtk_state = 0; // 0 untried, 1 ready, -1 cannot start
 };
 
 } // namespace host::wl
