@@ -33,6 +33,16 @@ class WaylandWindow;
 // Frame callbacks tell their window (wayland_window.cpp).
 extern const wl_callback_listener kFrameListener;
 
+// Destroys an object of ours, if `object` holds one, with its interface's
+// destructor (wl_surface_destroy, ...), and forgets it.
+template <typename T>
+void destroy_proxy(T*& object, void (*destructor)(T*))
+{
+    if (object)
+        destructor(object);
+    object = nullptr;
+}
+
 // One output of the compositor. Its place in the host's coordinates is
 // given by layout_outputs(): the figure's output at (0, 0), the others to
 // its right, each as wide and high as its pixels.
@@ -50,6 +60,12 @@ struct Output {
     bool known() const { return mode_width > 0 && mode_height > 0; }
     int pixel_width() const { return (transform & 1) ? mode_height : mode_width; }
     int pixel_height() const { return (transform & 1) ? mode_width : mode_height; }
+    // Gives the output's objects back to the compositor.
+    void destroy()
+    {
+        destroy_proxy(xdg_output, zxdg_output_v1_destroy);
+        destroy_proxy(output, wl_output_destroy);
+    }
 };
 
 // One shared-memory buffer of a window's frame. The compositor reads it from
