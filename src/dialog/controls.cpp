@@ -149,6 +149,15 @@ std::vector<Control> build_control_table()
         c.caption = caption;
         c.align = Align::Centre;
     };
+    // One of a group of option marks: the 13 x 13 mark Img_`name`(index) at
+    // (x, y) of `panel`, its caption lbl_`name`(index) 16 pixels to the right.
+    auto option = [&](std::string_view name, ControlKind mark, ControlKind caption_kind, int index, int panel,
+                      int x, int y, int caption_width, std::string_view caption) {
+        add(indexed("Img_" + std::string(name), index), mark, index, in_panel(panel, x, y, 13, 13));
+        add(indexed("lbl_" + std::string(name), index), caption_kind, index,
+            in_panel(panel, x + 16, y, caption_width, kCaptionHeight))
+            .caption = caption;
+    };
 
     // The top bar and what lies on it.
     add("Image1", ControlKind::TopBar, 0, {0, 0, kWindowWidth, 22});
@@ -190,20 +199,14 @@ std::vector<Control> build_control_table()
             }
             break;
         case 1: // background
-            for (int k = 1; k <= 4; ++k) {
-                const int y = 36 + 16 * (k - 1);
-                add(indexed("Img_Opt_bk", k), ControlKind::BackgroundMark, k, in_panel(1, 8, y, 13, 13));
-                add(indexed("lbl_Opt_bk", k), ControlKind::BackgroundCaption, k,
-                    in_panel(1, 24, y, kBackgroundCaptionWidths[k - 1], kCaptionHeight))
-                    .caption = kBackgroundCaptions[k - 1];
-            }
+            for (int k = 1; k <= 4; ++k)
+                option("Opt_bk", ControlKind::BackgroundMark, ControlKind::BackgroundCaption, k, 1, 8,
+                       36 + 16 * (k - 1), kBackgroundCaptionWidths[k - 1], kBackgroundCaptions[k - 1]);
             image_button("Img_C", "lbl_C", ImageButton::BackgroundColor, in_panel(1, 168, 52, 89, 20), "背景色");
-            add("Img_Opt_bk_G(1)", ControlKind::ArrangementMark, 1, in_panel(1, 136, 84, 13, 13));
-            add("lbl_Opt_bk_G(1)", ControlKind::ArrangementCaption, 1, in_panel(1, 152, 84, 36, kCaptionHeight))
-                .caption = "中央";
-            add("Img_Opt_bk_G(2)", ControlKind::ArrangementMark, 2, in_panel(1, 192, 84, 13, 13));
-            add("lbl_Opt_bk_G(2)", ControlKind::ArrangementCaption, 2, in_panel(1, 208, 84, 48, kCaptionHeight))
-                .caption = "並べる";
+            option("Opt_bk_G", ControlKind::ArrangementMark, ControlKind::ArrangementCaption, 1, 1, 136, 84, 36,
+                   "中央");
+            option("Opt_bk_G", ControlKind::ArrangementMark, ControlKind::ArrangementCaption, 2, 1, 192, 84, 48,
+                   "並べる");
             image_button("Img_Path", "lbl_Path", ImageButton::PictureFile, in_panel(1, 24, 104, 33, 20), "...");
             add("BK_Path", ControlKind::PathBox, 0, in_panel(1, 60, 104, 437, 17));
             {
@@ -213,12 +216,8 @@ std::vector<Control> build_control_table()
             }
             break;
         case 2: // processing pattern
-            add("Img_Opt_Ptn(1)", ControlKind::OrderMark, 1, in_panel(2, 8, 36, 13, 13));
-            add("lbl_Opt_Ptn(1)", ControlKind::OrderCaption, 1, in_panel(2, 24, 36, 36, kCaptionHeight))
-                .caption = "順次";
-            add("Img_Opt_Ptn(2)", ControlKind::OrderMark, 2, in_panel(2, 64, 36, 13, 13));
-            add("lbl_Opt_Ptn(2)", ControlKind::OrderCaption, 2, in_panel(2, 80, 36, 56, kCaptionHeight))
-                .caption = "ﾗﾝﾀﾞﾑ";
+            option("Opt_Ptn", ControlKind::OrderMark, ControlKind::OrderCaption, 1, 2, 8, 36, 36, "順次");
+            option("Opt_Ptn", ControlKind::OrderMark, ControlKind::OrderCaption, 2, 2, 64, 36, 56, "ﾗﾝﾀﾞﾑ");
             break;
         case 3: { // ball colour
             constexpr std::string_view kNames[3] = {"赤", "緑", "青"};

@@ -52,22 +52,22 @@ inline constexpr int kControlKindCount = int(ControlKind::WindowRim) + 1;
 
 // The image buttons; the command buttons keep their design indexes 0 to 3.
 enum ImageButton : int {
-    RestoreDefaults = 0,
-    VersionInformation = 1,
-    Cancel = 2,
-    Save = 3,
-    SelectAll = 4,
-    BackgroundColor = 5,
-    PictureFile = 6,
+    RestoreDefaults,
+    VersionInformation,
+    Cancel,
+    Save,
+    SelectAll,
+    BackgroundColor,
+    PictureFile,
 };
 
 // The scroll bars: H_RGB(1..3) keep their design indexes.
 enum BarIndex : int {
     RedBar = 1,
-    GreenBar = 2,
-    BlueBar = 3,
-    PcSpecBar = 4,
-    SpeedBar = 5,
+    GreenBar,
+    BlueBar,
+    PcSpecBar,
+    SpeedBar,
 };
 
 enum class Align { Left, Centre };

@@ -21,11 +21,12 @@ struct ProgramArguments {
     std::string text;
 };
 
-// The folder of the program, where the settings file lives on Windows: the
-// folder of Orvelune.scr itself on Windows; on Linux the folder part of the
-// name the program was started by, "." when that name has none. Never
-// fails: "." when the system gives no name. Any thread, once the entry
-// point has started.
+// The folder of the program file the process runs, where the settings file
+// lives on Windows: the folder of Orvelune.scr (or of the render tool) as
+// the system loaded it, however the program was started (by a full path, a
+// relative one, or a search of PATH). Never fails: "." when the system does
+// not say. Any thread. Defined once per system (win32/win32_program.cpp,
+// posix/posix_program.cpp), so the programs and the render tool agree.
 std::string program_folder();
 
 } // namespace host

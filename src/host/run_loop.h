@@ -91,4 +91,20 @@ private:
     std::function<void()> m_after_tick;
 };
 
+// A host whose loop is a RunLoop over its own events, as every backend's
+// is: run(), quit() and process_pending_messages() are the loop's, and the
+// backend supplies the EventSource calls (privately: only the loop makes
+// them) and its clock, Host::now_ms().
+class LoopHost : public Host, private EventSource {
+public:
+    void run() final { m_loop.run(); }
+    void quit() final { m_loop.quit(); }
+    void process_pending_messages() final { m_loop.process_pending_messages(); }
+    // The loop the host's windows register their timers with.
+    RunLoop& loop() { return m_loop; }
+
+private:
+    RunLoop m_loop{*this, *this};
+};
+
 } // namespace host

@@ -5,7 +5,7 @@
 #include "engine/saver_window.h"
 #include "gfx/raster.h"
 #include "host/headless/headless_host.h"
-#include "host/pango/pango_text.h"
+#include "host/system_text.h"
 #include "settings/settings_file.h"
 
 #include <sstream>
@@ -119,7 +119,7 @@ gfx::Surface ExpectedDialog(const Settings& settings)
 {
     host::HeadlessOptions options;
     options.screen = {1024, 768};
-    options.text = std::make_shared<host::PangoText>();
+    options.text = std::make_shared<host::SystemText>();
     host::HeadlessHost host(std::move(options));
     Settings copy = settings;
     Ball_P dialog(host, copy);

@@ -206,5 +206,35 @@ TEST_F(RenderOnBoth, PicturesDecodeAndFramesArePixelIdentical)
     }
 }
 
+TEST_F(RenderOnBoth, ReadsTheSettingsFileBesideItselfWithoutIni)
+{
+    // As the saver does, however the tool was started: by its full path, or
+    // found along PATH from a folder that holds a settings file of its own.
+    const std::string tool = dir + "/tool", elsewhere = dir + "/elsewhere";
+    fs::create_directories(tool);
+    fs::create_directories(elsewhere);
+    fs::copy_file(win32_program("orvelune-render.exe"), tool + "/orvelune-render.exe");
+    save_settings_file(tool + "/Orvelune.ini", DefaultsWith(1, 3));
+    save_settings_file(elsewhere + "/Orvelune.ini", DefaultsWith(1, 27));
+    const std::vector<std::string> run = {"--size", "64x48", "--seed", "1", "--ticks", "0", "--trace",
+                                          windows_path(dir + "/run.jsonl")};
+    std::vector<std::string> by_path = {"/c", "cd", "/d", windows_path(elsewhere), "&&", "set",
+                                        "PATH=" + windows_path(tool) + ";%PATH%", "&&", "orvelune-render.exe"};
+    by_path.insert(by_path.end(), run.begin(), run.end());
+    struct Start {
+        const char* how;
+        std::string program;
+        std::vector<std::string> args;
+    };
+    for (const Start& start : {Start{"full path", tool + "/orvelune-render.exe", run}, Start{"PATH", "cmd", by_path}}) {
+        SCOPED_TRACE(start.how);
+        fs::remove(dir + "/run.jsonl");
+        WineProcess process = WineSuite::get().start(start.program, start.args);
+        ASSERT_EQ(process.exit_code(120s).value_or(-1), 0);
+        const std::string trace = testrig::ReadFile(dir + "/run.jsonl");
+        EXPECT_NE(trace.find("\"speed\":3,"), std::string::npos) << trace.substr(0, 120);
+    }
+}
+
 } // namespace
 } // namespace winetest

@@ -135,11 +135,11 @@ bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& h
 
 } // namespace
 
-int render_contact_sheet(const RenderOptions& options, const std::string& program_folder)
+int render_contact_sheet(const RenderOptions& options)
 {
     int status = EXIT_SUCCESS;
     std::optional<render_setup::Prepared> prepared =
-        render_setup::prepare(options, program_folder, status);
+        render_setup::prepare(options, status);
     if (!prepared)
         return status;
     int tile_width = options.width;

@@ -9,4 +9,4 @@
 // closing figure begins; scaled by --scale, labelled with the action's
 // caption, on a grid, into one PNG. Every action plays alone from the same
 // seed, so the sheet is the same for a seed. Returns the exit status.
-int render_contact_sheet(const RenderOptions& options, const std::string& program_folder);
+int render_contact_sheet(const RenderOptions& options);

@@ -88,12 +88,12 @@ struct Run {
     }
 };
 
-int render(const RenderOptions& options, const std::string& program_folder)
+int render(const RenderOptions& options)
 {
     // ---- everything that can be refused is checked before the run starts
     int status = EXIT_SUCCESS;
     std::optional<render_setup::Prepared> prepared =
-        render_setup::prepare(options, program_folder, status);
+        render_setup::prepare(options, status);
     if (!prepared)
         return status;
 
@@ -194,12 +194,12 @@ int run_tool(int argc, char** argv)
         return EXIT_SUCCESS;
     }
     if (options->dialog)
-        return render_dialog(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+        return render_dialog(*options);
     if (options->version_card)
-        return render_version_card(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+        return render_version_card(*options);
     if (options->contact_sheet_path)
-        return render_contact_sheet(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
-    return render(*options, render_setup::program_folder_of(argc > 0 ? argv[0] : nullptr));
+        return render_contact_sheet(*options);
+    return render(*options);
 }
 
 } // namespace

@@ -14,11 +14,11 @@
 
 using render_setup::fail;
 
-int render_dialog(const RenderOptions& options, const std::string& program_folder)
+int render_dialog(const RenderOptions& options)
 {
     int status = EXIT_SUCCESS;
     std::optional<render_setup::Prepared> prepared =
-        render_setup::prepare(options, program_folder, status);
+        render_setup::prepare(options, status);
     if (!prepared)
         return status;
     gfx::Surface screen(options.width, options.height);

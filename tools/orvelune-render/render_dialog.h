@@ -8,4 +8,4 @@
 // the given size, over the desktop picture (or black), with its text set by
 // Pango as on the Linux desktop, written to DIR/dialog.png. Exit status as
 // for the saver's runs.
-int render_dialog(const RenderOptions& options, const std::string& program_folder);
+int render_dialog(const RenderOptions& options);

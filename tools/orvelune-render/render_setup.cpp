@@ -1,12 +1,9 @@
 #include "render_setup.h"
 
 #include "host/picture_decoding.h"
+#include "host/program.h"
+#include "host/system_text.h"
 #include "settings/settings_file.h"
-#ifdef _WIN32
-#include "host/win32/win32_text.h"
-#else
-#include "host/pango/pango_text.h"
-#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -38,11 +35,10 @@ int fail(int status, const std::string& message)
     return status;
 }
 
-std::optional<Prepared> prepare(const RenderOptions& options, const std::string& program_folder,
-                                int& status)
+std::optional<Prepared> prepare(const RenderOptions& options, int& status)
 {
     Prepared prepared;
-    prepared.ini_path = options.ini_path ? *options.ini_path : default_ini_path(program_folder);
+    prepared.ini_path = options.ini_path ? *options.ini_path : default_ini_path(host::program_folder());
     // FileExists takes regular files only: a FIFO given here would hang the load.
     if (options.ini_path && !FileExists(prepared.ini_path)) {
         status = fail(kBadCommandLine, "cannot read the settings file '" + prepared.ini_path + "'");
@@ -55,11 +51,7 @@ std::optional<Prepared> prepare(const RenderOptions& options, const std::string&
     host_options.picture_loader = [picture_limit](const std::string& path, gfx::Surface& out) {
         return host::decode_picture_file(path, out, picture_limit) == host::PictureResult::Decoded;
     };
-#ifdef _WIN32
-    host_options.text = std::make_shared<host::GdiText>();
-#else
-    host_options.text = std::make_shared<host::PangoText>();
-#endif
+    host_options.text = std::make_shared<host::SystemText>();
     if (options.desktop_path) {
         const host::PictureResult desktop =
             host::decode_picture_file(*options.desktop_path, host_options.desktop, picture_limit);
@@ -79,17 +71,6 @@ std::optional<Prepared> prepare(const RenderOptions& options, const std::string&
         }
     }
     return prepared;
-}
-
-std::string program_folder_of(const char* argv0)
-{
-    std::string path = argv0 ? argv0 : "";
-#ifdef _WIN32
-    auto slash = path.find_last_of("\\/");
-#else
-    auto slash = path.rfind('/');
-#endif
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
 } // namespace render_setup

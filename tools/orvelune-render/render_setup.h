@@ -29,10 +29,6 @@ struct Prepared {
 // one is given. Nothing, after saying why through fail(), when the settings
 // file or the desktop picture cannot be read or the PNG folder cannot be made;
 // `status` then holds the exit status.
-std::optional<Prepared> prepare(const RenderOptions& options, const std::string& program_folder,
-                                int& status);
-
-// The folder the program was started from, for the default settings path.
-std::string program_folder_of(const char* argv0);
+std::optional<Prepared> prepare(const RenderOptions& options, int& status);
 
 } // namespace render_setup

@@ -18,11 +18,11 @@
 
 using render_setup::fail;
 
-int render_version_card(const RenderOptions& options, const std::string& program_folder)
+int render_version_card(const RenderOptions& options)
 {
     int prepare_status = EXIT_SUCCESS;
     std::optional<render_setup::Prepared> prepared =
-        render_setup::prepare(options, program_folder, prepare_status);
+        render_setup::prepare(options, prepare_status);
     if (!prepared)
         return prepare_status;
 

@@ -10,4 +10,4 @@
 // is written to DIR/frame-NNNNNN.png, from the snapshot it opens with to the
 // last exact copy before it closes. The turns follow --seed. Exit status as
 // for the saver's runs.
-int render_version_card(const RenderOptions& options, const std::string& program_folder);
+int render_version_card(const RenderOptions& options);

@@ -52,6 +52,7 @@ bool write_all(int fd, const void* bytes, std::size_t count)
     return true;
 }
 
+#ifndef ORVELUNE_NO_ADDRESS_LIMIT
 // The address space the process holds now, from /proc; 0 when unknown.
 std::uint64_t address_space_now()
 {
@@ -63,6 +64,7 @@ std::uint64_t address_space_now()
     std::fclose(statm);
     return read ? pages * std::uint64_t(sysconf(_SC_PAGESIZE)) : 0;
 }
+#endif
 
 void limit(int resource, std::uint64_t value)
 {

@@ -57,7 +57,7 @@ struct HeadlessOptions {
     // What the colour and picture-file choosers return (nothing: cancelled).
     std::optional<gfx::ColorRef> chosen_color;
     std::optional<std::string> chosen_picture_file;
-    // The text service (a desktop host's, such as host::PangoText, or a
+    // The text service (a desktop host's, such as host::SystemText, or a
     // test's). Null: text is neither drawn nor measured (width 0, lines 12
     // pixels high), which keeps layouts the same on every machine.
     std::shared_ptr<TextService> text;
@@ -130,7 +130,7 @@ private:
     gfx::Surface m_picture;
 };
 
-class HeadlessHost : public Host, private EventSource {
+class HeadlessHost : public LoopHost {
 public:
     using FrameSink = std::function<void(const Window&, const gfx::Surface&)>;
 
@@ -146,7 +146,7 @@ public:
     void add_input(const MouseEvent& event);
     void set_frame_sink(FrameSink sink) { m_frame_sink = std::move(sink); }
     // Called after each on_timer handler has returned.
-    void set_after_tick(std::function<void()> hook) { m_loop.set_after_tick(std::move(hook)); }
+    void set_after_tick(std::function<void()> hook) { loop().set_after_tick(std::move(hook)); }
     // Titles of other programs' top-level windows, for the single-instance guard.
     std::vector<std::string> foreign_titles;
     // Other programs' windows by handle (a preview pane), for native_window_rect().
@@ -192,9 +192,6 @@ public:
     // The loop keeps host.h's rules on the virtual clock: run() jumps the
     // clock to whatever is due next, and returns once no timer runs and no
     // scripted input is left.
-    void run() override { m_loop.run(); }
-    void quit() override { m_loop.quit(); }
-    void process_pending_messages() override { m_loop.process_pending_messages(); }
     void sleep_ms(int ms) override;
     std::uint64_t now_ms() override { return m_now; }
 
@@ -242,7 +239,6 @@ private:
     FrameSink m_frame_sink;
 
     std::uint64_t m_now = 0;
-    RunLoop m_loop{*this, *this};
     std::deque<MouseEvent> m_input;
     int m_buttons_down = 0;
     gfx::Point m_pointer;

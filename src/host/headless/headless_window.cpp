@@ -14,7 +14,7 @@ HeadlessWindow::HeadlessWindow(HeadlessHost& host, WindowHandler& handler,
                                NativeHandle handle)
     : m_host(&host), m_handler(handler),
       m_frame_limit(options.frame_limit), m_record(record), m_handle(handle),
-      m_timer(host.m_loop, handler)
+      m_timer(host.loop(), handler)
 {
     const Size frame = frame_size_within(options.rect.width, options.rect.height, m_frame_limit);
     m_frame = gfx::Surface(frame.width, frame.height);

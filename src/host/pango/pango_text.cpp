@@ -1,4 +1,5 @@
-#include "host/pango/pango_text.h"
+// Text with Pango over Cairo; see host/system_text.h.
+#include "host/system_text.h"
 
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -56,7 +57,7 @@ PangoRectangle measure(std::string_view utf8, const Font& font)
 
 } // namespace
 
-int PangoText::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+int SystemText::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
                          gfx::Pixel colour)
 {
     if (into.empty())
@@ -89,8 +90,8 @@ int PangoText::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf
     return logical.width;
 }
 
-int PangoText::text_width(std::string_view utf8, const Font& font) { return measure(utf8, font).width; }
+int SystemText::text_width(std::string_view utf8, const Font& font) { return measure(utf8, font).width; }
 
-int PangoText::text_height(std::string_view utf8, const Font& font) { return measure(utf8, font).height; }
+int SystemText::text_height(std::string_view utf8, const Font& font) { return measure(utf8, font).height; }
 
 } // namespace host

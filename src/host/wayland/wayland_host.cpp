@@ -1,7 +1,5 @@
 #include "host/wayland/wayland_host_impl.h"
 
-#include "host/gdk/picture_file.h"
-#include "host/gdk/picture_process.h"
 #include "host/x11/x11_signals.h"
 
 #include <unistd.h>
@@ -131,44 +129,26 @@ WaylandHost::WaylandHost(wl_display* display, const WaylandHostOptions& options)
 
 WaylandHost::~WaylandHost()
 {
-    for (auto& output : m_outputs) {
-        if (output->xdg_output)
-            zxdg_output_v1_destroy(output->xdg_output);
-        wl_output_destroy(output->output);
-    }
-    if (m_cursor_surface)
-        wl_surface_destroy(m_cursor_surface);
-    if (m_cursor_theme)
-        wl_cursor_theme_destroy(m_cursor_theme);
-    if (m_pointer)
-        wl_pointer_destroy(m_pointer);
-    if (m_keyboard)
-        wl_keyboard_destroy(m_keyboard);
+    for (auto& output : m_outputs)
+        output->destroy();
+    destroy_proxy(m_cursor_surface, wl_surface_destroy);
+    destroy_proxy(m_cursor_theme, wl_cursor_theme_destroy);
+    destroy_proxy(m_pointer, wl_pointer_destroy);
+    destroy_proxy(m_keyboard, wl_keyboard_destroy);
     xkb_state_unref(m_xkb_state);
     xkb_keymap_unref(m_xkb_keymap);
     xkb_context_unref(m_xkb_context);
-    if (m_seat)
-        wl_seat_destroy(m_seat);
-    if (m_screencopy)
-        zwlr_screencopy_manager_v1_destroy(m_screencopy);
-    if (m_xdg_output_manager)
-        zxdg_output_manager_v1_destroy(m_xdg_output_manager);
-    if (m_layer_shell)
-        zwlr_layer_shell_v1_destroy(m_layer_shell);
-    if (m_wm_base)
-        xdg_wm_base_destroy(m_wm_base);
-    if (m_subcompositor)
-        wl_subcompositor_destroy(m_subcompositor);
-    if (m_shm)
-        wl_shm_destroy(m_shm);
-    if (m_compositor)
-        wl_compositor_destroy(m_compositor);
-    if (m_registry)
-        wl_registry_destroy(m_registry);
+    destroy_proxy(m_seat, wl_seat_destroy);
+    destroy_proxy(m_screencopy, zwlr_screencopy_manager_v1_destroy);
+    destroy_proxy(m_xdg_output_manager, zxdg_output_manager_v1_destroy);
+    destroy_proxy(m_layer_shell, zwlr_layer_shell_v1_destroy);
+    destroy_proxy(m_wm_base, xdg_wm_base_destroy);
+    destroy_proxy(m_subcompositor, wl_subcompositor_destroy);
+    destroy_proxy(m_shm, wl_shm_destroy);
+    destroy_proxy(m_compositor, wl_compositor_destroy);
+    destroy_proxy(m_registry, wl_registry_destroy);
     wl_display_roundtrip(m_display);
     wl_display_disconnect(m_display);
-    if (m_instance_fd >= 0)
-        close(m_instance_fd);
 }
 
 void WaylandHost::global_added(wl_registry* registry, std::uint32_t name, const char* interface,
@@ -228,9 +208,7 @@ void WaylandHost::global_removed(std::uint32_t name)
         for (WaylandWindow* window : std::vector<WaylandWindow*>(m_windows))
             if (alive(window) && output_for(window->rect()) == output)
                 window->role_closed();
-        if (output->xdg_output)
-            zxdg_output_v1_destroy(output->xdg_output);
-        wl_output_destroy(output->output);
+        output->destroy();
         m_outputs.erase(it);
         layout_outputs();
         return;
@@ -356,18 +334,11 @@ std::uint64_t WaylandHost::now_ms()
     return std::uint64_t(now.tv_sec) * 1000 + std::uint64_t(now.tv_nsec) / 1000000;
 }
 
-bool WaylandHost::load_picture(const std::string& path_utf8, gfx::Surface& out)
+void WaylandHost::wait_for_decoder(int decoder_fd, int timeout_ms)
 {
-    const Size screen = screen_size();
-    // The picture is decoded in a child process under limits of time and
-    // memory; meanwhile the compositor's events and the end signals keep
-    // coming, so a click or SIGTERM ends the saver however long it takes.
-    const auto wait = [this](int decoder, int timeout_ms) {
-        pump(timeout_ms, decoder);
-        process_pending_messages();
-    };
-    return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait)
-           == PictureResult::Decoded;
+    // The compositor's events and the end signals keep coming meanwhile, so
+    // a click or SIGTERM ends the saver however long the picture takes.
+    pump(timeout_ms, decoder_fd);
 }
 
 void WaylandHost::window_created(WaylandWindow& window)

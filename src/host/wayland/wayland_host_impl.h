@@ -2,10 +2,9 @@
 
 // The Wayland host's own classes. Included only by the files of src/host/wayland.
 #include "host/host.h"
-#include "host/pango/pango_text.h"
 #include "host/run_loop.h"
 #include "host/wayland/wayland_host.h"
-#include "host/x11/gtk_dialogs.h"
+#include "host/x11/desktop_host.h"
 
 #include <wayland-client.h>
 
@@ -34,6 +33,16 @@ class WaylandWindow;
 // Frame callbacks tell their window (wayland_window.cpp).
 extern const wl_callback_listener kFrameListener;
 
+// Destroys an object of ours, if `object` holds one, with its interface's
+// destructor (wl_surface_destroy, ...), and forgets it.
+template <typename T>
+void destroy_proxy(T*& object, void (*destructor)(T*))
+{
+    if (object)
+        destructor(object);
+    object = nullptr;
+}
+
 // One output of the compositor. Its place in the host's coordinates is
 // given by layout_outputs(): the figure's output at (0, 0), the others to
 // its right, each as wide and high as its pixels.
@@ -51,6 +60,12 @@ struct Output {
     bool known() const { return mode_width > 0 && mode_height > 0; }
     int pixel_width() const { return (transform & 1) ? mode_height : mode_width; }
     int pixel_height() const { return (transform & 1) ? mode_width : mode_height; }
+    // Gives the output's objects back to the compositor.
+    void destroy()
+    {
+        destroy_proxy(xdg_output, zxdg_output_v1_destroy);
+        destroy_proxy(output, wl_output_destroy);
+    }
 };
 
 // One shared-memory buffer of a window's frame. The compositor reads it from
@@ -195,7 +210,7 @@ struct InputEvent {
     Key key = Key::Other;
 };
 
-class WaylandHost : public host::Host, private EventSource {
+class WaylandHost : public x11::DesktopHost {
 public:
     WaylandHost(wl_display* display, const WaylandHostOptions& options);
     ~WaylandHost() override;
@@ -216,9 +231,6 @@ public:
     // Nor their titles: the instance claim alone keeps the saver single.
     bool top_level_window_exists(std::string_view) override { return false; }
 
-    void run() override { m_loop.run(); }
-    void quit() override { m_loop.quit(); }
-    void process_pending_messages() override { m_loop.process_pending_messages(); }
     void sleep_ms(int ms) override;
     std::uint64_t now_ms() override;
 
@@ -228,25 +240,9 @@ public:
     std::optional<gfx::Point> pointer_position() override { return std::nullopt; }
 
     bool capture_desktop(gfx::Surface& into) override; // wayland_capture.cpp
-    bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
-    // Pango over Cairo, as on X11.
-    TextService& text() override { return m_text; }
-
-    // The screen-saver services keep their defaults: the session's locker
-    // does locking, as on X11.
-
-    // A lock file per Wayland display (wayland_instance.cpp).
-    InstanceClaim claim_instance() override;
-    bool instance_claimed_elsewhere() override;
-
-    // GTK's dialogs (wayland_dialogs.cpp).
-    void message_box(host::Window* owner, std::string_view text_utf8,
-                     std::string_view title_utf8, MessageStyle style) override;
-    std::optional<gfx::ColorRef> choose_color(host::Window* owner,
-                                              gfx::ColorRef initial) override;
-    std::optional<std::string> choose_picture_file(host::Window* owner,
-                                                   const PictureFileRequest& request) override;
-    void open_url(std::string_view url) override;
+    // Pictures, text, the instance claim and the system's dialogs are the
+    // desktop hosts', as on X11 (x11/desktop_host.h). The screen-saver
+    // services keep their defaults: the session's locker does locking.
 
     [[noreturn]] void end_process(int status) override;
 
@@ -260,7 +256,6 @@ public:
     zwlr_layer_shell_v1* layer_shell() const { return m_layer_shell; }
     wl_seat* seat() const { return m_seat; }
     const WaylandHostOptions& options() const { return m_options; }
-    RunLoop& loop() { return m_loop; }
     NativeHandle next_handle() { return m_next_handle++; }
     void window_created(WaylandWindow& window);
     void window_destroyed(WaylandWindow& window);
@@ -303,9 +298,6 @@ public:
 
     void keyboard_entered(wl_surface* surface) { m_keyboard_surface = surface; }
     void keyboard_left() { m_keyboard_surface = nullptr; }
-    bool ensure_gtk();
-    // The modal loop GTK's dialogs run in.
-    x11::GtkDialogLoop dialog_loop();
 
     // The registry's answers.
     void global_added(wl_registry* registry, std::uint32_t name, const char* interface,
@@ -319,9 +311,16 @@ private:
     void check_end() override;
     void lost_connection();
 
+    // What the desktop hosts leave to each (x11/desktop_host.h): the lock
+    // file per Wayland display (wayland_instance.cpp), the wait while a
+    // picture decodes (wayland_host.cpp) and the loop GTK's dialogs run in
+    // (wayland_dialogs.cpp).
+    std::string instance_lock_name() override;
+    void wait_for_decoder(int decoder_fd, int timeout_ms) override;
+    x11::GtkDialogLoop dialog_loop(host::Window* owner) override;
+
     wl_display* m_display;
     WaylandHostOptions m_options;
-    PangoText m_text;
     wl_registry* m_registry = nullptr;
     wl_compositor* m_compositor = nullptr;
     int m_compositor_version = 0;
@@ -337,7 +336,6 @@ private:
     std::vector<std::unique_ptr<Output>> m_outputs; // in the compositor's order
     std::vector<WaylandWindow*> m_windows;          // in creation order
     std::deque<InputEvent> m_input;
-    RunLoop m_loop{*this, *this};
     NativeHandle m_next_handle = 1;
     WaylandDamageRecorder m_recorder;
 
@@ -358,9 +356,7 @@ private:
     xkb_keymap* m_xkb_keymap = nullptr;
     xkb_state* m_xkb_state = nullptr;
 
-    int m_instance_fd = -1;
     bool m_capture_reported = false;
-    int m_gtk_state = 0; // 0 untried, 1 ready, -1 cannot start
 };
 
 } // namespace host::wl

@@ -128,16 +128,14 @@ void WaylandHost::seat_capabilities(std::uint32_t capabilities)
         m_pointer = wl_seat_get_pointer(m_seat);
         wl_pointer_add_listener(m_pointer, &kPointerListener, this);
     } else if (!pointer && m_pointer) {
-        wl_pointer_destroy(m_pointer);
-        m_pointer = nullptr;
+        destroy_proxy(m_pointer, wl_pointer_destroy);
         m_pointer_surface = nullptr;
     }
     if (keyboard && !m_keyboard) {
         m_keyboard = wl_seat_get_keyboard(m_seat);
         wl_keyboard_add_listener(m_keyboard, &kKeyboardListener, this);
     } else if (!keyboard && m_keyboard) {
-        wl_keyboard_destroy(m_keyboard);
-        m_keyboard = nullptr;
+        destroy_proxy(m_keyboard, wl_keyboard_destroy);
         m_keyboard_surface = nullptr;
     }
 }

@@ -1,11 +1,9 @@
 // The claim of the one saver or settings dialog per Wayland display: the
-// desktop hosts' lock file (host/x11/instance_lock.h), named after the
+// desktop hosts' lock file (host/x11/desktop_host.h), named after the
 // compositor's socket.
 #include "host/wayland/wayland_host_impl.h"
-#include "host/x11/instance_lock.h"
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -29,33 +27,11 @@ std::string display_key()
     return name;
 }
 
-std::string lock_path(std::string& error)
-{
-    return x11::instance_lock_path("orvelune-wayland-" + display_key() + ".lock", error);
-}
-
 } // namespace
 
-InstanceClaim WaylandHost::claim_instance()
+std::string WaylandHost::instance_lock_name()
 {
-    if (m_instance_fd >= 0)
-        return InstanceClaim::Claimed;
-    std::string error;
-    const std::string path = lock_path(error);
-    if (path.empty()) {
-        std::fprintf(stderr, "orvelune: cannot make sure only one saver runs: %s\n", error.c_str());
-        return InstanceClaim::Unavailable;
-    }
-    return x11::claim_instance_lock(path, m_instance_fd);
-}
-
-bool WaylandHost::instance_claimed_elsewhere()
-{
-    if (m_instance_fd >= 0)
-        return false;
-    std::string error;
-    const std::string path = lock_path(error);
-    return !path.empty() && x11::instance_lock_held_elsewhere(path);
+    return "orvelune-wayland-" + display_key() + ".lock";
 }
 
 } // namespace host::wl

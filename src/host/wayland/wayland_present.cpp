@@ -75,11 +75,9 @@ void FrameBuffers::clear()
 
 void FrameBuffers::destroy(ShmBuffer& buffer)
 {
-    if (buffer.buffer)
-        wl_buffer_destroy(buffer.buffer);
+    destroy_proxy(buffer.buffer, wl_buffer_destroy);
     if (buffer.pixels)
         munmap(buffer.pixels, buffer.bytes);
-    buffer.buffer = nullptr;
     buffer.pixels = nullptr;
 }
 
@@ -263,8 +261,7 @@ void WaylandWindow::present(std::span<const gfx::Rect> areas, bool whole)
         }
     }
     m_host.record_damage(*this, damage);
-    if (m_frame_callback)
-        wl_callback_destroy(m_frame_callback);
+    destroy_proxy(m_frame_callback, wl_callback_destroy);
     m_frame_callback = wl_surface_frame(m_surface);
     wl_callback_add_listener(m_frame_callback, &kFrameListener, this);
     m_frame_pending = true;

@@ -209,23 +209,12 @@ void WaylandWindow::place_subsurface()
 
 void WaylandWindow::destroy_role()
 {
-    if (m_frame_callback) {
-        wl_callback_destroy(m_frame_callback);
-        m_frame_callback = nullptr;
-    }
+    destroy_proxy(m_frame_callback, wl_callback_destroy);
     m_frame_pending = false;
-    if (m_layer)
-        zwlr_layer_surface_v1_destroy(m_layer);
-    if (m_toplevel)
-        xdg_toplevel_destroy(m_toplevel);
-    if (m_xdg_surface)
-        xdg_surface_destroy(m_xdg_surface);
-    if (m_subsurface)
-        wl_subsurface_destroy(m_subsurface);
-    m_layer = nullptr;
-    m_toplevel = nullptr;
-    m_xdg_surface = nullptr;
-    m_subsurface = nullptr;
+    destroy_proxy(m_layer, zwlr_layer_surface_v1_destroy);
+    destroy_proxy(m_toplevel, xdg_toplevel_destroy);
+    destroy_proxy(m_xdg_surface, xdg_surface_destroy);
+    destroy_proxy(m_subsurface, wl_subsurface_destroy);
     m_mapped = false;
     m_configured = false;
 }

@@ -5,9 +5,9 @@
 
 #include "host/host.h"
 #include "host/run_loop.h"
+#include "host/system_text.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/win32_present.h"
-#include "host/win32/win32_text.h"
 
 #include <cstdint>
 #include <deque>
@@ -98,7 +98,7 @@ private:
     WindowTimer m_timer;
 };
 
-class Win32Host : public host::Host, private EventSource {
+class Win32Host : public LoopHost {
 public:
     explicit Win32Host(HINSTANCE instance);
     ~Win32Host() override;
@@ -119,9 +119,6 @@ public:
     InstanceClaim claim_instance() override;
     bool instance_claimed_elsewhere() override;
 
-    void run() override { m_loop.run(); }
-    void quit() override { m_loop.quit(); }
-    void process_pending_messages() override { m_loop.process_pending_messages(); }
     void sleep_ms(int ms) override;
     std::uint64_t now_ms() override;
 
@@ -153,7 +150,6 @@ public:
 
     // ---- for the windows and the window procedure
     HINSTANCE instance() const { return m_instance; }
-    RunLoop& loop() { return m_loop; }
     void window_created(Win32Window& window);
     void window_destroyed(Win32Window& window);
     Win32Window* find(HWND hwnd) const;
@@ -186,12 +182,11 @@ private:
     void watch_parents();
 
     HINSTANCE m_instance;
-    GdiText m_text;
+    SystemText m_text;
     bool m_com_started = false;
     bool m_timer_resolution_raised = false;
     std::vector<Win32Window*> m_windows; // in creation order
     std::deque<InputEvent> m_events;
-    RunLoop m_loop{*this, *this};
     HANDLE m_instance_mutex = nullptr; // the claim, while held
     std::int64_t m_counter_frequency = 0;
     std::uint64_t m_next_window_serial = 1;

@@ -34,23 +34,6 @@ std::wstring argument_text()
 
 } // namespace
 
-std::string host::program_folder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0)
-            return ".";
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2); // a long path: try again with room for it
-    }
-    const std::size_t separator = path.find_last_of(L"\\/");
-    return utf8_from_utf16(separator == std::wstring::npos ? L"." : path.substr(0, separator));
-}
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
     // Pictures the size of the screen (several of them) may be more than the

@@ -1,7 +1,7 @@
-// Text through GDI fonts (see win32_text.h), drawn into a DIB section that
+// Text through GDI fonts (see host/system_text.h), drawn into a DIB section that
 // holds the part of the surface under the text, so that smoothed edges blend
 // with what is there, and copied back.
-#include "host/win32/win32_text.h"
+#include "host/system_text.h"
 
 #include "host/win32/win32_host_impl.h"
 
@@ -130,7 +130,7 @@ SIZE measure(HDC dc, HFONT font, std::wstring_view text)
 
 } // namespace
 
-int GdiText::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
+int SystemText::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8, const Font& font,
                        gfx::Pixel colour)
 {
     const std::wstring text = utf16_from_utf8(utf8);
@@ -167,7 +167,7 @@ int GdiText::draw_text(gfx::Surface& into, gfx::Point at, std::string_view utf8,
     return int(size.cx);
 }
 
-int GdiText::text_width(std::string_view utf8, const Font& font)
+int SystemText::text_width(std::string_view utf8, const Font& font)
 {
     const std::wstring text = utf16_from_utf8(utf8);
     if (text.empty())
@@ -180,7 +180,7 @@ int GdiText::text_width(std::string_view utf8, const Font& font)
     return int(size.cx);
 }
 
-int GdiText::text_height(std::string_view utf8, const Font& font)
+int SystemText::text_height(std::string_view utf8, const Font& font)
 {
     const std::wstring text = utf16_from_utf8(utf8);
     HDC screen = CreateCompatibleDC(nullptr);

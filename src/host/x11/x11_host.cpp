@@ -1,9 +1,6 @@
 #include "host/x11/x11_host_impl.h"
 #include "host/x11/x11_signals.h"
 
-#include "host/gdk/picture_file.h"
-#include "host/gdk/picture_process.h"
-
 #include <X11/Xutil.h>
 #include <poll.h>
 #include <unistd.h>
@@ -46,8 +43,6 @@ X11Host::~X11Host()
     XSync(m_display, False);
     forget_display(m_display);
     XCloseDisplay(m_display);
-    if (m_instance_fd >= 0)
-        close(m_instance_fd);
 }
 
 bool X11Host::resolve_foreign_window(std::string& error)
@@ -169,25 +164,17 @@ bool X11Host::capture_desktop(gfx::Surface& into)
                         primary.height, into, {primary.x, primary.y});
 }
 
-// The picture is decoded in a child process, bounded in time and memory
-// (picture_process.h); meanwhile the loop goes on, so input reaches the
-// windows and SIGTERM or SIGINT ends the program as at any other moment.
-bool X11Host::load_picture(const std::string& path_utf8, gfx::Surface& out)
+void X11Host::wait_for_decoder(int decoder_fd, int timeout_ms)
 {
-    const Size screen = screen_size();
-    const auto wait = [this](int decoder, int timeout_ms) {
-        // Events Xlib has already read would never wake the poll.
-        if (XPending(m_display) == 0) {
-            pollfd fds[3] = {{decoder, POLLIN, 0},
-                             {ConnectionNumber(m_display), POLLIN, 0},
-                             {EndSignals::read_fd(), POLLIN, 0}};
-            const nfds_t count = m_options.end_on_signals && EndSignals::read_fd() >= 0 ? 3 : 2;
-            poll(fds, count, timeout_ms);
-        }
-        process_pending_messages();
-    };
-    return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait)
-           == PictureResult::Decoded;
+    // Events Xlib has already read would never wake the poll. An end signal
+    // wakes it, and the delivery that follows ends the process.
+    if (XPending(m_display) != 0)
+        return;
+    pollfd fds[3] = {{decoder_fd, POLLIN, 0},
+                     {ConnectionNumber(m_display), POLLIN, 0},
+                     {EndSignals::read_fd(), POLLIN, 0}};
+    const nfds_t count = m_options.end_on_signals && EndSignals::read_fd() >= 0 ? 3 : 2;
+    poll(fds, count, timeout_ms);
 }
 
 void X11Host::window_created(X11Window& window)

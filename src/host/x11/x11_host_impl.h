@@ -3,11 +3,10 @@
 // The X11 host's own classes. Included only by the files of src/host/x11:
 // after Xlib, `Window` means the X resource id and `host::Window` ours.
 #include "host/host.h"
-#include "host/pango/pango_text.h"
 #include "host/run_loop.h"
+#include "host/x11/desktop_host.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/x11_present.h"
-#include "host/x11/gtk_dialogs.h"
 
 #include <X11/Xlib.h>
 
@@ -86,7 +85,7 @@ private:
     WindowTimer m_timer;
 };
 
-class X11Host : public host::Host, private EventSource {
+class X11Host : public DesktopHost {
 public:
     X11Host(::Display* display, const X11HostOptions& options);
     ~X11Host() override;
@@ -105,9 +104,6 @@ public:
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
     bool top_level_window_exists(std::string_view title_utf8) override;
 
-    void run() override { m_loop.run(); }
-    void quit() override { m_loop.quit(); }
-    void process_pending_messages() override { m_loop.process_pending_messages(); }
     void sleep_ms(int ms) override;
     std::uint64_t now_ms() override;
 
@@ -117,26 +113,11 @@ public:
     void animate_zoom(gfx::Rect from, gfx::Rect to) override; // x11_zoom.cpp
 
     bool capture_desktop(gfx::Surface& into) override;
-    bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
-    // Pango over Cairo (src/host/pango), shared with the Wayland host and
-    // the render tool.
-    TextService& text() override { return m_text; }
-
-    // The screen-saver services keep their defaults: Linux has no
-    // screen-saver password of its own (the session's locker does locking),
-    // so the saver behaves as on the NT family.
-
-    // A lock file per display under $XDG_RUNTIME_DIR (x11_instance.cpp).
-    InstanceClaim claim_instance() override;
-    bool instance_claimed_elsewhere() override;
-
-    void message_box(host::Window* owner, std::string_view text_utf8,
-                     std::string_view title_utf8, MessageStyle style) override;
-    std::optional<gfx::ColorRef> choose_color(host::Window* owner,
-                                              gfx::ColorRef initial) override;
-    std::optional<std::string> choose_picture_file(host::Window* owner,
-                                                   const PictureFileRequest& request) override;
-    void open_url(std::string_view url) override;
+    // Pictures, text, the instance claim and the system's dialogs are the
+    // desktop hosts' (desktop_host.h). The screen-saver services keep their
+    // defaults: Linux has no screen-saver password of its own (the
+    // session's locker does locking), so the saver behaves as on the NT
+    // family.
 
     [[noreturn]] void end_process(int status) override;
 
@@ -152,7 +133,6 @@ public:
     ::Window root() const { return m_root; }
     const Atoms& atoms() const { return m_atoms; }
     const X11HostOptions& options() const { return m_options; }
-    RunLoop& loop() { return m_loop; }
     void window_created(X11Window& window);
     void window_destroyed(X11Window& window);
     bool uses_shm() const;
@@ -193,13 +173,18 @@ private:
     void dispatch(const XEvent& event);
     X11Window* find(::Window id) const;
     bool alive(const X11Window* window) const;
-    bool ensure_gtk();
-    // The modal loop GTK's dialogs run in, over `owner`.
-    GtkDialogLoop dialog_loop(host::Window* owner);
+
+    // What the desktop hosts leave to each (desktop_host.h): the lock file
+    // per display (x11_instance.cpp), the wait while a picture decodes
+    // (x11_host.cpp), GTK's dialogs over our windows and GDK's X error
+    // handler (x11_dialogs.cpp).
+    std::string instance_lock_name() override;
+    void wait_for_decoder(int decoder_fd, int timeout_ms) override;
+    GtkDialogLoop dialog_loop(host::Window* owner) override;
+    void gtk_started() override;
 
     ::Display* m_display;
     X11HostOptions m_options;
-    PangoText m_text;
     Atoms m_atoms;
     int m_screen;
     ::Window m_root;
@@ -208,12 +193,9 @@ private:
     bool m_foreign_taken = false;
     bool m_ordinary_taken = false;
     std::vector<X11Window*> m_windows; // in creation order
-    RunLoop m_loop{*this, *this};
     int m_cursor_count = 0;
     Cursor m_invisible_cursor = 0;
     bool m_shm_used = false;
-    int m_gtk_state = 0; // 0 untried, 1 ready, -1 cannot start
-    int m_instance_fd = -1; // the claimed lock file
 };
 
 // Window names and the window tree (x11_names.cpp).
@@ -232,16 +214,6 @@ std::optional<std::string> window_title(::Display* display, const Atoms& atoms, 
 // window, its own children count too (a frame of a window manager that
 // does not mark its clients). Windows that vanish meanwhile are left out.
 std::vector<::Window> top_level_windows(::Display* display, const Atoms& atoms, ::Window root);
-
-// Other programs we start (x11_process.cpp).
-// The full path of the program `name` along $PATH, else in one of
-// `extra_folders`; empty when there is none.
-std::string find_program(const std::string& name, const std::vector<std::string>& extra_folders = {});
-// Starts the program at `path` with these arguments (argv[0] included) so
-// that it outlives its part in ours: through an intermediate process that
-// ends at once, so that nothing is left for us to reap. False when it could
-// not be started.
-bool spawn_detached(const std::string& path, const std::vector<std::string>& argv);
 
 // Desktop pictures through xscreensaver-getimage (x11_getimage.cpp): draws
 // what the user's grab settings choose into a pixmap the size of `window` and

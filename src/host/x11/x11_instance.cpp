@@ -1,10 +1,8 @@
 // The X11 host's claim of the one saver or settings dialog per X server: a
-// lock file named after the display (see instance_lock.h).
-#include "host/x11/instance_lock.h"
+// lock file named after the display (see desktop_host.h).
 #include "host/x11/x11_host_impl.h"
 
 #include <cctype>
-#include <cstdio>
 #include <string>
 
 namespace host::x11 {
@@ -28,33 +26,11 @@ std::string display_key(const std::string& name)
     return key;
 }
 
-std::string lock_path(::Display* display, std::string& error)
-{
-    return instance_lock_path("orvelune-" + display_key(DisplayString(display)) + ".lock", error);
-}
-
 } // namespace
 
-InstanceClaim X11Host::claim_instance()
+std::string X11Host::instance_lock_name()
 {
-    if (m_instance_fd >= 0)
-        return InstanceClaim::Claimed;
-    std::string error;
-    const std::string path = lock_path(m_display, error);
-    if (path.empty()) {
-        std::fprintf(stderr, "orvelune: cannot make sure only one saver runs: %s\n", error.c_str());
-        return InstanceClaim::Unavailable;
-    }
-    return claim_instance_lock(path, m_instance_fd);
-}
-
-bool X11Host::instance_claimed_elsewhere()
-{
-    if (m_instance_fd >= 0)
-        return false;
-    std::string error;
-    const std::string path = lock_path(m_display, error);
-    return !path.empty() && instance_lock_held_elsewhere(path);
+    return "orvelune-" + display_key(DisplayString(m_display)) + ".lock";
 }
 
 } // namespace host::x11

@@ -13,9 +13,6 @@
 
 namespace {
 
-// The name the program was started by, for program_folder().
-const char* g_program_name = nullptr;
-
 // The end signals are caught before any library's initialisers run (GTK
 // and what it brings take several milliseconds to start), so a SIGTERM
 // that comes as the program starts still ends it in order, with status 0.
@@ -30,13 +27,6 @@ void catch_end_signals_first(int, char**, char**)
 
 } // namespace
 
-std::string host::program_folder()
-{
-    const std::string path = g_program_name ? g_program_name : "";
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 int main(int argc, char** argv)
 {
     // Installed already before the libraries started (above); this is a
@@ -45,7 +35,6 @@ int main(int argc, char** argv)
     // handlers.)
     std::string signals_error;
     (void)host::x11::EndSignals::install(signals_error);
-    g_program_name = argc > 0 ? argv[0] : nullptr;
     // Pictures the size of the screen (several of them) may be more than the
     // system lets us have.
     try {

@@ -1,5 +1,5 @@
 // Other programs we start: found along $PATH, and started detached.
-#include "host/x11/x11_host_impl.h"
+#include "host/x11/desktop_host.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
