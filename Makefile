@@ -43,7 +43,7 @@ sanitize: deps
 # The fuzz targets, built with clang.
 fuzz-build: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS)
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
 
 test: build sanitize fuzz-build
 	@ctest --preset $(PRESET) -j $(JOBS)
@@ -68,6 +68,7 @@ run: build
 	@./scripts/run-saver
 
 bench: build
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target benchmarks
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
 
 install: build
