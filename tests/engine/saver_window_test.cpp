@@ -204,7 +204,14 @@ TEST(SettingsBounds, SpeedAndPauseAreTakenAtTheNearestSoundValue)
 // plays every built action, closing figures included, frame for frame as
 // one started at the nearer bound (a speed of 0 would divide every glide by
 // zero; one of 35 or more gives a speed factor that never ends a curve).
-// One case per setting, so that parallel runs share them out.
+// One case per setting, so that parallel runs share them out. Under the
+// sanitizers the screen is smaller: the same twenty actions in fewer frames
+// of fewer pixels.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kBoundsWidth = 96, kBoundsHeight = 72;
+#else
+constexpr int kBoundsWidth = 320, kBoundsHeight = 240;
+#endif
 struct OutOfBounds {
     std::int16_t speed, pcspec;
     std::int16_t bound_speed, bound_pcspec;
@@ -222,7 +229,7 @@ TEST_P(SettingsBoundsPlay, OutOfBoundsSettingsPlayExactlyAsTheNearerBound)
     auto run = [](std::int16_t speed, std::int16_t pcspec) {
         Settings settings = default_settings(speed);
         settings.g_PcSpec = pcspec;
-        SaverRig rig(settings, screen_of(320, 240), 5);
+        SaverRig rig(settings, screen_of(kBoundsWidth, kBoundsHeight), 5);
         rig.load();
         rig.run_ticks(20);
         return rig.take_trace();
