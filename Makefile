@@ -43,12 +43,28 @@ sanitize: deps
 # The fuzz targets, built with clang.
 fuzz-build: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS)
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_targets
 
-test: build sanitize fuzz-build
-	@ctest --preset $(PRESET) -j $(JOBS)
-	@ctest --preset asan -j $(JOBS)
-	@ctest --preset fuzz -j $(JOBS)
+# The real-window suites (label "window": the X11 and Wayland programs and
+# the Windows program under Wine) mostly wait for servers and windows, so
+# each pass's run of them goes in the background beside work that needs the
+# processors: the ordinary one while the sanitized and fuzz builds compile,
+# the sanitized one while the other suites run. That work runs at a lower
+# priority, so that the programs on the windows are served first. Their
+# output follows when they end; any failure fails the whole.
+test: build
+	@ctest --preset $(PRESET) -L window -j $(JOBS) >build/window-tests.log 2>&1 & windows=$$!; \
+	  nice -n 10 $(MAKE) sanitize fuzz-build; built=$$?; \
+	  wait $$windows; passed=$$?; \
+	  echo "== real-window tests"; cat build/window-tests.log; \
+	  test $$built -eq 0 -a $$passed -eq 0
+	@ctest --preset asan -L window -j $(JOBS) >build/asan/window-tests.log 2>&1 & windows=$$!; \
+	  nice -n 10 ctest --preset $(PRESET) -LE window -j $(JOBS) \
+	    && nice -n 10 ctest --preset asan -LE window -j $(JOBS) \
+	    && nice -n 10 ctest --preset fuzz -j $(JOBS); ran=$$?; \
+	  wait $$windows; passed=$$?; \
+	  echo "== real-window tests under the sanitizers"; cat build/asan/window-tests.log; \
+	  test $$ran -eq 0 -a $$passed -eq 0
 
 # Each fuzz target for FUZZ_SECONDS, from its seeds and what earlier runs
 # found (build/fuzz/found/); crashes are kept in build/fuzz/artifacts/.
@@ -68,6 +84,7 @@ run: build
 	@./scripts/run-saver
 
 bench: build
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target benchmarks
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b; done
 
 install: build

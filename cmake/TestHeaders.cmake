@@ -4,7 +4,9 @@
 # precompiled header. With a compiler launcher set (ccache) each file is
 # cached whole, and ccache would not cache a file built on a precompiled
 # header without sloppiness settings of its own: the header stays ordinary.
-if(CMAKE_CXX_COMPILER_LAUNCHER)
+# Unity sources (cmake/TestUnity.cmake) already read it once per group of
+# files, and a precompiled header would cost more than it saves there.
+if(CMAKE_CXX_COMPILER_LAUNCHER OR ORVELUNE_TEST_UNITY)
   set(pch_default OFF)
 else()
   set(pch_default ON)

@@ -204,27 +204,48 @@ TEST(SettingsBounds, SpeedAndPauseAreTakenAtTheNearestSoundValue)
 // plays every built action, closing figures included, frame for frame as
 // one started at the nearer bound (a speed of 0 would divide every glide by
 // zero; one of 35 or more gives a speed factor that never ends a curve).
-TEST(SettingsBounds, OutOfBoundsSettingsPlayExactlyAsTheNearerBound)
+// One case per setting, so that parallel runs share them out. Under the
+// sanitizers the screen is smaller: the same twenty actions in fewer frames
+// of fewer pixels.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int kBoundsWidth = 96, kBoundsHeight = 72;
+#else
+constexpr int kBoundsWidth = 320, kBoundsHeight = 240;
+#endif
+struct OutOfBounds {
+    std::int16_t speed, pcspec;
+    std::int16_t bound_speed, bound_pcspec;
+};
+
+void PrintTo(const OutOfBounds& c, std::ostream* os)
 {
-    struct Case {
-        std::int16_t speed, pcspec;
-        std::int16_t bound_speed, bound_pcspec;
-    };
+    *os << "speed " << c.speed << " pause " << c.pcspec;
+}
+
+class SettingsBoundsPlay : public testing::TestWithParam<OutOfBounds> {};
+
+TEST_P(SettingsBoundsPlay, OutOfBoundsSettingsPlayExactlyAsTheNearerBound)
+{
     auto run = [](std::int16_t speed, std::int16_t pcspec) {
         Settings settings = default_settings(speed);
         settings.g_PcSpec = pcspec;
-        SaverRig rig(settings, screen_of(320, 240), 5);
+        SaverRig rig(settings, screen_of(kBoundsWidth, kBoundsHeight), 5);
         rig.load();
         rig.run_ticks(20);
         return rig.take_trace();
     };
-    for (Case c : {Case{0, 50, 1, 50}, Case{-7, -20, 1, 0}, Case{35, 1001, 30, 1000},
-                   Case{99, 30000, 30, 1000}}) {
-        const std::string trace = run(c.speed, c.pcspec);
-        EXPECT_EQ(trace, run(c.bound_speed, c.bound_pcspec))
-            << "speed " << c.speed << " pause " << c.pcspec;
-        EXPECT_NE(trace.find("\"closing\""), std::string::npos);
-    }
+    const OutOfBounds c = GetParam();
+    const std::string trace = run(c.speed, c.pcspec);
+    EXPECT_EQ(trace, run(c.bound_speed, c.bound_pcspec)) << "speed " << c.speed << " pause " << c.pcspec;
+    EXPECT_NE(trace.find("\"closing\""), std::string::npos);
 }
+
+INSTANTIATE_TEST_SUITE_P(SettingsBounds, SettingsBoundsPlay,
+                         testing::Values(OutOfBounds{0, 50, 1, 50}, OutOfBounds{-7, -20, 1, 0},
+                                         OutOfBounds{35, 1001, 30, 1000}, OutOfBounds{99, 30000, 30, 1000}),
+                         [](const testing::TestParamInfo<OutOfBounds>& info) {
+                             auto name = [](int v) { return v < 0 ? "minus" + std::to_string(-v) : std::to_string(v); };
+                             return "speed" + name(info.param.speed) + "_pause" + name(info.param.pcspec);
+                         });
 
 } // namespace
