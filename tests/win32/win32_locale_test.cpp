@@ -22,7 +22,7 @@ TEST(LocalesUnderWine, SettingsAndTitlesAreTheSameUnderCodePages932And1252)
 {
     WineSuite& wine = WineSuite::get();
     if (!wine.ready())
-        GTEST_SKIP() << wine.why();
+        return wine.fail_or_skip();
     x11test::XvfbRig& screen = wine.screen();
 
     for (const auto& [locale, code_page] : {std::pair{"ja_JP.UTF-8", "932"}, std::pair{"en_US.UTF-8", "1252"}}) {

@@ -27,7 +27,7 @@ protected:
     void SetUp() override
     {
         if (!WineSuite::get().ready())
-            GTEST_SKIP() << WineSuite::get().why();
+            return WineSuite::get().fail_or_skip();
         ASSERT_FALSE(folder.path().empty());
         dir = folder.path();
     }

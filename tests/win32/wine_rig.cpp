@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -76,6 +77,13 @@ std::vector<std::string> WineSuite::environment(const std::string& locale) const
 
 void WineSuite::start_up()
 {
+    // Not a reason to skip: the build is incomplete.
+    for (const char* program : {"Orvelune.scr", "orvelune-render.exe", "orvelune-probe.exe"})
+        if (!std::filesystem::exists(win32_program(program))) {
+            m_why = "expected " + win32_program(program) + " from the cross build (make build makes it)";
+            m_incomplete_build = true;
+            return;
+        }
     const std::optional<std::string> wine = testrig::find_program("wine");
     const std::optional<std::string> wineserver = testrig::find_program("wineserver");
     if (!wine || !wineserver) {
@@ -84,14 +92,6 @@ void WineSuite::start_up()
     }
     m_wine = *wine;
     m_wineserver = *wineserver;
-    for (const char* program : {"Orvelune.scr", "orvelune-render.exe", "orvelune-probe.exe"})
-        if (!std::filesystem::exists(win32_program(program))) {
-            // Not a reason to skip: the build is incomplete.
-            ADD_FAILURE() << "expected " << win32_program(program)
-                          << " from the cross build (make build makes it)";
-            m_why = "the Windows programs are not built";
-            return;
-        }
     m_screen = std::make_unique<x11test::XvfbRig>(kScreenWidth, kScreenHeight);
     if (!m_screen->available()) {
         m_why = m_screen->why();
@@ -113,6 +113,15 @@ void WineSuite::start_up()
     }
     first.exit_code(10s);
     m_ready = true;
+}
+
+void WineSuite::fail_or_skip() const
+{
+    // A failure alone would let the test go on (a skip after a failure
+    // does not stop it), to a screen that is not there.
+    if (m_incomplete_build)
+        FAIL() << m_why;
+    GTEST_SKIP() << m_why;
 }
 
 WineProcess WineSuite::start(const std::string& program, const std::vector<std::string>& args,
@@ -155,7 +164,7 @@ void WineSuite::shut_down()
 void WineTest::SetUp()
 {
     if (!WineSuite::get().ready())
-        GTEST_SKIP() << WineSuite::get().why();
+        return WineSuite::get().fail_or_skip();
 }
 
 void WineTest::TearDown()
@@ -173,7 +182,10 @@ SaverFolder::SaverFolder(const std::string& name)
         return;
     m_path = m_root / name;
     std::filesystem::create_directories(m_path);
-    std::filesystem::copy_file(win32_program("Orvelune.scr"), scr());
+    // Without the program (an incomplete build) the folder stays empty; the
+    // suite reports what is missing.
+    std::error_code error;
+    std::filesystem::copy_file(win32_program("Orvelune.scr"), scr(), error);
 }
 
 SaverFolder::~SaverFolder() = default;
@@ -196,7 +208,8 @@ std::string windows_path(const std::string& linux_path)
 
 std::string win32_program(const std::string& name)
 {
-    return std::string(ORVELUNE_WIN32_DIR) + "/" + name;
+    const char* dir = std::getenv("ORVELUNE_WIN32_DIR");
+    return std::string(dir && *dir ? dir : ORVELUNE_WIN32_DIR) + "/" + name;
 }
 
 std::string hex(std::string_view text)

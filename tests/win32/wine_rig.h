@@ -31,10 +31,15 @@ using WineProcess = testrig::Child;
 class WineSuite {
 public:
     // The suite's Wine, started on first use. When it cannot run, why() says
-    // why; the tests then skip.
+    // why; the tests then skip, or fail when the build lacks the Windows
+    // programs.
     static WineSuite& get();
     bool ready() const { return m_ready; }
     const std::string& why() const { return m_why; }
+    // Ends the calling SetUp's (or test's) test when the suite is not ready:
+    // a failure naming the missing program, or a skip saying why Wine cannot
+    // run here. The caller returns after it.
+    void fail_or_skip() const;
     x11test::XvfbRig& screen() { return *m_screen; }
 
     // Runs a Windows program (a Linux path) with these arguments under Wine.
@@ -63,6 +68,7 @@ private:
 
     bool m_started = false;
     bool m_ready = false;
+    bool m_incomplete_build = false;
     std::string m_why;
     std::string m_wine;
     std::string m_wineserver;
@@ -88,7 +94,7 @@ private:
 };
 
 // A test that needs the suite's Wine: it skips, saying why, when Wine
-// cannot run here, and ends only once the saver's window has gone, so that
+// cannot run here (and fails when a Windows program is missing), and ends only once the saver's window has gone, so that
 // the next test's start does not find it.
 class WineTest : public ::testing::Test {
 protected:
@@ -99,6 +105,8 @@ protected:
 // The Windows form of a Linux path, through Wine's drive Z: (the root).
 std::string windows_path(const std::string& linux_path);
 
+// A Windows program of the cross build: in ORVELUNE_WIN32_DIR when that is
+// set in the environment, else in the build's own folder.
 std::string win32_program(const std::string& name);
 
 // The text as hexadecimal UTF-8, the form orvelune-probe takes texts in.
