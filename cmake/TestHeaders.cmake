@@ -13,31 +13,23 @@ else()
 endif()
 option(ORVELUNE_TEST_PCH "Precompile GoogleTest's header for each test program" ${pch_default})
 
-# Every program below DIR (recursively) that links GoogleTest gets its header
+# Every test program below DIR (TestPrograms.cmake) gets its header
 # precompiled.
 function(orvelune_precompile_gtest dir)
   if(NOT ORVELUNE_TEST_PCH)
     return()
   endif()
-  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
-  foreach(target ${targets})
-    get_target_property(type ${target} TYPE)
-    get_target_property(libraries ${target} LINK_LIBRARIES)
-    if(type STREQUAL "EXECUTABLE" AND "GTest::gtest" IN_LIST libraries)
-      # C++ only: a program may hold C sources too (protocol glue).
-      target_precompile_headers(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:<gtest/gtest.h$<ANGLE-R>>")
-      # With the standard library read from the precompiled header, GCC 12
-      # inlines std::string's operator+ differently and reports copies past
-      # a string's end that do not happen (the same false report family as
-      # the -Wrestrict one of Warnings.cmake). The tests run under
-      # AddressSanitizer too, which sees real overruns.
-      if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
-        target_compile_options(${target} PRIVATE -Wno-array-bounds -Wno-stringop-overflow)
-      endif()
+  orvelune_gtest_programs(${dir} programs)
+  foreach(target ${programs})
+    # C++ only: a program may hold C sources too (protocol glue).
+    target_precompile_headers(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:<gtest/gtest.h$<ANGLE-R>>")
+    # With the standard library read from the precompiled header, GCC 12
+    # inlines std::string's operator+ differently and reports copies past
+    # a string's end that do not happen (the same false report family as
+    # the -Wrestrict one of Warnings.cmake). The tests run under
+    # AddressSanitizer too, which sees real overruns.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+      target_compile_options(${target} PRIVATE -Wno-array-bounds -Wno-stringop-overflow)
     endif()
-  endforeach()
-  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
-  foreach(subdir ${subdirs})
-    orvelune_precompile_gtest(${subdir})
   endforeach()
 endfunction()

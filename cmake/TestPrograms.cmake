@@ -1,0 +1,20 @@
+# The test programs: every executable below DIR (recursively) that links
+# GoogleTest, in OUT. The unity sources (TestUnity.cmake) and the precompiled
+# header (TestHeaders.cmake) are set on these.
+function(orvelune_gtest_programs dir out)
+  set(programs "")
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target ${targets})
+    get_target_property(type ${target} TYPE)
+    get_target_property(libraries ${target} LINK_LIBRARIES)
+    if(type STREQUAL "EXECUTABLE" AND "GTest::gtest" IN_LIST libraries)
+      list(APPEND programs ${target})
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir ${subdirs})
+    orvelune_gtest_programs(${subdir} below)
+    list(APPEND programs ${below})
+  endforeach()
+  set(${out} ${programs} PARENT_SCOPE)
+endfunction()
