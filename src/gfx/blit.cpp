@@ -82,7 +82,7 @@ void fill_box(Surface& dst, Rect box, Pixel colour)
     if (x0 >= x1 || y0 >= y1)
         return;
     for (auto y = y0; y < y1; ++y)
-        std::fill(dst.row(int(y)) + x0, dst.row(int(y)) + x1, colour);
+        detail::fill_row(dst.row(int(y)) + x0, int(x1 - x0), colour);
 }
 
 void stamp(Surface& dst, Point at, const Surface& mask, const Surface& sprite)

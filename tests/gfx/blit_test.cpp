@@ -1,10 +1,15 @@
 #include "gfx/raster.h"
+#include "gfx/row_ops.h"
+#include "support/sanitizers.h"
 #include "surface_text.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 
 namespace gfx {
 namespace {
@@ -197,4 +202,31 @@ TEST(Surface, ResizeKeepingHoldsTheSharedTopLeftAndBlacksTheRest)
     EXPECT_TRUE(grown.empty());
     EXPECT_EQ(grown.width(), 0);
     EXPECT_EQ(grown.height(), 0);
+}
+
+// The sanitized build checks each row of the raster kernels as one range
+// instead of pixel by pixel; a row that runs one pixel past its memory, on
+// either side of any kernel, must still be reported.
+TEST(RowKernelsDeathTest, ARowOnePixelPastItsMemoryIsReported)
+{
+    if (!testrig::kSanitized)
+        GTEST_SKIP() << "only the sanitized build checks memory";
+    using gfx::Pixel, gfx::RasterOp;
+    constexpr int kPixels = 16;
+    std::unique_ptr<Pixel[]> small(new Pixel[kPixels]()), large(new Pixel[kPixels + 1]());
+    const std::pair<const char*, std::function<void()>> rows[] = {
+        {"AND into", [&] { gfx::detail::combine_row(small.get(), large.get(), kPixels + 1, RasterOp::And); }},
+        {"AND from", [&] { gfx::detail::combine_row(large.get(), small.get(), kPixels + 1, RasterOp::And); }},
+        {"XOR into", [&] { gfx::detail::combine_row(small.get(), large.get(), kPixels + 1, RasterOp::Xor); }},
+        {"XOR from", [&] { gfx::detail::combine_row(large.get(), small.get(), kPixels + 1, RasterOp::Xor); }},
+        {"copy into", [&] { gfx::detail::combine_row(small.get(), large.get(), kPixels + 1, RasterOp::Copy); }},
+        {"fill", [&] { gfx::detail::fill_row(small.get(), kPixels + 1, gfx::kBlack); }},
+    };
+    for (const auto& [name, row] : rows) {
+        SCOPED_TRACE(name);
+        EXPECT_DEATH(row(), "AddressSanitizer");
+    }
+    // The rows that fit pass.
+    gfx::detail::combine_row(small.get(), large.get(), kPixels, RasterOp::Xor);
+    gfx::detail::fill_row(large.get(), kPixels + 1, gfx::kBlack);
 }
