@@ -50,7 +50,8 @@ fuzz-build: deps
 # each pass's run of them goes in the background beside work that needs the
 # processors: the ordinary one while the sanitized and fuzz builds compile,
 # the sanitized one while the other suites run. That work runs at a lower
-# priority, so that the programs on the windows are served first. Their
+# priority, so that the programs on the windows are served first. The fuzz
+# targets' runs, one at a time, go beside the other suites too. Their
 # output follows when they end; any failure fails the whole.
 test: build
 	@ctest --preset $(PRESET) -L window -j $(JOBS) >build/window-tests.log 2>&1 & windows=$$!; \
@@ -59,12 +60,14 @@ test: build
 	  echo "== real-window tests"; cat build/window-tests.log; \
 	  test $$built -eq 0 -a $$passed -eq 0
 	@ctest --preset asan -L window -j $(JOBS) >build/asan/window-tests.log 2>&1 & windows=$$!; \
+	  nice -n 10 ctest --preset fuzz >build/fuzz/tests.log 2>&1 & fuzzed=$$!; \
 	  nice -n 10 ctest --preset $(PRESET) -LE window -j $(JOBS) \
-	    && nice -n 10 ctest --preset asan -LE window -j $(JOBS) \
-	    && nice -n 10 ctest --preset fuzz -j $(JOBS); ran=$$?; \
+	    && nice -n 10 ctest --preset asan -LE window -j $(JOBS); ran=$$?; \
+	  wait $$fuzzed; fuzz=$$?; \
+	  echo "== fuzz targets"; cat build/fuzz/tests.log; \
 	  wait $$windows; passed=$$?; \
 	  echo "== real-window tests under the sanitizers"; cat build/asan/window-tests.log; \
-	  test $$ran -eq 0 -a $$passed -eq 0
+	  test $$ran -eq 0 -a $$fuzz -eq 0 -a $$passed -eq 0
 
 # Each fuzz target for FUZZ_SECONDS, from its seeds and what earlier runs
 # found (build/fuzz/found/); crashes are kept in build/fuzz/artifacts/.

@@ -2,6 +2,7 @@
 // FFmpeg's tools and the WebP library, against the PNG frames and the trace
 // of the same run.
 #include "render_test_support.h"
+#include "support/sanitizers.h"
 
 #include "settings/settings_file.h"
 
@@ -297,9 +298,13 @@ TEST(RenderExport, EveryAndScaleKeepTheClipsLength)
 
 TEST(RenderExport, TheSameRunWritesTheSameBytes)
 {
+    // The GIF's palettes cost most under the sanitizers, in FFmpeg's own
+    // allocations: there a third of the run is compared.
+    const std::vector<std::string> shorter =
+        testrig::kSanitized ? std::vector<std::string>{"--frames", "40"} : std::vector<std::string>{};
     for (const char* name : {"clip.webp", "clip.gif", "clip.mp4", "clip.webm", "clip.png"}) {
-        ExportRun a(name);
-        ExportRun b(name);
+        ExportRun a(name, shorter);
+        ExportRun b(name, shorter);
         ASSERT_EQ(a.run.status, 0) << name << ": " << a.run.err;
         EXPECT_EQ(Slurp(a.file), Slurp(b.file)) << name;
     }
@@ -378,22 +383,10 @@ TEST(RenderExport, FramesThatCanNeverComeEndTheRun)
     }
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
-
 // A screen too big for the memory given ended with an uncaught bad_alloc.
 TEST(RenderExport, RunningOutOfMemoryEndsWithAMessage)
 {
-    if (kSanitized)
+    if (testrig::kSanitized)
         GTEST_SKIP() << "the sanitizers reserve more address space than the limit allows";
     ScratchDir dir;
     const std::string command = "ulimit -v 300000; '" + std::string(ORVELUNE_BIN_DIR)
