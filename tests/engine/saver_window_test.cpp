@@ -1,6 +1,7 @@
 // The saver window: its formations, its window and surfaces, the movement
 // rule and how it ends.
 #include "support/saver_rig.h"
+#include "support/sanitizers.h"
 
 #include "gfx/color.h"
 
@@ -207,11 +208,8 @@ TEST(SettingsBounds, SpeedAndPauseAreTakenAtTheNearestSoundValue)
 // One case per setting, so that parallel runs share them out. Under the
 // sanitizers the screen is smaller: the same twenty actions in fewer frames
 // of fewer pixels.
-#ifdef __SANITIZE_ADDRESS__
-constexpr int kBoundsWidth = 96, kBoundsHeight = 72;
-#else
-constexpr int kBoundsWidth = 320, kBoundsHeight = 240;
-#endif
+constexpr int kBoundsWidth = testrig::kSanitized ? 96 : 320;
+constexpr int kBoundsHeight = testrig::kSanitized ? 72 : 240;
 struct OutOfBounds {
     std::int16_t speed, pcspec;
     std::int16_t bound_speed, bound_pcspec;

@@ -4,6 +4,7 @@
 // stopping Xvfb, running the program and xdotool, reading the screen.
 #include "pictures.h"
 #include "process.h"
+#include "sanitizers.h"
 
 #include "gfx/surface.h"
 #include "settings/settings.h"
@@ -51,17 +52,7 @@ struct Launch {
 
 // Whether a program under Launch::memory_limit_kib can run at all: not
 // under AddressSanitizer, whose shadow memory alone is terabytes of address space.
-#if defined(__SANITIZE_ADDRESS__)
-inline constexpr bool kMemoryLimitsWork = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-inline constexpr bool kMemoryLimitsWork = false;
-#else
-inline constexpr bool kMemoryLimitsWork = true;
-#endif
-#else
-inline constexpr bool kMemoryLimitsWork = true;
-#endif
+inline constexpr bool kMemoryLimitsWork = !testrig::kSanitized;
 
 class XvfbRig {
 public:
