@@ -6,9 +6,10 @@
 # EXCLUDE; its headers included from src/ (#include "gfx/surface.h"); linked
 # to the PUBLIC and PRIVATE targets; built with the project's warnings.
 #
-# With ORVELUNE_LIBRARY_UNITY (the sanitized and fuzz builds, which nobody
-# edits in) a library's C++ files are compiled a batch at a time as one
-# source, which reads the shared headers once per batch. Generated and C
+# With ORVELUNE_LIBRARY_UNITY (the presets CI builds: ci, mingw, asan and
+# fuzz; the default preset, which people edit in, keeps one source a file)
+# a library's C++ files are compiled a batch at a time as one source, which
+# reads the shared headers once per batch. Generated and C
 # files stay on their own, and so does a file listed in
 # orvelune_library_unity_alone, whose file-local names clash with another's
 # (a redefinition or an ambiguous call in a unity_*.cxx: add it there,
