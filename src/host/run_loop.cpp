@@ -120,4 +120,16 @@ void RunLoop::process_pending_messages()
     m_source.check_end();
 }
 
+LoopWindow::LoopWindow(RunLoop& loop, WindowHandler& handler, const WindowOptions& options)
+    : m_handler(handler), m_frame_limit(options.frame_limit), m_timer(loop, handler)
+{
+    resize_frame(options.rect.width, options.rect.height);
+}
+
+void LoopWindow::resize_frame(int width, int height)
+{
+    const Size frame = frame_size_within(width, height, m_frame_limit);
+    m_frame.resize_keeping(frame.width, frame.height);
+}
+
 } // namespace host

@@ -107,4 +107,31 @@ private:
     RunLoop m_loop{*this, *this};
 };
 
+// What every backend's window keeps alike: the handler its events go to,
+// the frame the program draws into (the client area's size, or its top-left
+// part within WindowOptions::frame_limit) and the timer the host's loop
+// ticks. A backend's window adds its native resources and presents the frame.
+class LoopWindow : public Window {
+public:
+    gfx::Surface& frame() final { return m_frame; }
+    const gfx::Surface& frame() const { return m_frame; }
+    void set_timer(int interval_ms) override { m_timer.set_interval(interval_ms); }
+    WindowHandler& handler() { return m_handler; }
+
+protected:
+    // A black frame for options.rect within options.frame_limit; the timer
+    // registered with `loop`, stopped.
+    LoopWindow(RunLoop& loop, WindowHandler& handler, const WindowOptions& options);
+    // The frame follows a client area of width x height (within the limit),
+    // keeping the part the two sizes share.
+    void resize_frame(int width, int height);
+    const WindowTimer& timer() const { return m_timer; }
+
+private:
+    WindowHandler& m_handler;
+    std::optional<Size> m_frame_limit;
+    gfx::Surface m_frame;
+    WindowTimer m_timer;
+};
+
 } // namespace host

@@ -12,12 +12,8 @@ namespace host {
 HeadlessWindow::HeadlessWindow(HeadlessHost& host, WindowHandler& handler,
                                const WindowOptions& options, std::size_t record,
                                NativeHandle handle)
-    : m_host(&host), m_handler(handler),
-      m_frame_limit(options.frame_limit), m_record(record), m_handle(handle),
-      m_timer(host.loop(), handler)
+    : LoopWindow(host.loop(), handler, options), m_host(&host), m_record(record), m_handle(handle)
 {
-    const Size frame = frame_size_within(options.rect.width, options.rect.height, m_frame_limit);
-    m_frame = gfx::Surface(frame.width, frame.height);
 }
 
 HeadlessWindow::~HeadlessWindow()
@@ -31,8 +27,8 @@ void HeadlessWindow::refresh()
     if (!m_host)
         return;
     WindowRecord& record = m_host->record_of(*this);
-    record.last_refresh = m_frame.rect();
-    record.last_refresh_areas.assign(1, m_frame.rect());
+    record.last_refresh = frame().rect();
+    record.last_refresh_areas.assign(1, frame().rect());
     m_host->window_refreshed(*this);
 }
 
@@ -68,8 +64,7 @@ void HeadlessWindow::move(gfx::Rect rect)
     if (m_host)
         m_host->record_of(*this).rect = rect;
     // The frame follows the new size; what overlaps is kept.
-    const Size frame = frame_size_within(rect.width, rect.height, m_frame_limit);
-    m_frame.resize_keeping(frame.width, frame.height);
+    resize_frame(rect.width, rect.height);
 }
 
 void HeadlessWindow::show(bool visible)
@@ -89,9 +84,9 @@ void HeadlessWindow::set_topmost(bool on)
 
 void HeadlessWindow::set_timer(int interval_ms)
 {
-    m_timer.set_interval(interval_ms);
+    LoopWindow::set_timer(interval_ms);
     if (m_host)
-        m_host->record_of(*this).timer_interval_ms = m_timer.interval();
+        m_host->record_of(*this).timer_interval_ms = timer().interval();
 }
 
 } // namespace host

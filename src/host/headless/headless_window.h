@@ -13,13 +13,12 @@ class HeadlessHost;
 
 // A window of the headless host: a frame in memory, a record in the host, a
 // timer that the host's loop drives.
-class HeadlessWindow : public Window {
+class HeadlessWindow : public LoopWindow {
 public:
     HeadlessWindow(HeadlessHost& host, WindowHandler& handler, const WindowOptions& options,
                    std::size_t record, NativeHandle handle);
     ~HeadlessWindow() override;
 
-    gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
     void refresh_areas(std::span<const gfx::Rect> areas) override;
     void set_cursor_picture(const CursorPicture* cursor) override;
@@ -30,8 +29,6 @@ public:
     void set_timer(int interval_ms) override;
     NativeHandle native_handle() const override { return m_handle; }
 
-    const gfx::Surface& frame() const { return m_frame; }
-    WindowHandler& handler() { return m_handler; }
     std::size_t record() const { return m_record; }
 
     // The host is going away first: from now on the window is inert.
@@ -39,12 +36,8 @@ public:
 
 private:
     HeadlessHost* m_host;
-    WindowHandler& m_handler;
-    std::optional<Size> m_frame_limit;
-    gfx::Surface m_frame;
     std::size_t m_record;
     NativeHandle m_handle;
-    WindowTimer m_timer;
 };
 
 } // namespace host

@@ -123,23 +123,20 @@ enum class WindowRole {
     Subsurface, // a picture over a window of ours (the version card)
 };
 
-class WaylandWindow : public host::Window {
+class WaylandWindow : public LoopWindow {
 public:
     WaylandWindow(WaylandHost& host, WindowHandler& handler, const WindowOptions& options,
                   WindowRole role, Output* output, WaylandWindow* parent);
     ~WaylandWindow() override;
 
-    gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
     void refresh_areas(std::span<const gfx::Rect> areas) override;
     void set_title(std::string_view utf8) override;
     void move(gfx::Rect rect) override;
     void show(bool visible) override;
     void set_topmost(bool) override {}
-    void set_timer(int interval_ms) override { m_timer.set_interval(interval_ms); }
     NativeHandle native_handle() const override { return m_handle; }
 
-    WindowHandler& handler() { return m_handler; }
     wl_surface* surface() const { return m_surface; }
     WindowRole role() const { return m_role; }
     int scale() const { return m_scale; }
@@ -173,7 +170,6 @@ private:
     void wait_for_frame_callback();
 
     WaylandHost& m_host;
-    WindowHandler& m_handler;
     WindowRole m_role;
     Output* m_output;
     WaylandWindow* m_parent;
@@ -195,8 +191,6 @@ private:
     std::uint32_t m_press_serial = 0;
     bool m_move_asked = false;
     FrameBuffers m_buffers;
-    gfx::Surface m_frame;
-    WindowTimer m_timer;
 };
 
 // What arrived from the seat, kept until the loop hands it out.

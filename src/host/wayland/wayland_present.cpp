@@ -188,7 +188,7 @@ void FrameBuffers::sent(const ShmBuffer& sent_buffer, std::span<const gfx::Rect>
 
 gfx::Rect WaylandWindow::shown_part() const
 {
-    const gfx::Rect all = m_frame.rect();
+    const gfx::Rect all = frame().rect();
     if (m_role != WindowRole::Subsurface || !m_host.alive(m_parent))
         return all;
     // The part of a picture over a window of ours that lies over that window:
@@ -244,7 +244,7 @@ void WaylandWindow::present(std::span<const gfx::Rect> areas, bool whole)
             return;
     }
     wait_for_frame_callback();
-    ShmBuffer* buffer = m_buffers.take(m_frame, source, damage, whole);
+    ShmBuffer* buffer = m_buffers.take(frame(), source, damage, whole);
     if (!buffer || !m_mapped)
         return;
     wl_surface_attach(m_surface, buffer->buffer, 0, 0);

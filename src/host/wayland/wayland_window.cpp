@@ -98,18 +98,16 @@ std::unique_ptr<host::Window> WaylandHost::create_window(const WindowOptions& op
 WaylandWindow::WaylandWindow(WaylandHost& host, WindowHandler& handler,
                              const WindowOptions& options, WindowRole role, Output* output,
                              WaylandWindow* parent)
-    : m_host(host), m_handler(handler), m_role(role), m_output(output), m_parent(parent),
-      m_handle(host.next_handle()), m_rect(options.rect), m_title(options.title),
-      m_takes_keyboard(options.takes_keyboard), m_buffers(host),
-      m_frame(std::max(options.rect.width, 0), std::max(options.rect.height, 0)),
-      m_timer(host.loop(), handler)
+    : LoopWindow(host.loop(), handler, options), m_host(host), m_role(role), m_output(output),
+      m_parent(parent), m_handle(host.next_handle()), m_rect(options.rect), m_title(options.title),
+      m_takes_keyboard(options.takes_keyboard), m_buffers(host)
 {
     // A surface over an output is drawn at the output's pixel size with its
     // scale set, so that a scaled output shows the frame's pixels one to one.
     // A frame that the scale does not divide (a fractional scale) is drawn
     // at scale 1 and left to the compositor.
     if (output && (role == WindowRole::Layer || role == WindowRole::Fullscreen)
-        && m_frame.width() % output->scale == 0 && m_frame.height() % output->scale == 0)
+        && frame().width() % output->scale == 0 && frame().height() % output->scale == 0)
         m_scale = output->scale;
     m_surface = wl_compositor_create_surface(host.compositor());
     host.window_created(*this);
@@ -137,7 +135,7 @@ void WaylandWindow::create_role()
     wl_surface_set_buffer_scale(m_surface, m_scale);
     // Every pixel is opaque: the compositor need draw nothing beneath.
     wl_region* opaque = wl_compositor_create_region(m_host.compositor());
-    wl_region_add(opaque, 0, 0, std::max(m_frame.width(), 1), std::max(m_frame.height(), 1));
+    wl_region_add(opaque, 0, 0, std::max(frame().width(), 1), std::max(frame().height(), 1));
     wl_surface_set_opaque_region(m_surface, opaque);
     wl_region_destroy(opaque);
     switch (m_role) {
@@ -178,7 +176,7 @@ void WaylandWindow::create_role()
             xdg_toplevel_set_fullscreen(m_toplevel, m_output ? m_output->output : nullptr);
         } else {
             // A window of one size: tiling compositors float it, as a dialog.
-            const int w = std::max(m_frame.width(), 1), h = std::max(m_frame.height(), 1);
+            const int w = std::max(frame().width(), 1), h = std::max(frame().height(), 1);
             xdg_toplevel_set_min_size(m_toplevel, w, h);
             xdg_toplevel_set_max_size(m_toplevel, w, h);
         }
@@ -299,7 +297,7 @@ void WaylandWindow::move(gfx::Rect rect)
     const bool resized = rect.width != m_rect.width || rect.height != m_rect.height;
     m_rect = rect;
     if (resized) {
-        m_frame.resize_keeping(std::max(rect.width, 0), std::max(rect.height, 0));
+        resize_frame(rect.width, rect.height);
         if (m_toplevel && m_role == WindowRole::Toplevel) {
             const int w = std::max(rect.width, 1), h = std::max(rect.height, 1);
             xdg_toplevel_set_min_size(m_toplevel, w, h);

@@ -48,13 +48,12 @@ struct InputEvent {
     Size size;      // ParentResized
 };
 
-class Win32Window : public host::Window {
+class Win32Window : public LoopWindow {
 public:
     Win32Window(Win32Host& host, WindowHandler& handler, const WindowOptions& options,
                 WindowKind kind, HWND hwnd);
     ~Win32Window() override;
 
-    gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
     void refresh_areas(std::span<const gfx::Rect> areas) override;
     void set_cursor_picture(const CursorPicture* cursor) override; // win32_cursor.cpp
@@ -62,13 +61,11 @@ public:
     void move(gfx::Rect rect) override;
     void show(bool visible) override;
     void set_topmost(bool on) override;
-    void set_timer(int interval_ms) override { m_timer.set_interval(interval_ms); }
     NativeHandle native_handle() const override;
 
     HWND hwnd() const { return m_hwnd; }
     HWND parent() const { return m_parent; }
     WindowKind kind() const { return m_kind; }
-    WindowHandler& handler() { return m_handler; }
     // Puts the last presented frame on the screen again (WM_PAINT).
     void paint(HDC dc);
     // The pointer over the client area: ours, or null for the class's arrow.
@@ -81,10 +78,7 @@ public:
     std::optional<InputEvent> check_parent();
 
 private:
-    void resize_frame(int width, int height);
-
     Win32Host& m_host;
-    WindowHandler& m_handler;
     WindowKind m_kind;
     HWND m_hwnd;
     HWND m_parent = nullptr;
@@ -93,9 +87,6 @@ private:
     std::uint64_t m_serial;
     FramePresenter m_presenter;
     HCURSOR m_cursor = nullptr;
-    std::optional<Size> m_frame_limit;
-    gfx::Surface m_frame;
-    WindowTimer m_timer;
 };
 
 class Win32Host : public LoopHost {

@@ -61,11 +61,9 @@ Win32Host* host_of(HWND hwnd)
 
 Win32Window::Win32Window(Win32Host& host, WindowHandler& handler, const WindowOptions& options,
                          WindowKind kind, HWND hwnd)
-    : m_host(host), m_handler(handler), m_kind(kind), m_hwnd(hwnd),
-      m_serial(host.next_window_serial()),
-      m_frame_limit(options.frame_limit), m_timer(host.loop(), handler)
+    : LoopWindow(host.loop(), handler, options), m_host(host), m_kind(kind), m_hwnd(hwnd),
+      m_serial(host.next_window_serial())
 {
-    resize_frame(options.rect.width, options.rect.height);
     if (kind == WindowKind::Child) {
         m_parent = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(options.parent));
         RECT client{};
@@ -118,23 +116,23 @@ NativeHandle Win32Window::native_handle() const
 
 void Win32Window::refresh()
 {
-    m_presenter.present(m_hwnd, m_frame);
+    m_presenter.present(m_hwnd, frame());
 }
 
 void Win32Window::refresh_areas(std::span<const gfx::Rect> areas)
 {
-    m_presenter.present_areas(m_hwnd, m_frame, areas);
+    m_presenter.present_areas(m_hwnd, frame(), areas);
 }
 
 void Win32Window::paint(HDC dc)
 {
-    m_presenter.repaint(dc, m_frame);
+    m_presenter.repaint(dc, frame());
     // What a limited frame does not cover is black: right of it, then below it.
     RECT client{};
     if (!m_hwnd || !GetClientRect(m_hwnd, &client))
         return;
-    const RECT right{m_frame.width(), 0, client.right, client.bottom};
-    const RECT below{0, m_frame.height(), std::min<LONG>(m_frame.width(), client.right), client.bottom};
+    const RECT right{frame().width(), 0, client.right, client.bottom};
+    const RECT below{0, frame().height(), std::min<LONG>(frame().width(), client.right), client.bottom};
     const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     if (right.left < right.right && right.top < right.bottom)
         FillRect(dc, &right, black);
@@ -146,12 +144,6 @@ void Win32Window::set_title(std::string_view utf8)
 {
     if (m_hwnd)
         SetWindowTextW(m_hwnd, utf16_from_utf8(utf8).c_str());
-}
-
-void Win32Window::resize_frame(int width, int height)
-{
-    const Size frame = frame_size_within(width, height, m_frame_limit);
-    m_frame.resize_keeping(frame.width, frame.height);
 }
 
 void Win32Window::move(gfx::Rect rect)

@@ -43,13 +43,12 @@ struct WindowResources {
     int depth = 0;
 };
 
-class X11Window : public host::Window {
+class X11Window : public LoopWindow {
 public:
     X11Window(X11Host& host, WindowHandler& handler, const WindowOptions& options,
               WindowKind kind, const WindowResources& resources);
     ~X11Window() override;
 
-    gfx::Surface& frame() override { return m_frame; }
     void refresh() override;
     void refresh_areas(std::span<const gfx::Rect> areas) override; // x11_present_area.cpp
     void set_cursor_picture(const CursorPicture* cursor) override; // x11_cursor.cpp
@@ -57,32 +56,25 @@ public:
     void move(gfx::Rect rect) override;
     void show(bool visible) override;
     void set_topmost(bool on) override;
-    void set_timer(int interval_ms) override { m_timer.set_interval(interval_ms); }
     NativeHandle native_handle() const override { return m_id; }
 
     ::Window id() const { return m_id; }
     ::Window watched_parent() const { return m_parent; }
     WindowKind kind() const { return m_kind; }
-    WindowHandler& handler() { return m_handler; }
     bool owns_cursor() const { return m_kind == WindowKind::Desktop || m_kind == WindowKind::Ordinary; }
 
 private:
-    void resize_frame(int width, int height);
     // Paints black what the frame does not cover (a window with a frame limit).
     void clear_beyond_frame();
 
     X11Host& m_host;
-    WindowHandler& m_handler;
     WindowKind m_kind;
     ::Window m_id;
     ::Window m_parent = 0; // the parent we follow (child windows only)
     GC m_gc;
     std::unique_ptr<FramePresenter> m_presenter;
-    std::optional<Size> m_frame_limit;
-    Size m_size;           // the client area's, which the frame may not fill
-    gfx::Surface m_frame;
+    Size m_size; // the client area's, which the frame may not fill
     bool m_topmost = false;
-    WindowTimer m_timer;
 };
 
 class X11Host : public DesktopHost {

@@ -33,14 +33,13 @@ void send_state(X11Host& host, ::Window id, bool on, Atom state)
 
 X11Window::X11Window(X11Host& host, WindowHandler& handler, const WindowOptions& options,
                      WindowKind kind, const WindowResources& resources)
-    : m_host(host), m_handler(handler), m_kind(kind), m_id(resources.id), m_gc(resources.gc),
+    : LoopWindow(host.loop(), handler, options), m_host(host), m_kind(kind), m_id(resources.id),
+      m_gc(resources.gc),
       m_presenter(std::make_unique<FramePresenter>(host.display(), resources.visual,
                                                    resources.depth, host.options().use_shm)),
-      m_frame_limit(options.frame_limit),
       m_size{std::max(options.rect.width, 0), std::max(options.rect.height, 0)},
-      m_topmost(options.topmost), m_timer(host.loop(), handler)
+      m_topmost(options.topmost)
 {
-    resize_frame(m_size.width, m_size.height);
     // Another program's window, and our child that dies with its pane, may
     // go away under us at any moment; the loop hears of it and ends us.
     if (kind == WindowKind::Child) {
@@ -76,14 +75,14 @@ X11Window::~X11Window()
 
 void X11Window::refresh()
 {
-    m_presenter->present(m_id, m_gc, m_frame);
+    m_presenter->present(m_id, m_gc, frame());
     m_host.set_shm_used(m_presenter->uses_shm());
     clear_beyond_frame();
 }
 
 void X11Window::clear_beyond_frame()
 {
-    const int frame_width = m_frame.width(), frame_height = m_frame.height();
+    const int frame_width = frame().width(), frame_height = frame().height();
     if (frame_width >= m_size.width && frame_height >= m_size.height)
         return;
     ::Display* d = m_host.display();
@@ -104,12 +103,6 @@ void X11Window::set_title(std::string_view utf8)
     if (m_kind == WindowKind::Foreign)
         return;
     set_window_title(m_host.display(), m_host.atoms(), m_id, utf8);
-}
-
-void X11Window::resize_frame(int width, int height)
-{
-    const Size frame = frame_size_within(width, height, m_frame_limit);
-    m_frame.resize_keeping(frame.width, frame.height);
 }
 
 void X11Window::move(gfx::Rect rect)
