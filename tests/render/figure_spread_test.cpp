@@ -98,4 +98,27 @@ TEST(FigureSpread, ChoosesTheLastFrameWithinATenthOfTheHighest)
     }
 }
 
+// A ghost is the round part of a ball only, blended into what is there,
+// and a disc painted back whole restores the picture exactly.
+TEST(FigureSpread, GhostsAreTheBallsDiscsBlended)
+{
+    gfx::Surface frame(12, 12, gfx::kBlack);
+    for (int y = 2; y < 10; ++y)
+        for (int x = 2; x < 10; ++x)
+            frame.set(x, y, 0xc08040);
+    BallCentres places;
+    places[0] = figure_spread::BallPlace{6, 6, 2, 2, 8};
+    places[1] = figure_spread::BallPlace{12, 12, 8, 8, 8}; // half off the picture
+    const std::vector<figure_spread::Disc> discs = figure_spread::cut_discs(frame, places);
+    ASSERT_EQ(discs.size(), 2u);
+
+    gfx::Surface later(12, 12, 0x000010);
+    figure_spread::paint_discs(later, discs, 128);
+    EXPECT_EQ(later.at(6, 6), gfx::Pixel(0x604028)) << "half the ball, half what was there";
+    EXPECT_EQ(later.at(2, 2), gfx::Pixel(0x000010)) << "expected the square's corner left alone";
+    EXPECT_EQ(later.at(11, 11), gfx::Pixel(0x000008)) << "the clipped disc's black, blended";
+    figure_spread::paint_discs(later, figure_spread::cut_discs(frame, places), 256);
+    EXPECT_EQ(later.at(5, 7), frame.at(5, 7));
+}
+
 } // namespace

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <ostream>
 #include <streambuf>
@@ -46,6 +47,10 @@ public:
     // How far the last frame's balls stand from the ring they held as the
     // action began.
     double spread() const { return figure_spread::spread_from_ring(m_ring, m_balls); }
+    const figure_spread::BallCentres& balls() const { return m_balls; }
+    // Whether the last frame put the background back before drawing its
+    // balls; frames that do not leave trails.
+    bool restored() const { return m_restored; }
 
 protected:
     int_type overflow(int_type c) override
@@ -55,6 +60,7 @@ protected:
         if (c == '\n') {
             if (m_line.rfind("{\"ev\":\"frame\"", 0) == 0) {
                 figure_spread::read_frame_line(m_line, m_balls);
+                m_restored = m_line.find("[\"R\"]") != std::string::npos;
             } else if (!m_action && m_line.rfind("{\"ev\":\"action\"", 0) == 0) {
                 m_action = true;
                 m_ring = m_balls;
@@ -74,6 +80,7 @@ private:
     std::string m_line;
     bool m_action = false;
     bool m_closing = false;
+    bool m_restored = false;
     figure_spread::BallCentres m_balls;
     figure_spread::BallCentres m_ring;
 };
@@ -82,6 +89,33 @@ struct Tile {
     gfx::Surface picture;
     std::string caption;
 };
+
+// Ghosts of the balls' places in the frames before the tile's, every
+// kGhostStep-th of the last kGhosts * kGhostStep, fainter the older: they
+// show a flight, a roll or a swing in one still picture. Figures that leave
+// their balls on the screen draw trails of their own and get none.
+constexpr std::size_t kGhostStep = 4;
+constexpr std::size_t kGhosts = 6;
+
+int ghost_weight(std::size_t ghost) { return 128 - 16 * int(ghost); } // of 256
+
+struct PastFrame {
+    std::vector<figure_spread::Disc> discs;
+    bool restored = false;
+};
+
+// The picture with the ghosts of `past` (oldest first) under its own balls.
+void draw_ghosts(gfx::Surface& picture, const std::deque<PastFrame>& past,
+                 const figure_spread::BallCentres& balls)
+{
+    const std::vector<figure_spread::Disc> now = figure_spread::cut_discs(picture, balls);
+    for (std::size_t ghost = kGhosts; ghost >= 1; --ghost) {
+        const std::size_t age = ghost * kGhostStep;
+        if (age <= past.size() && past[past.size() - age].restored)
+            figure_spread::paint_discs(picture, past[past.size() - age].discs, ghost_weight(ghost));
+    }
+    figure_spread::paint_discs(picture, now, 256);
+}
 
 // How much of the screen the figure has changed: the pixels, on every other row
 // and column, that differ from the screen as the action began.
@@ -119,6 +153,7 @@ bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& h
     host::ShownPicture shown;
     gfx::Surface at_start;
     figure_spread::FrameChoice choice;
+    std::deque<PastFrame> past; // the last kGhosts * kGhostStep frames
     bool chosen = false;
     bool got = false;
     std::int64_t ticks = 0;
@@ -133,8 +168,13 @@ bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& h
         const double covered = double(coverage(shown.picture(), at_start));
         if (choice.offer(watch.spread() * covered)) {
             picture = shown.picture();
+            if (watch.restored())
+                draw_ghosts(picture, past, watch.balls());
             chosen = true;
         }
+        past.push_back({figure_spread::cut_discs(shown.picture(), watch.balls()), watch.restored()});
+        if (past.size() > kGhosts * kGhostStep)
+            past.pop_front();
     });
     host.set_after_tick([&] {
         if (++ticks >= kTickLimit)
