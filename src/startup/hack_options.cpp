@@ -142,9 +142,10 @@ std::string hack_usage(std::string_view program)
 {
     std::string usage = version_line(program);
     usage += "Usage: " + std::string(program) + " [switch | option ...]\n";
-    usage += "With nothing after the name: full screen with the cursor shown, ended by a click.\n"
+    usage += "With nothing after the name: full screen, the cursor shown; a click ends it.\n"
              "The screen-saver switches:\n"
-             "  /s               full screen with the cursor hidden; a click or a diagonal move ends it\n"
+             "  /s               full screen, the cursor hidden; a click or a diagonal move\n"
+             "                   ends it\n"
              "  /c               the settings dialog\n"
              "  /p <id>          the still preview inside window <id> (X11 only)\n"
              "The xscreensaver options (not mixed with the switches):\n"
