@@ -1,5 +1,6 @@
 # The two commands a person needs: `make run` and `make test`.
-# Both install whatever is missing first, so they work on a fresh machine.
+# Both install whatever is missing first, so they work on a fresh machine;
+# `make run` then builds only what it runs, `make test` everything.
 
 # cmake's own make runs below this one; keep its directory chatter out.
 MAKEFLAGS += --no-print-directory
@@ -83,8 +84,11 @@ fuzz: fuzz-build
 	    || exit 1; \
 	done
 
-run: build
-	@./scripts/run-saver
+# Only what it runs: the saver, or on a machine without a display the render
+# tool for its demo (scripts/run-saver builds it, quietly); not the tests
+# and not the Windows programs.
+run: configure
+	@PRESET=$(PRESET) JOBS=$(JOBS) ./scripts/run-saver
 
 bench: build
 	@cmake --build --preset $(PRESET) -j $(JOBS) --target benchmarks

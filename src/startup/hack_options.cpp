@@ -141,23 +141,28 @@ HackCommand parse_hack_command_line(const std::vector<std::string>& args,
 std::string hack_usage(std::string_view program)
 {
     std::string usage = version_line(program);
-    usage += "Usage: " + std::string(program) + " [option ...]\n";
-    usage += "  -root            draw on the root window (or the window XSCREENSAVER_WINDOW names)\n"
+    usage += "Usage: " + std::string(program) + " [switch | option ...]\n";
+    usage += "With nothing after the name: full screen, the cursor shown; a click ends it.\n"
+             "The screen-saver switches:\n"
+             "  /s               full screen, the cursor hidden; a click or a diagonal move\n"
+             "                   ends it\n"
+             "  /c               the settings dialog\n"
+             "  /p <id>          the still preview inside window <id> (X11 only)\n"
+             "The xscreensaver options (not mixed with the switches):\n"
+             "  -root            draw on the root window (or the window XSCREENSAVER_WINDOW names)\n"
              "  -window-id <id>  draw into the window with this id (0x... or decimal)\n"
-             "  -window          draw in a window of its own, 1280 x 720 (the default);\n"
-             "                   a click or closing it ends the saver\n"
+             "  -window          draw in a window of its own, 1280 x 720, as the ignored\n"
+             "                   options alone do too; a click or closing it ends the saver\n"
              "  -install, -noinstall, -visual <visual>, -mono, -fps, -no-fps\n"
              "                   accepted and ignored\n"
              "  -help            print these options\n"
              "  -version         print the version\n"
+             "With either:\n"
              "  --backend x11|wayland\n"
              "                   the desktop to run on (also ORVELUNE_BACKEND); by default\n"
              "                   Wayland when WAYLAND_DISPLAY is set, else X11. On Wayland\n"
              "                   -root is a live wallpaper below every window\n"
-             "  --output <name>  the Wayland output the figure plays on (default: the first)\n"
-             "Without these options the screen-saver switches apply:\n"
-             "  /s full screen, /p <id> preview inside window <id>, /c settings,\n"
-             "  none: full screen with the cursor shown, ended by a click.\n";
+             "  --output <name>  the Wayland output the figure plays on (default: the first)\n";
     return usage;
 }
 

@@ -245,6 +245,29 @@ TEST(RenderTool, AFifoInPlaceOfAFileNeverHangsIt)
     }
 }
 
+// /dev/null once met "cannot read the settings file", although it reads
+// as empty and an empty file is taken: the message says which rule a path
+// broke, and an empty file gives the defaults.
+TEST(RenderTool, ARefusedSettingsFileSaysWhy)
+{
+    ScratchDir dir;
+    const fs::path empty = dir.path / "empty.ini";
+    std::ofstream{empty};
+    ToolRun taken = RunRenderTool({"--ini", empty.string(), "--ticks", "1", "--size", "64x48"}, 60);
+    EXPECT_EQ(taken.status, 0) << taken.err;
+
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"/dev/null", "not a regular file (an empty file gives every default)"},
+        {dir.path.string(), "is a folder"},
+        {(dir.path / "none.ini").string(), "there is no settings file"},
+    };
+    for (const auto& [path, reason] : refused) {
+        ToolRun run = RunRenderTool({"--ini", path, "--ticks", "1", "--size", "64x48"}, 60);
+        EXPECT_EQ(run.status, 2) << path;
+        EXPECT_NE(run.err.find(reason), std::string::npos) << path << ": expected \"" << reason << "\", got " << run.err;
+    }
+}
+
 // A picture the decoder refuses leaves the background colour alone.
 TEST(RenderTool, ARefusedPictureShowsTheBackgroundColour)
 {

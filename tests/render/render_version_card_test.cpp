@@ -2,8 +2,10 @@
 #include "render_test_support.h"
 
 #include <gtest/gtest.h>
+#include <webp/demux.h>
 
 #include <fstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -36,6 +38,28 @@ TEST(RenderVersionCard, WritesEveryFrameOfTheCardFromTheSnapshotBackToItAndNeeds
     ToolRun without_folder = RunRenderTool({"--version-card"});
     EXPECT_EQ(without_folder.status, 2);
     EXPECT_NE(without_folder.err.find("--png"), std::string::npos) << without_folder.err;
+}
+
+// A clip of the card once showed the dialog for one pause only, between
+// the card coming back and turning again: it now rests a second there.
+TEST(RenderVersionCard, AClipRestsASecondOnTheDialog)
+{
+    ScratchDir dir;
+    std::ofstream(dir.path / "empty.ini").put('\n');
+    const fs::path clip = dir.path / "card.webp";
+    ToolRun run = RunRenderTool({"--version-card", "--output", clip.string(), "--size", "400x300", "--seed", "4",
+                                 "--ini", (dir.path / "empty.ini").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::ifstream in(clip, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const WebPData data{reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+    WebPDemuxer* demux = WebPDemux(&data);
+    ASSERT_NE(demux, nullptr);
+    WebPIterator frame;
+    ASSERT_TRUE(WebPDemuxGetFrame(demux, 1, &frame));
+    EXPECT_GE(frame.duration, 1000) << "the first frame, the dialog before the button is pressed";
+    WebPDemuxReleaseIterator(&frame);
+    WebPDemuxDelete(demux);
 }
 
 } // namespace

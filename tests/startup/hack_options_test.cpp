@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,21 @@ TEST(HackOptions, HelpAndMistakes)
                                "-visual", "-mono", "-fps", "-no-fps", "-help", "-version", "--backend",
                                "--output"})
         EXPECT_NE(usage.find(option), std::string::npos) << "expected " << option << " in the usage";
+}
+
+// The usage once called -window the default beside "none: full screen". An
+// empty command line goes to the switches (above), so the usage says what
+// it does once, and no hack target claims to be the default.
+TEST(HackOptions, UsageNamesOneDefault)
+{
+    const std::string usage = hack_usage("orvelune");
+    const std::string nothing = "With nothing after the name: full screen";
+    EXPECT_EQ(usage.find(nothing), usage.rfind(nothing)) << usage;
+    EXPECT_NE(usage.find(nothing), std::string::npos) << usage;
+    std::istringstream lines(usage);
+    for (std::string line; std::getline(lines, line);)
+        if (line.starts_with("  -root") || line.starts_with("  -window"))
+            EXPECT_EQ(line.find("default"), std::string::npos) << line;
 }
 
 TEST(HackOptions, BadDaemonWindowFallsBackToTheRootWithAWarning)

@@ -2,6 +2,7 @@
 #include "contact_sheet.h"
 
 #include "animation_file.h"
+#include "figure_spread.h"
 #include "png_frames.h"
 #include "render_setup.h"
 
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <ostream>
 #include <streambuf>
@@ -36,11 +38,19 @@ constexpr int kGap = 8;
 const host::Font kCaptionFont{"IPAPGothic, IPAGothic, MS UI Gothic, MS PGothic, sans-serif", 10, 400};
 
 // Reads the trace as it is written, for the moments the action and its
-// closing figure begin: each line comes before the first frame it leads to.
+// closing figure begin and for where each frame puts the balls: each line
+// comes before the first frame it leads to.
 class ActionWatch : public std::streambuf {
 public:
     bool action_began() const { return m_action; }
     bool closing_began() const { return m_closing; }
+    // How far the last frame's balls stand from the ring they held as the
+    // action began.
+    double spread() const { return figure_spread::spread_from_ring(m_ring, m_balls); }
+    const figure_spread::BallCentres& balls() const { return m_balls; }
+    // Whether the last frame put the background back before drawing its
+    // balls; frames that do not leave trails.
+    bool restored() const { return m_restored; }
 
 protected:
     int_type overflow(int_type c) override
@@ -48,19 +58,31 @@ protected:
         if (c == traits_type::eof())
             return traits_type::not_eof(c);
         if (c == '\n') {
-            m_action = m_action || m_line.rfind("{\"ev\":\"action\"", 0) == 0;
+            if (m_line.rfind("{\"ev\":\"frame\"", 0) == 0) {
+                figure_spread::read_frame_line(m_line, m_balls);
+                m_restored = m_line.find("[\"R\"]") != std::string::npos;
+            } else if (!m_action && m_line.rfind("{\"ev\":\"action\"", 0) == 0) {
+                m_action = true;
+                m_ring = m_balls;
+            }
             m_closing = m_closing || (m_action && m_line.rfind("{\"ev\":\"closing\"", 0) == 0);
             m_line.clear();
-        } else if (m_line.size() < 32) { // the event's name is all that is read
+        } else if (m_line.size() < kLongestLine) {
             m_line.push_back(char(c));
         }
         return c;
     }
 
 private:
+    // A frame line names each ball it draws in about 25 characters; a line
+    // longer than this loses only its last balls.
+    static constexpr std::size_t kLongestLine = 1 << 16;
     std::string m_line;
     bool m_action = false;
     bool m_closing = false;
+    bool m_restored = false;
+    figure_spread::BallCentres m_balls;
+    figure_spread::BallCentres m_ring;
 };
 
 struct Tile {
@@ -68,7 +90,34 @@ struct Tile {
     std::string caption;
 };
 
-// How much of the screen the figure covers: the pixels, on every other row
+// Ghosts of the balls' places in the frames before the tile's, every
+// kGhostStep-th of the last kGhosts * kGhostStep, fainter the older: they
+// show a flight, a roll or a swing in one still picture. Figures that leave
+// their balls on the screen draw trails of their own and get none.
+constexpr std::size_t kGhostStep = 4;
+constexpr std::size_t kGhosts = 6;
+
+int ghost_weight(std::size_t ghost) { return 128 - 16 * int(ghost); } // of 256
+
+struct PastFrame {
+    std::vector<figure_spread::Disc> discs;
+    bool restored = false;
+};
+
+// The picture with the ghosts of `past` (oldest first) under its own balls.
+void draw_ghosts(gfx::Surface& picture, const std::deque<PastFrame>& past,
+                 const figure_spread::BallCentres& balls)
+{
+    const std::vector<figure_spread::Disc> now = figure_spread::cut_discs(picture, balls);
+    for (std::size_t ghost = kGhosts; ghost >= 1; --ghost) {
+        const std::size_t age = ghost * kGhostStep;
+        if (age <= past.size() && past[past.size() - age].restored)
+            figure_spread::paint_discs(picture, past[past.size() - age].discs, ghost_weight(ghost));
+    }
+    figure_spread::paint_discs(picture, now, 256);
+}
+
+// How much of the screen the figure has changed: the pixels, on every other row
 // and column, that differ from the screen as the action began.
 std::int64_t coverage(const gfx::Surface& picture, const gfx::Surface& at_start)
 {
@@ -82,10 +131,13 @@ std::int64_t coverage(const gfx::Surface& picture, const gfx::Surface& at_start)
     return differing;
 }
 
-// Plays one kind alone until its closing figure begins. The telling moment
-// is the frame where the figure spreads widest (the first of them): by the
-// end most figures have gathered their balls again, and trails are wiped.
-// Nothing when the kind never got to its closing figure.
+// Plays one kind alone until its closing figure begins, keeping the frame
+// that figure_spread::FrameChoice picks by how far the balls stand from
+// their ring times how much of the screen has changed since the action
+// began: the first finds the flights, rods and curves, the second the
+// trails, which can outgrow the balls' own spread. By the end most figures
+// have gathered their balls again and wiped their trails. Nothing when the
+// kind never got to its closing figure.
 bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& host_options,
                 std::uint64_t seed, gfx::Surface& picture)
 {
@@ -100,7 +152,9 @@ bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& h
     host::HeadlessHost host{host::HeadlessOptions(host_options)};
     host::ShownPicture shown;
     gfx::Surface at_start;
-    std::int64_t best = -1;
+    figure_spread::FrameChoice choice;
+    std::deque<PastFrame> past; // the last kGhosts * kGhostStep frames
+    bool chosen = false;
     bool got = false;
     std::int64_t ticks = 0;
     host.set_frame_sink([&](const host::Window& window, const gfx::Surface& frame) {
@@ -111,10 +165,16 @@ bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& h
             return;
         if (at_start.width() == 0)
             at_start = shown.picture();
-        if (const std::int64_t covered = coverage(shown.picture(), at_start); covered > best) {
-            best = covered;
+        const double covered = double(coverage(shown.picture(), at_start));
+        if (choice.offer(watch.spread() * covered)) {
             picture = shown.picture();
+            if (watch.restored())
+                draw_ghosts(picture, past, watch.balls());
+            chosen = true;
         }
+        past.push_back({figure_spread::cut_discs(shown.picture(), watch.balls()), watch.restored()});
+        if (past.size() > kGhosts * kGhostStep)
+            past.pop_front();
     });
     host.set_after_tick([&] {
         if (++ticks >= kTickLimit)
@@ -130,7 +190,7 @@ bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& h
     } catch (const host::ProcessEnd& end) {
         got = end.status == EXIT_SUCCESS && watch.closing_began();
     }
-    return got && best >= 0;
+    return got && chosen;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "host/picture_decoding.h"
 #include "host/program.h"
 #include "host/system_text.h"
+#include "settings/file_io.h"
 #include "settings/settings_file.h"
 
 #include <cstdlib>
@@ -27,6 +28,26 @@ std::string picture_problem(host::PictureResult result)
     return "";
 }
 
+// Why the settings file named on the command line is refused; nothing when
+// it opens. Only a regular file is read (a FIFO would hang the load), and
+// the message says which rule a path broke: /dev/null, for one, reads as
+// empty elsewhere, and an empty file is what gives every default.
+std::optional<std::string> settings_file_problem(const std::string& path)
+{
+    file_io::InputFile file;
+    switch (file.open(path)) {
+    case file_io::ReadStatus::Read: return std::nullopt;
+    case file_io::ReadStatus::Missing: return "there is no settings file '" + path + "'";
+    case file_io::ReadStatus::Folder: return "the settings file '" + path + "' is a folder";
+    case file_io::ReadStatus::NotAFile:
+        return "the settings file '" + path
+               + "' is a device, FIFO or socket, not a regular file (an empty file gives every default)";
+    case file_io::ReadStatus::Unreadable:
+    case file_io::ReadStatus::TooLarge: break;
+    }
+    return "cannot read the settings file '" + path + "'";
+}
+
 } // namespace
 
 int fail(int status, const std::string& message)
@@ -39,10 +60,11 @@ std::optional<Prepared> prepare(const RenderOptions& options, int& status)
 {
     Prepared prepared;
     prepared.ini_path = options.ini_path ? *options.ini_path : default_ini_path(host::program_folder());
-    // FileExists takes regular files only: a FIFO given here would hang the load.
-    if (options.ini_path && !FileExists(prepared.ini_path)) {
-        status = fail(kBadCommandLine, "cannot read the settings file '" + prepared.ini_path + "'");
-        return std::nullopt;
+    if (options.ini_path) {
+        if (const std::optional<std::string> problem = settings_file_problem(prepared.ini_path)) {
+            status = fail(kBadCommandLine, *problem);
+            return std::nullopt;
+        }
     }
 
     host::HeadlessOptions& host_options = prepared.host_options;

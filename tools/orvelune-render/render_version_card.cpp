@@ -18,6 +18,15 @@
 
 using render_setup::fail;
 
+namespace {
+
+// A clip rests this long on its first frame, the dialog as it was before
+// the button was pressed, so that one sees what the card turns over (and,
+// as a clip plays round, that it came back); PNG frames carry no time.
+constexpr std::int64_t kRestMs = 1000;
+
+} // namespace
+
 int render_version_card(const RenderOptions& options)
 {
     int prepare_status = EXIT_SUCCESS;
@@ -64,7 +73,7 @@ int render_version_card(const RenderOptions& options)
             return;
         if (png && !png->write(frames, frame, write_error))
             throw host::ProcessEnd{EXIT_FAILURE};
-        if (output && !output->add(std::int64_t(host.now_ms()), frame, write_error))
+        if (output && !output->add(std::int64_t(host.now_ms()) + (frames > 1 ? kRestMs : 0), frame, write_error))
             throw host::ProcessEnd{EXIT_FAILURE};
     });
 
@@ -92,7 +101,7 @@ int render_version_card(const RenderOptions& options)
     // The last frame stays for the pause after every frame, or for as long
     // as the card went on after it.
     if (output && write_error.empty())
-        output->finish(std::max(std::int64_t(host.now_ms()), last_at_ms + settings.g_PcSpec),
+        output->finish(std::max(std::int64_t(host.now_ms()), last_at_ms + settings.g_PcSpec) + kRestMs,
                        write_error);
     if (!write_error.empty())
         return fail(EXIT_FAILURE, "cannot write a frame: " + write_error);
