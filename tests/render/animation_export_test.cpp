@@ -252,7 +252,7 @@ TEST(RenderExport, GifAndVideoLastAsLongAsTheRun)
     };
     const std::vector<Case> cases = {
         {"clip.gif", {}, 0},
-        {"clip.webm", {}, 30},
+        {"clip.webm", {}, 20}, // one video frame per frame of the saver's 50 ms
         {"clip.mp4", {"--fps", "25"}, 25},
     };
     for (const Case& c : cases) {
@@ -320,38 +320,135 @@ TEST(RenderExport, OneFrameInAPngIsAStillPicture)
     EXPECT_EQ(ReadPng(dir.path / "one.png").width(), 40);
 }
 
-TEST(RenderExport, RefusalsSayWhy)
+// What every folder of a failed run must hold: exactly what was there
+// before it, each file as it was (no clip, trace or unfinished file more).
+std::map<std::string, std::string> Contents(const fs::path& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        files[entry.path().filename().string()] = entry.is_regular_file() ? Slurp(entry.path()) : "(other)";
+    return files;
+}
+
+// Refused before the run, or a run that keeps nothing: a message, the
+// status, and an earlier file at the path left as it was.
+TEST(RenderExport, RefusalsSayWhyAndLeaveTheEarlierFile)
 {
     ScratchDir dir;
+    const fs::path folder = dir.path / "out";
+    fs::create_directories(folder);
+    fs::create_symlink("c.mp4", folder / "link.jsonl");
     struct Case {
+        std::string file; // under out/; an earlier file of that name is there
         std::vector<std::string> args;
         int status;
         const char* says;
     };
     const std::vector<Case> cases = {
-        {{"--output", (dir.path / "clip.avi").string()}, 2, "format"},
-        {{"--output", (dir.path / "clip").string()}, 2, "format"},
-        {{"--output", (dir.path / "no/such/folder/clip.mp4").string()}, 1, "cannot write"},
-        {{"--output", (dir.path / "no/such/folder/clip.webp").string()}, 1, "cannot"},
-        {{"--output", (dir.path / "c.mp4").string(), "--fps", "0"}, 2, "--fps"},
-        {{"--output", (dir.path / "c.mp4").string(), "--fps", "121"}, 2, "--fps"},
-        {{"--output", (dir.path / "c.webp").string(), "--scale", "0.01"}, 2, "--scale"},
-        {{"--output", (dir.path / "c.webp").string(), "--scale", "1.5"}, 2, "--scale"},
-        {{"--output", (dir.path / "c.webp").string(), "--scale", "1e-1"}, 2, "--scale"},
-        {{"--output", (dir.path / "c.webp").string(), "--quality", "101"}, 2, "--quality"},
-        {{"--output", (dir.path / "c.gif").string(), "--quality", "50"}, 2, "--quality"},
+        {"clip.avi", {}, 2, "name it .webp, .apng, .png, .gif, .webm or .mp4"},
+        {"clip", {}, 2, "format"},
+        {"c.mp4", {"--fps", "0"}, 2, "--fps"},
+        {"c.mp4", {"--fps", "121"}, 2, "--fps"},
+        {"c.webp", {"--scale", "0.01"}, 2, "--scale"},
+        {"c.webp", {"--scale", "1.5"}, 2, "--scale"},
+        {"c.webp", {"--scale", "1e-1"}, 2, "--scale"},
+        {"c.webp", {"--quality", "101"}, 2, "--quality"},
+        {"c.gif", {"--quality", "50"}, 2, "--quality"},
+        // WebP's sides hold 14 bits: refused before the run, not in the encoder.
+        {"c.webp", {"--size", "16384x8"}, 2, "16383"},
+        // The trace and the clip in one file, however it is named.
+        {"c.mp4", {"--trace", (folder / "c.mp4").string()}, 2, "same file"},
+        {"c.mp4", {"--trace", (dir.path / "out/../out/./c.mp4").string()}, 2, "same file"},
+        {"c.mp4", {"--trace", (folder / "link.jsonl").string()}, 2, "same file"},
+        {"c.webp", {"--trace", (folder / "c.webp").string(), "--version-card"}, 2, "same file"},
         // No frame played, or every K-th never reached: no file that looks like a clip.
-        {{"--output", (dir.path / "c.webp").string(), "--ticks", "0"}, 1, "not written"},
-        {{"--output", (dir.path / "c.mp4").string(), "--every", "50"}, 1, "not written"},
+        {"c.webp", {"--ticks", "0"}, 1, "not written"},
+        {"c.mp4", {"--every", "50"}, 1, "not written"},
+        {"e.mp4", {"--version-card", "--every", "100"}, 1, "not written"},
+        {"e.webm", {"--version-card", "--every", "100"}, 1, "not written"},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args = c.args;
-        args.insert(args.end(), {"--frames", "3", "--size", "32x24", "--seed", "1"});
+        std::string shown = c.file;
+        for (const std::string& a : c.args)
+            shown += " " + a;
+        SCOPED_TRACE(shown);
+        std::ofstream(folder / c.file) << "earlier";
+        const auto before = Contents(folder);
+        std::vector<std::string> args = {"--frames", "3", "--size", "32x24", "--seed", "1",
+                                         "--output", (folder / c.file).string()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
         ToolRun run = RunRenderTool(args, 60);
-        EXPECT_EQ(run.status, c.status) << args[1] << " " << run.err;
+        EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
-        EXPECT_FALSE(fs::exists(args[1])) << args[1] << " was left behind";
+        EXPECT_EQ(Contents(folder), before);
+        fs::remove(folder / c.file);
     }
+    // A folder that is not there: nothing is made.
+    for (const char* name : {"clip.mp4", "clip.webp"}) {
+        ToolRun run = RunRenderTool({"--frames", "3", "--size", "32x24", "--output",
+                                     (dir.path / "no/such/folder" / name).string()}, 60);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir.path / "no"));
+}
+
+// A run that fails part way, or that a signal ends, leaves the clip and the
+// trace that were there before it, and nothing of its own; one that ends
+// well replaces them, writing through a link to the file it names.
+TEST(RenderExport, AFailedOrStoppedRunLeavesTheEarlierFiles)
+{
+    ScratchDir dir;
+    const fs::path none = WriteSettings(dir.path, [](Settings& s) { s.g_ActionEnabled.fill(0); });
+    const std::string tool = std::string(ORVELUNE_BIN_DIR) + "/orvelune-render";
+    const fs::path folder = dir.path / "out";
+    fs::create_directories(folder);
+    struct Failure {
+        const char* what;
+        std::vector<std::string> args;
+        const char* signal; // sent once the run is under way, or nothing
+    };
+    const std::vector<Failure> failures = {
+        {"frame N never comes", {"--ini", none.string(), "--frames", "100"}, nullptr},
+        {"no frame kept", {"--frames", "20", "--every", "1000"}, nullptr},
+        {"a trace that cannot be written", {"--frames", "20", "--trace", (dir.path / "no/t.jsonl").string()}, nullptr},
+        {"SIGTERM", {"--frames", "100000000"}, "TERM"},
+        {"SIGINT", {"--frames", "100000000"}, "INT"},
+    };
+    for (const char* name : {"clip.webp", "clip.mp4", "clip.gif"}) {
+        for (const Failure& f : failures) {
+            SCOPED_TRACE(std::string(name) + ", " + f.what);
+            std::ofstream(folder / name) << "earlier";
+            std::ofstream(folder / "t.jsonl") << "earlier";
+            const auto before = Contents(folder);
+            // A shell's background job ignores SIGINT unless told otherwise.
+            std::string command = "env --default-signal=INT '" + tool + "' --size 64x48 --seed 2 --output '" + (folder / name).string() + "'";
+            if (std::find(f.args.begin(), f.args.end(), "--trace") == f.args.end())
+                command += " --trace '" + (folder / "t.jsonl").string() + "'";
+            for (const std::string& a : f.args)
+                command += " '" + a + "'";
+            if (f.signal) {
+                // Stopped while the frames are going into the unfinished file.
+                command += " 2>/dev/null & pid=$!; i=0; while [ $i -lt 200 ] && ! ls -A '" + folder.string()
+                           + "' | grep -q 'part$'; do sleep 0.05; i=$((i+1)); done; sleep 0.3; kill -"
+                           + f.signal + " $pid; wait $pid; echo $?";
+                EXPECT_EQ(Output(command), std::to_string(128 + (f.signal == std::string("TERM") ? 15 : 2)) + "\n");
+            } else {
+                EXPECT_EQ(Output(command + " 2>/dev/null; echo $?"), "1\n");
+            }
+            EXPECT_EQ(Contents(folder), before);
+        }
+    }
+    fs::remove(folder / "clip.webp");
+    fs::create_symlink("real.webp", folder / "clip.webp");
+    std::ofstream(folder / "real.webp") << "earlier";
+    ToolRun run = RunRenderTool({"--frames", "5", "--size", "64x48", "--seed", "2", "--output",
+                                 (folder / "clip.webp").string(), "--trace", (folder / "t.jsonl").string()}, 60);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(folder / "clip.webp"));
+    EXPECT_EQ(DecodeWebP(folder / "real.webp").width, 64) << "the new clip";
+    EXPECT_EQ(Slurp(folder / "t.jsonl").rfind("{\"ev\":\"start\"", 0), 0u) << "the new trace";
+    EXPECT_EQ(Contents(folder).size(), 5u) << "nothing unfinished is left";
 }
 
 // A frame count that no action will ever draw ended in a busy loop.

@@ -214,7 +214,7 @@ private:
 
     bool fail(std::string& error, const std::string& what, int code)
     {
-        error = m_path + ": " + what + " (" + av_message(code) + ")";
+        error = what + " (" + av_message(code) + ")";
         return false;
     }
 
