@@ -280,6 +280,48 @@ TEST(RenderExport, GifAndVideoLastAsLongAsTheRun)
     }
 }
 
+// Video says how its colours were converted (BT.601 below HD, BT.709 from
+// 720 lines, the studio range), and a player that follows the tags, as
+// ffmpeg does, gets the colours back.
+TEST(RenderExport, VideoCarriesItsColourTags)
+{
+    ScratchDir dir;
+    std::ofstream(dir.path / "text.png") << "no picture";
+    const fs::path ini = WriteSettings(dir.path, [&](Settings& s) {
+        s.g_BackgroundMode = 4; // a picture that is refused: the background colour
+        s.g_BackgroundPicturePath = (dir.path / "text.png").string();
+        s.g_BackgroundColor = 0x002060E0; // red in the low byte
+    });
+    struct Case {
+        const char* name;
+        const char* size;
+        const char* tags; // range, matrix, curve, primaries
+    };
+    const Case cases[] = {
+        {"sd.mp4", "320x240", "tv,smpte170m,bt709,bt709"},
+        {"sd.webm", "320x240", "tv,smpte170m,bt709,bt709"},
+        {"hd.mp4", "1280x720", "tv,bt709,bt709,bt709"},
+        {"hd.webm", "1280x720", "tv,bt709,bt709,bt709"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = dir.path / c.name;
+        ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "2", "--size", c.size, "--seed", "1",
+                                     "--output", file.string()}, 120);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Output("ffprobe -v error -select_streams v:0 -show_entries "
+                         "stream=color_range,color_space,color_transfer,color_primaries -of csv=p=0 '"
+                         + file.string() + "'"),
+                  std::string(c.tags) + "\n");
+        const Decoded d = DecodeWithFfmpeg(file, true);
+        ASSERT_FALSE(d.pictures.empty());
+        const gfx::Pixel corner = d.pictures[0].at(0, 0);
+        EXPECT_NEAR(gfx::red_of(corner), 0xE0, 3) << std::hex << corner;
+        EXPECT_NEAR(gfx::green_of(corner), 0x60, 3) << std::hex << corner;
+        EXPECT_NEAR(gfx::blue_of(corner), 0x20, 3) << std::hex << corner;
+    }
+}
+
 // --every keeps every K-th frame, for as long as the K frames it stands for;
 // --scale makes a smaller file of the same length.
 TEST(RenderExport, EveryAndScaleKeepTheClipsLength)

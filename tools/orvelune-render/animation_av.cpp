@@ -110,6 +110,17 @@ public:
         m_codec->flags |= AV_CODEC_FLAG_BITEXACT;
         if (clock.constant_rate)
             m_codec->gop_size = 10 * clock.units_per_second; // a key frame every ten seconds
+        if (choice.pixels == AV_PIX_FMT_YUV420P) {
+            // Said in the stream, so that players turn the colours back as
+            // they were turned: the pictures are sRGB, whose primaries and
+            // curve are BT.709's; the matrix is BT.709 for HD and BT.601
+            // below (what players assume of untagged video of each size),
+            // in the studio range of 16 to 235 that they expect of video.
+            m_codec->color_primaries = AVCOL_PRI_BT709;
+            m_codec->color_trc = AVCOL_TRC_BT709;
+            m_codec->colorspace = high_definition() ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+            m_codec->color_range = AVCOL_RANGE_MPEG;
+        }
         if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
             m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         AVDictionary* options = nullptr;
@@ -151,6 +162,10 @@ public:
                                    SWS_BILINEAR, nullptr, nullptr, nullptr);
             if (!m_sws)
                 return fail(error, "cannot convert the pictures", AVERROR(EINVAL));
+            // From full-range RGB to the matrix and range the stream is tagged with.
+            const int matrix = high_definition() ? SWS_CS_ITU709 : SWS_CS_ITU601;
+            sws_setColorspaceDetails(m_sws, sws_getCoefficients(SWS_CS_DEFAULT), 1,
+                                     sws_getCoefficients(matrix), 0, 0, 1 << 16, 1 << 16);
         }
         if (m_settings.format == AnimationFormat::Gif && !open_palette_graph(error))
             return false;
@@ -211,6 +226,9 @@ private:
         }
         return nullptr;
     }
+
+    // 720 lines, or the width of a 1280x720 picture.
+    bool high_definition() const { return m_settings.height >= 720 || m_settings.width >= 1280; }
 
     bool fail(std::string& error, const std::string& what, int code)
     {
