@@ -280,6 +280,58 @@ TEST(RenderExport, GifAndVideoLastAsLongAsTheRun)
     }
 }
 
+// A GIF has one palette for the clip and sends only what changed: over a
+// picture of far more than 256 colours, whose dithering once shimmered from
+// frame to frame, every pixel the saver left alone is the same in every
+// decoded frame, and the frames are close to what was drawn.
+TEST(RenderExport, AGifKeepsAStillBackgroundStill)
+{
+    constexpr int kWidth = 320;
+    constexpr int kHeight = 240;
+    ScratchDir dir;
+    gfx::Surface gradient(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            gradient.set(x, y, gfx::rgb(x * 255 / kWidth, y * 255 / kHeight, (x + y) * 255 / (kWidth + kHeight)));
+    WritePng(dir.path / "gradient.png", gradient);
+    const fs::path ini = WriteSettings(dir.path, [&](Settings& s) {
+        s.g_BackgroundMode = 4;
+        s.g_BackgroundPicturePath = (dir.path / "gradient.png").string();
+        s.g_OrderMode = 1;
+    });
+    const fs::path gif = dir.path / "clip.gif";
+    ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "60", "--size", "320x240", "--seed", "3",
+                                 "--png", (dir.path / "png").string(), "--output", gif.string()}, 120);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Decoded d = DecodeWithFfmpeg(gif, true);
+    ASSERT_EQ(d.pictures.size(), 60u);
+    std::vector<gfx::Surface> drawn;
+    for (int n = 1; n <= 60; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%06d.png", n);
+        drawn.push_back(ReadPng(dir.path / "png" / name));
+    }
+    long long still = 0;
+    long long error = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            bool kept = true;
+            for (std::size_t i = 1; i < drawn.size(); ++i)
+                kept = kept && drawn[i].at(x, y) == drawn[0].at(x, y);
+            for (std::size_t i = 0; i < drawn.size(); ++i) {
+                if (kept) {
+                    ASSERT_EQ(d.pictures[i].at(x, y), d.pictures[0].at(x, y)) << x << "," << y << " in frame " << i + 1;
+                }
+                for (int shift : {0, 8, 16})
+                    error += std::abs(int((d.pictures[i].at(x, y) >> shift) & 0xff) - int((drawn[i].at(x, y) >> shift) & 0xff));
+            }
+            still += kept;
+        }
+    }
+    EXPECT_GT(still, kWidth * kHeight / 10) << "the run must leave some of the picture alone";
+    EXPECT_LT(double(error) / (60.0 * kWidth * kHeight * 3), 10.0) << "mean error per channel: a 256-colour picture of a gradient";
+}
+
 // Video says how its colours were converted (BT.601 below HD, BT.709 from
 // 720 lines, the studio range), and a player that follows the tags, as
 // ffmpeg does, gets the colours back.
