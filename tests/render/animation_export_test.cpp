@@ -374,6 +374,40 @@ TEST(RenderExport, VideoCarriesItsColourTags)
     }
 }
 
+// A pause of 0 ("PCのｽﾍﾟｯｸ" 0) gives every frame no time on the clock: each
+// is still in the file, for the shortest time players show as given (two
+// hundredths in the image formats, one frame of 60 a second in video).
+TEST(RenderExport, APauseOfZeroKeepsEveryFrame)
+{
+    ScratchDir dir;
+    const fs::path ini = WriteSettings(dir.path, [](Settings& s) { s.g_PcSpec = 0; });
+    for (const char* name : {"clip.gif", "clip.mp4", "clip.webm", "clip.webp", "clip.apng"}) {
+        SCOPED_TRACE(name);
+        const fs::path file = dir.path / name;
+        ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "200", "--size", "48x36", "--seed", "1",
+                                     "--output", file.string()}, 120);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const bool video = name == std::string("clip.mp4") || name == std::string("clip.webm");
+        const Decoded d = name == std::string("clip.webp") ? DecodeWebP(file) : DecodeWithFfmpeg(file, false);
+        if (video) {
+            ASSERT_EQ(d.durations_ms.size(), 200u);
+            for (std::size_t i = 0; i < d.durations_ms.size(); ++i)
+                ASSERT_NEAR(double(d.durations_ms[i]), 1000.0 / 60, 1.0) << "frame " << i + 1;
+        } else {
+            // The WebP encoder joins equal frames into one of their length.
+            if (name != std::string("clip.webp")) {
+                EXPECT_EQ(d.durations_ms.size(), 200u);
+            }
+            long long total = 0;
+            for (std::size_t i = 0; i < d.durations_ms.size(); ++i) {
+                EXPECT_EQ(d.durations_ms[i] % 20, 0) << "frame " << i + 1;
+                total += d.durations_ms[i];
+            }
+            EXPECT_EQ(total, 200 * 20);
+        }
+    }
+}
+
 // --every keeps every K-th frame, for as long as the K frames it stands for;
 // --scale makes a smaller file of the same length.
 TEST(RenderExport, EveryAndScaleKeepTheClipsLength)
