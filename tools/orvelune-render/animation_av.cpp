@@ -113,8 +113,8 @@ public:
         }
         m_rect.resize(std::size_t(record.width) * std::size_t(record.height));
         for (int y = 0; y < record.height; ++y)
-            std::memcpy(&m_rect[std::size_t(y) * std::size_t(record.width)], picture.row(record.top + y) + record.left,
-                        std::size_t(record.width) * 4);
+            std::memcpy(&m_rect[std::size_t(y) * std::size_t(record.width)],
+                        picture.row(record.top + y) + record.left, std::size_t(record.width) * 4);
         uLongf packed = 0;
         if (!m_rect.empty()) {
             packed = compressBound(uLong(m_rect.size() * 4));
@@ -144,13 +144,14 @@ public:
             m_packed.resize(record.bytes);
             m_rect.resize(std::size_t(record.width) * std::size_t(record.height));
             uLongf size = uLongf(m_rect.size() * 4);
+            auto* rect = reinterpret_cast<Bytef*>(m_rect.data());
             if (std::fread(m_packed.data(), 1, m_packed.size(), m_file) != m_packed.size()
-                || (size > 0 && uncompress(reinterpret_cast<Bytef*>(m_rect.data()), &size, m_packed.data(), uLong(m_packed.size()))
-                                    != Z_OK)
+                || (size > 0 && uncompress(rect, &size, m_packed.data(), uLong(m_packed.size())) != Z_OK)
                 || av_frame_make_writable(canvas) < 0)
                 return false;
             for (int y = 0; y < record.height; ++y) {
-                auto* row = reinterpret_cast<std::uint32_t*>(canvas->data[0] + std::ptrdiff_t(record.top + y) * canvas->linesize[0]);
+                auto* row = reinterpret_cast<std::uint32_t*>(
+                    canvas->data[0] + std::ptrdiff_t(record.top + y) * canvas->linesize[0]);
                 const std::uint32_t* in = &m_rect[std::size_t(y) * std::size_t(record.width)];
                 // 0x00RRGGBB words are blue, green, red, unused in memory: BGRA once opaque.
                 for (int x = 0; x < record.width; ++x)
@@ -301,7 +302,7 @@ public:
     {
         if (m_spool) {
             m_last_length = length;
-            return m_spool->add(picture, start, length) ? true : fail(error, "cannot keep the frames", AVERROR(EIO));
+            return m_spool->add(picture, start, length) || fail(error, "cannot keep the frames", AVERROR(EIO));
         }
         int result = av_frame_make_writable(m_frame);
         if (result < 0)
@@ -405,7 +406,8 @@ private:
         AVFrame* palette = av_frame_alloc();
         if (!palette)
             return fail(error, "out of memory", AVERROR(ENOMEM));
-        const bool ok = make_palette(palette, error) && map_to_palette(palette, error) && encode(nullptr, error);
+        const bool ok =
+            make_palette(palette, error) && map_to_palette(palette, error) && encode(nullptr, error);
         av_frame_free(&palette);
         return ok;
     }
@@ -527,7 +529,8 @@ private:
         std::vector<std::uint32_t> words(std::size_t(m_settings.width) * std::size_t(m_settings.height));
         for (int y = 0; y < m_settings.height; ++y)
             std::memcpy(&words[std::size_t(y) * std::size_t(m_settings.width)],
-                        frame->data[0] + std::ptrdiff_t(y) * frame->linesize[0], std::size_t(m_settings.width) * 4);
+                        frame->data[0] + std::ptrdiff_t(y) * frame->linesize[0],
+                        std::size_t(m_settings.width) * 4);
         return words;
     }
 

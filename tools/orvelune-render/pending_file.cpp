@@ -136,9 +136,8 @@ bool PendingFile::open(const std::string& target, std::string& error)
         }
         std::fclose(file);
         install_handlers();
-        // The new file may be read by whoever could read the old one, no more.
-        if (fs::is_regular_file(status))
-            fs::permissions(candidate, status.permissions(), ec);
+        m_keeps_permissions = fs::is_regular_file(status);
+        m_permissions = status.permissions();
         m_path = candidate.string();
         m_target = resolved.string();
         return true;
@@ -157,6 +156,10 @@ bool PendingFile::commit(std::string& error)
     if (m_path.empty())
         return true;
     std::error_code ec;
+    // The new file may be read by whoever could read the old one, no more;
+    // given only now, so that a read-only file is replaced as well.
+    if (m_keeps_permissions)
+        fs::permissions(m_path, m_permissions, ec);
     fs::rename(m_path, m_target, ec);
     if (ec) {
         error = "cannot put '" + m_target + "' in place: " + ec.message();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 // A file the tool writes whole or not at all. What is written goes to a new
@@ -35,6 +36,8 @@ private:
     std::string m_target; // links followed
     std::string m_path;
     bool m_in_place = false;
+    bool m_keeps_permissions = false; // those of the file it replaces
+    std::filesystem::perms m_permissions = std::filesystem::perms::none;
     int m_slot = -1; // where the signal handler finds the path
 };
 

@@ -50,7 +50,8 @@ int render_version_card(const RenderOptions& options)
         png = std::make_unique<PngFrameWriter>(*options.png_dir);
     std::unique_ptr<AnimationExport> output;
     int open_status = EXIT_SUCCESS;
-    if (options.output_path && !(output = AnimationExport::open(options, render_setup::frame_ms(settings), open_status)))
+    if (options.output_path
+        && !(output = AnimationExport::open(options, render_setup::frame_ms(settings), open_status)))
         return open_status;
     std::int64_t frames = 0;
     std::int64_t last_at_ms = 0;
@@ -95,7 +96,8 @@ int render_version_card(const RenderOptions& options)
     // as the card went on after it.
     std::string error;
     if (output
-        && (!output->finish(std::max(std::int64_t(host.now_ms()), last_at_ms + settings.g_PcSpec), error)
+        && (!output->finish(std::max(std::int64_t(host.now_ms()), last_at_ms + settings.g_PcSpec),
+                            error)
             || (status == EXIT_SUCCESS && !output->commit(error))))
         return fail(EXIT_FAILURE, error);
     return status;
