@@ -50,9 +50,11 @@ const char* const kRenderUsage =
     "\n"
     "The saver never ends by itself, so at least one of --ticks and --frames is\n"
     "required; with both, the run stops at whichever comes first. Stopping flushes\n"
-    "every output and exits 0; a bad command line, or a file format this build\n"
-    "cannot write, exits 2; a run that cannot go on (no frame can come, a file\n"
-    "cannot be written, memory runs out) exits 1.\n";
+    "every output and exits 0; a bad command line (one file named for two things,\n"
+    "a picture larger than its format holds), or a file format this build cannot\n"
+    "write, exits 2; a run that cannot go on (no frame can come, none was kept, a\n"
+    "file cannot be written, memory runs out) exits 1. Files are written beside\n"
+    "their names and replace what was there only when the run ends well.\n";
 
 namespace {
 
