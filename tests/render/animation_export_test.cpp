@@ -292,7 +292,8 @@ TEST(RenderExport, AGifKeepsAStillBackgroundStill)
     gfx::Surface gradient(kWidth, kHeight);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x)
-            gradient.set(x, y, gfx::rgb(x * 255 / kWidth, y * 255 / kHeight, (x + y) * 255 / (kWidth + kHeight)));
+            gradient.set(x, y,
+                         gfx::rgb(x * 255 / kWidth, y * 255 / kHeight, (x + y) * 255 / (kWidth + kHeight)));
     WritePng(dir.path / "gradient.png", gradient);
     const fs::path ini = WriteSettings(dir.path, [&](Settings& s) {
         s.g_BackgroundMode = 4;
@@ -320,16 +321,19 @@ TEST(RenderExport, AGifKeepsAStillBackgroundStill)
                 kept = kept && drawn[i].at(x, y) == drawn[0].at(x, y);
             for (std::size_t i = 0; i < drawn.size(); ++i) {
                 if (kept) {
-                    ASSERT_EQ(d.pictures[i].at(x, y), d.pictures[0].at(x, y)) << x << "," << y << " in frame " << i + 1;
+                    ASSERT_EQ(d.pictures[i].at(x, y), d.pictures[0].at(x, y))
+                        << x << "," << y << " in frame " << i + 1;
                 }
                 for (int shift : {0, 8, 16})
-                    error += std::abs(int((d.pictures[i].at(x, y) >> shift) & 0xff) - int((drawn[i].at(x, y) >> shift) & 0xff));
+                    error += std::abs(int((d.pictures[i].at(x, y) >> shift) & 0xff)
+                                      - int((drawn[i].at(x, y) >> shift) & 0xff));
             }
             still += kept;
         }
     }
     EXPECT_GT(still, kWidth * kHeight / 10) << "the run must leave some of the picture alone";
-    EXPECT_LT(double(error) / (60.0 * kWidth * kHeight * 3), 10.0) << "mean error per channel: a 256-colour picture of a gradient";
+    EXPECT_LT(double(error) / (60.0 * kWidth * kHeight * 3), 10.0)
+        << "mean error per channel: a gradient in 256 colours";
 }
 
 // Video says how its colours were converted (BT.601 below HD, BT.709 from
@@ -539,7 +543,8 @@ TEST(RenderExport, AFailedOrStoppedRunLeavesTheEarlierFiles)
     const std::vector<Failure> failures = {
         {"frame N never comes", {"--ini", none.string(), "--frames", "100"}, nullptr},
         {"no frame kept", {"--frames", "20", "--every", "1000"}, nullptr},
-        {"a trace that cannot be written", {"--frames", "20", "--trace", (dir.path / "no/t.jsonl").string()}, nullptr},
+        {"a trace that cannot be written", {"--frames", "20", "--trace", (dir.path / "no/t.jsonl").string()},
+         nullptr},
         {"SIGTERM", {"--frames", "100000000"}, "TERM"},
         {"SIGINT", {"--frames", "100000000"}, "INT"},
     };
@@ -550,7 +555,8 @@ TEST(RenderExport, AFailedOrStoppedRunLeavesTheEarlierFiles)
             std::ofstream(folder / "t.jsonl") << "earlier";
             const auto before = Contents(folder);
             // A shell's background job ignores SIGINT unless told otherwise.
-            std::string command = "env --default-signal=INT '" + tool + "' --size 64x48 --seed 2 --output '" + (folder / name).string() + "'";
+            std::string command = "env --default-signal=INT '" + tool + "' --size 64x48 --seed 2 --output '"
+                                  + (folder / name).string() + "'";
             if (std::find(f.args.begin(), f.args.end(), "--trace") == f.args.end())
                 command += " --trace '" + (folder / "t.jsonl").string() + "'";
             for (const std::string& a : f.args)
@@ -560,7 +566,8 @@ TEST(RenderExport, AFailedOrStoppedRunLeavesTheEarlierFiles)
                 command += " 2>/dev/null & pid=$!; i=0; while [ $i -lt 200 ] && ! ls -A '" + folder.string()
                            + "' | grep -q 'part$'; do sleep 0.05; i=$((i+1)); done; sleep 0.3; kill -"
                            + f.signal + " $pid; wait $pid; echo $?";
-                EXPECT_EQ(Output(command), std::to_string(128 + (f.signal == std::string("TERM") ? 15 : 2)) + "\n");
+                const int number = f.signal == std::string("TERM") ? 15 : 2;
+                EXPECT_EQ(Output(command), std::to_string(128 + number) + "\n") << "ended by the signal";
             } else {
                 EXPECT_EQ(Output(command + " 2>/dev/null; echo $?"), "1\n");
             }
