@@ -252,7 +252,7 @@ TEST(RenderExport, GifAndVideoLastAsLongAsTheRun)
     };
     const std::vector<Case> cases = {
         {"clip.gif", {}, 0},
-        {"clip.webm", {}, 30},
+        {"clip.webm", {}, 20}, // one video frame per frame of the saver's 50 ms
         {"clip.mp4", {"--fps", "25"}, 25},
     };
     for (const Case& c : cases) {
@@ -276,6 +276,138 @@ TEST(RenderExport, GifAndVideoLastAsLongAsTheRun)
             EXPECT_EQ((long long)d.durations_ms.size(), frames);
             for (std::size_t i = 0; i + 1 < d.durations_ms.size(); ++i)
                 EXPECT_NEAR(double(d.durations_ms[i]), 1000.0 / c.fps, 1.0) << i;
+        }
+    }
+}
+
+// A GIF has one palette for the clip and sends only what changed: over a
+// picture of far more than 256 colours, whose dithering once shimmered from
+// frame to frame, every pixel the saver left alone is the same in every
+// decoded frame, and the frames are close to what was drawn.
+TEST(RenderExport, AGifKeepsAStillBackgroundStill)
+{
+    constexpr int kWidth = 320;
+    constexpr int kHeight = 240;
+    ScratchDir dir;
+    gfx::Surface gradient(kWidth, kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            gradient.set(x, y,
+                         gfx::rgb(x * 255 / kWidth, y * 255 / kHeight, (x + y) * 255 / (kWidth + kHeight)));
+    WritePng(dir.path / "gradient.png", gradient);
+    const fs::path ini = WriteSettings(dir.path, [&](Settings& s) {
+        s.g_BackgroundMode = 4;
+        s.g_BackgroundPicturePath = (dir.path / "gradient.png").string();
+        s.g_OrderMode = 1;
+    });
+    const fs::path gif = dir.path / "clip.gif";
+    ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "60", "--size", "320x240", "--seed", "3",
+                                 "--png", (dir.path / "png").string(), "--output", gif.string()}, 120);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Decoded d = DecodeWithFfmpeg(gif, true);
+    ASSERT_EQ(d.pictures.size(), 60u);
+    std::vector<gfx::Surface> drawn;
+    for (int n = 1; n <= 60; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%06d.png", n);
+        drawn.push_back(ReadPng(dir.path / "png" / name));
+    }
+    long long still = 0;
+    long long error = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            bool kept = true;
+            for (std::size_t i = 1; i < drawn.size(); ++i)
+                kept = kept && drawn[i].at(x, y) == drawn[0].at(x, y);
+            for (std::size_t i = 0; i < drawn.size(); ++i) {
+                if (kept) {
+                    ASSERT_EQ(d.pictures[i].at(x, y), d.pictures[0].at(x, y))
+                        << x << "," << y << " in frame " << i + 1;
+                }
+                for (int shift : {0, 8, 16})
+                    error += std::abs(int((d.pictures[i].at(x, y) >> shift) & 0xff)
+                                      - int((drawn[i].at(x, y) >> shift) & 0xff));
+            }
+            still += kept;
+        }
+    }
+    EXPECT_GT(still, kWidth * kHeight / 10) << "the run must leave some of the picture alone";
+    EXPECT_LT(double(error) / (60.0 * kWidth * kHeight * 3), 10.0)
+        << "mean error per channel: a gradient in 256 colours";
+}
+
+// Video says how its colours were converted (BT.601 below HD, BT.709 from
+// 720 lines, the studio range), and a player that follows the tags, as
+// ffmpeg does, gets the colours back.
+TEST(RenderExport, VideoCarriesItsColourTags)
+{
+    ScratchDir dir;
+    std::ofstream(dir.path / "text.png") << "no picture";
+    const fs::path ini = WriteSettings(dir.path, [&](Settings& s) {
+        s.g_BackgroundMode = 4; // a picture that is refused: the background colour
+        s.g_BackgroundPicturePath = (dir.path / "text.png").string();
+        s.g_BackgroundColor = 0x002060E0; // red in the low byte
+    });
+    struct Case {
+        const char* name;
+        const char* size;
+        const char* tags; // range, matrix, curve, primaries
+    };
+    const Case cases[] = {
+        {"sd.mp4", "320x240", "tv,smpte170m,bt709,bt709"},
+        {"sd.webm", "320x240", "tv,smpte170m,bt709,bt709"},
+        {"hd.mp4", "1280x720", "tv,bt709,bt709,bt709"},
+        {"hd.webm", "1280x720", "tv,bt709,bt709,bt709"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = dir.path / c.name;
+        ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "2", "--size", c.size, "--seed", "1",
+                                     "--output", file.string()}, 120);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Output("ffprobe -v error -select_streams v:0 -show_entries "
+                         "stream=color_range,color_space,color_transfer,color_primaries -of csv=p=0 '"
+                         + file.string() + "'"),
+                  std::string(c.tags) + "\n");
+        const Decoded d = DecodeWithFfmpeg(file, true);
+        ASSERT_FALSE(d.pictures.empty());
+        const gfx::Pixel corner = d.pictures[0].at(0, 0);
+        EXPECT_NEAR(gfx::red_of(corner), 0xE0, 3) << std::hex << corner;
+        EXPECT_NEAR(gfx::green_of(corner), 0x60, 3) << std::hex << corner;
+        EXPECT_NEAR(gfx::blue_of(corner), 0x20, 3) << std::hex << corner;
+    }
+}
+
+// A pause of 0 ("PCのｽﾍﾟｯｸ" 0) gives every frame no time on the clock: each
+// is still in the file, for the shortest time players show as given (two
+// hundredths in the image formats, one frame of 60 a second in video).
+TEST(RenderExport, APauseOfZeroKeepsEveryFrame)
+{
+    ScratchDir dir;
+    const fs::path ini = WriteSettings(dir.path, [](Settings& s) { s.g_PcSpec = 0; });
+    for (const char* name : {"clip.gif", "clip.mp4", "clip.webm", "clip.webp", "clip.apng"}) {
+        SCOPED_TRACE(name);
+        const fs::path file = dir.path / name;
+        ToolRun run = RunRenderTool({"--ini", ini.string(), "--frames", "200", "--size", "48x36", "--seed", "1",
+                                     "--output", file.string()}, 120);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const bool video = name == std::string("clip.mp4") || name == std::string("clip.webm");
+        const Decoded d = name == std::string("clip.webp") ? DecodeWebP(file) : DecodeWithFfmpeg(file, false);
+        if (video) {
+            ASSERT_EQ(d.durations_ms.size(), 200u);
+            for (std::size_t i = 0; i < d.durations_ms.size(); ++i)
+                ASSERT_NEAR(double(d.durations_ms[i]), 1000.0 / 60, 1.0) << "frame " << i + 1;
+        } else {
+            // The WebP encoder joins equal frames into one of their length.
+            if (name != std::string("clip.webp")) {
+                EXPECT_EQ(d.durations_ms.size(), 200u);
+            }
+            long long total = 0;
+            for (std::size_t i = 0; i < d.durations_ms.size(); ++i) {
+                EXPECT_EQ(d.durations_ms[i] % 20, 0) << "frame " << i + 1;
+                total += d.durations_ms[i];
+            }
+            EXPECT_EQ(total, 200 * 20);
         }
     }
 }
@@ -320,38 +452,138 @@ TEST(RenderExport, OneFrameInAPngIsAStillPicture)
     EXPECT_EQ(ReadPng(dir.path / "one.png").width(), 40);
 }
 
-TEST(RenderExport, RefusalsSayWhy)
+// What every folder of a failed run must hold: exactly what was there
+// before it, each file as it was (no clip, trace or unfinished file more).
+std::map<std::string, std::string> Contents(const fs::path& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(dir))
+        files[entry.path().filename().string()] = entry.is_regular_file() ? Slurp(entry.path()) : "(other)";
+    return files;
+}
+
+// Refused before the run, or a run that keeps nothing: a message, the
+// status, and an earlier file at the path left as it was.
+TEST(RenderExport, RefusalsSayWhyAndLeaveTheEarlierFile)
 {
     ScratchDir dir;
+    const fs::path folder = dir.path / "out";
+    fs::create_directories(folder);
+    fs::create_symlink("c.mp4", folder / "link.jsonl");
     struct Case {
+        std::string file; // under out/; an earlier file of that name is there
         std::vector<std::string> args;
         int status;
         const char* says;
     };
     const std::vector<Case> cases = {
-        {{"--output", (dir.path / "clip.avi").string()}, 2, "format"},
-        {{"--output", (dir.path / "clip").string()}, 2, "format"},
-        {{"--output", (dir.path / "no/such/folder/clip.mp4").string()}, 1, "cannot write"},
-        {{"--output", (dir.path / "no/such/folder/clip.webp").string()}, 1, "cannot"},
-        {{"--output", (dir.path / "c.mp4").string(), "--fps", "0"}, 2, "--fps"},
-        {{"--output", (dir.path / "c.mp4").string(), "--fps", "121"}, 2, "--fps"},
-        {{"--output", (dir.path / "c.webp").string(), "--scale", "0.01"}, 2, "--scale"},
-        {{"--output", (dir.path / "c.webp").string(), "--scale", "1.5"}, 2, "--scale"},
-        {{"--output", (dir.path / "c.webp").string(), "--scale", "1e-1"}, 2, "--scale"},
-        {{"--output", (dir.path / "c.webp").string(), "--quality", "101"}, 2, "--quality"},
-        {{"--output", (dir.path / "c.gif").string(), "--quality", "50"}, 2, "--quality"},
+        {"clip.avi", {}, 2, "name it .webp, .apng, .png, .gif, .webm or .mp4"},
+        {"clip", {}, 2, "format"},
+        {"c.mp4", {"--fps", "0"}, 2, "--fps"},
+        {"c.mp4", {"--fps", "121"}, 2, "--fps"},
+        {"c.webp", {"--scale", "0.01"}, 2, "--scale"},
+        {"c.webp", {"--scale", "1.5"}, 2, "--scale"},
+        {"c.webp", {"--scale", "1e-1"}, 2, "--scale"},
+        {"c.webp", {"--quality", "101"}, 2, "--quality"},
+        {"c.gif", {"--quality", "50"}, 2, "--quality"},
+        // WebP's sides hold 14 bits: refused before the run, not in the encoder.
+        {"c.webp", {"--size", "16384x8"}, 2, "16383"},
+        // The trace and the clip in one file, however it is named.
+        {"c.mp4", {"--trace", (folder / "c.mp4").string()}, 2, "same file"},
+        {"c.mp4", {"--trace", (dir.path / "out/../out/./c.mp4").string()}, 2, "same file"},
+        {"c.mp4", {"--trace", (folder / "link.jsonl").string()}, 2, "same file"},
+        {"c.webp", {"--trace", (folder / "c.webp").string(), "--version-card"}, 2, "same file"},
         // No frame played, or every K-th never reached: no file that looks like a clip.
-        {{"--output", (dir.path / "c.webp").string(), "--ticks", "0"}, 1, "not written"},
-        {{"--output", (dir.path / "c.mp4").string(), "--every", "50"}, 1, "not written"},
+        {"c.webp", {"--ticks", "0"}, 1, "not written"},
+        {"c.mp4", {"--every", "50"}, 1, "not written"},
+        {"e.mp4", {"--version-card", "--every", "100"}, 1, "not written"},
+        {"e.webm", {"--version-card", "--every", "100"}, 1, "not written"},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> args = c.args;
-        args.insert(args.end(), {"--frames", "3", "--size", "32x24", "--seed", "1"});
+        std::string shown = c.file;
+        for (const std::string& a : c.args)
+            shown += " " + a;
+        SCOPED_TRACE(shown);
+        std::ofstream(folder / c.file) << "earlier";
+        const auto before = Contents(folder);
+        std::vector<std::string> args = {"--frames", "3", "--size", "32x24", "--seed", "1",
+                                         "--output", (folder / c.file).string()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
         ToolRun run = RunRenderTool(args, 60);
-        EXPECT_EQ(run.status, c.status) << args[1] << " " << run.err;
+        EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
-        EXPECT_FALSE(fs::exists(args[1])) << args[1] << " was left behind";
+        EXPECT_EQ(Contents(folder), before);
+        fs::remove(folder / c.file);
     }
+    // A folder that is not there: nothing is made.
+    for (const char* name : {"clip.mp4", "clip.webp"}) {
+        ToolRun run = RunRenderTool({"--frames", "3", "--size", "32x24", "--output",
+                                     (dir.path / "no/such/folder" / name).string()}, 60);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir.path / "no"));
+}
+
+// A run that fails part way, or that a signal ends, leaves the clip and the
+// trace that were there before it, and nothing of its own; one that ends
+// well replaces them, writing through a link to the file it names.
+TEST(RenderExport, AFailedOrStoppedRunLeavesTheEarlierFiles)
+{
+    ScratchDir dir;
+    const fs::path none = WriteSettings(dir.path, [](Settings& s) { s.g_ActionEnabled.fill(0); });
+    const std::string tool = std::string(ORVELUNE_BIN_DIR) + "/orvelune-render";
+    const fs::path folder = dir.path / "out";
+    fs::create_directories(folder);
+    struct Failure {
+        const char* what;
+        std::vector<std::string> args;
+        const char* signal; // sent once the run is under way, or nothing
+    };
+    const std::vector<Failure> failures = {
+        {"frame N never comes", {"--ini", none.string(), "--frames", "100"}, nullptr},
+        {"no frame kept", {"--frames", "20", "--every", "1000"}, nullptr},
+        {"a trace that cannot be written", {"--frames", "20", "--trace", (dir.path / "no/t.jsonl").string()},
+         nullptr},
+        {"SIGTERM", {"--frames", "100000000"}, "TERM"},
+        {"SIGINT", {"--frames", "100000000"}, "INT"},
+    };
+    for (const char* name : {"clip.webp", "clip.mp4", "clip.gif"}) {
+        for (const Failure& f : failures) {
+            SCOPED_TRACE(std::string(name) + ", " + f.what);
+            std::ofstream(folder / name) << "earlier";
+            std::ofstream(folder / "t.jsonl") << "earlier";
+            const auto before = Contents(folder);
+            // A shell's background job ignores SIGINT unless told otherwise.
+            std::string command = "env --default-signal=INT '" + tool + "' --size 64x48 --seed 2 --output '"
+                                  + (folder / name).string() + "'";
+            if (std::find(f.args.begin(), f.args.end(), "--trace") == f.args.end())
+                command += " --trace '" + (folder / "t.jsonl").string() + "'";
+            for (const std::string& a : f.args)
+                command += " '" + a + "'";
+            if (f.signal) {
+                // Stopped while the frames are going into the unfinished file.
+                command += " 2>/dev/null & pid=$!; i=0; while [ $i -lt 200 ] && ! ls -A '" + folder.string()
+                           + "' | grep -q 'part$'; do sleep 0.05; i=$((i+1)); done; sleep 0.3; kill -"
+                           + f.signal + " $pid; wait $pid; echo $?";
+                const int number = f.signal == std::string("TERM") ? 15 : 2;
+                EXPECT_EQ(Output(command), std::to_string(128 + number) + "\n") << "ended by the signal";
+            } else {
+                EXPECT_EQ(Output(command + " 2>/dev/null; echo $?"), "1\n");
+            }
+            EXPECT_EQ(Contents(folder), before);
+        }
+    }
+    fs::remove(folder / "clip.webp");
+    fs::create_symlink("real.webp", folder / "clip.webp");
+    std::ofstream(folder / "real.webp") << "earlier";
+    ToolRun run = RunRenderTool({"--frames", "5", "--size", "64x48", "--seed", "2", "--output",
+                                 (folder / "clip.webp").string(), "--trace", (folder / "t.jsonl").string()}, 60);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_symlink(folder / "clip.webp"));
+    EXPECT_EQ(DecodeWebP(folder / "real.webp").width, 64) << "the new clip";
+    EXPECT_EQ(Slurp(folder / "t.jsonl").rfind("{\"ev\":\"start\"", 0), 0u) << "the new trace";
+    EXPECT_EQ(Contents(folder).size(), 5u) << "nothing unfinished is left";
 }
 
 // A frame count that no action will ever draw ended in a busy loop.

@@ -30,15 +30,19 @@ struct Case {
 
 TEST(FrameTimeline, ShowsEachFrameForItsTimeOnEveryClock)
 {
-    const FileClock ms{1000, 1, false};
-    const FileClock gif{100, 2, false};
-    const FileClock fps10{10, 1, true};
+    const FileClock ms{1000, 1, false, 20};
+    const FileClock gif{100, 2, false, 2};
+    const FileClock fps10{10, 1, true, 1};
     const std::vector<Case> cases = {
         {"milliseconds, a hold in the middle, times from the first frame", ms, {500, 550, 700, 750}, 800,
          {{1, 0, 50}, {2, 50, 150}, {3, 200, 50}, {4, 250, 50}}},
-        {"a frame of no time gives way to the next", ms, {0, 50, 50, 100}, 150,
-         {{1, 0, 50}, {3, 50, 50}, {4, 100, 50}}},
-        {"the last frame stays at least one unit", ms, {0, 40}, 40, {{1, 0, 40}, {2, 40, 1}}},
+        // A pause of 0: each frame of no time is held and moves the rest on.
+        {"a frame of no time is held 20 ms", ms, {0, 50, 50, 100}, 150,
+         {{1, 0, 50}, {2, 50, 20}, {3, 70, 50}, {4, 120, 50}}},
+        {"frames of no time last two hundredths", gif, {0, 0, 0}, 0, {{1, 0, 2}, {2, 2, 2}, {3, 4, 2}}},
+        {"frames of no time are one video frame each", fps10, {0, 0, 0, 100}, 100,
+         {{1, 0, 1}, {2, 1, 1}, {3, 2, 1}, {4, 3, 1}}},
+        {"a last frame of no time is held too", ms, {0, 40}, 40, {{1, 0, 40}, {2, 40, 20}}},
         {"hundredths round to the nearest", gif, {0, 54, 116}, 166, {{1, 0, 5}, {2, 5, 7}, {3, 12, 5}}},
         {"a frame under two hundredths gives way", gif, {0, 10, 20, 30, 40}, 90,
          {{2, 0, 2}, {4, 2, 2}, {5, 4, 5}}},
@@ -47,7 +51,7 @@ TEST(FrameTimeline, ShowsEachFrameForItsTimeOnEveryClock)
         {"video drops a frame between two of its own", fps10, {0, 120, 150, 260}, 300,
          {{1, 0, 2}, {3, 2, 1}, {4, 3, 1}}},
         {"video shows the last frame once at least", fps10, {0, 100}, 100, {{1, 0, 1}, {2, 1, 1}}},
-        {"one frame alone", ms, {30}, 30, {{1, 0, 1}}},
+        {"one frame alone", ms, {30}, 31, {{1, 0, 1}}},
     };
     for (const Case& c : cases) {
         std::vector<Shown> shown;

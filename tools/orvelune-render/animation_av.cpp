@@ -3,6 +3,7 @@
 // creation time or library version in the container, so that one run
 // always gives the same bytes.
 #include "animation_encoders.h"
+#include "pending_file.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -14,9 +15,14 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <zlib.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <vector>
 
 namespace {
 
@@ -58,6 +64,119 @@ CodecChoice codec_for(AnimationFormat format)
     }
     return {"", AV_PIX_FMT_NONE, ""};
 }
+
+// Frames kept on disk until they can be played again: each as the
+// rectangle that changed since the one before, deflated. The file has no
+// name from the start (removed once open), so it goes whatever ends the run.
+class FrameSpool {
+public:
+    ~FrameSpool()
+    {
+        if (m_file)
+            std::fclose(m_file);
+    }
+
+    bool open(const std::string& beside)
+    {
+        PendingFile name;
+        std::string error;
+        if (!name.open(beside, error))
+            return false;
+        m_file = std::fopen(name.path().c_str(), "w+b");
+        return m_file != nullptr;
+    }
+
+    bool add(const gfx::Surface& picture, std::int64_t start, std::int64_t length)
+    {
+        const int width = picture.width();
+        const int height = picture.height();
+        Record record{start, length, 0, 0, 0, 0, 0};
+        if (m_last.width() != width || m_last.height() != height) {
+            record.width = width;
+            record.height = height;
+        } else {
+            int left = width, top = height, right = -1, bottom = -1;
+            for (int y = 0; y < height; ++y) {
+                const gfx::Pixel* now = picture.row(y);
+                const gfx::Pixel* before = m_last.row(y);
+                for (int x = 0; x < width; ++x) {
+                    if (now[x] != before[x]) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                        top = std::min(top, y);
+                        bottom = y;
+                    }
+                }
+            }
+            if (right >= 0)
+                record = {start, length, left, top, right - left + 1, bottom - top + 1, 0};
+        }
+        m_rect.resize(std::size_t(record.width) * std::size_t(record.height));
+        for (int y = 0; y < record.height; ++y)
+            std::memcpy(&m_rect[std::size_t(y) * std::size_t(record.width)],
+                        picture.row(record.top + y) + record.left, std::size_t(record.width) * 4);
+        uLongf packed = 0;
+        if (!m_rect.empty()) {
+            packed = compressBound(uLong(m_rect.size() * 4));
+            m_packed.resize(packed);
+            if (compress2(m_packed.data(), &packed, reinterpret_cast<const Bytef*>(m_rect.data()),
+                          uLong(m_rect.size() * 4), 1) != Z_OK)
+                return false;
+        }
+        record.bytes = std::uint64_t(packed);
+        m_last = picture;
+        return std::fwrite(&record, sizeof record, 1, m_file) == 1
+               && std::fwrite(m_packed.data(), 1, packed, m_file) == packed;
+    }
+
+    // Each kept frame in turn, whole, in `canvas` (BGRA, opaque) with its
+    // start as the time; false when the spool cannot be read or `each` says stop.
+    template <typename Each>
+    bool play(AVFrame* canvas, Each each)
+    {
+        if (std::fflush(m_file) != 0 || std::fseek(m_file, 0, SEEK_SET) != 0)
+            return false;
+        Record record;
+        while (std::fread(&record, sizeof record, 1, m_file) == 1) {
+            if (record.left < 0 || record.top < 0 || record.width < 0 || record.height < 0
+                || record.left + record.width > canvas->width || record.top + record.height > canvas->height)
+                return false;
+            m_packed.resize(record.bytes);
+            m_rect.resize(std::size_t(record.width) * std::size_t(record.height));
+            uLongf size = uLongf(m_rect.size() * 4);
+            auto* rect = reinterpret_cast<Bytef*>(m_rect.data());
+            if (std::fread(m_packed.data(), 1, m_packed.size(), m_file) != m_packed.size()
+                || (size > 0 && uncompress(rect, &size, m_packed.data(), uLong(m_packed.size())) != Z_OK)
+                || av_frame_make_writable(canvas) < 0)
+                return false;
+            for (int y = 0; y < record.height; ++y) {
+                auto* row = reinterpret_cast<std::uint32_t*>(
+                    canvas->data[0] + std::ptrdiff_t(record.top + y) * canvas->linesize[0]);
+                const std::uint32_t* in = &m_rect[std::size_t(y) * std::size_t(record.width)];
+                // 0x00RRGGBB words are blue, green, red, unused in memory: BGRA once opaque.
+                for (int x = 0; x < record.width; ++x)
+                    row[record.left + x] = in[x] | 0xff000000u;
+            }
+            canvas->pts = record.start;
+            if (!each(canvas))
+                return false;
+        }
+        return std::feof(m_file) != 0;
+    }
+
+private:
+    struct Record {
+        std::int64_t start;
+        std::int64_t length;
+        std::int32_t left, top, width, height;
+        std::uint64_t bytes;
+    };
+
+    std::FILE* m_file = nullptr;
+    gfx::Surface m_last;
+    std::vector<std::uint32_t> m_rect;
+    std::vector<Bytef> m_packed;
+};
 
 class AvFile : public AnimationFile {
 public:
@@ -110,6 +229,17 @@ public:
         m_codec->flags |= AV_CODEC_FLAG_BITEXACT;
         if (clock.constant_rate)
             m_codec->gop_size = 10 * clock.units_per_second; // a key frame every ten seconds
+        if (choice.pixels == AV_PIX_FMT_YUV420P) {
+            // Said in the stream, so that players turn the colours back as
+            // they were turned: the pictures are sRGB, whose primaries and
+            // curve are BT.709's; the matrix is BT.709 for HD and BT.601
+            // below (what players assume of untagged video of each size),
+            // in the studio range of 16 to 235 that they expect of video.
+            m_codec->color_primaries = AVCOL_PRI_BT709;
+            m_codec->color_trc = AVCOL_TRC_BT709;
+            m_codec->colorspace = high_definition() ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
+            m_codec->color_range = AVCOL_RANGE_MPEG;
+        }
         if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
             m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
         AVDictionary* options = nullptr;
@@ -151,15 +281,29 @@ public:
                                    SWS_BILINEAR, nullptr, nullptr, nullptr);
             if (!m_sws)
                 return fail(error, "cannot convert the pictures", AVERROR(EINVAL));
+            // From full-range RGB to the matrix and range the stream is tagged with.
+            const int matrix = high_definition() ? SWS_CS_ITU709 : SWS_CS_ITU601;
+            sws_setColorspaceDetails(m_sws, sws_getCoefficients(SWS_CS_DEFAULT), 1,
+                                     sws_getCoefficients(matrix), 0, 0, 1 << 16, 1 << 16);
         }
-        if (m_settings.format == AnimationFormat::Gif && !open_palette_graph(error))
-            return false;
+        if (m_settings.format == AnimationFormat::Gif) {
+            m_spool = std::make_unique<FrameSpool>();
+            m_filtered = av_frame_alloc();
+            if (!m_filtered)
+                return fail(error, "out of memory", AVERROR(ENOMEM));
+            if (!m_spool->open(m_path))
+                return fail(error, "cannot keep the frames", AVERROR(errno ? errno : EIO));
+        }
         return true;
     }
 
     bool add(const gfx::Surface& picture, std::int64_t start, std::int64_t length,
              std::string& error) override
     {
+        if (m_spool) {
+            m_last_length = length;
+            return m_spool->add(picture, start, length) || fail(error, "cannot keep the frames", AVERROR(EIO));
+        }
         int result = av_frame_make_writable(m_frame);
         if (result < 0)
             return fail(error, "out of memory", result);
@@ -168,13 +312,13 @@ public:
         if (!constant_rate) {
             m_frame->pts = start;
             m_last_length = length;
-            return encode_or_filter(m_frame, error);
+            return encode(m_frame, error);
         }
         // Video repeats the picture once a frame for as long as it stays:
         // converted once, handed to the encoder again with each new time.
         for (std::int64_t i = 0; i < length; ++i) {
             m_frame->pts = start + i;
-            if (!encode_or_filter(m_frame, error))
+            if (!encode(m_frame, error))
                 return false;
         }
         return true;
@@ -182,7 +326,7 @@ public:
 
     bool finish(std::string& error) override
     {
-        if (!encode_or_filter(nullptr, error))
+        if (m_spool ? !encode_gif(error) : !encode(nullptr, error))
             return false;
         // The muxers give a frame the time to the next one; the last one
         // gets its own length from here.
@@ -212,9 +356,12 @@ private:
         return nullptr;
     }
 
+    // 720 lines, or the width of a 1280x720 picture.
+    bool high_definition() const { return m_settings.height >= 720 || m_settings.width >= 1280; }
+
     bool fail(std::string& error, const std::string& what, int code)
     {
-        error = m_path + ": " + what + " (" + av_message(code) + ")";
+        error = what + " (" + av_message(code) + ")";
         return false;
     }
 
@@ -238,7 +385,7 @@ private:
                     *out++ = std::uint8_t(gfx::blue_of(in[x]));
                     *out++ = std::uint8_t(gfx::green_of(in[x]));
                     *out++ = std::uint8_t(gfx::red_of(in[x]));
-                    *out++ = 0xff; // opaque: the palette reserves no transparent entry
+                    *out++ = 0xff;
                 } else {
                     *out++ = std::uint8_t(gfx::red_of(in[x]));
                     *out++ = std::uint8_t(gfx::green_of(in[x]));
@@ -248,71 +395,163 @@ private:
         }
     }
 
-    // GIF: each frame gets the best 256 colours of its own (a palette of the
-    // whole clip would need every frame first), with ordered dithering,
-    // which stays still where the picture does.
-    bool open_palette_graph(std::string& error)
+    // GIF: one palette for the whole clip, from the colours of what changes
+    // (and of the whole first frame), so that a background that stays still
+    // keeps its colours; then each frame's changed rectangle alone, the
+    // pixels that did not change left transparent (the encoder's own
+    // "offsetting" and "transdiff"). The palette needs every frame first:
+    // they wait in the spool, played twice.
+    bool encode_gif(std::string& error)
     {
+        AVFrame* palette = av_frame_alloc();
+        if (!palette)
+            return fail(error, "out of memory", AVERROR(ENOMEM));
+        const bool ok =
+            make_palette(palette, error) && map_to_palette(palette, error) && encode(nullptr, error);
+        av_frame_free(&palette);
+        return ok;
+    }
+
+    // A graph from a buffer source of the frames to a sink, through `filter`
+    // (and its second input `second`, when given).
+    bool make_graph(const char* filter, AVFilterContext** source, const AVFrame* second,
+                    AVFilterContext** second_source, AVFilterContext** sink, std::string& error)
+    {
+        avfilter_graph_free(&m_graph);
         m_graph = avfilter_graph_alloc();
-        m_filtered = av_frame_alloc();
-        if (!m_graph || !m_filtered)
+        if (!m_graph)
             return fail(error, "out of memory", AVERROR(ENOMEM));
-        av_opt_set_int(m_graph, "threads", 1, 0);
-        char source_args[160];
-        std::snprintf(source_args, sizeof source_args,
-                      "video_size=%dx%d:pix_fmt=%d:time_base=1/100:pixel_aspect=1/1",
+        av_opt_set_int(m_graph, "threads", 1, 0); // the same bytes on every run
+        char args[160];
+        std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/100:pixel_aspect=1/1",
                       m_settings.width, m_settings.height, int(AV_PIX_FMT_BGRA));
-        int result = avfilter_graph_create_filter(&m_source, avfilter_get_by_name("buffer"), "in",
-                                                  source_args, nullptr, m_graph);
-        if (result >= 0)
-            result = avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("buffersink"), "out",
-                                                  nullptr, nullptr, m_graph);
-        if (result < 0)
-            return fail(error, "cannot make the palettes", result);
-        AVFilterInOut* outputs = avfilter_inout_alloc();
-        AVFilterInOut* inputs = avfilter_inout_alloc();
-        if (!outputs || !inputs) {
-            avfilter_inout_free(&outputs);
-            avfilter_inout_free(&inputs);
-            return fail(error, "out of memory", AVERROR(ENOMEM));
+        AVFilterContext* middle = nullptr;
+        int result = avfilter_graph_create_filter(source, avfilter_get_by_name("buffer"), "in", args,
+                                                  nullptr, m_graph);
+        if (result >= 0 && second) {
+            std::snprintf(args, sizeof args, "video_size=%dx%d:pix_fmt=%d:time_base=1/100:pixel_aspect=1/1",
+                          second->width, second->height, second->format);
+            result = avfilter_graph_create_filter(second_source, avfilter_get_by_name("buffer"), "palette",
+                                                  args, nullptr, m_graph);
         }
-        outputs->name = av_strdup("in");
-        outputs->filter_ctx = m_source;
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = m_sink;
-        result = avfilter_graph_parse_ptr(
-            m_graph,
-            "split[a][b];[a]palettegen=stats_mode=single:reserve_transparent=0[p];"
-            "[b][p]paletteuse=new=1:dither=bayer:bayer_scale=3",
-            &inputs, &outputs, nullptr);
-        avfilter_inout_free(&outputs);
-        avfilter_inout_free(&inputs);
+        const char* colon = std::strchr(filter, '=');
+        const std::string name = colon ? std::string(filter, colon) : std::string(filter);
+        if (result >= 0)
+            result = avfilter_graph_create_filter(&middle, avfilter_get_by_name(name.c_str()), "filter",
+                                                  colon ? colon + 1 : nullptr, nullptr, m_graph);
+        if (result >= 0)
+            result = avfilter_graph_create_filter(sink, avfilter_get_by_name("buffersink"), "out", nullptr,
+                                                  nullptr, m_graph);
+        if (result >= 0)
+            result = avfilter_link(*source, 0, middle, 0);
+        if (result >= 0 && second)
+            result = avfilter_link(*second_source, 0, middle, 1);
+        if (result >= 0)
+            result = avfilter_link(middle, 0, *sink, 0);
         if (result >= 0)
             result = avfilter_graph_config(m_graph, nullptr);
-        if (result < 0)
-            return fail(error, "cannot make the palettes", result);
+        return result >= 0 || fail(error, "cannot make the palette", result);
+    }
+
+    bool make_palette(AVFrame* palette, std::string& error)
+    {
+        AVFilterContext* source = nullptr;
+        AVFilterContext* sink = nullptr;
+        if (!make_graph("palettegen=stats_mode=diff", &source, nullptr, nullptr, &sink, error))
+            return false;
+        int result = 0;
+        const bool played = m_spool->play(m_frame, [&](AVFrame* frame) {
+            result = av_buffersrc_add_frame_flags(source, frame, AV_BUFFERSRC_FLAG_KEEP_REF);
+            return result >= 0;
+        });
+        if (!played)
+            return fail(error, result < 0 ? "cannot make the palette" : "cannot read the kept frames",
+                        result < 0 ? result : AVERROR(EIO));
+        if ((result = av_buffersrc_add_frame(source, nullptr)) < 0
+            || (result = av_buffersink_get_frame(sink, palette)) < 0)
+            return fail(error, "cannot make the palette", result);
         return true;
     }
 
-    bool encode_or_filter(AVFrame* frame, std::string& error)
+    bool map_to_palette(const AVFrame* palette, std::string& error)
     {
-        if (!m_graph)
-            return encode(frame, error);
-        int result = av_buffersrc_add_frame_flags(m_source, frame, AV_BUFFERSRC_FLAG_KEEP_REF);
+        AVFilterContext* source = nullptr;
+        AVFilterContext* palette_source = nullptr;
+        AVFilterContext* sink = nullptr;
+        // Error diffusion only within the rectangle that changed.
+        if (!make_graph("paletteuse=diff_mode=rectangle", &source, palette, &palette_source, &sink, error))
+            return false;
+        AVFrame* copy = av_frame_clone(palette);
+        int result = copy ? av_buffersrc_add_frame(palette_source, copy) : AVERROR(ENOMEM);
+        av_frame_free(&copy);
+        if (result >= 0)
+            result = av_buffersrc_add_frame(palette_source, nullptr); // the one palette, for every frame
         if (result < 0)
-            return fail(error, "cannot make the palettes", result);
+            return fail(error, "cannot make the palette", result);
+        bool encoded = true;
+        const bool played = m_spool->play(m_frame, [&](AVFrame* frame) {
+            m_waiting.emplace_back(frame_words(frame));
+            result = av_buffersrc_add_frame_flags(source, frame, AV_BUFFERSRC_FLAG_KEEP_REF);
+            return result >= 0 && (encoded = drain(sink, error));
+        });
+        if (!encoded)
+            return false;
+        if (!played)
+            return fail(error, result < 0 ? "cannot map the colours" : "cannot read the kept frames",
+                        result < 0 ? result : AVERROR(EIO));
+        if ((result = av_buffersrc_add_frame(source, nullptr)) < 0)
+            return fail(error, "cannot map the colours", result);
+        return drain(sink, error);
+    }
+
+    // Encodes what the palette graph has made, each frame held still where
+    // its picture was.
+    bool drain(AVFilterContext* sink, std::string& error)
+    {
         for (;;) {
-            result = av_buffersink_get_frame(m_sink, m_filtered);
+            int result = av_buffersink_get_frame(sink, m_filtered);
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-                break;
-            if (result < 0)
-                return fail(error, "cannot make the palettes", result);
+                return true;
+            if (result < 0 || m_waiting.empty()
+                || (result = av_frame_make_writable(m_filtered)) < 0)
+                return fail(error, "cannot map the colours", result < 0 ? result : AVERROR_BUG);
+            hold_still(m_filtered, m_waiting.front());
+            m_waiting.pop_front();
             const bool ok = encode(m_filtered, error);
             av_frame_unref(m_filtered);
             if (!ok)
                 return false;
         }
-        return frame ? true : encode(nullptr, error);
+    }
+
+    std::vector<std::uint32_t> frame_words(const AVFrame* frame) const
+    {
+        std::vector<std::uint32_t> words(std::size_t(m_settings.width) * std::size_t(m_settings.height));
+        for (int y = 0; y < m_settings.height; ++y)
+            std::memcpy(&words[std::size_t(y) * std::size_t(m_settings.width)],
+                        frame->data[0] + std::ptrdiff_t(y) * frame->linesize[0],
+                        std::size_t(m_settings.width) * 4);
+        return words;
+    }
+
+    // A pixel whose colour did not change keeps the palette entry it had,
+    // whatever the dithering of its neighbours: the background stays still
+    // to the last pixel, and the encoder leaves it out of the frame.
+    void hold_still(AVFrame* indexed, std::vector<std::uint32_t>& picture)
+    {
+        const std::size_t width = std::size_t(m_settings.width);
+        const bool first = m_still_picture.empty();
+        m_still_indices.resize(picture.size());
+        for (int y = 0; y < m_settings.height; ++y) {
+            std::uint8_t* row = indexed->data[0] + std::ptrdiff_t(y) * indexed->linesize[0];
+            const std::size_t at = std::size_t(y) * width;
+            for (std::size_t x = 0; x < width; ++x) {
+                if (!first && picture[at + x] == m_still_picture[at + x])
+                    row[x] = m_still_indices[at + x];
+                m_still_indices[at + x] = row[x];
+            }
+        }
+        m_still_picture.swap(picture);
     }
 
     bool encode(AVFrame* frame, std::string& error)
@@ -347,9 +586,11 @@ private:
     AVPacket* m_packet = nullptr;
     SwsContext* m_sws = nullptr;
     AVFilterGraph* m_graph = nullptr;
-    AVFilterContext* m_source = nullptr;
-    AVFilterContext* m_sink = nullptr;
     AVFrame* m_filtered = nullptr;
+    std::unique_ptr<FrameSpool> m_spool;             // GIF's frames until the palette is known
+    std::deque<std::vector<std::uint32_t>> m_waiting; // pictures given to the palette graph
+    std::vector<std::uint32_t> m_still_picture;      // the last picture encoded
+    std::vector<std::uint8_t> m_still_indices;       // and its palette entries
     std::int64_t m_last_length = 0;
 };
 

@@ -17,10 +17,21 @@ enum class AnimationFormat { WebP, Apng, Gif, WebM, Mp4 };
 // The format a file name asks for by its extension, in any case (".png" is
 // an animated PNG); nothing for any other.
 std::optional<AnimationFormat> animation_format_for(const std::string& path);
+// The extensions animation_format_for() knows, for a message: ".webp, ... or .mp4".
+std::string animation_extensions();
+
+// The frame rate of video when none is asked for, from the saver's own time
+// between frames (its pause): one video frame per frame where that divides
+// a second (20 a second for 50 ms), else 60.
+int default_video_fps(int frame_ms);
+
+// The longest side of a WebP picture (its header holds 14 bits of each).
+constexpr int kWebPMaxSide = 16383;
 
 // The clock of a format's file: milliseconds for WebP and animated PNG,
 // hundredths of a second for GIF (browsers stretch frames shorter than two
-// of them, so none is), `fps` frames a second for video.
+// of them, so none is), `fps` frames a second for video; frames of no time
+// last two hundredths in the image formats and one frame in video.
 FileClock file_clock_for(AnimationFormat format, int fps);
 
 // The size of what is written for frames of `width` x `height` at `scale`:

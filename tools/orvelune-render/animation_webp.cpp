@@ -47,7 +47,7 @@ public:
     {
         if (m_encoder && WebPValidateConfig(&m_config))
             return true;
-        error = m_path + ": the WebP encoder cannot start";
+        error = "the WebP encoder cannot start";
         return false;
     }
 
@@ -55,7 +55,7 @@ public:
              std::string& error) override
     {
         if (start + length > std::numeric_limits<int>::max()) {
-            error = m_path + ": longer than a WebP file's timestamps reach (about 24 days)";
+            error = "longer than a WebP file's timestamps reach (about 24 days)";
             return false;
         }
         // 0x00RRGGBB words are blue, green, red, unused in memory: WebP's BGRX.
@@ -63,7 +63,7 @@ public:
                                    reinterpret_cast<const std::uint8_t*>(picture.pixels().data()),
                                    picture.width() * 4)
             || !WebPAnimEncoderAdd(m_encoder, &m_picture, int(start), &m_config)) {
-            error = m_path + ": " + WebPAnimEncoderGetError(m_encoder);
+            error = WebPAnimEncoderGetError(m_encoder);
             return false;
         }
         m_end = start + length;
@@ -77,7 +77,7 @@ public:
         // The end's timestamp gives the last frame its length.
         if (!WebPAnimEncoderAdd(m_encoder, nullptr, int(m_end), nullptr)
             || !WebPAnimEncoderAssemble(m_encoder, &data)) {
-            error = m_path + ": " + WebPAnimEncoderGetError(m_encoder);
+            error = WebPAnimEncoderGetError(m_encoder);
             return false;
         }
         bool ok = false;
@@ -87,7 +87,7 @@ public:
         }
         WebPDataClear(&data);
         if (!ok)
-            error = m_path + ": cannot write the file";
+            error = "cannot write the file";
         return ok;
     }
 
@@ -110,7 +110,7 @@ std::unique_ptr<AnimationFile> open_webp_file(const std::string& path,
     // Fail now rather than after the whole run when the file cannot be made.
     std::FILE* probe = std::fopen(path.c_str(), "wb");
     if (!probe) {
-        error = path + ": cannot create the file";
+        error = "cannot create the file";
         return nullptr;
     }
     std::fclose(probe);

@@ -18,16 +18,34 @@ bool FrameTimeline::show(std::int64_t start, std::int64_t length)
     return m_show(m_picture, start, length);
 }
 
+std::int64_t FrameTimeline::place(std::int64_t at_ms)
+{
+    std::int64_t at = units(std::max(at_ms - m_first_ms, std::int64_t(0))) + m_shift;
+    if (at_ms <= m_latest_ms) {
+        // The pending picture starts where the file has got to (video), or
+        // where its own time began (images).
+        const std::int64_t start = m_clock.constant_rate ? std::max(m_start, m_next) : m_start;
+        const std::int64_t end = start + std::max(m_clock.held_length, m_clock.min_length);
+        if (at < end) {
+            m_shift += end - at;
+            at = end;
+        }
+    }
+    m_latest_ms = std::max(m_latest_ms, at_ms);
+    return at;
+}
+
 bool FrameTimeline::add(std::int64_t at_ms, const gfx::Surface& picture)
 {
     if (!m_pending) {
         m_first_ms = at_ms;
+        m_latest_ms = at_ms;
         m_picture = picture;
         m_pending = true;
         m_start = 0;
         return true;
     }
-    const std::int64_t at = units(std::max(at_ms - m_first_ms, std::int64_t(0)));
+    const std::int64_t at = place(at_ms);
     bool ok = true;
     if (m_clock.constant_rate) {
         const std::int64_t start = std::max(m_start, m_next);
@@ -48,7 +66,6 @@ bool FrameTimeline::finish(std::int64_t end_ms)
         return true;
     m_pending = false;
     const std::int64_t start = std::max(m_start, m_next);
-    const std::int64_t end = std::max(units(std::max(end_ms - m_first_ms, std::int64_t(0))),
-                                      start + m_clock.min_length);
+    const std::int64_t end = std::max(place(end_ms), start + m_clock.min_length);
     return show(start, end - start);
 }

@@ -15,10 +15,17 @@
 // constant rate: each unit shows the latest frame presented by its start, so
 // a frame is repeated for as long as it stays and one shorter than a unit
 // may never be shown.
+//
+// A frame presented no later than the one before it (the saver's pause of
+// 0, which draws as fast as the machine can) has no time of its own on the
+// clock: rather than lose it, the frame before it is shown for
+// `held_length` units and everything after moves that much later, so that
+// every frame is seen.
 struct FileClock {
     int units_per_second = 1000;
     int min_length = 1;
     bool constant_rate = false;
+    int held_length = 1;
 };
 
 class FrameTimeline {
@@ -45,12 +52,17 @@ private:
     // the frame before it).
     std::int64_t units(std::int64_t ms) const;
     bool show(std::int64_t start, std::int64_t length);
+    // `at_ms` in units, after the frames of no time before it, and moved
+    // later when it is one of those itself.
+    std::int64_t place(std::int64_t at_ms);
 
     FileClock m_clock;
     Show m_show;
     bool m_pending = false;
     gfx::Surface m_picture;         // the latest frame, not yet shown
     std::int64_t m_first_ms = 0;    // when the first frame was presented
+    std::int64_t m_latest_ms = 0;   // when the pending picture was
+    std::int64_t m_shift = 0;       // units added for frames of no time
     std::int64_t m_start = 0;       // where the pending picture starts, in units
     std::int64_t m_next = 0;        // the first unit not yet shown
     std::int64_t m_shown = 0;

@@ -4,6 +4,7 @@
 #include "render_options.h"
 #include "animation_export.h"
 #include "contact_sheet.h"
+#include "pending_file.h"
 #include "png_frames.h"
 #include "render_dialog.h"
 #include "render_setup.h"
@@ -52,7 +53,6 @@ struct Run {
     std::int64_t empty_ticks = 0;     // ticks in a row that presented no frame
     bool drew_this_tick = false;
     std::int64_t last_at_ms = 0;  // when the latest frame was presented
-    std::int64_t exported = 0;    // frames given to the --output file
     std::string write_error; // set when a frame could not be written
     bool unreachable = false; // the frame limit can never be reached
 
@@ -68,7 +68,6 @@ struct Run {
                 throw host::ProcessEnd{EXIT_FAILURE};
             if (output && !output->add(std::int64_t(at_ms), frame, write_error))
                 throw host::ProcessEnd{EXIT_FAILURE};
-            exported += output ? 1 : 0;
         }
         if (options.frames && frames >= *options.frames)
             throw host::ProcessEnd{EXIT_SUCCESS};
@@ -96,19 +95,29 @@ int render(const RenderOptions& options)
         render_setup::prepare(options, status);
     if (!prepared)
         return status;
+    // The settings first: the saver's pause sets the rate of a video.
+    Settings settings{};
+    LoadSettings(settings, prepared->ini_path);
 
     Run run(options);
     if (options.png_dir)
         run.png = std::make_unique<PngFrameWriter>(*options.png_dir);
-    if (options.output_path && !(run.output = AnimationExport::open(options, status)))
+    if (options.output_path
+        && !(run.output = AnimationExport::open(options, render_setup::frame_ms(settings), status)))
         return status;
 
+    // The trace, as the clip, is written beside its file and takes its place
+    // only when the whole run has gone well.
+    PendingFile trace_pending;
     std::ofstream trace_file;
     std::unique_ptr<Trace> trace;
     if (options.trace_path) {
         std::ostream* out = &std::cout;
         if (*options.trace_path != "-") {
-            trace_file.open(*options.trace_path, std::ios::binary | std::ios::trunc);
+            std::string error;
+            if (!trace_pending.open(*options.trace_path, error))
+                return fail(EXIT_FAILURE, "cannot write the trace '" + *options.trace_path + "': " + error);
+            trace_file.open(trace_pending.path(), std::ios::binary | std::ios::trunc);
             if (!trace_file)
                 return fail(EXIT_FAILURE, "cannot write the trace '" + *options.trace_path + "'");
             out = &trace_file;
@@ -117,12 +126,10 @@ int render(const RenderOptions& options)
     }
 
     // ---- the run
-    Settings settings{};
-    LoadSettings(settings, prepared->ini_path);
     const std::uint64_t seed =
         options.seed ? *options.seed
                      : std::uint64_t(std::chrono::system_clock::now().time_since_epoch().count());
-
+    std::int64_t end_ms = 0;
     {
         host::HeadlessHost host(std::move(prepared->host_options));
         // The pictures are what the screen shows: the parts of each frame
@@ -158,9 +165,7 @@ int render(const RenderOptions& options)
         }
         // The last frame stays for the pause that follows every frame, or
         // for as long as the run went on after it.
-        if (run.output && run.write_error.empty() && !run.unreachable && run.exported > 0)
-            run.output->finish(std::max(std::int64_t(host.now_ms()), run.last_at_ms + pause_ms),
-                               run.write_error);
+        end_ms = std::max(std::int64_t(host.now_ms()), run.last_at_ms + pause_ms);
     }
 
     if (trace)
@@ -172,11 +177,17 @@ int render(const RenderOptions& options)
                                       + " ticks in a row drew nothing (is every action disabled?)");
     if (!run.write_error.empty())
         return fail(EXIT_FAILURE, "cannot write a frame: " + run.write_error);
-    if (run.output && run.exported == 0)
-        return fail(EXIT_FAILURE, "no frame was played for '" + *options.output_path
-                                      + "', so it was not written");
+    std::string error;
+    if (run.output && !run.output->finish(end_ms, error))
+        return fail(EXIT_FAILURE, error);
+    if (trace_file.is_open())
+        trace_file.close();
     if (options.trace_path && (*options.trace_path == "-" ? !std::cout : !trace_file))
         return fail(EXIT_FAILURE, "the trace could not be written completely");
+    if (status != EXIT_SUCCESS)
+        return status;
+    if (!trace_pending.commit(error) || (run.output && !run.output->commit(error)))
+        return fail(EXIT_FAILURE, error);
     return status;
 }
 

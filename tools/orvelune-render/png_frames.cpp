@@ -1,6 +1,8 @@
 // Frames to PNG files through libpng's simplified interface; see png_frames.h.
 #include "png_frames.h"
 
+#include "pending_file.h"
+
 #include <png.h>
 
 #include <cstdio>
@@ -31,10 +33,17 @@ bool write_png_file(const std::string& path, const gfx::Surface& surface,
     // Frames are written by the hundred: favour speed over the last few
     // percent of file size (a noisy desktop picture otherwise costs ~0.3 s a frame).
     image.flags = PNG_IMAGE_FLAG_FAST;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr)) {
+    // Written beside the file and renamed over it, so that a run that
+    // fails or is stopped never leaves a picture cut short.
+    PendingFile pending;
+    if (!pending.open(path, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    if (!png_image_write_to_file(&image, pending.path().c_str(), 0, rgb.data(), 0, nullptr)) {
         error = path + ": " + image.message;
         png_image_free(&image);
         return false;
     }
-    return true;
+    return pending.commit(error);
 }

@@ -28,8 +28,12 @@ const char* const kRenderUsage =
     "  --every K        with --png and --output, only every K-th frame (default 1)\n"
     "  --output FILE    write the frames as one animated file, by its extension:\n"
     "                   .webp, .apng, .png (animated PNG), .gif, .webm or .mp4;\n"
-    "                   each frame lasts as long as the saver shows it\n"
-    "  --fps N          frames a second of .webm and .mp4 (default 30, up to 120)\n"
+    "                   each frame lasts as long as the saver shows it (with a\n"
+    "                   pause of 0, two hundredths or one video frame); the file\n"
+    "                   replaces one already there only once it is complete\n"
+    "  --fps N          frames a second of .webm and .mp4, up to 120 (default: one\n"
+    "                   per saver frame, 20 for a pause of 50 ms; 60 when a\n"
+    "                   second holds no whole number of pauses)\n"
     "  --scale F        size of --output and --contact-sheet pictures to the\n"
     "                   screen's, from 0.05 to 1 (default 1)\n"
     "  --quality Q      .webp: lossy at quality Q from 0 to 100 (default lossless)\n"
@@ -46,9 +50,11 @@ const char* const kRenderUsage =
     "\n"
     "The saver never ends by itself, so at least one of --ticks and --frames is\n"
     "required; with both, the run stops at whichever comes first. Stopping flushes\n"
-    "every output and exits 0; a bad command line, or a file format this build\n"
-    "cannot write, exits 2; a run that cannot go on (no frame can come, a file\n"
-    "cannot be written, memory runs out) exits 1.\n";
+    "every output and exits 0; a bad command line (one file named for two things,\n"
+    "a picture larger than its format holds), or a file format this build cannot\n"
+    "write, exits 2; a run that cannot go on (no frame can come, none was kept, a\n"
+    "file cannot be written, memory runs out) exits 1. Files are written beside\n"
+    "their names and replace what was there only when the run ends well.\n";
 
 namespace {
 

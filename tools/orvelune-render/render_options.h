@@ -27,7 +27,7 @@ struct RenderOptions {
     bool full_redraw = false;
     // The played frames as one animated file, its format from the extension.
     std::optional<std::string> output_path;
-    int fps = 30;                             // frames a second of video formats
+    std::optional<int> fps;                   // frames a second of video (default: from the pause)
     double scale = 1;                         // size of what is written, to the screen's
     std::optional<int> quality;               // lossy WebP at this quality (0-100)
     // Instead of the saver's run: one tile per enabled action on a grid.

@@ -3,8 +3,12 @@
 #include "host/picture_decoding.h"
 #include "host/program.h"
 #include "host/system_text.h"
+#include "pending_file.h"
 #include "settings/file_io.h"
 #include "settings/settings_file.h"
+#include "settings/settings_keys.h"
+
+#include <algorithm>
 
 #include <cstdlib>
 #include <filesystem>
@@ -48,7 +52,42 @@ std::optional<std::string> settings_file_problem(const std::string& path)
     return "cannot read the settings file '" + path + "'";
 }
 
+// A file the run writes that is also one it reads, or another it writes,
+// would be destroyed, or hold two things at once: the option that names it
+// twice, or nothing.
+std::optional<std::string> named_twice(const RenderOptions& options)
+{
+    struct Named {
+        const char* option;
+        const std::optional<std::string>& path;
+        bool written;
+    };
+    const std::optional<std::string> trace =
+        options.trace_path && *options.trace_path != "-" ? options.trace_path : std::nullopt;
+    const Named named[] = {
+        {"--output", options.output_path, true},   {"--trace", trace, true},
+        {"--contact-sheet", options.contact_sheet_path, true}, {"--ini", options.ini_path, false},
+        {"--desktop", options.desktop_path, false},
+    };
+    for (std::size_t i = 0; i < std::size(named); ++i) {
+        for (std::size_t j = i + 1; j < std::size(named); ++j) {
+            if (!named[i].path || !named[j].path || !(named[i].written || named[j].written))
+                continue;
+            if (same_file(*named[i].path, *named[j].path))
+                return std::string(named[i].option) + " and " + named[j].option + " name the same file, '"
+                       + *named[j].path + "'";
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
+
+int frame_ms(const Settings& settings)
+{
+    const SettingRange range = *setting_range(SettingKind::PcSpec);
+    return std::clamp(int(settings.g_PcSpec), range.lowest, range.highest);
+}
 
 int fail(int status, const std::string& message)
 {
@@ -58,6 +97,10 @@ int fail(int status, const std::string& message)
 
 std::optional<Prepared> prepare(const RenderOptions& options, int& status)
 {
+    if (std::optional<std::string> twice = named_twice(options)) {
+        status = fail(kBadCommandLine, *twice);
+        return std::nullopt;
+    }
     Prepared prepared;
     prepared.ini_path = options.ini_path ? *options.ini_path : default_ini_path(host::program_folder());
     if (options.ini_path) {

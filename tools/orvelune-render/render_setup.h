@@ -3,6 +3,7 @@
 #include "render_options.h"
 
 #include "host/headless/headless_host.h"
+#include "settings/settings.h"
 
 #include <optional>
 #include <string>
@@ -27,8 +28,13 @@ struct Prepared {
 // the headless host's options for a screen of the run's size, pictures decoded
 // within that screen's limit, the system's text, and the desktop picture when
 // one is given. Nothing, after saying why through fail(), when the settings
-// file or the desktop picture cannot be read or the PNG folder cannot be made;
+// file or the desktop picture cannot be read, a file to be written is one of
+// those read or written already (status 2), or the PNG folder cannot be made;
 // `status` then holds the exit status.
 std::optional<Prepared> prepare(const RenderOptions& options, int& status);
+
+// The saver's time between frames: its pause, taken at the nearer bound of
+// the setting's range as the saver and the version card take it.
+int frame_ms(const Settings& settings);
 
 } // namespace render_setup

@@ -59,7 +59,8 @@ int render_version_card(const RenderOptions& options)
         png = std::make_unique<PngFrameWriter>(*options.png_dir);
     std::unique_ptr<AnimationExport> output;
     int open_status = EXIT_SUCCESS;
-    if (options.output_path && !(output = AnimationExport::open(options, open_status)))
+    if (options.output_path
+        && !(output = AnimationExport::open(options, render_setup::frame_ms(settings), open_status)))
         return open_status;
     std::int64_t frames = 0;
     std::int64_t last_at_ms = 0;
@@ -98,12 +99,15 @@ int render_version_card(const RenderOptions& options)
     }
     if (frames == 0)
         return fail(EXIT_FAILURE, "the version card showed no frame");
-    // The last frame stays for the pause after every frame, or for as long
-    // as the card went on after it.
-    if (output && write_error.empty())
-        output->finish(std::max(std::int64_t(host.now_ms()), last_at_ms + settings.g_PcSpec) + kRestMs,
-                       write_error);
     if (!write_error.empty())
         return fail(EXIT_FAILURE, "cannot write a frame: " + write_error);
+    // The last frame stays for the pause after every frame, or for as long
+    // as the card went on after it.
+    std::string error;
+    if (output
+        && (!output->finish(std::max(std::int64_t(host.now_ms()), last_at_ms + settings.g_PcSpec) + kRestMs,
+                            error)
+            || (status == EXIT_SUCCESS && !output->commit(error))))
+        return fail(EXIT_FAILURE, error);
     return status;
 }
