@@ -258,6 +258,14 @@ public:
     // The rectangle of another program's window in screen pixels, or nothing
     // when the handle names no window.
     virtual std::optional<gfx::Rect> native_window_rect(NativeHandle window) = 0;
+    // True when the handle names the desktop itself (a screen's root window
+    // or the window the desktop is drawn in): no program's pane, and a child
+    // window in it would cover the whole desktop for the rest of the session.
+    virtual bool is_desktop_window(NativeHandle window)
+    {
+        (void)window;
+        return false;
+    }
     // True when a top-level window with exactly this title exists (the
     // single-instance guard); false also when the windows cannot be listed.
     virtual bool top_level_window_exists(std::string_view title_utf8) = 0;

@@ -69,8 +69,10 @@ void Ball_X::on_parent_resized(host::Size size)
 
 void run_preview_pane(host::Host& host, host::NativeHandle parent, host::Size pane)
 {
-    // Without a pane the preview could never be closed: there is nothing to show it in.
-    if (parent == 0 || !host.native_window_rect(parent))
+    // Without a pane the preview could never be closed: there is nothing to
+    // show it in. The desktop is no pane either: it never goes away, so the
+    // preview would stay over it until the session ends.
+    if (parent == 0 || host.is_desktop_window(parent) || !host.native_window_rect(parent))
         return;
     Ball_X preview(host, render_preview_picture());
     if (!preview.Form_Load(parent, pane))

@@ -175,13 +175,18 @@ TEST(PreviewWindow, EndsWhenThePaneGoesAway)
     rig.host.run(); // returns: nothing is left to run
 }
 
-TEST(PreviewWindow, WithoutAPaneNothingIsShownAndTheModeEnds)
+TEST(PreviewWindow, WithoutAPaneOrInTheDesktopNothingIsShownAndTheModeEnds)
 {
     PreviewRig rig;
     run_preview_pane(rig.host, 0, {0, 0});
     EXPECT_TRUE(rig.host.windows().empty()) << "expected no window for a preview without a pane";
     run_preview_pane(rig.host, 0x7777, {0, 0}); // names no window
     EXPECT_TRUE(rig.host.windows().empty());
+    // The desktop is a window, but no pane: the preview would never end.
+    rig.host.desktop_window = 0x1e0;
+    rig.host.foreign_windows[0x1e0] = {0, 0, 1024, 768};
+    run_preview_pane(rig.host, 0x1e0, {1024, 768});
+    EXPECT_TRUE(rig.host.windows().empty()) << "expected no window in the desktop";
 
     rig.host.foreign_windows[PreviewRig::kPane] = {10, 10, 152, 112};
     run_preview_pane(rig.host, PreviewRig::kPane, {152, 112});

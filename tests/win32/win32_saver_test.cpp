@@ -30,11 +30,14 @@ TEST_F(SaverUnderWine, TheSaversWindowIsAwareOfEachMonitorsScale)
     EXPECT_TRUE(saver.running());
 }
 
+// The desktop window is no pane: a preview in it would cover the desktop for good.
 TEST_F(SaverUnderWine, PasswordChangeOnAnNtSystemPanelessPreviewsAndUnknownSwitchesEndAtOnce)
 {
     SaverFolder folder;
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"/a", "1234"}, {"/a"}, {"/p"}, {"/p:99999"}, {"/x"}, {"s"}}) {
+    const std::string desktop = WineSuite::get().probe({"desktop"});
+    ASSERT_FALSE(desktop.empty()) << "expected the desktop window's handle";
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"/a", "1234"}, {"/a"}, {"/p"}, {"/p:99999"}, {"/p", desktop}, {"/x"}, {"s"}}) {
         WineProcess start = StartSaver(folder, args);
         const std::optional<int> code = start.exit_code(20s);
         ASSERT_TRUE(code.has_value()) << "expected " << args[0] << " to end at once";

@@ -151,6 +151,8 @@ public:
     std::vector<std::string> foreign_titles;
     // Other programs' windows by handle (a preview pane), for native_window_rect().
     std::map<NativeHandle, gfx::Rect> foreign_windows;
+    // The handle that stands for the desktop itself, for is_desktop_window() (0: none).
+    NativeHandle desktop_window = 0;
     // Answers of verify_screen_saver_password(), taken in turn.
     std::deque<bool> password_answers;
     // What claim_instance() answers (Claimed: this host takes the claim);
@@ -185,6 +187,7 @@ public:
     std::unique_ptr<Window> create_window(const WindowOptions& options,
                                           WindowHandler& handler) override;
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
+    bool is_desktop_window(NativeHandle window) override { return window != 0 && window == desktop_window; }
     bool top_level_window_exists(std::string_view title_utf8) override;
     InstanceClaim claim_instance() override;
     bool instance_claimed_elsewhere() override { return claim_answer == InstanceClaim::HeldElsewhere; }

@@ -105,6 +105,7 @@ public:
     std::unique_ptr<host::Window> create_window(const WindowOptions& options,
                                                 WindowHandler& handler) override;
     std::optional<gfx::Rect> native_window_rect(NativeHandle window) override;
+    bool is_desktop_window(NativeHandle window) override;
     bool top_level_window_exists(std::string_view title_utf8) override;
 
     InstanceClaim claim_instance() override;

@@ -67,4 +67,17 @@ std::optional<gfx::Rect> Win32Host::native_window_rect(NativeHandle handle)
     return gfx::Rect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
+bool Win32Host::is_desktop_window(NativeHandle handle)
+{
+    HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(handle));
+    if (hwnd == nullptr)
+        return false;
+    if (hwnd == GetDesktopWindow())
+        return true;
+    // The shell's desktop (Program Manager) and the windows inside it, such
+    // as the list of the desktop's icons.
+    HWND shell = GetShellWindow();
+    return shell != nullptr && GetAncestor(hwnd, GA_ROOT) == shell;
+}
+
 } // namespace host::win32

@@ -92,6 +92,16 @@ std::optional<gfx::Rect> X11Host::native_window_rect(NativeHandle handle)
     return gfx::Rect{x, y, attributes.width, attributes.height};
 }
 
+bool X11Host::is_desktop_window(NativeHandle handle)
+{
+    // Every screen's root, and the virtual root a desktop program may lay
+    // over ours.
+    for (int screen = 0; screen < ScreenCount(m_display); ++screen)
+        if (::Window(handle) == RootWindow(m_display, screen))
+            return true;
+    return ::Window(handle) == virtual_root(m_display, m_atoms, m_root);
+}
+
 bool X11Host::top_level_window_exists(std::string_view title)
 {
     for (const ::Window window : top_level_windows(m_display, m_atoms, m_root)) {

@@ -12,6 +12,8 @@
 //                                    titled HEX as the system reads it back
 //                                    (in hexadecimal UTF-8), or "none"
 //   orvelune-probe acp               the system's ANSI code page
+//   orvelune-probe desktop           the handle of the system's desktop
+//                                    window, in decimal
 //   orvelune-probe monitors          the monitors as the Windows host tells
 //                                    them, primary first: "monitors N" and
 //                                    "X,Y,W,H" for each
@@ -38,6 +40,7 @@
 #endif
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -340,11 +343,15 @@ int wmain(int argc, wchar_t** argv)
         return run_resources(argv[2]);
     if (command == L"awareness" && argc == 3)
         return run_awareness(host::utf16_from_utf8(bytes_of_hex(argv[2])));
+    if (command == L"desktop") {
+        say(std::to_string(reinterpret_cast<std::uintptr_t>(GetDesktopWindow())));
+        return 0;
+    }
     if (command == L"acp") {
         say(std::to_string(GetACP()));
         return 0;
     }
-    std::fputs("usage: orvelune-probe pane W H | window HEX | find HEX | acp | text | monitors\n"
+    std::fputs("usage: orvelune-probe pane W H | window HEX | find HEX | acp | desktop | text | monitors\n"
                "       | resources PATH | awareness HEX\n",
                stderr);
     return 2;
