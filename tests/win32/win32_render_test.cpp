@@ -171,18 +171,22 @@ TEST_F(RenderOnBoth, PicturesDecodeAndFramesArePixelIdentical)
 {
     // The screen at start from a BMP (read by OLE on Windows), and a PNG
     // picture background tiled (read by the Imaging Component): the frames
-    // written by both tools, as PNG files, hold the same pixels.
+    // written by both tools, as PNG files, hold the same pixels. The picture
+    // lies deeper than the 260 characters an ordinary Windows path may take.
     WriteBmp(dir + "/desktop.bmp", Pattern(400, 300));
-    ASSERT_EQ(RunLinux({"--frames", "1", "--size", "64x64", "--png", dir + "/make-png"}), 0);
+    std::string deep = dir + "/make-png";
+    while (windows_path(deep).size() <= 300)
+        deep += "/" + std::string(60, 'd');
+    ASSERT_EQ(RunLinux({"--frames", "1", "--size", "64x64", "--png", deep}), 0);
     for (const std::int16_t background : {std::int16_t(3), std::int16_t(4)}) {
         SCOPED_TRACE("background pattern " + std::to_string(background));
         Settings settings = DefaultsWith(1, 15);
         settings.g_BackgroundMode = background;
         settings.g_BackgroundArrangement = 2;
-        settings.g_BackgroundPicturePath = windows_path(dir + "/make-png/frame-000001.png");
+        settings.g_BackgroundPicturePath = windows_path(deep + "/frame-000001.png");
         const std::string windows_ini = dir + "/windows.ini";
         save_settings_file(windows_ini, settings);
-        settings.g_BackgroundPicturePath = dir + "/make-png/frame-000001.png";
+        settings.g_BackgroundPicturePath = deep + "/frame-000001.png";
         const std::string linux_ini = dir + "/linux.ini";
         save_settings_file(linux_ini, settings);
 

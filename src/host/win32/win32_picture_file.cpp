@@ -14,6 +14,7 @@
 #include <olectl.h>
 #include <wincodec.h>
 
+#include "host/long_path.h"
 #include "host/win32/com_helpers.h"
 #include "host/win32/win32_host.h"
 #include "host/win32/win32_present.h"
@@ -41,6 +42,24 @@ constexpr int kHimetricPerInch = 2540;
 bool acceptable_size(std::int64_t width, std::int64_t height, std::int64_t max_pixels)
 {
     return width > 0 && height > 0 && width * height <= max_pixels;
+}
+
+// The path as every function below opens it: made full by the system (a
+// relative path, "." and "..", trailing dots and blanks tidied as for any
+// Win32 path), then in its long form, so that a picture deep in a folder
+// tree opens as well as any other (an ordinary path stops at 260
+// characters). Empty when the system cannot make it full.
+std::wstring openable_path(const std::wstring& path)
+{
+    DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return {};
+    std::wstring full(size, L'\0');
+    size = GetFullPathNameW(path.c_str(), size, full.data(), nullptr);
+    if (size == 0 || size >= full.size())
+        return {};
+    full.resize(size);
+    return long_path_form(full);
 }
 
 // The whole file in global memory, as a stream over it wants; null when it
@@ -197,7 +216,8 @@ bool decode_with_wic(const std::wstring& path, gfx::Surface& out, std::int64_t m
 PictureResult decode_picture_file(const std::string& path_utf8, gfx::Surface& out,
                                   std::int64_t max_pixels)
 {
-    const std::wstring path = utf16_from_utf8(path_utf8);
+    const std::wstring given = utf16_from_utf8(path_utf8);
+    const std::wstring path = given.empty() ? given : openable_path(given);
     if (path.empty())
         return PictureResult::Unreadable;
     const DWORD attributes = GetFileAttributesW(path.c_str());
