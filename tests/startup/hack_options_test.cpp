@@ -112,9 +112,11 @@ TEST(HackOptions, UsageNamesOneDefault)
     EXPECT_EQ(usage.find(nothing), usage.rfind(nothing)) << usage;
     EXPECT_NE(usage.find(nothing), std::string::npos) << usage;
     std::istringstream lines(usage);
-    for (std::string line; std::getline(lines, line);)
-        if (line.starts_with("  -root") || line.starts_with("  -window"))
+    for (std::string line; std::getline(lines, line);) {
+        if (line.starts_with("  -root") || line.starts_with("  -window")) {
             EXPECT_EQ(line.find("default"), std::string::npos) << line;
+        }
+    }
 }
 
 TEST(HackOptions, BadDaemonWindowFallsBackToTheRootWithAWarning)
