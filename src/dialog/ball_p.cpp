@@ -458,9 +458,32 @@ void Ball_P::arrow_key(int direction)
         repaint(m_model.Pic_Mas_Click(next));
         break;
     }
-    case ControlKind::ScrollBar: repaint(m_model.nudge_bar(c->index, direction)); break;
+    case ControlKind::ScrollBar: repaint(m_model.key_bar(c->index, DialogModel::BarKey::Small, direction)); break;
     default: move_focus(direction); break;
     }
+}
+
+// Page Up and Page Down move a bar by its large step, Home and End to its
+// ends, as the system's bars do; elsewhere they do nothing.
+void Ball_P::bar_key(DialogModel::BarKey key, int direction)
+{
+    const Control* c = focused();
+    if (c && c->kind == ControlKind::ScrollBar)
+        repaint(m_model.key_bar(c->index, key, direction));
+}
+
+// Enter presses the focused button (or opens the link); anywhere else it
+// is the default button, "設 定": its face goes down and up, then the save
+// runs (or says why it cannot).
+void Ball_P::enter_key()
+{
+    const Control* c = focused();
+    if (c && (c->kind == ControlKind::ButtonCaption || c->kind == ControlKind::Link)) {
+        work_focused();
+        return;
+    }
+    image_button_down(ImageButton::Save);
+    image_button_up(ImageButton::Save);
 }
 
 void Ball_P::on_key_down(host::Key key)
@@ -475,23 +498,28 @@ void Ball_P::on_key_down(host::Key key)
     // mouse holds a control, that control keeps the dialog to itself.
     if (key == host::Key::Other || m_captured)
         return;
-    if (m_focus.show())
+    // The first key shows the mark where the focus starts, on the first
+    // stop: the first Tab lands there rather than passing it.
+    const bool first = m_focus.show();
+    if (first)
         if (const std::optional<gfx::Rect> mark = focus_mark())
             repaint(*mark);
     switch (key) {
-    case host::Key::Tab: move_focus(1); break;
+    case host::Key::Tab:
+        if (!first)
+            move_focus(1);
+        break;
     case host::Key::BackTab: move_focus(-1); break;
     case host::Key::Space: work_focused(); break;
-    case host::Key::Enter:
-        // As the save button: its face goes down and up, then the save runs
-        // (or says why it cannot).
-        image_button_down(ImageButton::Save);
-        image_button_up(ImageButton::Save);
-        break;
+    case host::Key::Enter: enter_key(); break;
     case host::Key::Left:
     case host::Key::Up: arrow_key(-1); break;
     case host::Key::Right:
     case host::Key::Down: arrow_key(1); break;
+    case host::Key::PageUp: bar_key(DialogModel::BarKey::Large, -1); break;
+    case host::Key::PageDown: bar_key(DialogModel::BarKey::Large, 1); break;
+    case host::Key::Home: bar_key(DialogModel::BarKey::End, -1); break;
+    case host::Key::End: bar_key(DialogModel::BarKey::End, 1); break;
     default: break;
     }
     flush();

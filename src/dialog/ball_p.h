@@ -49,8 +49,10 @@ enum class DialogOutcome {
 //
 // The keyboard reaches every control: Tab and Shift+Tab move the focus
 // through them in reading order, Space works the focused one, the arrows
-// move a bar or the dial's selection, Enter saves and Escape cancels. The
-// focus is marked with a dotted rectangle from the first key on.
+// move a bar or the dial's selection, Page Up and Down and Home and End move
+// a bar further, Enter presses the focused button and saves elsewhere, and
+// Escape cancels. The focus is marked with a dotted rectangle from the
+// first key on.
 class Ball_P : public host::WindowHandler {
 public:
     Ball_P(host::Host& host, Settings& settings, DialogSeams seams = {});
@@ -133,6 +135,8 @@ private:
     void move_focus(int by);
     void work_focused();
     void arrow_key(int direction);
+    void bar_key(dialog::DialogModel::BarKey key, int direction);
+    void enter_key();
 
     // Repaints what a change made stale into the frame, and remembers it
     // for the next flush().

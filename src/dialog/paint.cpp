@@ -6,6 +6,7 @@
 #include "gfx/raster.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace dialog {
 
@@ -57,6 +58,31 @@ constexpr int kRoundText = 2;
 // The dotted line: every other pixel, counted from the window's corner, so
 // that a partial repaint dots it exactly as a whole one does.
 bool dotted(int x, int y) { return ((x + y) & 1) == 0; }
+
+// Relative luminance of an sRGB colour, as the usual contrast ratio reads it.
+double luminance(gfx::Pixel p)
+{
+    auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(gfx::red_of(p)) + 0.7152 * linear(gfx::green_of(p)) + 0.0722 * linear(gfx::blue_of(p));
+}
+
+// A mark's dot is ink, as the captions are, wherever ink stands out at
+// least 3 to 1 from what lies under it; on darker ground (the dial's
+// colour, which the user picks) it is light. One of the two always reaches
+// 3 to 1: ink falls short only on ground of a luminance below about 0.17,
+// light only above about 0.29.
+constexpr double kMarkContrast = 3.0;
+constexpr gfx::Pixel kLightDot = palette::kGrooveLight;
+
+gfx::Pixel dot_colour(gfx::Pixel under)
+{
+    const double ink = luminance(palette::kInk), ground = luminance(under);
+    const double contrast = (std::max(ink, ground) + 0.05) / (std::min(ink, ground) + 0.05);
+    return contrast >= kMarkContrast ? palette::kInk : kLightDot;
+}
 
 void draw_caption(const DialogScene& scene, gfx::Surface& into, gfx::Point origin, const Control& c,
                   std::string_view text, int shift)
@@ -179,7 +205,8 @@ void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point orig
     }
 }
 
-// The focus mark, dotted, over what paint_area composed.
+// The focus mark, dotted, over what paint_area composed; each dot stands
+// out from the pixel it covers.
 void paint_focus(const DialogScene& scene, gfx::Surface& into, gfx::Point origin)
 {
     const std::optional<gfx::Rect>& mark = scene.focus_mark;
@@ -188,7 +215,7 @@ void paint_focus(const DialogScene& scene, gfx::Surface& into, gfx::Point origin
     const int x0 = mark->x, y0 = mark->y, x1 = mark->x + mark->width - 1, y1 = mark->y + mark->height - 1;
     auto dot = [&](int x, int y) {
         if (dotted(x, y) && into.contains(x + origin.x, y + origin.y))
-            into.set(x + origin.x, y + origin.y, palette::kInk);
+            into.set(x + origin.x, y + origin.y, dot_colour(into.at(x + origin.x, y + origin.y)));
     };
     for (int x = x0; x <= x1; ++x) {
         dot(x, y0);

@@ -64,6 +64,10 @@ enum class Key {
     Right,
     Up,
     Down,
+    PageUp,
+    PageDown,
+    Home,
+    End,
     Other,
 };
 

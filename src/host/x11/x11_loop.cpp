@@ -32,8 +32,9 @@ int buttons_held(unsigned state)
 }
 
 // The key's first keysym (as if no modifier were held) and the modifiers:
-// the keypad's arrows and Enter count as the main ones, and Tab with Shift
-// is BackTab (some layouts give Shift+Tab a keysym of its own).
+// the keypad's arrows, pages, Home, End and Enter count as the main ones,
+// and Tab with Shift is BackTab (some layouts give Shift+Tab a keysym of its
+// own).
 Key key_of(KeySym keysym, unsigned state)
 {
     switch (keysym) {
@@ -52,6 +53,14 @@ Key key_of(KeySym keysym, unsigned state)
     case XK_KP_Up: return Key::Up;
     case XK_Down:
     case XK_KP_Down: return Key::Down;
+    case XK_Page_Up:
+    case XK_KP_Page_Up: return Key::PageUp;
+    case XK_Page_Down:
+    case XK_KP_Page_Down: return Key::PageDown;
+    case XK_Home:
+    case XK_KP_Home: return Key::Home;
+    case XK_End:
+    case XK_KP_End: return Key::End;
     default: return Key::Other;
     }
 }
