@@ -227,4 +227,25 @@ void X11Host::repaint_exposed()
     XFlush(m_display);
 }
 
+void X11Host::drop_input()
+{
+    // Whatever the server holds for us yet comes in first.
+    XSync(m_display, False);
+    auto is_input = [](Display*, XEvent* event, XPointer host) -> Bool {
+        switch (event->type) {
+        case ButtonPress:
+        case ButtonRelease:
+        case MotionNotify:
+        case KeyPress:
+        case KeyRelease:
+            return reinterpret_cast<X11Host*>(host)->find(event->xany.window) != nullptr;
+        default:
+            return False;
+        }
+    };
+    XEvent event;
+    while (XCheckIfEvent(m_display, &event, is_input, reinterpret_cast<XPointer>(this)))
+        continue;
+}
+
 } // namespace host::x11
