@@ -20,7 +20,8 @@ std::int16_t to_int16(int value) { return std::int16_t(std::clamp(value, -32768,
 } // namespace
 
 Ball_P::Ball_P(host::Host& h, Settings& s, DialogSeams dialog_seams)
-    : m_host(h), m_seams(std::move(dialog_seams)), m_art(make_dialog_art()), m_model(s, m_controls),
+    : m_host(h), m_seams(std::move(dialog_seams)), m_art(make_dialog_art()), m_controls(m_seams.link_address),
+      m_model(s, m_controls),
       m_focus(m_controls)
 {
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,7 +24,14 @@ struct DialogSeams {
     // closed itself, taking no input meanwhile. Null: the version command
     // does nothing.
     std::function<void(host::Host&, const DialogCardView&)> show_version;
+    // What the link label shows and opens: the address of the readme
+    // installed with the program. Empty: the dialog shows no link.
+    std::string link_address;
 };
+
+// The readme's address where the Debian package installs it (prefix /usr):
+// what pictures of the dialog made away from an installation show.
+inline constexpr std::string_view kPackagedReadmeAddress = "file:///usr/share/doc/orvelune/README.md";
 
 // How the dialog ended.
 enum class DialogOutcome {

@@ -48,6 +48,24 @@ std::vector<std::size_t> char_starts(std::string_view utf8)
 }
 
 
+// The text as it fits in `room` pixels: whole, or its end after an ellipsis
+// (a path's end is where the file's name is), cut before any character or
+// only before a '/'.
+std::string fitted(host::Host& text, const std::string& whole, int room, bool at_slash = false)
+{
+    if (whole.empty() || text.text_width(whole, kDialogFont) <= room)
+        return whole;
+    std::string shown = whole;
+    for (std::size_t s : char_starts(whole)) {
+        if (at_slash && whole[s] != '/')
+            continue;
+        shown = "…" + whole.substr(s);
+        if (text.text_width(shown, kDialogFont) <= room)
+            break;
+    }
+    return shown;
+}
+
 // The focus mark keeps this far inside a button's face, the dial and a
 // bar's thumb; round a caption it stands this far outside the text.
 constexpr int kInsideFace = 2;
@@ -176,26 +194,17 @@ void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point orig
         gfx::fill_box(into, r, palette::kBoxFill);
         outline(into, r, palette::kRim);
         gfx::fill_box(into, {r.x + 1, r.y + 1, r.width - 2, 1}, palette::kBoxShade);
-        // A path too long for the box keeps its end, where the file's name is.
-        const std::string& path = model.BK_Path();
-        std::string shown = path;
-        const int room = r.width - 2 * kPathInset;
-        if (!shown.empty() && scene.text.text_width(shown, kDialogFont) > room) {
-            const std::vector<std::size_t> starts = char_starts(path);
-            for (std::size_t s : starts) {
-                shown = "…" + path.substr(s);
-                if (scene.text.text_width(shown, kDialogFont) <= room)
-                    break;
-            }
-        }
+        const std::string shown = fitted(scene.text, model.BK_Path(), r.width - 2 * kPathInset);
         Control text = c;
         text.rect = {c.rect.x + kPathInset, c.rect.y + 1, c.rect.width - 2 * kPathInset, c.rect.height - 2};
         draw_caption(scene, into, origin, text, shown, 0);
         break;
     }
     case ControlKind::Link: {
-        draw_caption(scene, into, origin, c, c.caption, 0);
-        const int width = std::min(scene.text.text_width(c.caption, kDialogFont), r.width);
+        // An address too long for the label keeps its end, the readme's name.
+        const std::string shown = fitted(scene.text, c.caption, r.width, true);
+        draw_caption(scene, into, origin, c, shown, 0);
+        const int width = std::min(scene.text.text_width(shown, kDialogFont), r.width);
         gfx::fill_box(into, {r.x, r.y + r.height - 1, width, 1}, c.ink);
         break;
     }
@@ -306,7 +315,8 @@ std::optional<gfx::Rect> focus_mark_round(const Control& focused, const DialogMo
     default: {
         // Round the caption's text, as far as the label shows it; where no
         // text can be measured, round the whole label.
-        const int width_of_text = text.text_width(focused.caption, kDialogFont);
+        const int width_of_text = text.text_width(
+            focused.kind == ControlKind::Link ? fitted(text, focused.caption, r.width, true) : focused.caption, kDialogFont);
         const int width = width_of_text > 0 ? std::min(width_of_text, r.width) : r.width;
         return gfx::Rect{r.x - kRoundText, r.y - 1, width + 2 * kRoundText, r.height + 2};
     }
