@@ -39,13 +39,15 @@ void Ball_P::Form_Load()
     options.rect = m_rect;
     options.borderless = true;
     options.takes_keyboard = true;
+    options.scalable = true;
     m_window = m_host.create_window(options, *this);
     if (!m_window)
         return;
+    m_scale = std::max(m_window->drawing_scale(), 1);
     DragActive = 0;
 
     m_model.load();
-    paint_area(scene(), m_window->frame(), {0, 0, kWindowWidth, kWindowHeight});
+    paint_area(scene(), m_window->frame(), {0, 0, kWindowWidth, kWindowHeight}, m_scale);
     m_dirty = {};
 
     // The window grows out of the pointer; where the pointer cannot be read
@@ -106,7 +108,7 @@ void Ball_P::repaint(gfx::Rect area)
 {
     if (!m_window)
         return;
-    paint_area(scene(), m_window->frame(), area);
+    paint_area(scene(), m_window->frame(), area, m_scale);
     m_dirty = m_dirty.united(area);
 }
 
@@ -122,7 +124,8 @@ void Ball_P::repaint(const Stale& stale)
 void Ball_P::flush()
 {
     if (m_window && m_dirty.width > 0 && m_dirty.height > 0)
-        m_window->refresh_area(m_dirty);
+        m_window->refresh_area({m_dirty.x * m_scale, m_dirty.y * m_scale, m_dirty.width * m_scale,
+                                m_dirty.height * m_scale});
     m_dirty = {};
 }
 

@@ -91,7 +91,8 @@ public:
     const dialog::Control* control(dialog::ControlId id) const { return m_controls.find(id); }
     // The topmost control at a window pixel, null outside the window.
     const dialog::Control* control_at(int x, int y) const { return m_controls.at(x, y); }
-    // The window (null once the dialog has closed) and its picture (empty then).
+    // The window (null once the dialog has closed) and its picture (empty
+    // then), at the window's drawing scale.
     host::Window* window() const { return m_window.get(); }
     const gfx::Surface& picture() const;
     // Where the window stands on the screen.
@@ -163,6 +164,7 @@ private:
     std::unique_ptr<host::Window> m_window;
 
     gfx::Rect m_rect; // the window on the screen
+    int m_scale = 1;  // frame pixels per window pixel (a scaled output's)
     // Where the pointer was when the dialog opened.
     std::int16_t g_ZoomX = 0, g_ZoomY = 0;
     // The top bar's drag: on while the left button holds it, and the

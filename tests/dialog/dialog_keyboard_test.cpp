@@ -392,6 +392,35 @@ TEST(DialogKeyboard, EnterAndSpacePressTheFocusedButtonAndEnterSavesElsewhere)
     }
 }
 
+// At scale 2 (a scaled Wayland output) the artwork and the mark are the
+// picture at scale 1 enlarged by whole pixels (the rig draws no text, which
+// is set anew at the scale), and a part repainted is the whole's.
+TEST(DialogKeyboard, AtScaleTwoThePictureIsEnlargedByWholePixelsAndPartsMatchTheWhole)
+{
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
+    rig.load();
+    for (const char* stop : {"Display", "lbl_All", "HS_Fast", "lbl_Cmd(3)"}) {
+        SCOPED_TRACE(stop);
+        tab_to(rig, stop);
+        const dialog::DialogScene scene{rig.dialog->model(), rig.dialog->controls(), rig.dialog->art(), rig.host,
+                                        rig.dialog->focus_mark()};
+        gfx::Surface whole(2 * dialog::kWindowWidth, 2 * dialog::kWindowHeight);
+        dialog::paint_area(scene, whole, {0, 0, dialog::kWindowWidth, dialog::kWindowHeight}, 2);
+        int unlike = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                unlike += whole.at(x, y) != rig.picture().at(x / 2, y / 2) ? 1 : 0;
+        EXPECT_EQ(unlike, 0) << "pixels unlike the picture at scale 1";
+        gfx::Surface parts = whole;
+        parts.fill(gfx::kBlack);
+        for (int y = 0; y < dialog::kWindowHeight; y += 97)
+            for (int x = 0; x < dialog::kWindowWidth; x += 131)
+                dialog::paint_area(scene, parts, {x, y, 131, 97}, 2);
+        EXPECT_TRUE(parts == whole) << "repainted in parts, the picture differs from the whole";
+    }
+}
+
 // ---- a screen smaller than the dialog
 
 TEST(DialogPlacement, CentredAsBeforeAndOnASmallScreenTheBarAndCloseButtonStayOnIt)
