@@ -13,32 +13,26 @@ namespace fs = std::filesystem;
 
 TEST(ReadmeAddress, FoundBesideTheInstalledProgramAsAFileAddressAndNothingElsewhere)
 {
-    const fs::path root = fs::temp_directory_path() / ("orvelune-readme-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const fs::path root = fs::temp_directory_path() / "orvelune-readme-test";
     fs::remove_all(root);
-    struct Case {
-        const char* readme; // made under the root; null: none
-        const char* program_folder;
-        std::string expected; // after "file://" and the root
-    };
-    const Case cases[] = {
+    // The readme made (or none), the program's folder, the address's end.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"usr/share/doc/orvelune/README.md", "usr/bin", "/usr/share/doc/orvelune/README.md"},
-        {"opt/my saver/share/doc/orvelune/README.md", "opt/my saver/bin", "/opt/my%20saver/share/doc/orvelune/README.md"},
-        {"スクリーンセーバー/readme-ja.txt", "スクリーンセーバー",
-         "/%E3%82%B9%E3%82%AF%E3%83%AA%E3%83%BC%E3%83%B3%E3%82%BB%E3%83%BC%E3%83%90%E3%83%BC/readme-ja.txt"},
-        {nullptr, "build/bin", ""},
+        {"my saver/share/doc/orvelune/README.md", "my saver/bin", "/my%20saver/share/doc/orvelune/README.md"},
+        {"画面/readme-ja.txt", "画面", "/%E7%94%BB%E9%9D%A2/readme-ja.txt"},
+        {nullptr, "build/bin", nullptr},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.program_folder);
-        fs::create_directories(root / fs::path(reinterpret_cast<const char8_t*>(c.program_folder)));
-        if (c.readme) {
-            const fs::path readme = root / fs::path(reinterpret_cast<const char8_t*>(c.readme));
-            fs::create_directories(readme.parent_path());
-            std::ofstream(readme) << "readme\n";
+    for (const auto& [readme, folder, expected] : cases) {
+        fs::create_directories(root / fs::path(reinterpret_cast<const char8_t*>(folder)));
+        if (readme) {
+            const fs::path made = root / fs::path(reinterpret_cast<const char8_t*>(readme));
+            fs::create_directories(made.parent_path());
+            std::ofstream(made) << "readme\n";
         }
-        const fs::path folder = root / fs::path(reinterpret_cast<const char8_t*>(c.program_folder));
-        const std::u8string utf8 = folder.u8string();
-        const std::string address = installed_readme_address(std::string(utf8.begin(), utf8.end()));
-        EXPECT_EQ(address, c.expected.empty() ? "" : file_address(root.string()) + c.expected);
+        const std::u8string utf8 = (root / fs::path(reinterpret_cast<const char8_t*>(folder))).u8string();
+        EXPECT_EQ(installed_readme_address(std::string(utf8.begin(), utf8.end())),
+                  expected ? file_address(root.string()) + expected : "")
+            << folder;
     }
     fs::remove_all(root);
     EXPECT_EQ(file_address("C:\\Program Files\\Orvelune\\readme-ja.txt"),
