@@ -20,7 +20,8 @@ std::int16_t to_int16(int value) { return std::int16_t(std::clamp(value, -32768,
 } // namespace
 
 Ball_P::Ball_P(host::Host& h, Settings& s, DialogSeams dialog_seams)
-    : m_host(h), m_seams(std::move(dialog_seams)), m_art(make_dialog_art()), m_model(s, m_controls),
+    : m_host(h), m_seams(std::move(dialog_seams)), m_art(make_dialog_art()), m_controls(m_seams.link_address),
+      m_model(s, m_controls),
       m_focus(m_controls)
 {
 }
@@ -38,13 +39,15 @@ void Ball_P::Form_Load()
     options.rect = m_rect;
     options.borderless = true;
     options.takes_keyboard = true;
+    options.scalable = true;
     m_window = m_host.create_window(options, *this);
     if (!m_window)
         return;
+    m_scale = std::max(m_window->drawing_scale(), 1);
     DragActive = 0;
 
     m_model.load();
-    paint_area(scene(), m_window->frame(), {0, 0, kWindowWidth, kWindowHeight});
+    paint_area(scene(), m_window->frame(), {0, 0, kWindowWidth, kWindowHeight}, m_scale);
     m_dirty = {};
 
     // The window grows out of the pointer; where the pointer cannot be read
@@ -105,7 +108,7 @@ void Ball_P::repaint(gfx::Rect area)
 {
     if (!m_window)
         return;
-    paint_area(scene(), m_window->frame(), area);
+    paint_area(scene(), m_window->frame(), area, m_scale);
     m_dirty = m_dirty.united(area);
 }
 
@@ -121,7 +124,8 @@ void Ball_P::repaint(const Stale& stale)
 void Ball_P::flush()
 {
     if (m_window && m_dirty.width > 0 && m_dirty.height > 0)
-        m_window->refresh_area(m_dirty);
+        m_window->refresh_area({m_dirty.x * m_scale, m_dirty.y * m_scale, m_dirty.width * m_scale,
+                                m_dirty.height * m_scale});
     m_dirty = {};
 }
 
@@ -458,9 +462,32 @@ void Ball_P::arrow_key(int direction)
         repaint(m_model.Pic_Mas_Click(next));
         break;
     }
-    case ControlKind::ScrollBar: repaint(m_model.nudge_bar(c->index, direction)); break;
+    case ControlKind::ScrollBar: repaint(m_model.key_bar(c->index, DialogModel::BarKey::Small, direction)); break;
     default: move_focus(direction); break;
     }
+}
+
+// Page Up and Page Down move a bar by its large step, Home and End to its
+// ends, as the system's bars do; elsewhere they do nothing.
+void Ball_P::bar_key(DialogModel::BarKey key, int direction)
+{
+    const Control* c = focused();
+    if (c && c->kind == ControlKind::ScrollBar)
+        repaint(m_model.key_bar(c->index, key, direction));
+}
+
+// Enter presses the focused button (or opens the link); anywhere else it
+// is the default button, "設 定": its face goes down and up, then the save
+// runs (or says why it cannot).
+void Ball_P::enter_key()
+{
+    const Control* c = focused();
+    if (c && (c->kind == ControlKind::ButtonCaption || c->kind == ControlKind::Link)) {
+        work_focused();
+        return;
+    }
+    image_button_down(ImageButton::Save);
+    image_button_up(ImageButton::Save);
 }
 
 void Ball_P::on_key_down(host::Key key)
@@ -475,23 +502,28 @@ void Ball_P::on_key_down(host::Key key)
     // mouse holds a control, that control keeps the dialog to itself.
     if (key == host::Key::Other || m_captured)
         return;
-    if (m_focus.show())
+    // The first key shows the mark where the focus starts, on the first
+    // stop: the first Tab lands there rather than passing it.
+    const bool first = m_focus.show();
+    if (first)
         if (const std::optional<gfx::Rect> mark = focus_mark())
             repaint(*mark);
     switch (key) {
-    case host::Key::Tab: move_focus(1); break;
+    case host::Key::Tab:
+        if (!first)
+            move_focus(1);
+        break;
     case host::Key::BackTab: move_focus(-1); break;
     case host::Key::Space: work_focused(); break;
-    case host::Key::Enter:
-        // As the save button: its face goes down and up, then the save runs
-        // (or says why it cannot).
-        image_button_down(ImageButton::Save);
-        image_button_up(ImageButton::Save);
-        break;
+    case host::Key::Enter: enter_key(); break;
     case host::Key::Left:
     case host::Key::Up: arrow_key(-1); break;
     case host::Key::Right:
     case host::Key::Down: arrow_key(1); break;
+    case host::Key::PageUp: bar_key(DialogModel::BarKey::Large, -1); break;
+    case host::Key::PageDown: bar_key(DialogModel::BarKey::Large, 1); break;
+    case host::Key::Home: bar_key(DialogModel::BarKey::End, -1); break;
+    case host::Key::End: bar_key(DialogModel::BarKey::End, 1); break;
     default: break;
     }
     flush();

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -23,7 +24,14 @@ struct DialogSeams {
     // closed itself, taking no input meanwhile. Null: the version command
     // does nothing.
     std::function<void(host::Host&, const DialogCardView&)> show_version;
+    // What the link label shows and opens: the address of the readme
+    // installed with the program. Empty: the dialog shows no link.
+    std::string link_address;
 };
+
+// The readme's address where the Debian package installs it (prefix /usr):
+// what pictures of the dialog made away from an installation show.
+inline constexpr std::string_view kPackagedReadmeAddress = "file:///usr/share/doc/orvelune/README.md";
 
 // How the dialog ended.
 enum class DialogOutcome {
@@ -49,8 +57,10 @@ enum class DialogOutcome {
 //
 // The keyboard reaches every control: Tab and Shift+Tab move the focus
 // through them in reading order, Space works the focused one, the arrows
-// move a bar or the dial's selection, Enter saves and Escape cancels. The
-// focus is marked with a dotted rectangle from the first key on.
+// move a bar or the dial's selection, Page Up and Down and Home and End move
+// a bar further, Enter presses the focused button and saves elsewhere, and
+// Escape cancels. The focus is marked with a dotted rectangle from the
+// first key on.
 class Ball_P : public host::WindowHandler {
 public:
     Ball_P(host::Host& host, Settings& settings, DialogSeams seams = {});
@@ -81,7 +91,8 @@ public:
     const dialog::Control* control(dialog::ControlId id) const { return m_controls.find(id); }
     // The topmost control at a window pixel, null outside the window.
     const dialog::Control* control_at(int x, int y) const { return m_controls.at(x, y); }
-    // The window (null once the dialog has closed) and its picture (empty then).
+    // The window (null once the dialog has closed) and its picture (empty
+    // then), at the window's drawing scale.
     host::Window* window() const { return m_window.get(); }
     const gfx::Surface& picture() const;
     // Where the window stands on the screen.
@@ -133,6 +144,8 @@ private:
     void move_focus(int by);
     void work_focused();
     void arrow_key(int direction);
+    void bar_key(dialog::DialogModel::BarKey key, int direction);
+    void enter_key();
 
     // Repaints what a change made stale into the frame, and remembers it
     // for the next flush().
@@ -151,6 +164,7 @@ private:
     std::unique_ptr<host::Window> m_window;
 
     gfx::Rect m_rect; // the window on the screen
+    int m_scale = 1;  // frame pixels per window pixel (a scaled output's)
     // Where the pointer was when the dialog opened.
     std::int16_t g_ZoomX = 0, g_ZoomY = 0;
     // The top bar's drag: on while the left button holds it, and the

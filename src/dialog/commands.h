@@ -7,7 +7,7 @@
 #include <string>
 
 // The dialog's commands that reach past the window: the settings file, the
-// system's choosers and the home page. Each runs to the end and says what
+// system's choosers and the readme. Each runs to the end and says what
 // came of it; the window then closes or repaints. `owner` is the dialog's
 // window, which the choosers and messages stand over.
 namespace dialog {

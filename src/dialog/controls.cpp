@@ -124,7 +124,7 @@ gfx::Rect dialog_placement(gfx::Rect monitor)
     return r;
 }
 
-std::vector<Control> build_control_table()
+std::vector<Control> build_control_table(std::string_view link_address)
 {
     std::vector<Control> t;
     auto add = [&t](std::string name, ControlKind kind, int index, gfx::Rect rect) -> Control& {
@@ -209,9 +209,9 @@ std::vector<Control> build_control_table()
                    "並べる");
             image_button("Img_Path", "lbl_Path", ImageButton::PictureFile, in_panel(1, 24, 104, 33, 20), "...");
             add("BK_Path", ControlKind::PathBox, 0, in_panel(1, 60, 104, 437, 17));
-            {
+            if (!link_address.empty()) {
                 Control& link = add("lbl_URL", ControlKind::Link, 0, in_panel(1, 284, 60, 214, kCaptionHeight));
-                link.caption = kHomePageAddress;
+                link.caption = link_address;
                 link.ink = palette::kLink;
             }
             break;
@@ -261,7 +261,7 @@ std::vector<Control> build_control_table()
     return t;
 }
 
-ControlTable::ControlTable() : m_controls(build_control_table())
+ControlTable::ControlTable(std::string_view link_address) : m_controls(build_control_table(link_address))
 {
     for (std::size_t row = 0; row < m_controls.size(); ++row) {
         const Control& c = m_controls[row];

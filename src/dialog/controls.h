@@ -97,13 +97,14 @@ struct Control {
     ControlId id() const { return {kind, index}; }
 };
 
-// Every control, bottom first.
-std::vector<Control> build_control_table();
+// Every control, bottom first. The link label shows and opens
+// `link_address`; without one there is no link.
+std::vector<Control> build_control_table(std::string_view link_address = {});
 
 // The table with each id resolved once to its row.
 class ControlTable {
 public:
-    ControlTable();
+    explicit ControlTable(std::string_view link_address = {});
 
     const std::vector<Control>& all() const { return m_controls; }
     // The control of an id; null when the table has none.
@@ -131,9 +132,6 @@ std::vector<ControlId> build_focus_order(const ControlTable& table);
 // far that the top bar and the close button stay on it, so that it can still
 // be dragged and closed.
 gfx::Rect dialog_placement(gfx::Rect monitor);
-
-// The home page the link shows and opens.
-inline constexpr std::string_view kHomePageAddress = "https://www.orvelune.example/";
 
 // Offsets from the dial's centre, in whole pixels, of ball n's swatch centre
 // and of its selection mark (n = 1..11).

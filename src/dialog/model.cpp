@@ -315,10 +315,14 @@ Stale DialogModel::release_bar(int index)
     return {{ControlKind::ScrollBar, index}};
 }
 
-Stale DialogModel::nudge_bar(int index, int direction)
+Stale DialogModel::key_bar(int index, BarKey key, int direction)
 {
+    ScrollBar& b = bar_at(index);
+    const bool changed = key == BarKey::Small   ? b.nudge(direction)
+                         : key == BarKey::Large ? b.page(direction)
+                                                : b.to_end(direction);
     Stale stale;
-    if (bar_at(index).nudge(direction))
+    if (changed)
         bar_changed(index, stale);
     stale.push_back({ControlKind::ScrollBar, index});
     return stale;

@@ -86,7 +86,9 @@ public:
     Stale drag_bar(int index, int x, int y);
     Stale repeat_bar(int index);
     Stale release_bar(int index);
-    Stale nudge_bar(int index, int direction);
+    // The keys: an arrow, Page Up or Down, Home or End.
+    enum class BarKey { Small, Large, End };
+    Stale key_bar(int index, BarKey key, int direction);
 
 private:
     static std::size_t slot(int n) { return std::size_t(n >= 1 && n <= 11 ? n : 0); }

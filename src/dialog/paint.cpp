@@ -6,6 +6,7 @@
 #include "gfx/raster.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace dialog {
 
@@ -47,6 +48,24 @@ std::vector<std::size_t> char_starts(std::string_view utf8)
 }
 
 
+// The text as it fits in `room` pixels: whole, or its end after an ellipsis
+// (a path's end is where the file's name is), cut before any character or
+// only before a '/'.
+std::string fitted(host::Host& text, const std::string& whole, int room, bool at_slash = false)
+{
+    if (whole.empty() || text.text_width(whole, kDialogFont) <= room)
+        return whole;
+    std::string shown = whole;
+    for (std::size_t s : char_starts(whole)) {
+        if (at_slash && whole[s] != '/')
+            continue;
+        shown = "…" + whole.substr(s);
+        if (text.text_width(shown, kDialogFont) <= room)
+            break;
+    }
+    return shown;
+}
+
 // The focus mark keeps this far inside a button's face, the dial and a
 // bar's thumb; round a caption it stands this far outside the text.
 constexpr int kInsideFace = 2;
@@ -58,24 +77,75 @@ constexpr int kRoundText = 2;
 // that a partial repaint dots it exactly as a whole one does.
 bool dotted(int x, int y) { return ((x + y) & 1) == 0; }
 
-void draw_caption(const DialogScene& scene, gfx::Surface& into, gfx::Point origin, const Control& c,
-                  std::string_view text, int shift)
+// Relative luminance of an sRGB colour, as the usual contrast ratio reads it.
+double luminance(gfx::Pixel p)
 {
-    if (text.empty())
-        return;
+    auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(gfx::red_of(p)) + 0.7152 * linear(gfx::green_of(p)) + 0.0722 * linear(gfx::blue_of(p));
+}
+
+// A mark's dot is ink, as the captions are, wherever ink stands out at
+// least 3 to 1 from what lies under it; on darker ground (the dial's
+// colour, which the user picks) it is light. One of the two always reaches
+// 3 to 1: ink falls short only on ground of a luminance below about 0.17,
+// light only above about 0.29.
+constexpr double kMarkContrast = 3.0;
+constexpr gfx::Pixel kLightDot = palette::kGrooveLight;
+
+gfx::Pixel dot_colour(gfx::Pixel under)
+{
+    const double ink = luminance(palette::kInk), ground = luminance(under);
+    const double contrast = (std::max(ink, ground) + 0.05) / (std::min(ink, ground) + 0.05);
+    return contrast >= kMarkContrast ? palette::kInk : kLightDot;
+}
+
+// A caption's text as it is to be drawn: in its label's rectangle (of the
+// surface drawn on), centred or from the left, lowered and moved right by
+// its drop and shift.
+struct TextRun {
+    gfx::Rect label;
+    bool centred = false;
+    int shift = 0;
+    int drop = 0;
+    std::string text;
+    gfx::Pixel ink = 0;
+};
+
+// Draws a run into `into` at `scale` (its label's rectangle counted in
+// unscaled pixels): the font and every offset are that many times larger,
+// so Pango sets the text for the pixels it lands on.
+void draw_run(host::Host& text, gfx::Surface& into, const TextRun& run, int scale)
+{
+    const host::Font font{kDialogFont.face, kDialogFont.size_pt * scale, kDialogFont.weight};
     // Drawn on a copy of the label's rectangle and copied back, so the text
     // stays inside its label as a label clips it.
-    const gfx::Rect r = c.rect.translated(origin);
+    const gfx::Rect r{run.label.x * scale, run.label.y * scale, run.label.width * scale, run.label.height * scale};
     gfx::Surface label(r.width, r.height);
     gfx::blit(label, {0, 0}, into, r, gfx::RasterOp::Copy);
-    int x = 0;
-    if (c.align == Align::Centre)
-        x = (r.width - scene.text.text_width(text, kDialogFont)) / 2;
-    scene.text.draw_text(label, {x + shift, c.text_dy + shift}, text, kDialogFont, c.ink);
+    const int x = run.centred ? (r.width - text.text_width(run.text, font)) / 2 : 0;
+    text.draw_text(label, {x + run.shift * scale, (run.drop + run.shift) * scale}, run.text, font, run.ink);
     gfx::blit(into, r.origin(), label, gfx::RasterOp::Copy);
 }
 
-void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point origin, const Control& c)
+// Captions are drawn at once, or kept in `deferred` (when given) to be
+// drawn over the enlarged picture at its scale.
+void draw_caption(const DialogScene& scene, gfx::Surface& into, gfx::Point origin, const Control& c,
+                  std::string_view text, int shift, std::vector<TextRun>* deferred)
+{
+    if (text.empty())
+        return;
+    TextRun run{c.rect.translated(origin), c.align == Align::Centre, shift, c.text_dy, std::string(text), c.ink};
+    if (deferred)
+        deferred->push_back(std::move(run));
+    else
+        draw_run(scene.text, into, run, 1);
+}
+
+void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point origin, const Control& c,
+                   std::vector<TextRun>* deferred)
 {
     const DialogModel& model = scene.model;
     const Settings& settings = model.settings();
@@ -90,7 +160,7 @@ void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point orig
     case ControlKind::OrderCaption:
     case ControlKind::BackgroundCaption:
     case ControlKind::ArrangementCaption:
-        draw_caption(scene, into, origin, c, c.caption, 0);
+        draw_caption(scene, into, origin, c, c.caption, 0, deferred);
         break;
     case ControlKind::CloseButton:
         draw_picture(into, r.x, r.y, art.imgImages[model.close_pressed() ? 1 : 0]);
@@ -141,7 +211,7 @@ void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point orig
         break;
     case ControlKind::ButtonCaption:
         // The caption sinks with its face.
-        draw_caption(scene, into, origin, c, c.caption, model.pressed_button() == c.index ? 1 : 0);
+        draw_caption(scene, into, origin, c, c.caption, model.pressed_button() == c.index ? 1 : 0, deferred);
         break;
     case ControlKind::ScrollBar:
         model.bar(c.index).paint(into, {r.x, r.y}, art);
@@ -150,26 +220,17 @@ void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point orig
         gfx::fill_box(into, r, palette::kBoxFill);
         outline(into, r, palette::kRim);
         gfx::fill_box(into, {r.x + 1, r.y + 1, r.width - 2, 1}, palette::kBoxShade);
-        // A path too long for the box keeps its end, where the file's name is.
-        const std::string& path = model.BK_Path();
-        std::string shown = path;
-        const int room = r.width - 2 * kPathInset;
-        if (!shown.empty() && scene.text.text_width(shown, kDialogFont) > room) {
-            const std::vector<std::size_t> starts = char_starts(path);
-            for (std::size_t s : starts) {
-                shown = "…" + path.substr(s);
-                if (scene.text.text_width(shown, kDialogFont) <= room)
-                    break;
-            }
-        }
+        const std::string shown = fitted(scene.text, model.BK_Path(), r.width - 2 * kPathInset);
         Control text = c;
         text.rect = {c.rect.x + kPathInset, c.rect.y + 1, c.rect.width - 2 * kPathInset, c.rect.height - 2};
-        draw_caption(scene, into, origin, text, shown, 0);
+        draw_caption(scene, into, origin, text, shown, 0, deferred);
         break;
     }
     case ControlKind::Link: {
-        draw_caption(scene, into, origin, c, c.caption, 0);
-        const int width = std::min(scene.text.text_width(c.caption, kDialogFont), r.width);
+        // An address too long for the label keeps its end, the readme's name.
+        const std::string shown = fitted(scene.text, c.caption, r.width, true);
+        draw_caption(scene, into, origin, c, shown, 0, deferred);
+        const int width = std::min(scene.text.text_width(shown, kDialogFont), r.width);
         gfx::fill_box(into, {r.x, r.y + r.height - 1, width, 1}, c.ink);
         break;
     }
@@ -179,16 +240,25 @@ void paint_control(const DialogScene& scene, gfx::Surface& into, gfx::Point orig
     }
 }
 
-// The focus mark, dotted, over what paint_area composed.
-void paint_focus(const DialogScene& scene, gfx::Surface& into, gfx::Point origin)
+// The focus mark, dotted, over what paint_area composed: `under` unscaled,
+// `into` the same at `scale` (or `under` itself at scale 1). Each dot
+// stands out from the pixel it covers, and is a square of `scale` pixels.
+void paint_focus(const DialogScene& scene, const gfx::Surface& under, gfx::Surface& into, gfx::Point origin,
+                 int scale)
 {
     const std::optional<gfx::Rect>& mark = scene.focus_mark;
     if (!mark || mark->width <= 0 || mark->height <= 0)
         return;
     const int x0 = mark->x, y0 = mark->y, x1 = mark->x + mark->width - 1, y1 = mark->y + mark->height - 1;
     auto dot = [&](int x, int y) {
-        if (dotted(x, y) && into.contains(x + origin.x, y + origin.y))
-            into.set(x + origin.x, y + origin.y, palette::kInk);
+        const int ux = x + origin.x, uy = y + origin.y;
+        if (!dotted(x, y) || !under.contains(ux, uy))
+            return;
+        const gfx::Pixel colour = dot_colour(under.at(ux, uy));
+        if (scale == 1)
+            into.set(ux, uy, colour);
+        else
+            gfx::fill_box(into, {ux * scale, uy * scale, scale, scale}, colour);
     };
     for (int x = x0; x <= x1; ++x) {
         dot(x, y0);
@@ -216,11 +286,12 @@ void paint_all(const DialogScene& scene, gfx::Surface& into)
     paint_area(scene, into, {0, 0, kWindowWidth, kWindowHeight});
 }
 
-void paint_area(const DialogScene& scene, gfx::Surface& into, gfx::Rect area)
+void paint_area(const DialogScene& scene, gfx::Surface& into, gfx::Rect area, int scale)
 {
+    scale = std::max(scale, 1);
     const int x0 = std::max(area.x, 0), y0 = std::max(area.y, 0);
-    const int x1 = std::min(area.x + area.width, std::min(into.width(), kWindowWidth));
-    const int y1 = std::min(area.y + area.height, std::min(into.height(), kWindowHeight));
+    const int x1 = std::min(area.x + area.width, std::min(into.width() / scale, kWindowWidth));
+    const int y1 = std::min(area.y + area.height, std::min(into.height() / scale, kWindowHeight));
     if (x0 >= x1 || y0 >= y1)
         return;
     const gfx::Rect clip{x0, y0, x1 - x0, y1 - y0};
@@ -228,11 +299,25 @@ void paint_area(const DialogScene& scene, gfx::Surface& into, gfx::Rect area)
     // the window pixel (x0, y0): whatever a control draws outside is dropped.
     gfx::Surface scratch(clip.width, clip.height);
     const gfx::Point origin{-clip.x, -clip.y};
+    std::vector<TextRun> deferred;
     for (const Control& c : scene.controls.all())
         if (painted(c).intersects(clip))
-            paint_control(scene, scratch, origin, c);
-    paint_focus(scene, scratch, origin);
-    gfx::blit(into, clip.origin(), scratch, gfx::RasterOp::Copy);
+            paint_control(scene, scratch, origin, c, scale > 1 ? &deferred : nullptr);
+    if (scale == 1) {
+        paint_focus(scene, scratch, scratch, origin, 1);
+        gfx::blit(into, clip.origin(), scratch, gfx::RasterOp::Copy);
+        return;
+    }
+    // At a higher scale the artwork is enlarged by whole pixels and the text
+    // set anew at that scale over it, then the mark.
+    gfx::Surface enlarged(clip.width * scale, clip.height * scale);
+    for (int y = 0; y < scratch.height(); ++y)
+        for (int x = 0; x < scratch.width(); ++x)
+            gfx::fill_box(enlarged, {x * scale, y * scale, scale, scale}, scratch.at(x, y));
+    for (const TextRun& run : deferred)
+        draw_run(scene.text, enlarged, run, scale);
+    paint_focus(scene, scratch, enlarged, origin, scale);
+    gfx::blit(into, {clip.x * scale, clip.y * scale}, enlarged, gfx::RasterOp::Copy);
 }
 
 // Columns one strip wide, each filled top to bottom; the last row and
@@ -279,7 +364,8 @@ std::optional<gfx::Rect> focus_mark_round(const Control& focused, const DialogMo
     default: {
         // Round the caption's text, as far as the label shows it; where no
         // text can be measured, round the whole label.
-        const int width_of_text = text.text_width(focused.caption, kDialogFont);
+        const int width_of_text = text.text_width(
+            focused.kind == ControlKind::Link ? fitted(text, focused.caption, r.width, true) : focused.caption, kDialogFont);
         const int width = width_of_text > 0 ? std::min(width_of_text, r.width) : r.width;
         return gfx::Rect{r.x - kRoundText, r.y - 1, width + 2 * kRoundText, r.height + 2};
     }

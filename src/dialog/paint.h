@@ -24,8 +24,11 @@ struct DialogScene {
 };
 
 // Composes `area` (window pixels) of the dialog into `into`, whose top-left
-// is the window's; what lies outside the area is left as it was.
-void paint_area(const DialogScene& scene, gfx::Surface& into, gfx::Rect area);
+// is the window's; what lies outside the area is left as it was. At a
+// `scale` above 1, `into` has that many pixels for each window pixel each
+// way: the artwork is enlarged by whole pixels and the text is set at that
+// scale, sharp.
+void paint_area(const DialogScene& scene, gfx::Surface& into, gfx::Rect area, int scale = 1);
 // The whole picture, composed afresh into `into` (sized to the window).
 void paint_all(const DialogScene& scene, gfx::Surface& into);
 

@@ -43,6 +43,10 @@ public:
     // An arrow key: one small step left (direction < 0) or right. The
     // value changed?
     bool nudge(int direction) { return step(direction < 0 ? -m_small : m_small); }
+    // Page Up or Page Down: one large step, as a press on the track.
+    bool page(int direction) { return step(direction < 0 ? -m_large : m_large); }
+    // Home or End: to the left or the right end.
+    bool to_end(int direction) { return set_value(direction < 0 ? m_min : m_max); }
     // The button went up; nothing is held any more.
     void release();
 

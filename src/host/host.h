@@ -64,6 +64,10 @@ enum class Key {
     Right,
     Up,
     Down,
+    PageUp,
+    PageDown,
+    Home,
+    End,
     Other,
 };
 
@@ -113,6 +117,11 @@ struct WindowOptions {
     // rest of the window shows black, so the window holds no more memory
     // than its picture.
     std::optional<Size> frame_limit = std::nullopt;
+    // The owner can draw its picture at any whole scale (the dialog): on an
+    // output of a higher scale the backend may make the frame that many
+    // times the window's size each way (Window::drawing_scale()), so that
+    // nothing is enlarged by the compositor. Input stays in window pixels.
+    bool scalable = false;
 };
 
 // The size of the frame of a window of `width` x `height` client pixels
@@ -186,6 +195,10 @@ public:
     // The window as the system names it, for other programs and for
     // native_window_rect().
     virtual NativeHandle native_handle() const = 0;
+    // Frame pixels per window pixel each way: 1, or for a window made
+    // scalable, the scale its backend draws it at. The frame and the blocks
+    // given to refresh_areas() are then in frame pixels.
+    virtual int drawing_scale() const { return 1; }
 };
 
 struct Font {

@@ -6,7 +6,9 @@
 // free of the dialog and the card; the programs link those.
 
 #include "dialog/ball_p.h"
+#include "host/program.h"
 #include "startup/preview_window.h"
+#include "startup/readme_address.h"
 #include "startup/startup.h"
 #include "version/ball_v.h"
 
@@ -25,6 +27,7 @@ inline void plug_in_windowed_modes(StartupSeams& seams, std::uint64_t seed)
         dialog_seams.show_version = [&card_random](host::Host& host, const DialogCardView& dialog) {
             show_version_card(host, dialog, card_random);
         };
+        dialog_seams.link_address = installed_readme_address(host::program_folder());
         run_settings_dialog(h, s, std::move(dialog_seams));
     };
 }

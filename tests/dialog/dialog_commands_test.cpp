@@ -249,8 +249,20 @@ TEST(DialogCommands, VersionLinkAndTheirClicks)
     EXPECT_TRUE(rig.host.opened_urls().empty());
     rig.click("lbl_URL");
     ASSERT_EQ(rig.host.opened_urls().size(), 1u);
-    EXPECT_EQ(rig.host.opened_urls()[0], rig.dialog->control("lbl_URL")->caption);
+    EXPECT_EQ(rig.host.opened_urls()[0], kPackagedReadmeAddress);
     EXPECT_TRUE(rig.dialog->loaded());
+
+    // Where no readme is installed there is no link: its place is bare
+    // ground, which opens nothing and takes no focus.
+    const gfx::Point place = rig.centre("lbl_URL");
+    DialogRig bare(Loaded(scratch.file("none.ini")));
+    bare.seams.link_address.clear();
+    bare.load();
+    EXPECT_EQ(bare.dialog->control("lbl_URL"), nullptr);
+    EXPECT_EQ(bare.dialog->control_at(place.x, place.y)->kind, dialog::ControlKind::Panel);
+    bare.click(place);
+    EXPECT_TRUE(bare.host.opened_urls().empty());
+    EXPECT_EQ(bare.dialog->focus_order().size() + 1, rig.dialog->focus_order().size());
 }
 
 TEST(DialogCommands, TheVersionCardPlaysOverTheDialogWhichTakesNoInputUntilTheCardHasClosed)

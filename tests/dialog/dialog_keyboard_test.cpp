@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 namespace dialogtest {
@@ -46,22 +48,50 @@ void keys(DialogRig& rig, Key key, int times)
         rig.key(key);
 }
 
-// The picture is what a whole repaint gives, and the mark is dotted in ink
-// round (or inside) its control.
-void expect_mark_drawn(const DialogRig& rig)
+double luminance(gfx::Pixel p)
 {
-    gfx::Surface whole;
+    auto linear = [](int c) { return c / 255.0 <= 0.04045 ? c / 255.0 / 12.92 : std::pow((c / 255.0 + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(gfx::red_of(p)) + 0.7152 * linear(gfx::green_of(p)) + 0.0722 * linear(gfx::blue_of(p));
+}
+
+double contrast(gfx::Pixel a, gfx::Pixel b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The picture is what a whole repaint gives, and the mark is dotted round
+// (or inside) its control: every other pixel of its outline differs from
+// the same dialog without the mark by a contrast of at least 3:1, the
+// pixels between are as they were.
+void expect_mark_drawn(DialogRig& rig)
+{
+    gfx::Surface whole, unmarked;
     rig.dialog->paint_all(whole);
+    dialog::paint_all({rig.dialog->model(), rig.dialog->controls(), rig.dialog->art(), rig.host, std::nullopt}, unmarked);
     EXPECT_TRUE(whole == rig.picture()) << "after a key the picture differs from a whole repaint";
     const std::optional<gfx::Rect> mark = rig.dialog->focus_mark();
     ASSERT_TRUE(mark.has_value()) << "no mark on " << focused_name(rig);
     const dialog::Control& c = *rig.dialog->focused();
     EXPECT_TRUE(mark->intersects(c.rect)) << c.name;
-    int inked = 0;
-    for (int x = mark->x; x < mark->x + mark->width; ++x)
-        inked += rig.picture().at(x, mark->y) == dialog::palette::kInk ? 1 : 0;
-    EXPECT_EQ(inked, (mark->width + ((mark->x + mark->y) % 2 == 0 ? 1 : 0)) / 2)
-        << "expected every other pixel of the mark's top edge in ink on " << c.name;
+    int faint = 0, between = 0;
+    double lowest = 21;
+    for (int y = mark->y; y < mark->y + mark->height; ++y)
+        for (int x = mark->x; x < mark->x + mark->width; ++x) {
+            const bool edge = y == mark->y || y == mark->y + mark->height - 1 || x == mark->x
+                              || x == mark->x + mark->width - 1;
+            if (!edge || !rig.picture().contains(x, y))
+                continue;
+            const double ratio = contrast(rig.picture().at(x, y), unmarked.at(x, y));
+            if ((x + y) % 2 == 0) {
+                lowest = std::min(lowest, ratio);
+                faint += ratio < 3.0 ? 1 : 0;
+            } else {
+                between += ratio != 1.0 ? 1 : 0;
+            }
+        }
+    EXPECT_EQ(faint, 0) << "expected every dot of the mark on " << c.name << " at 3:1 or more, got " << lowest;
+    EXPECT_EQ(between, 0) << "expected the pixels between the dots of " << c.name << " untouched";
 }
 
 Settings start_settings(const std::string& ini)
@@ -71,24 +101,38 @@ Settings start_settings(const std::string& ini)
     return s;
 }
 
-TEST(DialogKeyboard, TabAndShiftTabWalkEveryControlInReadingOrderAndWrapAround)
+// On every stop, over a dial of black (the default), mid grey and white.
+TEST(DialogKeyboard, TabAndShiftTabWalkEveryStopInReadingOrderWithAMarkThatStandsOut)
 {
+    for (const gfx::ColorRef dial : {gfx::colorref(0, 0, 0), gfx::colorref(128, 128, 128), gfx::colorref(255, 255, 255)}) {
+        SCOPED_TRACE("dial colour " + std::to_string(dial));
+        TempFolder scratch;
+        Settings settings = Loaded(scratch.file("none.ini"));
+        settings.g_BackgroundColor = std::int32_t(dial);
+        DialogRig rig(settings);
+        rig.load();
+        ASSERT_EQ(rig.dialog->focus_order().size(), kFocusOrder.size());
+        EXPECT_EQ(focused_name(rig), "Display");
+        for (std::size_t n = 0; n < kFocusOrder.size(); ++n) {
+            rig.key(Key::Tab);
+            EXPECT_EQ(focused_name(rig), kFocusOrder[n]) << "after " << n + 1 << " tabs: the first lands on the first stop";
+            expect_mark_drawn(rig);
+        }
+        rig.key(Key::Tab);
+        EXPECT_EQ(focused_name(rig), kFocusOrder[0]) << "round again";
+        for (std::size_t n = kFocusOrder.size(); n-- > 0;) {
+            rig.key(Key::BackTab);
+            EXPECT_EQ(focused_name(rig), kFocusOrder[n]);
+            expect_mark_drawn(rig);
+        }
+        EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Open) << "walking the focus works nothing";
+    }
+
     TempFolder scratch;
     DialogRig rig(Loaded(scratch.file("none.ini")));
     rig.load();
-    ASSERT_EQ(rig.dialog->focus_order().size(), kFocusOrder.size());
-    EXPECT_EQ(focused_name(rig), "Display");
-    for (std::size_t n = 1; n <= kFocusOrder.size(); ++n) {
-        rig.key(Key::Tab);
-        EXPECT_EQ(focused_name(rig), kFocusOrder[n % kFocusOrder.size()]) << "after " << n << " tabs";
-        expect_mark_drawn(rig);
-    }
-    for (std::size_t n = kFocusOrder.size(); n-- > 0;) {
-        rig.key(Key::BackTab);
-        EXPECT_EQ(focused_name(rig), kFocusOrder[n]);
-        expect_mark_drawn(rig);
-    }
-    EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Open) << "walking the focus works nothing";
+    rig.key(Key::BackTab);
+    EXPECT_EQ(focused_name(rig), kFocusOrder.back()) << "the first Shift+Tab lands on the last stop";
 }
 
 TEST(DialogKeyboard, NoMarkUntilTheFirstKeyAndOtherKeysShowNone)
@@ -192,6 +236,7 @@ TEST(DialogKeyboard, EveryKindOfControlByKeysThenEnterWritesWhatTheMouseWould)
     tab_to(rig, "lbl_Path");
     rig.key(Key::Space);
     EXPECT_FALSE(std::filesystem::exists(scratch.file("keys.ini"))) << "nothing is written before Enter";
+    rig.key(Key::BackTab); // off the button, which Enter would press
     rig.key(Key::Enter);
     ASSERT_EQ(rig.dialog->outcome(), DialogOutcome::Saved);
 
@@ -269,6 +314,111 @@ TEST(DialogKeyboard, SpaceWorksTheCommandsAndEnterKeepsTheSaveCheck)
     rig.key(Key::Space);
     EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Cancelled);
     EXPECT_FALSE(std::filesystem::exists(scratch.file("Orvelune.ini")));
+}
+
+TEST(DialogKeyboard, PagesHomeAndEndMoveEachBarByItsLargeStepAndToItsEnds)
+{
+    struct Case {
+        const char* bar;
+        int index, min, max, large;
+    };
+    const Case cases[] = {
+        {"H_RGB(1)", dialog::BarIndex::RedBar, 0, 127, 10},
+        {"PC_Spec", dialog::BarIndex::PcSpecBar, 0, 100, 10},
+        {"HS_Fast", dialog::BarIndex::SpeedBar, 10, 30, 5},
+    };
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
+    rig.load();
+    for (const Case& c : cases) {
+        tab_to(rig, c.bar);
+        auto value = [&] { return rig.dialog->model().bar(c.index).value(); };
+        const std::pair<Key, int> steps[] = {
+            {Key::Home, c.min},         {Key::PageUp, c.min},           {Key::PageDown, c.min + c.large},
+            {Key::PageDown, c.min + 2 * c.large}, {Key::PageUp, c.min + c.large}, {Key::End, c.max},
+            {Key::PageDown, c.max},     {Key::PageUp, c.max - c.large},
+        };
+        for (const auto& [key, expected] : steps) {
+            rig.key(key);
+            EXPECT_EQ(value(), expected) << c.bar << " after key " << int(key);
+        }
+        expect_mark_drawn(rig);
+    }
+    tab_to(rig, "lbl_Opt_bk(1)");
+    for (const Key key : {Key::PageUp, Key::PageDown, Key::Home, Key::End})
+        rig.key(key);
+    EXPECT_EQ(focused_name(rig), "lbl_Opt_bk(1)") << "elsewhere the keys do nothing";
+    EXPECT_EQ(rig.dialog->outcome(), DialogOutcome::Open);
+}
+
+// Enter and Space press the focused button; on any other stop Enter is the
+// save button's.
+TEST(DialogKeyboard, EnterAndSpacePressTheFocusedButtonAndEnterSavesElsewhere)
+{
+    struct Case {
+        const char* stop;
+        Key key;
+        DialogOutcome outcome;
+        bool written;
+        int cards;
+        std::size_t urls;
+    };
+    const Case cases[] = {
+        {"lbl_Cmd(2)", Key::Enter, DialogOutcome::Cancelled, false, 0, 0},
+        {"lbl_Cmd(2)", Key::Space, DialogOutcome::Cancelled, false, 0, 0},
+        {"lbl_Cmd(0)", Key::Enter, DialogOutcome::DefaultsRestored, true, 0, 0},
+        {"lbl_Cmd(1)", Key::Enter, DialogOutcome::Open, false, 1, 0},
+        {"lbl_URL", Key::Enter, DialogOutcome::Open, false, 0, 1},
+        {"lbl_Cmd(3)", Key::Enter, DialogOutcome::Saved, true, 0, 0},
+        {"Display", Key::Enter, DialogOutcome::Saved, true, 0, 0},
+        {"lbl_Action_Kind(2)", Key::Enter, DialogOutcome::Saved, true, 0, 0},
+        {"lbl_Opt_bk_G(2)", Key::Enter, DialogOutcome::Saved, true, 0, 0},
+        {"HS_Fast", Key::Enter, DialogOutcome::Saved, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.stop) + (c.key == Key::Enter ? " Enter" : " Space"));
+        TempFolder scratch;
+        const std::string ini = scratch.file("Orvelune.ini");
+        DialogRig rig(Loaded(ini));
+        int cards = 0;
+        rig.seams.show_version = [&](host::Host&, const DialogCardView&) { ++cards; };
+        rig.load();
+        tab_to(rig, c.stop);
+        rig.key(c.key);
+        EXPECT_EQ(rig.dialog->outcome(), c.outcome);
+        EXPECT_EQ(std::filesystem::exists(ini), c.written);
+        EXPECT_EQ(cards, c.cards);
+        EXPECT_EQ(rig.host.opened_urls().size(), c.urls);
+    }
+}
+
+// At scale 2 (a scaled Wayland output) the artwork and the mark are the
+// picture at scale 1 enlarged by whole pixels (the rig draws no text, which
+// is set anew at the scale), and a part repainted is the whole's.
+TEST(DialogKeyboard, AtScaleTwoThePictureIsEnlargedByWholePixelsAndPartsMatchTheWhole)
+{
+    TempFolder scratch;
+    DialogRig rig(Loaded(scratch.file("none.ini")));
+    rig.load();
+    for (const char* stop : {"Display", "lbl_All", "HS_Fast", "lbl_Cmd(3)"}) {
+        SCOPED_TRACE(stop);
+        tab_to(rig, stop);
+        const dialog::DialogScene scene{rig.dialog->model(), rig.dialog->controls(), rig.dialog->art(), rig.host,
+                                        rig.dialog->focus_mark()};
+        gfx::Surface whole(2 * dialog::kWindowWidth, 2 * dialog::kWindowHeight);
+        dialog::paint_area(scene, whole, {0, 0, dialog::kWindowWidth, dialog::kWindowHeight}, 2);
+        int unlike = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                unlike += whole.at(x, y) != rig.picture().at(x / 2, y / 2) ? 1 : 0;
+        EXPECT_EQ(unlike, 0) << "pixels unlike the picture at scale 1";
+        gfx::Surface parts = whole;
+        parts.fill(gfx::kBlack);
+        for (int y = 0; y < dialog::kWindowHeight; y += 97)
+            for (int x = 0; x < dialog::kWindowWidth; x += 131)
+                dialog::paint_area(scene, parts, {x, y, 131, 97}, 2);
+        EXPECT_TRUE(parts == whole) << "repainted in parts, the picture differs from the whole";
+    }
 }
 
 // ---- a screen smaller than the dialog

@@ -126,9 +126,10 @@ const ChangeCase kChanges[] = {
      [](DialogModel& m) { return m.repeat_bar(BarIndex::PcSpecBar); }},
     {"the bar let go", {}, [](DialogModel& m) { m.press_bar(BarIndex::PcSpecBar, 3, 8); },
      [](DialogModel& m) { return m.release_bar(BarIndex::PcSpecBar); }},
-    {"an arrow key on a colour bar", {}, {}, [](DialogModel& m) { return m.nudge_bar(BarIndex::GreenBar, 1); }},
+    {"an arrow key on a colour bar", {}, {}, [](DialogModel& m) { return m.key_bar(BarIndex::GreenBar, DialogModel::BarKey::Small, 1); }},
     {"an arrow key at the bar's end", [](Settings& s) { s.g_Speed = 30; }, {},
-     [](DialogModel& m) { return m.nudge_bar(BarIndex::SpeedBar, 1); }},
+     [](DialogModel& m) { return m.key_bar(BarIndex::SpeedBar, DialogModel::BarKey::Small, 1); }},
+    {"End on a colour bar", {}, {}, [](DialogModel& m) { return m.key_bar(BarIndex::BlueBar, DialogModel::BarKey::End, 1); }},
 };
 
 // Text as a row of boxes, one a byte, so that captions and the path show.

@@ -9,6 +9,7 @@ namespace dialogtest {
 DialogRig::DialogRig(Settings start, host::HeadlessOptions options)
     : host(std::move(options)), settings(std::move(start))
 {
+    seams.link_address = kPackagedReadmeAddress;
 }
 
 void DialogRig::load()

@@ -24,7 +24,7 @@ public:
     host::HeadlessHost host;
     Settings settings;
     std::unique_ptr<Ball_P> dialog;
-    DialogSeams seams;
+    DialogSeams seams; // with the readme's address as an installed program has it
 
     // Loads the dialog (the seams as set by then).
     void load();

@@ -24,9 +24,10 @@ std::vector<ScriptEvent> random_script(std::mt19937& random, const std::vector<d
         e.kind = static_cast<ScriptEvent::Kind>(pick(10) < 1 ? 3 : pick(3));
         // Escape and Enter would end most scripts early; the other keys
         // walk the focus and work the controls.
-        const host::Key keys[] = {host::Key::Tab,  host::Key::BackTab, host::Key::Space, host::Key::Left,
-                                  host::Key::Right, host::Key::Up,     host::Key::Down,  host::Key::Other};
-        e.key = pick(8) == 0 ? (pick(2) == 0 ? host::Key::Escape : host::Key::Enter) : keys[pick(8)];
+        const host::Key keys[] = {host::Key::Tab,    host::Key::BackTab,  host::Key::Space, host::Key::Left,
+                                  host::Key::Right,  host::Key::Up,       host::Key::Down,  host::Key::PageUp,
+                                  host::Key::PageDown, host::Key::Home,   host::Key::End,   host::Key::Other};
+        e.key = pick(8) == 0 ? (pick(2) == 0 ? host::Key::Escape : host::Key::Enter) : keys[pick(12)];
         const int buttons[] = {host::kLeftButton, host::kLeftButton, host::kLeftButton, host::kRightButton,
                                host::kMiddleButton};
         e.button = buttons[pick(5)];

@@ -115,7 +115,7 @@ gfx::Surface ExpectedRingFrame(const Settings& settings_in, int width, int heigh
     return *stage.Display();
 }
 
-gfx::Surface ExpectedDialog(const Settings& settings)
+gfx::Surface ExpectedDialog(const Settings& settings, int scale)
 {
     host::HeadlessOptions options;
     options.screen = {1024, 768};
@@ -124,7 +124,12 @@ gfx::Surface ExpectedDialog(const Settings& settings)
     Settings copy = settings;
     Ball_P dialog(host, copy);
     dialog.Form_Load();
-    return dialog.picture();
+    if (scale == 1)
+        return dialog.picture();
+    gfx::Surface scaled(dialog::kWindowWidth * scale, dialog::kWindowHeight * scale);
+    dialog::paint_area({dialog.model(), dialog.controls(), dialog.art(), host, std::nullopt}, scaled,
+                       {0, 0, dialog::kWindowWidth, dialog::kWindowHeight}, scale);
+    return scaled;
 }
 
 } // namespace testrig

@@ -39,7 +39,8 @@ gfx::Surface ExpectedRingFrame(const Settings& settings, int width, int height,
                                const gfx::Surface& desktop = {});
 
 // The settings dialog's picture after it has loaded these settings, its
-// text drawn with Pango as on the Linux desktops.
-gfx::Surface ExpectedDialog(const Settings& settings);
+// text drawn with Pango as on the Linux desktops; at `scale` as drawn for
+// an output of that scale.
+gfx::Surface ExpectedDialog(const Settings& settings, int scale = 1);
 
 } // namespace testrig

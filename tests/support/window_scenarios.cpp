@@ -525,9 +525,10 @@ TEST_P(RealWindow, CancelOrEscapeAfterChangesLeavesTheFileAsItWas)
     }
 }
 
-// Keys alone: Tab walks past the dial and "全て選択" to item 1 and Space
-// unchecks it; Shift+Tab goes back round the end of the order to the speed
-// bar, whose arrows (the keypad's too) move it; Enter saves.
+// Keys alone: the first Tab lands on the dial, two more pass "全て選択" to
+// item 1 and Space unchecks it; Shift+Tab goes back round the end of the
+// order to the speed bar, which End, Page Up, Home, Page Down and the arrows
+// (the keypad's too) move; Enter saves.
 TEST_P(RealWindow, KeysAloneChangeTheSettingsAndEnterSaves)
 {
     const Settings start = Defaults();
@@ -544,12 +545,16 @@ TEST_P(RealWindow, KeysAloneChangeTheSettingsAndEnterSaves)
     };
     key("Tab");
     key("Tab");
+    key("Tab");
     key("space");
-    // Two stops back to the dial, thirteen over the command buttons and the
-    // background panel (four options, two arrangement marks, three buttons,
-    // the link), one more to the speed bar.
-    for (int n = 0; n < 2 + 13 + 1; ++n)
+    // Two stops back to the dial, twelve over the command buttons and the
+    // background panel (four options, two arrangement marks, three buttons;
+    // no link, as no readme is installed beside the program under test), one
+    // more to the speed bar.
+    for (int n = 0; n < 2 + 12 + 1; ++n)
         key("shift+Tab");
+    for (const char* name : {"End", "Prior", "Home", "Next"}) // 30, 25, 10, 15
+        key(name);
     key("Right");
     key("KP_Right");
     (void)program->key("Return"); // closes on its press, as Escape does
@@ -558,11 +563,11 @@ TEST_P(RealWindow, KeysAloneChangeTheSettingsAndEnterSaves)
     EXPECT_EQ(saved.g_ActionEnabled[1], 0);
     for (std::size_t n = 2; n <= 20; ++n)
         EXPECT_EQ(saved.g_ActionEnabled[n], 1) << "action " << n;
-    EXPECT_EQ(saved.g_Speed, start.g_Speed + 2);
+    EXPECT_EQ(saved.g_Speed, 10 + 5 + 2) << "from the bar's left end, a page and two steps on";
     // What a save by the mouse would have written for those values.
     Settings expected = start;
     expected.g_ActionEnabled[1] = 0;
-    expected.g_Speed = std::int16_t(start.g_Speed + 2);
+    expected.g_Speed = 17;
     expected.g_SpeedFactor = speed_factor_for(expected.g_Speed);
     EXPECT_TRUE(ReadFile(program->settings_path()) == FileOf(expected)) << "expected the bytes the settings library writes";
 }

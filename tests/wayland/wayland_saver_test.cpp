@@ -94,6 +94,29 @@ TEST_F(SaverOnWayland, TwoOutputsTheRingOnTheChosenOneTheOtherCovered)
     }
 }
 
+// On an output of scale 2 the dialog is drawn at that scale, its text set
+// by Pango for those pixels rather than enlarged by the compositor.
+TEST_F(SaverOnWayland, OnAScaleTwoOutputTheDialogIsDrawnAtThatScale)
+{
+    Start({OutputSpec{1600, 1200, 2}}, false);
+    const gfx::Surface expected = testrig::ExpectedDialog(rig->settings(), 2);
+    Child dialog = rig->start_orvelune({"/c"});
+    // Floating and centred on the output's 800 x 600 logical pixels, give
+    // or take the compositor's rounding.
+    std::string last = "no screenshot";
+    const bool shown = rig->poll_screenshot("HEADLESS-1", 15s, [&](const gfx::Surface& shot) {
+        for (int y = 86; y <= 94; ++y)
+            for (int x = 94; x <= 102; ++x)
+                if ((last = FirstDifference(expected, testrig::PartOf(shot, {x, y, expected.width(), expected.height()})))
+                        .empty())
+                    return true;
+        return false;
+    });
+    EXPECT_TRUE(shown) << "expected the dialog drawn at scale 2, got " << last;
+    dialog.signal(SIGTERM);
+    ExpectEndedWithZero(dialog, "SIGTERM");
+}
+
 TEST_F(SaverOnWayland, WithoutTheLayerShellAFullScreenWindowShowsTheRing)
 {
     Start();

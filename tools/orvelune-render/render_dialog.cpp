@@ -27,7 +27,9 @@ int render_dialog(const RenderOptions& options)
     Settings settings{};
     LoadSettings(settings, prepared->ini_path);
     host::HeadlessHost host(std::move(prepared->host_options));
-    Ball_P dialog(host, settings);
+    DialogSeams seams;
+    seams.link_address = kPackagedReadmeAddress; // as an installed dialog shows it
+    Ball_P dialog(host, settings, std::move(seams));
     dialog.Form_Load();
     if (!dialog.loaded())
         return fail(EXIT_FAILURE, "the dialog could not be made");

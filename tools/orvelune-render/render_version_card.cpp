@@ -47,6 +47,7 @@ int render_version_card(const RenderOptions& options)
     seams.show_version = [&random](host::Host& on, const DialogCardView& dialog) {
         show_version_card(on, dialog, random);
     };
+    seams.link_address = kPackagedReadmeAddress; // as an installed dialog shows it
     Ball_P dialog(host, settings, std::move(seams));
     dialog.Form_Load();
     if (!dialog.loaded())

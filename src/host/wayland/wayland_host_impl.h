@@ -136,6 +136,7 @@ public:
     void show(bool visible) override;
     void set_topmost(bool) override {}
     NativeHandle native_handle() const override { return m_handle; }
+    int drawing_scale() const override { return m_drawing_scale; }
 
     wl_surface* surface() const { return m_surface; }
     WindowRole role() const { return m_role; }
@@ -178,6 +179,7 @@ private:
     std::string m_title;
     bool m_takes_keyboard;
     int m_scale = 1;
+    int m_drawing_scale = 1; // frame pixels per window pixel (a scalable window)
     wl_surface* m_surface = nullptr;
     zwlr_layer_surface_v1* m_layer = nullptr;
     xdg_surface* m_xdg_surface = nullptr;

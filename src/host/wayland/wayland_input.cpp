@@ -234,8 +234,9 @@ void WaylandHost::modifiers(std::uint32_t depressed, std::uint32_t latched, std:
 }
 
 // The key the dialog knows, from the keymap's keysym (as the keys are now
-// shifted): the keypad's arrows and Enter count as the main ones, and Tab
-// with Shift is BackTab whichever keysym the layout gives it. Without a
+// shifted): the keypad's arrows, pages, Home, End and Enter count as the
+// main ones, and Tab with Shift is BackTab whichever keysym the layout gives
+// it. Without a
 // keymap the evdev codes of the main keys stand in.
 Key WaylandHost::key_of(std::uint32_t code) const
 {
@@ -250,6 +251,10 @@ Key WaylandHost::key_of(std::uint32_t code) const
         case KEY_RIGHT: return Key::Right;
         case KEY_UP: return Key::Up;
         case KEY_DOWN: return Key::Down;
+        case KEY_PAGEUP: return Key::PageUp;
+        case KEY_PAGEDOWN: return Key::PageDown;
+        case KEY_HOME: return Key::Home;
+        case KEY_END: return Key::End;
         default: return Key::Other;
         }
     }
@@ -273,6 +278,14 @@ Key WaylandHost::key_of(std::uint32_t code) const
     case XKB_KEY_KP_Up: return Key::Up;
     case XKB_KEY_Down:
     case XKB_KEY_KP_Down: return Key::Down;
+    case XKB_KEY_Page_Up:
+    case XKB_KEY_KP_Page_Up: return Key::PageUp;
+    case XKB_KEY_Page_Down:
+    case XKB_KEY_KP_Page_Down: return Key::PageDown;
+    case XKB_KEY_Home:
+    case XKB_KEY_KP_Home: return Key::Home;
+    case XKB_KEY_End:
+    case XKB_KEY_KP_End: return Key::End;
     default: return Key::Other;
     }
 }

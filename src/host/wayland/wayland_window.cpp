@@ -109,6 +109,14 @@ WaylandWindow::WaylandWindow(WaylandHost& host, WindowHandler& handler,
     if (output && (role == WindowRole::Layer || role == WindowRole::Fullscreen)
         && frame().width() % output->scale == 0 && frame().height() % output->scale == 0)
         m_scale = output->scale;
+    // A window that can draw itself at any scale (the dialog) is drawn at the
+    // scale of the output it opens on, its frame that many times its size, so
+    // that its text is as sharp there as the saver's pixels.
+    if (options.scalable && role == WindowRole::Toplevel)
+        if (const Output* on = host.output_for(options.rect); on && on->scale > 1 && !options.frame_limit) {
+            m_scale = m_drawing_scale = on->scale;
+            resize_frame(options.rect.width * m_scale, options.rect.height * m_scale);
+        }
     m_surface = wl_compositor_create_surface(host.compositor());
     host.window_created(*this);
     if (options.visible)
@@ -135,7 +143,7 @@ void WaylandWindow::create_role()
     wl_surface_set_buffer_scale(m_surface, m_scale);
     // Every pixel is opaque: the compositor need draw nothing beneath.
     wl_region* opaque = wl_compositor_create_region(m_host.compositor());
-    wl_region_add(opaque, 0, 0, std::max(frame().width(), 1), std::max(frame().height(), 1));
+    wl_region_add(opaque, 0, 0, std::max(frame().width() / m_scale, 1), std::max(frame().height() / m_scale, 1));
     wl_surface_set_opaque_region(m_surface, opaque);
     wl_region_destroy(opaque);
     switch (m_role) {
@@ -176,7 +184,7 @@ void WaylandWindow::create_role()
             xdg_toplevel_set_fullscreen(m_toplevel, m_output ? m_output->output : nullptr);
         } else {
             // A window of one size: tiling compositors float it, as a dialog.
-            const int w = std::max(frame().width(), 1), h = std::max(frame().height(), 1);
+            const int w = std::max(m_rect.width, 1), h = std::max(m_rect.height, 1);
             xdg_toplevel_set_min_size(m_toplevel, w, h);
             xdg_toplevel_set_max_size(m_toplevel, w, h);
         }
@@ -297,7 +305,7 @@ void WaylandWindow::move(gfx::Rect rect)
     const bool resized = rect.width != m_rect.width || rect.height != m_rect.height;
     m_rect = rect;
     if (resized) {
-        resize_frame(rect.width, rect.height);
+        resize_frame(rect.width * m_drawing_scale, rect.height * m_drawing_scale);
         if (m_toplevel && m_role == WindowRole::Toplevel) {
             const int w = std::max(rect.width, 1), h = std::max(rect.height, 1);
             xdg_toplevel_set_min_size(m_toplevel, w, h);

@@ -36,7 +36,8 @@ InputEvent mouse_event(InputEvent::Kind kind, Win32Window& window, int button, L
 }
 
 // The virtual key of a WM_KEYDOWN; Tab with Shift held is BackTab. The
-// keypad's arrows (without Num Lock) and Enter arrive as the main keys.
+// keypad's arrows, pages, Home and End (without Num Lock) and Enter arrive
+// as the main keys.
 Key key_of(WPARAM virtual_key)
 {
     switch (virtual_key) {
@@ -48,6 +49,10 @@ Key key_of(WPARAM virtual_key)
     case VK_RIGHT: return Key::Right;
     case VK_UP: return Key::Up;
     case VK_DOWN: return Key::Down;
+    case VK_PRIOR: return Key::PageUp;
+    case VK_NEXT: return Key::PageDown;
+    case VK_HOME: return Key::Home;
+    case VK_END: return Key::End;
     default: return Key::Other;
     }
 }

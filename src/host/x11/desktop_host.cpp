@@ -50,9 +50,33 @@ bool DesktopHost::instance_claimed_elsewhere()
     return !path.empty() && instance_lock_held_elsewhere(path);
 }
 
+namespace {
+
+// GTK's dialogs read and store their settings (the colour chooser its custom
+// colours) through dconf, which reaches its service over the session bus.
+// Where no bus answers (a bare X server, a shell without a desktop) dconf
+// warns on the terminal at every setting it stores: the settings are then
+// kept in this process's memory instead, which is all one dialog needs. The
+// bus is asked once, before GTK starts; a backend the user chose stays.
+void keep_settings_in_memory_without_a_bus()
+{
+    if (g_getenv("GSETTINGS_BACKEND"))
+        return;
+    GError* error = nullptr;
+    if (GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error)) {
+        g_object_unref(bus);
+        return;
+    }
+    g_clear_error(&error);
+    g_setenv("GSETTINGS_BACKEND", "memory", TRUE);
+}
+
+} // namespace
+
 bool DesktopHost::ensure_gtk()
 {
     if (m_gtk_state == 0) {
+        keep_settings_in_memory_without_a_bus();
         m_gtk_state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
         gtk_started();
     }

@@ -7,7 +7,8 @@
 
 // The system's dialogs, from GTK 3 (desktop_host.h), over our windows.
 // While a dialog runs, our own windows are repainted from their frames but
-// get no input: the dialog is modal.
+// get no input: the dialog is modal, and what is sent to them meanwhile is
+// dropped.
 namespace host::x11 {
 
 void X11Host::gtk_started()
@@ -20,7 +21,12 @@ void X11Host::gtk_started()
 GtkDialogLoop X11Host::dialog_loop(host::Window* owner)
 {
     GtkDialogLoop loop;
-    loop.serve = [this] { repaint_exposed(); };
+    // Input to our windows meanwhile is dropped as it comes, and what came
+    // last once the dialog has gone: none of it is acted on later.
+    loop.serve = [this] {
+        drop_input();
+        repaint_exposed();
+    };
     if (m_options.end_on_signals)
         loop.end = [this] { end_process(0); };
     loop.before_run = [owner](GtkWidget* dialog) {
@@ -34,7 +40,10 @@ GtkDialogLoop X11Host::dialog_loop(host::Window* owner)
             g_object_unref(foreign);
         }
     };
-    loop.after_close = [this] { repaint_exposed(); };
+    loop.after_close = [this] {
+        drop_input();
+        repaint_exposed();
+    };
     return loop;
 }
 

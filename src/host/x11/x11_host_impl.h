@@ -135,6 +135,10 @@ public:
     // Repaints our windows from their frames while a dialog of the system
     // holds the loop (no input is delivered then).
     void repaint_exposed();
+    // Drops the input to our windows that has come so far: a window under a
+    // modal dialog of the system takes none, neither meanwhile nor when the
+    // dialog has closed.
+    void drop_input();
 
 private:
     // One function per kind of window (x11_window_kinds.cpp); create_window

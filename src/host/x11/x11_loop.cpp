@@ -32,8 +32,9 @@ int buttons_held(unsigned state)
 }
 
 // The key's first keysym (as if no modifier were held) and the modifiers:
-// the keypad's arrows and Enter count as the main ones, and Tab with Shift
-// is BackTab (some layouts give Shift+Tab a keysym of its own).
+// the keypad's arrows, pages, Home, End and Enter count as the main ones,
+// and Tab with Shift is BackTab (some layouts give Shift+Tab a keysym of its
+// own).
 Key key_of(KeySym keysym, unsigned state)
 {
     switch (keysym) {
@@ -52,6 +53,14 @@ Key key_of(KeySym keysym, unsigned state)
     case XK_KP_Up: return Key::Up;
     case XK_Down:
     case XK_KP_Down: return Key::Down;
+    case XK_Page_Up:
+    case XK_KP_Page_Up: return Key::PageUp;
+    case XK_Page_Down:
+    case XK_KP_Page_Down: return Key::PageDown;
+    case XK_Home:
+    case XK_KP_Home: return Key::Home;
+    case XK_End:
+    case XK_KP_End: return Key::End;
     default: return Key::Other;
     }
 }
@@ -216,6 +225,27 @@ void X11Host::repaint_exposed()
             if (X11Window* window = find(event.xexpose.window))
                 window->refresh();
     XFlush(m_display);
+}
+
+void X11Host::drop_input()
+{
+    // Whatever the server holds for us yet comes in first.
+    XSync(m_display, False);
+    auto is_input = [](Display*, XEvent* event, XPointer host) -> Bool {
+        switch (event->type) {
+        case ButtonPress:
+        case ButtonRelease:
+        case MotionNotify:
+        case KeyPress:
+        case KeyRelease:
+            return reinterpret_cast<X11Host*>(host)->find(event->xany.window) != nullptr;
+        default:
+            return False;
+        }
+    };
+    XEvent event;
+    while (XCheckIfEvent(m_display, &event, is_input, reinterpret_cast<XPointer>(this)))
+        continue;
 }
 
 } // namespace host::x11
