@@ -13,7 +13,10 @@
 // a child process under limits of CPU time and address space, and is killed
 // when it runs past a deadline; the pixels come back through a pipe. A
 // decoder that crashes, hangs or runs out of memory costs the picture, never
-// the program.
+// the program. Only the child touches the picture's path, and it holds no
+// descriptor of the parent's but its pipe; a child that does not end when it
+// is killed (held in the kernel by a network mount that stopped answering) is
+// given up, never waited for.
 namespace host {
 
 struct PictureDecodeLimits {

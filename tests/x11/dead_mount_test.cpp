@@ -1,0 +1,174 @@
+// A background picture on a network mount that stopped answering (a dead
+// sshfs, gvfs or rclone mount; a FUSE file system that never answers stands
+// in for it): whatever touches the path is held in the kernel for good, not
+// even SIGKILL frees it. Only the decoder's child may touch it, is given up at
+// its deadline, and holds nothing of the saver's: every mode starts, answers
+// and ends, and leaves the screen and the instance lock free.
+#include "dead_mount.h"
+#include "x11_rig.h"
+
+#include "host/gdk/picture_process.h"
+
+// GoogleTest before Xlib, whose macros (None, Bool) would break it.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+namespace x11test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+constexpr const char* kSaverTitle = "Orvelune(Main)";
+constexpr const char* kDialogTitle = "Orveluneの設定";
+
+// The children of this process (of any of its threads), as the kernel lists them.
+std::vector<pid_t> OwnChildren()
+{
+    std::vector<pid_t> children;
+    std::error_code error;
+    for (const auto& task : fs::directory_iterator("/proc/self/task", error)) {
+        std::ifstream list(task.path() / "children");
+        for (pid_t pid = 0; list >> pid;)
+            children.push_back(pid);
+    }
+    return children;
+}
+
+// Its state letter from /proc (R, S, D, Z, ...); '?' once it is gone.
+char StateOf(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text) || text.rfind(')') == std::string::npos || text.rfind(')') + 2 >= text.size())
+        return '?';
+    return text[text.rfind(')') + 2];
+}
+
+// Where each of its descriptors leads, by number.
+std::map<int, std::string> DescriptorsOf(pid_t pid)
+{
+    std::map<int, std::string> open;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error))
+        open[std::stoi(entry.path().filename().string())] = fs::read_symlink(entry.path(), error).string();
+    return open;
+}
+
+class DeadMountPicture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::ifstream("/proc/self/task/" + std::to_string(getpid()) + "/children"))
+            GTEST_SKIP() << "this kernel does not list a process's children";
+        mount = std::make_unique<testrig::DeadMount>(folder / "mount");
+        if (!mount->mounted())
+            GTEST_SKIP() << mount->why();
+    }
+    void TearDown() override
+    {
+        // First, so that every process held in it is free to end.
+        mount.reset();
+    }
+
+    testrig::TempFolder folder{"orvelune-dead-mount"};
+    std::unique_ptr<testrig::DeadMount> mount;
+};
+
+// The decoder past its deadline: killed, it cannot end, and the caller goes
+// on without waiting for it. Meanwhile it holds only its pipe and /dev/null.
+TEST_F(DeadMountPicture, TheStuckDecoderIsGivenUpAtItsDeadlineAndHoldsNothingOfOurs)
+{
+    int unrelated[2];
+    ASSERT_EQ(pipe(unrelated), 0); // stands for the display connection and the lock
+    host::PictureDecodeLimits limits;
+    limits.deadline_ms = 300;
+    gfx::Surface out(2, 2, 0x123456);
+    const std::vector<pid_t> before = OwnChildren();
+    auto decoded = std::async(std::launch::async, [&] {
+        return host::decode_picture_file_in_child(*mount / "picture.png", out, host::kMaxPicturePixels, nullptr,
+                                                  limits);
+    });
+    if (decoded.wait_for(5s) != std::future_status::ready) {
+        mount.reset(); // frees the child, and so the caller
+        FAIL() << "the caller waited for a child that cannot end";
+    }
+    EXPECT_EQ(decoded.get(), host::PictureResult::TooLarge);
+    EXPECT_EQ(out, gfx::Surface(2, 2, 0x123456));
+
+    std::vector<pid_t> stuck;
+    for (pid_t pid : OwnChildren())
+        if (std::find(before.begin(), before.end(), pid) == before.end())
+            stuck.push_back(pid);
+    ASSERT_EQ(stuck.size(), 1u) << "the decoder killed at its deadline is still there, held by the mount";
+    EXPECT_EQ(StateOf(stuck[0]), 'D') << "held in the kernel, out of SIGKILL's reach";
+    std::map<int, std::string> open = DescriptorsOf(stuck[0]);
+    ASSERT_EQ(open.size(), 4u);
+    for (int fd : {0, 1, 2})
+        EXPECT_EQ(open[fd], "/dev/null") << "descriptor " << fd;
+    EXPECT_TRUE(open[3].starts_with("pipe:")) << open[3];
+    close(unrelated[0]);
+    close(unrelated[1]);
+}
+
+// Every mode starts past the dead picture: the saver and the dialog show
+// their windows, and every mode ends on SIGTERM. A click ends the saver and
+// takes its window with it, although the decoder stays stuck, and the next
+// start is not refused.
+TEST_F(DeadMountPicture, EveryModeStartsAnswersAndEndsAndLeavesTheScreenAndTheLockFree)
+{
+    XvfbRig rig(320, 240);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    Settings settings = SlowSettings(0);
+    settings.g_BackgroundMode = 4;
+    settings.g_BackgroundPicturePath = *mount / "picture.png";
+    rig.write_settings(settings);
+
+    struct Mode {
+        const char* argument;
+        const char* window; // nullptr: none to wait for
+    };
+    for (const Mode& mode : {Mode{"/s", kSaverTitle}, Mode{"/c", kDialogTitle}, Mode{"-root", nullptr}}) {
+        SCOPED_TRACE(mode.argument);
+        Child program = rig.start_orvelune({mode.argument});
+        if (mode.window)
+            EXPECT_TRUE(rig.wait_for_window(mode.window, 10s)) << "no window: held before it came";
+        else
+            std::this_thread::sleep_for(1500ms);
+        program.signal(SIGTERM);
+        const std::optional<int> status = program.wait(5s);
+        ASSERT_TRUE(status.has_value()) << "SIGTERM did not end it";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << testrig::DescribeStatus(*status);
+    }
+
+    if (!XvfbRig::have_xdotool())
+        GTEST_SKIP() << "xdotool is not installed";
+    Child saver = rig.start_orvelune({"/s"});
+    ASSERT_TRUE(rig.wait_for_window(kSaverTitle, 10s));
+    ASSERT_TRUE(rig.xdotool({"mousemove", "100", "100", "click", "1"}));
+    const std::optional<int> status = saver.wait(5s);
+    ASSERT_TRUE(status.has_value()) << "a click did not end the saver";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << testrig::DescribeStatus(*status);
+    EXPECT_TRUE(testrig::WaitUntil(3s, [&] { return rig.count_windows(kSaverTitle) == 0; }))
+        << "the saver's window stayed on the screen after it ended";
+
+    Child next = rig.start_orvelune({"/s"});
+    EXPECT_TRUE(rig.wait_for_window(kSaverTitle, 10s)) << "the next start was refused";
+    next.signal(SIGTERM);
+    EXPECT_TRUE(next.wait(5s).has_value());
+}
+
+} // namespace
+} // namespace x11test
