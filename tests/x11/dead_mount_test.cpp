@@ -5,8 +5,10 @@
 // its deadline, and holds nothing of the saver's: every mode starts, answers
 // and ends, and leaves the screen and the instance lock free.
 #include "dead_mount.h"
+#include "program_under_test.h"
 #include "x11_rig.h"
 
+#include "dialog/controls.h"
 #include "host/gdk/picture_process.h"
 
 // GoogleTest before Xlib, whose macros (None, Bool) would break it.
@@ -19,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <list>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -32,6 +35,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kSaverTitle = "Orvelune(Main)";
 constexpr const char* kDialogTitle = "Orveluneの設定";
+constexpr const char* kChooserTitle = "背景にする画像ファイルを選択 ";
 
 // The children of this process (of any of its threads), as the kernel lists them.
 std::vector<pid_t> OwnChildren()
@@ -78,12 +82,20 @@ protected:
     }
     void TearDown() override
     {
-        // First, so that every process held in it is free to end.
+        // First, so that every process held in it is free to end (and a
+        // program that failed to keep clear of it can be killed and reaped).
         mount.reset();
+        programs.clear();
+    }
+
+    Child& Start(XvfbRig& rig, const std::string& argument)
+    {
+        return programs.emplace_back(rig.start_orvelune({argument}));
     }
 
     testrig::TempFolder folder{"orvelune-dead-mount"};
     std::unique_ptr<testrig::DeadMount> mount;
+    std::list<Child> programs;
 };
 
 // The decoder past its deadline: killed, it cannot end, and the caller goes
@@ -142,7 +154,7 @@ TEST_F(DeadMountPicture, EveryModeStartsAnswersAndEndsAndLeavesTheScreenAndTheLo
     };
     for (const Mode& mode : {Mode{"/s", kSaverTitle}, Mode{"/c", kDialogTitle}, Mode{"-root", nullptr}}) {
         SCOPED_TRACE(mode.argument);
-        Child program = rig.start_orvelune({mode.argument});
+        Child& program = Start(rig, mode.argument);
         if (mode.window)
             EXPECT_TRUE(rig.wait_for_window(mode.window, 10s)) << "no window: held before it came";
         else
@@ -155,7 +167,7 @@ TEST_F(DeadMountPicture, EveryModeStartsAnswersAndEndsAndLeavesTheScreenAndTheLo
 
     if (!XvfbRig::have_xdotool())
         GTEST_SKIP() << "xdotool is not installed";
-    Child saver = rig.start_orvelune({"/s"});
+    Child& saver = Start(rig, "/s");
     ASSERT_TRUE(rig.wait_for_window(kSaverTitle, 10s));
     ASSERT_TRUE(rig.xdotool({"mousemove", "100", "100", "click", "1"}));
     const std::optional<int> status = saver.wait(5s);
@@ -164,10 +176,39 @@ TEST_F(DeadMountPicture, EveryModeStartsAnswersAndEndsAndLeavesTheScreenAndTheLo
     EXPECT_TRUE(testrig::WaitUntil(3s, [&] { return rig.count_windows(kSaverTitle) == 0; }))
         << "the saver's window stayed on the screen after it ended";
 
-    Child next = rig.start_orvelune({"/s"});
+    Child& next = Start(rig, "/s");
     EXPECT_TRUE(rig.wait_for_window(kSaverTitle, 10s)) << "the next start was refused";
     next.signal(SIGTERM);
     EXPECT_TRUE(next.wait(5s).has_value());
+}
+
+// The dialog's picture chooser opens where the picture was: on the dead
+// mount, it opens in the user's pictures instead, and the dialog still ends.
+TEST_F(DeadMountPicture, ThePictureChooserOpensElsewhere)
+{
+    if (!XvfbRig::have_xdotool())
+        GTEST_SKIP() << "xdotool is not installed";
+    XvfbRig rig(800, 600);
+    if (!rig.available())
+        GTEST_SKIP() << rig.why();
+    Settings settings = SlowSettings(0);
+    settings.g_BackgroundMode = 4;
+    settings.g_BackgroundPicturePath = *mount / "sea/picture.png";
+    rig.write_settings(settings);
+
+    Child& dialog = Start(rig, "/c");
+    ASSERT_TRUE(rig.wait_for_window(kDialogTitle, 10s));
+    const dialog::Control* button = dialog::ControlTable().find("Img_Path");
+    ASSERT_NE(button, nullptr);
+    // The dialog is centred on the screen.
+    const int x = (rig.width() - testrig::kDialogWidth) / 2 + button->rect.x + button->rect.width / 2;
+    const int y = (rig.height() - testrig::kDialogHeight) / 2 + button->rect.y + button->rect.height / 2;
+    ASSERT_TRUE(rig.xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"}));
+    EXPECT_TRUE(rig.wait_for_window(kChooserTitle, 20s)) << "no chooser: the dialog was held by the dead folder";
+    dialog.signal(SIGTERM);
+    const std::optional<int> status = dialog.wait(5s);
+    ASSERT_TRUE(status.has_value()) << "SIGTERM did not end the dialog";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << testrig::DescribeStatus(*status);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -322,6 +323,22 @@ PictureResult decode_picture_file_in_child(const std::string& path, gfx::Surface
 {
     return decode_in_child([&](gfx::Surface& picture) { return decode_picture_file(path, picture, max_pixels); },
                            out, max_pixels, wait, limits);
+}
+
+bool is_folder_in_child(const std::string& path, int deadline_ms)
+{
+    PictureDecodeLimits limits;
+    limits.deadline_ms = deadline_ms;
+    // The answer travels as a one-pixel picture.
+    const auto look = [&](gfx::Surface& answer) {
+        struct stat status {};
+        if (stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return PictureResult::Unreadable;
+        answer = gfx::Surface(1, 1);
+        return PictureResult::Decoded;
+    };
+    gfx::Surface answer;
+    return decode_in_child(look, answer, 1, nullptr, limits) == PictureResult::Decoded;
 }
 
 } // namespace host

@@ -49,6 +49,11 @@ PictureResult decode_picture_file_in_child(const std::string& path, gfx::Surface
                                            std::int64_t max_pixels, const PictureWait& wait,
                                            const PictureDecodeLimits& limits = {});
 
+// Whether `path` is a folder, found out by a child process within
+// `deadline_ms` (false past it): for callers that must not be held by a
+// network mount that stopped answering.
+bool is_folder_in_child(const std::string& path, int deadline_ms);
+
 // The same for any decoder; `out` gets its picture only when it is whole
 // and within `max_pixels`.
 PictureResult decode_in_child(const PictureDecoder& decode, gfx::Surface& out,
