@@ -8,6 +8,7 @@
 #include "program_under_test.h"
 #include "x11_rig.h"
 
+#include "common/window_titles.h"
 #include "dialog/controls.h"
 #include "host/gdk/picture_process.h"
 
@@ -33,9 +34,7 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-constexpr const char* kSaverTitle = "Orvelune(Main)";
-constexpr const char* kDialogTitle = "Orveluneの設定";
-constexpr const char* kChooserTitle = "背景にする画像ファイルを選択 ";
+constexpr const char* kPictureChooserTitle = "背景にする画像ファイルを選択 ";
 
 // The children of this process (of any of its threads), as the kernel lists them.
 std::vector<pid_t> OwnChildren()
@@ -152,7 +151,7 @@ TEST_F(DeadMountPicture, EveryModeStartsAnswersAndEndsAndLeavesTheScreenAndTheLo
         const char* argument;
         const char* window; // nullptr: none to wait for
     };
-    for (const Mode& mode : {Mode{"/s", kSaverTitle}, Mode{"/c", kDialogTitle}, Mode{"-root", nullptr}}) {
+    for (const Mode& mode : {Mode{"/s", kSaverWindowTitle}, Mode{"/c", kSettingsDialogTitle}, Mode{"-root", nullptr}}) {
         SCOPED_TRACE(mode.argument);
         Child& program = Start(rig, mode.argument);
         if (mode.window)
@@ -168,16 +167,16 @@ TEST_F(DeadMountPicture, EveryModeStartsAnswersAndEndsAndLeavesTheScreenAndTheLo
     if (!XvfbRig::have_xdotool())
         GTEST_SKIP() << "xdotool is not installed";
     Child& saver = Start(rig, "/s");
-    ASSERT_TRUE(rig.wait_for_window(kSaverTitle, 10s));
+    ASSERT_TRUE(rig.wait_for_window(kSaverWindowTitle, 10s));
     ASSERT_TRUE(rig.xdotool({"mousemove", "100", "100", "click", "1"}));
     const std::optional<int> status = saver.wait(5s);
     ASSERT_TRUE(status.has_value()) << "a click did not end the saver";
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << testrig::DescribeStatus(*status);
-    EXPECT_TRUE(testrig::WaitUntil(3s, [&] { return rig.count_windows(kSaverTitle) == 0; }))
+    EXPECT_TRUE(testrig::WaitUntil(3s, [&] { return rig.count_windows(kSaverWindowTitle) == 0; }))
         << "the saver's window stayed on the screen after it ended";
 
     Child& next = Start(rig, "/s");
-    EXPECT_TRUE(rig.wait_for_window(kSaverTitle, 10s)) << "the next start was refused";
+    EXPECT_TRUE(rig.wait_for_window(kSaverWindowTitle, 10s)) << "the next start was refused";
     next.signal(SIGTERM);
     EXPECT_TRUE(next.wait(5s).has_value());
 }
@@ -197,14 +196,14 @@ TEST_F(DeadMountPicture, ThePictureChooserOpensElsewhere)
     rig.write_settings(settings);
 
     Child& dialog = Start(rig, "/c");
-    ASSERT_TRUE(rig.wait_for_window(kDialogTitle, 10s));
+    ASSERT_TRUE(rig.wait_for_window(kSettingsDialogTitle, 10s));
     const dialog::Control* button = dialog::ControlTable().find("Img_Path");
     ASSERT_NE(button, nullptr);
     // The dialog is centred on the screen.
     const int x = (rig.width() - testrig::kDialogWidth) / 2 + button->rect.x + button->rect.width / 2;
     const int y = (rig.height() - testrig::kDialogHeight) / 2 + button->rect.y + button->rect.height / 2;
     ASSERT_TRUE(rig.xdotool({"mousemove", std::to_string(x), std::to_string(y), "click", "1"}));
-    EXPECT_TRUE(rig.wait_for_window(kChooserTitle, 20s)) << "no chooser: the dialog was held by the dead folder";
+    EXPECT_TRUE(rig.wait_for_window(kPictureChooserTitle, 20s)) << "no chooser: the dialog was held by the dead folder";
     dialog.signal(SIGTERM);
     const std::optional<int> status = dialog.wait(5s);
     ASSERT_TRUE(status.has_value()) << "SIGTERM did not end the dialog";
