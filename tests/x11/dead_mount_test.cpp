@@ -133,11 +133,11 @@ TEST_F(DeadMountPicture, TheStuckDecoderIsGivenUpAtItsDeadlineAndHoldsNothingOfO
     close(unrelated[1]);
 }
 
-// Every mode starts past the dead picture: the saver and the dialog show
-// their windows, and every mode ends on SIGTERM. A click ends the saver and
-// takes its window with it, although the decoder stays stuck, and the next
-// start is not refused.
-TEST_F(DeadMountPicture, EveryModeStartsAnswersAndEndsAndLeavesTheScreenAndTheLockFree)
+// Every mode starts past the dead picture (the saver and the dialog show
+// their windows) and ends on SIGTERM with status 0; what a click does and
+// what the next start finds is a scenario of every platform's
+// (RealWindow.APictureOnAMountThatStoppedAnswering...).
+TEST_F(DeadMountPicture, EveryModeStartsAndEndsOnSigterm)
 {
     XvfbRig rig(320, 240);
     if (!rig.available())
@@ -163,22 +163,6 @@ TEST_F(DeadMountPicture, EveryModeStartsAnswersAndEndsAndLeavesTheScreenAndTheLo
         ASSERT_TRUE(status.has_value()) << "SIGTERM did not end it";
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << testrig::DescribeStatus(*status);
     }
-
-    if (!XvfbRig::have_xdotool())
-        GTEST_SKIP() << "xdotool is not installed";
-    Child& saver = Start(rig, "/s");
-    ASSERT_TRUE(rig.wait_for_window(kSaverWindowTitle, 10s));
-    ASSERT_TRUE(rig.xdotool({"mousemove", "100", "100", "click", "1"}));
-    const std::optional<int> status = saver.wait(5s);
-    ASSERT_TRUE(status.has_value()) << "a click did not end the saver";
-    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << testrig::DescribeStatus(*status);
-    EXPECT_TRUE(testrig::WaitUntil(3s, [&] { return rig.count_windows(kSaverWindowTitle) == 0; }))
-        << "the saver's window stayed on the screen after it ended";
-
-    Child& next = Start(rig, "/s");
-    EXPECT_TRUE(rig.wait_for_window(kSaverWindowTitle, 10s)) << "the next start was refused";
-    next.signal(SIGTERM);
-    EXPECT_TRUE(next.wait(5s).has_value());
 }
 
 // The dialog's picture chooser opens where the picture was: on the dead
