@@ -19,14 +19,15 @@ constexpr std::string_view kMessageTitle = "球体の色とｱｸｼｮﾝの設
 constexpr std::string_view kNoActionMessage = "ｱｸｼｮﾝの種類は最低一つ必要です。";
 
 // The chooser opens in the folder of the picture chosen before; without
-// one, in the user's pictures folder (the host's choice).
+// one, in the user's pictures folder (the host's choice). Whether that
+// folder is still there is the host's to find, in bounded time: a folder on
+// a network mount that stopped answering would hold whoever looks at it.
 std::string initial_folder_for(const std::string& picture)
 {
     if (picture.empty())
         return {};
     const std::filesystem::path folder = file_io::path_from_utf8(picture).parent_path();
-    std::error_code ec;
-    if (folder.empty() || !std::filesystem::is_directory(folder, ec))
+    if (folder.empty())
         return {};
     const std::u8string text = folder.u8string();
     return std::string(text.begin(), text.end());

@@ -4,7 +4,7 @@
 //   1  a grid of dark shaded balls, new on every run;
 //   2  a single colour (the compositor fills it; nothing is composed here);
 //   3  the screen as it was when the saver started;
-//   4  a picture file, centred or tiled.
+//   4  a picture file, centred or tiled (the grid when no file is at its path).
 // Patterns 3 and 4 are composed once, on the run inside the load, and then
 // kept for the saver's whole life.
 
@@ -92,9 +92,11 @@ void tile_picture(gfx::Surface& base, const gfx::Surface& picture, double screen
 }
 
 // Pattern 4: the picture on the background colour. A picture that cannot be
-// read, or that has no pixels, leaves just the background colour: the empty
-// picture is never tiled, since its zero width would never advance the loop.
-void compose_picture(Ball_A& saver)
+// decoded, or that has no pixels, leaves just the background colour: the
+// empty picture is never tiled, since its zero width would never advance the
+// loop. When there is no file to read at the path at all, nothing is composed
+// and the answer says so: the caller puts the ball grid in its place.
+host::PictureResult compose_picture(Ball_A& saver)
 {
     const Settings& settings = saver.settings();
     // Decoding a picture can take a while. The saver's window goes up first,
@@ -106,7 +108,10 @@ void compose_picture(Ball_A& saver)
         window->set_topmost(true);
     }
     Stage& stage = saver.stage();
-    if (!saver.host().load_picture(settings.g_BackgroundPicturePath, stage.load_Pic_bk_G()))
+    const host::PictureResult result = saver.host().load_picture(settings.g_BackgroundPicturePath, stage.load_Pic_bk_G());
+    if (result == host::PictureResult::Unreadable)
+        return result;
+    if (result != host::PictureResult::Decoded)
         stage.load_Pic_bk_G().resize(0, 0);
     const gfx::Surface& picture = stage.Pic_bk_G();
 
@@ -123,6 +128,7 @@ void compose_picture(Ball_A& saver)
         }
     }
     stage.RestoreBackground();
+    return result;
 }
 
 } // namespace
@@ -141,6 +147,14 @@ void Ball_A::ComposeBackground()
     const std::int16_t style = m_scheduler.next_highlight_style();
     paint_ball_sprites(m_stage, m_settings, style);
 
+    // A picture path with no file behind it gets the ball grid, now and on
+    // every later run. Whether the file is there is the decoder's to find:
+    // the settings loader never looks, since a path on a mount that stopped
+    // answering would hold whoever looks.
+    if (m_settings.g_BackgroundMode == kPictureFile && m_scheduler.FirstRun()
+        && compose_picture(*this) == host::PictureResult::Unreadable)
+        m_settings.g_BackgroundMode = kBallGrid;
+
     switch (m_settings.g_BackgroundMode) {
     case kBallGrid:
         // 4 to 8 columns.
@@ -151,13 +165,10 @@ void Ball_A::ComposeBackground()
         if (m_scheduler.FirstRun())
             compose_startup_screen(*this);
         break;
-    case kPictureFile:
-        if (m_scheduler.FirstRun())
-            compose_picture(*this);
-        break;
     default:
-        // The single colour is filled by the compositor on every frame; any
-        // other value shows the background colour Pic_Base got at load.
+        // The picture is composed above; the single colour is filled by the
+        // compositor on every frame; any other value shows the background
+        // colour Pic_Base got at load.
         break;
     }
 

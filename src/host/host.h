@@ -2,6 +2,7 @@
 
 #include "gfx/color.h"
 #include "gfx/surface.h"
+#include "host/picture_decoding.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -380,13 +381,16 @@ public:
     // primary monitor's top-left corner (monitors().front()), into `into`.
     // False, leaving `into` as it was, when the screen cannot be read.
     virtual bool capture_desktop(gfx::Surface& into) = 0;
-    // Decodes a picture file (at least BMP, GIF, JPEG and PNG). False, leaving
-    // `out` as it was, when the file cannot be read or decoded, or when
-    // decoding it would take more than its share of time or memory. A
-    // desktop host keeps delivering input (as process_pending_messages()
-    // does) and ending on its signals while it decodes, so handlers may run
-    // inside this call.
-    virtual bool load_picture(const std::string& path_utf8, gfx::Surface& out) = 0;
+    // Decodes a picture file (at least BMP, GIF, JPEG and PNG). Anything but
+    // Decoded leaves `out` as it was and says why: Unreadable when there is
+    // no file to read at the path, TooLarge when decoding it would take more
+    // than its share of time or memory. Only the decoder touches the path
+    // (a child process, a thread of its own), never the caller's thread: a
+    // file on a mount that stopped answering holds the decoder, not the
+    // program. A desktop host keeps delivering input (as
+    // process_pending_messages() does) and ending on its signals while it
+    // decodes, so handlers may run inside this call.
+    virtual PictureResult load_picture(const std::string& path_utf8, gfx::Surface& out) = 0;
 };
 
 // The system's own dialogs. Each of the first three is modal: it returns

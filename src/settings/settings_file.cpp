@@ -211,11 +211,10 @@ void LoadSettings(Settings& s, const std::string& ini_path)
     }
 
     s.g_SpeedFactor = speed_factor_for(s.g_Speed);
-    // Pattern 4 without a picture to show falls back to the ball grid.
-    if (s.g_BackgroundMode == 4 && !FileExists(s.g_BackgroundPicturePath)) {
-        s.g_BackgroundMode = 1;
-        s.g_BackgroundPicturePath.clear();
-    }
+    // The picture path is kept as written, unopened: a path on a network
+    // mount that stopped answering would hold the loader (and so the saver,
+    // the dialog and start-up) for good. Pattern 4 without a file at its
+    // path shows the ball grid; the saver's decoder finds that out.
 }
 
 SaveResult save_settings_file(const std::string& ini_path, const Settings& values)

@@ -105,7 +105,7 @@ Frames Play(int kind, const Setup& setup, bool full_redraw)
     }
     options.picture_loader = [](const std::string&, gfx::Surface& out) {
         out = Gradient(37, 23);
-        return true;
+        return host::PictureResult::Decoded;
     };
     SaverRig rig(settings, options, 5);
     rig.saver.stage().set_trace(nullptr);

@@ -62,9 +62,9 @@ host::HeadlessOptions with_picture(int width, int height, bool decodes = true)
     host::HeadlessOptions options = screen_of(1024, 768);
     options.picture_loader = [=](const std::string&, gfx::Surface& out) {
         if (!decodes)
-            return false;
+            return host::PictureResult::Broken;
         out = numbered_picture(width, height);
-        return true;
+        return host::PictureResult::Decoded;
     };
     return options;
 }
@@ -280,6 +280,29 @@ TEST(ComposeBackground, PictureWithoutPixelsShowsTheBackgroundColour)
         EXPECT_TRUE(all_of_colour(rig.saver.stage().Pic_Base(), rig.saver.stage().Pic_Base().rect(), kBackgroundPixel))
             << c.what;
         EXPECT_TRUE(*rig.saver.stage().Display() == rig.saver.stage().Pic_Base()) << c.what;
+    }
+}
+
+// Whether a file is at the picture's path is the decoder's to say (the
+// settings loader never opens it): with none there, the saver plays exactly as
+// on the ball grid, a new grid on every run, frames and random draws alike.
+TEST(ComposeBackground, PicturePathWithNoFileShowsTheBallGridOnEveryRun)
+{
+    host::HeadlessOptions options = screen_of(1024, 768);
+    options.picture_loader = [](const std::string&, gfx::Surface&) { return host::PictureResult::Unreadable; };
+    SaverRig missing(picture_settings(1), std::move(options), 7);
+    SaverRig grid(plain_settings(1), screen_of(1024, 768), 7);
+    for (SaverRig* rig : {&missing, &grid})
+        rig->load();
+    EXPECT_EQ(missing.saver.settings().g_BackgroundMode, 1);
+    for (int run = 0; run < 3; ++run) {
+        EXPECT_TRUE(missing.saver.stage().Pic_Base() == grid.saver.stage().Pic_Base()) << "run " << run;
+        EXPECT_EQ(missing.saver.grid().GradientColumns(), grid.saver.grid().GradientColumns()) << "run " << run;
+        EXPECT_EQ(missing.take_trace(), grid.take_trace()) << "run " << run;
+        for (SaverRig* rig : {&missing, &grid}) {
+            rig->saver.scheduler().opening_played();
+            rig->saver.ComposeBackground();
+        }
     }
 }
 

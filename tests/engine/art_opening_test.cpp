@@ -114,7 +114,7 @@ TEST(PlayOpening, TinyPicturesAndScreensNeverHang)
     host::HeadlessOptions options = screen_of(1, 1);
     options.picture_loader = [](const std::string&, gfx::Surface& out) {
         out = gfx::Surface(0, 0);
-        return true;
+        return host::PictureResult::Decoded;
     };
     Settings s = plain_settings(4);
     s.g_BackgroundArrangement = 2;

@@ -258,17 +258,17 @@ TEST(HeadlessServices, PicturesCursorPasswordsAndEnding)
 {
     HeadlessHost host;
     gfx::Surface out(1, 1, 0x777777);
-    EXPECT_FALSE(host.load_picture("x.bmp", out)) << "no loader: every load fails";
+    EXPECT_EQ(host.load_picture("x.bmp", out), host::PictureResult::Unreadable) << "no loader: no file is there";
     EXPECT_EQ(out.at(0, 0), 0x777777u);
     host.options().picture_loader = [](const std::string& p, gfx::Surface& s) {
         if (p != "good.png")
-            return false;
+            return host::PictureResult::Broken;
         s = gfx::Surface(2, 2, 0x010203);
-        return true;
+        return host::PictureResult::Decoded;
     };
-    EXPECT_FALSE(host.load_picture("bad.png", out));
+    EXPECT_EQ(host.load_picture("bad.png", out), host::PictureResult::Broken);
     EXPECT_EQ(out.width(), 1) << "a failed load leaves the surface as it was";
-    EXPECT_TRUE(host.load_picture("good.png", out));
+    EXPECT_EQ(host.load_picture("good.png", out), host::PictureResult::Decoded);
     EXPECT_EQ(out.width(), 2);
 
     EXPECT_EQ(host.show_cursor(false), -1);

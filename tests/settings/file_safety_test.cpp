@@ -161,8 +161,8 @@ TEST(SettingsFileSafety, AFifoIsNeverOpenedForReading)
     ASSERT_TRUE(save_settings_file(ini, picture).ok);
     ExpectReturnsPromptly("LoadSettings with a FIFO picture", fifo, [&] {
         Settings s = Loaded(ini);
-        EXPECT_EQ(s.g_BackgroundMode, 1) << "a picture that is no file falls back to the ball grid";
-        EXPECT_EQ(s.g_BackgroundPicturePath, "");
+        EXPECT_EQ(s.g_BackgroundMode, 4) << "the loader leaves the picture to the decoder";
+        EXPECT_EQ(s.g_BackgroundPicturePath, fifo);
     });
 }
 

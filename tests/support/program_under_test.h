@@ -49,6 +49,11 @@ struct Traits {
     // SIGTERM, SIGINT and SIGHUP end the program in order (the Linux
     // programs; under Wine a signal ends the process from outside).
     bool end_signals = false;
+    // The picture is decoded in a process of its own, so that a decoder held
+    // in the kernel for good (by a network mount that stopped answering)
+    // does not keep the program from ending (the Linux programs; Windows
+    // decodes on a thread, and a thread held in the kernel holds its process).
+    bool decoder_apart = false;
     // The pointer reports the cursor's image (hidden or shown).
     bool reads_cursor = false;
     // Keys while the version card plays reach the program (so that it can

@@ -5,6 +5,8 @@
 // the settings dialog's save, cancel, keys and version card.
 #include "window_scenarios.h"
 
+#include "dead_mount.h"
+
 #include "settings/settings_file.h"
 
 #include <gtest/gtest.h>
@@ -370,6 +372,43 @@ TEST_P(RealWindow, TheBackgroundPictureShowsCentredAndAClickEndsTheSaver)
 
     ASSERT_TRUE(program->click());
     ExpectEndsWithZero(saver, "a click");
+}
+
+// A picture on a network mount that stopped answering (a FUSE file system
+// that never answers stands in for it): whatever touches its path is held in
+// the kernel for good. Only the decoder may touch it: the dialog opens, the
+// saver shows and ends on a click, its window goes and the next start runs.
+TEST_P(RealWindow, APictureOnAMountThatStoppedAnsweringHoldsNeitherSaverNorDialog)
+{
+    const std::filesystem::path folder = std::filesystem::path(program->settings_path()).parent_path();
+    std::filesystem::create_directories(folder);
+    // Before the mount, so that the mount goes first and frees whatever it holds.
+    Child saver, next, dialog;
+    DeadMount mount((folder / "dead").string());
+    if (!mount.mounted())
+        GTEST_SKIP() << mount.why();
+    Settings settings = SlowSettings(50);
+    settings.g_BackgroundMode = 4;
+    settings.g_BackgroundPicturePath = program->path_for_program(mount / "wall.bmp");
+    program->write_settings(settings);
+
+    dialog = program->start({"/c"});
+    ASSERT_TRUE(program->wait_for_window(kDialogTitle, 30s)) << "expected the settings dialog";
+    Press(kCancel);
+    ExpectClosesWithZero(dialog, "cancel");
+
+    ASSERT_TRUE(program->move_pointer(30, 30));
+    saver = program->start({"/s"});
+    ASSERT_TRUE(program->wait_for_window(kSaverTitle, 30s)) << "expected the saver's window";
+    ASSERT_TRUE(program->click());
+    if (!traits().decoder_apart)
+        GTEST_SKIP() << "the saver showed; its decoding thread, held by the mount, holds the process after the click";
+    ExpectEndsWithZero(saver, "a click");
+    EXPECT_TRUE(program->wait_until_gone(kSaverTitle, 10s)) << "expected the window to go with the saver";
+    next = program->start({"/s"});
+    ASSERT_TRUE(program->wait_for_window(kSaverTitle, 30s)) << "expected the next start to run";
+    ASSERT_TRUE(program->click());
+    ExpectEndsWithZero(next, "a click");
 }
 
 // The primary is the smaller monitor, on the right, so that neither its

@@ -42,6 +42,7 @@ public:
             t.starts_at_once = 10;
             t.exact_dialog = true;
             t.end_signals = true;
+            t.decoder_apart = true;
             // wtype's keyboard takes a moment to join the seat: the card
             // would be over before a key came.
             t.keys_during_card = false;

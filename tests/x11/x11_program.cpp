@@ -94,6 +94,7 @@ const testrig::Traits& X11Program::traits() const
         t.exact_dialog = true;
         t.reads_cursor = true;
         t.end_signals = true;
+        t.decoder_apart = true;
         return t;
     }();
     return traits;

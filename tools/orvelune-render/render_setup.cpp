@@ -114,7 +114,7 @@ std::optional<Prepared> prepare(const RenderOptions& options, int& status)
     host_options.screen = {options.width, options.height};
     const std::int64_t picture_limit = host::picture_pixel_limit(options.width, options.height);
     host_options.picture_loader = [picture_limit](const std::string& path, gfx::Surface& out) {
-        return host::decode_picture_file(path, out, picture_limit) == host::PictureResult::Decoded;
+        return host::decode_picture_file(path, out, picture_limit);
     };
     host_options.text = std::make_shared<host::SystemText>();
     if (options.desktop_path) {

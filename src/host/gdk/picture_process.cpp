@@ -6,14 +6,19 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
+#include <thread>
+#include <vector>
 
 // The sanitizers reserve terabytes of address space for their shadow
 // memory, so under them the child's address space cannot be capped.
@@ -76,6 +81,32 @@ void limit(int resource, std::uint64_t value)
     setrlimit(resource, &wanted);
 }
 
+// The child keeps its pipe (as descriptor 3, which it returns) and nothing
+// else of its parent's: a decoder stuck for good on a mount that stopped
+// answering must not hold the display connection (whose windows would stay
+// on the screen after the saver ended), the instance lock (which would
+// refuse every later start) or a pipe that someone reads to its end. Its
+// standard streams read and write /dev/null.
+int keep_only(int fd)
+{
+    if (fd < 3)
+        fd = fcntl(fd, F_DUPFD, 3);
+    const int null = open("/dev/null", O_RDWR);
+    for (int standard = 0; standard < 3; ++standard)
+        if (null >= 0 && null != standard)
+            dup2(null, standard);
+    if (fd != 3 && dup2(fd, 3) == 3)
+        fd = 3;
+    if (close_range(unsigned(fd) + 1, ~0U, 0) != 0) {
+        const long most = std::min(sysconf(_SC_OPEN_MAX), 65536L);
+        for (int other = fd + 1; other < most; ++other)
+            close(other);
+    }
+    for (int other = 3; other < fd; ++other)
+        close(other);
+    return fd;
+}
+
 [[noreturn]] void run_child(int fd, pid_t parent, const PictureDecoder& decode, std::int64_t max_pixels,
                             const PictureDecodeLimits& limits)
 {
@@ -87,7 +118,10 @@ void limit(int resource, std::uint64_t value)
         _exit(1);
     signal(SIGTERM, SIG_DFL);
     signal(SIGINT, SIG_DFL);
+    signal(SIGHUP, SIG_DFL);
+    signal(SIGALRM, SIG_DFL);
     signal(SIGPIPE, SIG_DFL);
+    fd = keep_only(fd);
 
     limit(RLIMIT_CORE, 0);
     limit(RLIMIT_CPU, std::uint64_t(std::max(limits.cpu_seconds, 1)));
@@ -114,8 +148,29 @@ void limit(int resource, std::uint64_t value)
     _exit(sent ? 0 : 1);
 }
 
+// Children that had not ended when they were given up: a process waiting
+// for a file system that stopped answering cannot be killed, not even by
+// SIGKILL, until the file system answers or goes. They are reaped, without
+// waiting, whenever another picture is decoded.
+std::vector<pid_t>& given_up()
+{
+    static std::vector<pid_t> children;
+    return children;
+}
+
+void reap_given_up()
+{
+    std::erase_if(given_up(), [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
+}
+
+// How long a child that was killed, or that has closed its pipe, may take
+// to end before it is given up. A child on its way out ends in a moment; one
+// held in the kernel by a dead mount never does.
+constexpr auto kEndingGrace = std::chrono::milliseconds(500);
+
 // The child, killed and reaped however the wait for it ends (an end of the
-// process on the headless host unwinds through here).
+// process on the headless host unwinds through here), or given up when it
+// does not end.
 class Child {
 public:
     Child(pid_t pid, int fd) : m_pid(pid), m_fd(fd) {}
@@ -130,14 +185,26 @@ public:
         }
     }
     int fd() const { return m_fd; }
-    // Its end: the status waitpid() gives.
-    int reap()
+    // Its end, the status waitpid() gives, once it has ended within the
+    // grace; nothing, and the child given up, when it has not.
+    std::optional<int> reap()
     {
-        int status = 0;
-        while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
-        }
+        const pid_t pid = m_pid;
         m_pid = -1;
-        return status;
+        const auto until = std::chrono::steady_clock::now() + kEndingGrace;
+        for (;;) {
+            int status = 0;
+            const pid_t ended = waitpid(pid, &status, WNOHANG);
+            if (ended == pid)
+                return status;
+            if (ended < 0 && errno != EINTR)
+                return std::nullopt; // not ours to wait for any more
+            if (std::chrono::steady_clock::now() >= until) {
+                given_up().push_back(pid);
+                return std::nullopt;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
     }
 
 private:
@@ -172,6 +239,7 @@ bool read_available(int fd, char*& into, std::size_t& count, bool& ended)
 PictureResult decode_in_child(const PictureDecoder& decode, gfx::Surface& out, std::int64_t max_pixels,
                               const PictureWait& wait, const PictureDecodeLimits& limits)
 {
+    reap_given_up();
     int fds[2] = {-1, -1};
     if (pipe2(fds, O_CLOEXEC) != 0)
         return decode(out); // no child without a pipe: decoded here, as bounded as its decoder is
@@ -236,10 +304,10 @@ PictureResult decode_in_child(const PictureDecoder& decode, gfx::Surface& out, s
     if (!answered) {
         // It died before it answered: killed by its limit of CPU time, or
         // by running out of memory (which aborts), or by a fault of its own.
-        const int status = child.reap();
-        const bool over_limits = WIFSIGNALED(status)
-                                 && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL
-                                     || WTERMSIG(status) == SIGABRT);
+        const std::optional<int> status = child.reap();
+        const bool over_limits = status && WIFSIGNALED(*status)
+                                 && (WTERMSIG(*status) == SIGXCPU || WTERMSIG(*status) == SIGKILL
+                                     || WTERMSIG(*status) == SIGABRT);
         return over_limits ? PictureResult::TooLarge : PictureResult::Broken;
     }
     if (answer.result < 0 || answer.result > std::int32_t(PictureResult::Broken))
@@ -255,6 +323,22 @@ PictureResult decode_picture_file_in_child(const std::string& path, gfx::Surface
 {
     return decode_in_child([&](gfx::Surface& picture) { return decode_picture_file(path, picture, max_pixels); },
                            out, max_pixels, wait, limits);
+}
+
+bool is_folder_in_child(const std::string& path, int deadline_ms)
+{
+    PictureDecodeLimits limits;
+    limits.deadline_ms = deadline_ms;
+    // The answer travels as a one-pixel picture.
+    const auto look = [&](gfx::Surface& answer) {
+        struct stat status {};
+        if (stat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return PictureResult::Unreadable;
+        answer = gfx::Surface(1, 1);
+        return PictureResult::Decoded;
+    };
+    gfx::Surface answer;
+    return decode_in_child(look, answer, 1, nullptr, limits) == PictureResult::Decoded;
 }
 
 } // namespace host

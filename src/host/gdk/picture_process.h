@@ -13,7 +13,10 @@
 // a child process under limits of CPU time and address space, and is killed
 // when it runs past a deadline; the pixels come back through a pipe. A
 // decoder that crashes, hangs or runs out of memory costs the picture, never
-// the program.
+// the program. Only the child touches the picture's path, and it holds no
+// descriptor of the parent's but its pipe; a child that does not end when it
+// is killed (held in the kernel by a network mount that stopped answering) is
+// given up, never waited for.
 namespace host {
 
 struct PictureDecodeLimits {
@@ -45,6 +48,11 @@ using PictureDecoder = std::function<PictureResult(gfx::Surface& out)>;
 PictureResult decode_picture_file_in_child(const std::string& path, gfx::Surface& out,
                                            std::int64_t max_pixels, const PictureWait& wait,
                                            const PictureDecodeLimits& limits = {});
+
+// Whether `path` is a folder, found out by a child process within
+// `deadline_ms` (false past it): for callers that must not be held by a
+// network mount that stopped answering.
+bool is_folder_in_child(const std::string& path, int deadline_ms);
 
 // The same for any decoder; `out` gets its picture only when it is whole
 // and within `max_pixels`.

@@ -167,15 +167,15 @@ bool HeadlessHost::capture_desktop(gfx::Surface& into)
     return true;
 }
 
-bool HeadlessHost::load_picture(const std::string& path, gfx::Surface& out)
+PictureResult HeadlessHost::load_picture(const std::string& path, gfx::Surface& out)
 {
     if (!m_options.picture_loader)
-        return false;
+        return PictureResult::Unreadable;
     gfx::Surface picture;
-    if (!m_options.picture_loader(path, picture))
-        return false;
-    out = std::move(picture);
-    return true;
+    const PictureResult result = m_options.picture_loader(path, picture);
+    if (result == PictureResult::Decoded)
+        out = std::move(picture);
+    return result;
 }
 
 namespace {

@@ -46,8 +46,9 @@ struct HeadlessOptions {
     // primary monitor's part, with the program's own shown windows over it;
     // black where it is smaller.
     gfx::Surface desktop;
-    // Decodes picture files for load_picture(); null means every load fails.
-    std::function<bool(const std::string&, gfx::Surface&)> picture_loader;
+    // Decodes picture files for load_picture(); null: no file is there to
+    // read (every load answers Unreadable).
+    std::function<PictureResult(const std::string&, gfx::Surface&)> picture_loader;
     bool is_nt = true;
     // create_window() fails (answers null), as on a display that refuses windows.
     bool refuse_windows = false;
@@ -204,7 +205,7 @@ public:
     void animate_zoom(gfx::Rect from, gfx::Rect to) override { m_zooms.push_back({from, to}); }
 
     bool capture_desktop(gfx::Surface& into) override;
-    bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
+    PictureResult load_picture(const std::string& path_utf8, gfx::Surface& out) override;
     TextService& text() override;
 
     bool is_nt_platform() override { return m_options.is_nt; }

@@ -142,7 +142,7 @@ bool Win32Host::capture_desktop(gfx::Surface& into)
 // The picture is decoded on a thread of its own; meanwhile the loop goes
 // on, so the input that ends the saver reaches it however long the picture
 // takes, and a decode past its deadline leaves the background colour.
-bool Win32Host::load_picture(const std::string& path_utf8, gfx::Surface& out)
+PictureResult Win32Host::load_picture(const std::string& path_utf8, gfx::Surface& out)
 {
     const Size screen = screen_size();
     const auto wait = [this](void* done, int timeout_ms) {
@@ -151,8 +151,7 @@ bool Win32Host::load_picture(const std::string& path_utf8, gfx::Surface& out)
         process_pending_messages();
     };
     return decode_picture_file_off_thread(path_utf8, out,
-                                          picture_pixel_limit(screen.width, screen.height), wait)
-           == PictureResult::Decoded;
+                                          picture_pixel_limit(screen.width, screen.height), wait);
 }
 
 void Win32Host::end_process(int status)

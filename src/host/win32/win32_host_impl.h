@@ -120,7 +120,7 @@ public:
     void animate_zoom(gfx::Rect from, gfx::Rect to) override;
 
     bool capture_desktop(gfx::Surface& into) override;
-    bool load_picture(const std::string& path_utf8, gfx::Surface& out) override;
+    PictureResult load_picture(const std::string& path_utf8, gfx::Surface& out) override;
     // GDI fonts (win32_text.cpp), shared with the render tool on Windows.
     TextService& text() override { return m_text; }
 

@@ -17,15 +17,14 @@ DesktopHost::~DesktopHost()
         close(m_instance_fd);
 }
 
-bool DesktopHost::load_picture(const std::string& path_utf8, gfx::Surface& out)
+PictureResult DesktopHost::load_picture(const std::string& path_utf8, gfx::Surface& out)
 {
     const Size screen = screen_size();
     const auto wait = [this](int decoder, int timeout_ms) {
         wait_for_decoder(decoder, timeout_ms);
         process_pending_messages();
     };
-    return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait)
-           == PictureResult::Decoded;
+    return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait);
 }
 
 InstanceClaim DesktopHost::claim_instance()

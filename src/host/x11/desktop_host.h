@@ -22,7 +22,7 @@ public:
     // (gdk/picture_process.h); meanwhile the loop goes on (wait_for_decoder),
     // so input reaches the windows and an end signal ends the program as at
     // any other moment.
-    bool load_picture(const std::string& path_utf8, gfx::Surface& out) final;
+    PictureResult load_picture(const std::string& path_utf8, gfx::Surface& out) final;
     TextService& text() final { return m_text; }
 
     // A lock file per display in a folder only this user can write to

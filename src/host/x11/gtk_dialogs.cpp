@@ -1,5 +1,6 @@
 #include "host/x11/gtk_dialogs.h"
 
+#include "host/gdk/picture_process.h"
 #include "host/message_text.h"
 #include "host/x11/x11_signals.h"
 
@@ -25,6 +26,10 @@ constexpr gfx::Pixel kSystemColours[16] = {
 
 // How often the host is served while a dialog holds the loop.
 constexpr guint kServeIntervalMs = 50;
+
+// How long the file chooser waits to learn whether the folder it is to open
+// in is there: a local folder answers at once.
+constexpr int kFolderDeadlineMs = 1000;
 
 gboolean serve_tick(gpointer loop)
 {
@@ -152,8 +157,10 @@ std::optional<std::string> gtk_choose_picture_file(const GtkDialogLoop& loop, co
     gtk_file_filter_add_pixbuf_formats(all_pictures);
     gtk_file_chooser_add_filter(chooser, all_pictures);
     // Without a folder of its own the chooser opens in the user's pictures.
+    // The folder of the picture before is looked at by a child, which a
+    // dead network mount may hold, never by the dialog.
     std::string folder = request.initial_folder;
-    if (folder.empty() || !g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR)) {
+    if (folder.empty() || !is_folder_in_child(folder, kFolderDeadlineMs)) {
         const gchar* pictures = g_get_user_special_dir(G_USER_DIRECTORY_PICTURES);
         folder = pictures && g_file_test(pictures, G_FILE_TEST_IS_DIR) ? pictures : g_get_home_dir();
     }

@@ -15,9 +15,26 @@ namespace {
 int g_pipe[2] = {-1, -1};
 volatile sig_atomic_t g_arrived = 0;
 
+// How long the orderly end may take before the process ends on the spot. It
+// takes a frame or two; only a process held in a call that never returns (a
+// display server that accepted the connection and never answers, before or
+// during the loop) runs past this, and it too must end, with status 0.
+constexpr unsigned kOrderlyEndSeconds = 1;
+
+// The end that needs no cooperation from whatever the process is stuck in.
+// _exit() is async-signal-safe, and what an orderly end would release goes
+// with the process anyway: the instance lock is a lock on an open file, the
+// connections are closed by the kernel.
+void on_late_end(int)
+{
+    _exit(0);
+}
+
 void on_end_signal(int)
 {
     const int saved = errno;
+    if (!g_arrived)
+        alarm(kOrderlyEndSeconds);
     g_arrived = 1;
     const char byte = 1;
     // A full pipe already holds a wake-up; losing this byte loses nothing.
@@ -47,8 +64,12 @@ bool EndSignals::install(std::string& error)
     struct sigaction hang_up {};
     const bool keep_hang_up_ignored
         = sigaction(SIGHUP, nullptr, &hang_up) == 0 && hang_up.sa_handler == SIG_IGN;
+    struct sigaction late {};
+    late.sa_handler = on_late_end;
+    sigemptyset(&late.sa_mask);
     if (sigaction(SIGTERM, &action, nullptr) != 0 || sigaction(SIGINT, &action, nullptr) != 0
-        || (!keep_hang_up_ignored && sigaction(SIGHUP, &action, nullptr) != 0)) {
+        || (!keep_hang_up_ignored && sigaction(SIGHUP, &action, nullptr) != 0)
+        || sigaction(SIGALRM, &late, nullptr) != 0) {
         error = std::string("cannot catch SIGTERM, SIGINT and SIGHUP: ") + std::strerror(errno);
         return false;
     }
@@ -59,6 +80,7 @@ bool EndSignals::install(std::string& error)
     sigaddset(&ends, SIGTERM);
     sigaddset(&ends, SIGINT);
     sigaddset(&ends, SIGHUP);
+    sigaddset(&ends, SIGALRM);
     pthread_sigmask(SIG_UNBLOCK, &ends, nullptr);
     return true;
 }

@@ -9,7 +9,10 @@ namespace host::x11 {
 // polls the pipe's read end beside the X connection, and the frame pump and
 // every sleep look at it, so the process ends within one frame or one pause.
 // The handlers do not restart interrupted calls: a wait of ours that a signal
-// cuts short looks at the flag at once.
+// cuts short looks at the flag at once. The first signal also sets an alarm:
+// a process that has not ended in order a second later (stuck in a library
+// call that waits for a display server that never answers) ends then on the
+// spot, with status 0.
 class EndSignals {
 public:
     // Installs the handlers once per process, and lets the three signals
