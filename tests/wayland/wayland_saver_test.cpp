@@ -8,6 +8,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <memory>
 #include <thread>
@@ -132,6 +133,56 @@ TEST_F(SaverOnWayland, ThePreviewEndsAtOnceWithAMessage)
         << "expected status 1, got wait status " << *status;
     EXPECT_NE(testrig::ReadFile(errors).find("Wayland"), std::string::npos)
         << "expected a message that names Wayland, got: " << testrig::ReadFile(errors);
+}
+
+// However a start names the compositor's socket, it finds the saver that
+// runs there: the lock comes from the socket, not from its spelling or from
+// whether $XDG_RUNTIME_DIR is set.
+TEST_F(SaverOnWayland, EverySpellingOfTheSocketFindsTheRunningSaver)
+{
+    Start();
+    const std::string link = rig->path("another-name");
+    ASSERT_EQ(symlink(rig->socket_path().c_str(), link.c_str()), 0);
+    Child saver = rig->start_orvelune({"/s"});
+    ASSERT_EQ(WaitForRing("HEADLESS-1", kWidth, kHeight), "");
+    const std::vector<std::string> spellings[] = {
+        {"WAYLAND_DISPLAY=" + rig->socket_path()},
+        {"WAYLAND_DISPLAY=" + rig->socket_path(), "XDG_RUNTIME_DIR="},
+        {"WAYLAND_DISPLAY=" + link, "XDG_RUNTIME_DIR="},
+        {"WAYLAND_DISPLAY=another-name"},
+    };
+    for (const std::vector<std::string>& env : spellings) {
+        SCOPED_TRACE(env.front() + (env.size() > 1 ? " without XDG_RUNTIME_DIR" : ""));
+        Child second = rig->start_orvelune({"/s"}, env);
+        ExpectEndedWithZero(second, "a second start");
+        EXPECT_TRUE(saver.running());
+    }
+}
+
+// A descriptor in WAYLAND_SOCKET that cannot be a connection is named as
+// such, with the reason, and not blamed on WAYLAND_DISPLAY.
+TEST_F(SaverOnWayland, ABadWaylandSocketIsNamedWithItsReason)
+{
+    Start();
+    const std::pair<const char*, const char*> cases[] = {
+        {"junk", "no descriptor number"},
+        {"", "no descriptor number"},
+        {"99999999999", "no descriptor number"},
+        {"987", "not open"},
+        {"0", "no socket"}, // the rig's children read /dev/null
+    };
+    for (const auto& [value, reason] : cases) {
+        SCOPED_TRACE(value);
+        const std::string errors = rig->path("socket.err");
+        Child saver = rig->start_orvelune({"/s"}, {std::string("WAYLAND_SOCKET=") + value}, errors);
+        const std::optional<int> status = saver.wait(10s);
+        ASSERT_TRUE(status) << "expected a bad WAYLAND_SOCKET to end the program";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+        const std::string message = testrig::ReadFile(errors);
+        EXPECT_NE(message.find("WAYLAND_SOCKET"), std::string::npos) << message;
+        EXPECT_NE(message.find(reason), std::string::npos) << message;
+        EXPECT_EQ(message.find("Success"), std::string::npos) << message;
+    }
 }
 
 } // namespace

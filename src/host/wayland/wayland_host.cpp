@@ -1,10 +1,16 @@
 #include "host/wayland/wayland_host_impl.h"
 
+#include "host/monitors.h"
 #include "host/x11/x11_signals.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -63,9 +69,12 @@ void output_mode(void* data, wl_output*, std::uint32_t flags, std::int32_t width
 {
     if (!(flags & WL_OUTPUT_MODE_CURRENT))
         return;
+    // A compositor may announce any size: the saver's frames are made at
+    // it, so it is taken only up to what a real monitor has.
+    const Size bounded = bounded_monitor_size(width, height);
     auto* output = static_cast<Output*>(data);
-    output->mode_width = width;
-    output->mode_height = height;
+    output->mode_width = bounded.width;
+    output->mode_height = bounded.height;
 }
 
 void output_done(void* data, wl_output*)
@@ -75,7 +84,7 @@ void output_done(void* data, wl_output*)
 
 void output_scale(void* data, wl_output*, std::int32_t factor)
 {
-    static_cast<Output*>(data)->scale = std::max(factor, 1);
+    static_cast<Output*>(data)->scale = bounded_monitor_scale(factor);
 }
 
 void output_name(void* data, wl_output*, const char* name)
@@ -385,6 +394,27 @@ void WaylandHost::end_process(int status)
     _exit(status);
 }
 
+std::string wayland_socket_problem(const char* value)
+{
+    // The value as a person can read it: short, printable.
+    std::string shown;
+    for (const char* c = value; *c && shown.size() < 40; ++c)
+        shown += std::isprint(static_cast<unsigned char>(*c)) ? *c : '?';
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(value, &end, 10);
+    if (!std::isdigit(static_cast<unsigned char>(value[0])) || *end != '\0' || errno != 0
+        || number > INT_MAX)
+        return "WAYLAND_SOCKET is \"" + shown + "\", which is no descriptor number";
+    const int fd = int(number);
+    struct stat info {};
+    if (fcntl(fd, F_GETFD) == -1 || fstat(fd, &info) != 0)
+        return "WAYLAND_SOCKET names descriptor " + shown + ", which is not open";
+    if (!S_ISSOCK(info.st_mode))
+        return "WAYLAND_SOCKET names descriptor " + shown + ", which is no socket";
+    return {};
+}
+
 } // namespace host::wl
 
 namespace host {
@@ -392,17 +422,29 @@ namespace host {
 std::unique_ptr<Host> open_wayland_host(const WaylandHostOptions& options, std::string& error)
 {
     std::setlocale(LC_CTYPE, "");
+    // The client library takes a descriptor in WAYLAND_SOCKET before the
+    // name in WAYLAND_DISPLAY, and tells nothing of why one is refused.
+    const char* handed = std::getenv("WAYLAND_SOCKET");
     const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (!name || !*name) {
+    if (handed) {
+        error = wl::wayland_socket_problem(handed);
+        if (!error.empty())
+            return nullptr;
+    } else if (!name || !*name) {
         error = "no Wayland compositor: WAYLAND_DISPLAY is not set";
         return nullptr;
     }
+    const std::string handed_text = handed ? handed : "";
     if (options.end_on_signals && !x11::EndSignals::install(error))
         return nullptr;
+    errno = 0;
     wl_display* display = wl_display_connect(nullptr);
     if (!display) {
-        error = std::string("cannot connect to the Wayland compositor \"") + name
-                + "\": " + std::strerror(errno);
+        const std::string reason = errno ? std::strerror(errno) : "the client library gave no reason";
+        error = handed ? "cannot connect to the Wayland compositor through WAYLAND_SOCKET (descriptor "
+                             + handed_text + "): " + reason
+                       : std::string("cannot connect to the Wayland compositor \"") + name
+                             + "\": " + reason;
         return nullptr;
     }
     auto host = std::make_unique<wl::WaylandHost>(display, options);

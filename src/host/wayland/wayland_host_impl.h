@@ -204,6 +204,21 @@ struct InputEvent {
     Key key = Key::Other;
 };
 
+// Where the lock that keeps one saver per compositor lies (wayland_instance.cpp):
+// a folder (empty: the one instance_lock_path() picks) and a file name.
+struct WaylandLockPlace {
+    std::string folder;
+    std::string file_name;
+};
+// The lock's place for the compositor at the other end of `connection_fd`,
+// the same however the socket was named.
+WaylandLockPlace wayland_lock_place(int connection_fd);
+
+// Why the descriptor WAYLAND_SOCKET names cannot be a compositor's
+// connection (no number, not open, no socket), for a person to read; "" when
+// it may be one.
+std::string wayland_socket_problem(const char* value);
+
 class WaylandHost : public x11::DesktopHost {
 public:
     WaylandHost(wl_display* display, const WaylandHostOptions& options);
@@ -310,6 +325,7 @@ private:
     // picture decodes (wayland_host.cpp) and the loop GTK's dialogs run in
     // (wayland_dialogs.cpp).
     std::string instance_lock_name() override;
+    std::string instance_lock_file(std::string& error) override;
     void wait_for_decoder(int decoder_fd, int timeout_ms) override;
     x11::GtkDialogLoop dialog_loop(host::Window* owner) override;
 

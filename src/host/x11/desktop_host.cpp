@@ -28,12 +28,17 @@ bool DesktopHost::load_picture(const std::string& path_utf8, gfx::Surface& out)
            == PictureResult::Decoded;
 }
 
+std::string DesktopHost::instance_lock_file(std::string& error)
+{
+    return instance_lock_path(instance_lock_name(), error);
+}
+
 InstanceClaim DesktopHost::claim_instance()
 {
     if (m_instance_fd >= 0)
         return InstanceClaim::Claimed;
     std::string error;
-    const std::string path = instance_lock_path(instance_lock_name(), error);
+    const std::string path = instance_lock_file(error);
     if (path.empty()) {
         std::fprintf(stderr, "orvelune: cannot make sure only one saver runs: %s\n", error.c_str());
         return InstanceClaim::Unavailable;
@@ -46,7 +51,7 @@ bool DesktopHost::instance_claimed_elsewhere()
     if (m_instance_fd >= 0)
         return false;
     std::string error;
-    const std::string path = instance_lock_path(instance_lock_name(), error);
+    const std::string path = instance_lock_file(error);
     return !path.empty() && instance_lock_held_elsewhere(path);
 }
 
