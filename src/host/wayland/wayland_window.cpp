@@ -2,6 +2,7 @@
 // surface, xdg-shell window, subsurface) when it is shown and gives it up
 // when it is hidden: a surface shown again starts over with a commit of no
 // buffer and waits for the compositor's configure, as the protocols ask.
+#include "host/monitors.h"
 #include "host/wayland/wayland_host_impl.h"
 
 #include <algorithm>
@@ -30,12 +31,15 @@ const zwlr_layer_surface_v1_listener kLayerListener = {layer_configure, layer_cl
 
 void xdg_surface_configure(void* window, xdg_surface*, std::uint32_t serial)
 {
-    static_cast<WaylandWindow*>(window)->configured(serial, 0, 0);
+    static_cast<WaylandWindow*>(window)->configured(serial, -1, -1);
 }
 
 const xdg_surface_listener kXdgSurfaceListener = {xdg_surface_configure};
 
-void toplevel_configure(void*, xdg_toplevel*, std::int32_t, std::int32_t, wl_array*) {}
+void toplevel_configure(void* window, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*)
+{
+    static_cast<WaylandWindow*>(window)->toplevel_sized(width, height);
+}
 
 void toplevel_close(void* window, xdg_toplevel*)
 {
@@ -217,13 +221,35 @@ void WaylandWindow::destroy_role()
     m_configured = false;
 }
 
-void WaylandWindow::configured(std::uint32_t serial, int, int)
+void WaylandWindow::configured(std::uint32_t serial, int width, int height)
 {
     if (m_layer)
         zwlr_layer_surface_v1_ack_configure(m_layer, serial);
     else if (m_xdg_surface)
         xdg_surface_ack_configure(m_xdg_surface, serial);
+    // An xdg-shell window's size came with its toplevel's configure.
+    if (width < 0 && height < 0) {
+        width = m_toplevel_size.width;
+        height = m_toplevel_size.height;
+    }
+    // A surface over an output follows the output's size: once the
+    // compositor gives it another size than at first, the output changed
+    // (turned, resized, rescaled), and the saver starts over on the outputs
+    // as they are now.
+    if ((m_role == WindowRole::Layer || m_role == WindowRole::Fullscreen) && width > 0 && height > 0) {
+        const Size given = bounded_monitor_size(width, height);
+        if (m_configured_size.width > 0 && given != m_configured_size)
+            m_host.output_resized();
+        m_configured_size = given;
+    }
     m_configured = true;
+}
+
+void WaylandWindow::output_gone()
+{
+    m_output = nullptr;
+    if (m_layer || m_xdg_surface)
+        role_closed();
 }
 
 void WaylandWindow::role_closed()
