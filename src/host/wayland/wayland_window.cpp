@@ -36,9 +36,17 @@ void xdg_surface_configure(void* window, xdg_surface*, std::uint32_t serial)
 
 const xdg_surface_listener kXdgSurfaceListener = {xdg_surface_configure};
 
-void toplevel_configure(void* window, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*)
+void toplevel_configure(void* window, xdg_toplevel*, std::int32_t width, std::int32_t height,
+                        wl_array* states)
 {
-    static_cast<WaylandWindow*>(window)->toplevel_sized(width, height);
+    // Only a full-screen window's size is its output's: the size a
+    // compositor may give before it applies the full-screen state says
+    // nothing of the output.
+    bool fullscreen = false;
+    const auto* state = static_cast<const std::uint32_t*>(states->data);
+    for (std::size_t i = 0; i < states->size / sizeof(std::uint32_t); ++i)
+        fullscreen = fullscreen || state[i] == XDG_TOPLEVEL_STATE_FULLSCREEN;
+    static_cast<WaylandWindow*>(window)->toplevel_sized(fullscreen ? width : 0, fullscreen ? height : 0);
 }
 
 void toplevel_close(void* window, xdg_toplevel*)
