@@ -332,6 +332,7 @@ std::vector<gfx::Rect> WaylandHost::monitors()
         return {gfx::Rect{0, 0, m_options.ordinary_size.width, m_options.ordinary_size.height}};
     // What the saver lays its windows out by: a change from it is told.
     m_places_given = output_places();
+    ++m_layout;
     m_change_told = false;
     m_output_resized = false;
     std::vector<gfx::Rect> found;

@@ -145,6 +145,8 @@ public:
     bool takes_keyboard() const { return m_takes_keyboard; }
     bool mapped() const { return m_mapped; }
     WaylandWindow* parent() const { return m_parent; }
+    // The host's layout() when the window was made.
+    std::uint64_t layout() const { return m_layout; }
     // The compositor closed the role (or asked the window to close).
     void role_closed();
     // The output the window is over, null when it has none (or not one).
@@ -181,6 +183,7 @@ private:
     Output* m_output;
     WaylandWindow* m_parent;
     NativeHandle m_handle;
+    std::uint64_t m_layout;
     gfx::Rect m_rect;
     std::string m_title;
     bool m_takes_keyboard;
@@ -311,9 +314,18 @@ public:
 
     // The outputs (wayland_host.cpp).
     void output_added(std::uint32_t name, std::uint32_t version);
-    // A surface over an output was given another size than before: the
-    // output changed, whether or not its own events said so.
-    void output_resized() { m_output_resized = true; }
+    // A surface over an output was given another size than before, and not
+    // the size of its frame: the output changed, whether or not its own
+    // events said so. Counts only for the windows made since monitors()
+    // last gave the outputs: the windows of a layout already told are
+    // about to go, and their late configures say nothing new.
+    void output_resized(const WaylandWindow& window)
+    {
+        if (window.layout() == m_layout)
+            m_output_resized = true;
+    }
+    // How many times monitors() gave the outputs.
+    std::uint64_t layout() const { return m_layout; }
     void global_removed(std::uint32_t name);
     void layout_outputs();
     Output* output_for(const gfx::Rect& rect);
@@ -405,6 +417,7 @@ private:
     std::vector<OutputPlace> m_places_given;
     bool m_change_told = false;
     bool m_output_resized = false;
+    std::uint64_t m_layout = 0;
     std::optional<std::uint64_t> m_outputs_gone_at;
 };
 

@@ -111,7 +111,7 @@ WaylandWindow::WaylandWindow(WaylandHost& host, WindowHandler& handler,
                              const WindowOptions& options, WindowRole role, Output* output,
                              WaylandWindow* parent)
     : LoopWindow(host.loop(), handler, options), m_host(host), m_role(role), m_output(output),
-      m_parent(parent), m_handle(host.next_handle()), m_rect(options.rect), m_title(options.title),
+      m_parent(parent), m_handle(host.next_handle()), m_layout(host.layout()), m_rect(options.rect), m_title(options.title),
       m_takes_keyboard(options.takes_keyboard), m_buffers(host)
 {
     // A surface over an output is drawn at the output's pixel size with its
@@ -241,13 +241,15 @@ void WaylandWindow::configured(std::uint32_t serial, int width, int height)
         height = m_toplevel_size.height;
     }
     // A surface over an output follows the output's size: once the
-    // compositor gives it another size than at first, the output changed
-    // (turned, resized, rescaled), and the saver starts over on the outputs
-    // as they are now.
+    // compositor gives it another size than before, and not its frame's,
+    // the output changed (turned, resized, rescaled), and the saver starts
+    // over on the outputs as they are now.
     if ((m_role == WindowRole::Layer || m_role == WindowRole::Fullscreen) && width > 0 && height > 0) {
         const Size given = bounded_monitor_size(width, height);
-        if (m_configured_size.width > 0 && given != m_configured_size)
-            m_host.output_resized();
+        const bool fits = frame().width() == given.width * m_scale
+                          && frame().height() == given.height * m_scale;
+        if (!fits && m_configured_size.width > 0 && given != m_configured_size)
+            m_host.output_resized(*this);
         m_configured_size = given;
     }
     m_configured = true;
