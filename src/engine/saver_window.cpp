@@ -13,6 +13,11 @@ namespace {
 
 constexpr int kTimerIntervalMs = 10;
 
+// Thrown through a running action when the monitors change under it, and
+// caught where the tick began: the action is laid out for a screen that is
+// gone, and a new saver plays on the new one.
+struct MonitorsChanged {};
+
 // A value outside its key's range is taken at the nearer bound.
 template <typename Int>
 bool bring_into_range(Int& value, SettingKind kind)
@@ -144,7 +149,38 @@ void Ball_A::on_mouse_move(int /*buttons*/, double x, double y)
 
 void Ball_A::on_timer()
 {
-    Timer1_Timer();
+    // No tick of a saver whose monitors changed, nor one nested in another.
+    if (m_monitors_changed)
+        return;
+    struct InTick {
+        bool& flag;
+        explicit InTick(bool& f) : flag(f) { flag = true; }
+        ~InTick() { flag = false; }
+    } in_tick(m_in_tick);
+    try {
+        Timer1_Timer();
+    } catch (const MonitorsChanged&) {
+        // Given up where it stood; on_monitors_changed() has ended the loop.
+    }
+}
+
+void Ball_A::on_monitors_changed()
+{
+    if (m_monitors_changed)
+        return;
+    m_monitors_changed = true;
+    stop();
+    m_host.quit();
+    // Out of the action that runs, back to where its tick began: the loop
+    // then ends as soon as the tick has returned.
+    if (m_in_tick)
+        throw MonitorsChanged{};
+}
+
+void Ball_A::stop()
+{
+    if (m_window)
+        m_window->set_timer(0);
 }
 
 void Ball_A::pause(int ms)

@@ -162,6 +162,18 @@ public:
     void on_mouse_down(int button, double x, double y) override;
     void on_mouse_move(int buttons, double x, double y) override;
     void on_timer() override;
+    // The monitors changed under the saver: what it plays is laid out for
+    // monitors that are gone or have another size, so it stops (the action
+    // that runs is cut short) and ends the host's loop; whoever runs it
+    // loads a new saver on the monitors as they are now (monitors_changed()).
+    void on_monitors_changed() override;
+
+    // ---- starting over
+    // True once the monitors changed under the saver.
+    bool monitors_changed() const { return m_monitors_changed; }
+    // Stops the timer, so that nothing more is played on the window, which
+    // stays on the screen until the saver is destroyed.
+    void stop();
 
 private:
     // A borderless window over the primary monitor, still hidden, its frame
@@ -179,6 +191,8 @@ private:
     std::vector<std::unique_ptr<MonitorCover>> m_covers;
     float m_mouse_ref_x = 0, m_mouse_ref_y = 0;
     bool m_mouse_ref_set = false;
+    bool m_in_tick = false;
+    bool m_monitors_changed = false;
 
     Stage m_stage;
     double m_screen_width = 0, m_screen_height = 0;

@@ -92,6 +92,11 @@ public:
     virtual void on_close_request() {}
     // A child window's parent (the preview pane) changed to this client size.
     virtual void on_parent_resized(Size /*size*/) {}
+    // The monitors are no longer those monitors() gave (one came or went,
+    // or changed its size, rotation or scale): monitors() gives the new
+    // ones. Told to the windows over monitors, once per change, by a host
+    // whose monitors change while it runs (Wayland's outputs).
+    virtual void on_monitors_changed() {}
 };
 
 struct WindowOptions {

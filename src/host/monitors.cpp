@@ -6,6 +6,16 @@
 
 namespace host {
 
+Size bounded_monitor_size(int width, int height)
+{
+    return {std::clamp(width, 0, kLargestMonitorSide), std::clamp(height, 0, kLargestMonitorSide)};
+}
+
+int bounded_monitor_scale(int scale)
+{
+    return std::clamp(scale, 1, kLargestMonitorScale);
+}
+
 std::vector<gfx::Rect> order_monitors(const std::vector<gfx::Rect>& found,
                                       std::optional<std::size_t> primary, Size screen,
                                       std::optional<gfx::Rect> extent)

@@ -179,12 +179,9 @@ int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t 
     SaverStart start; // as with an empty command line: only a click would end it
     start.full_redraw = full_redraw_requested();
     SaverEndingPolicy ending(host, start);
-    Ball_A saver(host, settings, random, start, nullptr, &ending);
-    saver.Form_Load();
-    if (!saver.window()) {
+    if (!run_saver(host, settings, random, start, ending)) {
         std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");
         return 1;
     }
-    host.run();
     return 0;
 }

@@ -1,9 +1,13 @@
 #include "startup/saver_ending.h"
 
+#include <memory>
+
 void SaverEndingPolicy::saver_loading()
 {
-    if (m_saver_mode)
+    // A saver loaded again on new monitors finds the cursor as the first left it.
+    if (m_saver_mode && !m_loaded)
         g_CursorCount = m_host.show_cursor(false);
+    m_loaded = true;
 }
 
 void SaverEndingPolicy::end_saver(host::Window* window)
@@ -25,4 +29,19 @@ void SaverEndingPolicy::end_saver(host::Window* window)
     }
     m_host.set_screen_saving_active(true);
     m_host.end_process(0);
+}
+
+bool run_saver(host::Host& host, Settings& settings, Random& random, const SaverStart& start,
+               SaverEnding& ending)
+{
+    std::unique_ptr<Ball_A> saver;
+    do {
+        auto next = std::make_unique<Ball_A>(host, settings, random, start, nullptr, &ending);
+        next->Form_Load();
+        if (!next->window())
+            return false;
+        saver = std::move(next); // the old saver's windows go now
+        host.run();
+    } while (saver->monitors_changed());
+    return true;
 }

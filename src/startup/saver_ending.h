@@ -1,7 +1,9 @@
 #pragma once
 
+#include "engine/random.h"
 #include "engine/saver_window.h"
 #include "host/host.h"
+#include "settings/settings.h"
 
 // Start-up's side of a running saver: the cursor and, on systems outside the
 // NT family, the screen-saver password. In saver mode ("/s") the cursor is
@@ -27,4 +29,13 @@ private:
     host::Host& m_host;
     bool m_saver_mode;
     int g_CursorCount;
+    bool m_loaded = false;
 };
+
+// Loads the saver and runs the host's loop until the saver ends. When the
+// monitors change under it (Ball_A::monitors_changed()), a new saver is
+// loaded on the monitors as they are then, the figures starting over with
+// the opening; the old one's windows stay until the new one's are up, so no
+// desktop shows between. False when no saver window could be opened.
+bool run_saver(host::Host& host, Settings& settings, Random& random, const SaverStart& start,
+               SaverEnding& ending);

@@ -78,13 +78,10 @@ int run_saver_mode(host::Host& host, Settings& settings, const CommandLine& line
 
     Random random(seed);
     SaverEndingPolicy ending(host, start);
-    Ball_A saver(host, settings, random, start, nullptr, &ending);
-    saver.Form_Load();
-    if (!saver.window()) {
+    if (!run_saver(host, settings, random, start, ending)) {
         std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");
         return EXIT_FAILURE;
     }
-    host.run();
     return EXIT_SUCCESS;
 }
 

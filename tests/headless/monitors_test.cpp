@@ -67,4 +67,34 @@ TEST(MonitorOrder, MonitorsAreClippedToTheDesktopsRealExtent)
         EXPECT_EQ(host::order_monitors(c.found, c.primary, screen, c.extent), c.expected) << c.what;
 }
 
+// A server without a desktop of real pixels behind its claims (a Wayland
+// compositor) has its monitors bounded instead: the claims of the table
+// above, and the 65535 x 65535 a hostile compositor sent, cost no more than
+// a monitor as large as any made; what real monitors declare is kept.
+TEST(MonitorOrder, DeclaredSizesAndScalesAreBoundedToWhatRealMonitorsHave)
+{
+    constexpr int most = host::kLargestMonitorSide;
+    struct Case {
+        const char* what;
+        host::Size declared;
+        host::Size expected;
+    };
+    const Case cases[] = {
+        {"32767 x 32767", {32767, 32767}, {most, most}},
+        {"16384 x 16384", {16384, 16384}, {most, most}},
+        {"65535 x 65535", {65535, 65535}, {most, most}},
+        {"wide only", {65535, 1080}, {most, 1080}},
+        {"8K as it is", {7680, 4320}, {7680, 4320}},
+        {"8K turned", {4320, 7680}, {4320, 7680}},
+        {"no area", {0, 768}, {0, 768}},
+        {"negative", {-5, -2147483647 - 1}, {0, 0}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(host::bounded_monitor_size(c.declared.width, c.declared.height), c.expected) << c.what;
+
+    const std::pair<int, int> scales[] = {{1, 1}, {2, 2}, {3, 3}, {0, 1}, {-4, 1}, {65535, host::kLargestMonitorScale}};
+    for (const auto& [declared, expected] : scales)
+        EXPECT_EQ(host::bounded_monitor_scale(declared), expected) << "scale " << declared;
+}
+
 } // namespace

@@ -1,10 +1,16 @@
 #include "host/wayland/wayland_host_impl.h"
 
+#include "host/monitors.h"
 #include "host/x11/x11_signals.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +20,14 @@
 namespace host::wl {
 
 namespace {
+
+// How long the saver outlives its last output, waiting for one to come
+// back: a cable re-seated, a KVM switched back or a dock enumerating its
+// outputs again takes one to three seconds, and the saver carries on over
+// such a gap. An output in deep standby, or unplugged, stays away: then the
+// saver ends, so that it holds no lock with nothing to show and the next
+// idle time starts a saver again.
+constexpr std::uint64_t kNoOutputGraceMs = 5000;
 
 // The versions whose requests and events the host uses; a compositor that
 // offers less is bound at what it offers.
@@ -63,9 +77,12 @@ void output_mode(void* data, wl_output*, std::uint32_t flags, std::int32_t width
 {
     if (!(flags & WL_OUTPUT_MODE_CURRENT))
         return;
+    // A compositor may announce any size: the saver's frames are made at
+    // it, so it is taken only up to what a real monitor has.
+    const Size bounded = bounded_monitor_size(width, height);
     auto* output = static_cast<Output*>(data);
-    output->mode_width = width;
-    output->mode_height = height;
+    output->mode_width = bounded.width;
+    output->mode_height = bounded.height;
 }
 
 void output_done(void* data, wl_output*)
@@ -75,7 +92,7 @@ void output_done(void* data, wl_output*)
 
 void output_scale(void* data, wl_output*, std::int32_t factor)
 {
-    static_cast<Output*>(data)->scale = std::max(factor, 1);
+    static_cast<Output*>(data)->scale = bounded_monitor_scale(factor);
 }
 
 void output_name(void* data, wl_output*, const char* name)
@@ -203,11 +220,12 @@ void WaylandHost::global_removed(std::uint32_t name)
         Output* output = it->get();
         if (output->global_name != name)
             continue;
-        // A window on the output that went is closed the way the compositor
-        // closes it; its surface must not name the output again.
+        // A window on the output that went loses its role; its surface must
+        // not name the output again. The windows hear of the new outputs
+        // from watch_outputs().
         for (WaylandWindow* window : std::vector<WaylandWindow*>(m_windows))
-            if (alive(window) && output_for(window->rect()) == output)
-                window->role_closed();
+            if (alive(window) && window->output() == output)
+                window->output_gone();
         output->destroy();
         m_outputs.erase(it);
         layout_outputs();
@@ -296,16 +314,30 @@ Output* WaylandHost::output_for(const gfx::Rect& rect)
     return figure_output();
 }
 
+std::vector<WaylandHost::OutputPlace> WaylandHost::output_places()
+{
+    std::vector<OutputPlace> places;
+    Output* figure = figure_output();
+    if (figure)
+        places.push_back({figure->global_name, figure->rect, figure->scale});
+    for (auto& output : m_outputs)
+        if (output->known() && output.get() != figure)
+            places.push_back({output->global_name, output->rect, output->scale});
+    return places;
+}
+
 std::vector<gfx::Rect> WaylandHost::monitors()
 {
     if (m_options.placement == WaylandPlacement::OrdinaryWindow)
         return {gfx::Rect{0, 0, m_options.ordinary_size.width, m_options.ordinary_size.height}};
+    // What the saver lays its windows out by: a change from it is told.
+    m_places_given = output_places();
+    ++m_layout;
+    m_change_told = false;
+    m_output_resized = false;
     std::vector<gfx::Rect> found;
-    if (Output* figure = figure_output())
-        found.push_back(figure->rect);
-    for (auto& output : m_outputs)
-        if (output->known() && output.get() != figure_output())
-            found.push_back(output->rect);
+    for (const OutputPlace& place : m_places_given)
+        found.push_back(place.rect);
     // A compositor without outputs yet (all switched off): one screen of a
     // usual size, so that nothing is ever drawn into nothing.
     if (found.empty())
@@ -315,8 +347,65 @@ std::vector<gfx::Rect> WaylandHost::monitors()
 
 Size WaylandHost::screen_size()
 {
-    const gfx::Rect bounds = bounds_of(monitors());
+    if (m_options.placement == WaylandPlacement::OrdinaryWindow)
+        return m_options.ordinary_size;
+    std::vector<gfx::Rect> found;
+    for (const OutputPlace& place : output_places())
+        found.push_back(place.rect);
+    if (found.empty())
+        return {1024, 768};
+    const gfx::Rect bounds = bounds_of(found);
     return {bounds.width, bounds.height};
+}
+
+bool WaylandHost::over_outputs() const
+{
+    return m_options.placement != WaylandPlacement::OrdinaryWindow
+           && std::any_of(m_windows.begin(), m_windows.end(), [](const WaylandWindow* w) {
+                  return w->role() == WindowRole::Layer || w->role() == WindowRole::Fullscreen;
+              });
+}
+
+std::optional<std::uint64_t> WaylandHost::no_output_deadline() const
+{
+    if (!m_outputs_gone_at)
+        return std::nullopt;
+    return *m_outputs_gone_at + kNoOutputGraceMs;
+}
+
+void WaylandHost::watch_outputs()
+{
+    // The dialog and the ordinary window (-window) do not depend on outputs.
+    if (!over_outputs()) {
+        m_outputs_gone_at.reset();
+        return;
+    }
+    const std::vector<OutputPlace> places = output_places();
+    if (places.empty()) {
+        const std::uint64_t now = now_ms();
+        if (!m_outputs_gone_at) {
+            m_outputs_gone_at = now;
+            std::fprintf(stderr, "orvelune: no output is left to show the saver on; it ends in %d s "
+                                 "unless one comes\n", int(kNoOutputGraceMs / 1000));
+        } else if (now >= *no_output_deadline()) {
+            std::fprintf(stderr, "orvelune: no output came: the saver ends\n");
+            end_process(0);
+        }
+        return;
+    }
+    m_outputs_gone_at.reset();
+    // Told once per layout given: the saver starts over on the new outputs
+    // and asks for them anew.
+    if (m_change_told || (places == m_places_given && !m_output_resized))
+        return;
+    m_change_told = true;
+    for (WaylandWindow* window : m_windows)
+        if (window->role() == WindowRole::Layer || window->role() == WindowRole::Fullscreen) {
+            InputEvent event;
+            event.kind = InputEvent::Kind::MonitorsChanged;
+            event.window = window;
+            queue_input(event);
+        }
 }
 
 std::optional<gfx::Rect> WaylandHost::native_window_rect(NativeHandle window)
@@ -385,6 +474,27 @@ void WaylandHost::end_process(int status)
     _exit(status);
 }
 
+std::string wayland_socket_problem(const char* value)
+{
+    // The value as a person can read it: short, printable.
+    std::string shown;
+    for (const char* c = value; *c && shown.size() < 40; ++c)
+        shown += std::isprint(static_cast<unsigned char>(*c)) ? *c : '?';
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(value, &end, 10);
+    if (!std::isdigit(static_cast<unsigned char>(value[0])) || *end != '\0' || errno != 0
+        || number > INT_MAX)
+        return "WAYLAND_SOCKET is \"" + shown + "\", which is no descriptor number";
+    const int fd = int(number);
+    struct stat info {};
+    if (fcntl(fd, F_GETFD) == -1 || fstat(fd, &info) != 0)
+        return "WAYLAND_SOCKET names descriptor " + shown + ", which is not open";
+    if (!S_ISSOCK(info.st_mode))
+        return "WAYLAND_SOCKET names descriptor " + shown + ", which is no socket";
+    return {};
+}
+
 } // namespace host::wl
 
 namespace host {
@@ -392,17 +502,29 @@ namespace host {
 std::unique_ptr<Host> open_wayland_host(const WaylandHostOptions& options, std::string& error)
 {
     std::setlocale(LC_CTYPE, "");
+    // The client library takes a descriptor in WAYLAND_SOCKET before the
+    // name in WAYLAND_DISPLAY, and tells nothing of why one is refused.
+    const char* handed = std::getenv("WAYLAND_SOCKET");
     const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (!name || !*name) {
+    if (handed) {
+        error = wl::wayland_socket_problem(handed);
+        if (!error.empty())
+            return nullptr;
+    } else if (!name || !*name) {
         error = "no Wayland compositor: WAYLAND_DISPLAY is not set";
         return nullptr;
     }
+    const std::string handed_text = handed ? handed : "";
     if (options.end_on_signals && !x11::EndSignals::install(error))
         return nullptr;
+    errno = 0;
     wl_display* display = wl_display_connect(nullptr);
     if (!display) {
-        error = std::string("cannot connect to the Wayland compositor \"") + name
-                + "\": " + std::strerror(errno);
+        const std::string reason = errno ? std::strerror(errno) : "the client library gave no reason";
+        error = handed ? "cannot connect to the Wayland compositor through WAYLAND_SOCKET (descriptor "
+                             + handed_text + "): " + reason
+                       : std::string("cannot connect to the Wayland compositor \"") + name
+                             + "\": " + reason;
         return nullptr;
     }
     auto host = std::make_unique<wl::WaylandHost>(display, options);

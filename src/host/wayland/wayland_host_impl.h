@@ -146,11 +146,20 @@ public:
     bool takes_keyboard() const { return m_takes_keyboard; }
     bool mapped() const { return m_mapped; }
     WaylandWindow* parent() const { return m_parent; }
-    // The output went away, or the compositor closed the role.
+    // The host's layout() when the window was made.
+    std::uint64_t layout() const { return m_layout; }
+    // The compositor closed the role (or asked the window to close).
     void role_closed();
+    // The output the window is over, null when it has none (or not one).
+    Output* output() const { return m_output; }
+    // The output went away: the role goes with it, and the window is over
+    // no output until it is made anew.
+    void output_gone();
 
-    // The compositor's answers (wayland_window.cpp).
+    // The compositor's answers (wayland_window.cpp). `width` x `height` is
+    // the size the compositor gives a surface over an output (0: its own choice).
     void configured(std::uint32_t serial, int width, int height);
+    void toplevel_sized(int width, int height) { m_toplevel_size = {width, height}; }
     void frame_done()
     {
         m_frame_pending = false;
@@ -175,6 +184,7 @@ private:
     Output* m_output;
     WaylandWindow* m_parent;
     NativeHandle m_handle;
+    std::uint64_t m_layout;
     gfx::Rect m_rect;
     std::string m_title;
     bool m_takes_keyboard;
@@ -187,6 +197,10 @@ private:
     wl_subsurface* m_subsurface = nullptr;
     wl_callback* m_frame_callback = nullptr;
     bool m_configured = false;
+    // The size the compositor gave the role first, and the size a full-screen
+    // window's next configure carries.
+    Size m_configured_size;
+    Size m_toplevel_size;
     bool m_mapped = false;
     bool m_visible = false;
     bool m_frame_pending = false;
@@ -197,7 +211,7 @@ private:
 
 // What arrived from the seat, kept until the loop hands it out.
 struct InputEvent {
-    enum class Kind { Down, Up, Move, Key, Close };
+    enum class Kind { Down, Up, Move, Key, Close, MonitorsChanged };
     Kind kind = Kind::Move;
     WaylandWindow* window = nullptr;
     int button = 0; // Down, Up: the button; Move: those held
@@ -205,6 +219,21 @@ struct InputEvent {
     double y = 0;
     Key key = Key::Other;
 };
+
+// Where the lock that keeps one saver per compositor lies (wayland_instance.cpp):
+// a folder (empty: the one instance_lock_path() picks) and a file name.
+struct WaylandLockPlace {
+    std::string folder;
+    std::string file_name;
+};
+// The lock's place for the compositor at the other end of `connection_fd`,
+// the same however the socket was named.
+WaylandLockPlace wayland_lock_place(int connection_fd);
+
+// Why the descriptor WAYLAND_SOCKET names cannot be a compositor's
+// connection (no number, not open, no socket), for a person to read; "" when
+// it may be one.
+std::string wayland_socket_problem(const char* value);
 
 class WaylandHost : public x11::DesktopHost {
 public:
@@ -287,6 +316,18 @@ public:
 
     // The outputs (wayland_host.cpp).
     void output_added(std::uint32_t name, std::uint32_t version);
+    // A surface over an output was given another size than before, and not
+    // the size of its frame: the output changed, whether or not its own
+    // events said so. Counts only for the windows made since monitors()
+    // last gave the outputs: the windows of a layout already told are
+    // about to go, and their late configures say nothing new.
+    void output_resized(const WaylandWindow& window)
+    {
+        if (window.layout() == m_layout)
+            m_output_resized = true;
+    }
+    // How many times monitors() gave the outputs.
+    std::uint64_t layout() const { return m_layout; }
     void global_removed(std::uint32_t name);
     void layout_outputs();
     Output* output_for(const gfx::Rect& rect);
@@ -300,6 +341,23 @@ public:
                       std::uint32_t version);
 
 private:
+    // Where one output is in the host's coordinates, at which scale.
+    struct OutputPlace {
+        std::uint32_t global_name = 0;
+        gfx::Rect rect;
+        int scale = 1;
+        friend bool operator==(const OutputPlace&, const OutputPlace&) = default;
+    };
+    // The known outputs, the figure's first: what monitors() gives.
+    std::vector<OutputPlace> output_places();
+    // After each batch of the compositor's events: tells the windows over
+    // outputs when the outputs are no longer those monitors() last gave, and
+    // ends the process once no output has been left for a while.
+    void watch_outputs();
+    bool over_outputs() const;
+    // When the end for want of an output is due; nothing while there is one.
+    std::optional<std::uint64_t> no_output_deadline() const;
+
     // The loop's events (wayland_loop.cpp).
     std::size_t pending_input(std::uint64_t limit) override;
     bool deliver_next_input(std::uint64_t limit) override;
@@ -312,6 +370,7 @@ private:
     // picture decodes (wayland_host.cpp) and the loop GTK's dialogs run in
     // (wayland_dialogs.cpp).
     std::string instance_lock_name() override;
+    std::string instance_lock_file(std::string& error) override;
     void wait_for_decoder(int decoder_fd, int timeout_ms) override;
     x11::GtkDialogLoop dialog_loop(host::Window* owner) override;
 
@@ -353,6 +412,15 @@ private:
     xkb_state* m_xkb_state = nullptr;
 
     bool m_capture_reported = false;
+
+    // The outputs as monitors() last gave them, whether the windows were told
+    // they changed since, whether a surface was resized, and since when no
+    // output has been left.
+    std::vector<OutputPlace> m_places_given;
+    bool m_change_told = false;
+    bool m_output_resized = false;
+    std::uint64_t m_layout = 0;
+    std::optional<std::uint64_t> m_outputs_gone_at;
 };
 
 } // namespace host::wl

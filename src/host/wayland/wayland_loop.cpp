@@ -52,6 +52,7 @@ void WaylandHost::pump(int timeout_ms, int also_fd)
     }
     if (wl_display_dispatch_pending(m_display) < 0)
         lost_connection();
+    watch_outputs();
     check_end();
 }
 
@@ -97,6 +98,7 @@ bool WaylandHost::deliver_next_input(std::uint64_t)
             end_process(0);
         handler.on_close_request();
         break;
+    case InputEvent::Kind::MonitorsChanged: handler.on_monitors_changed(); break;
     }
     return true;
 }
@@ -106,6 +108,9 @@ bool WaylandHost::wait(std::optional<std::uint64_t> until)
     if (!m_input.empty())
         return true;
     int timeout = -1;
+    // Woken in time to end the saver when no output comes.
+    if (const std::optional<std::uint64_t> deadline = no_output_deadline())
+        until = until ? std::min(*until, *deadline) : *deadline;
     if (until) {
         const std::uint64_t now = now_ms();
         const std::uint64_t left = *until > now ? *until - now : 0;

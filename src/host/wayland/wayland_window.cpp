@@ -2,6 +2,7 @@
 // surface, xdg-shell window, subsurface) when it is shown and gives it up
 // when it is hidden: a surface shown again starts over with a commit of no
 // buffer and waits for the compositor's configure, as the protocols ask.
+#include "host/monitors.h"
 #include "host/wayland/wayland_host_impl.h"
 
 #include <algorithm>
@@ -30,12 +31,23 @@ const zwlr_layer_surface_v1_listener kLayerListener = {layer_configure, layer_cl
 
 void xdg_surface_configure(void* window, xdg_surface*, std::uint32_t serial)
 {
-    static_cast<WaylandWindow*>(window)->configured(serial, 0, 0);
+    static_cast<WaylandWindow*>(window)->configured(serial, -1, -1);
 }
 
 const xdg_surface_listener kXdgSurfaceListener = {xdg_surface_configure};
 
-void toplevel_configure(void*, xdg_toplevel*, std::int32_t, std::int32_t, wl_array*) {}
+void toplevel_configure(void* window, xdg_toplevel*, std::int32_t width, std::int32_t height,
+                        wl_array* states)
+{
+    // Only a full-screen window's size is its output's: the size a
+    // compositor may give before it applies the full-screen state says
+    // nothing of the output.
+    bool fullscreen = false;
+    const auto* state = static_cast<const std::uint32_t*>(states->data);
+    for (std::size_t i = 0; i < states->size / sizeof(std::uint32_t); ++i)
+        fullscreen = fullscreen || state[i] == XDG_TOPLEVEL_STATE_FULLSCREEN;
+    static_cast<WaylandWindow*>(window)->toplevel_sized(fullscreen ? width : 0, fullscreen ? height : 0);
+}
 
 void toplevel_close(void* window, xdg_toplevel*)
 {
@@ -99,7 +111,7 @@ WaylandWindow::WaylandWindow(WaylandHost& host, WindowHandler& handler,
                              const WindowOptions& options, WindowRole role, Output* output,
                              WaylandWindow* parent)
     : LoopWindow(host.loop(), handler, options), m_host(host), m_role(role), m_output(output),
-      m_parent(parent), m_handle(host.next_handle()), m_rect(options.rect), m_title(options.title),
+      m_parent(parent), m_handle(host.next_handle()), m_layout(host.layout()), m_rect(options.rect), m_title(options.title),
       m_takes_keyboard(options.takes_keyboard), m_buffers(host)
 {
     // A surface over an output is drawn at the output's pixel size with its
@@ -225,13 +237,37 @@ void WaylandWindow::destroy_role()
     m_configured = false;
 }
 
-void WaylandWindow::configured(std::uint32_t serial, int, int)
+void WaylandWindow::configured(std::uint32_t serial, int width, int height)
 {
     if (m_layer)
         zwlr_layer_surface_v1_ack_configure(m_layer, serial);
     else if (m_xdg_surface)
         xdg_surface_ack_configure(m_xdg_surface, serial);
+    // An xdg-shell window's size came with its toplevel's configure.
+    if (width < 0 && height < 0) {
+        width = m_toplevel_size.width;
+        height = m_toplevel_size.height;
+    }
+    // A surface over an output follows the output's size: once the
+    // compositor gives it another size than before, and not its frame's,
+    // the output changed (turned, resized, rescaled), and the saver starts
+    // over on the outputs as they are now.
+    if ((m_role == WindowRole::Layer || m_role == WindowRole::Fullscreen) && width > 0 && height > 0) {
+        const Size given = bounded_monitor_size(width, height);
+        const bool fits = frame().width() == given.width * m_scale
+                          && frame().height() == given.height * m_scale;
+        if (!fits && m_configured_size.width > 0 && given != m_configured_size)
+            m_host.output_resized(*this);
+        m_configured_size = given;
+    }
     m_configured = true;
+}
+
+void WaylandWindow::output_gone()
+{
+    m_output = nullptr;
+    if (m_layer || m_xdg_surface)
+        role_closed();
 }
 
 void WaylandWindow::role_closed()

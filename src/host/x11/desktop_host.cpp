@@ -27,12 +27,17 @@ PictureResult DesktopHost::load_picture(const std::string& path_utf8, gfx::Surfa
     return decode_picture_file_in_child(path_utf8, out, picture_pixel_limit(screen.width, screen.height), wait);
 }
 
+std::string DesktopHost::instance_lock_file(std::string& error)
+{
+    return instance_lock_path(instance_lock_name(), error);
+}
+
 InstanceClaim DesktopHost::claim_instance()
 {
     if (m_instance_fd >= 0)
         return InstanceClaim::Claimed;
     std::string error;
-    const std::string path = instance_lock_path(instance_lock_name(), error);
+    const std::string path = instance_lock_file(error);
     if (path.empty()) {
         std::fprintf(stderr, "orvelune: cannot make sure only one saver runs: %s\n", error.c_str());
         return InstanceClaim::Unavailable;
@@ -45,7 +50,7 @@ bool DesktopHost::instance_claimed_elsewhere()
     if (m_instance_fd >= 0)
         return false;
     std::string error;
-    const std::string path = instance_lock_path(instance_lock_name(), error);
+    const std::string path = instance_lock_file(error);
     return !path.empty() && instance_lock_held_elsewhere(path);
 }
 

@@ -46,6 +46,10 @@ protected:
 
     // The lock file's name, one per display (for example "orvelune-:0.lock").
     virtual std::string instance_lock_name() = 0;
+    // Its full path: by default instance_lock_name() in the folder
+    // instance_lock_path() picks; "" with the reason in `error` when there
+    // is no folder for it.
+    virtual std::string instance_lock_file(std::string& error);
     // Waits while a picture decodes: until the decoder's pipe `decoder_fd`
     // is readable, the display has something to say or `timeout_ms` have
     // passed, ending the process on an end signal. The input that came is

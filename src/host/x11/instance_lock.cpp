@@ -25,11 +25,11 @@
 namespace host::x11 {
 
 namespace {
-// A folder only this user can write to, or "" with the reason in `error`.
-// $XDG_RUNTIME_DIR is made for this; without it, a folder of our own in
-// /tmp, which must be a real folder that is ours and closed to others
-// (anyone may have made the name first).
-std::string private_folder(std::string& error)
+// A folder only this user can write to, or "" with the reason in `error`:
+// `preferred` when it is one, else a folder of our own in /tmp, which must
+// be a real folder that is ours and closed to others (anyone may have made
+// the name first).
+std::string private_folder(const char* preferred, std::string& error)
 {
     const uid_t me = getuid();
     auto is_private = [me](const std::string& path) {
@@ -37,9 +37,8 @@ std::string private_folder(std::string& error)
         return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == me
                && (info.st_mode & 077) == 0;
     };
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        runtime && runtime[0] == '/' && is_private(runtime))
-        return runtime;
+    if (preferred && preferred[0] == '/' && is_private(preferred))
+        return preferred;
     const std::string folder = "/tmp/orvelune-" + std::to_string(me);
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         error = "cannot make the folder " + folder + ": " + std::strerror(errno);
@@ -153,10 +152,17 @@ int open_lock_file(const std::string& path, std::string& error)
 
 std::string instance_lock_path(const std::string& file_name, std::string& error)
 {
-    const std::string folder = private_folder(error);
-    if (folder.empty())
+    // $XDG_RUNTIME_DIR is made for this.
+    return instance_lock_path_in(std::getenv("XDG_RUNTIME_DIR"), file_name, error);
+}
+
+std::string instance_lock_path_in(const char* folder, const std::string& file_name,
+                                  std::string& error)
+{
+    const std::string chosen = private_folder(folder, error);
+    if (chosen.empty())
         return {};
-    return folder + "/" + file_name;
+    return chosen + "/" + file_name;
 }
 
 InstanceClaim claim_instance_lock(const std::string& path, int& held_fd)

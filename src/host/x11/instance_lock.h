@@ -15,6 +15,11 @@ namespace host::x11 {
 // a private folder of ours under /tmp); "" with the reason in `error` when
 // there is no such folder.
 std::string instance_lock_path(const std::string& file_name, std::string& error);
+// The same in `folder` when that is a folder only this user can write to,
+// else in the private folder under /tmp, whatever $XDG_RUNTIME_DIR says: for
+// a lock whose place must not depend on how a start's environment was set.
+std::string instance_lock_path_in(const char* folder, const std::string& file_name,
+                                  std::string& error);
 
 // Takes the lock on the file at `path` (made, or replaced when it is no
 // regular file) and keeps its descriptor in `held_fd`; Claimed at once when
