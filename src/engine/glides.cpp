@@ -58,6 +58,22 @@ void Glides::aim_centre_glide(double from_x, double from_y, double to_x, double 
     m_centre_glide_y = from_y;
 }
 
+void Glides::shift_glides(double dx, double dy)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_glide_x[i] += dx;
+        m_glide_y[i] += dy;
+    }
+}
+
+void Glides::divide_steps(double parts)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_step_x[i] /= parts;
+        m_step_y[i] /= parts;
+    }
+}
+
 void Glides::shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y)
 {
     for (int i = kSmallBalls; i >= 2; --i) {
@@ -219,6 +235,57 @@ int Glides::RotateBallOrder(std::int16_t mode, int pivot)
     }
     return p;
 }
+
+void Glides::step_and_draw(int b, bool outward, double dx, double dy)
+{
+    const auto i = std::size_t(b);
+    if (outward) {
+        m_glide_x[i] -= m_step_x[i];
+        m_glide_y[i] -= m_step_y[i];
+    } else {
+        m_glide_x[i] += m_step_x[i];
+        m_glide_y[i] += m_step_y[i];
+    }
+    m_stage.BlitBall(b, m_glide_x[i] + dx, m_glide_y[i] + dy);
+}
+
+void Glides::restore_frame() { m_stage.RestoreBackground(); }
+
+void Glides::present_frame() { m_stage.PresentFrame(); }
+
+void Glides::hand_on_start(const BallArray& x, const BallArray& y)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_start_x[i] = x[i];
+        m_start_y[i] = y[i];
+    }
+}
+
+void Glides::hand_on_start(int i, double x, double y)
+{
+    m_start_x[std::size_t(i)] = x;
+    m_start_y[std::size_t(i)] = y;
+}
+
+// The way home of the figures that turn their ring over takes ball i from
+// where ball 11 - i was last drawn.
+void Glides::start_where_drawn_reversed(double dx, double dy)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_start_x[i] = m_glide_x[kSmallBalls + 1 - i] + dx;
+        m_start_y[i] = m_glide_y[kSmallBalls + 1 - i] + dy;
+    }
+}
+
+void Glides::hand_on_last(const BallArray& x, const BallArray& y)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_last_x[i] = x[i];
+        m_last_y[i] = y[i];
+    }
+}
+
+void Glides::aim_at_mirror_places() { aim_glides(m_last_x, m_last_y, m_start_x, m_start_y); }
 
 void Glides::set_centre_start(double x, double y)
 {

@@ -53,8 +53,7 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
         Ball_A& s = rig.saver;
         s.stage().set_trace(nullptr); // the trace writes text; frames alone must not allocate
         for (int i = 1; i <= 10; ++i) {
-            s.glides().StartX()[i] = 10.0 * i;
-            s.glides().StartY()[i] = 5.0 * i;
+            s.glides().hand_on_start(i, 10.0 * i, 5.0 * i);
         }
 
         g_allocations = 0;

@@ -45,12 +45,8 @@ protected:
     void SetUpGlide()
     {
         Ball_A& s = rig.saver;
-        for (int i = 1; i <= 10; ++i) {
-            s.glides().GlideX()[i] = 20 + 10 * i;
-            s.glides().GlideY()[i] = 100 + 5 * i;
-            s.glides().GlideStepX()[i] = -6;
-            s.glides().GlideStepY()[i] = 3;
-        }
+        for (int i = 1; i <= 10; ++i)
+            s.glides().aim_glide(i, 20 + 10 * i, 100 + 5 * i, 20 + 10 * i + 6 * 15, 100 + 5 * i - 3 * 15);
         // At the default speed of 15 frames: a step of exactly (1, -2).
         ASSERT_EQ(s.settings().g_Speed, 15);
         s.glides().aim_centre_glide(200, 150, 185, 180);
@@ -120,8 +116,7 @@ TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.glides().StartX()[i] = s.formation().FormationX()[i] + 0.37 * i;
-        s.glides().StartY()[i] = s.formation().FormationY()[i] - 1.1 * i;
+        s.glides().hand_on_start(i, s.formation().FormationX()[i] + 0.37 * i, s.formation().FormationY()[i] - 1.1 * i);
     }
     s.formation().place_centre(300.2, 10.7);
     s.glides().GatherToCenter(1, 176.4, 126.6);
@@ -143,8 +138,7 @@ TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.glides().StartX()[i] = s.formation().FormationX()[i];
-        s.glides().StartY()[i] = s.formation().FormationY()[i];
+        s.glides().hand_on_start(i, s.formation().FormationX()[i], s.formation().FormationY()[i]);
     }
     s.glides().set_centre_start(10, 20);
     s.glides().GatherToCenter(2, 100, 50);
@@ -162,8 +156,7 @@ TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.glides().StartX()[i] = 5.0 * i;
-        s.glides().StartY()[i] = 7.0 * i;
+        s.glides().hand_on_start(i, 5.0 * i, 7.0 * i);
     }
     s.glides().set_centre_start(0, 0);
     s.glides().GlideIntoFormation();
@@ -192,8 +185,7 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
     rig.load(false);
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.glides().StartX()[i] = 0;
-        s.glides().StartY()[i] = 0;
+        s.glides().hand_on_start(i, 0, 0);
     }
     rig.take_events();
     s.glides().GatherToCenter(1, 33, 44);
@@ -264,10 +256,12 @@ TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
 {
     SaverRig rig(default_settings(), screen_of(400, 300));
     Ball_A& s = rig.saver;
+    Ball_A::BallArray last_x{}, last_y{};
     for (int i = 1; i <= 10; ++i) {
-        s.glides().LastX()[i] = 100 * i;
-        s.glides().LastY()[i] = 1000 * i;
+        last_x[std::size_t(i)] = 100 * i;
+        last_y[std::size_t(i)] = 1000 * i;
     }
+    s.glides().hand_on_last(last_x, last_y);
     ASSERT_EQ(s.glides().RotateBallOrder(2, 2), 3); // 2 advances to 3
     // StartX(3 + t) = LastX(3 - t), cyclic: 3<-3, 4<-2, 5<-1, 6<-10, 7<-9, 8<-8, ...
     const int partner[11] = {0, 5, 4, 3, 2, 1, 10, 9, 8, 7, 6};

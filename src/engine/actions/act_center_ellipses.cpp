@@ -40,6 +40,7 @@ struct CenterEllipses {
     // subtracting it starts and ends every ellipse on the screen centre.
     double EllipseOffsetX = 0, EllipseOffsetY = 0;
     double CenterDrawX = 0, CenterDrawY = 0; // the centre ball's cell corner this frame
+    Ball_A::BallArray DrawX{}, DrawY{};      // the small balls' cell corners this frame
 };
 
 // Ball i's cell corner on the ring at the clock position m.
@@ -86,8 +87,8 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double factor = s.settings().g_SpeedFactor;
     for (int i = 1; i <= kSmallBalls; ++i) {
         a.RingClock[i] += RingStep(r, i, factor);
-        RingPlace(a, a.RingClock[i], s.glides().StartX()[i], s.glides().StartY()[i]);
-        s.stage().BlitBall(i, s.glides().StartX()[i], s.glides().StartY()[i]);
+        RingPlace(a, a.RingClock[i], a.DrawX[i], a.DrawY[i]);
+        s.stage().BlitBall(i, a.DrawX[i], a.DrawY[i]);
     }
 
     a.EllipseParam = float(a.EllipseParam + kParamStep);
@@ -109,9 +110,10 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
     a.CenterBallSize = g_LargeBallSize;
 
     // The ring, and the glide into it from the formation; the centre ball stays.
+    Ball_A::BallArray ring_x{}, ring_y{};
     for (int i = 1; i <= kSmallBalls; ++i)
-        RingPlace(a, 6 * i, s.glides().LastX()[i], s.glides().LastY()[i]);
-    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.glides().LastX(), s.glides().LastY());
+        RingPlace(a, 6 * i, ring_x[i], ring_y[i]);
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), ring_x, ring_y);
 
     a.EllipseTurn = 0;
     a.EllipseRx = 2 * g_RingRadius;
@@ -137,7 +139,7 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
 
     // Home from the ring, the centre ball from its last cell corner, at full
     // size again from the glide's first frame.
-    s.glides().aim_glides(s.glides().StartX(), s.glides().StartY(), s.formation().FormationX(), s.formation().FormationY());
+    s.glides().aim_glides(a.DrawX, a.DrawY, s.formation().FormationX(), s.formation().FormationY());
     s.glides().aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
     s.glides().GlideBalls(1);
     s.FinishAction();

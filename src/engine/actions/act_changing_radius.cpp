@@ -51,6 +51,10 @@ struct ChangingRadius {
     double q = 15;
     bool left_lobe = true;
     double cx = 0, cy = 0; // its centre in the current frame
+
+    // Where every ball was drawn in the current frame, cell corners.
+    Ball_A::BallArray drawn_x{}, drawn_y{};
+    double centre_drawn_x = 0, centre_drawn_y = 0;
 };
 
 // The centre ball moves on by one sixtieth of a turn. Both circles touch at
@@ -87,8 +91,9 @@ void DrawLobeFrame(ChangingRadius& r, int f)
     s.stage().RestoreBackground();
 
     r.centre_size += shrinking ? -kCentreStep : kCentreStep;
-    s.glides().set_centre_start(r.cx - r.centre_size / 2, r.cy - r.centre_size / 2);
-    s.stage().blit_ball_scaled(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY(), r.centre_size, r.centre_size);
+    r.centre_drawn_x = r.cx - r.centre_size / 2;
+    r.centre_drawn_y = r.cy - r.centre_size / 2;
+    s.stage().blit_ball_scaled(kCentreBall, r.centre_drawn_x, r.centre_drawn_y, r.centre_size, r.centre_size);
 
     const double factor = s.settings().g_SpeedFactor;
     for (int j = 1; j <= kSmallBalls; ++j) {
@@ -99,9 +104,9 @@ void DrawLobeFrame(ChangingRadius& r, int f)
         // A radius below zero (on screens lower than 600 pixels) puts the
         // ball on the far side of the centre ball; nothing is clamped.
         const CellCorner c = place_on_circle(r.cx, r.cy, r.angle[j], r.radius[j], r.size[j]);
-        s.glides().StartX()[j] = c.x;
-        s.glides().StartY()[j] = c.y;
-        s.stage().blit_ball_scaled(j, s.glides().StartX()[j], s.glides().StartY()[j], r.size[j], r.size[j]);
+        r.drawn_x[j] = c.x;
+        r.drawn_y[j] = c.y;
+        s.stage().blit_ball_scaled(j, c.x, c.y, r.size[j], r.size[j]);
     }
 
     s.stage().PresentFrame();
@@ -121,16 +126,17 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
     // scaled stamp always draws that way.
 
     // The ring the balls glide out to: the starting ring's angles at a
-    // radius of a quarter of the screen's height, in LastX/Y.
+    // radius of a quarter of the screen's height.
+    Ball_A::BallArray ring_x{}, ring_y{};
     for (int j = 1; j <= kSmallBalls; ++j) {
         const CellCorner c =
             place_on_circle(s.g_CenterX(), s.g_CenterY(), 6.0 * j, ring_radius, g_SmallBallSize);
-        s.glides().LastX()[j] = c.x;
-        s.glides().LastY()[j] = c.y;
+        ring_x[j] = c.x;
+        ring_y[j] = c.y;
     }
 
     // Glide out to it; the centre ball stays where it is.
-    s.glides().aim_glides(s.formation().FormationX(), s.formation().FormationY(), s.glides().LastX(), s.glides().LastY());
+    s.glides().aim_glides(s.formation().FormationX(), s.formation().FormationY(), ring_x, ring_y);
     s.glides().aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
                        s.formation().CenterFormationY());
     s.glides().GlideBalls(1);
@@ -154,8 +160,8 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
             DrawLobeFrame(r, f);
 
     // Home from where every ball was last drawn, at full size again.
-    s.glides().aim_glides(s.glides().StartX(), s.glides().StartY(), s.formation().FormationX(), s.formation().FormationY());
-    s.glides().aim_centre_glide(s.glides().CenterStartX(), s.glides().CenterStartY(), s.formation().CenterFormationX(), s.formation().CenterFormationY());
+    s.glides().aim_glides(r.drawn_x, r.drawn_y, s.formation().FormationX(), s.formation().FormationY());
+    s.glides().aim_centre_glide(r.centre_drawn_x, r.centre_drawn_y, s.formation().CenterFormationX(), s.formation().CenterFormationY());
     s.glides().GlideBalls(1);
 
     s.FinishAction();

@@ -92,8 +92,7 @@ void Act_CircleOnEllipses(Ball_A& saver, std::int16_t /*mode*/)
     CircleOnEllipses a{saver};
 
     // The small balls gather on the screen centre; the centre ball stays.
-    s.glides().StartX() = s.formation().FormationX();
-    s.glides().StartY() = s.formation().FormationY();
+    s.glides().hand_on_start(s.formation().FormationX(), s.formation().FormationY());
     s.glides().GatherToCenter(1, s.g_CenterX() - kHalfSmallCell, s.g_CenterY() - kHalfSmallCell);
 
     // The middles start 6 minutes apart like the ring; each ball starts on

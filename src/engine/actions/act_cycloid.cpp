@@ -55,11 +55,9 @@ void set_up_curve(CycloidState& s)
 void GatherForCycloid(Ball_A& saver, CycloidState& s)
 {
     // Aimed by the centres, drawn by the cells' corners: the step is the same.
-    for (int i = 1; i <= kSmallBalls; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i)
         saver.glides().aim_glide(i, s.snake_x[i], s.snake_y[i], s.gather_x, s.gather_y);
-        saver.glides().GlideX()[i] -= kHalfSmallCell;
-        saver.glides().GlideY()[i] -= kHalfSmallCell;
-    }
+    saver.glides().shift_glides(-kHalfSmallCell, -kHalfSmallCell);
     saver.glides().aim_centre_glide(s.lead_x, s.lead_y, s.gather_x, s.gather_y);
     saver.glides().shift_centre_glide(-kHalfLargeCell, -kHalfLargeCell);
     saver.glides().glide_balls_centre_underneath();

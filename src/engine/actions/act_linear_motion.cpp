@@ -32,6 +32,8 @@ struct LinearMotion {
     // place (home in the last).
     double centre_from_x = 0, centre_from_y = 0;
     double centre_to_x = 0, centre_to_y = 0;
+    // The meeting place the current leg ends in, where the next one starts.
+    Ball_A::BallArray meet_x{}, meet_y{};
 };
 
 // A uniform whole number from 90 to extent - 90, both ends included.
@@ -40,7 +42,7 @@ int target_coordinate(Ball_A& saver, double extent)
     return gfx::floor_int(kMargin + saver.Rnd() * (extent - kMargin - kMargin + 1));
 }
 
-// The meeting place at the end of a leg, in LastX/Y: either a ring of radius
+// The meeting place at the end of a leg: either a ring of radius
 // 90 around the target point, ball i at clock minute 6i (ball 10 straight up),
 // or all ten balls on one spot centred on it.
 void pick_meeting_place(LinearMotion& m)
@@ -52,11 +54,11 @@ void pick_meeting_place(LinearMotion& m)
             const double theta = gfx::clock_angle(ring_clock(i));
             const int dx = gfx::floor_int(g_RingRadius * std::cos(theta));
             const int dy = gfx::floor_int(g_RingRadius * std::sin(theta));
-            s.glides().LastX()[i] = dx + m.target_x - kHalfSmallCell;
-            s.glides().LastY()[i] = dy + m.target_y - kHalfSmallCell;
+            m.meet_x[i] = dx + m.target_x - kHalfSmallCell;
+            m.meet_y[i] = dy + m.target_y - kHalfSmallCell;
         } else {
-            s.glides().LastX()[i] = m.target_x - kHalfSmallCell;
-            s.glides().LastY()[i] = m.target_y - kHalfSmallCell;
+            m.meet_x[i] = m.target_x - kHalfSmallCell;
+            m.meet_y[i] = m.target_y - kHalfSmallCell;
         }
     }
 }
@@ -103,8 +105,8 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
     for (int leg = 1; leg <= legs; ++leg) {
         // Start: from the formation in the first leg, afterwards from the
         // meeting place the previous leg reached.
-        const Ball_A::BallArray& start_x = leg == 1 ? s.formation().FormationX() : s.glides().LastX();
-        const Ball_A::BallArray& start_y = leg == 1 ? s.formation().FormationY() : s.glides().LastY();
+        const Ball_A::BallArray& start_x = leg == 1 ? s.formation().FormationX() : m.meet_x;
+        const Ball_A::BallArray& start_y = leg == 1 ? s.formation().FormationY() : m.meet_y;
         m.centre_from_x = leg == 1 ? s.formation().CenterFormationX() : m.centre_to_x;
         m.centre_from_y = leg == 1 ? s.formation().CenterFormationY() : m.centre_to_y;
 
@@ -139,12 +141,15 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 
         // Any other leg ends at a ring or a single spot.
         pick_meeting_place(m);
-        s.glides().aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.glides().LastX(), s.glides().LastY());
+        s.glides().aim_glides(m.edges.EdgeX, m.edges.EdgeY, m.meet_x, m.meet_y);
 
-        // Inward half; a ring turns over once with the centre ball circling.
+        // Inward half; a ring turns over once with the centre ball circling,
+        // from the ring as the balls' last places.
         s.glides().GlideBallsCenterOnTop();
-        if (m.ring)
+        if (m.ring) {
+            s.glides().hand_on_last(m.meet_x, m.meet_y);
             s.PlayClosingTransition(2);
+        }
     }
 
     // Home: balls from the edges back into formation, the centre ball the

@@ -119,10 +119,7 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     s.BounceVY = kDiagonals[diagonal][1] * settings.g_SpeedFactor;
 
     // The ten small balls gather on the screen centre; the centre ball stays.
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[i] = saver.formation().FormationX()[i];
-        saver.glides().StartY()[i] = saver.formation().FormationY()[i];
-    }
+    saver.glides().hand_on_start(saver.formation().FormationX(), saver.formation().FormationY());
     saver.glides().GatherToCenter(1, saver.g_CenterX() - kHalfSmallCell,
                                   saver.g_CenterY() - kHalfSmallCell);
     // The snake sets out from the gather point, where the glide left every ball.

@@ -38,8 +38,8 @@ struct PassThrough {
     int frame_count = 0;         // frames since the last change of circle
     std::int16_t circles_left = 0; // changes from the right circle to the left
     double ox = 0, oy = 0;       // from the starting ring to the ring's middle
-    // Where a half turn sets out from; at the end, where the ring was last drawn.
-    Ball_A::BallArray HoldX{}, HoldY{};
+    // Where the opening draws the ring.
+    Ball_A::BallArray RingX{}, RingY{};
 };
 
 // The point at clock position `minutes` on the circle of radius rho around
@@ -108,27 +108,11 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
         double bx = 0, by = 0;
         point_on_circle(s, s.on_right ? s.right_x : s.left_x, s.b, bx, by);
 
-        saver.stage().RestoreBackground();
-        for (int k = 1; k <= kSmallBalls; ++k) {
-            const int slot = leg_slot(outward, k);
-            const int d = saver.glides().DrawOrder()[std::size_t(slot)];
-            if (outward) {
-                saver.glides().GlideX()[std::size_t(d)] -= saver.glides().GlideStepX()[std::size_t(d)];
-                saver.glides().GlideY()[std::size_t(d)] -= saver.glides().GlideStepY()[std::size_t(d)];
-            } else {
-                saver.glides().GlideX()[std::size_t(d)] += saver.glides().GlideStepX()[std::size_t(d)];
-                saver.glides().GlideY()[std::size_t(d)] += saver.glides().GlideStepY()[std::size_t(d)];
-            }
-            saver.stage().BlitBall(d, saver.glides().GlideX()[std::size_t(d)] + s.ox,
-                           saver.glides().GlideY()[std::size_t(d)] + s.oy);
-            if (slot == kCentreAfterSlot) {
-                blit_centre_ball(saver, bx, by);
-                if (!outward) {
-                    saver.glides().set_centre_start(bx - kHalfLargeCell, by - kHalfLargeCell);
-                }
-            }
-        }
-        saver.stage().PresentFrame();
+        saver.glides().mirrored_frame(outward, s.ox, s.oy, [&] {
+            blit_centre_ball(saver, bx, by);
+            if (!outward)
+                saver.glides().set_centre_start(bx - kHalfLargeCell, by - kHalfLargeCell);
+        });
     }
 }
 
@@ -165,9 +149,9 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
 
         // The ring by ball number, the centre ball on top.
         saver.stage().RestoreBackground();
-        place_ring(saver.glides().LastX(), saver.glides().LastY(), rx, ry);
+        place_ring(s.RingX, s.RingY, rx, ry);
         for (int j = 1; j <= kSmallBalls; ++j)
-            saver.stage().BlitBall(j, saver.glides().LastX()[std::size_t(j)], saver.glides().LastY()[std::size_t(j)]);
+            saver.stage().BlitBall(j, s.RingX[std::size_t(j)], s.RingY[std::size_t(j)]);
         blit_centre_ball(saver, bx, by);
         saver.stage().PresentFrame();
     }
@@ -179,21 +163,14 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     s.ox = s.oy = 0;
     s.a = 0;
     int pivot = 0;
-    saver.glides().LastX() = saver.formation().FormationX();
-    saver.glides().LastY() = saver.formation().FormationY();
+    saver.glides().hand_on_last(saver.formation().FormationX(), saver.formation().FormationY());
 
     // A turn: the ring half turns over about the next pivot and back, the
     // balls going halfway to their mirror places in g_Speed frames.
     do {
-        s.HoldX = saver.glides().LastX();
-        s.HoldY = saver.glides().LastY();
         pivot = saver.glides().RotateBallOrder(2, pivot);
-        for (int i = 1; i <= kSmallBalls; ++i) {
-            const auto b = std::size_t(i);
-            saver.glides().aim_glide(i, s.HoldX[b], s.HoldY[b], saver.glides().StartX()[b], saver.glides().StartY()[b]);
-            saver.glides().GlideStepX()[b] /= 2;
-            saver.glides().GlideStepY()[b] /= 2;
-        }
+        saver.glides().aim_at_mirror_places();
+        saver.glides().divide_steps(2);
         PassThroughLeg(saver, s, true);
         PassThroughLeg(saver, s, false);
     } while (s.circles_left < kCirclesLeft);
@@ -201,16 +178,7 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     // Home: each ball sets out from where the ring was last drawn, taken in
     // reverse ball order (ball i from ball 11 - i's place), the centre ball
     // from its last place.
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[std::size_t(i)] = saver.glides().GlideX()[std::size_t(i)] + s.ox;
-        saver.glides().StartY()[std::size_t(i)] = saver.glides().GlideY()[std::size_t(i)] + s.oy;
-    }
-    s.HoldX = saver.glides().StartX();
-    s.HoldY = saver.glides().StartY();
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[std::size_t(i)] = s.HoldX[std::size_t(kSmallBalls + 1 - i)];
-        saver.glides().StartY()[std::size_t(i)] = s.HoldY[std::size_t(kSmallBalls + 1 - i)];
-    }
+    saver.glides().start_where_drawn_reversed(s.ox, s.oy);
     saver.glides().GlideIntoFormation();
     saver.FinishAction();
 }

@@ -21,9 +21,9 @@ constexpr int kMargin = g_RingRadius;
 // wide ring, a tight one and one the size of the formation's.
 constexpr double kShapeFactor[3] = {1.5, 0.5, 1.0};
 
-// Whether the ring jumps or glides, the centre ball is drawn after the
-// fifth small ball, so the other five pass over it.
-constexpr int kCentreAfter = 5;
+// When the ring jumps, the centre ball is drawn after the fifth small ball,
+// so the other five pass over it, as in a glide (kCentreAfterSlot).
+constexpr int kCentreAfter = kCentreAfterSlot;
 
 struct RingWarp {
     Ball_A& saver;
@@ -41,19 +41,22 @@ int RingCentre(Ball_A& s, double extent)
     return gfx::floor_int((extent - kMargin - kMargin + 1) * s.Rnd() + kMargin);
 }
 
-// The next ring in LastX/Y and its centre ball in CenterStartX/Y: a random
-// place and the current shape, each ball at its formation angle.
+// The next ring, handed on as the last places (which the mirror reads), and
+// its centre ball as the centre's start: a random place and the current
+// shape, each ball at its formation angle.
 void PickNextRing(RingWarp& w)
 {
     Ball_A& s = w.saver;
     const int cx = RingCentre(s, s.ScreenWidthPx());
     const int cy = RingCentre(s, s.ScreenHeightPx());
     const double radius = g_RingRadius * kShapeFactor[w.shape];
+    Ball_A::BallArray ring_x{}, ring_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
         const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, g_SmallBallSize);
-        s.glides().LastX()[i] = c.x;
-        s.glides().LastY()[i] = c.y;
+        ring_x[i] = c.x;
+        ring_y[i] = c.y;
     }
+    s.glides().hand_on_last(ring_x, ring_y);
     s.glides().set_centre_start(cx - kHalfLargeCell, cy - kHalfLargeCell);
 }
 
@@ -71,22 +74,14 @@ void Jump(Ball_A& s)
 }
 
 // The move in g_Speed frames along the aimed glides, the small balls in
-// DrawOrder, fanning out from the pivot.
+// DrawOrder, fanning out from the pivot: the outward leg of a mirrored turn.
 void Glide(Ball_A& s)
 {
     for (int k = 1; k <= s.settings().g_Speed; ++k) {
-        s.stage().RestoreBackground();
-        for (int n = 1; n <= kSmallBalls; ++n) {
-            const int b = s.glides().DrawOrder()[n];
-            s.glides().GlideX()[b] -= s.glides().GlideStepX()[b];
-            s.glides().GlideY()[b] -= s.glides().GlideStepY()[b];
-            s.stage().BlitBall(b, s.glides().GlideX()[b], s.glides().GlideY()[b]);
-            if (n == kCentreAfter) {
-                s.glides().step_centre_glide();
-                s.stage().BlitBall(kCentreBall, s.glides().CenterGlideX(), s.glides().CenterGlideY());
-            }
-        }
-        s.stage().PresentFrame();
+        s.glides().mirrored_frame(true, 0, 0, [&] {
+            s.glides().step_centre_glide();
+            s.stage().BlitBall(kCentreBall, s.glides().CenterGlideX(), s.glides().CenterGlideY());
+        });
     }
 }
 
@@ -114,8 +109,7 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         if (!home) {
             PickNextRing(w);
         } else {
-            s.glides().LastX() = s.formation().FormationX();
-            s.glides().LastY() = s.formation().FormationY();
+            s.glides().hand_on_last(s.formation().FormationX(), s.formation().FormationY());
             s.glides().set_centre_start(s.formation().CenterFormationX(), s.formation().CenterFormationY());
         }
 

@@ -19,7 +19,7 @@
 // every ball leaves its whole straight path, and the picture stays for a
 // second. Both modes make the same random choices.
 //
-// The band is StartX/Y and CenterStartX/Y, the place the second glide of the
+// The band (BandX/Y, CenterBandX/Y) is the place the second glide of the
 // leg starts from; HoldX/Y and CenterHoldX/Y hold where the leg started.
 
 namespace {
@@ -33,6 +33,9 @@ struct RingsAndBands {
     // Where the balls stand at the start of the current leg.
     Ball_A::BallArray HoldX{}, HoldY{};
     double CenterHoldX = 0, CenterHoldY = 0;
+    // The band the current leg passes through.
+    Ball_A::BallArray BandX{}, BandY{};
+    double CenterBandX = 0, CenterBandY = 0;
 };
 
 // The two bands a leg may pass through, drawn with equal chances.
@@ -66,9 +69,10 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         // The band: either rod, with the centre ball on its own place, the
         // rods' free middle slot when that place is the screen centre.
         const Band& band = kBands[gfx::floor_int(2 * saver.Rnd())];
-        saver.glides().StartX() = (saver.formation().*band.x)();
-        saver.glides().StartY() = (saver.formation().*band.y)();
-        saver.glides().set_centre_start(saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
+        s.BandX = (saver.formation().*band.x)();
+        s.BandY = (saver.formation().*band.y)();
+        s.CenterBandX = saver.formation().CenterFormationX();
+        s.CenterBandY = saver.formation().CenterFormationY();
 
         // Where the leg starts: the formation in the first leg, afterwards
         // the ring the leg before ended in.
@@ -85,9 +89,8 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         }
 
         // Into the band.
-        saver.glides().aim_glides(s.HoldX, s.HoldY, saver.glides().StartX(), saver.glides().StartY());
-        saver.glides().aim_centre_glide(s.CenterHoldX, s.CenterHoldY, saver.glides().CenterStartX(),
-                               saver.glides().CenterStartY());
+        saver.glides().aim_glides(s.HoldX, s.HoldY, s.BandX, s.BandY);
+        saver.glides().aim_centre_glide(s.CenterHoldX, s.CenterHoldY, s.CenterBandX, s.CenterBandY);
         saver.glides().GlideBalls(mode);
 
         // Where the leg ends: back in the formation after the last leg, else
@@ -106,8 +109,8 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         }
 
         // Out of the band.
-        saver.glides().aim_glides(saver.glides().StartX(), saver.glides().StartY(), s.RingX, s.RingY);
-        saver.glides().aim_centre_glide(saver.glides().CenterStartX(), saver.glides().CenterStartY(), s.CenterRingX,
+        saver.glides().aim_glides(s.BandX, s.BandY, s.RingX, s.RingY);
+        saver.glides().aim_centre_glide(s.CenterBandX, s.CenterBandY, s.CenterRingX,
                                s.CenterRingY);
         saver.glides().GlideBalls(mode);
     }

@@ -48,23 +48,32 @@ struct RodRotation {
     double trail = 0;
 };
 
+// The flip glides the balls' centres along the rod, which become cell
+// corners only where a ball is drawn; the shared glides hold corners, so the
+// flip keeps its own, aimed and stepped the same way (g_Speed equal steps of
+// (from - to) / g_Speed).
+struct RodFlip {
+    Ball_A::BallArray centre_x{}, centre_y{};
+    Ball_A::BallArray step_x{}, step_y{};
+};
+
 // One leg of the flip: every ball slides along the rod to its mirror
 // partner's place (outward, balls 1 to 10) or back (10 to 1); the centre
 // ball is drawn right after ball 5 on both legs.
-void flip_leg(Ball_A& s, bool outward)
+void flip_leg(Ball_A& s, RodFlip& f, bool outward)
 {
     for (int frame = 1; frame <= s.settings().g_Speed; ++frame) {
         s.stage().RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int j = outward ? n : kSmallBalls + 1 - n;
             if (outward) {
-                s.glides().GlideX()[j] -= s.glides().GlideStepX()[j];
-                s.glides().GlideY()[j] -= s.glides().GlideStepY()[j];
+                f.centre_x[j] -= f.step_x[j];
+                f.centre_y[j] -= f.step_y[j];
             } else {
-                s.glides().GlideX()[j] += s.glides().GlideStepX()[j];
-                s.glides().GlideY()[j] += s.glides().GlideStepY()[j];
+                f.centre_x[j] += f.step_x[j];
+                f.centre_y[j] += f.step_y[j];
             }
-            s.stage().BlitBall(j, s.glides().GlideX()[j] - kHalfSmallCell, s.glides().GlideY()[j] - kHalfSmallCell);
+            s.stage().BlitBall(j, f.centre_x[j] - kHalfSmallCell, f.centre_y[j] - kHalfSmallCell);
             if (j == 5)
                 s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         }
@@ -72,8 +81,8 @@ void flip_leg(Ball_A& s, bool outward)
     }
 }
 
-// The flip end over end and back. It glides the balls' centres, which
-// become cell corners only where a ball is drawn.
+// The flip end over end and back: ball i slides along the rod to ball
+// 11 - i's place.
 void flip_rod(Ball_A& s)
 {
     Ball_A::BallArray centre_x{}, centre_y{};
@@ -81,11 +90,16 @@ void flip_rod(Ball_A& s)
         centre_x[i] = s.formation().VerticalRodX()[i] + kHalfSmallCell;
         centre_y[i] = s.formation().VerticalRodY()[i] + kHalfSmallCell;
     }
-    // Ball i slides along the rod to ball 11 - i's place.
-    for (int i = 1; i <= kSmallBalls; ++i)
-        s.glides().aim_glide(i, centre_x[i], centre_y[i], centre_x[i], centre_y[kSmallBalls + 1 - i]);
-    flip_leg(s, true);
-    flip_leg(s, false);
+    const double frames = s.settings().g_Speed;
+    RodFlip f;
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        f.step_x[i] = (centre_x[i] - centre_x[i]) / frames;
+        f.step_y[i] = (centre_y[i] - centre_y[kSmallBalls + 1 - i]) / frames;
+        f.centre_x[i] = centre_x[i];
+        f.centre_y[i] = centre_y[i];
+    }
+    flip_leg(s, f, true);
+    flip_leg(s, f, false);
 }
 
 // The offsets along the rod and the spin directions.

@@ -133,9 +133,8 @@ bool DrawWheelFrame(RollingRotation& r, int f)
     for (int j = 1; j <= kSmallBalls; ++j) {
         r.angle[j] += r.spin == kClockwise ? factor : -factor;
         const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, g_SmallBallSize);
-        s.glides().StartX()[j] = c.x;
-        s.glides().StartY()[j] = c.y;
-        s.stage().BlitBall(j, s.glides().StartX()[j], s.glides().StartY()[j]);
+        s.glides().hand_on_start(j, c.x, c.y);
+        s.stage().BlitBall(j, c.x, c.y);
     }
 
     s.stage().PresentFrame();

@@ -165,8 +165,8 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
     // ball LeadBall - i + 1, counting down round the ring.
     int j = s.LeadBall;
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[std::size_t(i)] = saver.formation().FormationX()[std::size_t(j)];
-        saver.glides().StartY()[std::size_t(i)] = saver.formation().FormationY()[std::size_t(j)];
+        saver.glides().hand_on_start(i, saver.formation().FormationX()[std::size_t(j)],
+                                     saver.formation().FormationY()[std::size_t(j)]);
         j = ball_before(j);
     }
 

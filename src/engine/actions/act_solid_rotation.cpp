@@ -61,19 +61,8 @@ void draw_centre_ball(SolidRotation& a)
 void draw_turn_frame(SolidRotation& a, bool outward)
 {
     Ball_A& s = a.saver;
-    const double sign = outward ? -1 : +1;
     BounceSolidOffEdges(s, a.drift);
-    s.stage().RestoreBackground();
-    for (int n = 1; n <= kSmallBalls; ++n) {
-        const int slot = leg_slot(outward, n);
-        const int b = s.glides().DrawOrder()[std::size_t(slot)];
-        s.glides().GlideX()[b] += sign * s.glides().GlideStepX()[b];
-        s.glides().GlideY()[b] += sign * s.glides().GlideStepY()[b];
-        s.stage().BlitBall(b, s.glides().GlideX()[b] + a.drift.ox, s.glides().GlideY()[b] + a.drift.oy);
-        if (slot == kCentreAfterSlot)
-            draw_centre_ball(a);
-    }
-    s.stage().PresentFrame();
+    s.glides().mirrored_frame(outward, a.drift.ox, a.drift.oy, [&] { draw_centre_ball(a); });
 }
 
 // One turn: the ring turns over about the pivot ball and back, 2 n frames.
@@ -86,7 +75,7 @@ void play_turn(SolidRotation& a)
     const int p = s.glides().RotateBallOrder(1, 0);
 
     // Steps of the outward leg.
-    s.glides().aim_glides(s.glides().LastX(), s.glides().LastY(), s.glides().StartX(), s.glides().StartY());
+    s.glides().aim_at_mirror_places();
 
     // Swing or ride: the swing starts from the direction of the ring's
     // centre as seen from the pivot ball.
@@ -152,10 +141,7 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
     a.drift.vy = kStartVelocity[direction][1];
 
     // Every turn starts from the formation.
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        s.glides().LastX()[i] = s.formation().FormationX()[i];
-        s.glides().LastY()[i] = s.formation().FormationY()[i];
-    }
+    s.glides().hand_on_last(s.formation().FormationX(), s.formation().FormationY());
 
     // Turns until the twentieth bounce; the test comes only after a
     // complete turn. The figure keeps moving 5 pixels per frame on each
@@ -167,10 +153,7 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
     // The way home starts where the balls were last drawn, ball i from the
     // place where ball 11 - i was drawn; the centre ball from where it was
     // last drawn (on the drifted figure or on its swing circle).
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        s.glides().StartX()[i] = s.glides().GlideX()[kSmallBalls + 1 - i] + a.drift.ox;
-        s.glides().StartY()[i] = s.glides().GlideY()[kSmallBalls + 1 - i] + a.drift.oy;
-    }
+    s.glides().start_where_drawn_reversed(a.drift.ox, a.drift.oy);
     s.glides().set_centre_start(a.centre_drawn_x, a.centre_drawn_y);
 
     // Glide into formation, then the closing figure.

@@ -122,11 +122,9 @@ void GlideUnderCentre(Ball_A& s, const Ball_A::BallArray& from_x,
 {
     const double centre_x = s.g_CenterX() - kHalfSmallCell;
     const double centre_y = s.g_CenterY() - kHalfSmallCell;
-    for (int i = 1; i <= kSmallBalls; ++i) {
+    for (int i = 1; i <= kSmallBalls; ++i)
         s.glides().aim_glide(i, from_x[i], from_y[i], centre_x, centre_y);
-        s.glides().GlideStepX()[i] /= legs;
-        s.glides().GlideStepY()[i] /= legs;
-    }
+    s.glides().divide_steps(legs);
     s.glides().aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
                        s.formation().CenterFormationY());
     for (int leg = 1; leg <= legs; ++leg)

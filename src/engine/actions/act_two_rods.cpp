@@ -43,6 +43,8 @@ struct TwoRods {
     bool shrinking = true;
     bool second_phase = false;
     double m1x = 0, m1y = 0, m2x = 0, m2y = 0; // the rods' current middles
+    // Where each ball stands: the rod formation, then where it was last drawn.
+    Ball_A::BallArray DrawX{}, DrawY{};
 };
 
 // A factor closes by a fifth per repetition until it reaches 0 or below,
@@ -87,17 +89,17 @@ void DrawTwoRodsBall(TwoRods& r, int j)
     const double spin = first ? r.spin1 : r.spin2;
 
     if (j == middle) {
-        s.glides().StartX()[j] = mx - kHalfSmallCell;
-        s.glides().StartY()[j] = my - kHalfSmallCell;
+        r.DrawX[j] = mx - kHalfSmallCell;
+        r.DrawY[j] = my - kHalfSmallCell;
     } else {
         const double angle = j < middle ? spin : spin + 30;
         const double theta = gfx::clock_angle(angle);
         const int dx = gfx::floor_int(std::cos(theta) * (r.arm[j] * r.scale_x));
         const int dy = gfx::floor_int(std::sin(theta) * (r.arm[j] * r.scale_y));
-        s.glides().StartX()[j] = mx + dx - kHalfSmallCell;
-        s.glides().StartY()[j] = my + dy - kHalfSmallCell;
+        r.DrawX[j] = mx + dx - kHalfSmallCell;
+        r.DrawY[j] = my + dy - kHalfSmallCell;
     }
-    s.stage().BlitBall(j, s.glides().StartX()[j], s.glides().StartY()[j]);
+    s.stage().BlitBall(j, r.DrawX[j], r.DrawY[j]);
 }
 
 // The middles of both rods on the circle, opposite each other.
@@ -127,29 +129,29 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     // formation's order (balls 1 and 2 above or left of ball 3), the second
     // turned end for end, so it flips at once in the first frame.
     if (vertical) {
-        s.glides().StartX() = s.formation().VerticalRodX();
-        s.glides().StartY() = s.formation().VerticalRodY();
+        r.DrawX = s.formation().VerticalRodX();
+        r.DrawY = s.formation().VerticalRodY();
         r.spin1 = 0;
         r.spin2 = 30;
         r.o = 0;
     } else {
-        s.glides().StartX() = s.formation().HorizontalRodX();
-        s.glides().StartY() = s.formation().HorizontalRodY();
+        r.DrawX = s.formation().HorizontalRodX();
+        r.DrawY = s.formation().HorizontalRodY();
         r.spin1 = 45;
         r.spin2 = 15;
         r.o = 45;
     }
 
     // The arms along the rod, and the circle the middles run on.
-    const Ball_A::BallArray& along = vertical ? s.glides().StartY() : s.glides().StartX();
+    const Ball_A::BallArray& along = vertical ? r.DrawY : r.DrawX;
     for (int i = 1; i <= kSmallBalls; ++i) {
         r.arm[i] = std::abs(along[i] - along[rod_middle(i)]);
     }
-    r.orbit_radius = vertical ? s.g_CenterY() - (s.glides().StartY()[kFirstMiddle] + kHalfSmallCell)
-                              : s.g_CenterX() - (s.glides().StartX()[kFirstMiddle] + kHalfSmallCell);
+    r.orbit_radius = vertical ? s.g_CenterY() - (r.DrawY[kFirstMiddle] + kHalfSmallCell)
+                              : s.g_CenterX() - (r.DrawX[kFirstMiddle] + kHalfSmallCell);
 
     // Into the rod; the centre ball stays.
-    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.glides().StartX(), s.glides().StartY());
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), r.DrawX, r.DrawY);
 
     r.scale_x = 1;
     r.scale_y = 1;
@@ -176,5 +178,5 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // Home from where each ball was last drawn.
-    glide_home_and_finish(s, s.glides().StartX(), s.glides().StartY());
+    glide_home_and_finish(s, r.DrawX, r.DrawY);
 }
