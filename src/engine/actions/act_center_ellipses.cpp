@@ -9,8 +9,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/small_ball_glide.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -24,9 +23,9 @@ constexpr double kSizeStep = 2;
 constexpr double kParamStep = 0.1;
 
 struct CenterEllipses {
-    Ball_A& saver;
+    Figure& saver;
     double ring_radius = 0;           // a quarter of the screen height
-    Ball_A::BallArray RingClock{};    // each ball's clock position on the ring, minutes
+    Figure::BallArray RingClock{};    // each ball's clock position on the ring, minutes
     double CenterBallSize = g_LargeBallSize;
     // The half-axes of the centre ball's ellipse: twice the ring radius
     // across, half that along.
@@ -40,13 +39,13 @@ struct CenterEllipses {
     // subtracting it starts and ends every ellipse on the screen centre.
     double EllipseOffsetX = 0, EllipseOffsetY = 0;
     double CenterDrawX = 0, CenterDrawY = 0; // the centre ball's cell corner this frame
-    Ball_A::BallArray DrawX{}, DrawY{};      // the small balls' cell corners this frame
+    Figure::BallArray DrawX{}, DrawY{};      // the small balls' cell corners this frame
 };
 
 // Ball i's cell corner on the ring at the clock position m.
 void RingPlace(const CenterEllipses& a, double m, double& x, double& y)
 {
-    const Ball_A& s = a.saver;
+    const Figure& s = a.saver;
     const double phi = gfx::clock_angle(m);
     x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.g_CenterX() - kHalfSmallCell;
     y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.g_CenterY() - kHalfSmallCell;
@@ -66,8 +65,8 @@ double RingStep(int r, int i, double factor)
 // One frame of ellipse r: the centre ball, scaled, under the ring balls.
 void DrawEllipseFrame(CenterEllipses& a, int r)
 {
-    Ball_A& s = a.saver;
-    s.stage().RestoreBackground();
+    Figure& s = a.saver;
+    s.RestoreBackground();
 
     // Out into depth over the first half turn of t, back over the second.
     if (a.EllipseParam < gfx::kPiSingle)
@@ -81,25 +80,25 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double c = a.turn_cos, sn = a.turn_sin;
     a.CenterDrawX = s.g_CenterX() + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
     a.CenterDrawY = s.g_CenterY() + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
-    s.stage().blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
+    s.blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
                      a.CenterBallSize);
 
-    const double factor = s.settings().g_SpeedFactor;
+    const double factor = s.speed_factor();
     for (int i = 1; i <= kSmallBalls; ++i) {
         a.RingClock[i] += RingStep(r, i, factor);
         RingPlace(a, a.RingClock[i], a.DrawX[i], a.DrawY[i]);
-        s.stage().BlitBall(i, a.DrawX[i], a.DrawY[i]);
+        s.BlitBall(i, a.DrawX[i], a.DrawY[i]);
     }
 
     a.EllipseParam = float(a.EllipseParam + kParamStep);
-    s.stage().PresentFrame();
+    s.PresentFrame();
 }
 
 } // namespace
 
-void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
+void Act_CenterEllipses(Figure& saver, std::int16_t /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     CenterEllipses a{saver};
 
     // The shrinking centre ball is drawn with the stretching stamp, which
@@ -110,7 +109,7 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
     a.CenterBallSize = g_LargeBallSize;
 
     // The ring, and the glide into it from the formation; the centre ball stays.
-    Ball_A::BallArray ring_x{}, ring_y{};
+    Figure::BallArray ring_x{}, ring_y{};
     for (int i = 1; i <= kSmallBalls; ++i)
         RingPlace(a, 6 * i, ring_x[i], ring_y[i]);
     glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), ring_x, ring_y);

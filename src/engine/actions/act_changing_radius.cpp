@@ -9,8 +9,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/circle_place.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -36,7 +35,7 @@ constexpr double kSmallStep = g_SmallBallSize / 30.0; // 1.6 pixels a frame
 constexpr double kCentreStep = g_LargeBallSize / 30.0; // 2.4 pixels a frame
 
 struct ChangingRadius {
-    Ball_A& saver;
+    Figure& saver;
     double W = 0, H = 0;
 
     // Each small ball's place on its circle around the centre ball (in
@@ -53,7 +52,7 @@ struct ChangingRadius {
     double cx = 0, cy = 0; // its centre in the current frame
 
     // Where every ball was drawn in the current frame, cell corners.
-    Ball_A::BallArray drawn_x{}, drawn_y{};
+    Figure::BallArray drawn_x{}, drawn_y{};
     double centre_drawn_x = 0, centre_drawn_y = 0;
 };
 
@@ -83,19 +82,19 @@ void MoveAlongFigureOfEight(ChangingRadius& r)
 // over it, all drawn stretched to their current sizes.
 void DrawLobeFrame(ChangingRadius& r, int f)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
     const int quarter = (f - 1) / kQuarterFrames; // 0..3
     const bool shrinking = quarter % 2 == 0;
 
     MoveAlongFigureOfEight(r);
-    s.stage().RestoreBackground();
+    s.RestoreBackground();
 
     r.centre_size += shrinking ? -kCentreStep : kCentreStep;
     r.centre_drawn_x = r.cx - r.centre_size / 2;
     r.centre_drawn_y = r.cy - r.centre_size / 2;
-    s.stage().blit_ball_scaled(kCentreBall, r.centre_drawn_x, r.centre_drawn_y, r.centre_size, r.centre_size);
+    s.blit_ball_scaled(kCentreBall, r.centre_drawn_x, r.centre_drawn_y, r.centre_size, r.centre_size);
 
-    const double factor = s.settings().g_SpeedFactor;
+    const double factor = s.speed_factor();
     for (int j = 1; j <= kSmallBalls; ++j) {
         const bool even = j % 2 == 0;
         r.angle[j] += even ? factor : -factor;
@@ -106,17 +105,17 @@ void DrawLobeFrame(ChangingRadius& r, int f)
         const CellCorner c = place_on_circle(r.cx, r.cy, r.angle[j], r.radius[j], r.size[j]);
         r.drawn_x[j] = c.x;
         r.drawn_y[j] = c.y;
-        s.stage().blit_ball_scaled(j, c.x, c.y, r.size[j], r.size[j]);
+        s.blit_ball_scaled(j, c.x, c.y, r.size[j], r.size[j]);
     }
 
-    s.stage().PresentFrame();
+    s.PresentFrame();
 }
 
 } // namespace
 
-void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
+void Act_ChangingRadius(Figure& saver, std::int16_t /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     ChangingRadius r{saver};
     r.W = s.ScreenWidthPx();
     r.H = s.ScreenHeightPx();
@@ -127,7 +126,7 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
 
     // The ring the balls glide out to: the starting ring's angles at a
     // radius of a quarter of the screen's height.
-    Ball_A::BallArray ring_x{}, ring_y{};
+    Figure::BallArray ring_x{}, ring_y{};
     for (int j = 1; j <= kSmallBalls; ++j) {
         const CellCorner c =
             place_on_circle(s.g_CenterX(), s.g_CenterY(), 6.0 * j, ring_radius, g_SmallBallSize);

@@ -1,8 +1,7 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/curve_math.h"
 #include "engine/actions/cycloid_curve.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cstdint>
@@ -32,11 +31,11 @@ struct CycloidState {
     CurveOrbit orbit;                // the curve's middle on the figure-eight
     double gather_x = 0, gather_y = 0; // where every ball meets before the first curve
     double lead_x = 0, lead_y = 0;     // the centre ball's centre
-    Ball_A::BallArray snake_x{}, snake_y{}; // slot i: ball i's centre
+    Figure::BallArray snake_x{}, snake_y{}; // slot i: ball i's centre
     // Where each small ball's cell was drawn in the latest frame: after the
     // frame the snake moves up by one place, so snake_x(i) then already holds
     // where ball i would go next, not where it is.
-    Ball_A::BallArray drawn_x{}, drawn_y{};
+    Figure::BallArray drawn_x{}, drawn_y{};
 };
 
 // K, B and the period follow from the two radii. The curve closes after
@@ -52,7 +51,7 @@ void set_up_curve(CycloidState& s)
 
 // All eleven balls glide, by their centres, onto the gather point in
 // g_Speed frames, the centre ball under the small ones.
-void GatherForCycloid(Ball_A& saver, CycloidState& s)
+void GatherForCycloid(Figure& saver, CycloidState& s)
 {
     // Aimed by the centres, drawn by the cells' corners: the step is the same.
     for (int i = 1; i <= kSmallBalls; ++i)
@@ -71,16 +70,16 @@ void GatherForCycloid(Ball_A& saver, CycloidState& s)
 // One frame: the lead under everything, then the snake, ball 1 nearest the
 // lead; afterwards the snake moves up by one place, so that ball i repeats
 // the lead's centre of i frames before.
-void DrawCycloidFrame(Ball_A& saver, CycloidState& s)
+void DrawCycloidFrame(Figure& saver, CycloidState& s)
 {
-    saver.stage().RestoreBackground();
-    saver.stage().BlitBall(kCentreBall, s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell);
+    saver.RestoreBackground();
+    saver.BlitBall(kCentreBall, s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell);
     for (int i = 1; i <= kSmallBalls; ++i) {
         s.drawn_x[i] = s.snake_x[i] - kHalfSmallCell;
         s.drawn_y[i] = s.snake_y[i] - kHalfSmallCell;
-        saver.stage().BlitBall(i, s.drawn_x[i], s.drawn_y[i]);
+        saver.BlitBall(i, s.drawn_x[i], s.drawn_y[i]);
     }
-    saver.stage().PresentFrame();
+    saver.PresentFrame();
     Glides::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
@@ -93,9 +92,8 @@ void place_lead(CycloidState& s, float t)
 
 } // namespace
 
-void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
+void Act_Cycloid(Figure& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.settings();
     CycloidState s;
 
     // From here on the balls are handled by their centres.
@@ -132,14 +130,14 @@ void Act_Cycloid(Ball_A& saver, std::int16_t /*mode*/)
         s.CurveParam = float(0.25 + s.CurveStart);
 
         while (s.CurveParam < s.CurvePeriod) {
-            move_curve_center(s.orbit, settings.g_SpeedFactor, saver.ScreenWidthPx(),
+            move_curve_center(s.orbit, saver.speed_factor(), saver.ScreenWidthPx(),
                               saver.g_CenterY());
             place_lead(s, s.CurveParam);
             DrawCycloidFrame(saver, s);
             s.CurveParam = float(s.CurveStep + s.CurveParam);
             // The curve frames last twice the usual pause.
             saver.do_events();
-            saver.pause(settings.g_PcSpec);
+            saver.pause(saver.frame_pause_ms());
         }
 
         // The closing point, around the middle as it stands (not moved again),

@@ -10,8 +10,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/linear_motion.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -23,7 +22,7 @@ namespace {
 constexpr int kMargin = g_RingRadius;
 
 struct LinearMotion {
-    Ball_A& saver;
+    Figure& saver;
     EdgeTargets edges{}; // where the small balls turn in the current leg
     int target_x = 0, target_y = 0; // middle of the next meeting place, whole pixels
     bool ring = false;  // the current leg ends in a ring
@@ -33,11 +32,11 @@ struct LinearMotion {
     double centre_from_x = 0, centre_from_y = 0;
     double centre_to_x = 0, centre_to_y = 0;
     // The meeting place the current leg ends in, where the next one starts.
-    Ball_A::BallArray meet_x{}, meet_y{};
+    Figure::BallArray meet_x{}, meet_y{};
 };
 
 // A uniform whole number from 90 to extent - 90, both ends included.
-int target_coordinate(Ball_A& saver, double extent)
+int target_coordinate(Figure& saver, double extent)
 {
     return gfx::floor_int(kMargin + saver.Rnd() * (extent - kMargin - kMargin + 1));
 }
@@ -47,7 +46,7 @@ int target_coordinate(Ball_A& saver, double extent)
 // or all ten balls on one spot centred on it.
 void pick_meeting_place(LinearMotion& m)
 {
-    Ball_A& s = m.saver;
+    Figure& s = m.saver;
     m.ring = gfx::floor_int(2 * s.Rnd()) == 0; // one leg in two
     for (int i = 1; i <= kSmallBalls; ++i) {
         if (m.ring) {
@@ -65,7 +64,7 @@ void pick_meeting_place(LinearMotion& m)
 
 } // namespace
 
-EdgeTargets PickEdgeTargets(Ball_A& saver)
+EdgeTargets PickEdgeTargets(Figure& saver)
 {
     EdgeTargets edges;
     const double width = saver.ScreenWidthPx();
@@ -96,17 +95,17 @@ EdgeTargets PickEdgeTargets(Ball_A& saver)
     return edges;
 }
 
-void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
+void Act_LinearMotion(Figure& saver, std::int16_t /*mode*/)
 {
     LinearMotion m{saver};
-    Ball_A& s = saver;
+    Figure& s = saver;
     const int legs = g_PhaseSteps;
 
     for (int leg = 1; leg <= legs; ++leg) {
         // Start: from the formation in the first leg, afterwards from the
         // meeting place the previous leg reached.
-        const Ball_A::BallArray& start_x = leg == 1 ? s.formation().FormationX() : m.meet_x;
-        const Ball_A::BallArray& start_y = leg == 1 ? s.formation().FormationY() : m.meet_y;
+        const Figure::BallArray& start_x = leg == 1 ? s.formation().FormationX() : m.meet_x;
+        const Figure::BallArray& start_y = leg == 1 ? s.formation().FormationY() : m.meet_y;
         m.centre_from_x = leg == 1 ? s.formation().CenterFormationX() : m.centre_to_x;
         m.centre_from_y = leg == 1 ? s.formation().CenterFormationY() : m.centre_to_y;
 

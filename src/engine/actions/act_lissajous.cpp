@@ -1,7 +1,6 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/curve_math.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -34,7 +33,7 @@ struct LissajousState {
     double lead_x = 0, lead_y = 0;          // ball 1's cell
     // The snake behind the lead: slot j is where ball j + 1 is drawn; after
     // each frame's shift, slot i is where ball i was just drawn.
-    Ball_A::BallArray snake_x{}, snake_y{};
+    Figure::BallArray snake_x{}, snake_y{};
 };
 
 // One axis of the centre ball's flight. The velocity turns as soon as the next
@@ -52,7 +51,7 @@ void bounce_axis(std::int16_t& centre, double& velocity, double extent)
 
 // The lead's cell at parameter t: the point of the figure, turned by
 // CurveRotation about the screen centre.
-void place_lead(const Ball_A& saver, LissajousState& s, float t)
+void place_lead(const Figure& saver, LissajousState& s, float t)
 {
     const double c = std::cos(double(s.CurveRotation));
     const double sn = std::sin(double(s.CurveRotation));
@@ -64,29 +63,29 @@ void place_lead(const Ball_A& saver, LissajousState& s, float t)
 
 // One frame: the bouncing centre ball underneath, the lead, then the snake,
 // ball 2 nearest the lead; afterwards the snake moves up by one place.
-void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
+void DrawLissajousFrame(Figure& saver, LissajousState& s)
 {
-    saver.stage().RestoreBackground();
+    saver.RestoreBackground();
 
     bounce_axis(s.BounceX, s.BounceVX, saver.ScreenWidthPx());
     bounce_axis(s.BounceY, s.BounceVY, saver.ScreenHeightPx());
     s.centre_x = s.BounceX - kHalfLargeCell;
     s.centre_y = s.BounceY - kHalfLargeCell;
     // The centre ball goes through the stretching transfer at its own size.
-    saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
+    saver.blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
 
-    saver.stage().BlitBall(1, s.lead_x, s.lead_y);
+    saver.BlitBall(1, s.lead_x, s.lead_y);
     for (int j = 1; j <= 9; ++j)
-        saver.stage().BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
+        saver.BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
 
-    saver.stage().PresentFrame();
+    saver.PresentFrame();
     Glides::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 // One closed figure: its first point, every step of 0.035 short of the period
 // (t accumulates in single precision, which fixes the frame count), and its
 // closing point at exactly the period.
-void draw_figure(Ball_A& saver, LissajousState& s)
+void draw_figure(Figure& saver, LissajousState& s)
 {
     place_lead(saver, s, s.CurveStart);
     DrawLissajousFrame(saver, s);
@@ -104,9 +103,8 @@ void draw_figure(Ball_A& saver, LissajousState& s)
 
 } // namespace
 
-void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
+void Act_Lissajous(Figure& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.settings();
     LissajousState s;
 
     // The centre ball starts from the screen centre on one of the four
@@ -115,8 +113,8 @@ void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
     s.BounceY = std::int16_t(gfx::round_half_even(saver.g_CenterY()));
     constexpr double kDiagonals[4][2] = {{9, 9}, {-9, -9}, {9, -9}, {-9, 9}};
     const int diagonal = gfx::floor_int(4 * saver.Rnd());
-    s.BounceVX = kDiagonals[diagonal][0] * settings.g_SpeedFactor;
-    s.BounceVY = kDiagonals[diagonal][1] * settings.g_SpeedFactor;
+    s.BounceVX = kDiagonals[diagonal][0] * saver.speed_factor();
+    s.BounceVY = kDiagonals[diagonal][1] * saver.speed_factor();
 
     // The ten small balls gather on the screen centre; the centre ball stays.
     saver.glides().hand_on_start(saver.formation().FormationX(), saver.formation().FormationY());

@@ -1,7 +1,6 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/ring_places.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -39,7 +38,7 @@ struct PassThrough {
     std::int16_t circles_left = 0; // changes from the right circle to the left
     double ox = 0, oy = 0;       // from the starting ring to the ring's middle
     // Where the opening draws the ring.
-    Ball_A::BallArray RingX{}, RingY{};
+    Figure::BallArray RingX{}, RingY{};
 };
 
 // The point at clock position `minutes` on the circle of radius rho around
@@ -52,9 +51,9 @@ void point_on_circle(const PassThrough& s, double centre_x, double minutes, doub
 }
 
 // The centre ball's cell around its centre (x, y).
-void blit_centre_ball(Ball_A& saver, double x, double y)
+void blit_centre_ball(Figure& saver, double x, double y)
 {
-    saver.stage().BlitBall(kCentreBall, x - kHalfLargeCell, y - kHalfLargeCell);
+    saver.BlitBall(kCentreBall, x - kHalfLargeCell, y - kHalfLargeCell);
 }
 
 // One leg of a turn, g_Speed frames: outward, the balls slide towards their
@@ -62,9 +61,9 @@ void blit_centre_ball(Ball_A& saver, double x, double y)
 // and the centre ball's cell is kept in CenterStartX/Y, where the glide home
 // picks it up after the last turn. The centre ball is drawn right after the
 // ball of DrawOrder slot 5 either way: fifth ball out, sixth ball back.
-void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
+void PassThroughLeg(Figure& saver, PassThrough& s, bool outward)
 {
-    const int n = saver.settings().g_Speed;
+    const int n = saver.speed();
     for (int frame = 1; frame <= n; ++frame) {
         // On the right circle the ring runs clockwise and the centre ball
         // anticlockwise; on the left circle the other way round.
@@ -118,9 +117,9 @@ void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
 
 } // namespace
 
-void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
+void Act_PassThrough(Figure& saver, std::int16_t /*mode*/)
 {
-    const int n = saver.settings().g_Speed;
+    const int n = saver.speed();
     const double W = saver.ScreenWidthPx();
     PassThrough s;
 
@@ -148,12 +147,12 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
         s.b -= s.step;
 
         // The ring by ball number, the centre ball on top.
-        saver.stage().RestoreBackground();
+        saver.RestoreBackground();
         place_ring(s.RingX, s.RingY, rx, ry);
         for (int j = 1; j <= kSmallBalls; ++j)
-            saver.stage().BlitBall(j, s.RingX[std::size_t(j)], s.RingY[std::size_t(j)]);
+            saver.BlitBall(j, s.RingX[std::size_t(j)], s.RingY[std::size_t(j)]);
         blit_centre_ball(saver, bx, by);
-        saver.stage().PresentFrame();
+        saver.PresentFrame();
     }
 
     // The turns start from the starting ring, carried by the ring offset;

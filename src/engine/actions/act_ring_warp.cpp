@@ -7,8 +7,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/circle_place.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 namespace {
@@ -26,17 +25,17 @@ constexpr double kShapeFactor[3] = {1.5, 0.5, 1.0};
 constexpr int kCentreAfter = kCentreAfterSlot;
 
 struct RingWarp {
-    Ball_A& saver;
+    Figure& saver;
     int shape = 0; // the size of the next ring
     // The balls' present places (cell corners): the small balls' and the
     // centre ball's.
-    Ball_A::BallArray HoldX{}, HoldY{};
+    Figure::BallArray HoldX{}, HoldY{};
     double pcx = 0, pcy = 0;
 };
 
 // A uniform whole number from the margin to extent - margin, both ends
 // included.
-int RingCentre(Ball_A& s, double extent)
+int RingCentre(Figure& s, double extent)
 {
     return gfx::floor_int((extent - kMargin - kMargin + 1) * s.Rnd() + kMargin);
 }
@@ -46,11 +45,11 @@ int RingCentre(Ball_A& s, double extent)
 // shape, each ball at its formation angle.
 void PickNextRing(RingWarp& w)
 {
-    Ball_A& s = w.saver;
+    Figure& s = w.saver;
     const int cx = RingCentre(s, s.ScreenWidthPx());
     const int cy = RingCentre(s, s.ScreenHeightPx());
     const double radius = g_RingRadius * kShapeFactor[w.shape];
-    Ball_A::BallArray ring_x{}, ring_y{};
+    Figure::BallArray ring_x{}, ring_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
         const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, g_SmallBallSize);
         ring_x[i] = c.x;
@@ -62,34 +61,34 @@ void PickNextRing(RingWarp& w)
 
 // The move in one frame: every ball straight on its new place, in ball
 // order, the centre ball after ball 5.
-void Jump(Ball_A& s)
+void Jump(Figure& s)
 {
-    s.stage().RestoreBackground();
+    s.RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.stage().BlitBall(i, s.glides().StartX()[i], s.glides().StartY()[i]);
+        s.BlitBall(i, s.glides().StartX()[i], s.glides().StartY()[i]);
         if (i == kCentreAfter)
-            s.stage().BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
+            s.BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
     }
-    s.stage().PresentFrame();
+    s.PresentFrame();
 }
 
 // The move in g_Speed frames along the aimed glides, the small balls in
 // DrawOrder, fanning out from the pivot: the outward leg of a mirrored turn.
-void Glide(Ball_A& s)
+void Glide(Figure& s)
 {
-    for (int k = 1; k <= s.settings().g_Speed; ++k) {
+    for (int k = 1; k <= s.speed(); ++k) {
         s.glides().mirrored_frame(true, 0, 0, [&] {
             s.glides().step_centre_glide();
-            s.stage().BlitBall(kCentreBall, s.glides().CenterGlideX(), s.glides().CenterGlideY());
+            s.BlitBall(kCentreBall, s.glides().CenterGlideX(), s.glides().CenterGlideY());
         });
     }
 }
 
 } // namespace
 
-void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
+void Act_RingWarp(Figure& saver, std::int16_t /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     RingWarp w{saver};
 
     // The balls stand in their formation.

@@ -1,7 +1,6 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/ring_places.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cstdint>
@@ -28,13 +27,13 @@ namespace {
 struct RingsAndBands {
     // The ring the current leg ends in (the formation in the last leg); at the
     // start of the next leg, where the balls stand.
-    Ball_A::BallArray RingX{}, RingY{};
+    Figure::BallArray RingX{}, RingY{};
     double CenterRingX = 0, CenterRingY = 0;
     // Where the balls stand at the start of the current leg.
-    Ball_A::BallArray HoldX{}, HoldY{};
+    Figure::BallArray HoldX{}, HoldY{};
     double CenterHoldX = 0, CenterHoldY = 0;
     // The band the current leg passes through.
-    Ball_A::BallArray BandX{}, BandY{};
+    Figure::BallArray BandX{}, BandY{};
     double CenterBandX = 0, CenterBandY = 0;
 };
 
@@ -53,7 +52,7 @@ constexpr Band kBands[2] = {
 // (On a screen narrower than two radii the range turns round and the middle
 // falls between the same two values the other way round, still about the
 // screen's centre.)
-double ring_middle(Ball_A& saver, double extent)
+double ring_middle(Figure& saver, double extent)
 {
     const double margin = g_RingRadius;
     return gfx::floor_int(margin + saver.Rnd() * (extent - margin - margin + 1));
@@ -61,7 +60,7 @@ double ring_middle(Ball_A& saver, double extent)
 
 } // namespace
 
-void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
+void Act_RingsAndBands(Figure& saver, std::int16_t mode)
 {
     RingsAndBands s;
 

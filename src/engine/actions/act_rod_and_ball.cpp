@@ -7,8 +7,7 @@
 // with the turn of the rod during which it reached its longest a third time.
 
 #include "engine/actions/actions.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -27,7 +26,7 @@ constexpr double kCentreOrbitStep = 2;
 constexpr double kCentreOrbitRadius = g_LargeBallSize;
 
 struct RodAndBall {
-    Ball_A::BallArray L{}; // each ball's rest distance from the hub along the rod
+    Figure::BallArray L{}; // each ball's rest distance from the hub along the rod
     double s = 1;          // the rod's length factor
     bool growing = false;
     bool flipped = false;  // the far end (ball 1) lies on top
@@ -35,7 +34,7 @@ struct RodAndBall {
     double u = 30;         // the hub's place on its circle, sixtieths of a turn
     double j = 0;          // the centre ball's place round the far end, sixtieths
     double px = 0, py = 0; // the hub, ball 10's centre
-    Ball_A::BallArray x{}, y{}; // each small ball's cell
+    Figure::BallArray x{}, y{}; // each small ball's cell
     double cx = 0, cy = 0;      // the centre ball's cell
 };
 
@@ -61,7 +60,7 @@ void breathe(RodAndBall& r)
 // The hub on its circle of radius H / 8 around the screen centre, and the
 // rod at angle k about it (both in sixtieths of a turn, 0 straight up,
 // clockwise), every offset rounded down to whole pixels.
-void place_rod(const Ball_A& saver, RodAndBall& r, double k)
+void place_rod(const Figure& saver, RodAndBall& r, double k)
 {
     const double H = saver.ScreenHeightPx();
     const double theta = gfx::clock_angle(r.u);
@@ -86,33 +85,33 @@ void place_centre_ball(RodAndBall& r)
 
 // Turned over, the far end (ball 1) lies on top and the centre ball over
 // everything; otherwise the hub lies on top and the centre ball underneath.
-void draw_rod(Ball_A& saver, const RodAndBall& r)
+void draw_rod(Figure& saver, const RodAndBall& r)
 {
-    saver.stage().RestoreBackground();
+    saver.RestoreBackground();
     if (r.flipped) {
         for (int m = kSmallBalls; m >= 1; --m)
-            saver.stage().BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
-        saver.stage().BlitBall(kCentreBall, r.cx, r.cy);
+            saver.BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
+        saver.BlitBall(kCentreBall, r.cx, r.cy);
     } else {
-        saver.stage().BlitBall(kCentreBall, r.cx, r.cy);
+        saver.BlitBall(kCentreBall, r.cx, r.cy);
         for (int m = 1; m <= kSmallBalls; ++m)
-            saver.stage().BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
+            saver.BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
     }
-    saver.stage().PresentFrame();
+    saver.PresentFrame();
 }
 
 } // namespace
 
-void Act_RodAndBall(Ball_A& saver, std::int16_t /*mode*/)
+void Act_RodAndBall(Figure& saver, std::int16_t /*mode*/)
 {
-    const double factor = saver.settings().g_SpeedFactor;
+    const double factor = saver.speed_factor();
     RodAndBall r;
 
     // The rod at rest stands upright, ball 10 lowest with its centre H / 8
     // below the screen centre (the bottom of the hub's circle), each ball
     // half a cell above the next. The centre ball waits one cell above the
     // rod's top, its left edge on the rod's axis.
-    Ball_A::BallArray x0{}, y0{};
+    Figure::BallArray x0{}, y0{};
     r.L[kSmallBalls] = 0;
     x0[kSmallBalls] = saver.g_CenterX() - kHalfSmallCell;
     y0[kSmallBalls] = saver.g_CenterY() - kHalfSmallCell + saver.ScreenHeightPx() / 8;

@@ -12,8 +12,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/small_ball_glide.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -29,7 +28,7 @@ constexpr double kSizeStep = g_SmallBallSize / 25.0; // 1.92
 constexpr double kTrailLength = 60.0 / 4;
 
 struct RodRotation {
-    Ball_A& saver;
+    Figure& saver;
     std::int16_t mode;   // 1 clean with the flip, 2 with trails
     int repetitions = 0; // 20 in mode 1, 10 in mode 2
     double width = 0, height = 0;
@@ -53,17 +52,17 @@ struct RodRotation {
 // flip keeps its own, aimed and stepped the same way (g_Speed equal steps of
 // (from - to) / g_Speed).
 struct RodFlip {
-    Ball_A::BallArray centre_x{}, centre_y{};
-    Ball_A::BallArray step_x{}, step_y{};
+    Figure::BallArray centre_x{}, centre_y{};
+    Figure::BallArray step_x{}, step_y{};
 };
 
 // One leg of the flip: every ball slides along the rod to its mirror
 // partner's place (outward, balls 1 to 10) or back (10 to 1); the centre
 // ball is drawn right after ball 5 on both legs.
-void flip_leg(Ball_A& s, RodFlip& f, bool outward)
+void flip_leg(Figure& s, RodFlip& f, bool outward)
 {
-    for (int frame = 1; frame <= s.settings().g_Speed; ++frame) {
-        s.stage().RestoreBackground();
+    for (int frame = 1; frame <= s.speed(); ++frame) {
+        s.RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int j = outward ? n : kSmallBalls + 1 - n;
             if (outward) {
@@ -73,24 +72,24 @@ void flip_leg(Ball_A& s, RodFlip& f, bool outward)
                 f.centre_x[j] += f.step_x[j];
                 f.centre_y[j] += f.step_y[j];
             }
-            s.stage().BlitBall(j, f.centre_x[j] - kHalfSmallCell, f.centre_y[j] - kHalfSmallCell);
+            s.BlitBall(j, f.centre_x[j] - kHalfSmallCell, f.centre_y[j] - kHalfSmallCell);
             if (j == 5)
-                s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+                s.BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         }
-        s.stage().PresentFrame();
+        s.PresentFrame();
     }
 }
 
 // The flip end over end and back: ball i slides along the rod to ball
 // 11 - i's place.
-void flip_rod(Ball_A& s)
+void flip_rod(Figure& s)
 {
-    Ball_A::BallArray centre_x{}, centre_y{};
+    Figure::BallArray centre_x{}, centre_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
         centre_x[i] = s.formation().VerticalRodX()[i] + kHalfSmallCell;
         centre_y[i] = s.formation().VerticalRodY()[i] + kHalfSmallCell;
     }
-    const double frames = s.settings().g_Speed;
+    const double frames = s.speed();
     RodFlip f;
     for (int i = 1; i <= kSmallBalls; ++i) {
         f.step_x[i] = (centre_x[i] - centre_x[i]) / frames;
@@ -105,7 +104,7 @@ void flip_rod(Ball_A& s)
 // The offsets along the rod and the spin directions.
 void pick_directions(RodRotation& r)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
     const int common = r.mode == 2 ? gfx::floor_int(s.Rnd() * 2) : 0;
     for (int i = 1; i <= kSmallBalls; ++i) {
         r.offset[i] = s.g_CenterY() - (s.formation().VerticalRodY()[i] + kHalfSmallCell);
@@ -119,7 +118,7 @@ void pick_directions(RodRotation& r)
 // rod's middle starts (width - height)/10 off the screen centre.
 void pick_orbit(RodRotation& r)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
     const int orbit_case = gfx::floor_int(s.Rnd() * 4);
     r.spin_mode = gfx::floor_int(s.Rnd() * 3);
     switch (orbit_case) {
@@ -133,16 +132,16 @@ void pick_orbit(RodRotation& r)
 // One frame of the spin at spin angle k (sixtieths of a turn).
 void draw_rod_frame(RodRotation& r, double k)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
 
     // Erase: every frame in mode 1; in mode 2 only once the trail is long
     // enough, while the balls shrink over the first half turn and grow back.
     if (r.mode == 1) {
-        s.stage().RestoreBackground();
+        s.RestoreBackground();
     } else {
         r.trail += r.factor;
         if (r.trail >= kTrailLength)
-            s.stage().RestoreBackground();
+            s.RestoreBackground();
         r.size += k < 30 ? -kSizeStep : kSizeStep;
     }
 
@@ -160,27 +159,27 @@ void draw_rod_frame(RodRotation& r, double k)
         const double x = cx + dx - r.size / 2;
         const double y = cy + dy - r.size / 2;
         if (r.mode == 1)
-            s.stage().BlitBall(j, x, y);
+            s.BlitBall(j, x, y);
         else // stretched colour on colour; a negative size draws the ball mirrored
-            s.stage().blit_ball_scaled(j, x, y, r.size, r.size);
+            s.blit_ball_scaled(j, x, y, r.size, r.size);
         if (j == 5) // the centre ball, never scaled, on the rod's middle
-            s.stage().BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
+            s.BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
     }
 
-    s.stage().PresentFrame();
+    s.PresentFrame();
     r.a += 2; // the orbit advances 2 sixtieths per frame, whatever the factor
 }
 
 } // namespace
 
-void Act_RodRotation(Ball_A& saver, std::int16_t mode)
+void Act_RodRotation(Figure& saver, std::int16_t mode)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     RodRotation r{saver, mode};
     r.repetitions = mode == 1 ? g_PhaseSteps : g_PhaseSteps / 2;
     r.width = s.ScreenWidthPx();
     r.height = s.ScreenHeightPx();
-    r.factor = s.settings().g_SpeedFactor;
+    r.factor = s.speed_factor();
     // The step of the spin angle per frame: 2 sixtieths scaled by the speed
     // factor, so 30 frames per repetition at factor 1, 15 at 2, 119 at 0.25.
     const double spin_step = 2 * r.factor;
@@ -199,7 +198,7 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
     for (int rep = 1; rep <= r.repetitions; ++rep) {
         pick_orbit(r);
         if (mode == 2) {
-            s.stage().RestoreBackground();
+            s.RestoreBackground();
             r.trail = 0;
         }
         r.size = g_SmallBallSize;

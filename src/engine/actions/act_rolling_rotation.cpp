@@ -8,8 +8,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/circle_place.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cstdlib>
@@ -40,7 +39,7 @@ constexpr double kRadiusStep = (g_RingRadius - g_RingRadius / 2.0) / 3; // 15
 enum Spin { kClockwise = 0, kAnticlockwise = 1 };
 
 struct RollingRotation {
-    Ball_A& saver;
+    Figure& saver;
     double W = 0, H = 0;
     int x = 0, y = 0;   // the wheel's centre, whole pixels
     int vx = 0, vy = 0; // its velocity
@@ -110,7 +109,7 @@ void BreatheRing(RollingRotation& r, int f)
 // Frame f of a cycle; true when it was the frame of the last bounce.
 bool DrawWheelFrame(RollingRotation& r, int f)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
 
     // Move, bouncing off the edges.
     const bool bounced_x = BounceOnAxis(r.x, r.vx, r.W);
@@ -123,29 +122,29 @@ bool DrawWheelFrame(RollingRotation& r, int f)
     }
 
     // The centre ball, under the ring.
-    s.stage().RestoreBackground();
+    s.RestoreBackground();
     s.glides().set_centre_start(r.x - kHalfLargeCell, r.y - kHalfLargeCell);
-    s.stage().BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
+    s.BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
 
     // The ring, its angles kept across bounces: only their direction flips.
     BreatheRing(r, f);
-    const double factor = s.settings().g_SpeedFactor;
+    const double factor = s.speed_factor();
     for (int j = 1; j <= kSmallBalls; ++j) {
         r.angle[j] += r.spin == kClockwise ? factor : -factor;
         const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, g_SmallBallSize);
         s.glides().hand_on_start(j, c.x, c.y);
-        s.stage().BlitBall(j, c.x, c.y);
+        s.BlitBall(j, c.x, c.y);
     }
 
-    s.stage().PresentFrame();
+    s.PresentFrame();
     return r.bounces == g_PhaseSteps;
 }
 
 } // namespace
 
-void Act_RollingRotation(Ball_A& saver, std::int16_t /*mode*/)
+void Act_RollingRotation(Figure& saver, std::int16_t /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     RollingRotation r{saver};
     r.W = s.ScreenWidthPx();
     r.H = s.ScreenHeightPx();

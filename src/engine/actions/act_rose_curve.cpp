@@ -1,6 +1,5 @@
 #include "engine/actions/actions.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <array>
@@ -55,7 +54,7 @@ struct RoseCurve {
     double RoseRadius = 0;    // cos(k theta) x H / 2; negative puts the point across the centre
     double lead_x = 0, lead_y = 0; // the lead's cell
     // Slot j: the lead's cell j frames ago; slots 1..9 are drawn.
-    Ball_A::BallArray snake_x{}, snake_y{};
+    Figure::BallArray snake_x{}, snake_y{};
 
     // The centre ball's figure-eight: a clock from 0 to 60 on the lower
     // loop, from 30 down to -30 on the upper one.
@@ -99,7 +98,7 @@ int size_change(const RoseCurve& s, double o)
 // same point, as are -30 and 0. The change is made once the clock has
 // reached or stepped past the end, since most speed factors never land on
 // it exactly.
-void move_centre_ball(Ball_A& saver, RoseCurve& s, double factor)
+void move_centre_ball(Figure& saver, RoseCurve& s, double factor)
 {
     const double o = s.OrbitClock;
     s.CenterBallSize += size_change(s, o) * s.SizeStep;
@@ -122,7 +121,7 @@ void move_centre_ball(Ball_A& saver, RoseCurve& s, double factor)
 
 // One frame at theta = RoseAngle: the lead, the snake over it, the centre
 // ball scaled on top of everything; then the snake moves up by one place.
-void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
+void DrawRoseFrame(Figure& saver, RoseCurve& s)
 {
     const double W = saver.ScreenWidthPx();
     const double H = saver.ScreenHeightPx();
@@ -132,30 +131,29 @@ void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
     s.lead_x = std::cos(theta) * s.RoseRadius + W / 2 - kHalfSmallCell;
     s.lead_y = std::sin(theta) * s.RoseRadius + H / 2 - kHalfSmallCell;
 
-    saver.stage().RestoreBackground();
-    saver.stage().BlitBall(s.LeadBall, s.lead_x, s.lead_y);
+    saver.RestoreBackground();
+    saver.BlitBall(s.LeadBall, s.lead_x, s.lead_y);
 
     // The snake takes the nine balls before the lead, counting down round
     // the ring, each drawn over the lead and over the ones nearer it.
     int c = ball_before(s.LeadBall);
     for (int j = 1; j <= 9; ++j) {
-        saver.stage().BlitBall(c, s.snake_x[std::size_t(j)], s.snake_y[std::size_t(j)]);
+        saver.BlitBall(c, s.snake_x[std::size_t(j)], s.snake_y[std::size_t(j)]);
         c = ball_before(c);
     }
 
-    move_centre_ball(saver, s, saver.settings().g_SpeedFactor);
-    saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
+    move_centre_ball(saver, s, saver.speed_factor());
+    saver.blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
                          s.CenterBallSize);
 
-    saver.stage().PresentFrame();
+    saver.PresentFrame();
     Glides::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
 }
 
 } // namespace
 
-void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
+void Act_RoseCurve(Figure& saver, std::int16_t /*mode*/)
 {
-    const Settings& settings = saver.settings();
     RoseCurve s;
 
     // The lead, at random.
@@ -187,7 +185,7 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
     s.centre_x = saver.formation().CenterFormationX();
     s.centre_y = saver.formation().CenterFormationY();
 
-    s.SizeStep = settings.g_SpeedFactor * (g_LargeBallSize - g_LargeBallSize / kSmallestShare)
+    s.SizeStep = saver.speed_factor() * (g_LargeBallSize - g_LargeBallSize / kSmallestShare)
                  / kQuarterLoopFrames;
     s.CenterBallSize = g_LargeBallSize;
 

@@ -7,8 +7,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/solid_rotation.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -16,7 +15,7 @@
 namespace {
 
 struct SolidRotation {
-    Ball_A& saver;
+    Figure& saver;
     SolidDrift drift;
     double n = 0; // frames of each leg of a turn (g_Speed)
     // The centre ball's swing around the pivot ball, drawn per turn.
@@ -36,7 +35,7 @@ constexpr double kStartVelocity[4][2] = {{+5, +5}, {-5, -5}, {+5, -5}, {-5, +5}}
 // ending at the ring's centre.
 void draw_centre_ball(SolidRotation& a)
 {
-    Ball_A& s = a.saver;
+    Figure& s = a.saver;
     double x, y;
     if (!a.swing) {
         x = s.g_CenterX() + a.drift.ox - kHalfLargeCell;
@@ -49,7 +48,7 @@ void draw_centre_ball(SolidRotation& a)
         x = a.pivot_x + a.drift.ox + dx - kHalfLargeCell;
         y = a.pivot_y + a.drift.oy + dy - kHalfLargeCell;
     }
-    s.stage().BlitBall(kCentreBall, x, y);
+    s.BlitBall(kCentreBall, x, y);
     a.centre_drawn_x = x;
     a.centre_drawn_y = y;
 }
@@ -60,7 +59,7 @@ void draw_centre_ball(SolidRotation& a)
 // slot 5 either way, present.
 void draw_turn_frame(SolidRotation& a, bool outward)
 {
-    Ball_A& s = a.saver;
+    Figure& s = a.saver;
     BounceSolidOffEdges(s, a.drift);
     s.glides().mirrored_frame(outward, a.drift.ox, a.drift.oy, [&] { draw_centre_ball(a); });
 }
@@ -68,7 +67,7 @@ void draw_turn_frame(SolidRotation& a, bool outward)
 // One turn: the ring turns over about the pivot ball and back, 2 n frames.
 void play_turn(SolidRotation& a)
 {
-    Ball_A& s = a.saver;
+    Figure& s = a.saver;
 
     // From the formation (kept in LastX/Y) to its mirror image about a
     // new random pivot ball, which RotateBallOrder puts in StartX/Y.
@@ -114,7 +113,7 @@ bool bounce_axis(double& offset, double& velocity, double low, double high, doub
 
 } // namespace
 
-void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
+void BounceSolidOffEdges(const Figure& saver, SolidDrift& d)
 {
     const double width = saver.ScreenWidthPx();
     const double height = saver.ScreenHeightPx();
@@ -126,11 +125,11 @@ void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
         d.bounces += 1;
 }
 
-void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
+void Act_SolidRotation(Figure& saver, std::int16_t /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     SolidRotation a{saver, SolidDrift{}};
-    a.n = s.settings().g_Speed;
+    a.n = s.speed();
     a.centre_drawn_x = s.formation().CenterFormationX();
     a.centre_drawn_y = s.formation().CenterFormationY();
 

@@ -9,8 +9,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/small_ball_glide.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -29,7 +28,7 @@ constexpr int kFirstMiddle = 3;
 constexpr int rod_middle(int j) { return j <= 5 ? kFirstMiddle : kFirstMiddle + 5; }
 
 struct TwoRods {
-    Ball_A& saver;
+    Figure& saver;
     int orientation = 0; // 0 vertical rods, 1 horizontal
     // Each ball's distance from its rod's middle ball in the rod formation.
     double arm[kSmallBalls + 1] = {};
@@ -44,7 +43,7 @@ struct TwoRods {
     bool second_phase = false;
     double m1x = 0, m1y = 0, m2x = 0, m2y = 0; // the rods' current middles
     // Where each ball stands: the rod formation, then where it was last drawn.
-    Ball_A::BallArray DrawX{}, DrawY{};
+    Figure::BallArray DrawX{}, DrawY{};
 };
 
 // A factor closes by a fifth per repetition until it reaches 0 or below,
@@ -81,7 +80,7 @@ void StepScales(TwoRods& r)
 // 6-7 at the spin angle and 4-5 and 9-10 at the opposite end.
 void DrawTwoRodsBall(TwoRods& r, int j)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
     const bool first = j <= 5;
     const double mx = first ? r.m1x : r.m2x;
     const double my = first ? r.m1y : r.m2y;
@@ -99,13 +98,13 @@ void DrawTwoRodsBall(TwoRods& r, int j)
         r.DrawX[j] = mx + dx - kHalfSmallCell;
         r.DrawY[j] = my + dy - kHalfSmallCell;
     }
-    s.stage().BlitBall(j, r.DrawX[j], r.DrawY[j]);
+    s.BlitBall(j, r.DrawX[j], r.DrawY[j]);
 }
 
 // The middles of both rods on the circle, opposite each other.
 void PlaceMiddles(TwoRods& r)
 {
-    const Ball_A& s = r.saver;
+    const Figure& s = r.saver;
     const double theta1 = gfx::clock_angle(r.o);
     r.m1x = s.g_CenterX() + gfx::floor_int(std::cos(theta1) * r.orbit_radius);
     r.m1y = s.g_CenterY() + gfx::floor_int(std::sin(theta1) * r.orbit_radius);
@@ -116,9 +115,9 @@ void PlaceMiddles(TwoRods& r)
 
 } // namespace
 
-void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
+void Act_TwoRods(Figure& saver, std::int16_t /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     TwoRods r{saver};
 
     // Vertical or horizontal rods.
@@ -143,7 +142,7 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     }
 
     // The arms along the rod, and the circle the middles run on.
-    const Ball_A::BallArray& along = vertical ? r.DrawY : r.DrawX;
+    const Figure::BallArray& along = vertical ? r.DrawY : r.DrawX;
     for (int i = 1; i <= kSmallBalls; ++i) {
         r.arm[i] = std::abs(along[i] - along[rod_middle(i)]);
     }
@@ -160,7 +159,7 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
 
     // Twenty repetitions of 30 frames: one spin turn each, a quarter of the
     // orbit at speed factor 1. The factors step before each repetition.
-    const double factor = s.settings().g_SpeedFactor;
+    const double factor = s.speed_factor();
     for (int rep = 1; rep <= g_PhaseSteps; ++rep) {
         StepScales(r);
         for (int frame = 1; frame <= kFramesPerRepetition; ++frame) {
@@ -169,11 +168,11 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
             r.spin1 += kSpinStep;
             r.spin2 -= kSpinStep;
 
-            s.stage().RestoreBackground();
-            s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+            s.RestoreBackground();
+            s.BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
             for (int j = 1; j <= kSmallBalls; ++j)
                 DrawTwoRodsBall(r, j);
-            s.stage().PresentFrame();
+            s.PresentFrame();
         }
     }
 

@@ -3,12 +3,12 @@
 #include <array>
 #include <cstdint>
 
-class Ball_A;
+class Figure;
 
 // One action routine. `argument` is the mode the table passes (only kinds 2,
 // 6, 13 and 14 use one); the routine runs its figure to the end, closing figure
 // included, and returns.
-using ActionRoutine = void (*)(Ball_A& saver, std::int16_t argument);
+using ActionRoutine = void (*)(Figure& saver, std::int16_t argument);
 
 struct ActionEntry {
     int kind = 0;                      // 1..20
