@@ -15,17 +15,13 @@
 #include "gfx/color.h"
 #include "gfx/numeric.h"
 #include "gfx/raster.h"
+#include "settings/setting_choices.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
-
-constexpr int kBallGrid = 1;
-constexpr int kStartupScreen = 3;
-constexpr int kPictureFile = 4;
-constexpr int kCentred = 1;
 
 // Pattern 1: the saver's grid() of dark shaded balls; the space left over is
 // shared out evenly as gaps before, between and after the balls.
@@ -113,7 +109,7 @@ void compose_picture(Ball_A& saver)
     gfx::Surface& base = stage.change_Pic_Base();
     base.fill(gfx::pixel_from_colorref(settings.g_BackgroundColor));
     if (!picture.empty()) {
-        if (settings.g_BackgroundArrangement == kCentred) {
+        if (arrangement(settings) == Arrangement::Centred) {
             // A picture larger than the screen is cut evenly on all sides.
             const int x = gfx::round_half_even((saver.ScreenWidthPx() - picture.width()) / 2);
             const int y = gfx::round_half_even((saver.ScreenHeightPx() - picture.height()) / 2);
@@ -141,23 +137,25 @@ void Ball_A::ComposeBackground()
     const std::int16_t style = m_scheduler.next_highlight_style();
     paint_ball_sprites(m_stage, m_settings, style);
 
-    switch (m_settings.g_BackgroundMode) {
-    case kBallGrid:
+    switch (background_pattern(m_settings)) {
+    case BackgroundPattern::BallGrid:
         // 4 to 8 columns.
         m_grid = BallGrid(std::floor(Rnd() * 5 + 4), m_screen_width, m_screen_height);
         compose_ball_grid(*this);
         break;
-    case kStartupScreen:
+    case BackgroundPattern::ScreenAtStart:
         if (m_scheduler.FirstRun())
             compose_startup_screen(*this);
         break;
-    case kPictureFile:
+    case BackgroundPattern::Picture:
         if (m_scheduler.FirstRun())
             compose_picture(*this);
         break;
-    default:
-        // The single colour is filled by the compositor on every frame; any
-        // other value shows the background colour Pic_Base got at load.
+    case BackgroundPattern::SingleColour:
+        // Filled by the compositor on every frame.
+        break;
+    case BackgroundPattern::Other:
+        // The background colour Pic_Base got at load.
         break;
     }
 

@@ -8,8 +8,8 @@
 // The closing figure that ends every action: the ten small balls are
 // mirrored about a random pivot ball, each flying to its mirror partner's
 // place and straight back, g_Speed frames each way, drawn in a fan-shaped
-// order. The centre ball stays put (mode 1) or circles once around the
-// pivot ball's place (mode 2, used by the linear-motion action).
+// order. The centre ball stays put (ClosingCentre::Still) or circles once
+// around the pivot ball's place (Swing, which the linear-motion action uses).
 
 namespace {
 
@@ -53,17 +53,17 @@ void Ball_A::FinishAction()
 {
     m_glides.hand_on_last(m_formation.FormationX(), m_formation.FormationY());
     m_glides.set_centre_last(m_formation.CenterFormationX(), m_formation.CenterFormationY());
-    PlayClosingTransition(1);
+    PlayClosingTransition(ClosingCentre::Still);
 }
 
-void Ball_A::PlayClosingTransition(std::int16_t mode)
+void Ball_A::PlayClosingTransition(ClosingCentre centre)
 {
-    const bool swing = mode == 2;
+    const bool swing = centre == ClosingCentre::Swing;
 
     // The mirror places about a random pivot ball, in StartX/Y, and the
     // glides there from the last places.
     m_closing.hold(m_glides.LastX(), m_glides.LastY());
-    m_closing.set_pivot(m_glides.RotateBallOrder(1, m_closing.PivotBall()));
+    m_closing.set_pivot(m_glides.RotateBallOrder(PivotChoice::Random, m_closing.PivotBall()));
     m_glides.aim_at_mirror_places();
     if (swing)
         start_swing(*this, m_closing.PivotBall());

@@ -35,6 +35,10 @@
 // Positions are the top-left corners of the balls' cells in screen pixels,
 // as reals; they become whole pixels only when drawn. Ball arrays have
 // slots 0 to 10 and use 1 to 10; ball 11 (kCentreBall) is the centre ball.
+// How the centre ball spends the closing figure: where the action left it,
+// or swinging once round the pivot ball's cell centre at the ring radius.
+enum class ClosingCentre { Still, Swing };
+
 class Figure {
 public:
     using BallArray = Formation::BallArray;
@@ -60,11 +64,10 @@ public:
     // ---- the closing figure: the ring turns over about a random pivot ball
     // from the last places and back onto them. FinishAction hands the
     // formation's places on as the last places and plays it with the centre
-    // ball still (mode 1); an action may play it in between
-    // (PlayClosingTransition) from the last places it handed on, mode 2
-    // swinging the centre ball once round the pivot.
+    // ball still; an action may play it in between (PlayClosingTransition)
+    // from the last places it handed on.
     virtual void FinishAction() = 0;
-    virtual void PlayClosingTransition(std::int16_t mode) = 0;
+    virtual void PlayClosingTransition(ClosingCentre centre) = 0;
 
     // ---- the random generator: its next value in [0, 1).
     virtual double Rnd() = 0;

@@ -84,13 +84,13 @@ void Glides::shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_
     y[1] = lead_y;
 }
 
-// Mode 1 erases every frame; mode 2 erases once before the first frame, so
-// every ball leaves a trail of all its images, and holds the finished
-// picture for a second. The centre ball moves and is drawn in ball 5's pass,
+// A clean glide erases every frame; a trail erases once before the first
+// frame, so every ball leaves a trail of all its images, and holds the
+// finished picture for a second. The centre ball moves and is drawn in ball 5's pass,
 // so balls 6 to 10 cover it.
-void Glides::GlideBalls(std::int16_t mode)
+void Glides::GlideBalls(GlideKind kind)
 {
-    const bool trail = mode == 2;
+    const bool trail = kind == GlideKind::Trail;
     if (trail)
         m_stage.RestoreBackground();
     for (int k = 1; k <= m_settings.g_Speed; ++k) {
@@ -129,11 +129,11 @@ void Glides::GlideBallsCenterOnTop()
 }
 
 // The small balls glide from StartX/Y onto the gather point, ball 10 ending
-// uppermost. Mode 1 leaves the centre ball where the action placed it, drawn
-// under the small balls; mode 2 brings it to the gather point too, on top.
-void Glides::GatherToCenter(std::int16_t mode, double gather_x, double gather_y)
+// uppermost. The centre ball stays where the action placed it, drawn under
+// the small balls, or comes to the gather point too, on top.
+void Glides::GatherToCenter(Gathering what, double gather_x, double gather_y)
 {
-    const bool with_centre = mode == 2;
+    const bool with_centre = what == Gathering::WithCentre;
     for (int i = 1; i <= kSmallBalls; ++i)
         aim_glide(i, m_start_x[i], m_start_y[i], gather_x, gather_y);
     if (with_centre)
@@ -194,13 +194,13 @@ void Glides::glide_balls_centre_underneath()
 // Chooses the pivot ball, mirrors the last positions about it into
 // StartX/Y and builds the fan-shaped drawing order.
 //
-// Mode 1 draws the pivot at random. Any other mode advances it by one,
+// A random pivot is drawn from the generator. The next one advances it by one,
 // skipping 5 and wrapping after 9, so repeated advancing visits
 // 1, 2, 3, 4, 6, 7, 8, 9: a pivot of 5 or 10 would mirror the ring about the
 // same axis as 10 or 5 does.
-int Glides::RotateBallOrder(std::int16_t mode, int pivot)
+int Glides::RotateBallOrder(PivotChoice choice, int pivot)
 {
-    if (mode == 1) {
+    if (choice == PivotChoice::Random) {
         pivot = int(std::floor(10 * m_random.Rnd() + 1));
     } else {
         pivot += 1;

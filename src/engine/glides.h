@@ -11,6 +11,17 @@ class Stage;
 class Random;
 struct Settings;
 
+// How a glide is played: each frame erased first, or erased once before the
+// first frame so every ball leaves a trail of all its images, the finished
+// picture held for a second.
+enum class GlideKind { Clean, Trail };
+// What GatherToCenter gathers: the small balls, the centre ball staying
+// where the action placed it (drawn under them), or the centre ball too (on top).
+enum class Gathering { SmallBalls, WithCentre };
+// How RotateBallOrder picks the pivot ball: at random, or the one after the
+// last pivot.
+enum class PivotChoice { Random, Next };
+
 // The glides: every ball travels in a straight line in g_Speed equal steps.
 // The ball starts on its first place and the glide subtracts the step once
 // per frame, so it stands on its second place after the last frame. The aim
@@ -44,7 +55,7 @@ public:
     using BallArray = Formation::BallArray;
 
     // `pause` holds the picture for a number of milliseconds (the trail's
-    // hold after GlideBalls in mode 2). Every reference must outlive the glides.
+    // hold after GlideBalls). Every reference must outlive the glides.
     Glides(Stage& stage, const Settings& settings, const Formation& formation, Random& random,
            std::function<void(int)> pause);
     Glides(const Glides&) = delete;
@@ -71,22 +82,22 @@ public:
     void halve_centre_step();
 
     // ---- playing the aimed glides to their end: g_Speed frames, each erased
-    // first. GlideBalls draws the centre ball in ball 5's pass (mode 2 keeps
-    // every frame's images as trails and holds the picture for a second),
+    // first. GlideBalls draws the centre ball in ball 5's pass (a trail keeps
+    // every frame's images and holds the picture for a second),
     // GlideBallsCenterOnTop after the small balls, glide_balls_centre_underneath
     // before them.
-    void GlideBalls(std::int16_t mode);
+    void GlideBalls(GlideKind kind);
     void GlideBallsCenterOnTop();
     void glide_balls_centre_underneath();
     // One frame of the centre ball's glide: its place less its step.
     void step_centre_glide();
 
     // ---- the mirrored turn: RotateBallOrder chooses the pivot ball (at
-    // random in mode 1, else the one after `pivot`), mirrors LastX/Y about
+    // random, or the one after `pivot`), mirrors LastX/Y about
     // it into StartX/Y and builds DrawOrder. Returns the pivot. The glides
     // from the last places to the mirror places are then aimed, and each leg
     // plays g_Speed mirrored frames.
-    int RotateBallOrder(std::int16_t mode, int pivot);
+    int RotateBallOrder(PivotChoice choice, int pivot);
     // Aims every small ball from its last place at its mirror place.
     void aim_at_mirror_places();
     // One frame of a mirrored leg: erase, then every small ball one step on
@@ -107,10 +118,9 @@ public:
     }
 
     // ---- aim and glide in one: the small balls from StartX/Y onto
-    // (gather_x, gather_y) (mode 2 brings the centre ball from
-    // CenterStartX/Y too), leaving the gather point as the start places; and
+    // (gather_x, gather_y) (with the centre ball, from CenterStartX/Y too), leaving the gather point as the start places; and
     // every ball from its start onto its formation place, start places kept.
-    void GatherToCenter(std::int16_t mode, double gather_x, double gather_y);
+    void GatherToCenter(Gathering what, double gather_x, double gather_y);
     void GlideIntoFormation();
 
     // ---- handing places on (see the top of this file)

@@ -149,7 +149,7 @@ public:
     ClosingSwing& closing() { return m_closing; }
     const ClosingSwing& closing() const { return m_closing; }
     void FinishAction() override;
-    void PlayClosingTransition(std::int16_t mode) override;
+    void PlayClosingTransition(ClosingCentre centre) override;
 
     // ---- the rest of the figure contract (figure.h)
     // The one random generator's next value in [0, 1).

@@ -2,6 +2,7 @@
 
 #include "engine/ball_geometry.h"
 #include "host/host.h"
+#include "settings/setting_choices.h"
 
 #include "gfx/color.h"
 #include "gfx/numeric.h"
@@ -108,7 +109,7 @@ void Stage::RestoreBackground()
     if (m_trace)
         m_trace->restore();
     // The single-colour background is a fill; Pic_Base is not consulted.
-    const bool fill = m_settings.g_BackgroundMode == 2;
+    const bool fill = background_pattern(m_settings) == BackgroundPattern::SingleColour;
     const gfx::Pixel colour = gfx::pixel_from_colorref(m_settings.g_BackgroundColor);
     if (m_full_redraw || m_drawn_whole || frame_resized()) {
         if (fill)

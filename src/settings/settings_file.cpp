@@ -5,6 +5,7 @@
 #include "settings/file_io_platform.h"
 #include "settings/number_text.h"
 #include "settings/profile.h"
+#include "settings/setting_choices.h"
 #include "settings/settings_keys.h"
 
 #include <cstdlib>
@@ -212,8 +213,8 @@ void LoadSettings(Settings& s, const std::string& ini_path)
 
     s.g_SpeedFactor = speed_factor_for(s.g_Speed);
     // Pattern 4 without a picture to show falls back to the ball grid.
-    if (s.g_BackgroundMode == 4 && !FileExists(s.g_BackgroundPicturePath)) {
-        s.g_BackgroundMode = 1;
+    if (background_pattern(s) == BackgroundPattern::Picture && !FileExists(s.g_BackgroundPicturePath)) {
+        s.g_BackgroundMode = setting_number(BackgroundPattern::BallGrid);
         s.g_BackgroundPicturePath.clear();
     }
 }

@@ -126,7 +126,7 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
         Closing c(pivot, 10);
         Ball_A& s = c.rig.saver;
         s.glides().hand_on_last(s.formation().FormationX(), s.formation().FormationY());
-        s.PlayClosingTransition(2);
+        s.PlayClosingTransition(ClosingCentre::Swing);
         const auto events = c.rig.take_events();
         EXPECT_EQ(events[0].line, R"({"ev":"closing","mode":2,"pivot":)" + std::to_string(pivot) + "}");
         const double clock = pivot == 5 ? 60 : pivot == 1 ? 36 : 12;
@@ -165,7 +165,7 @@ TEST(ClosingTransition, SwingClockSixtyForPivotFiveIsStraightUp)
         last_y[std::size_t(i)] = 200;
     }
     s.glides().hand_on_last(last_x, last_y);
-    s.PlayClosingTransition(2);
+    s.PlayClosingTransition(ClosingCentre::Swing);
     EXPECT_EQ(s.closing().SwingClock(), 60);
     EXPECT_EQ(s.closing().SwingCount(), 2 + 30) << "one step per frame over both legs";
     // The last frame's hand stands at 60 + 30 x 32 / 15 = 124 minutes, 4

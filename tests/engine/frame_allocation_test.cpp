@@ -58,9 +58,9 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
 
         g_allocations = 0;
         g_counting = true;
-        s.glides().GatherToCenter(2, 136, 96);
+        s.glides().GatherToCenter(Gathering::WithCentre, 136, 96);
         s.glides().GlideIntoFormation();
-        s.glides().GlideBalls(2);
+        s.glides().GlideBalls(GlideKind::Trail);
         s.FinishAction();
         g_counting = false;
         EXPECT_EQ(g_allocations.load(), 0) << "background " << background;

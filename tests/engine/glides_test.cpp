@@ -57,7 +57,7 @@ protected:
 TEST_F(Glides, GlideBallsDrawsTheCentreBallInBallFivesPassAndErasesEveryFrame)
 {
     SetUpGlide();
-    rig.saver.glides().GlideBalls(1);
+    rig.saver.glides().GlideBalls(GlideKind::Clean);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10};
@@ -73,7 +73,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
     Ball_A& s = rig.saver;
     SetUpGlide();
     const std::uint64_t t0 = rig.host.now_ms();
-    s.glides().GlideBalls(2);
+    s.glides().GlideBalls(GlideKind::Trail);
     const auto events = rig.take_events();
     std::vector<Event> frames;
     for (const Event& e : events)
@@ -97,7 +97,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
 
     // Mode 1 erases the same place.
     SetUpGlide();
-    s.glides().GlideBalls(1);
+    s.glides().GlideBalls(GlideKind::Clean);
     EXPECT_EQ(s.stage().Display()->at(36 + 1, 102 + 24), gfx::rgb(0, 0, 64));
 }
 
@@ -119,7 +119,7 @@ TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10
         s.glides().hand_on_start(i, s.formation().FormationX()[i] + 0.37 * i, s.formation().FormationY()[i] - 1.1 * i);
     }
     s.formation().place_centre(300.2, 10.7);
-    s.glides().GatherToCenter(1, 176.4, 126.6);
+    s.glides().GatherToCenter(Gathering::SmallBalls, 176.4, 126.6);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -141,7 +141,7 @@ TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
         s.glides().hand_on_start(i, s.formation().FormationX()[i], s.formation().FormationY()[i]);
     }
     s.glides().set_centre_start(10, 20);
-    s.glides().GatherToCenter(2, 100, 50);
+    s.glides().GatherToCenter(Gathering::WithCentre, 100, 50);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
@@ -188,7 +188,7 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
         s.glides().hand_on_start(i, 0, 0);
     }
     rig.take_events();
-    s.glides().GatherToCenter(1, 33, 44);
+    s.glides().GatherToCenter(Gathering::SmallBalls, 33, 44);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
     for (int i = 1; i <= 10; ++i)
@@ -217,7 +217,7 @@ TEST(AimGlide, EveryBallLandsOnItsTargetAtEverySpeed)
         s.glides().aim_glides(from_x, from_y, to_x, to_y);
         s.glides().aim_glide(4, 17.5, 250.5, 101.25, -20.75); // one ball aimed on its own
         s.glides().aim_centre_glide(123.4, 56.6, 123.4, 56.6);
-        s.glides().GlideBalls(1);
+        s.glides().GlideBalls(GlideKind::Clean);
         const auto frames = rig.take_frames();
         ASSERT_EQ(int(frames.size()), speed);
         for (int i = 1; i <= 10; ++i) {
@@ -262,7 +262,7 @@ TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
         last_y[std::size_t(i)] = 1000 * i;
     }
     s.glides().hand_on_last(last_x, last_y);
-    ASSERT_EQ(s.glides().RotateBallOrder(2, 2), 3); // 2 advances to 3
+    ASSERT_EQ(s.glides().RotateBallOrder(PivotChoice::Next, 2), 3); // 2 advances to 3
     // StartX(3 + t) = LastX(3 - t), cyclic: 3<-3, 4<-2, 5<-1, 6<-10, 7<-9, 8<-8, ...
     const int partner[11] = {0, 5, 4, 3, 2, 1, 10, 9, 8, 7, 6};
     for (int i = 1; i <= 10; ++i) {
@@ -272,7 +272,7 @@ TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
     const std::array<int, 11> order{0, 5, 6, 4, 7, 3, 8, 2, 9, 1, 10};
     EXPECT_EQ(s.glides().DrawOrder(), order);
 
-    ASSERT_EQ(s.glides().RotateBallOrder(2, 10), 1); // 10 advances to 1
+    ASSERT_EQ(s.glides().RotateBallOrder(PivotChoice::Next, 10), 1); // 10 advances to 1
     const std::array<int, 11> order_for_1{0, 3, 4, 2, 5, 1, 6, 10, 7, 9, 8};
     EXPECT_EQ(s.glides().DrawOrder(), order_for_1);
 }
@@ -284,12 +284,12 @@ TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
     const int from[] = {0, 1, 4, 5, 8, 9, 10, 11, 37};
     const int to[] = {1, 2, 6, 6, 9, 1, 1, 1, 1};
     for (std::size_t k = 0; k < std::size(from); ++k) {
-        EXPECT_EQ(s.glides().RotateBallOrder(2, from[k]), to[k]) << "from " << from[k];
+        EXPECT_EQ(s.glides().RotateBallOrder(PivotChoice::Next, from[k]), to[k]) << "from " << from[k];
     }
     std::vector<int> cycle;
     int pivot = 9;
     for (int k = 0; k < 9; ++k) {
-        pivot = s.glides().RotateBallOrder(0, pivot);
+        pivot = s.glides().RotateBallOrder(PivotChoice::Next, pivot);
         cycle.push_back(pivot);
     }
     EXPECT_EQ(cycle, (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 1}));
@@ -301,7 +301,7 @@ TEST(RotateBallOrder, ModeOneDrawsThePivotFromTheOneGenerator)
         SaverRig rig(default_settings(), screen_of(400, 300), seed);
         Random twin(seed);
         for (int k = 0; k < 20; ++k) {
-            const int pivot = rig.saver.glides().RotateBallOrder(1, k);
+            const int pivot = rig.saver.glides().RotateBallOrder(PivotChoice::Random, k);
             const int expected = int(std::floor(10 * twin.Rnd() + 1));
             EXPECT_EQ(pivot, expected) << "seed " << seed << " draw " << k;
         }

@@ -140,6 +140,6 @@ void Act_CenterEllipses(Figure& saver, std::int16_t /*mode*/)
     // size again from the glide's first frame.
     s.glides().aim_glides(a.DrawX, a.DrawY, s.formation().FormationX(), s.formation().FormationY());
     s.glides().aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
-    s.glides().GlideBalls(1);
+    s.glides().GlideBalls(GlideKind::Clean);
     s.FinishAction();
 }

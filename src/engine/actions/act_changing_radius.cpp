@@ -138,7 +138,7 @@ void Act_ChangingRadius(Figure& saver, std::int16_t /*mode*/)
     s.glides().aim_glides(s.formation().FormationX(), s.formation().FormationY(), ring_x, ring_y);
     s.glides().aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
                        s.formation().CenterFormationY());
-    s.glides().GlideBalls(1);
+    s.glides().GlideBalls(GlideKind::Clean);
 
     // Every ball starts on its ring angle, at the ring's radius, full size.
     for (int j = 1; j <= kSmallBalls; ++j) {
@@ -161,7 +161,7 @@ void Act_ChangingRadius(Figure& saver, std::int16_t /*mode*/)
     // Home from where every ball was last drawn, at full size again.
     s.glides().aim_glides(r.drawn_x, r.drawn_y, s.formation().FormationX(), s.formation().FormationY());
     s.glides().aim_centre_glide(r.centre_drawn_x, r.centre_drawn_y, s.formation().CenterFormationX(), s.formation().CenterFormationY());
-    s.glides().GlideBalls(1);
+    s.glides().GlideBalls(GlideKind::Clean);
 
     s.FinishAction();
 }

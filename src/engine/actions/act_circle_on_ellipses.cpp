@@ -92,7 +92,7 @@ void Act_CircleOnEllipses(Figure& saver, std::int16_t /*mode*/)
 
     // The small balls gather on the screen centre; the centre ball stays.
     s.glides().hand_on_start(s.formation().FormationX(), s.formation().FormationY());
-    s.glides().GatherToCenter(1, s.g_CenterX() - kHalfSmallCell, s.g_CenterY() - kHalfSmallCell);
+    s.glides().GatherToCenter(Gathering::SmallBalls, s.g_CenterX() - kHalfSmallCell, s.g_CenterY() - kHalfSmallCell);
 
     // The middles start 6 minutes apart like the ring; each ball starts on
     // the far side of its small ellipse (30 minutes on, 60 kept as 60).

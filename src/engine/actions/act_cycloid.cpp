@@ -150,6 +150,6 @@ void Act_Cycloid(Figure& saver, std::int16_t /*mode*/)
     saver.glides().aim_glides(s.drawn_x, s.drawn_y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.glides().aim_centre_glide(s.lead_x - kHalfLargeCell, s.lead_y - kHalfLargeCell,
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
     saver.FinishAction();
 }

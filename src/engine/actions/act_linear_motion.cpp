@@ -147,7 +147,7 @@ void Act_LinearMotion(Figure& saver, std::int16_t /*mode*/)
         s.glides().GlideBallsCenterOnTop();
         if (m.ring) {
             s.glides().hand_on_last(m.meet_x, m.meet_y);
-            s.PlayClosingTransition(2);
+            s.PlayClosingTransition(ClosingCentre::Swing);
         }
     }
 

@@ -118,7 +118,7 @@ void Act_Lissajous(Figure& saver, std::int16_t /*mode*/)
 
     // The ten small balls gather on the screen centre; the centre ball stays.
     saver.glides().hand_on_start(saver.formation().FormationX(), saver.formation().FormationY());
-    saver.glides().GatherToCenter(1, saver.g_CenterX() - kHalfSmallCell,
+    saver.glides().GatherToCenter(Gathering::SmallBalls, saver.g_CenterX() - kHalfSmallCell,
                                   saver.g_CenterY() - kHalfSmallCell);
     // The snake sets out from the gather point, where the glide left every ball.
     s.snake_x = saver.glides().StartX();
@@ -149,6 +149,6 @@ void Act_Lissajous(Figure& saver, std::int16_t /*mode*/)
     saver.glides().aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.glides().aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
                            saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
     saver.FinishAction();
 }

@@ -167,7 +167,7 @@ void Act_PassThrough(Figure& saver, std::int16_t /*mode*/)
     // A turn: the ring half turns over about the next pivot and back, the
     // balls going halfway to their mirror places in g_Speed frames.
     do {
-        pivot = saver.glides().RotateBallOrder(2, pivot);
+        pivot = saver.glides().RotateBallOrder(PivotChoice::Next, pivot);
         saver.glides().aim_at_mirror_places();
         saver.glides().divide_steps(2);
         PassThroughLeg(saver, s, true);

@@ -117,7 +117,7 @@ void Act_RingWarp(Figure& saver, std::int16_t /*mode*/)
         // the balls in mirrored places, and the closing figure then sets out
         // from every ball's own place, so the colours trade places as it
         // begins.
-        s.glides().RotateBallOrder(1, 0);
+        s.glides().RotateBallOrder(PivotChoice::Random, 0);
 
         s.glides().aim_glides(w.HoldX, w.HoldY, s.glides().StartX(), s.glides().StartY());
         s.glides().aim_centre_glide(w.pcx, w.pcy, s.glides().CenterStartX(), s.glides().CenterStartY());

@@ -62,6 +62,7 @@ double ring_middle(Figure& saver, double extent)
 
 void Act_RingsAndBands(Figure& saver, std::int16_t mode)
 {
+    const GlideKind glide = mode == 2 ? GlideKind::Trail : GlideKind::Clean;
     RingsAndBands s;
 
     for (int r = 1; r <= g_PhaseSteps; ++r) {
@@ -90,7 +91,7 @@ void Act_RingsAndBands(Figure& saver, std::int16_t mode)
         // Into the band.
         saver.glides().aim_glides(s.HoldX, s.HoldY, s.BandX, s.BandY);
         saver.glides().aim_centre_glide(s.CenterHoldX, s.CenterHoldY, s.CenterBandX, s.CenterBandY);
-        saver.glides().GlideBalls(mode);
+        saver.glides().GlideBalls(glide);
 
         // Where the leg ends: back in the formation after the last leg, else
         // a ring around a random point, its middle under the centre ball.
@@ -111,7 +112,7 @@ void Act_RingsAndBands(Figure& saver, std::int16_t mode)
         saver.glides().aim_glides(s.BandX, s.BandY, s.RingX, s.RingY);
         saver.glides().aim_centre_glide(s.CenterBandX, s.CenterBandY, s.CenterRingX,
                                s.CenterRingY);
-        saver.glides().GlideBalls(mode);
+        saver.glides().GlideBalls(glide);
     }
 
     saver.FinishAction();

@@ -126,7 +126,7 @@ void Act_RodAndBall(Figure& saver, std::int16_t /*mode*/)
     // Every ball glides from its formation place into the rod.
     saver.glides().aim_glides(saver.formation().FormationX(), saver.formation().FormationY(), x0, y0);
     saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(), centre_x0, centre_y0);
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 
     // Passes: one turn of the rod each, k = 1 to 60 in steps of the speed
     // factor, one frame per k (60 frames at factor 1, 30 at 2, 237 at 0.25).
@@ -148,7 +148,7 @@ void Act_RodAndBall(Figure& saver, std::int16_t /*mode*/)
     // Every ball glides home from where the last frame drew it.
     saver.glides().aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.glides().aim_centre_glide(r.cx, r.cy, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 
     saver.FinishAction();
 }

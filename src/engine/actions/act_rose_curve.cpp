@@ -179,7 +179,7 @@ void Act_RoseCurve(Figure& saver, std::int16_t /*mode*/)
     const double H = saver.ScreenHeightPx();
     const double gather_x = std::cos(0.0) * (H / 2) + W / 2 - kHalfSmallCell;
     const double gather_y = std::sin(0.0) * (H / 2) + H / 2 - kHalfSmallCell;
-    saver.glides().GatherToCenter(1, gather_x, gather_y);
+    saver.glides().GatherToCenter(Gathering::SmallBalls, gather_x, gather_y);
     s.snake_x = saver.glides().StartX();
     s.snake_y = saver.glides().StartY();
     s.centre_x = saver.formation().CenterFormationX();
@@ -203,6 +203,6 @@ void Act_RoseCurve(Figure& saver, std::int16_t /*mode*/)
     saver.glides().aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.glides().aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
                            saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
     saver.FinishAction();
 }

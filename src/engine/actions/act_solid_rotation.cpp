@@ -71,7 +71,7 @@ void play_turn(SolidRotation& a)
 
     // From the formation (kept in LastX/Y) to its mirror image about a
     // new random pivot ball, which RotateBallOrder puts in StartX/Y.
-    const int p = s.glides().RotateBallOrder(1, 0);
+    const int p = s.glides().RotateBallOrder(PivotChoice::Random, 0);
 
     // Steps of the outward leg.
     s.glides().aim_at_mirror_places();

@@ -42,7 +42,7 @@ void glide_out_to_ellipses(Figure& saver, EllipseRosette& r)
     }
     saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 }
 
 void clear_and_place(Figure& saver, EllipseRosette& r)
@@ -61,5 +61,5 @@ void glide_back_to_formation(Figure& saver, EllipseRosette& r)
     saver.glides().aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 }

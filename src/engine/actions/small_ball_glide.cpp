@@ -7,7 +7,7 @@ void glide_small_balls(Figure& saver, const Figure::BallArray& from_x,
     saver.glides().aim_glides(from_x, from_y, to_x, to_y);
     saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 }
 
 void glide_home_and_finish(Figure& saver, const Figure::BallArray& from_x,
