@@ -31,7 +31,7 @@ void compose_ball_grid(Ball_A& saver)
     grid_ball.fill(gfx::kBlack);
 
     const BallGrid& grid = saver.grid();
-    const int size = grid.g_GradientBallSize();
+    const int size = grid.GradientBallSize();
     grid_ball.resize(size, size);
 
     const double columns = grid.GradientColumns();

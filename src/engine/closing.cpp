@@ -31,7 +31,7 @@ void draw_closing_centre(Ball_A& s, bool swing)
         s.stage().BlitBall(kCentreBall, s.glides().CenterLastX(), s.glides().CenterLastY());
         return;
     }
-    s.closing().step(s.settings().g_Speed, g_RingRadius, kHalfSmallCell);
+    s.closing().step(s.settings().g_Speed, kRingRadius, kHalfSmallCell);
     s.stage().BlitBall(kCentreBall, s.closing().CenterSwingX(), s.closing().CenterSwingY());
 }
 

@@ -76,8 +76,8 @@ public:
     // figure, and its middle.
     virtual double ScreenWidthPx() const = 0;
     virtual double ScreenHeightPx() const = 0;
-    double g_CenterX() const { return ScreenWidthPx() / 2; }
-    double g_CenterY() const { return ScreenHeightPx() / 2; }
+    double CenterX() const { return ScreenWidthPx() / 2; }
+    double CenterY() const { return ScreenHeightPx() / 2; }
 
     // ---- the settings a figure reads: the frames of every glide (g_Speed,
     // 1..30, larger is slower), the curve actions' step factor

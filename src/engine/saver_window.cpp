@@ -74,7 +74,7 @@ bool Ball_A::open_full_screen_window()
 
 // The load handler, step by step: the window and its surfaces, the places
 // every figure starts from, the sprites and the background, then the timer.
-void Ball_A::Form_Load()
+void Ball_A::on_load()
 {
     if (m_ending)
         m_ending->saver_loading();
@@ -144,7 +144,7 @@ void Ball_A::on_mouse_move(int /*buttons*/, double x, double y)
 
 void Ball_A::on_timer()
 {
-    Timer1_Timer();
+    on_tick();
 }
 
 void Ball_A::pause(int ms)

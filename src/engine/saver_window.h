@@ -79,14 +79,14 @@ public:
     // primary monitor; the others get covers), computes the starting
     // formations, draws the sprites and the background, starts the 10 ms
     // timer and shows the window topmost.
-    void Form_Load();
+    void on_load();
     void Display_MouseDown(int button, double x, double y);
     void Display_MouseMove(float x, float y);
     // Tries to end the saver; returns only when the saver goes on running.
     void EndSaver();
 
     // ---- scheduler (scheduler.cpp, scheduler.h)
-    void Timer1_Timer(); // one tick: at most one whole action
+    void on_tick(); // one tick: at most one whole action
 
     // ---- sprites (sprites.cpp)
     void DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,

@@ -74,7 +74,7 @@ std::int16_t Scheduler::next_highlight_style()
 // One timer tick runs at most one whole action; a disabled kind costs one
 // empty tick. The timer is not re-entered while an action runs: the host
 // delivers the next tick only after this one returned.
-void Ball_A::Timer1_Timer()
+void Ball_A::on_tick()
 {
     const int kind = m_scheduler.next_kind(order_mode(settings()), m_random);
 

@@ -10,7 +10,7 @@ class Random;
 // The scheduler's state: the order the twenty kinds play in and where the
 // current cycle stands in it, whether the opening is still to play, the
 // highlight style of the sprites (one per action) and the ticks started since
-// load. The saver window's timer handler, Timer1_Timer, drives it.
+// load. The saver window's timer handler, on_tick, drives it.
 class Scheduler {
 public:
     static constexpr int kKinds = 20;

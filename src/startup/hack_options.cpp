@@ -175,7 +175,7 @@ int run_hack_saver(host::Host& host, const std::string& ini_path, std::uint64_t 
     start.full_redraw = full_redraw_requested();
     SaverEndingPolicy ending(host, start);
     Ball_A saver(host, settings, random, start, nullptr, &ending);
-    saver.Form_Load();
+    saver.on_load();
     if (!saver.window()) {
         std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");
         return 1;

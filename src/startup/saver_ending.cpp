@@ -3,7 +3,7 @@
 void SaverEndingPolicy::saver_loading()
 {
     if (m_saver_mode)
-        g_CursorCount = m_host.show_cursor(false);
+        m_cursor_count = m_host.show_cursor(false);
 }
 
 void SaverEndingPolicy::end_saver(host::Window* window)
@@ -12,16 +12,16 @@ void SaverEndingPolicy::end_saver(host::Window* window)
     // to show) and hidden again when the password is refused, so the saver
     // goes on exactly as it was.
     if (m_saver_mode && !m_host.is_nt_platform() && window) {
-        g_CursorCount = m_host.show_cursor(g_CursorCount != 0);
+        m_cursor_count = m_host.show_cursor(m_cursor_count != 0);
         if (!m_host.verify_screen_saver_password(*window)) {
-            g_CursorCount = m_host.show_cursor(false);
+            m_cursor_count = m_host.show_cursor(false);
             return;
         }
     }
 
     if (m_saver_mode) {
         m_host.set_screen_saver_running(false);
-        g_CursorCount = m_host.show_cursor(g_CursorCount != 0);
+        m_cursor_count = m_host.show_cursor(m_cursor_count != 0);
     }
     m_host.set_screen_saving_active(true);
     m_host.end_process(0);

@@ -79,7 +79,7 @@ int run_saver_mode(host::Host& host, Settings& settings, const CommandLine& line
     Random random(seed);
     SaverEndingPolicy ending(host, start);
     Ball_A saver(host, settings, random, start, nullptr, &ending);
-    saver.Form_Load();
+    saver.on_load();
     if (!saver.window()) {
         std::fprintf(stderr, "orvelune: the saver's window could not be opened\n");
         return EXIT_FAILURE;

@@ -13,7 +13,7 @@ using namespace test_support;
 namespace {
 
 struct Rosette {
-    void (*routine)(Figure&, std::int16_t);
+    void (*routine)(Figure&, int);
     int trace_frames; // per repetition
 };
 const Rosette kMutual{Act_MutualEllipseTrails, 62}, kLagged{Act_LaggedEllipses, 106};

@@ -149,7 +149,7 @@ int render(const RenderOptions& options)
             if (trace)
                 trace->start(options.width, options.height, seed, settings.g_Speed,
                              settings.g_PcSpec, settings.g_OrderMode, settings.g_BackgroundMode);
-            saver.Form_Load();
+            saver.on_load();
             if (options.ticks && *options.ticks == 0)
                 throw host::ProcessEnd{EXIT_SUCCESS};
             host.run();

@@ -26,10 +26,10 @@ struct CenterEllipses {
     Figure& saver;
     double ring_radius = 0;           // a quarter of the screen height
     Figure::BallArray RingClock{};    // each ball's clock position on the ring, minutes
-    double CenterBallSize = g_LargeBallSize;
+    double CenterBallSize = kLargeBallSize;
     // The half-axes of the centre ball's ellipse: twice the ring radius
     // across, half that along.
-    float EllipseRx = 2 * g_RingRadius;
+    float EllipseRx = 2 * kRingRadius;
     float EllipseRy = EllipseRx / 2;
     int EllipseTurn = 0;              // the current ellipse is turned 36 x this degrees
     float EllipseAngle = 0;           // psi, radians
@@ -47,8 +47,8 @@ void RingPlace(const CenterEllipses& a, double m, double& x, double& y)
 {
     const Figure& s = a.saver;
     const double phi = gfx::clock_angle(m);
-    x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.g_CenterX() - kHalfSmallCell;
-    y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.g_CenterY() - kHalfSmallCell;
+    x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.CenterX() - kHalfSmallCell;
+    y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.CenterY() - kHalfSmallCell;
 }
 
 // How ball i moves on the ring during ellipse r: all clockwise, the even
@@ -78,8 +78,8 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double ex = a.EllipseRx * std::cos(t);
     const double ey = a.EllipseRy * std::sin(t);
     const double c = a.turn_cos, sn = a.turn_sin;
-    a.CenterDrawX = s.g_CenterX() + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
-    a.CenterDrawY = s.g_CenterY() + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
+    a.CenterDrawX = s.CenterX() + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
+    a.CenterDrawY = s.CenterY() + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
     s.blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
                      a.CenterBallSize);
 
@@ -96,7 +96,7 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
 
 } // namespace
 
-void Act_CenterEllipses(Figure& saver, std::int16_t /*mode*/)
+void Act_CenterEllipses(Figure& saver, int /*mode*/)
 {
     Figure& s = saver;
     CenterEllipses a{saver};
@@ -106,7 +106,7 @@ void Act_CenterEllipses(Figure& saver, std::int16_t /*mode*/)
     a.ring_radius = s.ScreenHeightPx() / 4;
     for (int i = 1; i <= kSmallBalls; ++i)
         a.RingClock[i] = 6 * i;
-    a.CenterBallSize = g_LargeBallSize;
+    a.CenterBallSize = kLargeBallSize;
 
     // The ring, and the glide into it from the formation; the centre ball stays.
     Figure::BallArray ring_x{}, ring_y{};
@@ -115,13 +115,13 @@ void Act_CenterEllipses(Figure& saver, std::int16_t /*mode*/)
     glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), ring_x, ring_y);
 
     a.EllipseTurn = 0;
-    a.EllipseRx = 2 * g_RingRadius;
+    a.EllipseRx = 2 * kRingRadius;
     a.EllipseRy = a.EllipseRx / 2;
 
     // Ten ellipses (half the phase count), turned 36, 72, ..., 360 degrees.
     // Each runs t = 0.1 ... 6.2: 62 frames, the centre ball 10 pixels wide at
     // the far end and 72 again when it is back.
-    const int ellipses = gfx::round_half_even(g_PhaseSteps * 0.5);
+    const int ellipses = gfx::round_half_even(kPhaseSteps * 0.5);
     for (int r = 1; r <= ellipses; ++r) {
         a.EllipseTurn += 1;
         a.EllipseAngle = float(36.0 * a.EllipseTurn / 180 * gfx::kPi);

@@ -31,8 +31,8 @@ constexpr double kOddRadiusStep[4] = {+5, -15, +15, -5};
 
 // Every ball shrinks over the first and third quarters and grows back over
 // the second and fourth: to half its size and back, twice a lobe.
-constexpr double kSmallStep = g_SmallBallSize / 30.0; // 1.6 pixels a frame
-constexpr double kCentreStep = g_LargeBallSize / 30.0; // 2.4 pixels a frame
+constexpr double kSmallStep = kSmallBallSize / 30.0; // 1.6 pixels a frame
+constexpr double kCentreStep = kLargeBallSize / 30.0; // 2.4 pixels a frame
 
 struct ChangingRadius {
     Figure& saver;
@@ -43,7 +43,7 @@ struct ChangingRadius {
     double angle[kSmallBalls + 1] = {};
     double radius[kSmallBalls + 1] = {};
     double size[kSmallBalls + 1] = {};
-    double centre_size = g_LargeBallSize;
+    double centre_size = kLargeBallSize;
 
     // The centre ball on the figure of eight: its clock position q on the
     // current circle and which circle that is.
@@ -68,7 +68,7 @@ void MoveAlongFigureOfEight(ChangingRadius& r)
     r.q += r.left_lobe ? 1 : -1;
     const double theta = gfx::clock_angle(r.q);
     r.cx = lobe_centre_x + gfx::floor_int(std::cos(theta) * lobe_radius);
-    r.cy = r.saver.g_CenterY() + gfx::floor_int(std::sin(theta) * lobe_radius);
+    r.cy = r.saver.CenterY() + gfx::floor_int(std::sin(theta) * lobe_radius);
     if (r.left_lobe && r.q == 75) {
         r.q = 45;
         r.left_lobe = false;
@@ -113,7 +113,7 @@ void DrawLobeFrame(ChangingRadius& r, int f)
 
 } // namespace
 
-void Act_ChangingRadius(Figure& saver, std::int16_t /*mode*/)
+void Act_ChangingRadius(Figure& saver, int /*mode*/)
 {
     Figure& s = saver;
     ChangingRadius r{saver};
@@ -129,7 +129,7 @@ void Act_ChangingRadius(Figure& saver, std::int16_t /*mode*/)
     Figure::BallArray ring_x{}, ring_y{};
     for (int j = 1; j <= kSmallBalls; ++j) {
         const CellCorner c =
-            place_on_circle(s.g_CenterX(), s.g_CenterY(), 6.0 * j, ring_radius, g_SmallBallSize);
+            place_on_circle(s.CenterX(), s.CenterY(), 6.0 * j, ring_radius, kSmallBallSize);
         ring_x[j] = c.x;
         ring_y[j] = c.y;
     }
@@ -144,16 +144,16 @@ void Act_ChangingRadius(Figure& saver, std::int16_t /*mode*/)
     for (int j = 1; j <= kSmallBalls; ++j) {
         r.angle[j] = 6.0 * j;
         r.radius[j] = ring_radius;
-        r.size[j] = g_SmallBallSize;
+        r.size[j] = kSmallBallSize;
     }
-    r.centre_size = g_LargeBallSize;
+    r.centre_size = kLargeBallSize;
     r.q = 15;
     r.left_lobe = true;
 
     // Ten lobes, left and right in turn: five figures of eight. The frame
     // count does not depend on the speed; the speed factor only sets how far
     // the small balls turn (one turn a lobe at factor 1).
-    const int lobes = gfx::floor_int(g_PhaseSteps * 0.5);
+    const int lobes = gfx::floor_int(kPhaseSteps * 0.5);
     for (int lobe = 1; lobe <= lobes; ++lobe)
         for (int f = 1; f <= kLobeFrames; ++f)
             DrawLobeFrame(r, f);

@@ -24,8 +24,8 @@ constexpr double kDepthStep = 1.0 / kHalfFrames;
 
 // The ellipses' fixed half-axes: the large one reaches the ring radius plus
 // a centre ball's cell, the small one a centre ball's cell.
-constexpr double kLargeAxis = g_RingRadius + g_LargeBallSize; // 162
-constexpr double kSmallAxis = g_LargeBallSize;                 // 72
+constexpr double kLargeAxis = kRingRadius + kLargeBallSize; // 162
+constexpr double kSmallAxis = kLargeBallSize;                 // 72
 
 struct CircleOnEllipses {
     Figure& saver;
@@ -55,8 +55,8 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
     s.RestoreBackground();
     a.DepthFactor -= kDepthStep;
     const double e = a.DepthFactor;
-    const double large_squeezed = g_LargeBallSize + g_RingRadius / e;
-    const double small_squeezed = g_LargeBallSize / e;
+    const double large_squeezed = kLargeBallSize + kRingRadius / e;
+    const double small_squeezed = kLargeBallSize / e;
     const bool horizontal = squeeze == Squeeze::Horizontal;
     const double large_x = horizontal ? large_squeezed : kLargeAxis;
     const double large_y = horizontal ? kLargeAxis : large_squeezed;
@@ -67,8 +67,8 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
         // The middle: half a minute per frame around the large ellipse.
         a.BigClock[i] += factor / 2;
         const double phi1 = gfx::clock_angle(a.BigClock[i]);
-        a.middle_x[i] = gfx::floor_int(std::cos(phi1) * large_x) + s.g_CenterX();
-        a.middle_y[i] = gfx::floor_int(std::sin(phi1) * large_y) + s.g_CenterY();
+        a.middle_x[i] = gfx::floor_int(std::cos(phi1) * large_x) + s.CenterX();
+        a.middle_y[i] = gfx::floor_int(std::sin(phi1) * large_y) + s.CenterY();
 
         // The ball: four minutes per frame around its small ellipse.
         a.SmallClock[i] += 4 * factor;
@@ -85,14 +85,14 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
 
 } // namespace
 
-void Act_CircleOnEllipses(Figure& saver, std::int16_t /*mode*/)
+void Act_CircleOnEllipses(Figure& saver, int /*mode*/)
 {
     Figure& s = saver;
     CircleOnEllipses a{saver};
 
     // The small balls gather on the screen centre; the centre ball stays.
     s.glides().hand_on_start(s.formation().FormationX(), s.formation().FormationY());
-    s.glides().GatherToCenter(Gathering::SmallBalls, s.g_CenterX() - kHalfSmallCell, s.g_CenterY() - kHalfSmallCell);
+    s.glides().GatherToCenter(Gathering::SmallBalls, s.CenterX() - kHalfSmallCell, s.CenterY() - kHalfSmallCell);
 
     // The middles start 6 minutes apart like the ring; each ball starts on
     // the far side of its small ellipse (30 minutes on, 60 kept as 60).

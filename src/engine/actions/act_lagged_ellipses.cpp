@@ -58,7 +58,7 @@ void draw_lagged_trace(Figure& saver, LaggedEllipses& l)
 
 } // namespace
 
-void Act_LaggedEllipses(Figure& saver, std::int16_t /*mode*/)
+void Act_LaggedEllipses(Figure& saver, int /*mode*/)
 {
     LaggedEllipses l;
 

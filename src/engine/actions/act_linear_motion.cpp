@@ -19,7 +19,7 @@ namespace {
 
 // The target point keeps this margin from every screen edge, so that a ring
 // of this radius around it stays on the screen.
-constexpr int kMargin = g_RingRadius;
+constexpr int kMargin = kRingRadius;
 
 struct LinearMotion {
     Figure& saver;
@@ -51,8 +51,8 @@ void pick_meeting_place(LinearMotion& m)
     for (int i = 1; i <= kSmallBalls; ++i) {
         if (m.ring) {
             const double theta = gfx::clock_angle(ring_clock(i));
-            const int dx = gfx::floor_int(g_RingRadius * std::cos(theta));
-            const int dy = gfx::floor_int(g_RingRadius * std::sin(theta));
+            const int dx = gfx::floor_int(kRingRadius * std::cos(theta));
+            const int dy = gfx::floor_int(kRingRadius * std::sin(theta));
             m.meet_x[i] = dx + m.target_x - kHalfSmallCell;
             m.meet_y[i] = dy + m.target_y - kHalfSmallCell;
         } else {
@@ -69,7 +69,7 @@ EdgeTargets PickEdgeTargets(Figure& saver)
     EdgeTargets edges;
     const double width = saver.ScreenWidthPx();
     const double height = saver.ScreenHeightPx();
-    const double cell = g_SmallBallSize;
+    const double cell = kSmallBallSize;
     for (int i = 1; i <= kSmallBalls; ++i) {
         const int side = gfx::floor_int(4 * saver.Rnd());
         const double r = saver.Rnd();
@@ -95,11 +95,11 @@ EdgeTargets PickEdgeTargets(Figure& saver)
     return edges;
 }
 
-void Act_LinearMotion(Figure& saver, std::int16_t /*mode*/)
+void Act_LinearMotion(Figure& saver, int /*mode*/)
 {
     LinearMotion m{saver};
     Figure& s = saver;
-    const int legs = g_PhaseSteps;
+    const int legs = kPhaseSteps;
 
     for (int leg = 1; leg <= legs; ++leg) {
         // Start: from the formation in the first leg, afterwards from the

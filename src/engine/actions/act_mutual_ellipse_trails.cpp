@@ -36,7 +36,7 @@ void draw_trace(Figure& saver, EllipseRosette& r)
 
 } // namespace
 
-void Act_MutualEllipseTrails(Figure& saver, std::int16_t /*mode*/)
+void Act_MutualEllipseTrails(Figure& saver, int /*mode*/)
 {
     EllipseRosette r;
 

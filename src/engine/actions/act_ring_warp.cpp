@@ -14,7 +14,7 @@ namespace {
 
 // A ring's centre keeps the ring's radius from every edge; the rings of
 // radius 135 may still reach beyond an edge.
-constexpr int kMargin = g_RingRadius;
+constexpr int kMargin = kRingRadius;
 
 // The three ring sizes, by shape 0..2, as multiples of the ring radius: a
 // wide ring, a tight one and one the size of the formation's.
@@ -48,10 +48,10 @@ void PickNextRing(RingWarp& w)
     Figure& s = w.saver;
     const int cx = RingCentre(s, s.ScreenWidthPx());
     const int cy = RingCentre(s, s.ScreenHeightPx());
-    const double radius = g_RingRadius * kShapeFactor[w.shape];
+    const double radius = kRingRadius * kShapeFactor[w.shape];
     Figure::BallArray ring_x{}, ring_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
-        const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, g_SmallBallSize);
+        const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, kSmallBallSize);
         ring_x[i] = c.x;
         ring_y[i] = c.y;
     }
@@ -86,7 +86,7 @@ void Glide(Figure& s)
 
 } // namespace
 
-void Act_RingWarp(Figure& saver, std::int16_t /*mode*/)
+void Act_RingWarp(Figure& saver, int /*mode*/)
 {
     Figure& s = saver;
     RingWarp w{saver};
@@ -100,7 +100,7 @@ void Act_RingWarp(Figure& saver, std::int16_t /*mode*/)
     w.pcy = s.formation().CenterFormationY();
     w.shape = gfx::floor_int(s.Rnd() * 3);
 
-    const int moves = 2 * g_PhaseSteps;
+    const int moves = 2 * kPhaseSteps;
     for (int move = 1; move <= moves; ++move) {
         const bool home = move == moves;
 

@@ -48,24 +48,24 @@ constexpr Band kBands[2] = {
 };
 
 // A ring's middle keeps the ring radius from every screen edge: a whole
-// pixel from g_RingRadius to the extent less g_RingRadius, both included.
+// pixel from kRingRadius to the extent less kRingRadius, both included.
 // (On a screen narrower than two radii the range turns round and the middle
 // falls between the same two values the other way round, still about the
 // screen's centre.)
 double ring_middle(Figure& saver, double extent)
 {
-    const double margin = g_RingRadius;
+    const double margin = kRingRadius;
     return gfx::floor_int(margin + saver.Rnd() * (extent - margin - margin + 1));
 }
 
 } // namespace
 
-void Act_RingsAndBands(Figure& saver, std::int16_t mode)
+void Act_RingsAndBands(Figure& saver, int mode)
 {
     const GlideKind glide = mode == 2 ? GlideKind::Trail : GlideKind::Clean;
     RingsAndBands s;
 
-    for (int r = 1; r <= g_PhaseSteps; ++r) {
+    for (int r = 1; r <= kPhaseSteps; ++r) {
         // The band: either rod, with the centre ball on its own place, the
         // rods' free middle slot when that place is the screen centre.
         const Band& band = kBands[gfx::floor_int(2 * saver.Rnd())];
@@ -95,7 +95,7 @@ void Act_RingsAndBands(Figure& saver, std::int16_t mode)
 
         // Where the leg ends: back in the formation after the last leg, else
         // a ring around a random point, its middle under the centre ball.
-        if (r == g_PhaseSteps) {
+        if (r == kPhaseSteps) {
             s.RingX = saver.formation().FormationX();
             s.RingY = saver.formation().FormationY();
             s.CenterRingX = saver.formation().CenterFormationX();

@@ -23,7 +23,7 @@ constexpr int kPeaks = 3;
 // The centre ball moves two sixtieths of a turn a frame round the far end,
 // at the centre ball's own size from it.
 constexpr double kCentreOrbitStep = 2;
-constexpr double kCentreOrbitRadius = g_LargeBallSize;
+constexpr double kCentreOrbitRadius = kLargeBallSize;
 
 struct RodAndBall {
     Figure::BallArray L{}; // each ball's rest distance from the hub along the rod
@@ -64,8 +64,8 @@ void place_rod(const Figure& saver, RodAndBall& r, double k)
 {
     const double H = saver.ScreenHeightPx();
     const double theta = gfx::clock_angle(r.u);
-    r.px = saver.g_CenterX() + gfx::floor_int(std::cos(theta) * H / 8);
-    r.py = saver.g_CenterY() + gfx::floor_int(std::sin(theta) * H / 8);
+    r.px = saver.CenterX() + gfx::floor_int(std::cos(theta) * H / 8);
+    r.py = saver.CenterY() + gfx::floor_int(std::sin(theta) * H / 8);
 
     const double phi = gfx::clock_angle(k);
     for (std::size_t m = 1; m <= kSmallBalls; ++m) {
@@ -102,7 +102,7 @@ void draw_rod(Figure& saver, const RodAndBall& r)
 
 } // namespace
 
-void Act_RodAndBall(Figure& saver, std::int16_t /*mode*/)
+void Act_RodAndBall(Figure& saver, int /*mode*/)
 {
     const double factor = saver.speed_factor();
     RodAndBall r;
@@ -113,15 +113,15 @@ void Act_RodAndBall(Figure& saver, std::int16_t /*mode*/)
     // rod's top, its left edge on the rod's axis.
     Figure::BallArray x0{}, y0{};
     r.L[kSmallBalls] = 0;
-    x0[kSmallBalls] = saver.g_CenterX() - kHalfSmallCell;
-    y0[kSmallBalls] = saver.g_CenterY() - kHalfSmallCell + saver.ScreenHeightPx() / 8;
+    x0[kSmallBalls] = saver.CenterX() - kHalfSmallCell;
+    y0[kSmallBalls] = saver.CenterY() - kHalfSmallCell + saver.ScreenHeightPx() / 8;
     for (std::size_t m = kSmallBalls - 1; m >= 1; --m) {
         r.L[m] = r.L[m + 1] + kHalfSmallCell;
-        x0[m] = saver.g_CenterX() - kHalfSmallCell;
+        x0[m] = saver.CenterX() - kHalfSmallCell;
         y0[m] = y0[m + 1] - kHalfSmallCell;
     }
     const double centre_x0 = x0[1] + kHalfSmallCell;
-    const double centre_y0 = y0[1] + kHalfSmallCell - g_SmallBallSize - kHalfLargeCell;
+    const double centre_y0 = y0[1] + kHalfSmallCell - kSmallBallSize - kHalfLargeCell;
 
     // Every ball glides from its formation place into the rod.
     saver.glides().aim_glides(saver.formation().FormationX(), saver.formation().FormationY(), x0, y0);

@@ -20,7 +20,7 @@
 namespace {
 
 // Mode 2 shrinks and grows the small balls by a 25th of a cell per frame.
-constexpr double kSizeStep = g_SmallBallSize / 25.0; // 1.92
+constexpr double kSizeStep = kSmallBallSize / 25.0; // 1.92
 // Mode 2 erases again once the trail counter reaches 15 (60 / 4). It grows by
 // the speed factor per frame, half as fast as the spin angle, so erasing
 // resumes halfway through the turn whatever the factor: from the 15th of 30
@@ -29,7 +29,7 @@ constexpr double kTrailLength = 60.0 / 4;
 
 struct RodRotation {
     Figure& saver;
-    std::int16_t mode;   // 1 clean with the flip, 2 with trails
+    int mode;            // 1 clean with the flip, 2 with trails
     int repetitions = 0; // 20 in mode 1, 10 in mode 2
     double width = 0, height = 0;
     double factor = 1;   // g_SpeedFactor
@@ -43,7 +43,7 @@ struct RodRotation {
     double px = 0, py = 0; // pivot of the orbit of the rod's middle
     double a = 0;          // orbit position, sixtieths of a turn
     int spin_mode = 0;      // 0 clockwise, 1 anticlockwise, 2 each ball its own way
-    double size = g_SmallBallSize;
+    double size = kSmallBallSize;
     double trail = 0;
 };
 
@@ -107,7 +107,7 @@ void pick_directions(RodRotation& r)
     Figure& s = r.saver;
     const int common = r.mode == 2 ? gfx::floor_int(s.Rnd() * 2) : 0;
     for (int i = 1; i <= kSmallBalls; ++i) {
-        r.offset[i] = s.g_CenterY() - (s.formation().VerticalRodY()[i] + kHalfSmallCell);
+        r.offset[i] = s.CenterY() - (s.formation().VerticalRodY()[i] + kHalfSmallCell);
         r.direction[i] = r.mode == 2 ? common : gfx::floor_int(s.Rnd() * 2);
     }
 }
@@ -122,10 +122,10 @@ void pick_orbit(RodRotation& r)
     const int orbit_case = gfx::floor_int(s.Rnd() * 4);
     r.spin_mode = gfx::floor_int(s.Rnd() * 3);
     switch (orbit_case) {
-    case 0: r.px = s.g_CenterX() - r.width / 10; r.py = s.g_CenterY(); r.a = 15; break;
-    case 1: r.px = s.g_CenterX() + r.width / 10; r.py = s.g_CenterY(); r.a = 45; break;
-    case 2: r.px = s.g_CenterX(); r.py = s.g_CenterY() - r.height / 10; r.a = 30; break;
-    default: r.px = s.g_CenterX(); r.py = s.g_CenterY() + r.height / 10; r.a = 0; break;
+    case 0: r.px = s.CenterX() - r.width / 10; r.py = s.CenterY(); r.a = 15; break;
+    case 1: r.px = s.CenterX() + r.width / 10; r.py = s.CenterY(); r.a = 45; break;
+    case 2: r.px = s.CenterX(); r.py = s.CenterY() - r.height / 10; r.a = 30; break;
+    default: r.px = s.CenterX(); r.py = s.CenterY() + r.height / 10; r.a = 0; break;
     }
 }
 
@@ -172,11 +172,11 @@ void draw_rod_frame(RodRotation& r, double k)
 
 } // namespace
 
-void Act_RodRotation(Figure& saver, std::int16_t mode)
+void Act_RodRotation(Figure& saver, int mode)
 {
     Figure& s = saver;
     RodRotation r{saver, mode};
-    r.repetitions = mode == 1 ? g_PhaseSteps : g_PhaseSteps / 2;
+    r.repetitions = mode == 1 ? kPhaseSteps : kPhaseSteps / 2;
     r.width = s.ScreenWidthPx();
     r.height = s.ScreenHeightPx();
     r.factor = s.speed_factor();
@@ -201,7 +201,7 @@ void Act_RodRotation(Figure& saver, std::int16_t mode)
             s.RestoreBackground();
             r.trail = 0;
         }
-        r.size = g_SmallBallSize;
+        r.size = kSmallBallSize;
         // A real-valued loop, as the frame counts depend on it: k = 1, 1 + step, ... up to 60.
         for (double k = 1; k <= 60; k += spin_step)
             draw_rod_frame(r, k);

@@ -33,7 +33,7 @@ constexpr int kStartVelocity[4][2] = {
 // 120, 105, 90).
 constexpr int kCycleFrames = 60;
 constexpr int kSquashFrom = 52, kSpringFrom = 55, kSettleFrom = 58;
-constexpr double kRadiusStep = (g_RingRadius - g_RingRadius / 2.0) / 3; // 15
+constexpr double kRadiusStep = (kRingRadius - kRingRadius / 2.0) / 3; // 15
 
 // The ring turns clockwise (0) or anticlockwise (1).
 enum Spin { kClockwise = 0, kAnticlockwise = 1 };
@@ -46,7 +46,7 @@ struct RollingRotation {
     int pvx = 0, pvy = 0; // its velocity before the last bounce
     int spin = kClockwise;
     double angle[kSmallBalls + 1] = {}; // each ball on the ring, sixtieths of a turn
-    double radius = g_RingRadius;
+    double radius = kRingRadius;
     int bounces = 0; // frames in which the wheel bounced
 };
 
@@ -58,10 +58,10 @@ bool BounceOnAxis(int& position, int& velocity, double extent)
 {
     const int next = position + velocity;
     bool bounced = false;
-    if (next + g_RingRadius > extent) {
+    if (next + kRingRadius > extent) {
         velocity = -std::abs(velocity);
         bounced = true;
-    } else if (next - g_RingRadius < 0) {
+    } else if (next - kRingRadius < 0) {
         velocity = std::abs(velocity);
         bounced = true;
     }
@@ -97,7 +97,7 @@ int SpinAfterBounce(int pvx, int pvy, int vx, int vy)
 void BreatheRing(RollingRotation& r, int f)
 {
     if (f < kSquashFrom)
-        r.radius = g_RingRadius;
+        r.radius = kRingRadius;
     else if (f < kSpringFrom)
         r.radius -= kRadiusStep;
     else if (f < kSettleFrom)
@@ -131,18 +131,18 @@ bool DrawWheelFrame(RollingRotation& r, int f)
     const double factor = s.speed_factor();
     for (int j = 1; j <= kSmallBalls; ++j) {
         r.angle[j] += r.spin == kClockwise ? factor : -factor;
-        const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, g_SmallBallSize);
+        const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, kSmallBallSize);
         s.glides().hand_on_start(j, c.x, c.y);
         s.BlitBall(j, c.x, c.y);
     }
 
     s.PresentFrame();
-    return r.bounces == g_PhaseSteps;
+    return r.bounces == kPhaseSteps;
 }
 
 } // namespace
 
-void Act_RollingRotation(Figure& saver, std::int16_t /*mode*/)
+void Act_RollingRotation(Figure& saver, int /*mode*/)
 {
     Figure& s = saver;
     RollingRotation r{saver};
@@ -151,8 +151,8 @@ void Act_RollingRotation(Figure& saver, std::int16_t /*mode*/)
 
     // The wheel starts on the screen centre with no glide before it, heading
     // diagonally in a random one of four directions, turning clockwise.
-    r.x = gfx::round_half_even(s.g_CenterX());
-    r.y = gfx::round_half_even(s.g_CenterY());
+    r.x = gfx::round_half_even(s.CenterX());
+    r.y = gfx::round_half_even(s.CenterY());
     r.spin = kClockwise;
     const int direction = gfx::floor_int(s.Rnd() * 4);
     r.vx = kStartVelocity[direction][0];

@@ -38,13 +38,13 @@ void draw_centre_ball(SolidRotation& a)
     Figure& s = a.saver;
     double x, y;
     if (!a.swing) {
-        x = s.g_CenterX() + a.drift.ox - kHalfLargeCell;
-        y = s.g_CenterY() + a.drift.oy - kHalfLargeCell;
+        x = s.CenterX() + a.drift.ox - kHalfLargeCell;
+        y = s.CenterY() + a.drift.oy - kHalfLargeCell;
     } else {
         a.swing_counter += 1;
         const double theta = gfx::clock_angle(a.swing_start + 30 * a.swing_counter / a.n);
-        const int dx = gfx::floor_int(std::cos(theta) * g_RingRadius);
-        const int dy = gfx::floor_int(std::sin(theta) * g_RingRadius);
+        const int dx = gfx::floor_int(std::cos(theta) * kRingRadius);
+        const int dy = gfx::floor_int(std::sin(theta) * kRingRadius);
         x = a.pivot_x + a.drift.ox + dx - kHalfLargeCell;
         y = a.pivot_y + a.drift.oy + dy - kHalfLargeCell;
     }
@@ -100,7 +100,7 @@ void play_turn(SolidRotation& a)
 bool bounce_axis(double& offset, double& velocity, double low, double high, double extent)
 {
     offset += velocity;
-    if (high + offset + g_SmallBallSize > extent) {
+    if (high + offset + kSmallBallSize > extent) {
         velocity = -std::abs(velocity);
         return true;
     }
@@ -125,7 +125,7 @@ void BounceSolidOffEdges(const Figure& saver, SolidDrift& d)
         d.bounces += 1;
 }
 
-void Act_SolidRotation(Figure& saver, std::int16_t /*mode*/)
+void Act_SolidRotation(Figure& saver, int /*mode*/)
 {
     Figure& s = saver;
     SolidRotation a{saver, SolidDrift{}};
@@ -147,7 +147,7 @@ void Act_SolidRotation(Figure& saver, std::int16_t /*mode*/)
     // axis, so it always reaches an edge and the loop always ends.
     do {
         play_turn(a);
-    } while (a.drift.bounces < g_PhaseSteps);
+    } while (a.drift.bounces < kPhaseSteps);
 
     // The way home starts where the balls were last drawn, ball i from the
     // place where ball 11 - i was drawn; the centre ball from where it was

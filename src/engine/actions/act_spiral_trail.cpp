@@ -64,8 +64,8 @@ void PlaceOnSpiral(SpiralTrail& sp, int i, double t)
     sp.spiral_x[i] = r * std::cos(t) * sp.sx;
     sp.spiral_y[i] = r * std::sin(t) * sp.sy;
     const double c = sp.arm_cos[i], sn = sp.arm_sin[i];
-    sp.HoldX[i] = s.g_CenterX() + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
-    sp.HoldY[i] = s.g_CenterY() + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
+    sp.HoldX[i] = s.CenterX() + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
+    sp.HoldY[i] = s.CenterY() + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
 }
 
 // One step of ball i in the one-after-another style. A ball at the end of
@@ -119,8 +119,8 @@ void DrawSimultaneousFlower(SpiralTrail& sp)
 void GlideUnderCentre(Figure& s, const Figure::BallArray& from_x,
                       const Figure::BallArray& from_y, int legs)
 {
-    const double centre_x = s.g_CenterX() - kHalfSmallCell;
-    const double centre_y = s.g_CenterY() - kHalfSmallCell;
+    const double centre_x = s.CenterX() - kHalfSmallCell;
+    const double centre_y = s.CenterY() - kHalfSmallCell;
     for (int i = 1; i <= kSmallBalls; ++i)
         s.glides().aim_glide(i, from_x[i], from_y[i], centre_x, centre_y);
     s.glides().divide_steps(legs);
@@ -132,7 +132,7 @@ void GlideUnderCentre(Figure& s, const Figure::BallArray& from_x,
 
 } // namespace
 
-void Act_SpiralTrail(Figure& saver, std::int16_t /*mode*/)
+void Act_SpiralTrail(Figure& saver, int /*mode*/)
 {
     Figure& s = saver;
     SpiralTrail sp{saver};

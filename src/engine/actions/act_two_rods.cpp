@@ -106,16 +106,16 @@ void PlaceMiddles(TwoRods& r)
 {
     const Figure& s = r.saver;
     const double theta1 = gfx::clock_angle(r.o);
-    r.m1x = s.g_CenterX() + gfx::floor_int(std::cos(theta1) * r.orbit_radius);
-    r.m1y = s.g_CenterY() + gfx::floor_int(std::sin(theta1) * r.orbit_radius);
+    r.m1x = s.CenterX() + gfx::floor_int(std::cos(theta1) * r.orbit_radius);
+    r.m1y = s.CenterY() + gfx::floor_int(std::sin(theta1) * r.orbit_radius);
     const double theta2 = gfx::clock_angle(r.o + 30);
-    r.m2x = s.g_CenterX() + gfx::floor_int(std::cos(theta2) * r.orbit_radius);
-    r.m2y = s.g_CenterY() + gfx::floor_int(std::sin(theta2) * r.orbit_radius);
+    r.m2x = s.CenterX() + gfx::floor_int(std::cos(theta2) * r.orbit_radius);
+    r.m2y = s.CenterY() + gfx::floor_int(std::sin(theta2) * r.orbit_radius);
 }
 
 } // namespace
 
-void Act_TwoRods(Figure& saver, std::int16_t /*mode*/)
+void Act_TwoRods(Figure& saver, int /*mode*/)
 {
     Figure& s = saver;
     TwoRods r{saver};
@@ -146,8 +146,8 @@ void Act_TwoRods(Figure& saver, std::int16_t /*mode*/)
     for (int i = 1; i <= kSmallBalls; ++i) {
         r.arm[i] = std::abs(along[i] - along[rod_middle(i)]);
     }
-    r.orbit_radius = vertical ? s.g_CenterY() - (r.DrawY[kFirstMiddle] + kHalfSmallCell)
-                              : s.g_CenterX() - (r.DrawX[kFirstMiddle] + kHalfSmallCell);
+    r.orbit_radius = vertical ? s.CenterY() - (r.DrawY[kFirstMiddle] + kHalfSmallCell)
+                              : s.CenterX() - (r.DrawX[kFirstMiddle] + kHalfSmallCell);
 
     // Into the rod; the centre ball stays.
     glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), r.DrawX, r.DrawY);
@@ -160,7 +160,7 @@ void Act_TwoRods(Figure& saver, std::int16_t /*mode*/)
     // Twenty repetitions of 30 frames: one spin turn each, a quarter of the
     // orbit at speed factor 1. The factors step before each repetition.
     const double factor = s.speed_factor();
-    for (int rep = 1; rep <= g_PhaseSteps; ++rep) {
+    for (int rep = 1; rep <= kPhaseSteps; ++rep) {
         StepScales(r);
         for (int frame = 1; frame <= kFramesPerRepetition; ++frame) {
             r.o += factor / 2;

@@ -27,9 +27,9 @@ void place_on_ellipse(const Figure& saver, EllipseRosette& r, int i, double t)
 {
     const auto n = std::size_t(i);
     const double cos_t = std::cos(t), sin_t = std::sin(t);
-    r.x[n] = saver.g_CenterX() + double(r.c[n] * r.a) * cos_t - double(r.s[n] * r.b) * sin_t
+    r.x[n] = saver.CenterX() + double(r.c[n] * r.a) * cos_t - double(r.s[n] * r.b) * sin_t
              - kHalfSmallCell;
-    r.y[n] = saver.g_CenterY() + double(r.s[n] * r.a) * cos_t + double(r.c[n] * r.b) * sin_t
+    r.y[n] = saver.CenterY() + double(r.s[n] * r.a) * cos_t + double(r.c[n] * r.b) * sin_t
              - kHalfSmallCell;
 }
 

@@ -2,7 +2,7 @@
 
 #include "engine/figure.h"
 
-// The ten small balls as a ring of g_RingRadius around a point, as the saver
+// The ten small balls as a ring of kRingRadius around a point, as the saver
 // lays out its starting ring: ball i at clock position 6 i (ball 10 at the
 // top, the others 36 degrees apart clockwise), each offset from the point
 // rounded down to whole pixels, then taken from the ball's centre to its
