@@ -52,7 +52,7 @@ void BM_Frame(benchmark::State& state)
     Random random(1);
     Ball_A saver(host, settings, random, SaverStart{'S', false, -1}, nullptr);
     saver.stage().set_full_redraw(full);
-    saver.Form_Load();
+    saver.on_load();
     saver.window()->set_timer(0);
 
     // The balls spread over a ring round the centre, at fractional
@@ -64,8 +64,8 @@ void BM_Frame(benchmark::State& state)
         saver.stage().RestoreBackground();
         for (int i = 0; i < balls; ++i) {
             const double a = turn + i * 6.28318530717958 / balls;
-            saver.stage().BlitBall(i % 11 + 1, saver.g_CenterX() + std::cos(a) * radius - 24 + 0.3,
-                           saver.g_CenterY() + std::sin(a) * radius - 24 + 0.7);
+            saver.stage().BlitBall(i % 11 + 1, saver.CenterX() + std::cos(a) * radius - 24 + 0.3,
+                           saver.CenterY() + std::sin(a) * radius - 24 + 0.7);
         }
         saver.stage().PresentFrame();
         turn += 0.01;

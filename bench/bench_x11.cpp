@@ -68,7 +68,7 @@ void BM_SaverFrameOnXvfb(benchmark::State& state)
     Random random(1);
     Ball_A saver(*host, settings, random, SaverStart{});
     saver.stage().set_full_redraw(full);
-    saver.Form_Load();
+    saver.on_load();
     // The frames are drawn here, not by the actions: the saver's own timer
     // would run a whole action inside the first frame's message handling.
     saver.window()->set_timer(0);
@@ -78,8 +78,8 @@ void BM_SaverFrameOnXvfb(benchmark::State& state)
         saver.stage().RestoreBackground();
         for (int i = 1; i <= 10; ++i) {
             const double a = turn + i * 6.28318530717958 / 10;
-            saver.stage().BlitBall(i, saver.g_CenterX() + std::cos(a) * 90 - 24,
-                           saver.g_CenterY() + std::sin(a) * 90 - 24);
+            saver.stage().BlitBall(i, saver.CenterX() + std::cos(a) * 90 - 24,
+                           saver.CenterY() + std::sin(a) * 90 - 24);
         }
         saver.stage().BlitBall(11, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
         saver.stage().PresentFrame();

@@ -69,8 +69,8 @@ gfx::Point swatch_offset(int n)
     if (n == 11)
         return {0, 0};
     const double theta = gfx::clock_angle(n * 6);
-    return {gfx::floor_int(g_RingRadius * std::cos(theta)),
-            gfx::floor_int(g_RingRadius * std::sin(theta))};
+    return {gfx::floor_int(kRingRadius * std::cos(theta)),
+            gfx::floor_int(kRingRadius * std::sin(theta))};
 }
 
 gfx::Point mark_offset(int n)
@@ -80,7 +80,7 @@ gfx::Point mark_offset(int n)
     return {gfx::floor_int(r * std::cos(theta)), gfx::floor_int(r * std::sin(theta))};
 }
 
-int swatch_size(int n) { return n == 11 ? g_LargeBallSize : g_SmallBallSize; }
+int swatch_size(int n) { return n == 11 ? kLargeBallSize : kSmallBallSize; }
 
 std::vector<ControlId> build_focus_order(const ControlTable& table)
 {

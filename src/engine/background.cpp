@@ -15,17 +15,13 @@
 #include "gfx/color.h"
 #include "gfx/numeric.h"
 #include "gfx/raster.h"
+#include "settings/setting_choices.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
-
-constexpr int kBallGrid = 1;
-constexpr int kStartupScreen = 3;
-constexpr int kPictureFile = 4;
-constexpr int kCentred = 1;
 
 // Pattern 1: the saver's grid() of dark shaded balls; the space left over is
 // shared out evenly as gaps before, between and after the balls.
@@ -35,7 +31,7 @@ void compose_ball_grid(Ball_A& saver)
     grid_ball.fill(gfx::kBlack);
 
     const BallGrid& grid = saver.grid();
-    const int size = grid.g_GradientBallSize();
+    const int size = grid.GradientBallSize();
     grid_ball.resize(size, size);
 
     const double columns = grid.GradientColumns();
@@ -118,7 +114,7 @@ host::PictureResult compose_picture(Ball_A& saver)
     gfx::Surface& base = stage.change_Pic_Base();
     base.fill(gfx::pixel_from_colorref(settings.g_BackgroundColor));
     if (!picture.empty()) {
-        if (settings.g_BackgroundArrangement == kCentred) {
+        if (arrangement(settings) == Arrangement::Centred) {
             // A picture larger than the screen is cut evenly on all sides.
             const int x = gfx::round_half_even((saver.ScreenWidthPx() - picture.width()) / 2);
             const int y = gfx::round_half_even((saver.ScreenHeightPx() - picture.height()) / 2);
@@ -151,24 +147,28 @@ void Ball_A::ComposeBackground()
     // every later run. Whether the file is there is the decoder's to find:
     // the settings loader never looks, since a path on a mount that stopped
     // answering would hold whoever looks.
-    if (m_settings.g_BackgroundMode == kPictureFile && m_scheduler.FirstRun()
+    if (background_pattern(m_settings) == BackgroundPattern::Picture && m_scheduler.FirstRun()
         && compose_picture(*this) == host::PictureResult::Unreadable)
-        m_settings.g_BackgroundMode = kBallGrid;
+        m_settings.g_BackgroundMode = setting_number(BackgroundPattern::BallGrid);
 
-    switch (m_settings.g_BackgroundMode) {
-    case kBallGrid:
+    switch (background_pattern(m_settings)) {
+    case BackgroundPattern::BallGrid:
         // 4 to 8 columns.
         m_grid = BallGrid(std::floor(Rnd() * 5 + 4), m_screen_width, m_screen_height);
         compose_ball_grid(*this);
         break;
-    case kStartupScreen:
+    case BackgroundPattern::ScreenAtStart:
         if (m_scheduler.FirstRun())
             compose_startup_screen(*this);
         break;
-    default:
-        // The picture is composed above; the single colour is filled by the
-        // compositor on every frame; any other value shows the background
-        // colour Pic_Base got at load.
+    case BackgroundPattern::Picture:
+        // Composed above, on the first run.
+        break;
+    case BackgroundPattern::SingleColour:
+        // Filled by the compositor on every frame.
+        break;
+    case BackgroundPattern::Other:
+        // The background colour Pic_Base got at load.
         break;
     }
 

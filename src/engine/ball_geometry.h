@@ -13,16 +13,16 @@ inline constexpr int kSmallBalls = 10;
 inline constexpr int kCentreBall = 11;
 
 // Edge in pixels of a small ball's cell and of the centre ball's cell.
-inline constexpr std::int16_t g_SmallBallSize = 48;
-inline constexpr std::int16_t g_LargeBallSize = 72;
+inline constexpr int kSmallBallSize = 48;
+inline constexpr int kLargeBallSize = 72;
 
 // From a cell's corner to its centre, in either direction.
-inline constexpr double kHalfSmallCell = g_SmallBallSize / 2.0; // 24
-inline constexpr double kHalfLargeCell = g_LargeBallSize / 2.0; // 36
+inline constexpr double kHalfSmallCell = kSmallBallSize / 2.0; // 24
+inline constexpr double kHalfLargeCell = kLargeBallSize / 2.0; // 36
 
 // The radius of the ring on which the small balls start, and of the other
 // rings and circles the figures draw at the same size.
-inline constexpr std::int16_t g_RingRadius = 90;
+inline constexpr int kRingRadius = 90;
 
 // Ball i of a ring stands at i x 6 minutes on the clock (gfx::clock_angle):
 // ten balls 36 degrees apart, ball 10 at the top.
@@ -47,4 +47,4 @@ inline constexpr int kCentreAfterSlot = 5;
 constexpr int leg_slot(bool outward, int k) { return outward ? k : kSmallBalls + 1 - k; }
 
 // The count the actions use for their phases: legs, repetitions, bounces.
-inline constexpr std::int16_t g_PhaseSteps = 20;
+inline constexpr int kPhaseSteps = 20;

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 // The ball-grid background's layout, drawn anew on every run: GradientColumns
-// balls across (4 to 8), each g_GradientBallSize pixels square, as large as
+// balls across (4 to 8), each GradientBallSize pixels square, as large as
 // the screen's width allows, in as many rows (GradientRows) as fit. A screen
 // narrower than the columns has balls of size 0 and no rows.
 class BallGrid {
@@ -14,7 +14,7 @@ public:
 
     double GradientColumns() const { return m_columns; }
     double GradientRows() const { return m_rows; }
-    std::int16_t g_GradientBallSize() const { return m_ball_size; }
+    std::int16_t GradientBallSize() const { return m_ball_size; }
 
 private:
     double m_columns = 0;

@@ -8,8 +8,8 @@
 // The closing figure that ends every action: the ten small balls are
 // mirrored about a random pivot ball, each flying to its mirror partner's
 // place and straight back, g_Speed frames each way, drawn in a fan-shaped
-// order. The centre ball stays put (mode 1) or circles once around the
-// pivot ball's place (mode 2, used by the linear-motion action).
+// order. The centre ball stays put (ClosingCentre::Still) or circles once
+// around the pivot ball's place (Swing, which the linear-motion action uses).
 
 namespace {
 
@@ -31,7 +31,7 @@ void draw_closing_centre(Ball_A& s, bool swing)
         s.stage().BlitBall(kCentreBall, s.glides().CenterLastX(), s.glides().CenterLastY());
         return;
     }
-    s.closing().step(s.settings().g_Speed, g_RingRadius, kHalfSmallCell);
+    s.closing().step(s.settings().g_Speed, kRingRadius, kHalfSmallCell);
     s.stage().BlitBall(kCentreBall, s.closing().CenterSwingX(), s.closing().CenterSwingY());
 }
 
@@ -41,24 +41,8 @@ void draw_closing_centre(Ball_A& s, bool swing)
 // returns to its own.
 void play_closing_leg(Ball_A& s, bool outward, bool swing)
 {
-    for (int k = 1; k <= s.settings().g_Speed; ++k) {
-        s.stage().RestoreBackground();
-        for (int n = 1; n <= kSmallBalls; ++n) {
-            const int i = leg_slot(outward, n);
-            const int b = s.glides().DrawOrder()[std::size_t(i)];
-            if (outward) {
-                s.glides().GlideX()[b] -= s.glides().GlideStepX()[b];
-                s.glides().GlideY()[b] -= s.glides().GlideStepY()[b];
-            } else {
-                s.glides().GlideX()[b] += s.glides().GlideStepX()[b];
-                s.glides().GlideY()[b] += s.glides().GlideStepY()[b];
-            }
-            s.stage().BlitBall(b, s.glides().GlideX()[b], s.glides().GlideY()[b]);
-            if (i == kCentreAfterSlot)
-                draw_closing_centre(s, swing);
-        }
-        s.stage().PresentFrame();
-    }
+    for (int k = 1; k <= s.settings().g_Speed; ++k)
+        s.glides().mirrored_frame(outward, 0, 0, [&] { draw_closing_centre(s, swing); });
 }
 
 } // namespace
@@ -67,23 +51,20 @@ void play_closing_leg(Ball_A& s, bool outward, bool swing)
 // m_formation.CenterFormationX()/Y.
 void Ball_A::FinishAction()
 {
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        m_glides.LastX()[i] = m_formation.FormationX()[i];
-        m_glides.LastY()[i] = m_formation.FormationY()[i];
-    }
+    m_glides.hand_on_last(m_formation.FormationX(), m_formation.FormationY());
     m_glides.set_centre_last(m_formation.CenterFormationX(), m_formation.CenterFormationY());
-    PlayClosingTransition(1);
+    PlayClosingTransition(ClosingCentre::Still);
 }
 
-void Ball_A::PlayClosingTransition(std::int16_t mode)
+void Ball_A::PlayClosingTransition(ClosingCentre centre)
 {
-    const bool swing = mode == 2;
+    const bool swing = centre == ClosingCentre::Swing;
 
     // The mirror places about a random pivot ball, in StartX/Y, and the
     // glides there from the last places.
     m_closing.hold(m_glides.LastX(), m_glides.LastY());
-    m_closing.set_pivot(m_glides.RotateBallOrder(1, m_closing.PivotBall()));
-    m_glides.aim_glides(m_closing.HoldX(), m_closing.HoldY(), m_glides.StartX(), m_glides.StartY());
+    m_closing.set_pivot(m_glides.RotateBallOrder(PivotChoice::Random, m_closing.PivotBall()));
+    m_glides.aim_at_mirror_places();
     if (swing)
         start_swing(*this, m_closing.PivotBall());
 

@@ -17,16 +17,16 @@ Formation::Formation(double screen_width, double screen_height)
     const double centre_y = screen_height / 2;
     for (int i = 1; i <= kSmallBalls; ++i) {
         const double angle = gfx::clock_angle(ring_clock(i));
-        const double dx = std::floor(std::cos(angle) * g_RingRadius);
-        const double dy = std::floor(std::sin(angle) * g_RingRadius);
+        const double dx = std::floor(std::cos(angle) * kRingRadius);
+        const double dy = std::floor(std::sin(angle) * kRingRadius);
         m_x[std::size_t(i)] = dx + centre_x - kHalfSmallCell;
         m_y[std::size_t(i)] = dy + centre_y - kHalfSmallCell;
     }
     m_centre_x = centre_x - kHalfLargeCell;
     m_centre_y = centre_y - kHalfLargeCell;
 
-    constexpr double small = g_SmallBallSize;
-    constexpr double large = g_LargeBallSize;
+    constexpr double small = kSmallBallSize;
+    constexpr double large = kLargeBallSize;
     m_gap = small / 16;
     const double rod_length = small * kSmallBalls + m_gap * kSmallBalls + large;
     double across = (screen_width - rod_length) / 2;

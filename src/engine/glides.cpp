@@ -58,6 +58,22 @@ void Glides::aim_centre_glide(double from_x, double from_y, double to_x, double 
     m_centre_glide_y = from_y;
 }
 
+void Glides::shift_glides(double dx, double dy)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_glide_x[i] += dx;
+        m_glide_y[i] += dy;
+    }
+}
+
+void Glides::divide_steps(double parts)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_step_x[i] /= parts;
+        m_step_y[i] /= parts;
+    }
+}
+
 void Glides::shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_y)
 {
     for (int i = kSmallBalls; i >= 2; --i) {
@@ -68,13 +84,13 @@ void Glides::shift_snake(BallArray& x, BallArray& y, double lead_x, double lead_
     y[1] = lead_y;
 }
 
-// Mode 1 erases every frame; mode 2 erases once before the first frame, so
-// every ball leaves a trail of all its images, and holds the finished
-// picture for a second. The centre ball moves and is drawn in ball 5's pass,
+// A clean glide erases every frame; a trail erases once before the first
+// frame, so every ball leaves a trail of all its images, and holds the
+// finished picture for a second. The centre ball moves and is drawn in ball 5's pass,
 // so balls 6 to 10 cover it.
-void Glides::GlideBalls(std::int16_t mode)
+void Glides::GlideBalls(GlideKind kind)
 {
-    const bool trail = mode == 2;
+    const bool trail = kind == GlideKind::Trail;
     if (trail)
         m_stage.RestoreBackground();
     for (int k = 1; k <= m_settings.g_Speed; ++k) {
@@ -113,11 +129,11 @@ void Glides::GlideBallsCenterOnTop()
 }
 
 // The small balls glide from StartX/Y onto the gather point, ball 10 ending
-// uppermost. Mode 1 leaves the centre ball where the action placed it, drawn
-// under the small balls; mode 2 brings it to the gather point too, on top.
-void Glides::GatherToCenter(std::int16_t mode, double gather_x, double gather_y)
+// uppermost. The centre ball stays where the action placed it, drawn under
+// the small balls, or comes to the gather point too, on top.
+void Glides::GatherToCenter(Gathering what, double gather_x, double gather_y)
 {
-    const bool with_centre = mode == 2;
+    const bool with_centre = what == Gathering::WithCentre;
     for (int i = 1; i <= kSmallBalls; ++i)
         aim_glide(i, m_start_x[i], m_start_y[i], gather_x, gather_y);
     if (with_centre)
@@ -178,13 +194,13 @@ void Glides::glide_balls_centre_underneath()
 // Chooses the pivot ball, mirrors the last positions about it into
 // StartX/Y and builds the fan-shaped drawing order.
 //
-// Mode 1 draws the pivot at random. Any other mode advances it by one,
+// A random pivot is drawn from the generator. The next one advances it by one,
 // skipping 5 and wrapping after 9, so repeated advancing visits
 // 1, 2, 3, 4, 6, 7, 8, 9: a pivot of 5 or 10 would mirror the ring about the
 // same axis as 10 or 5 does.
-int Glides::RotateBallOrder(std::int16_t mode, int pivot)
+int Glides::RotateBallOrder(PivotChoice choice, int pivot)
 {
-    if (mode == 1) {
+    if (choice == PivotChoice::Random) {
         pivot = int(std::floor(10 * m_random.Rnd() + 1));
     } else {
         pivot += 1;
@@ -219,6 +235,57 @@ int Glides::RotateBallOrder(std::int16_t mode, int pivot)
     }
     return p;
 }
+
+void Glides::step_and_draw(int b, bool outward, double dx, double dy)
+{
+    const auto i = std::size_t(b);
+    if (outward) {
+        m_glide_x[i] -= m_step_x[i];
+        m_glide_y[i] -= m_step_y[i];
+    } else {
+        m_glide_x[i] += m_step_x[i];
+        m_glide_y[i] += m_step_y[i];
+    }
+    m_stage.BlitBall(b, m_glide_x[i] + dx, m_glide_y[i] + dy);
+}
+
+void Glides::restore_frame() { m_stage.RestoreBackground(); }
+
+void Glides::present_frame() { m_stage.PresentFrame(); }
+
+void Glides::hand_on_start(const BallArray& x, const BallArray& y)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_start_x[i] = x[i];
+        m_start_y[i] = y[i];
+    }
+}
+
+void Glides::hand_on_start(int i, double x, double y)
+{
+    m_start_x[std::size_t(i)] = x;
+    m_start_y[std::size_t(i)] = y;
+}
+
+// The way home of the figures that turn their ring over takes ball i from
+// where ball 11 - i was last drawn.
+void Glides::start_where_drawn_reversed(double dx, double dy)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_start_x[i] = m_glide_x[kSmallBalls + 1 - i] + dx;
+        m_start_y[i] = m_glide_y[kSmallBalls + 1 - i] + dy;
+    }
+}
+
+void Glides::hand_on_last(const BallArray& x, const BallArray& y)
+{
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        m_last_x[i] = x[i];
+        m_last_y[i] = y[i];
+    }
+}
+
+void Glides::aim_at_mirror_places() { aim_glides(m_last_x, m_last_y, m_start_x, m_start_y); }
 
 void Glides::set_centre_start(double x, double y)
 {

@@ -31,8 +31,8 @@ constexpr int kLargeMaskInsets[] = {
     8,  8,  9,  10, 11, 12, 14, 15, 16, 18, 20, 22, 25, 30,
 };
 
-static_assert(std::size(kSmallMaskInsets) == g_SmallBallSize);
-static_assert(std::size(kLargeMaskInsets) == g_LargeBallSize);
+static_assert(std::size(kSmallMaskInsets) == kSmallBallSize);
+static_assert(std::size(kLargeMaskInsets) == kLargeBallSize);
 
 template <std::size_t Size>
 void draw_mask(gfx::Surface& mask, const int (&insets)[Size])

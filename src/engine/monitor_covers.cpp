@@ -2,13 +2,7 @@
 
 #include "engine/saver_window.h"
 #include "gfx/color.h"
-
-namespace {
-
-// The single-colour background pattern.
-constexpr int kSingleColourBackground = 2;
-
-} // namespace
+#include "settings/setting_choices.h"
 
 bool MonitorCover::open(host::Host& host, const gfx::Rect& monitor, gfx::Pixel colour)
 {
@@ -33,7 +27,7 @@ void MonitorCover::on_mouse_move(int /*buttons*/, double x, double y)
 
 gfx::Pixel monitor_cover_colour(const Ball_A& saver)
 {
-    if (saver.settings().g_BackgroundMode == kSingleColourBackground)
+    if (background_pattern(saver.settings()) == BackgroundPattern::SingleColour)
         return gfx::pixel_from_colorref(saver.settings().g_BackgroundColor);
     return gfx::kBlack;
 }

@@ -16,13 +16,13 @@ void Ball_A::PlayOpening()
     if (trace())
         trace()->opening();
 
-    const double ring_radius = g_RingRadius;
+    const double ring_radius = kRingRadius;
 
     // A screen no wider than the starting ring has nothing to close in from:
     // the radius would never step down past the ring, so only the final
     // frame is shown.
     const double radius_step = (ScreenWidthPx() / 2 - ring_radius) / m_settings.g_Speed;
-    const double growth = double(g_LargeBallSize) / m_settings.g_Speed;
+    const double growth = double(kLargeBallSize) / m_settings.g_Speed;
     double size = 0;
     // The radius is stepped by repeated subtraction, as a real-valued loop
     // counter is; the last frame's radius lands within rounding of the ring
@@ -32,11 +32,11 @@ void Ball_A::PlayOpening()
         m_stage.RestoreBackground();
         for (int i = 1; i <= kSmallBalls; ++i) {
             const double angle = gfx::clock_angle(ring_clock(i));
-            m_stage.BlitBall(i, std::floor(std::cos(angle) * radius) + g_CenterX() - kHalfSmallCell,
-                     std::floor(std::sin(angle) * radius) + g_CenterY() - kHalfSmallCell);
+            m_stage.BlitBall(i, std::floor(std::cos(angle) * radius) + CenterX() - kHalfSmallCell,
+                     std::floor(std::sin(angle) * radius) + CenterY() - kHalfSmallCell);
         }
         size += growth;
-        m_stage.blit_ball_scaled(kCentreBall, g_CenterX() - size / 2, g_CenterY() - size / 2, size, size);
+        m_stage.blit_ball_scaled(kCentreBall, CenterX() - size / 2, CenterY() - size / 2, size, size);
         m_stage.PresentFrame();
     }
 
@@ -44,6 +44,6 @@ void Ball_A::PlayOpening()
     m_stage.RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i)
         m_stage.BlitBall(i, m_formation.FormationX()[std::size_t(i)], m_formation.FormationY()[std::size_t(i)]);
-    m_stage.BlitBall(kCentreBall, g_CenterX() - kHalfLargeCell, g_CenterY() - kHalfLargeCell);
+    m_stage.BlitBall(kCentreBall, CenterX() - kHalfLargeCell, CenterY() - kHalfLargeCell);
     m_stage.PresentFrame();
 }

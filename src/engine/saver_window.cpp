@@ -79,7 +79,7 @@ bool Ball_A::open_full_screen_window()
 
 // The load handler, step by step: the window and its surfaces, the places
 // every figure starts from, the sprites and the background, then the timer.
-void Ball_A::Form_Load()
+void Ball_A::on_load()
 {
     if (m_ending)
         m_ending->saver_loading();
@@ -158,7 +158,7 @@ void Ball_A::on_timer()
         ~InTick() { flag = false; }
     } in_tick(m_in_tick);
     try {
-        Timer1_Timer();
+        on_tick();
     } catch (const MonitorsChanged&) {
         // Given up where it stood; on_monitors_changed() has ended the loop.
     }

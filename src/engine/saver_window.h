@@ -4,6 +4,7 @@
 #include "engine/ball_grid.h"
 #include "engine/carry_over.h"
 #include "engine/closing_swing.h"
+#include "engine/figure.h"
 #include "engine/formation.h"
 #include "engine/glides.h"
 #include "engine/monitor_covers.h"
@@ -50,7 +51,7 @@ public:
 // runs. Its member functions are spread over the files of src/engine by
 // subject (lifecycle, scheduler, sprites, background, opening, closing); the
 // action routines are free functions in src/engine/actions that receive it
-// and reach the parts through it. A value that lives only while one action
+// as their figure contract (figure.h) and reach only what that offers. A value that lives only while one action
 // runs (its edge points, its snake, its lead, the places it holds) belongs in
 // that action's own state struct.
 //
@@ -58,10 +59,8 @@ public:
 // use 1 to 10; ball 11 is the centre ball, ball 0 the ball of the grid
 // background. Positions are the top-left corners of the balls' cells in
 // screen pixels, as reals; they become whole pixels only when drawn.
-class Ball_A : public host::WindowHandler {
+class Ball_A : public host::WindowHandler, public Figure {
 public:
-    using BallArray = Formation::BallArray;
-
     // Takes a speed and a pause outside the ranges of their settings keys
     // (1..30, 0..1000 ms; settings_keys.h) at the nearer bound, in `settings`,
     // which it keeps a reference to: no routine ever sees one outside them,
@@ -80,14 +79,14 @@ public:
     // primary monitor; the others get covers), computes the starting
     // formations, draws the sprites and the background, starts the 10 ms
     // timer and shows the window topmost.
-    void Form_Load();
+    void on_load();
     void Display_MouseDown(int button, double x, double y);
     void Display_MouseMove(float x, float y);
     // Tries to end the saver; returns only when the saver goes on running.
     void EndSaver();
 
     // ---- scheduler (scheduler.cpp, scheduler.h)
-    void Timer1_Timer(); // one tick: at most one whole action
+    void on_tick(); // one tick: at most one whole action
 
     // ---- sprites (sprites.cpp)
     void DrawHalftoneBall(std::int16_t index, std::int16_t red, std::int16_t green,
@@ -102,21 +101,19 @@ public:
     Stage& stage() { return m_stage; }
     const Stage& stage() const { return m_stage; }
     // ---- the formation (formation.h): where every action starts and ends.
-    const Formation& formation() const { return m_formation; }
+    const Formation& formation() const override { return m_formation; }
     Formation& formation() { return m_formation; }
 
     // The primary monitor's size, "the screen" of every figure, and its middle.
-    double ScreenWidthPx() const { return m_screen_width; }
-    double ScreenHeightPx() const { return m_screen_height; }
-    double g_CenterX() const { return m_screen_width / 2; }
-    double g_CenterY() const { return m_screen_height / 2; }
+    double ScreenWidthPx() const override { return m_screen_width; }
+    double ScreenHeightPx() const override { return m_screen_height; }
 
     // The parts that do not draw: the scheduler's order and counters, the
     // ball grid of the last composed background, what actions carry over.
     Scheduler& scheduler() { return m_scheduler; }
     const Scheduler& scheduler() const { return m_scheduler; }
     const BallGrid& grid() const { return m_grid; }
-    CarryOver& carry_over() { return m_carry_over; }
+    CarryOver& carry_over() override { return m_carry_over; }
     const CarryOver& carry_over() const { return m_carry_over; }
 
     // What the saver was given. Actions read the setting values and never
@@ -139,24 +136,34 @@ public:
     Trace* trace() const { return m_stage.trace(); }
 
     // A pause that is not a frame's own (holds, second pauses).
-    void pause(int ms);
+    void pause(int ms) override;
     // Lets pending window messages run (the mouse may end the saver here).
-    void do_events();
+    void do_events() override;
 
     // ---- the glides (glides.h): the balls' straight-line glides, the places
     // they start from and hand on, and the closing figure's drawing order.
-    Glides& glides() { return m_glides; }
+    Glides& glides() override { return m_glides; }
     const Glides& glides() const { return m_glides; }
 
     // ---- closing figure (closing.cpp, closing_swing.h)
     ClosingSwing& closing() { return m_closing; }
     const ClosingSwing& closing() const { return m_closing; }
-    void FinishAction();
-    void PlayClosingTransition(std::int16_t mode);
+    void FinishAction() override;
+    void PlayClosingTransition(ClosingCentre centre) override;
 
-    // ---- shared services for the actions
+    // ---- the rest of the figure contract (figure.h)
     // The one random generator's next value in [0, 1).
-    double Rnd() { return m_random.Rnd(); }
+    double Rnd() override { return m_random.Rnd(); }
+    void RestoreBackground() override { m_stage.RestoreBackground(); }
+    void BlitBall(int n, double x, double y) override { m_stage.BlitBall(n, x, y); }
+    void blit_ball_scaled(int n, double x, double y, double w, double h) override
+    {
+        m_stage.blit_ball_scaled(n, x, y, w, h);
+    }
+    void PresentFrame() override { m_stage.PresentFrame(); }
+    int speed() const override { return m_settings.g_Speed; }
+    double speed_factor() const override { return m_settings.g_SpeedFactor; }
+    int frame_pause_ms() const override { return m_settings.g_PcSpec; }
 
     // ---- window handler
     void on_mouse_down(int button, double x, double y) override;

@@ -18,7 +18,7 @@ void Scheduler::reset()
 
 // Ticks come in cycles of twenty, positions 1 to 20 of one order. The order
 // is built before anything is drawn, so the very first tick already has one.
-int Scheduler::next_kind(int order_mode, Random& random)
+int Scheduler::next_kind(OrderMode order_mode, Random& random)
 {
     if (m_counter >= kKinds || m_counter < 0) {
         BuildActionOrder(order_mode, random);
@@ -29,14 +29,14 @@ int Scheduler::next_kind(int order_mode, Random& random)
     return m_order[std::size_t(m_counter)];
 }
 
-// Any order mode but 1 (the default 2, or a garbled 0) gives a fresh random
-// permutation, disabled kinds included (they are skipped at tick time). The
+// The random order (the default, and what a garbled number in the file
+// means) gives a fresh random permutation, disabled kinds included (they are skipped at tick time). The
 // permutation is drawn by picking, twenty times, the pick-th of the kinds not
 // yet placed, each pick uniform over the remaining ones. The one generator is
 // never reseeded, so two cycles are independent draws.
-void Scheduler::BuildActionOrder(int order_mode, Random& random)
+void Scheduler::BuildActionOrder(OrderMode order_mode, Random& random)
 {
-    if (order_mode == 1) {
+    if (order_mode == OrderMode::InSequence) {
         for (int i = 1; i <= kKinds; ++i)
             m_order[std::size_t(i)] = std::int16_t(i);
         return;
@@ -74,9 +74,9 @@ std::int16_t Scheduler::next_highlight_style()
 // One timer tick runs at most one whole action; a disabled kind costs one
 // empty tick. The timer is not re-entered while an action runs: the host
 // delivers the next tick only after this one returned.
-void Ball_A::Timer1_Timer()
+void Ball_A::on_tick()
 {
-    const int kind = m_scheduler.next_kind(settings().g_OrderMode, m_random);
+    const int kind = m_scheduler.next_kind(order_mode(settings()), m_random);
 
     // The opening plays on the first tick even when the first kind of the
     // order is disabled.

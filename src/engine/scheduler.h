@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/setting_choices.h"
+
 #include <array>
 #include <cstdint>
 
@@ -8,7 +10,7 @@ class Random;
 // The scheduler's state: the order the twenty kinds play in and where the
 // current cycle stands in it, whether the opening is still to play, the
 // highlight style of the sprites (one per action) and the ticks started since
-// load. The saver window's timer handler, Timer1_Timer, drives it.
+// load. The saver window's timer handler, on_tick, drives it.
 class Scheduler {
 public:
     static constexpr int kKinds = 20;
@@ -19,14 +21,14 @@ public:
     // to play, no highlight style yet. The tick count runs on.
     void reset();
 
-    // Order mode 1 takes the kinds in sequence; any other value a fresh
-    // random permutation drawn from `random`.
-    void BuildActionOrder(int order_mode, Random& random);
+    // In sequence takes the kinds in order; random a fresh permutation
+    // drawn from `random`.
+    void BuildActionOrder(OrderMode order_mode, Random& random);
 
-    // One tick: a fresh order (mode `order_mode`) when the cycle is over or
+    // One tick: a fresh order (by `order_mode`) when the cycle is over or
     // none was built yet, then the next position of it. Returns that
     // position's kind.
-    int next_kind(int order_mode, Random& random);
+    int next_kind(OrderMode order_mode, Random& random);
 
     // The opening has played; no later run is the first.
     void opening_played() { m_first_run = false; }

@@ -2,6 +2,7 @@
 
 #include "engine/ball_geometry.h"
 #include "host/host.h"
+#include "settings/setting_choices.h"
 
 #include "gfx/color.h"
 #include "gfx/numeric.h"
@@ -57,8 +58,8 @@ void Stage::attach(gfx::Surface& frame, host::Window* window, gfx::Pixel backgro
     // Every sprite at its cell's size, black until it is painted (the grid
     // background sizes ball 0 anew for its grid).
     for (int n = 0; n <= kSmallBalls; ++n)
-        m_sprites[std::size_t(n)].resize(g_SmallBallSize, g_SmallBallSize, gfx::kBlack);
-    m_sprites[kCentreBall].resize(g_LargeBallSize, g_LargeBallSize, gfx::kBlack);
+        m_sprites[std::size_t(n)].resize(kSmallBallSize, kSmallBallSize, gfx::kBlack);
+    m_sprites[kCentreBall].resize(kLargeBallSize, kLargeBallSize, gfx::kBlack);
     draw_ball_masks(m_mask, m_mask_centre);
     mark_whole_frame();
 }
@@ -108,7 +109,7 @@ void Stage::RestoreBackground()
     if (m_trace)
         m_trace->restore();
     // The single-colour background is a fill; Pic_Base is not consulted.
-    const bool fill = m_settings.g_BackgroundMode == 2;
+    const bool fill = background_pattern(m_settings) == BackgroundPattern::SingleColour;
     const gfx::Pixel colour = gfx::pixel_from_colorref(m_settings.g_BackgroundColor);
     if (m_full_redraw || m_drawn_whole || frame_resized()) {
         if (fill)
@@ -141,7 +142,7 @@ void Stage::BlitBall(int n, double x, double y)
     if (!to_pixel(x, px) || !to_pixel(y, py))
         return;
     const bool centre = n == kCentreBall;
-    const int size = centre ? g_LargeBallSize : g_SmallBallSize;
+    const int size = centre ? kLargeBallSize : kSmallBallSize;
     if (m_trace)
         m_trace->ball(n, px, py, size, size);
     // A ball wholly off the frame changes nothing; transfers are clipped anyway.

@@ -5,6 +5,7 @@
 #include "settings/file_io_platform.h"
 #include "settings/number_text.h"
 #include "settings/profile.h"
+#include "settings/setting_choices.h"
 #include "settings/settings_keys.h"
 
 #include <cstdlib>

@@ -5,6 +5,7 @@
 #include "engine/sprites.h"
 #include "engine/stage.h"
 #include "gfx/color.h"
+#include "settings/setting_choices.h"
 #include "settings/settings_file.h"
 
 // How the miniature is made: the saver's stage, on a canvas three times the
@@ -51,7 +52,7 @@ gfx::Surface render_preview_picture()
     // A name that no file has: every setting takes its default.
     Settings settings;
     LoadSettings(settings, std::string());
-    settings.g_BackgroundMode = 2;
+    settings.g_BackgroundMode = setting_number(BackgroundPattern::SingleColour);
     settings.g_BackgroundColor = gfx::colorref(0, 0, 0);
 
     const int width = kPreviewPictureWidth * kScale;

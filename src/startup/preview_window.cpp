@@ -12,11 +12,11 @@ constexpr gfx::Pixel kPreviewBackground = gfx::kBlack;
 
 } // namespace
 
-Ball_X::Ball_X(host::Host& host, gfx::Surface picture) : m_host(host), Master(std::move(picture)) {}
+Ball_X::Ball_X(host::Host& host, gfx::Surface picture) : m_host(host), m_master(std::move(picture)) {}
 
 Ball_X::~Ball_X() = default;
 
-bool Ball_X::Form_Load(host::NativeHandle parent, host::Size pane)
+bool Ball_X::on_load(host::NativeHandle parent, host::Size pane)
 {
     host::WindowOptions options;
     options.title = "Ball_X";
@@ -26,7 +26,7 @@ bool Ball_X::Form_Load(host::NativeHandle parent, host::Size pane)
     options.parent = parent;
     // The pane's size is whatever its program declares; the memory held is
     // the picture's, and the host shows black beyond it.
-    options.frame_limit = host::Size{Master.width(), Master.height()};
+    options.frame_limit = host::Size{m_master.width(), m_master.height()};
     m_window = m_host.create_window(options, *this);
     return m_window != nullptr;
 }
@@ -44,10 +44,10 @@ void Ball_X::paint()
 {
     gfx::Surface& frame = m_window->frame();
     frame.fill(kPreviewBackground);
-    gfx::blit(frame, {0, 0}, Master, gfx::RasterOp::Copy);
+    gfx::blit(frame, {0, 0}, m_master, gfx::RasterOp::Copy);
 }
 
-void Ball_X::Form_Unload()
+void Ball_X::on_unload()
 {
     m_window.reset();
     m_host.quit();
@@ -55,7 +55,7 @@ void Ball_X::Form_Unload()
 
 void Ball_X::on_close_request()
 {
-    Form_Unload();
+    on_unload();
 }
 
 void Ball_X::on_parent_resized(host::Size size)
@@ -75,7 +75,7 @@ void run_preview_pane(host::Host& host, host::NativeHandle parent, host::Size pa
     if (parent == 0 || host.is_desktop_window(parent) || !host.native_window_rect(parent))
         return;
     Ball_X preview(host, render_preview_picture());
-    if (!preview.Form_Load(parent, pane))
+    if (!preview.on_load(parent, pane))
         return;
     preview.RunPreview();
     host.run();

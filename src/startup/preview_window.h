@@ -23,11 +23,11 @@ public:
 
     // Loads the form as a child of `parent`, the size of the pane, hidden.
     // False when no window could be made there.
-    bool Form_Load(host::NativeHandle parent, host::Size pane);
+    bool on_load(host::NativeHandle parent, host::Size pane);
     // Covers the pane, paints and shows the window.
     void RunPreview();
     // Destroys the window and asks the loop to return.
-    void Form_Unload();
+    void on_unload();
 
     bool loaded() const { return m_window != nullptr; }
     host::Window* window() { return m_window.get(); }
@@ -39,7 +39,7 @@ private:
     void paint();
 
     host::Host& m_host;
-    gfx::Surface Master;
+    gfx::Surface m_master;
     std::unique_ptr<host::Window> m_window;
 };
 

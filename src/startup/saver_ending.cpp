@@ -6,7 +6,7 @@ void SaverEndingPolicy::saver_loading()
 {
     // A saver loaded again on new monitors finds the cursor as the first left it.
     if (m_saver_mode && !m_loaded)
-        g_CursorCount = m_host.show_cursor(false);
+        m_cursor_count = m_host.show_cursor(false);
     m_loaded = true;
 }
 
@@ -16,16 +16,16 @@ void SaverEndingPolicy::end_saver(host::Window* window)
     // to show) and hidden again when the password is refused, so the saver
     // goes on exactly as it was.
     if (m_saver_mode && !m_host.is_nt_platform() && window) {
-        g_CursorCount = m_host.show_cursor(g_CursorCount != 0);
+        m_cursor_count = m_host.show_cursor(m_cursor_count != 0);
         if (!m_host.verify_screen_saver_password(*window)) {
-            g_CursorCount = m_host.show_cursor(false);
+            m_cursor_count = m_host.show_cursor(false);
             return;
         }
     }
 
     if (m_saver_mode) {
         m_host.set_screen_saver_running(false);
-        g_CursorCount = m_host.show_cursor(g_CursorCount != 0);
+        m_cursor_count = m_host.show_cursor(m_cursor_count != 0);
     }
     m_host.set_screen_saving_active(true);
     m_host.end_process(0);
@@ -37,7 +37,7 @@ bool run_saver(host::Host& host, Settings& settings, Random& random, const Saver
     std::unique_ptr<Ball_A> saver;
     do {
         auto next = std::make_unique<Ball_A>(host, settings, random, start, nullptr, &ending);
-        next->Form_Load();
+        next->on_load();
         if (!next->window())
             return false;
         saver = std::move(next); // the old saver's windows go now

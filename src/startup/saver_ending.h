@@ -15,7 +15,7 @@
 class SaverEndingPolicy : public SaverEnding {
 public:
     SaverEndingPolicy(host::Host& host, const SaverStart& start)
-        : m_host(host), m_saver_mode(start.switch_letter == 'S'), g_CursorCount(start.cursor_count)
+        : m_host(host), m_saver_mode(start.switch_letter == 'S'), m_cursor_count(start.cursor_count)
     {
     }
 
@@ -23,12 +23,12 @@ public:
     void end_saver(host::Window* window) override;
 
     // The display counter the last cursor call returned.
-    int cursor_count() const { return g_CursorCount; }
+    int cursor_count() const { return m_cursor_count; }
 
 private:
     host::Host& m_host;
     bool m_saver_mode;
-    int g_CursorCount;
+    int m_cursor_count;
     bool m_loaded = false;
 };
 

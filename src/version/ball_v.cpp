@@ -44,39 +44,39 @@ constexpr std::string_view kMakerLine = "            Quellar";
 
 } // namespace
 
-Ball_V::Ball_V(host::Host& h, CardOwner owner, Random& random) : host(h), m_owner(owner), m_random(random) {}
+Ball_V::Ball_V(host::Host& h, CardOwner owner, Random& random) : m_host(h), m_owner(owner), m_random(random) {}
 
 Ball_V::~Ball_V() = default;
 
-void Ball_V::Form_Load()
+void Ball_V::on_load()
 {
-    const host::Size screen = host.screen_size();
-    ScreenWidthPx = screen.width;
-    ScreenHeightPx = screen.height;
-    DialogLeftPx = m_owner.dialog_at.x;
-    DialogTopPx = m_owner.dialog_at.y;
-    CardLeft = DialogLeftPx + kCardOffsetX;
-    CardTop = DialogTopPx + kCardOffsetY;
-    FrontIndex = 0;
+    const host::Size screen = m_host.screen_size();
+    m_screen_width = screen.width;
+    m_screen_height = screen.height;
+    m_dialog_left = m_owner.dialog_at.x;
+    m_dialog_top = m_owner.dialog_at.y;
+    m_card_left = m_dialog_left + kCardOffsetX;
+    m_card_top = m_dialog_top + kCardOffsetY;
+    m_front_index = 0;
 
     host::WindowOptions options;
     options.title = kCardTitle;
-    options.rect = {0, 0, ScreenWidthPx, ScreenHeightPx};
+    options.rect = {0, 0, m_screen_width, m_screen_height};
     options.borderless = true;
     options.topmost = true;
     options.overlay = true;
-    window = host.create_window(options, *this);
-    if (!window)
+    m_window = m_host.create_window(options, *this);
+    if (!m_window)
         return;
 
     // The snapshot, dialog included, becomes both faces and what the window
     // first shows. A screen that cannot be read leaves the dial's colour.
-    Master[0] = gfx::Surface(ScreenWidthPx, ScreenHeightPx, m_owner.ground);
-    host.capture_desktop(Master[0]);
-    Master[1] = Master[0];
-    gfx::blit(Display(), {0, 0}, Master[0], gfx::RasterOp::Copy);
+    m_master[0] = gfx::Surface(m_screen_width, m_screen_height, m_owner.ground);
+    m_host.capture_desktop(m_master[0]);
+    m_master[1] = m_master[0];
+    gfx::blit(Display(), {0, 0}, m_master[0], gfx::RasterOp::Copy);
     draw_credit_face();
-    window->set_timer(kTimer1IntervalMs);
+    m_window->set_timer(kTimer1IntervalMs);
 }
 
 // The lines are printed on Master(0) from the card's left edge; the credit
@@ -84,54 +84,54 @@ void Ball_V::Form_Load()
 // gap under the version follows the font.
 void Ball_V::draw_credit_face()
 {
-    gfx::Surface& face = Master[0];
+    gfx::Surface& face = m_master[0];
     auto print = [&](int y, std::string_view text, const host::Font& font, gfx::Pixel colour) {
-        host.draw_text(face, {CardLeft + kShadowOffset, y + kShadowOffset}, text, font, kShadow);
-        host.draw_text(face, {CardLeft, y}, text, font, colour);
+        m_host.draw_text(face, {m_card_left + kShadowOffset, y + kShadowOffset}, text, font, kShadow);
+        m_host.draw_text(face, {m_card_left, y}, text, font, colour);
     };
     host::Font font{kCreditFace, kVersionPoints, kBold};
-    print(CardTop, "Version " + std::string(kVersionText), font, kYellow);
+    print(m_card_top, "Version " + std::string(kVersionText), font, kYellow);
     font.size_pt = kCreditPoints;
-    print(CardTop + 5 * host.text_height(kDesignedBy, font), kDesignedBy, font, kWhite);
-    print(CardTop + 6 * host.text_height(kMakerLine, font), kMakerLine, font, kWhite);
+    print(m_card_top + 5 * m_host.text_height(kDesignedBy, font), kDesignedBy, font, kWhite);
+    print(m_card_top + 6 * m_host.text_height(kMakerLine, font), kMakerLine, font, kWhite);
 }
 
 void Ball_V::show_modal()
 {
-    if (!window)
+    if (!m_window)
         return;
-    window->show(true);
-    window->refresh();
-    while (window) {
-        host.sleep_ms(kTimer1IntervalMs);
-        host.process_pending_messages();
+    m_window->show(true);
+    m_window->refresh();
+    while (m_window) {
+        m_host.sleep_ms(kTimer1IntervalMs);
+        m_host.process_pending_messages();
     }
 }
 
-void Ball_V::Timer1_Timer()
+void Ball_V::on_tick()
 {
-    if (!window)
+    if (!m_window)
         return;
-    window->set_timer(0);
+    m_window->set_timer(0);
     for (int k = 0; k < 2; ++k) {
         TurnKind kind;
         kind.direction = int(2 * m_random.Rnd());
         kind.axis = int(2 * m_random.Rnd());
         play_turn(kind);
         if (k == 0)
-            host.sleep_ms(kHoldMs);
-        FrontIndex = 1 - FrontIndex;
+            m_host.sleep_ms(kHoldMs);
+        m_front_index = 1 - m_front_index;
     }
     // The clipboard is left as it is: nothing here ever put anything on it,
     // and what the person copied elsewhere is theirs.
-    Form_Unload();
+    on_unload();
 }
 
 void Ball_V::play_turn(TurnKind kind)
 {
     gfx::Surface& display = Display();
-    const gfx::Surface& old_face = Master[std::size_t(1 - FrontIndex)];
-    const gfx::Surface& new_face = Master[std::size_t(FrontIndex)];
+    const gfx::Surface& old_face = m_master[std::size_t(1 - m_front_index)];
+    const gfx::Surface& new_face = m_master[std::size_t(m_front_index)];
     const gfx::Rect card = card_rect();
     // Only the card is cleared each frame; what a frame draws beyond it is
     // covered by later frames or stays until the window closes.
@@ -139,29 +139,29 @@ void Ball_V::play_turn(TurnKind kind)
         gfx::fill_box(display, card, m_owner.ground);
         const gfx::Surface& face = n <= version::kHalfTurn ? old_face : new_face;
         gfx::Rect drawn = card;
-        for (const CardStrip& s : version::card_strips(n, kind, {CardLeft, CardTop})) {
+        for (const CardStrip& s : version::card_strips(n, kind, {m_card_left, m_card_top})) {
             gfx::stretch_blit(display, s.to, face, s.from, gfx::RasterOp::Copy);
             drawn = drawn.united(s.to);
         }
         present_frame(drawn);
     }
-    gfx::blit(display, {CardLeft, CardTop}, new_face, {CardLeft, CardTop, CardWidth, CardHeight},
+    gfx::blit(display, {m_card_left, m_card_top}, new_face, {m_card_left, m_card_top, m_card_width, m_card_height},
               gfx::RasterOp::Copy);
     const gfx::Rect shown = card.intersected(display.rect());
     if (shown.width > 0 && shown.height > 0)
-        window->refresh_area(shown);
+        m_window->refresh_area(shown);
 }
 
 void Ball_V::present_frame(gfx::Rect area)
 {
     const gfx::Rect shown = area.intersected(Display().rect());
     if (shown.width > 0 && shown.height > 0)
-        window->refresh_area(shown);
-    host.process_pending_messages();
-    host.sleep_ms(m_owner.pause_ms);
+        m_window->refresh_area(shown);
+    m_host.process_pending_messages();
+    m_host.sleep_ms(m_owner.pause_ms);
 }
 
-void Ball_V::Form_Unload() { window.reset(); }
+void Ball_V::on_unload() { m_window.reset(); }
 
 void show_version_card(host::Host& host, const DialogCardView& dialog, Random& random)
 {
@@ -173,6 +173,6 @@ void show_version_card(host::Host& host, const DialogCardView& dialog, Random& r
     const SettingRange range = *setting_range(SettingKind::PcSpec);
     owner.pause_ms = std::clamp(int(dialog.pc_spec), range.lowest, range.highest);
     Ball_V card(host, owner, random);
-    card.Form_Load();
+    card.on_load();
     card.show_modal();
 }

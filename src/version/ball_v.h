@@ -37,46 +37,46 @@ public:
     // Makes the (hidden) window over the whole screen, takes the snapshot
     // into both faces and onto Display, draws the credit face on Master(0)
     // and starts Timer1.
-    void Form_Load();
+    void on_load();
     // Shows the window and waits, letting messages run, until the card has
     // played and closed itself: how the dialog shows it modally.
     void show_modal();
     // Timer1's first and only tick: two turns with the hold between, then
     // the window goes.
-    void Timer1_Timer();
+    void on_tick();
     // One turn from Master(1 - FrontIndex) to Master(FrontIndex), ending on
     // an exact copy of the new face in the card's square.
     void play_turn(version::TurnKind kind);
-    void Form_Unload();
+    void on_unload();
 
-    bool loaded() const { return window != nullptr; }
+    bool loaded() const { return m_window != nullptr; }
     // The card's window, null once it has closed itself.
-    host::Window* card_window() const { return window.get(); }
+    host::Window* card_window() const { return m_window.get(); }
     // What the person sees; every frame is drawn here.
-    gfx::Surface& Display() { return window->frame(); }
-    gfx::Rect card_rect() const { return {CardLeft, CardTop, CardWidth, CardHeight}; }
+    gfx::Surface& Display() { return m_window->frame(); }
+    gfx::Rect card_rect() const { return {m_card_left, m_card_top, m_card_width, m_card_height}; }
     // Face 0 (the credit face) and face 1 (the screen as it was).
-    const gfx::Surface& master(int index) const { return Master[std::size_t(index & 1)]; }
+    const gfx::Surface& master(int index) const { return m_master[std::size_t(index & 1)]; }
     // The face the next turn turns to; the one turned away from is the other.
-    int front_index() const { return FrontIndex; }
-    void set_front_index(int index) { FrontIndex = index & 1; }
+    int front_index() const { return m_front_index; }
+    void set_front_index(int index) { m_front_index = index & 1; }
 
     // ---- window handler: input of every kind is ignored; Timer1 starts the card.
-    void on_timer() override { Timer1_Timer(); }
+    void on_timer() override { on_tick(); }
 
 private:
     void draw_credit_face();
     // Puts `area` of Display on the screen, lets messages run, and pauses.
     void present_frame(gfx::Rect area);
 
-    host::Host& host;
-    std::unique_ptr<host::Window> window;
-    std::array<gfx::Surface, 2> Master;
-    int ScreenWidthPx = 0, ScreenHeightPx = 0;
-    int DialogLeftPx = 0, DialogTopPx = 0;
-    int CardLeft = 0, CardTop = 0;
-    int CardWidth = version::kCardSide, CardHeight = version::kCardSide;
-    int FrontIndex = 0;
+    host::Host& m_host;
+    std::unique_ptr<host::Window> m_window;
+    std::array<gfx::Surface, 2> m_master;
+    int m_screen_width = 0, m_screen_height = 0;
+    int m_dialog_left = 0, m_dialog_top = 0;
+    int m_card_left = 0, m_card_top = 0;
+    int m_card_width = version::kCardSide, m_card_height = version::kCardSide;
+    int m_front_index = 0;
     CardOwner m_owner;
     Random& m_random;
 };

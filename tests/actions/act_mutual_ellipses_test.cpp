@@ -12,16 +12,16 @@ using namespace test_support;
 
 namespace {
 
-struct Figure {
-    void (*routine)(Ball_A&, std::int16_t);
+struct Rosette {
+    void (*routine)(Figure&, int);
     int trace_frames; // per repetition
 };
-const Figure kMutual{Act_MutualEllipseTrails, 62}, kLagged{Act_LaggedEllipses, 106};
+const Rosette kMutual{Act_MutualEllipseTrails, 62}, kLagged{Act_LaggedEllipses, 106};
 
 // Trace frame k (1-based; 0 is the glide out's last) of repetition rep
 // (0-based): each repetition is a glide out of n frames, the trace, one
 // clean frame and a glide back of n frames.
-const Event& TraceFrame(const std::vector<Event>& frames, const Figure& f, int n, int rep, int k)
+const Event& TraceFrame(const std::vector<Event>& frames, const Rosette& f, int n, int rep, int k)
 {
     return frames[std::size_t(rep * (2 * n + f.trace_frames + 1) + n + k - 1)];
 }
@@ -47,7 +47,7 @@ void ExpectOnEllipse(const Event& frame, int D, int i, double t)
 // the centre ball is drawn once, at its place, before the first trace frame.
 TEST(MutualEllipses, RepetitionsKeepTheirTracesAndFrameCounts)
 {
-    for (const Figure* f : {&kMutual, &kLagged}) {
+    for (const Rosette* f : {&kMutual, &kLagged}) {
         for (int n : {1, 30}) {
             SCOPED_TRACE("trace of " + std::to_string(f->trace_frames) + " speed " + std::to_string(n));
             ActionRig rig(ActionSettings(std::int16_t(n)));

@@ -42,7 +42,7 @@ public:
     // Calls one action routine directly and returns what it traced. The
     // window's timer is stopped first, so that no scheduler tick can start
     // inside the routine's pauses: it runs alone, as it does inside a tick.
-    std::vector<Event> Run(void (*routine)(Ball_A&, std::int16_t), std::int16_t mode = 0)
+    std::vector<Event> Run(void (*routine)(Figure&, int), int mode = 0)
     {
         if (saver.window())
             saver.window()->set_timer(0);

@@ -82,7 +82,7 @@ Settings picture_settings(int arrangement)
 TEST(ComposeBackground, HighlightStylesCycleOnePerRun)
 {
     SaverRig rig(plain_settings(2), screen_of(320, 240));
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     EXPECT_EQ(rig.saver.scheduler().HighlightStyle(), 1);
     rig.saver.scheduler().opening_played();
     for (int expected : {2, 3, 4, 5, 1, 2}) {
@@ -99,11 +99,11 @@ TEST(ComposeBackground, GridOfFourColumnsFillsTheScreenWithTouchingBalls)
     const std::uint64_t seed = seed_for_columns(4);
     ASSERT_NE(seed, 0u);
     SaverRig rig(plain_settings(1), screen_of(1024, 768), seed);
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     const Ball_A& s = rig.saver;
 
     EXPECT_EQ(s.grid().GradientColumns(), 4);
-    EXPECT_EQ(s.grid().g_GradientBallSize(), 256);
+    EXPECT_EQ(s.grid().GradientBallSize(), 256);
     EXPECT_EQ(s.grid().GradientRows(), 3);
     ASSERT_EQ(s.stage().Pic_Mas(0).width(), 256);
     for (int i = 0; i < 4; ++i)
@@ -118,11 +118,11 @@ TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
     const std::uint64_t seed = seed_for_columns(5);
     ASSERT_NE(seed, 0u);
     SaverRig rig(plain_settings(1), screen_of(1024, 768), seed);
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     const Ball_A& s = rig.saver;
 
     EXPECT_EQ(s.grid().GradientColumns(), 5);
-    EXPECT_EQ(s.grid().g_GradientBallSize(), 204);
+    EXPECT_EQ(s.grid().GradientBallSize(), 204);
     EXPECT_EQ(s.grid().GradientRows(), 3);
     // gapX = 4 / 6 and gapY = 156 / 4 = 39; cell corners rounded halves to even.
     const int xs[] = {1, 205, 410, 615, 819};
@@ -148,7 +148,7 @@ TEST(ComposeBackground, GridOfFiveColumnsSharesTheRestAsGaps)
 TEST(ComposeBackground, GridIsNewOnEveryRun)
 {
     SaverRig rig(plain_settings(1), screen_of(1024, 768), 7);
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     rig.saver.scheduler().opening_played();
     bool column_count_changed = false;
     const double first = rig.saver.grid().GradientColumns();
@@ -182,7 +182,7 @@ TEST(BallGridLayout, BallsAsLargeAsTheWidthAllowsWithinTheirSizeInAsManyRowsAsFi
     for (const Case& c : cases) {
         const BallGrid grid(c.columns, c.width, c.height);
         EXPECT_EQ(grid.GradientColumns(), c.columns);
-        EXPECT_EQ(grid.g_GradientBallSize(), c.ball_size) << c.width << " x " << c.height;
+        EXPECT_EQ(grid.GradientBallSize(), c.ball_size) << c.width << " x " << c.height;
         EXPECT_EQ(grid.GradientRows(), c.rows) << c.width << " x " << c.height;
     }
 }
@@ -192,14 +192,14 @@ TEST(ComposeBackground, GridOnScreensTooSmallForABallOrARow)
     // Narrower than four pixels: balls of size 0, no cells, no division by 0.
     for (int width : {1, 3}) {
         SaverRig rig(plain_settings(1), screen_of(width, 1));
-        rig.saver.Form_Load();
-        EXPECT_EQ(rig.saver.grid().g_GradientBallSize(), 0);
+        rig.saver.on_load();
+        EXPECT_EQ(rig.saver.grid().GradientBallSize(), 0);
         EXPECT_EQ(rig.saver.grid().GradientRows(), 0);
         EXPECT_TRUE(all_of_colour(rig.saver.stage().Pic_Base(), rig.saver.stage().Pic_Base().rect(), gfx::kBlack));
     }
     // Wide but lower than any ball: 0 rows, a black screen.
     SaverRig rig(plain_settings(1), screen_of(1024, 100));
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     EXPECT_EQ(rig.saver.grid().GradientRows(), 0);
     EXPECT_TRUE(all_of_colour(*rig.saver.stage().Display(), rig.saver.stage().Display()->rect(), gfx::kBlack));
 }
@@ -209,7 +209,7 @@ TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
     host::HeadlessOptions options = screen_of(64, 48);
     options.desktop = numbered_picture(64, 48);
     SaverRig rig(plain_settings(3), std::move(options));
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     EXPECT_TRUE(rig.saver.stage().Pic_Base() == numbered_picture(64, 48));
     EXPECT_TRUE(*rig.saver.stage().Display() == numbered_picture(64, 48));
 
@@ -224,7 +224,7 @@ TEST(ComposeBackground, StartupScreenIsCapturedOnceAndKept)
 TEST(ComposeBackground, PictureCentredOnTheBackgroundColour)
 {
     SaverRig rig(picture_settings(1), with_picture(100, 50));
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     const gfx::Surface& base = rig.saver.stage().Pic_Base();
 
     EXPECT_TRUE(holds_at(base, 462, 359, numbered_picture(100, 50)));
@@ -238,7 +238,7 @@ TEST(ComposeBackground, PictureCentredOnTheBackgroundColour)
 TEST(ComposeBackground, PictureLargerThanTheScreenIsCutOnAllSides)
 {
     SaverRig rig(picture_settings(1), with_picture(1030, 780));
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     // Corner at (-3, -6): the screen's corner shows the picture's (3, 6).
     EXPECT_EQ(rig.saver.stage().Pic_Base().at(0, 0), gfx::rgb(3, 6, 200));
     EXPECT_EQ(rig.saver.stage().Pic_Base().at(1023, 767), gfx::rgb(1026 & 0xFF, 773 & 0xFF, 200));
@@ -247,7 +247,7 @@ TEST(ComposeBackground, PictureLargerThanTheScreenIsCutOnAllSides)
 TEST(ComposeBackground, PictureTiledFromTheCorner)
 {
     SaverRig rig(picture_settings(2), with_picture(100, 50));
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     const gfx::Surface& base = rig.saver.stage().Pic_Base();
     const gfx::Surface tile = numbered_picture(100, 50);
 
@@ -276,7 +276,7 @@ TEST(ComposeBackground, PictureWithoutPixelsShowsTheBackgroundColour)
     };
     for (Case& c : cases) {
         SaverRig rig(picture_settings(c.arrangement), std::move(c.options));
-        rig.saver.Form_Load();
+        rig.saver.on_load();
         EXPECT_TRUE(all_of_colour(rig.saver.stage().Pic_Base(), rig.saver.stage().Pic_Base().rect(), kBackgroundPixel))
             << c.what;
         EXPECT_TRUE(*rig.saver.stage().Display() == rig.saver.stage().Pic_Base()) << c.what;
@@ -316,7 +316,7 @@ TEST(ComposeBackground, PictureIsLoadedOnlyOnTheFirstRun)
         return decode(path, out);
     };
     SaverRig rig(picture_settings(1), std::move(options));
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     rig.saver.scheduler().opening_played();
     rig.saver.ComposeBackground();
     rig.saver.ComposeBackground();
@@ -347,9 +347,9 @@ TEST(ComposeBackground, TheWindowIsUpAndAnswersWhileThePictureDecodes)
         rig = &saver_rig;
         if (click) {
             rig->host.add_input({0, host::MouseEventKind::Down, host::kLeftButton, 10, 10});
-            EXPECT_THROW(rig->saver.Form_Load(), host::ProcessEnd);
+            EXPECT_THROW(rig->saver.on_load(), host::ProcessEnd);
         } else {
-            rig->saver.Form_Load();
+            rig->saver.on_load();
             EXPECT_TRUE(holds_at(rig->saver.stage().Pic_Base(), 462, 359, numbered_picture(100, 50)));
         }
         EXPECT_TRUE(shown && topmost && coloured) << "click " << click;

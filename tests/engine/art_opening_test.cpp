@@ -23,7 +23,7 @@ std::string op_text(const Op& op)
 // Plays the opening on a freshly loaded saver; returns its trace.
 std::string play_opening(SaverRig& rig)
 {
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     rig.take_trace();
     rig.saver.PlayOpening();
     return rig.take_trace();

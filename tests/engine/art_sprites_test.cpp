@@ -93,7 +93,7 @@ TEST(BallMasks, EveryRowIsOneCentredRunWithTheDrawnInsets)
 TEST(BallMasks, TheLoadHandlerDrawsThem)
 {
     SaverRig rig(plain_settings(2), screen_of(320, 240));
-    rig.saver.Form_Load();
+    rig.saver.on_load();
     EXPECT_EQ(rig.saver.stage().Pic_Mask().width(), 48);
     EXPECT_EQ(inset_of_row(rig.saver.stage().Pic_Mask(), 0), 20);
     EXPECT_EQ(inset_of_row(rig.saver.stage().Pic_Mask_C(), 71), 30);

@@ -125,11 +125,8 @@ TEST(ClosingTransition, Mode2SwingsTheCentreBallOnceRoundThePivotsCell)
     for (int pivot : {5, 1, 7}) {
         Closing c(pivot, 10);
         Ball_A& s = c.rig.saver;
-        for (int i = 1; i <= 10; ++i) {
-            s.glides().LastX()[i] = s.formation().FormationX()[i];
-            s.glides().LastY()[i] = s.formation().FormationY()[i];
-        }
-        s.PlayClosingTransition(2);
+        s.glides().hand_on_last(s.formation().FormationX(), s.formation().FormationY());
+        s.PlayClosingTransition(ClosingCentre::Swing);
         const auto events = c.rig.take_events();
         EXPECT_EQ(events[0].line, R"({"ev":"closing","mode":2,"pivot":)" + std::to_string(pivot) + "}");
         const double clock = pivot == 5 ? 60 : pivot == 1 ? 36 : 12;
@@ -162,11 +159,13 @@ TEST(ClosingTransition, SwingClockSixtyForPivotFiveIsStraightUp)
 {
     Closing c(5, 15);
     Ball_A& s = c.rig.saver;
+    Ball_A::BallArray last_x{}, last_y{};
     for (int i = 1; i <= 10; ++i) {
-        s.glides().LastX()[i] = 100 + 30 * i;
-        s.glides().LastY()[i] = 200;
+        last_x[std::size_t(i)] = 100 + 30 * i;
+        last_y[std::size_t(i)] = 200;
     }
-    s.PlayClosingTransition(2);
+    s.glides().hand_on_last(last_x, last_y);
+    s.PlayClosingTransition(ClosingCentre::Swing);
     EXPECT_EQ(s.closing().SwingClock(), 60);
     EXPECT_EQ(s.closing().SwingCount(), 2 + 30) << "one step per frame over both legs";
     // The last frame's hand stands at 60 + 30 x 32 / 15 = 124 minutes, 4

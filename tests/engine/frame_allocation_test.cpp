@@ -53,15 +53,14 @@ TEST(FrameAllocation, GlidesAndTheClosingFigureAllocateNothing)
         Ball_A& s = rig.saver;
         s.stage().set_trace(nullptr); // the trace writes text; frames alone must not allocate
         for (int i = 1; i <= 10; ++i) {
-            s.glides().StartX()[i] = 10.0 * i;
-            s.glides().StartY()[i] = 5.0 * i;
+            s.glides().hand_on_start(i, 10.0 * i, 5.0 * i);
         }
 
         g_allocations = 0;
         g_counting = true;
-        s.glides().GatherToCenter(2, 136, 96);
+        s.glides().GatherToCenter(Gathering::WithCentre, 136, 96);
         s.glides().GlideIntoFormation();
-        s.glides().GlideBalls(2);
+        s.glides().GlideBalls(GlideKind::Trail);
         s.FinishAction();
         g_counting = false;
         EXPECT_EQ(g_allocations.load(), 0) << "background " << background;

@@ -45,12 +45,8 @@ protected:
     void SetUpGlide()
     {
         Ball_A& s = rig.saver;
-        for (int i = 1; i <= 10; ++i) {
-            s.glides().GlideX()[i] = 20 + 10 * i;
-            s.glides().GlideY()[i] = 100 + 5 * i;
-            s.glides().GlideStepX()[i] = -6;
-            s.glides().GlideStepY()[i] = 3;
-        }
+        for (int i = 1; i <= 10; ++i)
+            s.glides().aim_glide(i, 20 + 10 * i, 100 + 5 * i, 20 + 10 * i + 6 * 15, 100 + 5 * i - 3 * 15);
         // At the default speed of 15 frames: a step of exactly (1, -2).
         ASSERT_EQ(s.settings().g_Speed, 15);
         s.glides().aim_centre_glide(200, 150, 185, 180);
@@ -61,7 +57,7 @@ protected:
 TEST_F(Glides, GlideBallsDrawsTheCentreBallInBallFivesPassAndErasesEveryFrame)
 {
     SetUpGlide();
-    rig.saver.glides().GlideBalls(1);
+    rig.saver.glides().GlideBalls(GlideKind::Clean);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 11, 6, 7, 8, 9, 10};
@@ -77,7 +73,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
     Ball_A& s = rig.saver;
     SetUpGlide();
     const std::uint64_t t0 = rig.host.now_ms();
-    s.glides().GlideBalls(2);
+    s.glides().GlideBalls(GlideKind::Trail);
     const auto events = rig.take_events();
     std::vector<Event> frames;
     for (const Event& e : events)
@@ -101,7 +97,7 @@ TEST_F(Glides, GlideBallsMode2KeepsTheTrailsAndHoldsOneSecond)
 
     // Mode 1 erases the same place.
     SetUpGlide();
-    s.glides().GlideBalls(1);
+    s.glides().GlideBalls(GlideKind::Clean);
     EXPECT_EQ(s.stage().Display()->at(36 + 1, 102 + 24), gfx::rgb(0, 0, 64));
 }
 
@@ -120,11 +116,10 @@ TEST_F(Glides, GatherToCenterMode1StacksEverySmallBallOnTheGatherPointWithBall10
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.glides().StartX()[i] = s.formation().FormationX()[i] + 0.37 * i;
-        s.glides().StartY()[i] = s.formation().FormationY()[i] - 1.1 * i;
+        s.glides().hand_on_start(i, s.formation().FormationX()[i] + 0.37 * i, s.formation().FormationY()[i] - 1.1 * i);
     }
     s.formation().place_centre(300.2, 10.7);
-    s.glides().GatherToCenter(1, 176.4, 126.6);
+    s.glides().GatherToCenter(Gathering::SmallBalls, 176.4, 126.6);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
@@ -143,11 +138,10 @@ TEST_F(Glides, GatherToCenterMode2BringsTheCentreBallToo)
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.glides().StartX()[i] = s.formation().FormationX()[i];
-        s.glides().StartY()[i] = s.formation().FormationY()[i];
+        s.glides().hand_on_start(i, s.formation().FormationX()[i], s.formation().FormationY()[i]);
     }
     s.glides().set_centre_start(10, 20);
-    s.glides().GatherToCenter(2, 100, 50);
+    s.glides().GatherToCenter(Gathering::WithCentre, 100, 50);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 15u);
     const std::vector<int> order{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
@@ -162,8 +156,7 @@ TEST_F(Glides, GlideIntoFormationEndsOnTheFormationWithTheCentreBallUnderneath)
 {
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.glides().StartX()[i] = 5.0 * i;
-        s.glides().StartY()[i] = 7.0 * i;
+        s.glides().hand_on_start(i, 5.0 * i, 7.0 * i);
     }
     s.glides().set_centre_start(0, 0);
     s.glides().GlideIntoFormation();
@@ -192,11 +185,10 @@ TEST(GlideSpeed, SpeedOneMakesEachGlideASingleJumpToItsEnd)
     rig.load(false);
     Ball_A& s = rig.saver;
     for (int i = 1; i <= 10; ++i) {
-        s.glides().StartX()[i] = 0;
-        s.glides().StartY()[i] = 0;
+        s.glides().hand_on_start(i, 0, 0);
     }
     rig.take_events();
-    s.glides().GatherToCenter(1, 33, 44);
+    s.glides().GatherToCenter(Gathering::SmallBalls, 33, 44);
     const auto frames = rig.take_frames();
     ASSERT_EQ(frames.size(), 1u);
     for (int i = 1; i <= 10; ++i)
@@ -225,7 +217,7 @@ TEST(AimGlide, EveryBallLandsOnItsTargetAtEverySpeed)
         s.glides().aim_glides(from_x, from_y, to_x, to_y);
         s.glides().aim_glide(4, 17.5, 250.5, 101.25, -20.75); // one ball aimed on its own
         s.glides().aim_centre_glide(123.4, 56.6, 123.4, 56.6);
-        s.glides().GlideBalls(1);
+        s.glides().GlideBalls(GlideKind::Clean);
         const auto frames = rig.take_frames();
         ASSERT_EQ(int(frames.size()), speed);
         for (int i = 1; i <= 10; ++i) {
@@ -264,11 +256,13 @@ TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
 {
     SaverRig rig(default_settings(), screen_of(400, 300));
     Ball_A& s = rig.saver;
+    Ball_A::BallArray last_x{}, last_y{};
     for (int i = 1; i <= 10; ++i) {
-        s.glides().LastX()[i] = 100 * i;
-        s.glides().LastY()[i] = 1000 * i;
+        last_x[std::size_t(i)] = 100 * i;
+        last_y[std::size_t(i)] = 1000 * i;
     }
-    ASSERT_EQ(s.glides().RotateBallOrder(2, 2), 3); // 2 advances to 3
+    s.glides().hand_on_last(last_x, last_y);
+    ASSERT_EQ(s.glides().RotateBallOrder(PivotChoice::Next, 2), 3); // 2 advances to 3
     // StartX(3 + t) = LastX(3 - t), cyclic: 3<-3, 4<-2, 5<-1, 6<-10, 7<-9, 8<-8, ...
     const int partner[11] = {0, 5, 4, 3, 2, 1, 10, 9, 8, 7, 6};
     for (int i = 1; i <= 10; ++i) {
@@ -278,7 +272,7 @@ TEST(RotateBallOrder, PivotThreeMirrorsTheLastPositionsAndFansTheOrder)
     const std::array<int, 11> order{0, 5, 6, 4, 7, 3, 8, 2, 9, 1, 10};
     EXPECT_EQ(s.glides().DrawOrder(), order);
 
-    ASSERT_EQ(s.glides().RotateBallOrder(2, 10), 1); // 10 advances to 1
+    ASSERT_EQ(s.glides().RotateBallOrder(PivotChoice::Next, 10), 1); // 10 advances to 1
     const std::array<int, 11> order_for_1{0, 3, 4, 2, 5, 1, 6, 10, 7, 9, 8};
     EXPECT_EQ(s.glides().DrawOrder(), order_for_1);
 }
@@ -290,12 +284,12 @@ TEST(RotateBallOrder, AdvancingSkipsFiveAndWrapsAfterNine)
     const int from[] = {0, 1, 4, 5, 8, 9, 10, 11, 37};
     const int to[] = {1, 2, 6, 6, 9, 1, 1, 1, 1};
     for (std::size_t k = 0; k < std::size(from); ++k) {
-        EXPECT_EQ(s.glides().RotateBallOrder(2, from[k]), to[k]) << "from " << from[k];
+        EXPECT_EQ(s.glides().RotateBallOrder(PivotChoice::Next, from[k]), to[k]) << "from " << from[k];
     }
     std::vector<int> cycle;
     int pivot = 9;
     for (int k = 0; k < 9; ++k) {
-        pivot = s.glides().RotateBallOrder(0, pivot);
+        pivot = s.glides().RotateBallOrder(PivotChoice::Next, pivot);
         cycle.push_back(pivot);
     }
     EXPECT_EQ(cycle, (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9, 1}));
@@ -307,7 +301,7 @@ TEST(RotateBallOrder, ModeOneDrawsThePivotFromTheOneGenerator)
         SaverRig rig(default_settings(), screen_of(400, 300), seed);
         Random twin(seed);
         for (int k = 0; k < 20; ++k) {
-            const int pivot = rig.saver.glides().RotateBallOrder(1, k);
+            const int pivot = rig.saver.glides().RotateBallOrder(PivotChoice::Random, k);
             const int expected = int(std::floor(10 * twin.Rnd() + 1));
             EXPECT_EQ(pivot, expected) << "seed " << seed << " draw " << k;
         }

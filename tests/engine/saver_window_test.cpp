@@ -35,8 +35,8 @@ TEST(SaverWindowLoad, CentreAndFormationsOn1024x768)
     const Ball_A& s = rig.saver;
     EXPECT_EQ(s.ScreenWidthPx(), 1024);
     EXPECT_EQ(s.ScreenHeightPx(), 768);
-    EXPECT_EQ(s.g_CenterX(), 512);
-    EXPECT_EQ(s.g_CenterY(), 384);
+    EXPECT_EQ(s.CenterX(), 512);
+    EXPECT_EQ(s.CenterY(), 384);
     EXPECT_EQ(s.formation().FormationX()[1], 540);
     EXPECT_EQ(s.formation().FormationY()[1], 287);
     EXPECT_EQ(s.formation().CenterFormationX(), 476);

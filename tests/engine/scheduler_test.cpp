@@ -129,7 +129,7 @@ TEST(Scheduler, RandomOrderPutsEveryKindFirstSometimes)
     SaverRig rig(WithEnabled({}, 2), screen_of(160, 120));
     std::array<int, 21> leads{};
     for (int k = 0; k < 200; ++k) {
-        rig.saver.scheduler().BuildActionOrder(2, rig.random);
+        rig.saver.scheduler().BuildActionOrder(OrderMode::Random, rig.random);
         std::vector<int> order(rig.saver.scheduler().ActionOrder().begin() + 1, rig.saver.scheduler().ActionOrder().end());
         ASSERT_TRUE(IsPermutationOf1To20(order));
         ++leads[std::size_t(order[0])];

@@ -79,7 +79,7 @@ TEST(PreviewPicture, IsTheLoadedSaversFormationFrameInMiniature)
     host::HeadlessHost host(screen);
     Random random(0);
     Ball_A saver(host, settings, random, SaverStart{});
-    saver.Form_Load();
+    saver.on_load();
     Stage& stage = saver.stage();
     const Formation& formation = saver.formation();
     stage.RestoreBackground();
@@ -122,7 +122,7 @@ TEST(PreviewWindow, ShowsThePictureTopLeftOnBlackAndFollowsThePane)
 {
     PreviewRig rig;
     Ball_X preview(rig.host, rig.picture);
-    ASSERT_TRUE(preview.Form_Load(PreviewRig::kPane, {200, 150}));
+    ASSERT_TRUE(preview.on_load(PreviewRig::kPane, {200, 150}));
     preview.RunPreview();
 
     ASSERT_EQ(rig.host.windows().size(), 1u);
@@ -157,7 +157,7 @@ TEST(PreviewWindow, AHugePaneFromTheStartHoldsOnlyThePicture)
 {
     PreviewRig rig;
     Ball_X preview(rig.host, rig.picture);
-    ASSERT_TRUE(preview.Form_Load(PreviewRig::kPane, {32767, 32767}));
+    ASSERT_TRUE(preview.on_load(PreviewRig::kPane, {32767, 32767}));
     preview.RunPreview();
     EXPECT_EQ(rig.host.windows()[0].rect, (gfx::Rect{0, 0, 32767, 32767}));
     EXPECT_EQ(preview.window()->frame(), rig.picture);
@@ -167,7 +167,7 @@ TEST(PreviewWindow, EndsWhenThePaneGoesAway)
 {
     PreviewRig rig;
     Ball_X preview(rig.host, rig.picture);
-    ASSERT_TRUE(preview.Form_Load(PreviewRig::kPane, {152, 112}));
+    ASSERT_TRUE(preview.on_load(PreviewRig::kPane, {152, 112}));
     preview.RunPreview();
     preview.on_close_request();
     EXPECT_FALSE(preview.loaded());

@@ -104,7 +104,7 @@ gfx::Surface ExpectedRingFrame(const Settings& settings_in, int width, int heigh
     Settings settings = settings_in;
     Random random(1);
     Ball_A saver(headless, settings, random, SaverStart{});
-    saver.Form_Load();
+    saver.on_load();
     Stage& stage = saver.stage();
     const Formation& formation = saver.formation();
     stage.RestoreBackground();

@@ -62,7 +62,7 @@ inline host::HeadlessOptions screen_of(int width, int height)
 class SaverRig {
 public:
     // The saver is constructed, not loaded: a test loads it with load() or
-    // calls Form_Load (or any other routine) itself.
+    // calls on_load (or any other routine) itself.
     explicit SaverRig(Settings s = default_settings(), host::HeadlessOptions options = {},
                       std::uint64_t seed = 1, SaverStart start = {'S', false, -1})
         : host(std::move(options)), settings(std::move(s)), random(seed), trace(trace_text),
@@ -70,13 +70,13 @@ public:
     {
     }
 
-    // Form_Load; the trace starts empty after it. Without the timer, a test
+    // on_load; the trace starts empty after it. Without the timer, a test
     // can call the engine's routines directly: their frames let pending
     // messages run, and a due tick would otherwise run inside them, which
     // the real saver never does (its routines run inside a tick).
     void load(bool with_timer = true)
     {
-        saver.Form_Load();
+        saver.on_load();
         if (!with_timer)
             saver.window()->set_timer(0);
         take_events();

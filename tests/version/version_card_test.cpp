@@ -105,7 +105,7 @@ TEST(VersionCard, EveryKindOfTurnPassesThroughTheBareCardAndEndsOnTheExactNewFac
     for (const TurnKind kind : {TurnKind{0, 0}, TurnKind{0, 1}, TurnKind{1, 0}, TurnKind{1, 1}}) {
         SCOPED_TRACE("direction " + std::to_string(kind.direction) + " axis " + std::to_string(kind.axis));
         CardRig rig({40, 30}, 1);
-        rig.card.Form_Load();
+        rig.card.on_load();
         rig.card.card_window()->set_timer(0); // the turns are played here, not by Timer1
         const gfx::Surface faces[2] = {crop(rig.card.master(0), rig.card.card_rect()),
                                        crop(rig.card.master(1), rig.card.card_rect())};
@@ -133,7 +133,7 @@ TEST(VersionCard, TheScreenIsAsItWasBeforeTheFirstTurnAndOutsideWhatTheTurnsDrew
     for (const auto& [dialog_at, seed] : cases) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         CardRig rig(dialog_at, seed);
-        rig.card.Form_Load();
+        rig.card.on_load();
         rig.card.show_modal();
         EXPECT_FALSE(rig.card.loaded()) << "the card closes itself";
         ASSERT_EQ(rig.frames.size(), 51u) << "the snapshot, two turns of 24 frames, two exact copies";

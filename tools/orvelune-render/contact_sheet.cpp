@@ -185,7 +185,7 @@ bool play_alone(int kind, const Settings& loaded, const host::HeadlessOptions& h
         SaverStart start{'S', false, host.show_cursor(false)};
         start.full_redraw = full_redraw_requested();
         Ball_A saver(host, settings, random, start, &trace);
-        saver.Form_Load();
+        saver.on_load();
         host.run();
     } catch (const host::ProcessEnd& end) {
         got = end.status == EXIT_SUCCESS && watch.closing_began();

@@ -15,6 +15,7 @@
 #include "engine/saver_window.h"
 #include "engine/trace.h"
 #include "host/headless/headless_host.h"
+#include "settings/setting_choices.h"
 #include "settings/settings_file.h"
 
 #include <algorithm>
@@ -98,6 +99,15 @@ int render(const RenderOptions& options)
     // The settings first: the saver's pause sets the rate of a video.
     Settings settings{};
     LoadSettings(settings, prepared->ini_path);
+    // A picture path with nothing behind it shows the ball grid; the trace
+    // names the background shown. The saver finds that out in its decoder,
+    // never in the loader (a dead network mount would hold it there); this
+    // tool reads the picture on its own thread anyway, so it may look first.
+    if (background_pattern(settings) == BackgroundPattern::Picture
+        && !FileExists(settings.g_BackgroundPicturePath)) {
+        settings.g_BackgroundMode = setting_number(BackgroundPattern::BallGrid);
+        settings.g_BackgroundPicturePath.clear();
+    }
 
     Run run(options);
     if (options.png_dir)
@@ -156,7 +166,7 @@ int render(const RenderOptions& options)
             if (trace)
                 trace->start(options.width, options.height, seed, settings.g_Speed,
                              settings.g_PcSpec, settings.g_OrderMode, settings.g_BackgroundMode);
-            saver.Form_Load();
+            saver.on_load();
             if (options.ticks && *options.ticks == 0)
                 throw host::ProcessEnd{EXIT_SUCCESS};
             host.run();

@@ -9,8 +9,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/small_ball_glide.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -24,13 +23,13 @@ constexpr double kSizeStep = 2;
 constexpr double kParamStep = 0.1;
 
 struct CenterEllipses {
-    Ball_A& saver;
+    Figure& saver;
     double ring_radius = 0;           // a quarter of the screen height
-    Ball_A::BallArray RingClock{};    // each ball's clock position on the ring, minutes
-    double CenterBallSize = g_LargeBallSize;
+    Figure::BallArray RingClock{};    // each ball's clock position on the ring, minutes
+    double CenterBallSize = kLargeBallSize;
     // The half-axes of the centre ball's ellipse: twice the ring radius
     // across, half that along.
-    float EllipseRx = 2 * g_RingRadius;
+    float EllipseRx = 2 * kRingRadius;
     float EllipseRy = EllipseRx / 2;
     int EllipseTurn = 0;              // the current ellipse is turned 36 x this degrees
     float EllipseAngle = 0;           // psi, radians
@@ -40,15 +39,16 @@ struct CenterEllipses {
     // subtracting it starts and ends every ellipse on the screen centre.
     double EllipseOffsetX = 0, EllipseOffsetY = 0;
     double CenterDrawX = 0, CenterDrawY = 0; // the centre ball's cell corner this frame
+    Figure::BallArray DrawX{}, DrawY{};      // the small balls' cell corners this frame
 };
 
 // Ball i's cell corner on the ring at the clock position m.
 void RingPlace(const CenterEllipses& a, double m, double& x, double& y)
 {
-    const Ball_A& s = a.saver;
+    const Figure& s = a.saver;
     const double phi = gfx::clock_angle(m);
-    x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.g_CenterX() - kHalfSmallCell;
-    y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.g_CenterY() - kHalfSmallCell;
+    x = gfx::floor_int(std::cos(phi) * a.ring_radius) + s.CenterX() - kHalfSmallCell;
+    y = gfx::floor_int(std::sin(phi) * a.ring_radius) + s.CenterY() - kHalfSmallCell;
 }
 
 // How ball i moves on the ring during ellipse r: all clockwise, the even
@@ -65,8 +65,8 @@ double RingStep(int r, int i, double factor)
 // One frame of ellipse r: the centre ball, scaled, under the ring balls.
 void DrawEllipseFrame(CenterEllipses& a, int r)
 {
-    Ball_A& s = a.saver;
-    s.stage().RestoreBackground();
+    Figure& s = a.saver;
+    s.RestoreBackground();
 
     // Out into depth over the first half turn of t, back over the second.
     if (a.EllipseParam < gfx::kPiSingle)
@@ -78,27 +78,27 @@ void DrawEllipseFrame(CenterEllipses& a, int r)
     const double ex = a.EllipseRx * std::cos(t);
     const double ey = a.EllipseRy * std::sin(t);
     const double c = a.turn_cos, sn = a.turn_sin;
-    a.CenterDrawX = s.g_CenterX() + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
-    a.CenterDrawY = s.g_CenterY() + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
-    s.stage().blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
+    a.CenterDrawX = s.CenterX() + c * ex - sn * ey - a.CenterBallSize / 2 - a.EllipseOffsetX;
+    a.CenterDrawY = s.CenterY() + sn * ex + c * ey - a.CenterBallSize / 2 - a.EllipseOffsetY;
+    s.blit_ball_scaled(kCentreBall, a.CenterDrawX, a.CenterDrawY, a.CenterBallSize,
                      a.CenterBallSize);
 
-    const double factor = s.settings().g_SpeedFactor;
+    const double factor = s.speed_factor();
     for (int i = 1; i <= kSmallBalls; ++i) {
         a.RingClock[i] += RingStep(r, i, factor);
-        RingPlace(a, a.RingClock[i], s.glides().StartX()[i], s.glides().StartY()[i]);
-        s.stage().BlitBall(i, s.glides().StartX()[i], s.glides().StartY()[i]);
+        RingPlace(a, a.RingClock[i], a.DrawX[i], a.DrawY[i]);
+        s.BlitBall(i, a.DrawX[i], a.DrawY[i]);
     }
 
     a.EllipseParam = float(a.EllipseParam + kParamStep);
-    s.stage().PresentFrame();
+    s.PresentFrame();
 }
 
 } // namespace
 
-void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
+void Act_CenterEllipses(Figure& saver, int /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     CenterEllipses a{saver};
 
     // The shrinking centre ball is drawn with the stretching stamp, which
@@ -106,21 +106,22 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
     a.ring_radius = s.ScreenHeightPx() / 4;
     for (int i = 1; i <= kSmallBalls; ++i)
         a.RingClock[i] = 6 * i;
-    a.CenterBallSize = g_LargeBallSize;
+    a.CenterBallSize = kLargeBallSize;
 
     // The ring, and the glide into it from the formation; the centre ball stays.
+    Figure::BallArray ring_x{}, ring_y{};
     for (int i = 1; i <= kSmallBalls; ++i)
-        RingPlace(a, 6 * i, s.glides().LastX()[i], s.glides().LastY()[i]);
-    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.glides().LastX(), s.glides().LastY());
+        RingPlace(a, 6 * i, ring_x[i], ring_y[i]);
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), ring_x, ring_y);
 
     a.EllipseTurn = 0;
-    a.EllipseRx = 2 * g_RingRadius;
+    a.EllipseRx = 2 * kRingRadius;
     a.EllipseRy = a.EllipseRx / 2;
 
     // Ten ellipses (half the phase count), turned 36, 72, ..., 360 degrees.
     // Each runs t = 0.1 ... 6.2: 62 frames, the centre ball 10 pixels wide at
     // the far end and 72 again when it is back.
-    const int ellipses = gfx::round_half_even(g_PhaseSteps * 0.5);
+    const int ellipses = gfx::round_half_even(kPhaseSteps * 0.5);
     for (int r = 1; r <= ellipses; ++r) {
         a.EllipseTurn += 1;
         a.EllipseAngle = float(36.0 * a.EllipseTurn / 180 * gfx::kPi);
@@ -137,8 +138,8 @@ void Act_CenterEllipses(Ball_A& saver, std::int16_t /*mode*/)
 
     // Home from the ring, the centre ball from its last cell corner, at full
     // size again from the glide's first frame.
-    s.glides().aim_glides(s.glides().StartX(), s.glides().StartY(), s.formation().FormationX(), s.formation().FormationY());
+    s.glides().aim_glides(a.DrawX, a.DrawY, s.formation().FormationX(), s.formation().FormationY());
     s.glides().aim_centre_glide(a.CenterDrawX, a.CenterDrawY, s.formation().CenterFormationX(), s.formation().CenterFormationY());
-    s.glides().GlideBalls(1);
+    s.glides().GlideBalls(GlideKind::Clean);
     s.FinishAction();
 }

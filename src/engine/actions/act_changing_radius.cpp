@@ -9,8 +9,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/circle_place.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -32,11 +31,11 @@ constexpr double kOddRadiusStep[4] = {+5, -15, +15, -5};
 
 // Every ball shrinks over the first and third quarters and grows back over
 // the second and fourth: to half its size and back, twice a lobe.
-constexpr double kSmallStep = g_SmallBallSize / 30.0; // 1.6 pixels a frame
-constexpr double kCentreStep = g_LargeBallSize / 30.0; // 2.4 pixels a frame
+constexpr double kSmallStep = kSmallBallSize / 30.0; // 1.6 pixels a frame
+constexpr double kCentreStep = kLargeBallSize / 30.0; // 2.4 pixels a frame
 
 struct ChangingRadius {
-    Ball_A& saver;
+    Figure& saver;
     double W = 0, H = 0;
 
     // Each small ball's place on its circle around the centre ball (in
@@ -44,13 +43,17 @@ struct ChangingRadius {
     double angle[kSmallBalls + 1] = {};
     double radius[kSmallBalls + 1] = {};
     double size[kSmallBalls + 1] = {};
-    double centre_size = g_LargeBallSize;
+    double centre_size = kLargeBallSize;
 
     // The centre ball on the figure of eight: its clock position q on the
     // current circle and which circle that is.
     double q = 15;
     bool left_lobe = true;
     double cx = 0, cy = 0; // its centre in the current frame
+
+    // Where every ball was drawn in the current frame, cell corners.
+    Figure::BallArray drawn_x{}, drawn_y{};
+    double centre_drawn_x = 0, centre_drawn_y = 0;
 };
 
 // The centre ball moves on by one sixtieth of a turn. Both circles touch at
@@ -65,7 +68,7 @@ void MoveAlongFigureOfEight(ChangingRadius& r)
     r.q += r.left_lobe ? 1 : -1;
     const double theta = gfx::clock_angle(r.q);
     r.cx = lobe_centre_x + gfx::floor_int(std::cos(theta) * lobe_radius);
-    r.cy = r.saver.g_CenterY() + gfx::floor_int(std::sin(theta) * lobe_radius);
+    r.cy = r.saver.CenterY() + gfx::floor_int(std::sin(theta) * lobe_radius);
     if (r.left_lobe && r.q == 75) {
         r.q = 45;
         r.left_lobe = false;
@@ -79,18 +82,19 @@ void MoveAlongFigureOfEight(ChangingRadius& r)
 // over it, all drawn stretched to their current sizes.
 void DrawLobeFrame(ChangingRadius& r, int f)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
     const int quarter = (f - 1) / kQuarterFrames; // 0..3
     const bool shrinking = quarter % 2 == 0;
 
     MoveAlongFigureOfEight(r);
-    s.stage().RestoreBackground();
+    s.RestoreBackground();
 
     r.centre_size += shrinking ? -kCentreStep : kCentreStep;
-    s.glides().set_centre_start(r.cx - r.centre_size / 2, r.cy - r.centre_size / 2);
-    s.stage().blit_ball_scaled(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY(), r.centre_size, r.centre_size);
+    r.centre_drawn_x = r.cx - r.centre_size / 2;
+    r.centre_drawn_y = r.cy - r.centre_size / 2;
+    s.blit_ball_scaled(kCentreBall, r.centre_drawn_x, r.centre_drawn_y, r.centre_size, r.centre_size);
 
-    const double factor = s.settings().g_SpeedFactor;
+    const double factor = s.speed_factor();
     for (int j = 1; j <= kSmallBalls; ++j) {
         const bool even = j % 2 == 0;
         r.angle[j] += even ? factor : -factor;
@@ -99,19 +103,19 @@ void DrawLobeFrame(ChangingRadius& r, int f)
         // A radius below zero (on screens lower than 600 pixels) puts the
         // ball on the far side of the centre ball; nothing is clamped.
         const CellCorner c = place_on_circle(r.cx, r.cy, r.angle[j], r.radius[j], r.size[j]);
-        s.glides().StartX()[j] = c.x;
-        s.glides().StartY()[j] = c.y;
-        s.stage().blit_ball_scaled(j, s.glides().StartX()[j], s.glides().StartY()[j], r.size[j], r.size[j]);
+        r.drawn_x[j] = c.x;
+        r.drawn_y[j] = c.y;
+        s.blit_ball_scaled(j, c.x, c.y, r.size[j], r.size[j]);
     }
 
-    s.stage().PresentFrame();
+    s.PresentFrame();
 }
 
 } // namespace
 
-void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
+void Act_ChangingRadius(Figure& saver, int /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     ChangingRadius r{saver};
     r.W = s.ScreenWidthPx();
     r.H = s.ScreenHeightPx();
@@ -121,42 +125,43 @@ void Act_ChangingRadius(Ball_A& saver, std::int16_t /*mode*/)
     // scaled stamp always draws that way.
 
     // The ring the balls glide out to: the starting ring's angles at a
-    // radius of a quarter of the screen's height, in LastX/Y.
+    // radius of a quarter of the screen's height.
+    Figure::BallArray ring_x{}, ring_y{};
     for (int j = 1; j <= kSmallBalls; ++j) {
         const CellCorner c =
-            place_on_circle(s.g_CenterX(), s.g_CenterY(), 6.0 * j, ring_radius, g_SmallBallSize);
-        s.glides().LastX()[j] = c.x;
-        s.glides().LastY()[j] = c.y;
+            place_on_circle(s.CenterX(), s.CenterY(), 6.0 * j, ring_radius, kSmallBallSize);
+        ring_x[j] = c.x;
+        ring_y[j] = c.y;
     }
 
     // Glide out to it; the centre ball stays where it is.
-    s.glides().aim_glides(s.formation().FormationX(), s.formation().FormationY(), s.glides().LastX(), s.glides().LastY());
+    s.glides().aim_glides(s.formation().FormationX(), s.formation().FormationY(), ring_x, ring_y);
     s.glides().aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
                        s.formation().CenterFormationY());
-    s.glides().GlideBalls(1);
+    s.glides().GlideBalls(GlideKind::Clean);
 
     // Every ball starts on its ring angle, at the ring's radius, full size.
     for (int j = 1; j <= kSmallBalls; ++j) {
         r.angle[j] = 6.0 * j;
         r.radius[j] = ring_radius;
-        r.size[j] = g_SmallBallSize;
+        r.size[j] = kSmallBallSize;
     }
-    r.centre_size = g_LargeBallSize;
+    r.centre_size = kLargeBallSize;
     r.q = 15;
     r.left_lobe = true;
 
     // Ten lobes, left and right in turn: five figures of eight. The frame
     // count does not depend on the speed; the speed factor only sets how far
     // the small balls turn (one turn a lobe at factor 1).
-    const int lobes = gfx::floor_int(g_PhaseSteps * 0.5);
+    const int lobes = gfx::floor_int(kPhaseSteps * 0.5);
     for (int lobe = 1; lobe <= lobes; ++lobe)
         for (int f = 1; f <= kLobeFrames; ++f)
             DrawLobeFrame(r, f);
 
     // Home from where every ball was last drawn, at full size again.
-    s.glides().aim_glides(s.glides().StartX(), s.glides().StartY(), s.formation().FormationX(), s.formation().FormationY());
-    s.glides().aim_centre_glide(s.glides().CenterStartX(), s.glides().CenterStartY(), s.formation().CenterFormationX(), s.formation().CenterFormationY());
-    s.glides().GlideBalls(1);
+    s.glides().aim_glides(r.drawn_x, r.drawn_y, s.formation().FormationX(), s.formation().FormationY());
+    s.glides().aim_centre_glide(r.centre_drawn_x, r.centre_drawn_y, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+    s.glides().GlideBalls(GlideKind::Clean);
 
     s.FinishAction();
 }

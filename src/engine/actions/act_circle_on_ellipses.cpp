@@ -10,8 +10,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/small_ball_glide.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -25,21 +24,21 @@ constexpr double kDepthStep = 1.0 / kHalfFrames;
 
 // The ellipses' fixed half-axes: the large one reaches the ring radius plus
 // a centre ball's cell, the small one a centre ball's cell.
-constexpr double kLargeAxis = g_RingRadius + g_LargeBallSize; // 162
-constexpr double kSmallAxis = g_LargeBallSize;                 // 72
+constexpr double kLargeAxis = kRingRadius + kLargeBallSize; // 162
+constexpr double kSmallAxis = kLargeBallSize;                 // 72
 
 struct CircleOnEllipses {
-    Ball_A& saver;
+    Figure& saver;
     // Clock positions (minutes) of each ball's small-ellipse middle on the
     // large ellipse, and of the ball on its small ellipse.
-    Ball_A::BallArray BigClock{}, SmallClock{};
+    Figure::BallArray BigClock{}, SmallClock{};
     // e: negative throughout, so the squeezed half-axes 72 + 90/e and 72/e
     // are negative and the squeezed picture is mirrored.
     double DepthFactor = -0.25;
     // The middle of each ball's small ellipse (a point, not a cell corner).
-    Ball_A::BallArray middle_x{}, middle_y{};
+    Figure::BallArray middle_x{}, middle_y{};
     // Where each ball was last drawn (a cell corner).
-    Ball_A::BallArray HoldX{}, HoldY{};
+    Figure::BallArray HoldX{}, HoldY{};
 };
 
 // The two halves differ only in which axis the depth value squeezes.
@@ -50,14 +49,14 @@ enum class Squeeze { Horizontal, Vertical };
 // balls 5 and 6.
 void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
 {
-    Ball_A& s = a.saver;
-    const double factor = s.settings().g_SpeedFactor;
+    Figure& s = a.saver;
+    const double factor = s.speed_factor();
 
-    s.stage().RestoreBackground();
+    s.RestoreBackground();
     a.DepthFactor -= kDepthStep;
     const double e = a.DepthFactor;
-    const double large_squeezed = g_LargeBallSize + g_RingRadius / e;
-    const double small_squeezed = g_LargeBallSize / e;
+    const double large_squeezed = kLargeBallSize + kRingRadius / e;
+    const double small_squeezed = kLargeBallSize / e;
     const bool horizontal = squeeze == Squeeze::Horizontal;
     const double large_x = horizontal ? large_squeezed : kLargeAxis;
     const double large_y = horizontal ? kLargeAxis : large_squeezed;
@@ -68,8 +67,8 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
         // The middle: half a minute per frame around the large ellipse.
         a.BigClock[i] += factor / 2;
         const double phi1 = gfx::clock_angle(a.BigClock[i]);
-        a.middle_x[i] = gfx::floor_int(std::cos(phi1) * large_x) + s.g_CenterX();
-        a.middle_y[i] = gfx::floor_int(std::sin(phi1) * large_y) + s.g_CenterY();
+        a.middle_x[i] = gfx::floor_int(std::cos(phi1) * large_x) + s.CenterX();
+        a.middle_y[i] = gfx::floor_int(std::sin(phi1) * large_y) + s.CenterY();
 
         // The ball: four minutes per frame around its small ellipse.
         a.SmallClock[i] += 4 * factor;
@@ -77,24 +76,23 @@ void DrawEllipsesFrame(CircleOnEllipses& a, Squeeze squeeze)
         a.HoldX[i] = gfx::floor_int(std::cos(phi2) * small_x) + a.middle_x[i] - kHalfSmallCell;
         a.HoldY[i] = gfx::floor_int(std::sin(phi2) * small_y) + a.middle_y[i] - kHalfSmallCell;
 
-        s.stage().BlitBall(i, a.HoldX[i], a.HoldY[i]);
+        s.BlitBall(i, a.HoldX[i], a.HoldY[i]);
         if (i == 5)
-            s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+            s.BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
     }
-    s.stage().PresentFrame();
+    s.PresentFrame();
 }
 
 } // namespace
 
-void Act_CircleOnEllipses(Ball_A& saver, std::int16_t /*mode*/)
+void Act_CircleOnEllipses(Figure& saver, int /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     CircleOnEllipses a{saver};
 
     // The small balls gather on the screen centre; the centre ball stays.
-    s.glides().StartX() = s.formation().FormationX();
-    s.glides().StartY() = s.formation().FormationY();
-    s.glides().GatherToCenter(1, s.g_CenterX() - kHalfSmallCell, s.g_CenterY() - kHalfSmallCell);
+    s.glides().hand_on_start(s.formation().FormationX(), s.formation().FormationY());
+    s.glides().GatherToCenter(Gathering::SmallBalls, s.CenterX() - kHalfSmallCell, s.CenterY() - kHalfSmallCell);
 
     // The middles start 6 minutes apart like the ring; each ball starts on
     // the far side of its small ellipse (30 minutes on, 60 kept as 60).

@@ -8,8 +8,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/ellipse_rosette.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 namespace {
@@ -22,19 +21,19 @@ constexpr int kAllActiveFrame = kLagFrames * kSmallBalls;
 
 struct LaggedEllipses {
     EllipseRosette r;
-    Ball_A::BallArray t{}; // each ball's own ellipse parameter, double
+    Figure::BallArray t{}; // each ball's own ellipse parameter, double
     int n = 0;             // frames of the trace so far
     int active = 0;        // balls 1..active move in this frame
 };
 
 // Ball i's next drawing, until it has completed its round: 62 drawings, at
 // t = 0.1 ... 6.2, after which it is not drawn again.
-void StepLaggedBall(Ball_A& saver, LaggedEllipses& l, int i)
+void StepLaggedBall(Figure& saver, LaggedEllipses& l, int i)
 {
     const auto n = std::size_t(i);
     if (l.t[n] < gfx::kTwoPi) {
         place_on_ellipse(saver, l.r, i, l.t[n]);
-        saver.stage().BlitBall(i, l.r.x[n], l.r.y[n]);
+        saver.BlitBall(i, l.r.x[n], l.r.y[n]);
         l.t[n] += kParameterStep;
     }
 }
@@ -42,24 +41,24 @@ void StepLaggedBall(Ball_A& saver, LaggedEllipses& l, int i)
 // The trace, drawn over the picture the glide left (the balls on their start
 // points and the centre ball), which is not erased: it lasts until ball 10,
 // the last to set off, has made its 62 drawings, 106 frames.
-void draw_lagged_trace(Ball_A& saver, LaggedEllipses& l)
+void draw_lagged_trace(Figure& saver, LaggedEllipses& l)
 {
     l.t.fill(kParameterStep);
     l.n = 0;
-    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
+    saver.BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
 
     while (l.t[kSmallBalls] < gfx::kTwoPi) {
         l.n += 1;
         l.active = l.n < kAllActiveFrame ? l.n / kLagFrames + 1 : kSmallBalls;
         for (int i = 1; i <= l.active; ++i)
             StepLaggedBall(saver, l, i);
-        saver.stage().PresentFrame();
+        saver.PresentFrame();
     }
 }
 
 } // namespace
 
-void Act_LaggedEllipses(Ball_A& saver, std::int16_t /*mode*/)
+void Act_LaggedEllipses(Figure& saver, int /*mode*/)
 {
     LaggedEllipses l;
 

@@ -10,8 +10,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/linear_motion.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -20,10 +19,10 @@ namespace {
 
 // The target point keeps this margin from every screen edge, so that a ring
 // of this radius around it stays on the screen.
-constexpr int kMargin = g_RingRadius;
+constexpr int kMargin = kRingRadius;
 
 struct LinearMotion {
-    Ball_A& saver;
+    Figure& saver;
     EdgeTargets edges{}; // where the small balls turn in the current leg
     int target_x = 0, target_y = 0; // middle of the next meeting place, whole pixels
     bool ring = false;  // the current leg ends in a ring
@@ -32,43 +31,45 @@ struct LinearMotion {
     // place (home in the last).
     double centre_from_x = 0, centre_from_y = 0;
     double centre_to_x = 0, centre_to_y = 0;
+    // The meeting place the current leg ends in, where the next one starts.
+    Figure::BallArray meet_x{}, meet_y{};
 };
 
 // A uniform whole number from 90 to extent - 90, both ends included.
-int target_coordinate(Ball_A& saver, double extent)
+int target_coordinate(Figure& saver, double extent)
 {
     return gfx::floor_int(kMargin + saver.Rnd() * (extent - kMargin - kMargin + 1));
 }
 
-// The meeting place at the end of a leg, in LastX/Y: either a ring of radius
+// The meeting place at the end of a leg: either a ring of radius
 // 90 around the target point, ball i at clock minute 6i (ball 10 straight up),
 // or all ten balls on one spot centred on it.
 void pick_meeting_place(LinearMotion& m)
 {
-    Ball_A& s = m.saver;
+    Figure& s = m.saver;
     m.ring = gfx::floor_int(2 * s.Rnd()) == 0; // one leg in two
     for (int i = 1; i <= kSmallBalls; ++i) {
         if (m.ring) {
             const double theta = gfx::clock_angle(ring_clock(i));
-            const int dx = gfx::floor_int(g_RingRadius * std::cos(theta));
-            const int dy = gfx::floor_int(g_RingRadius * std::sin(theta));
-            s.glides().LastX()[i] = dx + m.target_x - kHalfSmallCell;
-            s.glides().LastY()[i] = dy + m.target_y - kHalfSmallCell;
+            const int dx = gfx::floor_int(kRingRadius * std::cos(theta));
+            const int dy = gfx::floor_int(kRingRadius * std::sin(theta));
+            m.meet_x[i] = dx + m.target_x - kHalfSmallCell;
+            m.meet_y[i] = dy + m.target_y - kHalfSmallCell;
         } else {
-            s.glides().LastX()[i] = m.target_x - kHalfSmallCell;
-            s.glides().LastY()[i] = m.target_y - kHalfSmallCell;
+            m.meet_x[i] = m.target_x - kHalfSmallCell;
+            m.meet_y[i] = m.target_y - kHalfSmallCell;
         }
     }
 }
 
 } // namespace
 
-EdgeTargets PickEdgeTargets(Ball_A& saver)
+EdgeTargets PickEdgeTargets(Figure& saver)
 {
     EdgeTargets edges;
     const double width = saver.ScreenWidthPx();
     const double height = saver.ScreenHeightPx();
-    const double cell = g_SmallBallSize;
+    const double cell = kSmallBallSize;
     for (int i = 1; i <= kSmallBalls; ++i) {
         const int side = gfx::floor_int(4 * saver.Rnd());
         const double r = saver.Rnd();
@@ -94,17 +95,17 @@ EdgeTargets PickEdgeTargets(Ball_A& saver)
     return edges;
 }
 
-void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
+void Act_LinearMotion(Figure& saver, int /*mode*/)
 {
     LinearMotion m{saver};
-    Ball_A& s = saver;
-    const int legs = g_PhaseSteps;
+    Figure& s = saver;
+    const int legs = kPhaseSteps;
 
     for (int leg = 1; leg <= legs; ++leg) {
         // Start: from the formation in the first leg, afterwards from the
         // meeting place the previous leg reached.
-        const Ball_A::BallArray& start_x = leg == 1 ? s.formation().FormationX() : s.glides().LastX();
-        const Ball_A::BallArray& start_y = leg == 1 ? s.formation().FormationY() : s.glides().LastY();
+        const Figure::BallArray& start_x = leg == 1 ? s.formation().FormationX() : m.meet_x;
+        const Figure::BallArray& start_y = leg == 1 ? s.formation().FormationY() : m.meet_y;
         m.centre_from_x = leg == 1 ? s.formation().CenterFormationX() : m.centre_to_x;
         m.centre_from_y = leg == 1 ? s.formation().CenterFormationY() : m.centre_to_y;
 
@@ -139,12 +140,15 @@ void Act_LinearMotion(Ball_A& saver, std::int16_t /*mode*/)
 
         // Any other leg ends at a ring or a single spot.
         pick_meeting_place(m);
-        s.glides().aim_glides(m.edges.EdgeX, m.edges.EdgeY, s.glides().LastX(), s.glides().LastY());
+        s.glides().aim_glides(m.edges.EdgeX, m.edges.EdgeY, m.meet_x, m.meet_y);
 
-        // Inward half; a ring turns over once with the centre ball circling.
+        // Inward half; a ring turns over once with the centre ball circling,
+        // from the ring as the balls' last places.
         s.glides().GlideBallsCenterOnTop();
-        if (m.ring)
-            s.PlayClosingTransition(2);
+        if (m.ring) {
+            s.glides().hand_on_last(m.meet_x, m.meet_y);
+            s.PlayClosingTransition(ClosingCentre::Swing);
+        }
     }
 
     // Home: balls from the edges back into formation, the centre ball the

@@ -1,7 +1,6 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/curve_math.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -34,7 +33,7 @@ struct LissajousState {
     double lead_x = 0, lead_y = 0;          // ball 1's cell
     // The snake behind the lead: slot j is where ball j + 1 is drawn; after
     // each frame's shift, slot i is where ball i was just drawn.
-    Ball_A::BallArray snake_x{}, snake_y{};
+    Figure::BallArray snake_x{}, snake_y{};
 };
 
 // One axis of the centre ball's flight. The velocity turns as soon as the next
@@ -52,108 +51,104 @@ void bounce_axis(std::int16_t& centre, double& velocity, double extent)
 
 // The lead's cell at parameter t: the point of the figure, turned by
 // CurveRotation about the screen centre.
-void place_lead(const Ball_A& saver, LissajousState& s, float t)
+void place_lead(const Figure& saver, LissajousState& state, float t)
 {
-    const double c = std::cos(double(s.CurveRotation));
-    const double sn = std::sin(double(s.CurveRotation));
-    const double x = s.AmpX * std::sin(double(float(s.FreqA * t)));
-    const double y = s.AmpY * std::sin(double(float(s.FreqB * t)));
-    s.lead_x = saver.g_CenterX() + x * c - y * sn - kHalfSmallCell;
-    s.lead_y = saver.g_CenterY() + x * sn + y * c - kHalfSmallCell;
+    const double c = std::cos(double(state.CurveRotation));
+    const double sn = std::sin(double(state.CurveRotation));
+    const double x = state.AmpX * std::sin(double(float(state.FreqA * t)));
+    const double y = state.AmpY * std::sin(double(float(state.FreqB * t)));
+    state.lead_x = saver.CenterX() + x * c - y * sn - kHalfSmallCell;
+    state.lead_y = saver.CenterY() + x * sn + y * c - kHalfSmallCell;
 }
 
 // One frame: the bouncing centre ball underneath, the lead, then the snake,
 // ball 2 nearest the lead; afterwards the snake moves up by one place.
-void DrawLissajousFrame(Ball_A& saver, LissajousState& s)
+void DrawLissajousFrame(Figure& saver, LissajousState& state)
 {
-    saver.stage().RestoreBackground();
+    saver.RestoreBackground();
 
-    bounce_axis(s.BounceX, s.BounceVX, saver.ScreenWidthPx());
-    bounce_axis(s.BounceY, s.BounceVY, saver.ScreenHeightPx());
-    s.centre_x = s.BounceX - kHalfLargeCell;
-    s.centre_y = s.BounceY - kHalfLargeCell;
+    bounce_axis(state.BounceX, state.BounceVX, saver.ScreenWidthPx());
+    bounce_axis(state.BounceY, state.BounceVY, saver.ScreenHeightPx());
+    state.centre_x = state.BounceX - kHalfLargeCell;
+    state.centre_y = state.BounceY - kHalfLargeCell;
     // The centre ball goes through the stretching transfer at its own size.
-    saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, g_LargeBallSize, g_LargeBallSize);
+    saver.blit_ball_scaled(kCentreBall, state.centre_x, state.centre_y, kLargeBallSize, kLargeBallSize);
 
-    saver.stage().BlitBall(1, s.lead_x, s.lead_y);
+    saver.BlitBall(1, state.lead_x, state.lead_y);
     for (int j = 1; j <= 9; ++j)
-        saver.stage().BlitBall(j + 1, s.snake_x[j], s.snake_y[j]);
+        saver.BlitBall(j + 1, state.snake_x[j], state.snake_y[j]);
 
-    saver.stage().PresentFrame();
-    Glides::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
+    saver.PresentFrame();
+    Glides::shift_snake(state.snake_x, state.snake_y, state.lead_x, state.lead_y);
 }
 
 // One closed figure: its first point, every step of 0.035 short of the period
 // (t accumulates in single precision, which fixes the frame count), and its
 // closing point at exactly the period.
-void draw_figure(Ball_A& saver, LissajousState& s)
+void draw_figure(Figure& saver, LissajousState& state)
 {
-    place_lead(saver, s, s.CurveStart);
-    DrawLissajousFrame(saver, s);
+    place_lead(saver, state, state.CurveStart);
+    DrawLissajousFrame(saver, state);
 
-    s.CurveParam = float(s.CurveStart + s.CurveStep);
-    while (s.CurveParam < s.CurvePeriod) {
-        place_lead(saver, s, s.CurveParam);
-        DrawLissajousFrame(saver, s);
-        s.CurveParam = float(s.CurveParam + s.CurveStep);
+    state.CurveParam = float(state.CurveStart + state.CurveStep);
+    while (state.CurveParam < state.CurvePeriod) {
+        place_lead(saver, state, state.CurveParam);
+        DrawLissajousFrame(saver, state);
+        state.CurveParam = float(state.CurveParam + state.CurveStep);
     }
 
-    place_lead(saver, s, s.CurvePeriod);
-    DrawLissajousFrame(saver, s);
+    place_lead(saver, state, state.CurvePeriod);
+    DrawLissajousFrame(saver, state);
 }
 
 } // namespace
 
-void Act_Lissajous(Ball_A& saver, std::int16_t /*mode*/)
+void Act_Lissajous(Figure& saver, int /*mode*/)
 {
-    const Settings& settings = saver.settings();
-    LissajousState s;
+    LissajousState state;
 
     // The centre ball starts from the screen centre on one of the four
     // diagonals, 9 pixels per frame on each axis at speed factor 1.
-    s.BounceX = std::int16_t(gfx::round_half_even(saver.g_CenterX()));
-    s.BounceY = std::int16_t(gfx::round_half_even(saver.g_CenterY()));
+    state.BounceX = std::int16_t(gfx::round_half_even(saver.CenterX()));
+    state.BounceY = std::int16_t(gfx::round_half_even(saver.CenterY()));
     constexpr double kDiagonals[4][2] = {{9, 9}, {-9, -9}, {9, -9}, {-9, 9}};
     const int diagonal = gfx::floor_int(4 * saver.Rnd());
-    s.BounceVX = kDiagonals[diagonal][0] * settings.g_SpeedFactor;
-    s.BounceVY = kDiagonals[diagonal][1] * settings.g_SpeedFactor;
+    state.BounceVX = kDiagonals[diagonal][0] * saver.speed_factor();
+    state.BounceVY = kDiagonals[diagonal][1] * saver.speed_factor();
 
     // The ten small balls gather on the screen centre; the centre ball stays.
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[i] = saver.formation().FormationX()[i];
-        saver.glides().StartY()[i] = saver.formation().FormationY()[i];
-    }
-    saver.glides().GatherToCenter(1, saver.g_CenterX() - kHalfSmallCell,
-                                  saver.g_CenterY() - kHalfSmallCell);
+    saver.glides().hand_on_start(saver.formation().FormationX(), saver.formation().FormationY());
+    saver.glides().GatherToCenter(Gathering::SmallBalls, saver.CenterX() - kHalfSmallCell,
+                                  saver.CenterY() - kHalfSmallCell);
     // The snake sets out from the gather point, where the glide left every ball.
-    s.snake_x = saver.glides().StartX();
-    s.snake_y = saver.glides().StartY();
+    state.snake_x = saver.glides().StartX();
+    state.snake_y = saver.glides().StartY();
 
     // Three pairs of figures, b = 2, 5, 8: one upright, one turned by the
     // turn carried over from run to run. The figure closes after LCM(a, b) / a / b full
     // turns of 2 pi: pi, 2 pi and pi / 2.
-    s.FreqA = 4;
-    for (s.FreqB = 2; s.FreqB <= 8; s.FreqB = std::int16_t(s.FreqB + 3)) {
-        s.CurveStart = 0;
-        s.CurvePeriod = float(double(LeastCommonMultiple(s.FreqA, s.FreqB)) / s.FreqA / s.FreqB
+    state.FreqA = 4;
+    for (state.FreqB = 2; state.FreqB <= 8; state.FreqB = std::int16_t(state.FreqB + 3)) {
+        state.CurveStart = 0;
+        state.CurvePeriod = float(double(LeastCommonMultiple(state.FreqA, state.FreqB)) / state.FreqA / state.FreqB
                               * gfx::kTwoPi);
-        s.CurveStep = 0.035;
-        s.AmpX = float(0.9 * saver.g_CenterX() / 2);
-        s.AmpY = float(0.9 * saver.g_CenterY() / 2);
-        s.CurveRotation = 0;
+        state.CurveStep = 0.035;
+        state.AmpX = float(0.9 * saver.CenterX() / 2);
+        state.AmpY = float(0.9 * saver.CenterY() / 2);
+        state.CurveRotation = 0;
 
         // Two figures: a half turn counted in quarter turns.
         for (int figure = 1; figure <= 180 / 90; ++figure) {
-            draw_figure(saver, s);
+            draw_figure(saver, state);
             const double degrees = saver.carry_over().turn_figures(90);
-            s.CurveRotation = float(gfx::kPi * degrees / 180);
+            state.CurveRotation = float(gfx::kPi * degrees / 180);
         }
     }
 
     // Every ball glides from where it was last drawn back to its place.
-    saver.glides().aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
-    saver.glides().aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
+    saver.glides().aim_glides(state.snake_x, state.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.glides().aim_centre_glide(state.centre_x, state.centre_y, saver.formation().CenterFormationX(),
                            saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
     saver.FinishAction();
 }

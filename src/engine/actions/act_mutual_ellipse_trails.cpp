@@ -7,8 +7,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/ellipse_rosette.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 namespace {
@@ -17,27 +16,27 @@ namespace {
 // 2 pi, both in single precision. The single-precision sums fall a little
 // short of their decimal values, so the last drawing is at t = 6.2 (just
 // under), 62 frames, 0.083 radians short of closing the ellipse.
-void draw_trace(Ball_A& saver, EllipseRosette& r)
+void draw_trace(Figure& saver, EllipseRosette& r)
 {
     float t = float(kParameterStep);
 
     // Erased once: the trace frames that follow keep every image.
-    saver.stage().RestoreBackground();
-    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
+    saver.RestoreBackground();
+    saver.BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
 
     while (t < float(gfx::kTwoPi)) {
         for (int i = 1; i <= kSmallBalls; ++i) {
             place_on_ellipse(saver, r, i, t);
-            saver.stage().BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
+            saver.BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
         }
         t = float(t + kParameterStep);
-        saver.stage().PresentFrame();
+        saver.PresentFrame();
     }
 }
 
 } // namespace
 
-void Act_MutualEllipseTrails(Ball_A& saver, std::int16_t /*mode*/)
+void Act_MutualEllipseTrails(Figure& saver, int /*mode*/)
 {
     EllipseRosette r;
 

@@ -1,7 +1,6 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/ring_places.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -38,23 +37,23 @@ struct PassThrough {
     int frame_count = 0;         // frames since the last change of circle
     std::int16_t circles_left = 0; // changes from the right circle to the left
     double ox = 0, oy = 0;       // from the starting ring to the ring's middle
-    // Where a half turn sets out from; at the end, where the ring was last drawn.
-    Ball_A::BallArray HoldX{}, HoldY{};
+    // Where the opening draws the ring.
+    Figure::BallArray RingX{}, RingY{};
 };
 
 // The point at clock position `minutes` on the circle of radius rho around
 // (centre_x, centre_y), offsets rounded down.
-void point_on_circle(const PassThrough& s, double centre_x, double minutes, double& x, double& y)
+void point_on_circle(const PassThrough& state, double centre_x, double minutes, double& x, double& y)
 {
     const double theta = gfx::clock_angle(minutes);
-    x = centre_x + gfx::floor_int(std::cos(theta) * s.rho);
-    y = s.middle_y + gfx::floor_int(std::sin(theta) * s.rho);
+    x = centre_x + gfx::floor_int(std::cos(theta) * state.rho);
+    y = state.middle_y + gfx::floor_int(std::sin(theta) * state.rho);
 }
 
 // The centre ball's cell around its centre (x, y).
-void blit_centre_ball(Ball_A& saver, double x, double y)
+void blit_centre_ball(Figure& saver, double x, double y)
 {
-    saver.stage().BlitBall(kCentreBall, x - kHalfLargeCell, y - kHalfLargeCell);
+    saver.BlitBall(kCentreBall, x - kHalfLargeCell, y - kHalfLargeCell);
 }
 
 // One leg of a turn, g_Speed frames: outward, the balls slide towards their
@@ -62,83 +61,67 @@ void blit_centre_ball(Ball_A& saver, double x, double y)
 // and the centre ball's cell is kept in CenterStartX/Y, where the glide home
 // picks it up after the last turn. The centre ball is drawn right after the
 // ball of DrawOrder slot 5 either way: fifth ball out, sixth ball back.
-void PassThroughLeg(Ball_A& saver, PassThrough& s, bool outward)
+void PassThroughLeg(Figure& saver, PassThrough& state, bool outward)
 {
-    const int n = saver.settings().g_Speed;
+    const int n = saver.speed();
     for (int frame = 1; frame <= n; ++frame) {
         // On the right circle the ring runs clockwise and the centre ball
         // anticlockwise; on the left circle the other way round.
-        if (s.on_right) {
-            s.a += s.step;
-            if (s.a >= 60)
-                s.a = 0;
-            s.b -= s.step;
-            if (s.b <= 0)
-                s.b = 60;
+        if (state.on_right) {
+            state.a += state.step;
+            if (state.a >= 60)
+                state.a = 0;
+            state.b -= state.step;
+            if (state.b <= 0)
+                state.b = 60;
         } else {
-            s.a -= s.step;
-            if (s.a <= 0)
-                s.a = 60;
-            s.b += s.step;
-            if (s.b >= 60)
-                s.b = 0;
+            state.a -= state.step;
+            if (state.a <= 0)
+                state.a = 60;
+            state.b += state.step;
+            if (state.b >= 60)
+                state.b = 0;
         }
 
         // After a whole circle both change circles at the touching point,
         // the screen centre (15 on the left circle, 45 on the right), which
         // also clears whatever the added-up steps were off by.
-        s.frame_count += 1;
-        if (s.frame_count >= 4 * n) {
-            if (s.on_right) {
-                s.circles_left += 1;
-                s.a = s.b = 15;
-                s.on_right = false;
+        state.frame_count += 1;
+        if (state.frame_count >= 4 * n) {
+            if (state.on_right) {
+                state.circles_left += 1;
+                state.a = state.b = 15;
+                state.on_right = false;
             } else {
-                s.a = s.b = 45;
-                s.on_right = true;
+                state.a = state.b = 45;
+                state.on_right = true;
             }
-            s.frame_count = 0;
+            state.frame_count = 0;
         }
 
         // The starting ring sits on the screen centre, a circle's radius
         // beside the middle of either circle.
-        const double theta = gfx::clock_angle(s.a);
-        s.ox = (s.on_right ? s.rho : -s.rho) + gfx::floor_int(std::cos(theta) * s.rho);
-        s.oy = gfx::floor_int(std::sin(theta) * s.rho);
+        const double theta = gfx::clock_angle(state.a);
+        state.ox = (state.on_right ? state.rho : -state.rho) + gfx::floor_int(std::cos(theta) * state.rho);
+        state.oy = gfx::floor_int(std::sin(theta) * state.rho);
         double bx = 0, by = 0;
-        point_on_circle(s, s.on_right ? s.right_x : s.left_x, s.b, bx, by);
+        point_on_circle(state, state.on_right ? state.right_x : state.left_x, state.b, bx, by);
 
-        saver.stage().RestoreBackground();
-        for (int k = 1; k <= kSmallBalls; ++k) {
-            const int slot = leg_slot(outward, k);
-            const int d = saver.glides().DrawOrder()[std::size_t(slot)];
-            if (outward) {
-                saver.glides().GlideX()[std::size_t(d)] -= saver.glides().GlideStepX()[std::size_t(d)];
-                saver.glides().GlideY()[std::size_t(d)] -= saver.glides().GlideStepY()[std::size_t(d)];
-            } else {
-                saver.glides().GlideX()[std::size_t(d)] += saver.glides().GlideStepX()[std::size_t(d)];
-                saver.glides().GlideY()[std::size_t(d)] += saver.glides().GlideStepY()[std::size_t(d)];
-            }
-            saver.stage().BlitBall(d, saver.glides().GlideX()[std::size_t(d)] + s.ox,
-                           saver.glides().GlideY()[std::size_t(d)] + s.oy);
-            if (slot == kCentreAfterSlot) {
-                blit_centre_ball(saver, bx, by);
-                if (!outward) {
-                    saver.glides().set_centre_start(bx - kHalfLargeCell, by - kHalfLargeCell);
-                }
-            }
-        }
-        saver.stage().PresentFrame();
+        saver.glides().mirrored_frame(outward, state.ox, state.oy, [&] {
+            blit_centre_ball(saver, bx, by);
+            if (!outward)
+                saver.glides().set_centre_start(bx - kHalfLargeCell, by - kHalfLargeCell);
+        });
     }
 }
 
 } // namespace
 
-void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
+void Act_PassThrough(Figure& saver, int /*mode*/)
 {
-    const int n = saver.settings().g_Speed;
+    const int n = saver.speed();
     const double W = saver.ScreenWidthPx();
-    PassThrough s;
+    PassThrough state;
 
     // The opening: the ring's middle runs from the screen centre up the
     // right circle to its top while the centre ball runs down it the other
@@ -146,71 +129,55 @@ void Act_PassThrough(Ball_A& saver, std::int16_t /*mode*/)
     // double the last value may land a hair above 60 (at speeds 7 or 11, for
     // instance), so the test allows half a step and the ring always reaches
     // the top, where the turns take it over.
-    s.on_right = true;
-    s.frame_count = 0;
-    s.rho = (W / 2 - g_RingRadius) / 2;
-    s.left_x = W / 2 - s.rho;
-    s.right_x = W / 2 + s.rho;
-    s.middle_y = saver.g_CenterY();
-    s.step = 15.0 / n;
-    s.b = 45 + s.step;
-    for (double k = 45; k <= 60 + s.step / 2; k += s.step) {
-        s.frame_count += 1;
+    state.on_right = true;
+    state.frame_count = 0;
+    state.rho = (W / 2 - kRingRadius) / 2;
+    state.left_x = W / 2 - state.rho;
+    state.right_x = W / 2 + state.rho;
+    state.middle_y = saver.CenterY();
+    state.step = 15.0 / n;
+    state.b = 45 + state.step;
+    for (double k = 45; k <= 60 + state.step / 2; k += state.step) {
+        state.frame_count += 1;
 
         double rx = 0, ry = 0;
-        point_on_circle(s, s.right_x, k, rx, ry);
+        point_on_circle(state, state.right_x, k, rx, ry);
         double bx = 0, by = 0;
-        point_on_circle(s, s.right_x, s.b, bx, by);
-        s.b -= s.step;
+        point_on_circle(state, state.right_x, state.b, bx, by);
+        state.b -= state.step;
 
         // The ring by ball number, the centre ball on top.
-        saver.stage().RestoreBackground();
-        place_ring(saver.glides().LastX(), saver.glides().LastY(), rx, ry);
+        saver.RestoreBackground();
+        place_ring(state.RingX, state.RingY, rx, ry);
         for (int j = 1; j <= kSmallBalls; ++j)
-            saver.stage().BlitBall(j, saver.glides().LastX()[std::size_t(j)], saver.glides().LastY()[std::size_t(j)]);
+            saver.BlitBall(j, state.RingX[std::size_t(j)], state.RingY[std::size_t(j)]);
         blit_centre_ball(saver, bx, by);
-        saver.stage().PresentFrame();
+        saver.PresentFrame();
     }
 
     // The turns start from the starting ring, carried by the ring offset;
     // the pivot starts before ball 1. The centre ball's angle (30, the
     // bottom of the right circle) and the frame count run on.
-    s.circles_left = 0;
-    s.ox = s.oy = 0;
-    s.a = 0;
+    state.circles_left = 0;
+    state.ox = state.oy = 0;
+    state.a = 0;
     int pivot = 0;
-    saver.glides().LastX() = saver.formation().FormationX();
-    saver.glides().LastY() = saver.formation().FormationY();
+    saver.glides().hand_on_last(saver.formation().FormationX(), saver.formation().FormationY());
 
     // A turn: the ring half turns over about the next pivot and back, the
     // balls going halfway to their mirror places in g_Speed frames.
     do {
-        s.HoldX = saver.glides().LastX();
-        s.HoldY = saver.glides().LastY();
-        pivot = saver.glides().RotateBallOrder(2, pivot);
-        for (int i = 1; i <= kSmallBalls; ++i) {
-            const auto b = std::size_t(i);
-            saver.glides().aim_glide(i, s.HoldX[b], s.HoldY[b], saver.glides().StartX()[b], saver.glides().StartY()[b]);
-            saver.glides().GlideStepX()[b] /= 2;
-            saver.glides().GlideStepY()[b] /= 2;
-        }
-        PassThroughLeg(saver, s, true);
-        PassThroughLeg(saver, s, false);
-    } while (s.circles_left < kCirclesLeft);
+        pivot = saver.glides().RotateBallOrder(PivotChoice::Next, pivot);
+        saver.glides().aim_at_mirror_places();
+        saver.glides().divide_steps(2);
+        PassThroughLeg(saver, state, true);
+        PassThroughLeg(saver, state, false);
+    } while (state.circles_left < kCirclesLeft);
 
     // Home: each ball sets out from where the ring was last drawn, taken in
     // reverse ball order (ball i from ball 11 - i's place), the centre ball
     // from its last place.
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[std::size_t(i)] = saver.glides().GlideX()[std::size_t(i)] + s.ox;
-        saver.glides().StartY()[std::size_t(i)] = saver.glides().GlideY()[std::size_t(i)] + s.oy;
-    }
-    s.HoldX = saver.glides().StartX();
-    s.HoldY = saver.glides().StartY();
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[std::size_t(i)] = s.HoldX[std::size_t(kSmallBalls + 1 - i)];
-        saver.glides().StartY()[std::size_t(i)] = s.HoldY[std::size_t(kSmallBalls + 1 - i)];
-    }
+    saver.glides().start_where_drawn_reversed(state.ox, state.oy);
     saver.glides().GlideIntoFormation();
     saver.FinishAction();
 }

@@ -7,94 +7,88 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/circle_place.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 namespace {
 
 // A ring's centre keeps the ring's radius from every edge; the rings of
 // radius 135 may still reach beyond an edge.
-constexpr int kMargin = g_RingRadius;
+constexpr int kMargin = kRingRadius;
 
 // The three ring sizes, by shape 0..2, as multiples of the ring radius: a
 // wide ring, a tight one and one the size of the formation's.
 constexpr double kShapeFactor[3] = {1.5, 0.5, 1.0};
 
-// Whether the ring jumps or glides, the centre ball is drawn after the
-// fifth small ball, so the other five pass over it.
-constexpr int kCentreAfter = 5;
+// When the ring jumps, the centre ball is drawn after the fifth small ball,
+// so the other five pass over it, as in a glide (kCentreAfterSlot).
+constexpr int kCentreAfter = kCentreAfterSlot;
 
 struct RingWarp {
-    Ball_A& saver;
+    Figure& saver;
     int shape = 0; // the size of the next ring
     // The balls' present places (cell corners): the small balls' and the
     // centre ball's.
-    Ball_A::BallArray HoldX{}, HoldY{};
+    Figure::BallArray HoldX{}, HoldY{};
     double pcx = 0, pcy = 0;
 };
 
 // A uniform whole number from the margin to extent - margin, both ends
 // included.
-int RingCentre(Ball_A& s, double extent)
+int RingCentre(Figure& s, double extent)
 {
     return gfx::floor_int((extent - kMargin - kMargin + 1) * s.Rnd() + kMargin);
 }
 
-// The next ring in LastX/Y and its centre ball in CenterStartX/Y: a random
-// place and the current shape, each ball at its formation angle.
+// The next ring, handed on as the last places (which the mirror reads), and
+// its centre ball as the centre's start: a random place and the current
+// shape, each ball at its formation angle.
 void PickNextRing(RingWarp& w)
 {
-    Ball_A& s = w.saver;
+    Figure& s = w.saver;
     const int cx = RingCentre(s, s.ScreenWidthPx());
     const int cy = RingCentre(s, s.ScreenHeightPx());
-    const double radius = g_RingRadius * kShapeFactor[w.shape];
+    const double radius = kRingRadius * kShapeFactor[w.shape];
+    Figure::BallArray ring_x{}, ring_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
-        const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, g_SmallBallSize);
-        s.glides().LastX()[i] = c.x;
-        s.glides().LastY()[i] = c.y;
+        const CellCorner c = place_on_circle(cx, cy, 6.0 * i, radius, kSmallBallSize);
+        ring_x[i] = c.x;
+        ring_y[i] = c.y;
     }
+    s.glides().hand_on_last(ring_x, ring_y);
     s.glides().set_centre_start(cx - kHalfLargeCell, cy - kHalfLargeCell);
 }
 
 // The move in one frame: every ball straight on its new place, in ball
 // order, the centre ball after ball 5.
-void Jump(Ball_A& s)
+void Jump(Figure& s)
 {
-    s.stage().RestoreBackground();
+    s.RestoreBackground();
     for (int i = 1; i <= kSmallBalls; ++i) {
-        s.stage().BlitBall(i, s.glides().StartX()[i], s.glides().StartY()[i]);
+        s.BlitBall(i, s.glides().StartX()[i], s.glides().StartY()[i]);
         if (i == kCentreAfter)
-            s.stage().BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
+            s.BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
     }
-    s.stage().PresentFrame();
+    s.PresentFrame();
 }
 
 // The move in g_Speed frames along the aimed glides, the small balls in
-// DrawOrder, fanning out from the pivot.
-void Glide(Ball_A& s)
+// DrawOrder, fanning out from the pivot: the outward leg of a mirrored turn.
+void Glide(Figure& s)
 {
-    for (int k = 1; k <= s.settings().g_Speed; ++k) {
-        s.stage().RestoreBackground();
-        for (int n = 1; n <= kSmallBalls; ++n) {
-            const int b = s.glides().DrawOrder()[n];
-            s.glides().GlideX()[b] -= s.glides().GlideStepX()[b];
-            s.glides().GlideY()[b] -= s.glides().GlideStepY()[b];
-            s.stage().BlitBall(b, s.glides().GlideX()[b], s.glides().GlideY()[b]);
-            if (n == kCentreAfter) {
-                s.glides().step_centre_glide();
-                s.stage().BlitBall(kCentreBall, s.glides().CenterGlideX(), s.glides().CenterGlideY());
-            }
-        }
-        s.stage().PresentFrame();
+    for (int k = 1; k <= s.speed(); ++k) {
+        s.glides().mirrored_frame(true, 0, 0, [&] {
+            s.glides().step_centre_glide();
+            s.BlitBall(kCentreBall, s.glides().CenterGlideX(), s.glides().CenterGlideY());
+        });
     }
 }
 
 } // namespace
 
-void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
+void Act_RingWarp(Figure& saver, int /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     RingWarp w{saver};
 
     // The balls stand in their formation.
@@ -106,7 +100,7 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
     w.pcy = s.formation().CenterFormationY();
     w.shape = gfx::floor_int(s.Rnd() * 3);
 
-    const int moves = 2 * g_PhaseSteps;
+    const int moves = 2 * kPhaseSteps;
     for (int move = 1; move <= moves; ++move) {
         const bool home = move == moves;
 
@@ -114,8 +108,7 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         if (!home) {
             PickNextRing(w);
         } else {
-            s.glides().LastX() = s.formation().FormationX();
-            s.glides().LastY() = s.formation().FormationY();
+            s.glides().hand_on_last(s.formation().FormationX(), s.formation().FormationY());
             s.glides().set_centre_start(s.formation().CenterFormationX(), s.formation().CenterFormationY());
         }
 
@@ -124,7 +117,7 @@ void Act_RingWarp(Ball_A& saver, std::int16_t /*mode*/)
         // the balls in mirrored places, and the closing figure then sets out
         // from every ball's own place, so the colours trade places as it
         // begins.
-        s.glides().RotateBallOrder(1, 0);
+        s.glides().RotateBallOrder(PivotChoice::Random, 0);
 
         s.glides().aim_glides(w.HoldX, w.HoldY, s.glides().StartX(), s.glides().StartY());
         s.glides().aim_centre_glide(w.pcx, w.pcy, s.glides().CenterStartX(), s.glides().CenterStartY());

@@ -1,7 +1,6 @@
 #include "engine/actions/actions.h"
 #include "engine/actions/ring_places.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cstdint>
@@ -19,7 +18,7 @@
 // every ball leaves its whole straight path, and the picture stays for a
 // second. Both modes make the same random choices.
 //
-// The band is StartX/Y and CenterStartX/Y, the place the second glide of the
+// The band (BandX/Y, CenterBandX/Y) is the place the second glide of the
 // leg starts from; HoldX/Y and CenterHoldX/Y hold where the leg started.
 
 namespace {
@@ -28,11 +27,14 @@ namespace {
 struct RingsAndBands {
     // The ring the current leg ends in (the formation in the last leg); at the
     // start of the next leg, where the balls stand.
-    Ball_A::BallArray RingX{}, RingY{};
+    Figure::BallArray RingX{}, RingY{};
     double CenterRingX = 0, CenterRingY = 0;
     // Where the balls stand at the start of the current leg.
-    Ball_A::BallArray HoldX{}, HoldY{};
+    Figure::BallArray HoldX{}, HoldY{};
     double CenterHoldX = 0, CenterHoldY = 0;
+    // The band the current leg passes through.
+    Figure::BallArray BandX{}, BandY{};
+    double CenterBandX = 0, CenterBandY = 0;
 };
 
 // The two bands a leg may pass through, drawn with equal chances.
@@ -46,29 +48,31 @@ constexpr Band kBands[2] = {
 };
 
 // A ring's middle keeps the ring radius from every screen edge: a whole
-// pixel from g_RingRadius to the extent less g_RingRadius, both included.
+// pixel from kRingRadius to the extent less kRingRadius, both included.
 // (On a screen narrower than two radii the range turns round and the middle
 // falls between the same two values the other way round, still about the
 // screen's centre.)
-double ring_middle(Ball_A& saver, double extent)
+double ring_middle(Figure& saver, double extent)
 {
-    const double margin = g_RingRadius;
+    const double margin = kRingRadius;
     return gfx::floor_int(margin + saver.Rnd() * (extent - margin - margin + 1));
 }
 
 } // namespace
 
-void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
+void Act_RingsAndBands(Figure& saver, int mode)
 {
+    const GlideKind glide = mode == 2 ? GlideKind::Trail : GlideKind::Clean;
     RingsAndBands s;
 
-    for (int r = 1; r <= g_PhaseSteps; ++r) {
+    for (int r = 1; r <= kPhaseSteps; ++r) {
         // The band: either rod, with the centre ball on its own place, the
         // rods' free middle slot when that place is the screen centre.
         const Band& band = kBands[gfx::floor_int(2 * saver.Rnd())];
-        saver.glides().StartX() = (saver.formation().*band.x)();
-        saver.glides().StartY() = (saver.formation().*band.y)();
-        saver.glides().set_centre_start(saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
+        s.BandX = (saver.formation().*band.x)();
+        s.BandY = (saver.formation().*band.y)();
+        s.CenterBandX = saver.formation().CenterFormationX();
+        s.CenterBandY = saver.formation().CenterFormationY();
 
         // Where the leg starts: the formation in the first leg, afterwards
         // the ring the leg before ended in.
@@ -85,14 +89,13 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         }
 
         // Into the band.
-        saver.glides().aim_glides(s.HoldX, s.HoldY, saver.glides().StartX(), saver.glides().StartY());
-        saver.glides().aim_centre_glide(s.CenterHoldX, s.CenterHoldY, saver.glides().CenterStartX(),
-                               saver.glides().CenterStartY());
-        saver.glides().GlideBalls(mode);
+        saver.glides().aim_glides(s.HoldX, s.HoldY, s.BandX, s.BandY);
+        saver.glides().aim_centre_glide(s.CenterHoldX, s.CenterHoldY, s.CenterBandX, s.CenterBandY);
+        saver.glides().GlideBalls(glide);
 
         // Where the leg ends: back in the formation after the last leg, else
         // a ring around a random point, its middle under the centre ball.
-        if (r == g_PhaseSteps) {
+        if (r == kPhaseSteps) {
             s.RingX = saver.formation().FormationX();
             s.RingY = saver.formation().FormationY();
             s.CenterRingX = saver.formation().CenterFormationX();
@@ -106,10 +109,10 @@ void Act_RingsAndBands(Ball_A& saver, std::int16_t mode)
         }
 
         // Out of the band.
-        saver.glides().aim_glides(saver.glides().StartX(), saver.glides().StartY(), s.RingX, s.RingY);
-        saver.glides().aim_centre_glide(saver.glides().CenterStartX(), saver.glides().CenterStartY(), s.CenterRingX,
+        saver.glides().aim_glides(s.BandX, s.BandY, s.RingX, s.RingY);
+        saver.glides().aim_centre_glide(s.CenterBandX, s.CenterBandY, s.CenterRingX,
                                s.CenterRingY);
-        saver.glides().GlideBalls(mode);
+        saver.glides().GlideBalls(glide);
     }
 
     saver.FinishAction();

@@ -7,8 +7,7 @@
 // with the turn of the rod during which it reached its longest a third time.
 
 #include "engine/actions/actions.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -24,10 +23,10 @@ constexpr int kPeaks = 3;
 // The centre ball moves two sixtieths of a turn a frame round the far end,
 // at the centre ball's own size from it.
 constexpr double kCentreOrbitStep = 2;
-constexpr double kCentreOrbitRadius = g_LargeBallSize;
+constexpr double kCentreOrbitRadius = kLargeBallSize;
 
 struct RodAndBall {
-    Ball_A::BallArray L{}; // each ball's rest distance from the hub along the rod
+    Figure::BallArray L{}; // each ball's rest distance from the hub along the rod
     double s = 1;          // the rod's length factor
     bool growing = false;
     bool flipped = false;  // the far end (ball 1) lies on top
@@ -35,7 +34,7 @@ struct RodAndBall {
     double u = 30;         // the hub's place on its circle, sixtieths of a turn
     double j = 0;          // the centre ball's place round the far end, sixtieths
     double px = 0, py = 0; // the hub, ball 10's centre
-    Ball_A::BallArray x{}, y{}; // each small ball's cell
+    Figure::BallArray x{}, y{}; // each small ball's cell
     double cx = 0, cy = 0;      // the centre ball's cell
 };
 
@@ -61,12 +60,12 @@ void breathe(RodAndBall& r)
 // The hub on its circle of radius H / 8 around the screen centre, and the
 // rod at angle k about it (both in sixtieths of a turn, 0 straight up,
 // clockwise), every offset rounded down to whole pixels.
-void place_rod(const Ball_A& saver, RodAndBall& r, double k)
+void place_rod(const Figure& saver, RodAndBall& r, double k)
 {
     const double H = saver.ScreenHeightPx();
     const double theta = gfx::clock_angle(r.u);
-    r.px = saver.g_CenterX() + gfx::floor_int(std::cos(theta) * H / 8);
-    r.py = saver.g_CenterY() + gfx::floor_int(std::sin(theta) * H / 8);
+    r.px = saver.CenterX() + gfx::floor_int(std::cos(theta) * H / 8);
+    r.py = saver.CenterY() + gfx::floor_int(std::sin(theta) * H / 8);
 
     const double phi = gfx::clock_angle(k);
     for (std::size_t m = 1; m <= kSmallBalls; ++m) {
@@ -86,48 +85,48 @@ void place_centre_ball(RodAndBall& r)
 
 // Turned over, the far end (ball 1) lies on top and the centre ball over
 // everything; otherwise the hub lies on top and the centre ball underneath.
-void draw_rod(Ball_A& saver, const RodAndBall& r)
+void draw_rod(Figure& saver, const RodAndBall& r)
 {
-    saver.stage().RestoreBackground();
+    saver.RestoreBackground();
     if (r.flipped) {
         for (int m = kSmallBalls; m >= 1; --m)
-            saver.stage().BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
-        saver.stage().BlitBall(kCentreBall, r.cx, r.cy);
+            saver.BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
+        saver.BlitBall(kCentreBall, r.cx, r.cy);
     } else {
-        saver.stage().BlitBall(kCentreBall, r.cx, r.cy);
+        saver.BlitBall(kCentreBall, r.cx, r.cy);
         for (int m = 1; m <= kSmallBalls; ++m)
-            saver.stage().BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
+            saver.BlitBall(m, r.x[std::size_t(m)], r.y[std::size_t(m)]);
     }
-    saver.stage().PresentFrame();
+    saver.PresentFrame();
 }
 
 } // namespace
 
-void Act_RodAndBall(Ball_A& saver, std::int16_t /*mode*/)
+void Act_RodAndBall(Figure& saver, int /*mode*/)
 {
-    const double factor = saver.settings().g_SpeedFactor;
+    const double factor = saver.speed_factor();
     RodAndBall r;
 
     // The rod at rest stands upright, ball 10 lowest with its centre H / 8
     // below the screen centre (the bottom of the hub's circle), each ball
     // half a cell above the next. The centre ball waits one cell above the
     // rod's top, its left edge on the rod's axis.
-    Ball_A::BallArray x0{}, y0{};
+    Figure::BallArray x0{}, y0{};
     r.L[kSmallBalls] = 0;
-    x0[kSmallBalls] = saver.g_CenterX() - kHalfSmallCell;
-    y0[kSmallBalls] = saver.g_CenterY() - kHalfSmallCell + saver.ScreenHeightPx() / 8;
+    x0[kSmallBalls] = saver.CenterX() - kHalfSmallCell;
+    y0[kSmallBalls] = saver.CenterY() - kHalfSmallCell + saver.ScreenHeightPx() / 8;
     for (std::size_t m = kSmallBalls - 1; m >= 1; --m) {
         r.L[m] = r.L[m + 1] + kHalfSmallCell;
-        x0[m] = saver.g_CenterX() - kHalfSmallCell;
+        x0[m] = saver.CenterX() - kHalfSmallCell;
         y0[m] = y0[m + 1] - kHalfSmallCell;
     }
     const double centre_x0 = x0[1] + kHalfSmallCell;
-    const double centre_y0 = y0[1] + kHalfSmallCell - g_SmallBallSize - kHalfLargeCell;
+    const double centre_y0 = y0[1] + kHalfSmallCell - kSmallBallSize - kHalfLargeCell;
 
     // Every ball glides from its formation place into the rod.
     saver.glides().aim_glides(saver.formation().FormationX(), saver.formation().FormationY(), x0, y0);
     saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(), centre_x0, centre_y0);
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 
     // Passes: one turn of the rod each, k = 1 to 60 in steps of the speed
     // factor, one frame per k (60 frames at factor 1, 30 at 2, 237 at 0.25).
@@ -149,7 +148,7 @@ void Act_RodAndBall(Ball_A& saver, std::int16_t /*mode*/)
     // Every ball glides home from where the last frame drew it.
     saver.glides().aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.glides().aim_centre_glide(r.cx, r.cy, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 
     saver.FinishAction();
 }

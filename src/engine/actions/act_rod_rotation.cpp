@@ -12,8 +12,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/small_ball_glide.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -21,7 +20,7 @@
 namespace {
 
 // Mode 2 shrinks and grows the small balls by a 25th of a cell per frame.
-constexpr double kSizeStep = g_SmallBallSize / 25.0; // 1.92
+constexpr double kSizeStep = kSmallBallSize / 25.0; // 1.92
 // Mode 2 erases again once the trail counter reaches 15 (60 / 4). It grows by
 // the speed factor per frame, half as fast as the spin angle, so erasing
 // resumes halfway through the turn whatever the factor: from the 15th of 30
@@ -29,8 +28,8 @@ constexpr double kSizeStep = g_SmallBallSize / 25.0; // 1.92
 constexpr double kTrailLength = 60.0 / 4;
 
 struct RodRotation {
-    Ball_A& saver;
-    std::int16_t mode;   // 1 clean with the flip, 2 with trails
+    Figure& saver;
+    int mode;            // 1 clean with the flip, 2 with trails
     int repetitions = 0; // 20 in mode 1, 10 in mode 2
     double width = 0, height = 0;
     double factor = 1;   // g_SpeedFactor
@@ -44,57 +43,71 @@ struct RodRotation {
     double px = 0, py = 0; // pivot of the orbit of the rod's middle
     double a = 0;          // orbit position, sixtieths of a turn
     int spin_mode = 0;      // 0 clockwise, 1 anticlockwise, 2 each ball its own way
-    double size = g_SmallBallSize;
+    double size = kSmallBallSize;
     double trail = 0;
+};
+
+// The flip glides the balls' centres along the rod, which become cell
+// corners only where a ball is drawn; the shared glides hold corners, so the
+// flip keeps its own, aimed and stepped the same way (g_Speed equal steps of
+// (from - to) / g_Speed).
+struct RodFlip {
+    Figure::BallArray centre_x{}, centre_y{};
+    Figure::BallArray step_x{}, step_y{};
 };
 
 // One leg of the flip: every ball slides along the rod to its mirror
 // partner's place (outward, balls 1 to 10) or back (10 to 1); the centre
 // ball is drawn right after ball 5 on both legs.
-void flip_leg(Ball_A& s, bool outward)
+void flip_leg(Figure& s, RodFlip& f, bool outward)
 {
-    for (int frame = 1; frame <= s.settings().g_Speed; ++frame) {
-        s.stage().RestoreBackground();
+    for (int frame = 1; frame <= s.speed(); ++frame) {
+        s.RestoreBackground();
         for (int n = 1; n <= kSmallBalls; ++n) {
             const int j = outward ? n : kSmallBalls + 1 - n;
             if (outward) {
-                s.glides().GlideX()[j] -= s.glides().GlideStepX()[j];
-                s.glides().GlideY()[j] -= s.glides().GlideStepY()[j];
+                f.centre_x[j] -= f.step_x[j];
+                f.centre_y[j] -= f.step_y[j];
             } else {
-                s.glides().GlideX()[j] += s.glides().GlideStepX()[j];
-                s.glides().GlideY()[j] += s.glides().GlideStepY()[j];
+                f.centre_x[j] += f.step_x[j];
+                f.centre_y[j] += f.step_y[j];
             }
-            s.stage().BlitBall(j, s.glides().GlideX()[j] - kHalfSmallCell, s.glides().GlideY()[j] - kHalfSmallCell);
+            s.BlitBall(j, f.centre_x[j] - kHalfSmallCell, f.centre_y[j] - kHalfSmallCell);
             if (j == 5)
-                s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+                s.BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         }
-        s.stage().PresentFrame();
+        s.PresentFrame();
     }
 }
 
-// The flip end over end and back. It glides the balls' centres, which
-// become cell corners only where a ball is drawn.
-void flip_rod(Ball_A& s)
+// The flip end over end and back: ball i slides along the rod to ball
+// 11 - i's place.
+void flip_rod(Figure& s)
 {
-    Ball_A::BallArray centre_x{}, centre_y{};
+    Figure::BallArray centre_x{}, centre_y{};
     for (int i = 1; i <= kSmallBalls; ++i) {
         centre_x[i] = s.formation().VerticalRodX()[i] + kHalfSmallCell;
         centre_y[i] = s.formation().VerticalRodY()[i] + kHalfSmallCell;
     }
-    // Ball i slides along the rod to ball 11 - i's place.
-    for (int i = 1; i <= kSmallBalls; ++i)
-        s.glides().aim_glide(i, centre_x[i], centre_y[i], centre_x[i], centre_y[kSmallBalls + 1 - i]);
-    flip_leg(s, true);
-    flip_leg(s, false);
+    const double frames = s.speed();
+    RodFlip f;
+    for (int i = 1; i <= kSmallBalls; ++i) {
+        f.step_x[i] = (centre_x[i] - centre_x[i]) / frames;
+        f.step_y[i] = (centre_y[i] - centre_y[kSmallBalls + 1 - i]) / frames;
+        f.centre_x[i] = centre_x[i];
+        f.centre_y[i] = centre_y[i];
+    }
+    flip_leg(s, f, true);
+    flip_leg(s, f, false);
 }
 
 // The offsets along the rod and the spin directions.
 void pick_directions(RodRotation& r)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
     const int common = r.mode == 2 ? gfx::floor_int(s.Rnd() * 2) : 0;
     for (int i = 1; i <= kSmallBalls; ++i) {
-        r.offset[i] = s.g_CenterY() - (s.formation().VerticalRodY()[i] + kHalfSmallCell);
+        r.offset[i] = s.CenterY() - (s.formation().VerticalRodY()[i] + kHalfSmallCell);
         r.direction[i] = r.mode == 2 ? common : gfx::floor_int(s.Rnd() * 2);
     }
 }
@@ -105,30 +118,30 @@ void pick_directions(RodRotation& r)
 // rod's middle starts (width - height)/10 off the screen centre.
 void pick_orbit(RodRotation& r)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
     const int orbit_case = gfx::floor_int(s.Rnd() * 4);
     r.spin_mode = gfx::floor_int(s.Rnd() * 3);
     switch (orbit_case) {
-    case 0: r.px = s.g_CenterX() - r.width / 10; r.py = s.g_CenterY(); r.a = 15; break;
-    case 1: r.px = s.g_CenterX() + r.width / 10; r.py = s.g_CenterY(); r.a = 45; break;
-    case 2: r.px = s.g_CenterX(); r.py = s.g_CenterY() - r.height / 10; r.a = 30; break;
-    default: r.px = s.g_CenterX(); r.py = s.g_CenterY() + r.height / 10; r.a = 0; break;
+    case 0: r.px = s.CenterX() - r.width / 10; r.py = s.CenterY(); r.a = 15; break;
+    case 1: r.px = s.CenterX() + r.width / 10; r.py = s.CenterY(); r.a = 45; break;
+    case 2: r.px = s.CenterX(); r.py = s.CenterY() - r.height / 10; r.a = 30; break;
+    default: r.px = s.CenterX(); r.py = s.CenterY() + r.height / 10; r.a = 0; break;
     }
 }
 
 // One frame of the spin at spin angle k (sixtieths of a turn).
 void draw_rod_frame(RodRotation& r, double k)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
 
     // Erase: every frame in mode 1; in mode 2 only once the trail is long
     // enough, while the balls shrink over the first half turn and grow back.
     if (r.mode == 1) {
-        s.stage().RestoreBackground();
+        s.RestoreBackground();
     } else {
         r.trail += r.factor;
         if (r.trail >= kTrailLength)
-            s.stage().RestoreBackground();
+            s.RestoreBackground();
         r.size += k < 30 ? -kSizeStep : kSizeStep;
     }
 
@@ -146,27 +159,27 @@ void draw_rod_frame(RodRotation& r, double k)
         const double x = cx + dx - r.size / 2;
         const double y = cy + dy - r.size / 2;
         if (r.mode == 1)
-            s.stage().BlitBall(j, x, y);
+            s.BlitBall(j, x, y);
         else // stretched colour on colour; a negative size draws the ball mirrored
-            s.stage().blit_ball_scaled(j, x, y, r.size, r.size);
+            s.blit_ball_scaled(j, x, y, r.size, r.size);
         if (j == 5) // the centre ball, never scaled, on the rod's middle
-            s.stage().BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
+            s.BlitBall(kCentreBall, cx - kHalfLargeCell, cy - kHalfLargeCell);
     }
 
-    s.stage().PresentFrame();
+    s.PresentFrame();
     r.a += 2; // the orbit advances 2 sixtieths per frame, whatever the factor
 }
 
 } // namespace
 
-void Act_RodRotation(Ball_A& saver, std::int16_t mode)
+void Act_RodRotation(Figure& saver, int mode)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     RodRotation r{saver, mode};
-    r.repetitions = mode == 1 ? g_PhaseSteps : g_PhaseSteps / 2;
+    r.repetitions = mode == 1 ? kPhaseSteps : kPhaseSteps / 2;
     r.width = s.ScreenWidthPx();
     r.height = s.ScreenHeightPx();
-    r.factor = s.settings().g_SpeedFactor;
+    r.factor = s.speed_factor();
     // The step of the spin angle per frame: 2 sixtieths scaled by the speed
     // factor, so 30 frames per repetition at factor 1, 15 at 2, 119 at 0.25.
     const double spin_step = 2 * r.factor;
@@ -185,10 +198,10 @@ void Act_RodRotation(Ball_A& saver, std::int16_t mode)
     for (int rep = 1; rep <= r.repetitions; ++rep) {
         pick_orbit(r);
         if (mode == 2) {
-            s.stage().RestoreBackground();
+            s.RestoreBackground();
             r.trail = 0;
         }
-        r.size = g_SmallBallSize;
+        r.size = kSmallBallSize;
         // A real-valued loop, as the frame counts depend on it: k = 1, 1 + step, ... up to 60.
         for (double k = 1; k <= 60; k += spin_step)
             draw_rod_frame(r, k);

@@ -8,8 +8,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/circle_place.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cstdlib>
@@ -34,20 +33,20 @@ constexpr int kStartVelocity[4][2] = {
 // 120, 105, 90).
 constexpr int kCycleFrames = 60;
 constexpr int kSquashFrom = 52, kSpringFrom = 55, kSettleFrom = 58;
-constexpr double kRadiusStep = (g_RingRadius - g_RingRadius / 2.0) / 3; // 15
+constexpr double kRadiusStep = (kRingRadius - kRingRadius / 2.0) / 3; // 15
 
 // The ring turns clockwise (0) or anticlockwise (1).
 enum Spin { kClockwise = 0, kAnticlockwise = 1 };
 
 struct RollingRotation {
-    Ball_A& saver;
+    Figure& saver;
     double W = 0, H = 0;
     int x = 0, y = 0;   // the wheel's centre, whole pixels
     int vx = 0, vy = 0; // its velocity
     int pvx = 0, pvy = 0; // its velocity before the last bounce
     int spin = kClockwise;
     double angle[kSmallBalls + 1] = {}; // each ball on the ring, sixtieths of a turn
-    double radius = g_RingRadius;
+    double radius = kRingRadius;
     int bounces = 0; // frames in which the wheel bounced
 };
 
@@ -59,10 +58,10 @@ bool BounceOnAxis(int& position, int& velocity, double extent)
 {
     const int next = position + velocity;
     bool bounced = false;
-    if (next + g_RingRadius > extent) {
+    if (next + kRingRadius > extent) {
         velocity = -std::abs(velocity);
         bounced = true;
-    } else if (next - g_RingRadius < 0) {
+    } else if (next - kRingRadius < 0) {
         velocity = std::abs(velocity);
         bounced = true;
     }
@@ -98,7 +97,7 @@ int SpinAfterBounce(int pvx, int pvy, int vx, int vy)
 void BreatheRing(RollingRotation& r, int f)
 {
     if (f < kSquashFrom)
-        r.radius = g_RingRadius;
+        r.radius = kRingRadius;
     else if (f < kSpringFrom)
         r.radius -= kRadiusStep;
     else if (f < kSettleFrom)
@@ -110,7 +109,7 @@ void BreatheRing(RollingRotation& r, int f)
 // Frame f of a cycle; true when it was the frame of the last bounce.
 bool DrawWheelFrame(RollingRotation& r, int f)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
 
     // Move, bouncing off the edges.
     const bool bounced_x = BounceOnAxis(r.x, r.vx, r.W);
@@ -123,38 +122,37 @@ bool DrawWheelFrame(RollingRotation& r, int f)
     }
 
     // The centre ball, under the ring.
-    s.stage().RestoreBackground();
+    s.RestoreBackground();
     s.glides().set_centre_start(r.x - kHalfLargeCell, r.y - kHalfLargeCell);
-    s.stage().BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
+    s.BlitBall(kCentreBall, s.glides().CenterStartX(), s.glides().CenterStartY());
 
     // The ring, its angles kept across bounces: only their direction flips.
     BreatheRing(r, f);
-    const double factor = s.settings().g_SpeedFactor;
+    const double factor = s.speed_factor();
     for (int j = 1; j <= kSmallBalls; ++j) {
         r.angle[j] += r.spin == kClockwise ? factor : -factor;
-        const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, g_SmallBallSize);
-        s.glides().StartX()[j] = c.x;
-        s.glides().StartY()[j] = c.y;
-        s.stage().BlitBall(j, s.glides().StartX()[j], s.glides().StartY()[j]);
+        const CellCorner c = place_on_circle(r.x, r.y, r.angle[j], r.radius, kSmallBallSize);
+        s.glides().hand_on_start(j, c.x, c.y);
+        s.BlitBall(j, c.x, c.y);
     }
 
-    s.stage().PresentFrame();
-    return r.bounces == g_PhaseSteps;
+    s.PresentFrame();
+    return r.bounces == kPhaseSteps;
 }
 
 } // namespace
 
-void Act_RollingRotation(Ball_A& saver, std::int16_t /*mode*/)
+void Act_RollingRotation(Figure& saver, int /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     RollingRotation r{saver};
     r.W = s.ScreenWidthPx();
     r.H = s.ScreenHeightPx();
 
     // The wheel starts on the screen centre with no glide before it, heading
     // diagonally in a random one of four directions, turning clockwise.
-    r.x = gfx::round_half_even(s.g_CenterX());
-    r.y = gfx::round_half_even(s.g_CenterY());
+    r.x = gfx::round_half_even(s.CenterX());
+    r.y = gfx::round_half_even(s.CenterY());
     r.spin = kClockwise;
     const int direction = gfx::floor_int(s.Rnd() * 4);
     r.vx = kStartVelocity[direction][0];

@@ -1,6 +1,5 @@
 #include "engine/actions/actions.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <array>
@@ -55,13 +54,13 @@ struct RoseCurve {
     double RoseRadius = 0;    // cos(k theta) x H / 2; negative puts the point across the centre
     double lead_x = 0, lead_y = 0; // the lead's cell
     // Slot j: the lead's cell j frames ago; slots 1..9 are drawn.
-    Ball_A::BallArray snake_x{}, snake_y{};
+    Figure::BallArray snake_x{}, snake_y{};
 
     // The centre ball's figure-eight: a clock from 0 to 60 on the lower
     // loop, from 30 down to -30 on the upper one.
     double OrbitClock = 0;
     bool OrbitForward = true; // on the lower loop
-    double CenterBallSize = g_LargeBallSize;
+    double CenterBallSize = kLargeBallSize;
     double SizeStep = 0;      // 1.6 pixels a frame at speed factor 1
     double centre_x = 0, centre_y = 0; // the centre ball's drawn cell
 };
@@ -76,9 +75,9 @@ bool within(double o, double from, double to) { return o >= from && o <= to; }
 // towards either end of the ellipse and grows towards the top and bottom; on
 // the upper loop the other way round. Values between the stretches (0, or
 // between 15 and 15.5) keep the size.
-int size_change(const RoseCurve& s, double o)
+int size_change(const RoseCurve& state, double o)
 {
-    if (s.OrbitForward) {
+    if (state.OrbitForward) {
         if (within(o, 0.5, 15) || within(o, 30.5, 45))
             return -1;
         if (within(o, 15.5, 30) || within(o, 45.5, 60))
@@ -93,86 +92,85 @@ int size_change(const RoseCurve& s, double o)
 }
 
 // The centre ball's size and place for one frame. The loops are ellipses
-// with the half-axes g_CenterX and g_CenterY / 2, centred 1.5 and 0.5 times
-// g_CenterY down; both pass through the screen centre, which is where the
+// with the half-axes CenterX and CenterY / 2, centred 1.5 and 0.5 times
+// CenterY down; both pass through the screen centre, which is where the
 // ball changes loops: clock 60 of the lower loop and 30 of the upper are the
 // same point, as are -30 and 0. The change is made once the clock has
 // reached or stepped past the end, since most speed factors never land on
 // it exactly.
-void move_centre_ball(Ball_A& saver, RoseCurve& s, double factor)
+void move_centre_ball(Figure& saver, RoseCurve& state, double factor)
 {
-    const double o = s.OrbitClock;
-    s.CenterBallSize += size_change(s, o) * s.SizeStep;
-    if (s.OrbitForward && o >= 60) {
-        s.OrbitForward = false;
-        s.OrbitClock = 30;
-    } else if (!s.OrbitForward && o <= -30) {
-        s.OrbitForward = true;
-        s.OrbitClock = 0;
+    const double o = state.OrbitClock;
+    state.CenterBallSize += size_change(state, o) * state.SizeStep;
+    if (state.OrbitForward && o >= 60) {
+        state.OrbitForward = false;
+        state.OrbitClock = 30;
+    } else if (!state.OrbitForward && o <= -30) {
+        state.OrbitForward = true;
+        state.OrbitClock = 0;
     }
 
-    s.OrbitClock += s.OrbitForward ? factor / 2 : -factor / 2;
-    const double phi = gfx::clock_angle(s.OrbitClock);
-    const double dx = gfx::floor_int(std::cos(phi) * saver.g_CenterX());
-    const double dy = gfx::floor_int(std::sin(phi) * (saver.g_CenterY() / 2));
-    const double loop_middle = s.OrbitForward ? 3 * (saver.g_CenterY() / 2) : saver.g_CenterY() / 2;
-    s.centre_x = dx + saver.g_CenterX() - s.CenterBallSize / 2;
-    s.centre_y = dy + loop_middle - s.CenterBallSize / 2;
+    state.OrbitClock += state.OrbitForward ? factor / 2 : -factor / 2;
+    const double phi = gfx::clock_angle(state.OrbitClock);
+    const double dx = gfx::floor_int(std::cos(phi) * saver.CenterX());
+    const double dy = gfx::floor_int(std::sin(phi) * (saver.CenterY() / 2));
+    const double loop_middle = state.OrbitForward ? 3 * (saver.CenterY() / 2) : saver.CenterY() / 2;
+    state.centre_x = dx + saver.CenterX() - state.CenterBallSize / 2;
+    state.centre_y = dy + loop_middle - state.CenterBallSize / 2;
 }
 
 // One frame at theta = RoseAngle: the lead, the snake over it, the centre
 // ball scaled on top of everything; then the snake moves up by one place.
-void DrawRoseFrame(Ball_A& saver, RoseCurve& s)
+void DrawRoseFrame(Figure& saver, RoseCurve& state)
 {
     const double W = saver.ScreenWidthPx();
     const double H = saver.ScreenHeightPx();
-    const double theta = s.RoseAngle;
+    const double theta = state.RoseAngle;
 
-    s.RoseRadius = std::cos(s.RoseK * theta) * H / 2;
-    s.lead_x = std::cos(theta) * s.RoseRadius + W / 2 - kHalfSmallCell;
-    s.lead_y = std::sin(theta) * s.RoseRadius + H / 2 - kHalfSmallCell;
+    state.RoseRadius = std::cos(state.RoseK * theta) * H / 2;
+    state.lead_x = std::cos(theta) * state.RoseRadius + W / 2 - kHalfSmallCell;
+    state.lead_y = std::sin(theta) * state.RoseRadius + H / 2 - kHalfSmallCell;
 
-    saver.stage().RestoreBackground();
-    saver.stage().BlitBall(s.LeadBall, s.lead_x, s.lead_y);
+    saver.RestoreBackground();
+    saver.BlitBall(state.LeadBall, state.lead_x, state.lead_y);
 
     // The snake takes the nine balls before the lead, counting down round
     // the ring, each drawn over the lead and over the ones nearer it.
-    int c = ball_before(s.LeadBall);
+    int c = ball_before(state.LeadBall);
     for (int j = 1; j <= 9; ++j) {
-        saver.stage().BlitBall(c, s.snake_x[std::size_t(j)], s.snake_y[std::size_t(j)]);
+        saver.BlitBall(c, state.snake_x[std::size_t(j)], state.snake_y[std::size_t(j)]);
         c = ball_before(c);
     }
 
-    move_centre_ball(saver, s, saver.settings().g_SpeedFactor);
-    saver.stage().blit_ball_scaled(kCentreBall, s.centre_x, s.centre_y, s.CenterBallSize,
-                         s.CenterBallSize);
+    move_centre_ball(saver, state, saver.speed_factor());
+    saver.blit_ball_scaled(kCentreBall, state.centre_x, state.centre_y, state.CenterBallSize,
+                         state.CenterBallSize);
 
-    saver.stage().PresentFrame();
-    Glides::shift_snake(s.snake_x, s.snake_y, s.lead_x, s.lead_y);
+    saver.PresentFrame();
+    Glides::shift_snake(state.snake_x, state.snake_y, state.lead_x, state.lead_y);
 }
 
 } // namespace
 
-void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
+void Act_RoseCurve(Figure& saver, int /*mode*/)
 {
-    const Settings& settings = saver.settings();
-    RoseCurve s;
+    RoseCurve state;
 
     // The lead, at random.
-    s.LeadBall = gfx::floor_int(10 * saver.Rnd() + 1);
+    state.LeadBall = gfx::floor_int(10 * saver.Rnd() + 1);
 
     // The balls set out reversed around the lead: ball i from the place of
     // ball LeadBall - i + 1, counting down round the ring.
-    int j = s.LeadBall;
+    int j = state.LeadBall;
     for (int i = 1; i <= kSmallBalls; ++i) {
-        saver.glides().StartX()[std::size_t(i)] = saver.formation().FormationX()[std::size_t(j)];
-        saver.glides().StartY()[std::size_t(i)] = saver.formation().FormationY()[std::size_t(j)];
+        saver.glides().hand_on_start(i, saver.formation().FormationX()[std::size_t(j)],
+                                     saver.formation().FormationY()[std::size_t(j)]);
         j = ball_before(j);
     }
 
     // The centre ball sets out from the screen centre at the top of its lower loop.
-    s.OrbitClock = 0;
-    s.OrbitForward = true;
+    state.OrbitClock = 0;
+    state.OrbitForward = true;
 
     // Every small ball gathers on the roses' common point (theta = 0), half a
     // screen height right of the centre, while the centre ball stays put;
@@ -181,30 +179,30 @@ void Act_RoseCurve(Ball_A& saver, std::int16_t /*mode*/)
     const double H = saver.ScreenHeightPx();
     const double gather_x = std::cos(0.0) * (H / 2) + W / 2 - kHalfSmallCell;
     const double gather_y = std::sin(0.0) * (H / 2) + H / 2 - kHalfSmallCell;
-    saver.glides().GatherToCenter(1, gather_x, gather_y);
-    s.snake_x = saver.glides().StartX();
-    s.snake_y = saver.glides().StartY();
-    s.centre_x = saver.formation().CenterFormationX();
-    s.centre_y = saver.formation().CenterFormationY();
+    saver.glides().GatherToCenter(Gathering::SmallBalls, gather_x, gather_y);
+    state.snake_x = saver.glides().StartX();
+    state.snake_y = saver.glides().StartY();
+    state.centre_x = saver.formation().CenterFormationX();
+    state.centre_y = saver.formation().CenterFormationY();
 
-    s.SizeStep = settings.g_SpeedFactor * (g_LargeBallSize - g_LargeBallSize / kSmallestShare)
+    state.SizeStep = saver.speed_factor() * (kLargeBallSize - kLargeBallSize / kSmallestShare)
                  / kQuarterLoopFrames;
-    s.CenterBallSize = g_LargeBallSize;
+    state.CenterBallSize = kLargeBallSize;
 
     // The six roses; the snake, the clock and the size run on across them.
     for (const RoseFigure& figure : kRoseFigures) {
-        s.RoseK = figure.RoseK;
+        state.RoseK = figure.RoseK;
         for (double theta = 0; theta <= figure.end; theta += figure.step) {
-            s.RoseAngle = theta;
-            DrawRoseFrame(saver, s);
+            state.RoseAngle = theta;
+            DrawRoseFrame(saver, state);
         }
     }
 
     // Home: ball i from snake slot i, the centre ball at its full size from
     // its last place on the figure-eight.
-    saver.glides().aim_glides(s.snake_x, s.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
-    saver.glides().aim_centre_glide(s.centre_x, s.centre_y, saver.formation().CenterFormationX(),
+    saver.glides().aim_glides(state.snake_x, state.snake_y, saver.formation().FormationX(), saver.formation().FormationY());
+    saver.glides().aim_centre_glide(state.centre_x, state.centre_y, saver.formation().CenterFormationX(),
                            saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
     saver.FinishAction();
 }

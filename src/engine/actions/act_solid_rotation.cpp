@@ -7,8 +7,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/solid_rotation.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -16,7 +15,7 @@
 namespace {
 
 struct SolidRotation {
-    Ball_A& saver;
+    Figure& saver;
     SolidDrift drift;
     double n = 0; // frames of each leg of a turn (g_Speed)
     // The centre ball's swing around the pivot ball, drawn per turn.
@@ -36,20 +35,20 @@ constexpr double kStartVelocity[4][2] = {{+5, +5}, {-5, -5}, {+5, -5}, {-5, +5}}
 // ending at the ring's centre.
 void draw_centre_ball(SolidRotation& a)
 {
-    Ball_A& s = a.saver;
+    Figure& s = a.saver;
     double x, y;
     if (!a.swing) {
-        x = s.g_CenterX() + a.drift.ox - kHalfLargeCell;
-        y = s.g_CenterY() + a.drift.oy - kHalfLargeCell;
+        x = s.CenterX() + a.drift.ox - kHalfLargeCell;
+        y = s.CenterY() + a.drift.oy - kHalfLargeCell;
     } else {
         a.swing_counter += 1;
         const double theta = gfx::clock_angle(a.swing_start + 30 * a.swing_counter / a.n);
-        const int dx = gfx::floor_int(std::cos(theta) * g_RingRadius);
-        const int dy = gfx::floor_int(std::sin(theta) * g_RingRadius);
+        const int dx = gfx::floor_int(std::cos(theta) * kRingRadius);
+        const int dy = gfx::floor_int(std::sin(theta) * kRingRadius);
         x = a.pivot_x + a.drift.ox + dx - kHalfLargeCell;
         y = a.pivot_y + a.drift.oy + dy - kHalfLargeCell;
     }
-    s.stage().BlitBall(kCentreBall, x, y);
+    s.BlitBall(kCentreBall, x, y);
     a.centre_drawn_x = x;
     a.centre_drawn_y = y;
 }
@@ -60,33 +59,22 @@ void draw_centre_ball(SolidRotation& a)
 // slot 5 either way, present.
 void draw_turn_frame(SolidRotation& a, bool outward)
 {
-    Ball_A& s = a.saver;
-    const double sign = outward ? -1 : +1;
+    Figure& s = a.saver;
     BounceSolidOffEdges(s, a.drift);
-    s.stage().RestoreBackground();
-    for (int n = 1; n <= kSmallBalls; ++n) {
-        const int slot = leg_slot(outward, n);
-        const int b = s.glides().DrawOrder()[std::size_t(slot)];
-        s.glides().GlideX()[b] += sign * s.glides().GlideStepX()[b];
-        s.glides().GlideY()[b] += sign * s.glides().GlideStepY()[b];
-        s.stage().BlitBall(b, s.glides().GlideX()[b] + a.drift.ox, s.glides().GlideY()[b] + a.drift.oy);
-        if (slot == kCentreAfterSlot)
-            draw_centre_ball(a);
-    }
-    s.stage().PresentFrame();
+    s.glides().mirrored_frame(outward, a.drift.ox, a.drift.oy, [&] { draw_centre_ball(a); });
 }
 
 // One turn: the ring turns over about the pivot ball and back, 2 n frames.
 void play_turn(SolidRotation& a)
 {
-    Ball_A& s = a.saver;
+    Figure& s = a.saver;
 
     // From the formation (kept in LastX/Y) to its mirror image about a
     // new random pivot ball, which RotateBallOrder puts in StartX/Y.
-    const int p = s.glides().RotateBallOrder(1, 0);
+    const int p = s.glides().RotateBallOrder(PivotChoice::Random, 0);
 
     // Steps of the outward leg.
-    s.glides().aim_glides(s.glides().LastX(), s.glides().LastY(), s.glides().StartX(), s.glides().StartY());
+    s.glides().aim_at_mirror_places();
 
     // Swing or ride: the swing starts from the direction of the ring's
     // centre as seen from the pivot ball.
@@ -112,7 +100,7 @@ void play_turn(SolidRotation& a)
 bool bounce_axis(double& offset, double& velocity, double low, double high, double extent)
 {
     offset += velocity;
-    if (high + offset + g_SmallBallSize > extent) {
+    if (high + offset + kSmallBallSize > extent) {
         velocity = -std::abs(velocity);
         return true;
     }
@@ -125,7 +113,7 @@ bool bounce_axis(double& offset, double& velocity, double low, double high, doub
 
 } // namespace
 
-void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
+void BounceSolidOffEdges(const Figure& saver, SolidDrift& d)
 {
     const double width = saver.ScreenWidthPx();
     const double height = saver.ScreenHeightPx();
@@ -137,11 +125,11 @@ void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& d)
         d.bounces += 1;
 }
 
-void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
+void Act_SolidRotation(Figure& saver, int /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     SolidRotation a{saver, SolidDrift{}};
-    a.n = s.settings().g_Speed;
+    a.n = s.speed();
     a.centre_drawn_x = s.formation().CenterFormationX();
     a.centre_drawn_y = s.formation().CenterFormationY();
 
@@ -152,25 +140,19 @@ void Act_SolidRotation(Ball_A& saver, std::int16_t /*mode*/)
     a.drift.vy = kStartVelocity[direction][1];
 
     // Every turn starts from the formation.
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        s.glides().LastX()[i] = s.formation().FormationX()[i];
-        s.glides().LastY()[i] = s.formation().FormationY()[i];
-    }
+    s.glides().hand_on_last(s.formation().FormationX(), s.formation().FormationY());
 
     // Turns until the twentieth bounce; the test comes only after a
     // complete turn. The figure keeps moving 5 pixels per frame on each
     // axis, so it always reaches an edge and the loop always ends.
     do {
         play_turn(a);
-    } while (a.drift.bounces < g_PhaseSteps);
+    } while (a.drift.bounces < kPhaseSteps);
 
     // The way home starts where the balls were last drawn, ball i from the
     // place where ball 11 - i was drawn; the centre ball from where it was
     // last drawn (on the drifted figure or on its swing circle).
-    for (int i = 1; i <= kSmallBalls; ++i) {
-        s.glides().StartX()[i] = s.glides().GlideX()[kSmallBalls + 1 - i] + a.drift.ox;
-        s.glides().StartY()[i] = s.glides().GlideY()[kSmallBalls + 1 - i] + a.drift.oy;
-    }
+    s.glides().start_where_drawn_reversed(a.drift.ox, a.drift.oy);
     s.glides().set_centre_start(a.centre_drawn_x, a.centre_drawn_y);
 
     // Glide into formation, then the closing figure.

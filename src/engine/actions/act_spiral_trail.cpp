@@ -10,8 +10,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/small_ball_glide.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -37,7 +36,7 @@ constexpr int kStaggerFrames = 5;
 constexpr int kHoldMs = 2000;
 
 struct SpiralTrail {
-    Ball_A& saver;
+    Figure& saver;
     // The running arm angle in whole degrees, never reset: the arms of each
     // flower continue from the last arm of the one before.
     std::int16_t a = 0;
@@ -52,21 +51,21 @@ struct SpiralTrail {
     int frame_counter = 0;
     // Each ball's spiral point before it is turned onto its arm, and the
     // cell corner it was last drawn at.
-    Ball_A::BallArray spiral_x{}, spiral_y{};
-    Ball_A::BallArray HoldX{}, HoldY{};
+    Figure::BallArray spiral_x{}, spiral_y{};
+    Figure::BallArray HoldX{}, HoldY{};
 };
 
 // Ball i at parameter t: the point of the spiral, turned by its arm angle
 // about the screen centre; its cell corner goes to HoldX/Y.
 void PlaceOnSpiral(SpiralTrail& sp, int i, double t)
 {
-    const Ball_A& s = sp.saver;
+    const Figure& s = sp.saver;
     const double r = t * t / kSpiralDivisor;
     sp.spiral_x[i] = r * std::cos(t) * sp.sx;
     sp.spiral_y[i] = r * std::sin(t) * sp.sy;
     const double c = sp.arm_cos[i], sn = sp.arm_sin[i];
-    sp.HoldX[i] = s.g_CenterX() + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
-    sp.HoldY[i] = s.g_CenterY() + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
+    sp.HoldX[i] = s.CenterX() + c * sp.spiral_x[i] - sn * sp.spiral_y[i] - kHalfSmallCell;
+    sp.HoldY[i] = s.CenterY() + sn * sp.spiral_x[i] + c * sp.spiral_y[i] - kHalfSmallCell;
 }
 
 // One step of ball i in the one-after-another style. A ball at the end of
@@ -76,7 +75,7 @@ void SpiralStepBall(SpiralTrail& sp, int i)
     if (sp.theta[i] >= kSpiralEnd)
         return;
     PlaceOnSpiral(sp, i, sp.theta[i]);
-    sp.saver.stage().BlitBall(i, sp.HoldX[i], sp.HoldY[i]);
+    sp.saver.BlitBall(i, sp.HoldX[i], sp.HoldY[i]);
     sp.theta[i] += sp.dtheta;
 }
 
@@ -84,7 +83,7 @@ void SpiralStepBall(SpiralTrail& sp, int i)
 // 12.5), the last ball joining in frame 45.
 void DrawStaggeredFlower(SpiralTrail& sp)
 {
-    Ball_A& s = sp.saver;
+    Figure& s = sp.saver;
     sp.frame_counter = 0;
     while (sp.theta[kSmallBalls] < kSpiralEnd) {
         sp.frame_counter += 1;
@@ -93,23 +92,23 @@ void DrawStaggeredFlower(SpiralTrail& sp)
                                : kSmallBalls;
         for (int i = 1; i <= active; ++i)
             SpiralStepBall(sp, i);
-        s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
-        s.stage().PresentFrame();
+        s.BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+        s.PresentFrame();
     }
 }
 
 // All at once: 125 frames.
 void DrawSimultaneousFlower(SpiralTrail& sp)
 {
-    Ball_A& s = sp.saver;
+    Figure& s = sp.saver;
     while (kSpiralEndSingle > sp.theta_all) {
         for (int i = 1; i <= kSmallBalls; ++i) {
             PlaceOnSpiral(sp, i, sp.theta_all);
-            s.stage().BlitBall(i, sp.HoldX[i], sp.HoldY[i]);
+            s.BlitBall(i, sp.HoldX[i], sp.HoldY[i]);
         }
-        s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+        s.BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
         sp.theta_all = float(sp.theta_all + sp.dtheta);
-        s.stage().PresentFrame();
+        s.PresentFrame();
     }
 }
 
@@ -117,16 +116,14 @@ void DrawSimultaneousFlower(SpiralTrail& sp)
 // the centre ball, which stays on its place. `legs` glides' worth of frames
 // (g_Speed each): the step is split evenly over them, halving it exactly
 // for two.
-void GlideUnderCentre(Ball_A& s, const Ball_A::BallArray& from_x,
-                      const Ball_A::BallArray& from_y, int legs)
+void GlideUnderCentre(Figure& s, const Figure::BallArray& from_x,
+                      const Figure::BallArray& from_y, int legs)
 {
-    const double centre_x = s.g_CenterX() - kHalfSmallCell;
-    const double centre_y = s.g_CenterY() - kHalfSmallCell;
-    for (int i = 1; i <= kSmallBalls; ++i) {
+    const double centre_x = s.CenterX() - kHalfSmallCell;
+    const double centre_y = s.CenterY() - kHalfSmallCell;
+    for (int i = 1; i <= kSmallBalls; ++i)
         s.glides().aim_glide(i, from_x[i], from_y[i], centre_x, centre_y);
-        s.glides().GlideStepX()[i] /= legs;
-        s.glides().GlideStepY()[i] /= legs;
-    }
+    s.glides().divide_steps(legs);
     s.glides().aim_centre_glide(s.formation().CenterFormationX(), s.formation().CenterFormationY(), s.formation().CenterFormationX(),
                        s.formation().CenterFormationY());
     for (int leg = 1; leg <= legs; ++leg)
@@ -135,9 +132,9 @@ void GlideUnderCentre(Ball_A& s, const Ball_A::BallArray& from_x,
 
 } // namespace
 
-void Act_SpiralTrail(Ball_A& saver, std::int16_t /*mode*/)
+void Act_SpiralTrail(Figure& saver, int /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     SpiralTrail sp{saver};
 
     // The small balls gather under the centre ball, on the screen centre.
@@ -151,7 +148,7 @@ void Act_SpiralTrail(Ball_A& saver, std::int16_t /*mode*/)
         sp.sy = float(h * 0.4);
         // Erased once, before the flower's first frame: every later frame
         // keeps the images of the ones before, so the arms are drawn as trails.
-        s.stage().RestoreBackground();
+        s.RestoreBackground();
 
         for (int i = 1; i <= kSmallBalls; ++i) {
             sp.a = std::int16_t(sp.a + sp.s);

@@ -9,8 +9,7 @@
 
 #include "engine/actions/actions.h"
 #include "engine/actions/small_ball_glide.h"
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "gfx/numeric.h"
 
 #include <cmath>
@@ -29,7 +28,7 @@ constexpr int kFirstMiddle = 3;
 constexpr int rod_middle(int j) { return j <= 5 ? kFirstMiddle : kFirstMiddle + 5; }
 
 struct TwoRods {
-    Ball_A& saver;
+    Figure& saver;
     int orientation = 0; // 0 vertical rods, 1 horizontal
     // Each ball's distance from its rod's middle ball in the rod formation.
     double arm[kSmallBalls + 1] = {};
@@ -43,6 +42,8 @@ struct TwoRods {
     bool shrinking = true;
     bool second_phase = false;
     double m1x = 0, m1y = 0, m2x = 0, m2y = 0; // the rods' current middles
+    // Where each ball stands: the rod formation, then where it was last drawn.
+    Figure::BallArray DrawX{}, DrawY{};
 };
 
 // A factor closes by a fifth per repetition until it reaches 0 or below,
@@ -79,7 +80,7 @@ void StepScales(TwoRods& r)
 // 6-7 at the spin angle and 4-5 and 9-10 at the opposite end.
 void DrawTwoRodsBall(TwoRods& r, int j)
 {
-    Ball_A& s = r.saver;
+    Figure& s = r.saver;
     const bool first = j <= 5;
     const double mx = first ? r.m1x : r.m2x;
     const double my = first ? r.m1y : r.m2y;
@@ -87,36 +88,36 @@ void DrawTwoRodsBall(TwoRods& r, int j)
     const double spin = first ? r.spin1 : r.spin2;
 
     if (j == middle) {
-        s.glides().StartX()[j] = mx - kHalfSmallCell;
-        s.glides().StartY()[j] = my - kHalfSmallCell;
+        r.DrawX[j] = mx - kHalfSmallCell;
+        r.DrawY[j] = my - kHalfSmallCell;
     } else {
         const double angle = j < middle ? spin : spin + 30;
         const double theta = gfx::clock_angle(angle);
         const int dx = gfx::floor_int(std::cos(theta) * (r.arm[j] * r.scale_x));
         const int dy = gfx::floor_int(std::sin(theta) * (r.arm[j] * r.scale_y));
-        s.glides().StartX()[j] = mx + dx - kHalfSmallCell;
-        s.glides().StartY()[j] = my + dy - kHalfSmallCell;
+        r.DrawX[j] = mx + dx - kHalfSmallCell;
+        r.DrawY[j] = my + dy - kHalfSmallCell;
     }
-    s.stage().BlitBall(j, s.glides().StartX()[j], s.glides().StartY()[j]);
+    s.BlitBall(j, r.DrawX[j], r.DrawY[j]);
 }
 
 // The middles of both rods on the circle, opposite each other.
 void PlaceMiddles(TwoRods& r)
 {
-    const Ball_A& s = r.saver;
+    const Figure& s = r.saver;
     const double theta1 = gfx::clock_angle(r.o);
-    r.m1x = s.g_CenterX() + gfx::floor_int(std::cos(theta1) * r.orbit_radius);
-    r.m1y = s.g_CenterY() + gfx::floor_int(std::sin(theta1) * r.orbit_radius);
+    r.m1x = s.CenterX() + gfx::floor_int(std::cos(theta1) * r.orbit_radius);
+    r.m1y = s.CenterY() + gfx::floor_int(std::sin(theta1) * r.orbit_radius);
     const double theta2 = gfx::clock_angle(r.o + 30);
-    r.m2x = s.g_CenterX() + gfx::floor_int(std::cos(theta2) * r.orbit_radius);
-    r.m2y = s.g_CenterY() + gfx::floor_int(std::sin(theta2) * r.orbit_radius);
+    r.m2x = s.CenterX() + gfx::floor_int(std::cos(theta2) * r.orbit_radius);
+    r.m2y = s.CenterY() + gfx::floor_int(std::sin(theta2) * r.orbit_radius);
 }
 
 } // namespace
 
-void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
+void Act_TwoRods(Figure& saver, int /*mode*/)
 {
-    Ball_A& s = saver;
+    Figure& s = saver;
     TwoRods r{saver};
 
     // Vertical or horizontal rods.
@@ -127,29 +128,29 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
     // formation's order (balls 1 and 2 above or left of ball 3), the second
     // turned end for end, so it flips at once in the first frame.
     if (vertical) {
-        s.glides().StartX() = s.formation().VerticalRodX();
-        s.glides().StartY() = s.formation().VerticalRodY();
+        r.DrawX = s.formation().VerticalRodX();
+        r.DrawY = s.formation().VerticalRodY();
         r.spin1 = 0;
         r.spin2 = 30;
         r.o = 0;
     } else {
-        s.glides().StartX() = s.formation().HorizontalRodX();
-        s.glides().StartY() = s.formation().HorizontalRodY();
+        r.DrawX = s.formation().HorizontalRodX();
+        r.DrawY = s.formation().HorizontalRodY();
         r.spin1 = 45;
         r.spin2 = 15;
         r.o = 45;
     }
 
     // The arms along the rod, and the circle the middles run on.
-    const Ball_A::BallArray& along = vertical ? s.glides().StartY() : s.glides().StartX();
+    const Figure::BallArray& along = vertical ? r.DrawY : r.DrawX;
     for (int i = 1; i <= kSmallBalls; ++i) {
         r.arm[i] = std::abs(along[i] - along[rod_middle(i)]);
     }
-    r.orbit_radius = vertical ? s.g_CenterY() - (s.glides().StartY()[kFirstMiddle] + kHalfSmallCell)
-                              : s.g_CenterX() - (s.glides().StartX()[kFirstMiddle] + kHalfSmallCell);
+    r.orbit_radius = vertical ? s.CenterY() - (r.DrawY[kFirstMiddle] + kHalfSmallCell)
+                              : s.CenterX() - (r.DrawX[kFirstMiddle] + kHalfSmallCell);
 
     // Into the rod; the centre ball stays.
-    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), s.glides().StartX(), s.glides().StartY());
+    glide_small_balls(s, s.formation().FormationX(), s.formation().FormationY(), r.DrawX, r.DrawY);
 
     r.scale_x = 1;
     r.scale_y = 1;
@@ -158,8 +159,8 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
 
     // Twenty repetitions of 30 frames: one spin turn each, a quarter of the
     // orbit at speed factor 1. The factors step before each repetition.
-    const double factor = s.settings().g_SpeedFactor;
-    for (int rep = 1; rep <= g_PhaseSteps; ++rep) {
+    const double factor = s.speed_factor();
+    for (int rep = 1; rep <= kPhaseSteps; ++rep) {
         StepScales(r);
         for (int frame = 1; frame <= kFramesPerRepetition; ++frame) {
             r.o += factor / 2;
@@ -167,14 +168,14 @@ void Act_TwoRods(Ball_A& saver, std::int16_t /*mode*/)
             r.spin1 += kSpinStep;
             r.spin2 -= kSpinStep;
 
-            s.stage().RestoreBackground();
-            s.stage().BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
+            s.RestoreBackground();
+            s.BlitBall(kCentreBall, s.formation().CenterFormationX(), s.formation().CenterFormationY());
             for (int j = 1; j <= kSmallBalls; ++j)
                 DrawTwoRodsBall(r, j);
-            s.stage().PresentFrame();
+            s.PresentFrame();
         }
     }
 
     // Home from where each ball was last drawn.
-    glide_home_and_finish(s, s.glides().StartX(), s.glides().StartY());
+    glide_home_and_finish(s, r.DrawX, r.DrawY);
 }

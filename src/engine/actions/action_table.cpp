@@ -1,7 +1,7 @@
 #include "engine/actions/action_table.h"
 
 #include "engine/actions/actions.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 #include "settings/action_captions.h"
 
 // The scheduler's dispatch table: kind, caption (settings/action_captions.h),

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-void set_up_rosette(const Ball_A& saver, EllipseRosette& r, int repetition)
+void set_up_rosette(const Figure& saver, EllipseRosette& r, int repetition)
 {
     r.a = float(saver.ScreenWidthPx() / 3.5);
     r.b = float(saver.ScreenHeightPx() / (2 * 3.5));
@@ -23,17 +23,17 @@ void set_up_rosette(const Ball_A& saver, EllipseRosette& r, int repetition)
 // curve. The products of two single values stay single; the sine and cosine
 // of t bring them to double. With y growing downwards, growing t and growing
 // turn angles both go clockwise on the screen.
-void place_on_ellipse(const Ball_A& saver, EllipseRosette& r, int i, double t)
+void place_on_ellipse(const Figure& saver, EllipseRosette& r, int i, double t)
 {
     const auto n = std::size_t(i);
     const double cos_t = std::cos(t), sin_t = std::sin(t);
-    r.x[n] = saver.g_CenterX() + double(r.c[n] * r.a) * cos_t - double(r.s[n] * r.b) * sin_t
+    r.x[n] = saver.CenterX() + double(r.c[n] * r.a) * cos_t - double(r.s[n] * r.b) * sin_t
              - kHalfSmallCell;
-    r.y[n] = saver.g_CenterY() + double(r.s[n] * r.a) * cos_t + double(r.c[n] * r.b) * sin_t
+    r.y[n] = saver.CenterY() + double(r.s[n] * r.a) * cos_t + double(r.c[n] * r.b) * sin_t
              - kHalfSmallCell;
 }
 
-void glide_out_to_ellipses(Ball_A& saver, EllipseRosette& r)
+void glide_out_to_ellipses(Figure& saver, EllipseRosette& r)
 {
     for (int i = 1; i <= kSmallBalls; ++i) {
         place_on_ellipse(saver, r, i, 0);
@@ -42,24 +42,24 @@ void glide_out_to_ellipses(Ball_A& saver, EllipseRosette& r)
     }
     saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 }
 
-void clear_and_place(Ball_A& saver, EllipseRosette& r)
+void clear_and_place(Figure& saver, EllipseRosette& r)
 {
-    saver.stage().RestoreBackground();
-    saver.stage().BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
+    saver.RestoreBackground();
+    saver.BlitBall(kCentreBall, saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
     for (int i = 1; i <= kSmallBalls; ++i) {
         place_on_ellipse(saver, r, i, gfx::kTwoPi);
-        saver.stage().BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
+        saver.BlitBall(i, r.x[std::size_t(i)], r.y[std::size_t(i)]);
     }
-    saver.stage().PresentFrame();
+    saver.PresentFrame();
 }
 
-void glide_back_to_formation(Ball_A& saver, EllipseRosette& r)
+void glide_back_to_formation(Figure& saver, EllipseRosette& r)
 {
     saver.glides().aim_glides(r.x, r.y, saver.formation().FormationX(), saver.formation().FormationY());
     saver.glides().aim_centre_glide(saver.formation().CenterFormationX(), saver.formation().CenterFormationY(),
                            saver.formation().CenterFormationX(), saver.formation().CenterFormationY());
-    saver.glides().GlideBalls(1);
+    saver.glides().GlideBalls(GlideKind::Clean);
 }

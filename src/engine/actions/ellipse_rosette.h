@@ -1,7 +1,6 @@
 #pragma once
 
-#include "engine/ball_geometry.h"
-#include "engine/saver_window.h"
+#include "engine/figure.h"
 
 #include <array>
 #include <cstdint>
@@ -35,23 +34,23 @@ struct EllipseRosette {
     // Sine and cosine of ball i's turn angle D x i degrees, single precision.
     std::array<float, kSmallBalls + 1> s{}, c{};
     // Where each ball's cell was last placed.
-    Ball_A::BallArray x{}, y{};
+    Figure::BallArray x{}, y{};
 };
 
 // a, b, D and every ball's turn for repetition 1..8.
-void set_up_rosette(const Ball_A& saver, EllipseRosette& r, int repetition);
+void set_up_rosette(const Figure& saver, EllipseRosette& r, int repetition);
 
 // Places ball i at parameter t of its turned ellipse, in r.x(i), r.y(i).
-void place_on_ellipse(const Ball_A& saver, EllipseRosette& r, int i, double t);
+void place_on_ellipse(const Figure& saver, EllipseRosette& r, int i, double t);
 
 // The ten balls glide from their formation places onto their ellipses' start
 // points (t = 0), the centre ball staying at its own; every frame erased.
-void glide_out_to_ellipses(Ball_A& saver, EllipseRosette& r);
+void glide_out_to_ellipses(Figure& saver, EllipseRosette& r);
 
 // After the hold: one clean frame with every ball back on its start point
 // (at t = 2 pi, the end of its round) and the centre ball on its place.
-void clear_and_place(Ball_A& saver, EllipseRosette& r);
+void clear_and_place(Figure& saver, EllipseRosette& r);
 
 // The ten balls glide from where the clean frame placed them back to their
 // formation places, the centre ball staying at its own.
-void glide_back_to_formation(Ball_A& saver, EllipseRosette& r);
+void glide_back_to_formation(Figure& saver, EllipseRosette& r);

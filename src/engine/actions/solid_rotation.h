@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-class Ball_A;
+class Figure;
 
 // The drift of the solid-rotation figure, shared by the action and the edge
 // test that moves it (open to the tests).
@@ -18,4 +18,4 @@ struct SolidDrift {
 // places of the ring's outermost balls (3 right, 8 left, 5 lowest, 10 highest),
 // not from where the balls are drawn; a frame that reverses both components
 // counts one bounce.
-void BounceSolidOffEdges(const Ball_A& saver, SolidDrift& drift);
+void BounceSolidOffEdges(const Figure& saver, SolidDrift& drift);
