@@ -7,11 +7,13 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace testrig {
 
@@ -35,6 +37,24 @@ inline Activity ActivityOf(pid_t pid)
                 activity.wakeups += std::stoull(line.substr(line.find(':') + 1));
     }
     return activity;
+}
+
+// What it does over `watched` from now.
+inline Activity ActivityOver(pid_t pid, std::chrono::milliseconds watched)
+{
+    const Activity before = ActivityOf(pid);
+    std::this_thread::sleep_for(watched);
+    const Activity after = ActivityOf(pid);
+    return {after.cpu_ns - before.cpu_ns, after.wakeups - before.wakeups};
+}
+
+// How many times `part` occurs in `text` (lines a program said).
+inline int CountOf(const std::string& text, const std::string& part)
+{
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
 }
 
 } // namespace testrig

@@ -28,14 +28,6 @@ using namespace std::chrono_literals;
 constexpr auto kWatched = 3s;
 constexpr std::uint64_t kMostCpuNs = 3'000'000;
 
-int Count(const std::string& text, const std::string& part)
-{
-    int n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 struct Cause {
     const char* name;
     const char* said; // what --verbose says while it lasts
@@ -114,22 +106,20 @@ TEST_P(SleepOnX, NothingMovesWhileNothingCanBeSeenAndTheFigureGoesOnAfter)
         SCOPED_TRACE(mode + ", " + cause.name);
         cause.begin(rig, power);
         ++pauses;
-        ASSERT_TRUE(testrig::WaitUntil(5s, [&] { return Count(ReadFile(said), "paused: ") >= pauses; }))
+        ASSERT_TRUE(testrig::WaitUntil(5s, [&] { return testrig::CountOf(ReadFile(said), "paused: ") >= pauses; }))
             << "no pause said; standard error: " << ReadFile(said);
         EXPECT_NE(ReadFile(said).find(std::string("paused: ") + cause.said), std::string::npos)
             << ReadFile(said);
         // What was under way when the cause came has settled by now.
         std::this_thread::sleep_for(500ms);
-        const testrig::Activity before = testrig::ActivityOf(saver.pid());
-        std::this_thread::sleep_for(kWatched);
-        const testrig::Activity after = testrig::ActivityOf(saver.pid());
-        EXPECT_LE(after.cpu_ns - before.cpu_ns, kMostCpuNs) << "CPU time while paused";
-        EXPECT_LE(after.wakeups - before.wakeups, cause.most_wakeups) << "wake-ups while paused";
+        const testrig::Activity paused = testrig::ActivityOver(saver.pid(), kWatched);
+        EXPECT_LE(paused.cpu_ns, kMostCpuNs) << "CPU time while paused";
+        EXPECT_LE(paused.wakeups, cause.most_wakeups) << "wake-ups while paused";
 
         cause.end(rig, power);
         EXPECT_TRUE(rig.wait_for_frames(rig.root(), rig.width(), rig.height(), 2, 10s))
             << "no frame after the cause ended";
-        EXPECT_TRUE(testrig::WaitUntil(5s, [&] { return Count(ReadFile(said), "resumed after") >= pauses; }))
+        EXPECT_TRUE(testrig::WaitUntil(5s, [&] { return testrig::CountOf(ReadFile(said), "resumed after") >= pauses; }))
             << ReadFile(said);
     }
     saver.signal(SIGTERM);
