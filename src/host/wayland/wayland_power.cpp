@@ -55,7 +55,8 @@ std::optional<std::string_view> WaylandHost::hidden_cause()
 {
     if (const Output* figure = figure_output(); figure && figure->powered_off)
         return "the output is powered off";
-    if (m_drawn && alive(m_drawn) && m_drawn->owes_frame())
+    // A window taken off the screen owes nothing: no callback will come for it.
+    if (m_drawn && alive(m_drawn) && m_drawn->mapped() && m_drawn->owes_frame())
         return "the compositor asks for no frame (the window is shown nowhere)";
     return std::nullopt;
 }
