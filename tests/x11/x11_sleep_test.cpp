@@ -62,7 +62,7 @@ const std::vector<Cause>& Causes()
                      rig.root(), gfx::Surface(rig.width(), rig.height(), 0x406080));
              },
              [covering](XvfbRig& rig, const std::string&) {
-                 XDestroyWindow(rig.display(), *covering);
+                 XUnmapWindow(rig.display(), *covering);
                  XSync(rig.display(), False);
              },
              1, false},
