@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/wait.h>
 
 #include <thread>
 
@@ -57,8 +58,13 @@ TEST(SleepOnWayland, NothingMovesWhileTheWindowIsShownNowhereAndTheFigureGoesOnA
         EXPECT_TRUE(testrig::WaitUntil(5s, [&] { return testrig::CountOf(ReadFile(said), "resumed after") >= round; }))
             << ReadFile(said);
     }
+    // Paused again, SIGTERM still ends it in order.
+    ASSERT_TRUE(show_workspace("elsewhere"));
+    ASSERT_TRUE(testrig::WaitUntil(5s, [&] { return testrig::CountOf(ReadFile(said), "paused: ") >= 3; }));
     saver.signal(SIGTERM);
-    EXPECT_TRUE(saver.wait(10s)) << "SIGTERM did not end the saver";
+    const std::optional<int> status = saver.wait(10s);
+    ASSERT_TRUE(status) << "SIGTERM did not end the paused saver";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << testrig::DescribeStatus(*status);
 }
 
 } // namespace

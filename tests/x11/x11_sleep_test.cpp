@@ -1,13 +1,15 @@
 // The saver stands still while nobody can see it, watched from outside the
 // process: its CPU time and its wake-ups (voluntary context switches) while
 // the X server's own screen saver is on, while a window covers it and while
-// the display is powered down, and its frames again once it can be seen.
+// the display is powered down, its frames again once it can be seen, and
+// its answer to a click or SIGTERM while paused.
 #include "activity.h"
 #include "x11_rig.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/wait.h>
 
 #include <fstream>
 #include <functional>
@@ -122,8 +124,20 @@ TEST_P(SleepOnX, NothingMovesWhileNothingCanBeSeenAndTheFigureGoesOnAfter)
         EXPECT_TRUE(testrig::WaitUntil(5s, [&] { return testrig::CountOf(ReadFile(said), "resumed after") >= pauses; }))
             << ReadFile(said);
     }
-    saver.signal(SIGTERM);
-    EXPECT_TRUE(saver.wait(10s)) << "SIGTERM did not end the saver";
+
+    // Paused again, the saver still answers: a click ends the full-screen
+    // saver, SIGTERM the one on the root (which takes no input).
+    const Cause& last = Causes()[testrig::kSanitized ? 0 : 2];
+    last.begin(rig, power);
+    ++pauses;
+    ASSERT_TRUE(testrig::WaitUntil(5s, [&] { return testrig::CountOf(ReadFile(said), "paused: ") >= pauses; }));
+    if (mode == "/s" && XvfbRig::have_xdotool())
+        EXPECT_TRUE(rig.xdotool({"mousemove", "10", "10", "click", "1"}));
+    else
+        saver.signal(SIGTERM);
+    const std::optional<int> status = saver.wait(10s);
+    ASSERT_TRUE(status) << "the paused saver did not end";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << testrig::DescribeStatus(*status);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, SleepOnX, ::testing::Values("/s", "-root"),
