@@ -2,7 +2,9 @@
 #include "host/run_loop.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
+#include <string>
 
 namespace host {
 
@@ -96,6 +98,10 @@ void RunLoop::run()
         if (m_source.deliver_next_input(next ? next->m_due : kNever))
             continue;
         if (next && next->m_due <= m_clock.now_ms()) {
+            // No tick while nothing can be seen: the next action would draw
+            // a frame for nobody.
+            if (hold_while_hidden())
+                continue; // input may have changed the timers meanwhile
             fire(*next);
             continue;
         }
@@ -115,9 +121,49 @@ void RunLoop::process_pending_messages()
     for (std::size_t n = m_source.pending_input(now); n > 0; --n)
         if (!m_source.deliver_next_input(now))
             break;
+    // A running animation calls here after each frame it presents: this is
+    // where it stands still while nobody can see it.
+    hold_while_hidden();
     while (WindowTimer* timer = next_timer(now))
         fire(*timer);
     m_source.check_end();
+}
+
+bool RunLoop::hold_while_hidden()
+{
+    std::optional<std::string_view> cause = m_source.hidden_cause();
+    if (!cause)
+        return false;
+    const std::uint64_t since = m_clock.now_ms();
+    std::string said(*cause);
+    if (m_pause_log)
+        std::fprintf(stderr, "orvelune: paused: %s\n", said.c_str());
+    while (!m_quit && !m_timers.empty()) {
+        m_source.check_end();
+        // What has arrived first (a click ends the saver, an event may end
+        // the cause), then the cause asked again; a question the host sends
+        // the server may have brought events in with its answer.
+        const std::uint64_t now = m_clock.now_ms();
+        for (std::size_t n = m_source.pending_input(now); n > 0; --n)
+            if (!m_source.deliver_next_input(now))
+                break;
+        cause = m_source.hidden_cause();
+        if (!cause)
+            break;
+        if (*cause != said) {
+            said = *cause;
+            if (m_pause_log)
+                std::fprintf(stderr, "orvelune: still paused: %s\n", said.c_str());
+        }
+        if (m_source.pending_input(m_clock.now_ms()) > 0)
+            continue;
+        if (!m_source.wait(m_source.hidden_recheck()))
+            break;
+    }
+    if (m_pause_log)
+        std::fprintf(stderr, "orvelune: resumed after %.1f s\n",
+                     double(m_clock.now_ms() - since) / 1000.0);
+    return true;
 }
 
 LoopWindow::LoopWindow(RunLoop& loop, WindowHandler& handler, const WindowOptions& options)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 // The loop and the window timers, shared by every backend so that the rules
@@ -35,6 +36,15 @@ public:
     // Called before each pass of the loop and around pending messages: a
     // host ends the process here when a signal asked it to.
     virtual void check_end() {}
+    // Why nothing the program draws can be seen now (the display asleep, the
+    // window covered), as a text that lives as long as the host; nothing
+    // while it can be seen. A host that cannot tell (the headless one)
+    // keeps the default, and its loop never pauses.
+    virtual std::optional<std::string_view> hidden_cause() { return std::nullopt; }
+    // While hidden: when the host must look again of its own accord, for a
+    // cause that sends no event when it ends; nothing when an event will
+    // tell (the wait then has no timeout, and the process no wake-up).
+    virtual std::optional<std::uint64_t> hidden_recheck() { return std::nullopt; }
 };
 
 class WindowTimer {
@@ -73,6 +83,8 @@ public:
     bool has_windows() const { return !m_timers.empty(); }
     // Called after each timer handler has returned (the render tool counts ticks).
     void set_after_tick(std::function<void()> hook) { m_after_tick = std::move(hook); }
+    // Each pause and resume, with its cause, goes to standard error (orvelune --verbose).
+    void set_pause_log(bool on) { m_pause_log = on; }
 
 private:
     friend class WindowTimer;
@@ -82,6 +94,11 @@ private:
     WindowTimer* next_timer(std::uint64_t limit) const;
     void fire(WindowTimer& timer);
     bool alive(const WindowTimer* timer, std::uint64_t serial) const;
+    // While the source says nothing can be seen: delivers input as it comes
+    // and waits for the next event (or the source's recheck), firing no
+    // timer, so that the animation stands still where it is and continues
+    // from there. False at once while something can be seen.
+    bool hold_while_hidden();
 
     Host& m_clock;
     EventSource& m_source;
@@ -89,6 +106,7 @@ private:
     std::uint64_t m_next_serial = 1;
     bool m_quit = false;
     std::function<void()> m_after_tick;
+    bool m_pause_log = false;
 };
 
 // A host whose loop is a RunLoop over its own events, as every backend's

@@ -51,6 +51,10 @@ BackendChoice choose_backend(const std::vector<std::string>& args,
                 choice.error = "--output needs the name of an output";
             continue;
         }
+        if (args[i] == "--verbose") {
+            choice.verbose = true;
+            continue;
+        }
         choice.args.push_back(args[i]);
     }
     if (!choice.error.empty())

@@ -11,7 +11,8 @@
 // --backend, choose either by name. --output NAME picks the Wayland output
 // the figure plays on. Both options may stand anywhere among the arguments,
 // as "--backend wayland" or "--backend=wayland", and are taken out before
-// the rest is read as the saver's command line.
+// the rest is read as the saver's command line. So may --verbose, which has
+// the host say on standard error when and why the saver pauses.
 
 enum class DesktopBackend {
     X11,
@@ -21,6 +22,7 @@ enum class DesktopBackend {
 struct BackendChoice {
     DesktopBackend backend = DesktopBackend::X11;
     std::string output;             // empty: the first output
+    bool verbose = false;           // --verbose: pauses and resumes said on standard error
     std::vector<std::string> args;  // the arguments without the two options
     std::string error;              // non-empty: what was wrong, for a person to read
 };

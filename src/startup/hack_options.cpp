@@ -162,7 +162,10 @@ std::string hack_usage(std::string_view program)
              "                   the desktop to run on (also ORVELUNE_BACKEND); by default\n"
              "                   Wayland when WAYLAND_DISPLAY is set, else X11. On Wayland\n"
              "                   -root is a live wallpaper below every window\n"
-             "  --output <name>  the Wayland output the figure plays on (default: the first)\n";
+             "  --output <name>  the Wayland output the figure plays on (default: the first)\n"
+             "  --verbose        say on standard error when the figure pauses (nobody can\n"
+             "                   see it: the display asleep, the window covered) and resumes\n"
+             "                   (also ORVELUNE_VERBOSE=1)\n";
     return usage;
 }
 

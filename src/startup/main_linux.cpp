@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -30,14 +31,23 @@
 
 namespace {
 
+// --verbose, or ORVELUNE_VERBOSE=1 where the option cannot be given (a
+// daemon that starts the hack).
+bool log_pauses(const BackendChoice& choice)
+{
+    const char* variable = std::getenv("ORVELUNE_VERBOSE");
+    return choice.verbose || (variable && std::string_view(variable) == "1");
+}
+
 #ifdef ORVELUNE_HAVE_X11
 // Every mode ends in order, with status 0, on SIGTERM and SIGINT. The
 // xscreensaver targets are another program's window, with no input, or an
 // ordinary window of our own.
-host::X11HostOptions x11_options_for(const HackCommand& hack)
+host::X11HostOptions x11_options_for(const HackCommand& hack, bool verbose)
 {
     host::X11HostOptions x11;
     x11.end_on_signals = true;
+    x11.verbose = verbose;
     if (hack.outcome != HackCommand::Outcome::Run)
         return x11;
     if (hack.target == HackTarget::Window) {
@@ -61,6 +71,7 @@ std::unique_ptr<host::Host> open_wayland(const HackCommand& hack, const BackendC
     host::WaylandHostOptions wayland;
     wayland.end_on_signals = true;
     wayland.output_name = choice.output;
+    wayland.verbose = log_pauses(choice);
     const char* layer_shell = std::getenv("ORVELUNE_WAYLAND_LAYER_SHELL");
     wayland.use_layer_shell = !(layer_shell && std::string(layer_shell) == "0");
     if (hack.outcome == HackCommand::Outcome::Run) {
@@ -88,7 +99,7 @@ std::unique_ptr<host::Host> create_desktop_host(const HackCommand& hack, const B
 #endif
     }
 #ifdef ORVELUNE_HAVE_X11
-    return host::open_x11_host(x11_options_for(hack), error);
+    return host::open_x11_host(x11_options_for(hack, log_pauses(choice)), error);
 #else
     (void)hack;
     error = "this build has no display host";

@@ -1,4 +1,4 @@
-// Which desktop host the Linux program picks, and the two host options taken
+// Which desktop host the Linux program picks, and the host's options taken
 // out of the command line before the saver reads it.
 #include "startup/backend_choice.h"
 
@@ -14,6 +14,7 @@ struct ChoiceCase {
     std::vector<std::string> rest;
     std::string output;
     std::optional<std::string_view> daemon = std::nullopt; // XSCREENSAVER_WINDOW
+    bool verbose = false;
 };
 
 TEST(BackendChoice, PicksTheHostAndTakesItsOptionsOut)
@@ -36,6 +37,9 @@ TEST(BackendChoice, PicksTheHostAndTakesItsOptionsOut)
          ":0", W, {"-root"}, "", "0x400001"},
         {"an option that only starts alike stays", {"--backends", "/s"}, nullopt, "w", nullopt, W,
          {"--backends", "/s"}, ""},
+        {"--verbose anywhere", {"/s", "--verbose", "--backend", "x11"}, nullopt, nullopt, ":0", X, {"/s"},
+         "", nullopt, true},
+        {"-verbose is not the host's", {"-verbose"}, nullopt, nullopt, ":0", X, {"-verbose"}, ""},
     };
     for (const ChoiceCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -44,6 +48,7 @@ TEST(BackendChoice, PicksTheHostAndTakesItsOptionsOut)
         EXPECT_EQ(choice.backend, c.backend);
         EXPECT_EQ(choice.args, c.rest);
         EXPECT_EQ(choice.output, c.output);
+        EXPECT_EQ(choice.verbose, c.verbose);
     }
 }
 

@@ -142,6 +142,7 @@ gfx::Rect bounds_of(const std::vector<gfx::Rect>& rects)
 WaylandHost::WaylandHost(wl_display* display, const WaylandHostOptions& options)
     : m_display(display), m_options(options)
 {
+    loop().set_pause_log(options.verbose);
 }
 
 WaylandHost::~WaylandHost()
@@ -158,6 +159,7 @@ WaylandHost::~WaylandHost()
     destroy_proxy(m_seat, wl_seat_destroy);
     destroy_proxy(m_screencopy, zwlr_screencopy_manager_v1_destroy);
     destroy_proxy(m_xdg_output_manager, zxdg_output_manager_v1_destroy);
+    destroy_proxy(m_power_manager, zwlr_output_power_manager_v1_destroy);
     destroy_proxy(m_layer_shell, zwlr_layer_shell_v1_destroy);
     destroy_proxy(m_wm_base, xdg_wm_base_destroy);
     destroy_proxy(m_subcompositor, wl_subcompositor_destroy);
@@ -195,6 +197,8 @@ void WaylandHost::global_added(wl_registry* registry, std::uint32_t name, const 
     } else if (which == wl_seat_interface.name && !m_seat) {
         m_seat = bind<wl_seat>(registry, name, wl_seat_interface, version, kSeatVersion);
         wl_seat_add_listener(m_seat, &kSeatListener, this);
+    } else if (which == zwlr_output_power_manager_v1_interface.name) {
+        bind_power_manager(registry, name, version);
     } else if (which == wl_output_interface.name) {
         output_added(name, version);
     }
@@ -211,6 +215,7 @@ void WaylandHost::output_added(std::uint32_t name, std::uint32_t version)
         output->xdg_output = zxdg_output_manager_v1_get_xdg_output(m_xdg_output_manager, output->output);
         zxdg_output_v1_add_listener(output->xdg_output, &kXdgOutputListener, output.get());
     }
+    watch_power(*output);
     m_outputs.push_back(std::move(output));
 }
 
@@ -438,6 +443,8 @@ void WaylandHost::window_created(WaylandWindow& window)
 void WaylandHost::window_destroyed(WaylandWindow& window)
 {
     std::erase(m_windows, &window);
+    if (m_drawn == &window)
+        m_drawn = nullptr;
     std::erase_if(m_input, [&](const InputEvent& e) { return e.window == &window; });
     if (m_pointer_surface == window.surface())
         m_pointer_surface = nullptr;

@@ -39,6 +39,9 @@ struct WaylandHostOptions {
     // Use the layer shell when the compositor offers it; false takes the
     // full-screen window every compositor knows (ORVELUNE_WAYLAND_LAYER_SHELL=0).
     bool use_layer_shell = true;
+    // Each pause while nothing can be seen, and each resume, is said on
+    // standard error with its cause (orvelune --verbose).
+    bool verbose = false;
 };
 
 // Connects to the compositor named by $WAYLAND_DISPLAY. On failure (no

@@ -9,6 +9,7 @@
 #include <wayland-client.h>
 
 #include "wlr-screencopy-unstable-v1-client.h"
+#include "wlr-output-power-management-unstable-v1-client.h"
 #include "xdg-output-unstable-v1-client.h"
 #include "xdg-shell-client.h"
 // The layer shell names an argument "namespace", which C++ reserves.
@@ -57,12 +58,16 @@ struct Output {
     int transform = 0;
     int scale = 1;
     gfx::Rect rect; // pixels, in the host's coordinates
+    // Its power, where the compositor tells it (wayland_power.cpp).
+    zwlr_output_power_v1* power = nullptr;
+    bool powered_off = false;
     bool known() const { return mode_width > 0 && mode_height > 0; }
     int pixel_width() const { return (transform & 1) ? mode_height : mode_width; }
     int pixel_height() const { return (transform & 1) ? mode_width : mode_height; }
     // Gives the output's objects back to the compositor.
     void destroy()
     {
+        destroy_proxy(power, zwlr_output_power_v1_destroy);
         destroy_proxy(xdg_output, zxdg_output_v1_destroy);
         destroy_proxy(output, wl_output_destroy);
     }
@@ -145,6 +150,15 @@ public:
     bool takes_input() const;
     bool takes_keyboard() const { return m_takes_keyboard; }
     bool mapped() const { return m_mapped; }
+    // A present came while the compositor had not asked for the next frame
+    // (it shows the window nowhere, or its output sleeps), and was kept back.
+    bool owes_frame() const { return m_owed && m_frame_pending; }
+    // Puts the kept-back frame on the screen once the compositor asks for it.
+    void present_owed()
+    {
+        if (m_owed && !m_frame_pending)
+            present({}, true);
+    }
     WaylandWindow* parent() const { return m_parent; }
     // The host's layout() when the window was made.
     std::uint64_t layout() const { return m_layout; }
@@ -204,6 +218,7 @@ private:
     bool m_mapped = false;
     bool m_visible = false;
     bool m_frame_pending = false;
+    bool m_owed = false;
     std::uint32_t m_press_serial = 0;
     bool m_move_asked = false;
     FrameBuffers m_buffers;
@@ -290,6 +305,13 @@ public:
     void drop_input() { m_input.clear(); }
     void record_damage(const WaylandWindow& window, std::span<const gfx::Rect> damage);
     void set_damage_recorder(WaylandDamageRecorder recorder) { m_recorder = std::move(recorder); }
+    // The window a frame was just put into (or kept back from): whether it
+    // can be seen decides whether the loop pauses.
+    void presented(WaylandWindow& window) { m_drawn = &window; }
+    // The output power protocol (wayland_power.cpp): bound when offered,
+    // and each output's power followed.
+    void bind_power_manager(wl_registry* registry, std::uint32_t name, std::uint32_t version);
+    void watch_power(Output& output);
 
     // Sends what is queued, waits up to `timeout_ms` (-1: without end) for
     // the compositor or an end signal, and handles what arrived. A lost
@@ -363,6 +385,8 @@ private:
     bool deliver_next_input(std::uint64_t limit) override;
     bool wait(std::optional<std::uint64_t> until) override;
     void check_end() override;
+    std::optional<std::string_view> hidden_cause() override; // wayland_power.cpp
+    void present_owed_frames();
     void lost_connection();
 
     // What the desktop hosts leave to each (x11/desktop_host.h): the lock
@@ -388,6 +412,8 @@ private:
     wl_seat* m_seat = nullptr;
     wl_pointer* m_pointer = nullptr;
     wl_keyboard* m_keyboard = nullptr;
+    zwlr_output_power_manager_v1* m_power_manager = nullptr;
+    WaylandWindow* m_drawn = nullptr;
     std::vector<std::unique_ptr<Output>> m_outputs; // in the compositor's order
     std::vector<WaylandWindow*> m_windows;          // in creation order
     std::deque<InputEvent> m_input;

@@ -68,9 +68,17 @@ void WaylandHost::check_end()
         end_process(0);
 }
 
+void WaylandHost::present_owed_frames()
+{
+    for (WaylandWindow* window : std::vector<WaylandWindow*>(m_windows))
+        if (alive(window))
+            window->present_owed();
+}
+
 std::size_t WaylandHost::pending_input(std::uint64_t)
 {
     pump(0);
+    present_owed_frames();
     return m_input.size();
 }
 
@@ -78,6 +86,7 @@ bool WaylandHost::deliver_next_input(std::uint64_t)
 {
     if (m_input.empty())
         pump(0);
+    present_owed_frames();
     if (m_input.empty())
         return false;
     const InputEvent event = m_input.front();
@@ -117,6 +126,7 @@ bool WaylandHost::wait(std::optional<std::uint64_t> until)
         timeout = int(std::min<std::uint64_t>(left, std::numeric_limits<int>::max()));
     }
     pump(timeout);
+    present_owed_frames();
     return true;
 }
 

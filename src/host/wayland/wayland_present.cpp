@@ -27,8 +27,9 @@ constexpr std::size_t kMostBuffers = 4;
 constexpr int kReleaseWaitMs = 100;
 // How long after a commit the next one waits for the compositor's frame
 // callback: the compositor shows at most one frame per refresh of its
-// output, so frames drawn faster than that would be thrown away; a surface
-// the compositor does not show gets no callback and is not held longer.
+// output, so frames drawn faster than that would be thrown away. A surface
+// the compositor does not show gets no callback: its frame is then kept
+// back until one comes, and the loop pauses (never a commit without one).
 constexpr int kFrameWaitMs = 20;
 // A buffer that has missed this many blocks is renewed whole.
 constexpr std::size_t kMostStaleBlocks = 256;
@@ -225,6 +226,8 @@ void WaylandWindow::wait_for_frame_callback()
 
 void WaylandWindow::present(std::span<const gfx::Rect> areas, bool whole)
 {
+    // A frame kept back is owed whole: the blocks it changed are not kept.
+    whole = whole || m_owed;
     // A hidden window is shown whole when it is shown.
     const gfx::Rect source = shown_part();
     if (!m_mapped || source.width <= 0 || source.height <= 0)
@@ -244,6 +247,14 @@ void WaylandWindow::present(std::span<const gfx::Rect> areas, bool whole)
             return;
     }
     wait_for_frame_callback();
+    m_host.presented(*this);
+    if (m_frame_pending) {
+        // The compositor has not asked for a frame: it shows this window
+        // nowhere, or its output sleeps. The frame waits for it to ask
+        // (present_owed()), and the loop pauses meanwhile.
+        m_owed = true;
+        return;
+    }
     ShmBuffer* buffer = m_buffers.take(frame(), source, damage, whole);
     if (!buffer || !m_mapped)
         return;
@@ -265,6 +276,7 @@ void WaylandWindow::present(std::span<const gfx::Rect> areas, bool whole)
     m_frame_callback = wl_surface_frame(m_surface);
     wl_callback_add_listener(m_frame_callback, &kFrameListener, this);
     m_frame_pending = true;
+    m_owed = false;
     wl_surface_commit(m_surface);
     m_buffers.sent(*buffer, damage, whole);
     wl_display_flush(m_host.display());

@@ -30,9 +30,11 @@ Atoms::Atoms(::Display* d)
 
 X11Host::X11Host(::Display* display, const X11HostOptions& options)
     : m_display(display), m_options(options), m_atoms(display),
-      m_screen(DefaultScreen(display)), m_root(RootWindow(display, m_screen))
+      m_screen(DefaultScreen(display)), m_root(RootWindow(display, m_screen)),
+      m_sight(display, m_root)
 {
     install_error_handler(m_display);
+    loop().set_pause_log(options.verbose);
 }
 
 X11Host::~X11Host()
@@ -195,6 +197,7 @@ void X11Host::window_created(X11Window& window)
 void X11Host::window_destroyed(X11Window& window)
 {
     std::erase(m_windows, &window);
+    m_sight.forget(window.id());
 }
 
 bool X11Host::uses_shm() const

@@ -44,6 +44,9 @@ struct X11HostOptions {
     // ForeignWindow: capture_desktop() asks xscreensaver-getimage for the
     // picture, which honours the user's grab settings.
     bool capture_through_getimage = false;
+    // Each pause while nothing can be seen, and each resume, is said on
+    // standard error with its cause (orvelune --verbose).
+    bool verbose = false;
 };
 
 // Opens the display named by $DISPLAY. On failure (no display, or no way to

@@ -7,6 +7,7 @@
 #include "host/x11/desktop_host.h"
 #include "host/x11/x11_host.h"
 #include "host/x11/x11_present.h"
+#include "host/x11/x11_sight.h"
 
 #include <X11/Xlib.h>
 
@@ -130,6 +131,9 @@ public:
     void window_destroyed(X11Window& window);
     bool uses_shm() const;
     void set_shm_used(bool used) { m_shm_used = used; }
+    // The window a frame was just put into: whether it can be seen decides
+    // whether the loop pauses (x11_sight.h).
+    void presented(::Window window) { m_sight.presented(window); }
     // Puts the cursor state on one of our windows.
     void apply_cursor(X11Window& window);
     // Repaints our windows from their frames while a dialog of the system
@@ -167,7 +171,10 @@ private:
     bool deliver_next_input(std::uint64_t limit) override;
     bool wait(std::optional<std::uint64_t> until) override;
     void check_end() override;
+    std::optional<std::string_view> hidden_cause() override;
+    std::optional<std::uint64_t> hidden_recheck() override;
     void dispatch(const XEvent& event);
+    void repaint(X11Window& window);
     X11Window* find(::Window id) const;
     bool alive(const X11Window* window) const;
 
@@ -193,6 +200,7 @@ private:
     int m_cursor_count = 0;
     Cursor m_invisible_cursor = 0;
     bool m_shm_used = false;
+    X11Sight m_sight;
 };
 
 // Window names and the window tree (x11_names.cpp).

@@ -91,13 +91,24 @@ void X11Host::check_end()
         end_process(0);
 }
 
+std::optional<std::string_view> X11Host::hidden_cause()
+{
+    return m_sight.hidden_cause(now_ms());
+}
+
+std::optional<std::uint64_t> X11Host::hidden_recheck()
+{
+    return m_sight.recheck();
+}
+
 void X11Host::dispatch(const XEvent& event)
 {
+    m_sight.note(event);
     switch (event.type) {
     case Expose:
         if (event.xexpose.count == 0)
             if (X11Window* window = find(event.xexpose.window))
-                window->refresh();
+                repaint(*window);
         break;
 
     case ButtonPress:
@@ -199,6 +210,14 @@ bool X11Host::wait(std::optional<std::uint64_t> until)
     return true;
 }
 
+void X11Host::repaint(X11Window& window)
+{
+    // A repair is no frame of the animation: the window whose sight counts stays the same.
+    const ::Window drawn = m_sight.drawn();
+    window.refresh();
+    m_sight.presented(drawn);
+}
+
 void X11Host::sleep_ms(int ms)
 {
     XFlush(m_display);
@@ -223,7 +242,7 @@ void X11Host::repaint_exposed()
     while (XCheckTypedEvent(m_display, Expose, &event))
         if (event.xexpose.count == 0)
             if (X11Window* window = find(event.xexpose.window))
-                window->refresh();
+                repaint(*window);
     XFlush(m_display);
 }
 

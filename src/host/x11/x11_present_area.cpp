@@ -29,6 +29,7 @@ void FramePresenter::present_areas(Drawable target, GC gc, const gfx::Surface& f
 void X11Window::refresh_areas(std::span<const gfx::Rect> areas)
 {
     m_presenter->present_areas(m_id, m_gc, frame(), areas);
+    m_host.presented(m_id);
     m_host.set_shm_used(m_presenter->uses_shm());
 }
 

@@ -76,6 +76,7 @@ X11Window::~X11Window()
 void X11Window::refresh()
 {
     m_presenter->present(m_id, m_gc, frame());
+    m_host.presented(m_id);
     m_host.set_shm_used(m_presenter->uses_shm());
     clear_beyond_frame();
 }

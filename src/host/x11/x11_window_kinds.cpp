@@ -65,7 +65,7 @@ std::unique_ptr<host::Window> X11Host::create_child_window(const WindowOptions& 
     const ::Window parent = ::Window(options.parent);
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(m_display, m_screen);
-    attributes.event_mask = ExposureMask | StructureNotifyMask;
+    attributes.event_mask = ExposureMask | StructureNotifyMask | VisibilityChangeMask;
     ErrorTrap trap(m_display);
     WindowResources made;
     made.id = XCreateWindow(m_display, parent, options.rect.x, options.rect.y,
@@ -102,7 +102,7 @@ std::unique_ptr<host::Window> X11Host::adopt_foreign_window(const WindowOptions&
     made.id = m_foreign;
     // Only its going away and its exposures concern us; the other program
     // keeps its input, and nothing is grabbed.
-    XSelectInput(m_display, m_foreign, StructureNotifyMask | ExposureMask);
+    XSelectInput(m_display, m_foreign, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
     XWindowAttributes attributes{};
     XGetWindowAttributes(m_display, m_foreign, &attributes);
     made.gc = XCreateGC(m_display, m_foreign, 0, nullptr);
@@ -124,7 +124,7 @@ WindowResources X11Host::create_top_level(const gfx::Rect& rect, const std::stri
     // No background of its own: until the first frame arrives the screen
     // keeps what it showed, which for a saver over the desktop is no flash.
     attributes.background_pixmap = None;
-    attributes.event_mask = ExposureMask | StructureNotifyMask | ButtonPressMask
+    attributes.event_mask = ExposureMask | StructureNotifyMask | VisibilityChangeMask | ButtonPressMask
                             | ButtonReleaseMask | PointerMotionMask | extra_events;
     ErrorTrap trap(m_display);
     WindowResources made;
