@@ -149,7 +149,8 @@ TEST_F(DeadMountPicture, ThePictureChooserOpensElsewhere)
 
     Child& dialog = Start(rig, "/c");
     ASSERT_TRUE(rig.wait_for_window(kSettingsDialogTitle, 10s));
-    const dialog::Control* button = dialog::ControlTable().find("Img_Path");
+    const dialog::ControlTable controls;
+    const dialog::Control* button = controls.find("Img_Path");
     ASSERT_NE(button, nullptr);
     // The dialog is centred on the screen.
     const int x = (rig.width() - testrig::kDialogWidth) / 2 + button->rect.x + button->rect.width / 2;
