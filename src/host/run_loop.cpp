@@ -118,15 +118,20 @@ void RunLoop::process_pending_messages()
     // timers that keep falling due can hold a running animation between two
     // of its frames. A tick due now fires once; its next is due later.
     const std::uint64_t now = m_clock.now_ms();
-    for (std::size_t n = m_source.pending_input(now); n > 0; --n)
-        if (!m_source.deliver_next_input(now))
-            break;
+    deliver_arrived(now);
     // A running animation calls here after each frame it presents: this is
     // where it stands still while nobody can see it.
     hold_while_hidden();
     while (WindowTimer* timer = next_timer(now))
         fire(*timer);
     m_source.check_end();
+}
+
+void RunLoop::deliver_arrived(std::uint64_t now)
+{
+    for (std::size_t n = m_source.pending_input(now); n > 0; --n)
+        if (!m_source.deliver_next_input(now))
+            break;
 }
 
 bool RunLoop::hold_while_hidden()
@@ -143,10 +148,7 @@ bool RunLoop::hold_while_hidden()
         // What has arrived first (a click ends the saver, an event may end
         // the cause), then the cause asked again; a question the host sends
         // the server may have brought events in with its answer.
-        const std::uint64_t now = m_clock.now_ms();
-        for (std::size_t n = m_source.pending_input(now); n > 0; --n)
-            if (!m_source.deliver_next_input(now))
-                break;
+        deliver_arrived(m_clock.now_ms());
         cause = m_source.hidden_cause();
         if (!cause)
             break;

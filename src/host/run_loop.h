@@ -94,6 +94,8 @@ private:
     WindowTimer* next_timer(std::uint64_t limit) const;
     void fire(WindowTimer& timer);
     bool alive(const WindowTimer* timer, std::uint64_t serial) const;
+    // Delivers the input that had arrived by `now`, and no more.
+    void deliver_arrived(std::uint64_t now);
     // While the source says nothing can be seen: delivers input as it comes
     // and waits for the next event (or the source's recheck), firing no
     // timer, so that the animation stands still where it is and continues
